@@ -1,0 +1,3 @@
+#include "Language.h"
+
+std::atomic<int> g_nLanguage{kLanguageGerman};
