@@ -7,6 +7,9 @@ using DWORD = std::uint32_t;
 using WORD = std::uint16_t;
 using UCHAR = std::uint8_t;
 using BYTE = std::uint8_t;
+// The fitting's tool works with 32-bit longs on every platform (limits
+// 2147483647 / -2147483648), so LONG is fixed at 32 bits.
+using LONG = std::int32_t;
 using BOOL = int;
 
 #ifndef TRUE
