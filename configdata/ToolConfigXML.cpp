@@ -1,0 +1,175 @@
+#include "configdata/ToolConfigXML.h"
+
+#include "common/ResultCodes.h"
+#include "common/TextFormat.h"
+
+namespace {
+
+// "&" and "<" would end the text early; they are written as entity references.
+std::string EscapeText(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+CDeviceConfig& CToolConfigXML::GetConfig()
+{
+    return m_Config;
+}
+
+void CToolConfigXML::Clear()
+{
+    m_Config.Clear();
+    OnClear();
+}
+
+void CToolConfigXML::SetArticleNumber(const std::string& strArticleNumber)
+{
+    m_Config.SetArticleNumber(strArticleNumber);
+}
+
+void CToolConfigXML::SetConfigSheet(const std::string& strConfigSheet)
+{
+    m_Config.SetConfigSheet(strConfigSheet);
+}
+
+CProductSetting* CToolConfigXML::FindOrAddSetting(const std::string& strName)
+{
+    std::string strError;
+    CProductSetting* pSetting = nullptr;
+    if (m_Config.m_Settings.LookupObjectByName(strName, pSetting, MustExist, strError) == Result::Ok)
+        return pSetting;
+    CProductSetting setting;
+    setting.SetName(strName);
+    if (m_Config.m_Settings.AddObjectByName(setting, strError) != Result::Ok)
+        return nullptr;
+    m_Config.m_Settings.LookupObjectByName(strName, pSetting, MustExist, strError);
+    return pSetting;
+}
+
+void CToolConfigXML::SetSettingText(const std::string& strName, const std::string& strText)
+{
+    if (CProductSetting* pSetting = FindOrAddSetting(strName))
+        pSetting->SetText(strText);
+}
+
+void CToolConfigXML::SetSettingValue(const std::string& strName, const DWORD& dwValue)
+{
+    if (CProductSetting* pSetting = FindOrAddSetting(strName))
+        pSetting->SetValue(dwValue);
+}
+
+std::string CToolConfigXML::RenderFile()
+{
+    std::string text = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n\r\n<file>\r\n";
+    text += "\t<ArticleNumber>" + EscapeText(m_Config.GetArticleNumber()) + "</ArticleNumber>\r\n";
+    text += "\t<ConfigSheet>" + EscapeText(m_Config.GetConfigSheet()) + "</ConfigSheet>\r\n";
+    text += "\t<Settings>\r\n";
+    const int nCount = m_Config.m_Settings.GetCount();
+    for (int i = 0; i < nCount; ++i) {
+        CProductSetting setting;
+        std::string strError;
+        if (m_Config.m_Settings.GetObjectByIndex(i, setting, strError) != Result::Ok)
+            continue;
+        const std::string strName = setting.GetName();
+        // A number setting is one without text; numbers are signed, as the
+        // file has always held them (4294967295 is written as -1).
+        const std::string strValue = setting.GetText().empty()
+                                         ? FormatText("%d", static_cast<int>(setting.GetValue()))
+                                         : EscapeText(setting.GetText());
+        text += "\t\t<" + strName + ">" + strValue + "</" + strName + ">\r\n";
+    }
+    text += "\t</Settings>\r\n</file>\r\n";
+    return XmlText::Utf8ToLatin1WithCharRefs(text);
+}
+
+int CToolConfigXML::WriteConfigurationFile(const std::string& strPath, std::string& strError)
+{
+    strError.clear();
+    return WriteBytesToFile(strPath, RenderFile(), strError);
+}
+
+int CToolConfigXML::ReadConfigurationFile(const std::string& strPath, std::string& strError)
+{
+    Clear();
+    const int nResult = LoadFromFile(strPath, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    return ParseDocument(strError);
+}
+
+int CToolConfigXML::ParseDocument(std::string& strError)
+{
+    int nResult = CheckRootElement(strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    if (!m_pRoot.first_child())
+        return ReportNoChildItems(strError);
+    for (const pugi::xml_node& node : m_pRoot.children()) {
+        if (IsNamed(node, "ArticleNumber"))
+            nResult = ParseArticleNumber(node, strError);
+        else if (IsNamed(node, "ConfigSheet"))
+            nResult = ParseConfigSheet(node, strError);
+        else if (IsNamed(node, "Settings"))
+            nResult = ParseSettings(node, strError);
+        // "header" and unknown children are skipped
+        if (nResult != Result::Ok)
+            return nResult;
+    }
+    return Result::Ok;
+}
+
+int CToolConfigXML::ParseArticleNumber(const pugi::xml_node& node, std::string& /*strError*/)
+{
+    m_Config.SetArticleNumber(TrimWhiteSpace(GetNodeText(node)));
+    return Result::Ok;
+}
+
+int CToolConfigXML::ParseConfigSheet(const pugi::xml_node& node, std::string& /*strError*/)
+{
+    m_Config.SetConfigSheet(TrimWhiteSpace(GetNodeText(node)));
+    return Result::Ok;
+}
+
+int CToolConfigXML::ParseSettings(const pugi::xml_node& node, std::string& strError)
+{
+    CProductSetting setting;
+    for (const pugi::xml_node& child : GetChildElements(node)) {
+        int nResult = ParseSetting(setting, child, strError);
+        if (nResult == Result::Ok)
+            nResult = m_Config.m_Settings.AddObjectByName(setting, strError);
+        if (nResult != Result::Ok)
+            return nResult;
+    }
+    return Result::Ok;
+}
+
+int CToolConfigXML::ParseSetting(CProductSetting& setting, const pugi::xml_node& node, std::string& strError)
+{
+    strError.clear();
+    setting.Reset();
+    setting.SetName(node.name());
+    const std::string text = GetNodeText(node);
+    const std::string normalised = TrimWhiteSpace(ToLowerAscii(text));
+    if (normalised.empty())
+        return Result::Ok;
+    // A number alone is the setting's number; anything else is its text,
+    // exactly as it stands in the file.
+    DWORD dwNumber = 0;
+    if (XmlText::ConvertNumberText(normalised, dwNumber))
+        setting.SetValue(dwNumber);
+    else
+        setting.SetText(text);
+    return Result::Ok;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// CToolConfigXML: the saved configuration file of a fitting's settings (root
+// "file" with "ArticleNumber", "ConfigSheet" and one element per setting under
+// "Settings"). The pages assemble m_Config and write it; the main window reads
+// a file and hands m_Config to the pages.
+
+#include "common/FluxaTypes.h"
+#include "configdata/DeviceConfig.h"
+#include "configdata/XMLLib.h"
+
+#include <string>
+
+class CToolConfigXML : public CXMLLib {
+public:
+    CToolConfigXML() = default;
+
+    virtual void OnClear() {}
+    virtual int ReadConfigurationFile(const std::string& strPath, std::string& strError);
+    // Writes the file in ISO-8859-1 as it declares; a character outside it is
+    // written as a numeric character reference. -1001 when the file cannot be
+    // created, -1004 when writing fails.
+    virtual int WriteConfigurationFile(const std::string& strPath, std::string& strError);
+    virtual CDeviceConfig& GetConfig();
+    virtual void SetArticleNumber(const std::string& strArticleNumber);
+    virtual void SetConfigSheet(const std::string& strConfigSheet);
+    // Sets the text (or number) of the setting of that name, adding a new
+    // setting at the end when there is none.
+    virtual void SetSettingText(const std::string& strName, const std::string& strText);
+    virtual void SetSettingValue(const std::string& strName, const DWORD& dwValue);
+    virtual int ParseDocument(std::string& strError);
+    virtual int ParseArticleNumber(const pugi::xml_node& node, std::string& strError);
+    virtual int ParseConfigSheet(const pugi::xml_node& node, std::string& strError);
+    virtual int ParseSettings(const pugi::xml_node& node, std::string& strError);
+    virtual int ParseSetting(CProductSetting& setting, const pugi::xml_node& node, std::string& strError);
+
+    // Empties m_Config, then the hooks; the pages do this before saving.
+    void Clear();
+    // The file's bytes as WriteConfigurationFile writes them.
+    std::string RenderFile();
+
+protected:
+    CDeviceConfig m_Config;
+
+private:
+    // The setting of that name, added at the end when it is new (nullptr
+    // only when the name is refused, e.g. empty).
+    CProductSetting* FindOrAddSetting(const std::string& strName);
+};
