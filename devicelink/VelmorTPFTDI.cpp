@@ -1,0 +1,343 @@
+#include "devicelink/VelmorTPFTDI.h"
+
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+#include "common/TextFormat.h"
+#include "common/TimeService.h"
+#include "configdata/StringParameter.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr int kHeaderLength = 3;
+
+int ReportTimeout(std::string& strError)
+{
+    strError = "Timeout";
+    return Result::NoResponse;
+}
+
+} // namespace
+
+CVelmorTPFTDI::CVelmorTPFTDI()
+{
+    std::memset(m_byTxFrame, 0, sizeof(m_byTxFrame));
+    std::memset(m_byRxFrame, 0, sizeof(m_byRxFrame));
+}
+
+CVelmorTPFTDI::~CVelmorTPFTDI()
+{
+    std::string strIgnored;
+    if (m_hPort != nullptr)
+        ClosePort(strIgnored);
+}
+
+int CVelmorTPFTDI::LoadDriver(std::string& strError)
+{
+    return m_Driver.LoadDriver(CFTDID2Driver::DefaultLibraryPath(), strError);
+}
+
+int CVelmorTPFTDI::UnloadDriver(std::string& strError)
+{
+    return m_Driver.UnloadDriver(strError);
+}
+
+// The port operations take the protocol lock: the connection monitor and the
+// adapter dialog reach them outside any command.
+bool CVelmorTPFTDI::IsPortOpen()
+{
+    CProtocolLock lock(*this);
+    return m_hPort != nullptr;
+}
+
+int CVelmorTPFTDI::VerifyPortHandle(std::string& strError)
+{
+    if (m_hPort != nullptr)
+        return Result::Ok;
+    strError = FormatText(PickText("%s The comport is not opened yet, open the port first", "%s Öffnen Sie zunächst die Schnittstelle"),
+                          "CVelmorTPFTDI::VerifyPortHandle:");
+    return Result::MissingPrecondition;
+}
+
+int CVelmorTPFTDI::Open(const std::string& strParameters, std::string& strError)
+{
+    CProtocolLock lock(*this);
+    m_strParameters = strParameters;
+    std::memset(m_byTxFrame, 0, sizeof(m_byTxFrame));
+    std::memset(m_byRxFrame, 0, sizeof(m_byRxFrame));
+    m_nBaudrate = 0;
+    m_nTxLength = 0;
+    m_nRxLength = 0;
+
+    int nResult = LoadDriver(strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    CStringParameterHandler parameters;
+    nResult = parameters.ExtractParameters(strParameters, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+
+    CStringParameter parameter;
+    BOOL bKnown = FALSE;
+    parameters.IsParameterKnown("PortNumber", bKnown, strError);
+    if (bKnown) {
+        parameters.GetParameterByName("PortNumber", parameter, strError);
+        nResult = parameter.GetValueAsUCHAR(m_byPortNumber, strError);
+        if (nResult != Result::Ok)
+            return nResult;
+    } else {
+        strError.clear();
+    }
+
+    nResult = parameters.GetParameterByName("Baudrate", parameter, strError);
+    LONG lBaudrate = 0;
+    if (nResult == Result::Ok)
+        nResult = parameter.GetValueAsLong(lBaudrate, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    m_nBaudrate = lBaudrate;
+
+    parameters.IsParameterKnown("Adapter", bKnown, strError);
+    if (bKnown) {
+        parameters.GetParameterByName("Adapter", parameter, strError);
+        return OpenAdapter(parameter.GetValue(), 0, strError);
+    }
+    return OpenPort(m_byPortNumber, m_nBaudrate, strError);
+}
+
+int CVelmorTPFTDI::Close(std::string& strError)
+{
+    strError.clear();
+    return ClosePort(strError);
+}
+
+int CVelmorTPFTDI::OpenPort(int nDevice, long nBaudrate, std::string& strError)
+{
+    CProtocolLock lock(*this);
+    int nResult = LoadDriver(strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    // A port still open would stay claimed with its handle lost.
+    if (m_hPort != nullptr) {
+        std::string strIgnored;
+        m_Driver.FT_Close(m_hPort, strIgnored);
+        m_hPort = nullptr;
+    }
+    FT_HANDLE hPort = nullptr;
+    nResult = m_Driver.FT_Open(nDevice, &hPort, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    m_hPort = hPort;
+    nResult = m_Driver.FT_SetTimeouts(m_hPort, kLineTimeoutMs, kLineTimeoutMs, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    m_byPortNumber = static_cast<BYTE>(nDevice);
+    nResult = m_Driver.FT_SetFlowControl(m_hPort, FT_FLOW_NONE, 0, 0, strError);
+    if (nResult == Result::Ok)
+        nResult = m_Driver.FT_SetBaudRate(m_hPort, static_cast<ULONG>(nBaudrate), strError);
+    if (nResult == Result::Ok)
+        nResult = m_Driver.FT_SetDataCharacteristics(m_hPort, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE, strError);
+    if (nResult == Result::Ok)
+        nResult = m_Driver.FT_Purge(m_hPort, FT_PURGE_RX | FT_PURGE_TX, strError);
+    return nResult;
+}
+
+int CVelmorTPFTDI::ClosePort(std::string& strError)
+{
+    CProtocolLock lock(*this);
+    int nResult = VerifyPortHandle(strError);
+    if (nResult == Result::Ok)
+        nResult = m_Driver.FT_Close(m_hPort, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    m_hPort = nullptr;
+    return UnloadDriver(strError);
+}
+
+int CVelmorTPFTDI::GetDeviceCount(DWORD& dwCount, std::string& strError)
+{
+    CProtocolLock lock(*this);
+    return m_Driver.FT_CreateDeviceInfoList(&dwCount, strError);
+}
+
+// The description is at most 64 bytes and need not end in a zero byte.
+int CVelmorTPFTDI::ReadDeviceDescription(DWORD dwDevice, char (&szDescription)[FT_DESCRIPTION_SIZE + 1],
+                                         std::string& strError)
+{
+    DWORD dwFlags = 0, dwType = 0, dwID = 0, dwLocation = 0;
+    char szSerial[FT_SERIAL_NUMBER_SIZE] = {};
+    FT_HANDLE hDevice = nullptr;
+    std::memset(szDescription, 0, sizeof(szDescription));
+    return m_Driver.FT_GetDeviceInfoDetail(dwDevice, &dwFlags, &dwType, &dwID, &dwLocation, szSerial, szDescription,
+                                           &hDevice, strError);
+}
+
+int CVelmorTPFTDI::CountAdapters(const std::string& strDescription, int& nCount, std::string& strError)
+{
+    CProtocolLock lock(*this);
+    nCount = 0;
+    DWORD dwDevices = 0;
+    int nResult = m_Driver.FT_CreateDeviceInfoList(&dwDevices, strError);
+    for (DWORD i = 0; nResult == Result::Ok && i < dwDevices; ++i) {
+        char szDescription[FT_DESCRIPTION_SIZE + 1];
+        nResult = ReadDeviceDescription(i, szDescription, strError);
+        if (nResult == Result::Ok && EqualsNoCase(szDescription, strDescription))
+            ++nCount;
+    }
+    return nResult;
+}
+
+int CVelmorTPFTDI::OpenAdapter(const std::string& strDescription, int nAdapter, std::string& strError)
+{
+    CProtocolLock lock(*this);
+    if (m_hPort != nullptr) {
+        m_Driver.FT_Close(m_hPort, strError);
+        m_hPort = nullptr;
+        strError.clear();
+    }
+    int nResult = LoadDriver(strError);
+    DWORD dwDevices = 0;
+    if (nResult == Result::Ok)
+        nResult = m_Driver.FT_CreateDeviceInfoList(&dwDevices, strError);
+    int nMatch = 0;
+    for (DWORD i = 0; nResult == Result::Ok && i < dwDevices; ++i) {
+        char szDescription[FT_DESCRIPTION_SIZE + 1];
+        nResult = ReadDeviceDescription(i, szDescription, strError);
+        if (nResult != Result::Ok || !EqualsNoCase(szDescription, strDescription))
+            continue;
+        if (nMatch == nAdapter)
+            return Open(FormatText("PortNumber=%d; Baudrate=2400;", static_cast<int>(i)), strError);
+        ++nMatch;
+    }
+    return nResult;
+}
+
+int CVelmorTPFTDI::CalcChecksum(int nLength, const BYTE* pData, BYTE& byChecksum, std::string& strError)
+{
+    if (nLength < 1) {
+        strError = FormatText("CVelmorTPFTDI::CalcChecksum: The passed length information (%d) is invalid", nLength);
+        return Result::InvalidArgument;
+    }
+    if (pData == nullptr) {
+        strError = "CVelmorTPFTDI::CalcChecksum: The passed data pointer is invalid (NULL)";
+        return Result::InvalidArgument;
+    }
+    BYTE bySum = 0;
+    for (int i = 0; i < nLength; ++i)
+        bySum = static_cast<BYTE>(bySum + pData[i]);
+    byChecksum = bySum;
+    return Result::Ok;
+}
+
+void CVelmorTPFTDI::BuildTxFrame()
+{
+    m_byTxFrame[0] = m_byFrameHeader[0];
+    m_byTxFrame[1] = m_byFrameHeader[1];
+    m_byTxFrame[2] = static_cast<BYTE>(m_nRequestLength + 1);
+    std::memcpy(m_byTxFrame + kHeaderLength, m_byRequest, static_cast<size_t>(m_nRequestLength));
+    const int nSummed = kHeaderLength + m_nRequestLength;
+    std::string strUnused; // the request always holds its opcode
+    CalcChecksum(nSummed, m_byTxFrame, m_byTxFrame[nSummed], strUnused);
+    m_nTxLength = nSummed + 1;
+}
+
+int CVelmorTPFTDI::SwitchBaudrate(long nBaudrate, std::string& strError)
+{
+    const int nResult = m_Driver.FT_SetBaudRate(m_hPort, static_cast<ULONG>(nBaudrate), strError);
+    TimeService().SleepMs(kSpeedSwitchWaitMs);
+    return nResult;
+}
+
+int CVelmorTPFTDI::TransferCommand(int nCommandID, std::string& strError)
+{
+    BuildTxFrame();
+    int nResult = TransferFrame(strError);
+    if (nResult == Result::NoResponse) {
+        // The adapter may have lost the line: open it afresh and try once more.
+        const std::string strParameters = m_strParameters;
+        std::string strIgnored;
+        Close(strIgnored);
+        Open(strParameters, strIgnored);
+        nResult = TransferFrame(strError);
+    }
+    // The payload is kept also from a frame that failed its checks.
+    if (m_nRxLength > kHeaderLength) {
+        m_nResponseLength = m_nRxLength - kHeaderLength - 1;
+        std::memcpy(m_byResponse, m_byRxFrame + kHeaderLength, static_cast<size_t>(m_nResponseLength));
+    }
+    if (nResult != Result::Ok)
+        return nResult;
+    if (nCommandID == CmdSetBaudrate) {
+        const long nNewBaudrate = BaudrateFromCode(m_byRequest[1]);
+        return SwitchBaudrate(nNewBaudrate != 0 ? nNewBaudrate : m_nBaudrate, strError);
+    }
+    // A restarted fitting listens at the configured speed again.
+    if (nCommandID == CmdResetModule)
+        return SwitchBaudrate(m_nBaudrate, strError);
+    return Result::Ok;
+}
+
+// Reads nCount bytes; a read that brings nothing ends with a time-out.
+int CVelmorTPFTDI::ReadFully(BYTE* pBuffer, int nCount, std::string& strError)
+{
+    int nReceived = 0;
+    while (nReceived < nCount) {
+        DWORD dwRead = 0;
+        const int nResult = m_Driver.FT_Read(m_hPort, pBuffer + nReceived, static_cast<DWORD>(nCount - nReceived), &dwRead, strError);
+        if (nResult != Result::Ok)
+            return nResult;
+        if (dwRead == 0)
+            return ReportTimeout(strError);
+        nReceived += static_cast<int>(dwRead);
+        m_nRxLength += static_cast<int>(dwRead);
+    }
+    return Result::Ok;
+}
+
+int CVelmorTPFTDI::TransferFrame(std::string& strError)
+{
+    m_nRxLength = 0;
+    int nResult = VerifyPortHandle(strError);
+    if (nResult == Result::Ok)
+        nResult = m_Driver.FT_Purge(m_hPort, FT_PURGE_RX | FT_PURGE_TX, strError);
+    DWORD dwWritten = 0;
+    if (nResult == Result::Ok)
+        nResult = m_Driver.FT_Write(m_hPort, m_byTxFrame, static_cast<DWORD>(m_nTxLength), &dwWritten, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+
+    // The one-wire line returns every byte written.
+    BYTE byEcho[kBufferSize];
+    DWORD dwEcho = 0;
+    nResult = m_Driver.FT_Read(m_hPort, byEcho, static_cast<DWORD>(m_nTxLength), &dwEcho, strError);
+    if (nResult == Result::Ok && dwEcho < dwWritten && dwEcho < static_cast<DWORD>(m_nTxLength)) {
+        DWORD dwMore = 0;
+        nResult = m_Driver.FT_Read(m_hPort, byEcho + dwEcho, static_cast<DWORD>(m_nTxLength) - dwEcho, &dwMore, strError);
+        dwEcho += dwMore;
+    }
+    if (nResult != Result::Ok)
+        return nResult;
+    if (dwEcho != static_cast<DWORD>(m_nTxLength) || std::memcmp(byEcho, m_byTxFrame, static_cast<size_t>(m_nTxLength)) != 0) {
+        strError = "Invalid echo response";
+        return Result::InvalidResponse;
+    }
+
+    nResult = ReadFully(m_byRxFrame, kHeaderLength, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    const int nBodyLength = m_byRxFrame[2];
+    if (nBodyLength == 0)
+        return ReportTimeout(strError); // nothing can follow
+    nResult = ReadFully(m_byRxFrame + kHeaderLength, nBodyLength, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+
+    BYTE byChecksum = 0;
+    CalcChecksum(m_nRxLength - 1, m_byRxFrame, byChecksum, strError);
+    if (byChecksum != m_byRxFrame[m_nRxLength - 1]) {
+        strError = "Invalid checksum";
+        return Result::InvalidResponse;
+    }
+    return Result::Ok;
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The transport of the transfer protocol over the USB bus adapter: finds
+// adapters by description, opens one, frames a request (F1 01 L request sum),
+// writes it, checks the echo of the one-wire line, reads and checks the
+// response frame, and follows the fitting's speed changes.
+
+#include "devicelink/FTDID2Driver.h"
+#include "devicelink/VelmorTPBase.h"
+
+#include <string>
+
+class CVelmorTPFTDI : public CVelmorTPBase {
+public:
+    static constexpr const char* kAdapterDescription = "Velmor BUS converter";
+    static constexpr ULONG kLineTimeoutMs = 100;
+    static constexpr unsigned kSpeedSwitchWaitMs = 100;
+
+    CVelmorTPFTDI();
+    ~CVelmorTPFTDI() override;
+
+    // Parameters "PortNumber" (optional), "Baudrate" (required) and "Adapter"
+    // (optional: open the first adapter with this description instead).
+    int Open(const std::string& strParameters, std::string& strError) override;
+    int Close(std::string& strError) override;
+
+    virtual int GetDeviceCount(DWORD& dwCount, std::string& strError);
+    // Devices whose description equals strDescription without regard to case.
+    virtual int CountAdapters(const std::string& strDescription, int& nCount, std::string& strError);
+    // Opens the nAdapter-th matching device at 2400 bit/s. Without such a
+    // device the result is 0 and no port is open.
+    virtual int OpenAdapter(const std::string& strDescription, int nAdapter, std::string& strError);
+    virtual int LoadDriver(std::string& strError);
+    virtual int UnloadDriver(std::string& strError);
+    virtual bool IsPortOpen();
+    virtual int OpenPort(int nDevice, long nBaudrate, std::string& strError);
+    // Closes the port and releases the library.
+    virtual int ClosePort(std::string& strError);
+    virtual int VerifyPortHandle(std::string& strError);
+    // One write / echo / response cycle of the request frame.
+    virtual int TransferFrame(std::string& strError);
+    virtual int CalcChecksum(int nLength, const BYTE* pData, BYTE& byChecksum, std::string& strError);
+
+    // The frames of the last exchange.
+    const BYTE* GetTxFrame() const { return m_byTxFrame; }
+    int GetTxLength() const { return m_nTxLength; }
+    const BYTE* GetRxFrame() const { return m_byRxFrame; }
+    int GetRxLength() const { return m_nRxLength; }
+    int GetBaudrate() const { return m_nBaudrate; }
+    int GetPortNumber() const { return m_byPortNumber; }
+
+protected:
+    int TransferCommand(int nCommandID, std::string& strError) override;
+
+    BYTE m_byPortNumber = 0;
+    BYTE m_byFrameHeader[2] = {0xF1, 0x01};
+    BYTE m_byTxFrame[kBufferSize];
+    BYTE m_byRxFrame[kBufferSize];
+    int m_nTxLength = 0;
+    int m_nRxLength = 0;
+    int m_nBaudrate = 0;
+    std::string m_strParameters;
+    CFTDID2Driver m_Driver;
+    FT_HANDLE m_hPort = nullptr;
+
+private:
+    void BuildTxFrame();
+    int ReadDeviceDescription(DWORD dwDevice, char (&szDescription)[FT_DESCRIPTION_SIZE + 1], std::string& strError);
+    int ReadFully(BYTE* pBuffer, int nCount, std::string& strError);
+    int SwitchBaudrate(long nBaudrate, std::string& strError);
+};
