@@ -1,0 +1,130 @@
+#pragma once
+// The tool's one transfer protocol object: fitting identification, EEPROM
+// values in 16-byte rows that carry their own sum, and the two background
+// monitors that watch the bus.
+
+#include "configdata/StringParameter.h"
+#include "devicelink/MainWindowLink.h"
+#include "devicelink/VelmorTPFTDI.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+
+// Auto-reset event that ends a monitor. Waits run on the time service in
+// short slices, so that tests pass time without sleeping and a stop is seen
+// within one slice.
+class CStopEvent {
+public:
+    static constexpr unsigned kSliceMs = 25;
+
+    void Set() { m_bSignalled.store(true); }
+    // True when the event is set, without resetting it.
+    bool IsSet() const { return m_bSignalled.load(); }
+    // Waits up to nMilliseconds for the event; true (and reset) when it was set.
+    bool Wait(unsigned nMilliseconds);
+
+private:
+    std::atomic<bool> m_bSignalled{false};
+};
+
+class CVelmorTPExt : public CVelmorTPFTDI {
+public:
+    static constexpr unsigned kMonitorCycleMs = 750;
+    static constexpr WORD kArticleNumberAddress = 0x20;
+    static constexpr UCHAR kArticleNumberLength = 5;
+    static constexpr UCHAR kValveStateIndex = 1;
+    static constexpr int kRowSize = 16;
+    static constexpr int kRowChecksumOffset = 15;
+    // GetActiveApplication
+    static constexpr int kRunningBootloader = 1;
+    static constexpr int kRunningApplication = 2;
+
+    CVelmorTPExt();
+    // Ends both monitors before the port goes.
+    ~CVelmorTPExt() override;
+
+    // The main window the monitors report to; nullptr while none exists.
+    virtual void SetMainWindow(IMainWindowLink* pMainWindow);
+
+    // Starting a running monitor does nothing. Stopping waits until the
+    // thread has ended; call it without holding the extension or protocol
+    // lock, which the monitor may be waiting for.
+    virtual int StartConnectionMonitor(std::string& strError);
+    virtual int StopConnectionMonitor(std::string& strError);
+    virtual int StartValveMonitor(std::string& strError);
+    virtual int StopValveMonitor(std::string& strError);
+
+    virtual int GetModuleInformation(CStringParameterHandler& moduleInformation, std::string& strError);
+    virtual int GetConnectionState();
+    // Plain: 9 hexadecimal digits; formatted: digit groups 2, 3, 2, 2.
+    virtual int ReadArticleNumber(std::string& strArticleNumber, std::string& strArticleNumberFormatted,
+                                  std::string& strError);
+    virtual int ReadEEValueAsString(int nAddress, int nSize, std::string& strValue, std::string& strError);
+    // Little-endian value of 1 to 3 bytes; any other size reads nothing and
+    // gives 0.
+    virtual int ReadEEValue(int nAddress, int nSize, int& nValue, std::string& strError);
+    virtual int GetSWVersion(UCHAR& byMajor, UCHAR& byMinor, std::string& strError);
+    // Patches the value into its row and writes the whole row. A value that
+    // would leave bytes 0..14 of its row is refused and nothing is written.
+    virtual int WriteEEValue(int nAddress, int nSize, int nValue, std::string& strError);
+    // Writes one 16-byte row at a row address with its sum renewed.
+    virtual int WriteEEBlock(int nRowAddress, std::span<const BYTE> row, std::string& strError);
+    // "20yy.mm.dd" of the three BCD bytes at the address.
+    virtual int ReadProductionDate(int nAddress, std::string& strDate, std::string& strError);
+    virtual std::string GetArticleNumber();
+    virtual std::string GetArticleNumberFormatted();
+    // 1 boot loader, 2 application.
+    virtual int GetActiveApplication(int& nApplication, std::string& strError);
+    virtual void LockExt();
+    virtual void UnlockExt();
+
+protected:
+    // One cycle of each monitor; the threads run them between their waits.
+    virtual void RunConnectionCycle(const CStopEvent& stopEvent);
+    virtual void RunValveCycle(const CStopEvent& stopEvent);
+
+private:
+    using MonitorCycle = void (CVelmorTPExt::*)(const CStopEvent&);
+    int StartMonitor(std::unique_ptr<CStopEvent>& pEvent, std::thread& thread, MonitorCycle pCycle,
+                     const char* pszFailure, std::string& strError);
+    void StopMonitor(std::unique_ptr<CStopEvent>& pEvent, std::thread& thread);
+    void MonitorLoop(CStopEvent* pStopEvent, MonitorCycle pCycle);
+    // Opens the first adapter when no port is open.
+    int EnsurePortOpen(std::string& strError);
+    int IdentifyFitting(const CStopEvent& stopEvent, int& nState);
+    int ReadSerialNumber(int nProductType, std::string& strSerialNumber);
+    void CloseAfterDriverFailure(int nResult);
+
+    std::recursive_mutex m_csExt;
+    std::unique_ptr<CStopEvent> m_hConnectionEvent;
+    std::thread m_hConnectionThread;
+    std::unique_ptr<CStopEvent> m_hValveEvent;
+    std::thread m_hValveThread;
+    std::mutex m_csMonitors; // serialises starting and stopping
+    CStringParameterHandler m_ModuleInformation;
+    int m_nPostedState = kConnectionNoFitting;
+    std::atomic<int> m_nConnectionState{kConnectionNoFitting};
+    std::string m_strPreviousArticleNumber;
+    std::string m_strArticleNumber;
+    std::string m_strPreviousArticleNumberFormatted;
+    std::string m_strArticleNumberFormatted;
+    std::string m_strSerialNumber;
+    std::string m_strPreviousSerialNumber;
+    IMainWindowLink* m_pMainWindow = nullptr; // guarded by m_csExt
+};
+
+// Holds the extension lock of the protocol object for a scope.
+class CExtLock {
+public:
+    explicit CExtLock(CVelmorTPExt& protocol) : m_Protocol(protocol) { m_Protocol.LockExt(); }
+    ~CExtLock() { m_Protocol.UnlockExt(); }
+    CExtLock(const CExtLock&) = delete;
+    CExtLock& operator=(const CExtLock&) = delete;
+
+private:
+    CVelmorTPExt& m_Protocol;
+};
