@@ -26,8 +26,8 @@ TEST(D2XXDriver, LibraryLackingARequiredEntryPointFails)
 {
     CFTDID2Driver driver;
     std::string error;
-    EXPECT_EQ(Result::MissingPrecondition, driver.LoadDriver(D2XX_STUB_NO_QUEUESTATUSEX_PATH, error));
-    EXPECT_EQ(std::string("Can't find the DLL function (FT_GetQueueStatusEx) in the given DLL (") + D2XX_STUB_NO_QUEUESTATUSEX_PATH + ")",
+    EXPECT_EQ(Result::MissingPrecondition, driver.LoadDriver(D2XXSTUB_NO_QUEUESTATUSEX_PATH, error));
+    EXPECT_EQ(std::string("Can't find the DLL function (FT_GetQueueStatusEx) in the given DLL (") + D2XXSTUB_NO_QUEUESTATUSEX_PATH + ")",
               error);
     // The library stays loaded with what was resolved before the gap.
     EXPECT_TRUE(driver.IsLoaded());
@@ -40,7 +40,7 @@ TEST(D2XXDriver, CommMaskIsOptionalOnLinuxOnly)
 {
     CFTDID2Driver driver;
     std::string error;
-    ASSERT_EQ(Result::Ok, driver.LoadDriver(D2XX_STUB_NO_COMMMASK_PATH, error)) << error;
+    ASSERT_EQ(Result::Ok, driver.LoadDriver(D2XXSTUB_NO_COMMMASK_PATH, error)) << error;
     BOOL bResult = 5;
     EXPECT_EQ(Result::MissingPrecondition, driver.FT_W32_GetCommMask(nullptr, nullptr, &bResult, error));
     EXPECT_EQ("The function pointer (FT_W32_GetCommMask) is invalid", error);
@@ -64,7 +64,7 @@ TEST(D2XXDriver, GuardReportsStatusAndException)
     LanguageGuard english(kLanguageEnglish);
     CFTDID2Driver driver;
     std::string error;
-    ASSERT_EQ(Result::Ok, driver.LoadDriver(D2XX_STUB_PATH, error)) << error;
+    ASSERT_EQ(Result::Ok, driver.LoadDriver(D2XXSTUB_PATH, error)) << error;
     EXPECT_EQ(Result::Ok, driver.VerifyDriverLoaded(error));
 
     FT_HANDLE handle = nullptr;
@@ -88,24 +88,24 @@ TEST(D2XXDriver, GuardReportsStatusAndException)
 
 TEST(D2XXDriver, LoadingTwiceLoadsOnceAndUnloadReleases)
 {
-    ASSERT_FALSE(IsLibraryInMemory(D2XX_STUB_PATH));
+    ASSERT_FALSE(IsLibraryInMemory(D2XXSTUB_PATH));
     CFTDID2Driver driver;
     std::string error;
-    ASSERT_EQ(Result::Ok, driver.LoadDriver(D2XX_STUB_PATH, error));
-    ASSERT_EQ(Result::Ok, driver.LoadDriver(D2XX_STUB_PATH, error));
-    EXPECT_TRUE(IsLibraryInMemory(D2XX_STUB_PATH));
+    ASSERT_EQ(Result::Ok, driver.LoadDriver(D2XXSTUB_PATH, error));
+    ASSERT_EQ(Result::Ok, driver.LoadDriver(D2XXSTUB_PATH, error));
+    EXPECT_TRUE(IsLibraryInMemory(D2XXSTUB_PATH));
 
     error = "old";
     EXPECT_EQ(Result::Ok, driver.UnloadDriver(error));
     EXPECT_EQ("", error);
     EXPECT_FALSE(driver.IsLoaded());
-    EXPECT_FALSE(IsLibraryInMemory(D2XX_STUB_PATH)); // one load, one release
+    EXPECT_FALSE(IsLibraryInMemory(D2XXSTUB_PATH)); // one load, one release
     EXPECT_EQ(Result::MissingPrecondition, driver.FT_Close(nullptr, error));
 }
 
 TEST(D2XXDriver, NeverLoadsFromTheWorkingDirectory)
 {
-    const std::filesystem::path stub(D2XX_STUB_PATH);
+    const std::filesystem::path stub(D2XXSTUB_PATH);
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(stub.parent_path());
     CFTDID2Driver driver;
@@ -125,8 +125,8 @@ TEST(D2XXDriver, EnvironmentNamesTheLibrary)
     const std::string strPrevious = szPrevious ? szPrevious : "";
     unsetenv("FLUXA_D2XX_LIBRARY");
     EXPECT_EQ("libftd2xx.so", CFTDID2Driver::DefaultLibraryPath());
-    setenv("FLUXA_D2XX_LIBRARY", D2XX_STUB_PATH, 1);
-    EXPECT_EQ(D2XX_STUB_PATH, CFTDID2Driver::DefaultLibraryPath());
+    setenv("FLUXA_D2XX_LIBRARY", D2XXSTUB_PATH, 1);
+    EXPECT_EQ(D2XXSTUB_PATH, CFTDID2Driver::DefaultLibraryPath());
     if (szPrevious)
         setenv("FLUXA_D2XX_LIBRARY", strPrevious.c_str(), 1);
     else
