@@ -1,0 +1,285 @@
+#include "firmware/FirmwareDownload.h"
+
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+#include "common/TextFormat.h"
+#include "common/TimeService.h"
+#include "devicelink/VelmorTPBase.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr BYTE kSignature[2] = {0x55, 0x34}; // "U4"
+// Values the flush valves need in their EEPROM after a new application.
+constexpr WORD kEEPROMFlagAddr = 0x8C;
+constexpr BYTE kEEPROMFlag[1] = {0x01};
+constexpr WORD kEEPROMWordAddr = 0x6D;
+constexpr BYTE kEEPROMWord[2] = {0x37, 0x02};
+
+// Restores the protocol's retry count on every way out.
+class CRetryCountGuard {
+public:
+    CRetryCountGuard(CVelmorTPBase& protocol, int nRetryCount)
+        : m_Protocol(protocol), m_nPrevious(protocol.GetRetryCount())
+    {
+        m_Protocol.SetRetryCount(nRetryCount);
+    }
+    ~CRetryCountGuard() { m_Protocol.SetRetryCount(m_nPrevious); }
+    CRetryCountGuard(const CRetryCountGuard&) = delete;
+    CRetryCountGuard& operator=(const CRetryCountGuard&) = delete;
+
+private:
+    CVelmorTPBase& m_Protocol;
+    int m_nPrevious;
+};
+
+std::string SpeedText(long nBaudrate)
+{
+    return FormatText(PickText("Change the communication speed to: %d Bit/s\n",
+                               "Setze Kommunikationsgeschwindigkeit auf: %d Bit/s\n"),
+                      static_cast<int>(nBaudrate));
+}
+
+void Wait(unsigned nMilliseconds)
+{
+    TimeService().SleepMs(nMilliseconds);
+}
+
+} // namespace
+
+bool CFirmwareDownload::GetProductParameters(int nProductType, FirmwareProductParameters& parameters)
+{
+    if (nProductType == 1 || nProductType == 2) {
+        parameters = {32, 19200, 0x3FFE, false, true};
+        return true;
+    }
+    if (nProductType >= 3 && nProductType <= 7) {
+        parameters = {64, 38400, 0x7FFE, true, false};
+        return true;
+    }
+    return false;
+}
+
+int CFirmwareDownload::ChooseFile(const std::string& strPath, int nProductType, std::string& strError)
+{
+    const int nResult = m_Image.Load(strPath, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    if (!CheckFile(nProductType)) {
+        strError = PickText("File not supported", "Die gewählte Datei ist nicht gültig!");
+        return Result::InvalidArgument;
+    }
+    return Result::Ok;
+}
+
+bool CFirmwareDownload::CheckFile(int nProductType)
+{
+    FirmwareProductParameters parameters{};
+    if (!GetProductParameters(nProductType, parameters))
+        return false;
+    if (parameters.bApplicationArea) {
+        std::string strError;
+        if (m_Image.MergeMemoryArea(kApplicationStart, kApplicationEnd, strError, kFillByte) != Result::Ok ||
+            m_Image.GetDataRecordCount() == 0)
+            return false;
+    }
+    for (DWORD i = 0; i < 2; ++i) {
+        BYTE byValue = 0;
+        if (!m_Image.FindByte(parameters.nSignatureAddr + i, byValue) || byValue != kSignature[i])
+            return false;
+    }
+    return true;
+}
+
+int CFirmwareDownload::StartProgramming(CVelmorTPBase& protocol, int nProductType,
+                                        const FirmwareProgressCallback& onProgress,
+                                        IFittingReidentification* pReidentification, std::string& strError)
+{
+    FirmwareProductParameters parameters{};
+    if (!GetProductParameters(nProductType, parameters)) {
+        strError = PickText("Device not supported", "Unbekanntes Gerät");
+        return Result::InvalidArgument;
+    }
+    m_OnProgress = onProgress;
+    CRetryCountGuard retries(protocol, kDownloadRetryCount);
+    Download(protocol, parameters, pReidentification);
+    m_OnProgress = nullptr;
+    return Result::Ok;
+}
+
+void CFirmwareDownload::Download(CVelmorTPBase& protocol, const FirmwareProductParameters& parameters,
+                                 IFittingReidentification* pReidentification)
+{
+    m_strProgressText.clear();
+    m_nPercent = 0;
+    PrepareImage(parameters);
+
+    if (Succeeded())
+        PlainCommandStep(protocol, CVelmorTPBase::CmdActivateBootloader,
+                         PickText("Activate bootloader\n", "Aktivierung des Bootloader\n"), 10);
+    // The adapter falls back to its configured speed after the reset.
+    if (Succeeded())
+        PlainCommandStep(protocol, CVelmorTPBase::CmdResetModule,
+                         PickText("Reset module\n", "Zurücksetzen des Moduls\n"), 20);
+    if (Succeeded()) {
+        m_nResult = SwitchSpeed(protocol, parameters.nDownloadBaudrate, m_strError, 5);
+        // A fitting may answer the speed change with an error code and still
+        // switch; the next command shows whether it did.
+        if (m_nResult == Result::TargetError) {
+            m_nResult = Result::Ok;
+            m_strError.clear();
+        }
+    }
+    if (Succeeded() && parameters.bApplicationArea)
+        EraseApplicationArea(protocol);
+    if (Succeeded())
+        WriteImage(protocol, parameters);
+    if (Succeeded() && parameters.bConfigureEEPROM)
+        ConfigureEEPROM(protocol);
+    if (Succeeded()) {
+        std::string strScratch;
+        SwitchSpeed(protocol, kNormalBaudrate, strScratch, 100);
+    }
+    if (Succeeded())
+        PlainCommandStep(protocol, CVelmorTPBase::CmdActivateApplication,
+                         PickText("Activate application\n", "Aktivierung der Applikation\n"), m_nPercent);
+    if (Succeeded())
+        PlainCommandStep(protocol, CVelmorTPBase::CmdResetModule,
+                         PickText("Reset Module\n", "Zurücksetzen des Moduls\n"), m_nPercent);
+
+    ShowText(Succeeded() ? PickText("Download procedure finished successfully\n", "Download erfolgreich beendet\n")
+                         : PickText("Download procedure aborted\n", "Download wurde abgebrochen\n"));
+    Wait(kStepWaitMs);
+    if (pReidentification != nullptr)
+        pReidentification->IdentifyFittingAgain();
+}
+
+void CFirmwareDownload::PrepareImage(const FirmwareProductParameters& parameters)
+{
+    m_nResult = Result::Ok;
+    m_strError.clear();
+    if (parameters.bApplicationArea)
+        m_nResult = m_Image.MergeMemoryArea(kApplicationStart, kApplicationEnd, m_strError, kFillByte);
+    if (m_Image.GetDataRecordCount() == 0) {
+        m_nResult = Result::MissingPrecondition;
+        m_strError = PickText("Can't continue the download due to no data was loaded yet!",
+                              "Download abgebrochen, da noch keine Datei für den Download ausgewählt wurde!");
+    }
+    m_nTotalLength = 0;
+    for (const CDataRecord& record : m_Image.Records().Records())
+        m_nTotalLength += record.GetLength();
+}
+
+void CFirmwareDownload::PlainCommandStep(CVelmorTPBase& protocol, int nCommandID, const std::string& strText,
+                                         int nPercent)
+{
+    ShowText(strText);
+    {
+        CProtocolLock lock(protocol);
+        m_nResult = protocol.SendCommand(nCommandID, 0, nullptr, m_strError);
+    }
+    ShowPercent(nPercent);
+    Wait(kStepWaitMs);
+}
+
+int CFirmwareDownload::SwitchSpeed(CVelmorTPBase& protocol, long nBaudrate, std::string& strError, int nPercent)
+{
+    ShowText(SpeedText(nBaudrate));
+    const int nResult = protocol.SetBaudrate(nBaudrate, strError);
+    ShowPercent(nPercent);
+    Wait(kStepWaitMs);
+    return nResult;
+}
+
+void CFirmwareDownload::EraseApplicationArea(CVelmorTPBase& protocol)
+{
+    constexpr DWORD nAreaSize = kApplicationEnd - kApplicationStart + 1;
+    for (DWORD nAddress = kApplicationStart; nAddress <= kApplicationEnd; nAddress += kEraseBlockSize) {
+        const BYTE byParameters[5] = {BYTE(nAddress >> 24), BYTE(nAddress >> 16), BYTE(nAddress >> 8),
+                                      BYTE(nAddress), BYTE(kEraseBlockSize)};
+        {
+            CProtocolLock lock(protocol);
+            m_nResult = protocol.SendCommand(CVelmorTPBase::CmdEraseFlashByAddr, 5, byParameters, m_strError);
+        }
+        if (!Succeeded())
+            return;
+        const DWORD nErased = nAddress - kApplicationStart + kEraseBlockSize;
+        Show(FormatText(PickText("Erasing flash: Address: 0x%04X, length: %d\n",
+                                 "Lösche Flash-Speicher: Adresse: 0x%04X, Länge: %d\n"),
+                        nAddress, kEraseBlockSize),
+             static_cast<int>(std::uint64_t(nErased) * 100 / nAreaSize));
+    }
+}
+
+void CFirmwareDownload::WriteImage(CVelmorTPBase& protocol, const FirmwareProductParameters& parameters)
+{
+    const DWORD nBlock = static_cast<DWORD>(parameters.nBlockSize);
+    std::uint64_t nWritten = 0;
+    std::array<BYTE, 256> buffer{};
+    for (const CDataRecord& record : m_Image.Records().Records()) {
+        DWORD nOffset = 0;
+        while (nOffset < record.GetLength()) {
+            const DWORD nAddress = record.GetStartAddr() + nOffset;
+            const DWORD nRemaining = record.GetLength() - nOffset;
+            DWORD nSlice = std::min(nRemaining, nBlock);
+            DWORD nBufferOffset = 0;
+            DWORD nWriteAddr = nAddress;
+            DWORD nWriteLength = nSlice;
+            if (nSlice < nBlock && parameters.bApplicationArea) {
+                // A record's last bytes go into their whole block. They end at
+                // that block's end at the latest; the rest follows in the
+                // next block rather than being cut off.
+                nBufferOffset = nAddress % nBlock;
+                nSlice = std::min(nSlice, nBlock - nBufferOffset);
+                nWriteAddr = nAddress - nBufferOffset;
+                nWriteLength = nBlock;
+            }
+            buffer.fill(kFillByte);
+            std::copy_n(record.GetData() + nOffset, nSlice, buffer.begin() + nBufferOffset);
+            m_nResult = protocol.WriteFlashByAddr(nWriteAddr, static_cast<UCHAR>(nWriteLength), buffer.data(),
+                                                  m_strError);
+            if (!Succeeded())
+                return;
+            nWritten += nSlice;
+            Show(FormatText(PickText("Flashing data: Address: 0x%04X, length: %d\n",
+                                     "Programmiere Flash-Speicher: Adresse: 0x%04X, Länge: %d\n"),
+                            nWriteAddr, static_cast<int>(nWriteLength)),
+                 static_cast<int>(nWritten * 100 / m_nTotalLength));
+            nOffset += nSlice;
+        }
+    }
+}
+
+void CFirmwareDownload::ConfigureEEPROM(CVelmorTPBase& protocol)
+{
+    ShowText(PickText("Configure EEPROM\n", "Konfiguriere EEPROM\n"));
+    m_nResult = protocol.WriteEEByAddr(kEEPROMFlagAddr, sizeof kEEPROMFlag, kEEPROMFlag, m_strError);
+    ShowPercent(100);
+    Wait(kEEPROMWaitMs);
+    if (!Succeeded())
+        return;
+    m_nResult = protocol.WriteEEByAddr(kEEPROMWordAddr, sizeof kEEPROMWord, kEEPROMWord, m_strError);
+    Wait(kEEPROMWaitMs);
+}
+
+void CFirmwareDownload::ShowText(const std::string& strText)
+{
+    Show(strText, m_nPercent);
+}
+
+void CFirmwareDownload::ShowPercent(int nPercent)
+{
+    Show(m_strProgressText, nPercent);
+}
+
+void CFirmwareDownload::Show(const std::string& strText, int nPercent)
+{
+    if (strText == m_strProgressText && nPercent == m_nPercent)
+        return;
+    m_strProgressText = strText;
+    m_nPercent = nPercent;
+    if (m_OnProgress)
+        m_OnProgress(m_strProgressText, m_nPercent);
+}

@@ -1,0 +1,102 @@
+#pragma once
+// Programs a firmware image into the connected fitting's flash through its
+// boot loader. Free of any user interface: the firmware page and the
+// command-line tool show the progress and the failures.
+#include "common/FluxaTypes.h"
+#include "firmware/IntelHex.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class CVelmorTPBase;
+
+// The text of the step in progress (each replaces the previous) and the
+// progress bar's percentage; called whenever either changes.
+using FirmwareProgressCallback = std::function<void(const std::string& strText, int nPercent)>;
+
+// What the download needs from the main window when it ends.
+class IFittingReidentification {
+public:
+    virtual ~IFittingReidentification() = default;
+    // Identifies the fitting again (the "Next" action), then sends 0x40B
+    // (WM_USER+11) with lParam 1 to all pages so that they enable their
+    // Read and Write buttons again.
+    virtual void IdentifyFittingAgain() = 0;
+};
+
+// How a product family is programmed.
+struct FirmwareProductParameters {
+    int nBlockSize;            // bytes per flash write
+    long nDownloadBaudrate;    // bit/s while the image is written
+    DWORD nSignatureAddr;      // "U" here, "4" at the next address
+    bool bApplicationArea;     // merge, erase and write whole blocks of 0x1800..0x7FFF
+    bool bConfigureEEPROM;     // write the two EEPROM values after the flash
+};
+
+class CFirmwareDownload {
+public:
+    static constexpr DWORD kApplicationStart = 0x1800;
+    static constexpr DWORD kApplicationEnd = 0x7FFF;
+    static constexpr BYTE kFillByte = 0xFF;
+    static constexpr int kEraseBlockSize = 64;
+    static constexpr int kDownloadRetryCount = 10;
+    static constexpr long kNormalBaudrate = 2400;
+    static constexpr unsigned kStepWaitMs = 1000;
+    static constexpr unsigned kEEPROMWaitMs = 500;
+
+    virtual ~CFirmwareDownload() = default;
+
+    // False for a product type outside 1..7.
+    static bool GetProductParameters(int nProductType, FirmwareProductParameters& parameters);
+
+    // The Select action: loads the file and checks it for the product type in
+    // force. A failing load returns its own code and text, an unsupported
+    // file -1001 with "File not supported"; both go to an error box. The
+    // image stays loaded either way.
+    virtual int ChooseFile(const std::string& strPath, int nProductType, std::string& strError);
+    // True when the loaded image carries the signature of the product type.
+    // For types 3 to 7 the application area is merged first.
+    virtual bool CheckFile(int nProductType);
+
+    // The Start action: raises the protocol's retry count to 10, runs the
+    // download and restores the retry count. Returns -1001 with "Device not
+    // supported" when the product type is none of 1..7 (nothing is sent; the
+    // caller shows it in an error box). Otherwise returns 0 and the download's
+    // outcome is in GetResult / GetError, its steps went to onProgress.
+    virtual int StartProgramming(CVelmorTPBase& protocol, int nProductType, const FirmwareProgressCallback& onProgress,
+                                 IFittingReidentification* pReidentification, std::string& strError);
+
+    int GetResult() const { return m_nResult; }
+    const std::string& GetError() const { return m_strError; }
+    CIntelHex& Image() { return m_Image; }
+
+protected:
+    // The download procedure; every step after the first failure is skipped
+    // but the final message and the new identification.
+    virtual void Download(CVelmorTPBase& protocol, const FirmwareProductParameters& parameters,
+                          IFittingReidentification* pReidentification);
+
+    CIntelHex m_Image;
+    int m_nResult = 0;
+    std::string m_strError;
+
+private:
+    void PrepareImage(const FirmwareProductParameters& parameters);
+    // A command without parameters under the protocol lock, then the progress
+    // (unchanged when it is the percentage in force) and the step's wait.
+    void PlainCommandStep(CVelmorTPBase& protocol, int nCommandID, const std::string& strText, int nPercent);
+    int SwitchSpeed(CVelmorTPBase& protocol, long nBaudrate, std::string& strError, int nPercent);
+    void EraseApplicationArea(CVelmorTPBase& protocol);
+    void WriteImage(CVelmorTPBase& protocol, const FirmwareProductParameters& parameters);
+    void ConfigureEEPROM(CVelmorTPBase& protocol);
+    bool Succeeded() const { return m_nResult == 0; }
+    void ShowText(const std::string& strText);
+    void ShowPercent(int nPercent);
+    void Show(const std::string& strText, int nPercent);
+
+    FirmwareProgressCallback m_OnProgress;
+    std::string m_strProgressText;
+    int m_nPercent = 0;
+    std::uint64_t m_nTotalLength = 0;
+};
