@@ -1,0 +1,298 @@
+#include "workflow/FittingReadout.h"
+
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+#include "common/TextFormat.h"
+#include "configdata/XMLLib.h"
+#include "devicelink/FTDID2Driver.h"
+#include "devicelink/VelmorTPExt.h"
+#include "pages/EEAddressMap.h"
+#include "pages/ErrorHistory.h"
+#include "workflow/ProductCatalog.h"
+
+#include <cstdlib>
+
+namespace {
+
+constexpr UCHAR kValveIndex = 1;
+constexpr int kErrorEntries = 5;
+constexpr EEAddrType kErrorEntryTypes[kErrorEntries] = {EE_ERROR_1, EE_ERROR_2, EE_ERROR_3, EE_ERROR_4, EE_ERROR_5};
+
+void Report(const ProgressCallback& progress, int nPercent)
+{
+    if (progress)
+        progress(nPercent);
+}
+
+// A little-endian value of an address type's field, as wide as nSize.
+int ReadItemValue(CVelmorTPExt& link, int nProductType, EEAddrType type, int nSize, int& nValue, std::string& strError)
+{
+    int nAddress = 0;
+    const int nResult = GetEEAddr(type, nProductType, nAddress, strError);
+    return nResult != Result::Ok ? nResult : link.ReadEEValue(nAddress, nSize, nValue, strError);
+}
+
+int ReadItemBytes(CVelmorTPExt& link, int nProductType, EEAddrType type, UCHAR byLength, std::vector<BYTE>& bytes,
+                  std::string& strError)
+{
+    int nAddress = 0;
+    const int nResult = GetEEAddr(type, nProductType, nAddress, strError);
+    return nResult != Result::Ok ? nResult
+                                 : link.ReadEEByAddr(static_cast<WORD>(nAddress), byLength, bytes, strError);
+}
+
+int WriteItemValue(CVelmorTPExt& link, int nProductType, EEAddrType type, int nValue, std::string& strError)
+{
+    int nAddress = 0;
+    const int nResult = GetEEAddr(type, nProductType, nAddress, strError);
+    return nResult != Result::Ok ? nResult : link.WriteEEValue(nAddress, 1, nValue, strError);
+}
+
+// Characters from the start up to the first byte the field does not accept.
+template <class Accept>
+std::string TextUntil(const std::vector<BYTE>& bytes, Accept accept)
+{
+    std::string strRaw;
+    for (BYTE byChar : bytes) {
+        if (!accept(byChar))
+            break;
+        strRaw += static_cast<char>(byChar);
+    }
+    return XmlText::Windows1252ToUtf8(strRaw.data(), strRaw.size());
+}
+
+} // namespace
+
+int ListUsbDevices(std::vector<CUsbDevice>& devices, std::string& strError)
+{
+    devices.clear();
+    CFTDID2Driver driver;
+    int nResult = driver.LoadDriver(CFTDID2Driver::DefaultLibraryPath(), strError);
+    DWORD dwCount = 0;
+    if (nResult == Result::Ok)
+        nResult = driver.FT_CreateDeviceInfoList(&dwCount, strError);
+    int nAdapters = 0;
+    for (DWORD dwDevice = 0; nResult == Result::Ok && dwDevice < dwCount; ++dwDevice) {
+        char szSerial[FT_SERIAL_NUMBER_SIZE + 1] = {};
+        char szDescription[FT_DESCRIPTION_SIZE + 1] = {};
+        nResult = driver.FT_GetDeviceInfoDetail(dwDevice, nullptr, nullptr, nullptr, nullptr, szSerial, szDescription,
+                                                nullptr, strError);
+        if (nResult != Result::Ok)
+            break;
+        CUsbDevice device;
+        device.nDeviceNumber = static_cast<int>(dwDevice);
+        device.strDescription = szDescription;
+        device.strSerialNumber = szSerial;
+        if (EqualsNoCase(device.strDescription, CVelmorTPFTDI::kAdapterDescription))
+            device.nAdapterNumber = nAdapters++;
+        devices.push_back(device);
+    }
+    std::string strIgnored;
+    driver.UnloadDriver(strIgnored);
+    return nResult;
+}
+
+int IdentifyFitting(CVelmorTPExt& link, CProductCatalog& catalog, CFittingIdentity& identity, std::string& strError)
+{
+    identity = CFittingIdentity();
+    int nResult = link.ReadArticleNumber(identity.strArticleNumber, identity.strArticleNumberFormatted, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    identity.bDefinitionFound = catalog.FindDefinition(identity.strArticleNumber, identity.definition);
+    if (!identity.bDefinitionFound)
+        return Result::Ok;
+    nResult = ProductNameToType(identity.definition.GetConfigSheet(), identity.nProductType, strError);
+    if (nResult == Result::Ok)
+        nResult = link.ReadModuleInformation(identity.moduleInformation, strError);
+    int nAddress = 0;
+    if (nResult == Result::Ok)
+        nResult = GetEEAddr(EE_PRODUCTION_DATE, identity.nProductType, nAddress, strError);
+    if (nResult == Result::Ok)
+        nResult = link.ReadProductionDate(nAddress, identity.strProductionDate, strError);
+    return nResult;
+}
+
+int CheckArticleNumber(CVelmorTPExt& link, const std::string& strConfiguredArticle, std::string& strError)
+{
+    std::string strArticle;
+    std::string strFormatted;
+    const int nResult = link.ReadArticleNumber(strArticle, strFormatted, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    if (strArticle == strConfiguredArticle)
+        return Result::Ok;
+    strError = FormatText(PickText("The configured article number (%s) is not equal to the \nread one (%s) from the connected target device.\n\nTarget configuration aborted.",
+                                   "Die konfigurierte Artikelnummer (%s) stimmt nicht \nmit der Artikelnummer des Ziels (%s) überein.\n\nKonfiguration des Ziels wurde abgebrochen."),
+                          strConfiguredArticle.c_str(), strArticle.c_str());
+    return Result::MissingPrecondition;
+}
+
+int BcdToInt(BYTE byBcd)
+{
+    return std::atoi(FormatText("%X", byBcd).c_str());
+}
+
+BYTE IntToBcd(int nValue)
+{
+    return static_cast<BYTE>(std::strtol(FormatText("%d", nValue).c_str(), nullptr, 16));
+}
+
+std::string InstallationDateText(const BYTE* pDate)
+{
+    for (int i = 0; i < 3; ++i)
+        if (pDate[i] == 0x00 || pDate[i] == 0xFF)
+            return {};
+    return FormatText("%02d.%02d.%04d", BcdToInt(pDate[2]), BcdToInt(pDate[1]), 2000 + BcdToInt(pDate[0]));
+}
+
+std::string InstallerText(const std::vector<BYTE>& bytes)
+{
+    return TextUntil(bytes, [](BYTE by) { return by != 0x00 && by != 0xFF; });
+}
+
+std::string PlacementText(const std::vector<BYTE>& first, const std::vector<BYTE>& second)
+{
+    const auto accept = [](BYTE by) { return by >= 0x20 && by != 0xFF; };
+    return TextUntil(first, accept) + TextUntil(second, accept);
+}
+
+int ReadFittingInformation(CVelmorTPExt& link, int nProductType, CFittingInformation& information,
+                           std::string& strError, const ProgressCallback& progress)
+{
+    int nValue = 0;
+    int nResult = ReadItemValue(link, nProductType, EE_HOURS_TOTAL, 2, nValue, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    information.nHoursTotal = nValue;
+    Report(progress, 14);
+
+    if ((nResult = ReadItemValue(link, nProductType, EE_HOURS_SINCE_RESET, 2, nValue, strError)) != Result::Ok)
+        return nResult;
+    information.nHoursSinceReset = nValue;
+    Report(progress, 29);
+
+    if ((nResult = ReadItemValue(link, nProductType, EE_SWITCH_COUNT_SINCE_RESET, 2, nValue, strError)) != Result::Ok)
+        return nResult;
+    information.llSwitchCountSinceReset = 10LL * nValue;
+    Report(progress, 43);
+
+    int nCountB = 0;
+    if ((nResult = ReadItemValue(link, nProductType, EE_SWITCH_COUNT_A, 3, nValue, strError)) != Result::Ok
+        || (nResult = ReadItemValue(link, nProductType, EE_SWITCH_COUNT_B, 3, nCountB, strError)) != Result::Ok)
+        return nResult;
+    information.llSwitchCountTotal = 10LL * (static_cast<long long>(nValue) + nCountB);
+    Report(progress, 57);
+
+    std::vector<BYTE> first;
+    std::vector<BYTE> second;
+    if ((nResult = ReadItemBytes(link, nProductType, EE_PLACEMENT_1, 15, first, strError)) != Result::Ok
+        || (nResult = ReadItemBytes(link, nProductType, EE_PLACEMENT_2, 15, second, strError)) != Result::Ok)
+        return nResult;
+    information.strPlacement = PlacementText(first, second);
+    Report(progress, 71);
+
+    std::vector<BYTE> date;
+    if ((nResult = ReadItemBytes(link, nProductType, EE_INSTALLATION_DATE, 5, date, strError)) != Result::Ok)
+        return nResult;
+    std::copy_n(date.begin(), std::min<std::size_t>(date.size(), 5), information.abyInstallationDate.begin());
+    information.strInstallationDate = InstallationDateText(information.abyInstallationDate.data());
+    Report(progress, 85);
+
+    std::vector<BYTE> installer;
+    if ((nResult = ReadItemBytes(link, nProductType, EE_INSTALLER, 15, installer, strError)) != Result::Ok)
+        return nResult;
+    information.strInstaller = InstallerText(installer);
+    Report(progress, 100);
+    return Result::Ok;
+}
+
+int ReadErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& history, std::string& strError)
+{
+    int nValue = 0;
+    int nResult = ReadItemValue(link, nProductType, EE_ERROR_COUNT, 1, nValue, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    history.byCount = static_cast<BYTE>(nValue);
+    history.abyEntries.fill(0);
+    for (int i = 0; i < kErrorEntries; ++i) {
+        if ((nResult = ReadItemValue(link, nProductType, kErrorEntryTypes[i], 1, nValue, strError)) != Result::Ok)
+            return nResult;
+        history.abyEntries[static_cast<std::size_t>(i)] = static_cast<BYTE>(nValue);
+    }
+    return Result::Ok;
+}
+
+int ClearErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& history, std::string& strError)
+{
+    int nResult = WriteItemValue(link, nProductType, EE_ERROR_COUNT, 0, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    history.byCount = 0;
+    for (int i = 0; i < kErrorEntries; ++i) {
+        nResult = WriteItemValue(link, nProductType, kErrorEntryTypes[i], 0, strError);
+        if (nResult == Result::Ok)
+            history.abyEntries[static_cast<std::size_t>(i)] = 0;
+    }
+    return nResult;
+}
+
+int ErrorHistoryLines(const CErrorHistory& history, int nProductType, std::vector<std::string>& lines,
+                      std::string& strError)
+{
+    lines.clear();
+    for (int i = 0; i < kErrorEntries; ++i) {
+        std::string strLine;
+        const int nResult = DeCodeErrorHistory(nProductType, history.abyEntries[static_cast<std::size_t>(i)], strLine, strError);
+        if (nResult != Result::Ok)
+            return nResult;
+        // The first line always shows; the others up to the stored count.
+        if (i == 0 || i < history.byCount)
+            lines.push_back(strLine);
+    }
+    if (history.byCount == 0)
+        lines.front() = PickText("No entry", "Kein Eintrag");
+    return Result::Ok;
+}
+
+int ReadValveState(CVelmorTPBase& link, BYTE& byState, std::string& strError)
+{
+    return link.ReadByteByIndex(kValveIndex, byState, strError);
+}
+
+int SwitchValve(CVelmorTPBase& link, bool bOpen, std::string& strError)
+{
+    const BYTE abyParameters[2] = {kValveIndex, static_cast<BYTE>(bOpen ? 1 : 0)};
+    link.Lock();
+    const int nResult = link.SendCommand(CVelmorTPBase::CmdWriteByteByIndex, 2, abyParameters, strError);
+    link.Unlock();
+    return nResult;
+}
+
+int ReadEepromRows(CVelmorTPBase& link, std::vector<CEepromRow>& rows, std::string& strError, int nMaxRows,
+                   const ProgressCallback& progress)
+{
+    rows.clear();
+    for (int nRow = 0; nRow < nMaxRows; ++nRow) {
+        std::vector<BYTE> data;
+        std::string strRowError;
+        const int nResult = link.ReadEEByAddr(static_cast<WORD>(nRow * 16), 16, data, strRowError);
+        // The fitting refuses an address beyond its EEPROM: that is the end.
+        if (nResult == Result::TargetError && !rows.empty())
+            break;
+        if (nResult != Result::Ok) {
+            strError = strRowError;
+            return nResult;
+        }
+        CEepromRow row;
+        row.nAddress = nRow * 16;
+        std::copy_n(data.begin(), std::min<std::size_t>(data.size(), 16), row.abyBytes.begin());
+        BYTE bySum = 0;
+        for (int i = 0; i < 15; ++i)
+            bySum = static_cast<BYTE>(bySum + row.abyBytes[static_cast<std::size_t>(i)]);
+        row.bChecksumGood = bySum == row.abyBytes[15];
+        rows.push_back(row);
+        Report(progress, (nRow + 1) * 100 / nMaxRows);
+    }
+    Report(progress, 100);
+    return Result::Ok;
+}

@@ -1,0 +1,113 @@
+#pragma once
+// What the generic pages and the command-line tool read from and write to a
+// fitting, free of any window: identification, the information page's
+// counters and installation record, the error history, the valve, and the
+// raw EEPROM rows.
+
+#include "common/FluxaTypes.h"
+#include "configdata/DeviceConfig.h"
+#include "configdata/StringParameter.h"
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CVelmorTPBase;
+class CVelmorTPExt;
+class CProductCatalog;
+
+// Percentages of a long read, for a progress bar.
+using ProgressCallback = std::function<void(int nPercent)>;
+
+// ---- USB devices -----------------------------------------------------------
+
+struct CUsbDevice {
+    int nDeviceNumber = 0;
+    std::string strDescription;
+    std::string strSerialNumber;
+    int nAdapterNumber = -1; // position among the bus adapters, -1 for other devices
+};
+// Every D2XX device and, among them, the bus adapters numbered in list order.
+int ListUsbDevices(std::vector<CUsbDevice>& devices, std::string& strError);
+
+// ---- Identification --------------------------------------------------------
+
+struct CFittingIdentity {
+    std::string strArticleNumber;          // 9 digits
+    std::string strArticleNumberFormatted; // 12 345 67 89
+    bool bDefinitionFound = false;
+    CDeviceConfig definition;
+    int nProductType = 0;
+    CStringParameterHandler moduleInformation;
+    std::string strProductionDate;
+};
+// The "Next" read: article number, its definition, module information and
+// production date. An article number without definition is no failure
+// (bDefinitionFound stays false and nothing more is read).
+int IdentifyFitting(CVelmorTPExt& link, CProductCatalog& catalog, CFittingIdentity& identity, std::string& strError);
+
+// 0 when the fitting's article number equals the configured one, else -1002
+// with the message that names both.
+int CheckArticleNumber(CVelmorTPExt& link, const std::string& strConfiguredArticle, std::string& strError);
+
+// ---- Information page ------------------------------------------------------
+
+struct CFittingInformation {
+    int nHoursTotal = 0;
+    int nHoursSinceReset = 0;
+    long long llSwitchCountTotal = 0;      // already times 10
+    long long llSwitchCountSinceReset = 0; // already times 10
+    std::array<BYTE, 5> abyInstallationDate{};
+    std::string strInstallationDate; // dd.mm.yyyy, empty when not set
+    std::string strInstaller;
+    std::string strPlacement;
+};
+// Reads the items in the information page's order; the first failure ends the
+// read. The progress reaches 14, 29, 43, 57, 71, 85 and 100.
+int ReadFittingInformation(CVelmorTPExt& link, int nProductType, CFittingInformation& information,
+                           std::string& strError, const ProgressCallback& progress = {});
+
+// Decimal digits stored as hexadecimal digits: 12 <-> 0x12.
+int BcdToInt(BYTE byBcd);
+BYTE IntToBcd(int nValue);
+// "dd.mm.yyyy" of BCD year, month and day; empty when one is 0x00 or 0xFF.
+std::string InstallationDateText(const BYTE* pDate);
+// EEPROM texts (Windows-1252 bytes) as UTF-8.
+std::string InstallerText(const std::vector<BYTE>& bytes);        // ends at 0x00 or 0xFF
+std::string PlacementText(const std::vector<BYTE>& first, const std::vector<BYTE>& second); // each ends below 0x20 or at 0xFF
+
+// ---- Error history ---------------------------------------------------------
+
+struct CErrorHistory {
+    BYTE byCount = 0;
+    std::array<BYTE, 5> abyEntries{};
+};
+// Count, then entries 1 to 5, stopping at the first failure.
+int ReadErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& history, std::string& strError);
+// Writes 0 to the count and then to every entry; all five entry writes are
+// tried and the last one's result counts. Entries written become 0.
+int ClearErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& history, std::string& strError);
+// The lines the diagnostics page shows: the decoded entries up to the count
+// (at least one line; "No entry" when the count is 0).
+int ErrorHistoryLines(const CErrorHistory& history, int nProductType, std::vector<std::string>& lines,
+                      std::string& strError);
+
+// ---- Valve -----------------------------------------------------------------
+
+// The valve state byte (value index 1): non-zero when open.
+int ReadValveState(CVelmorTPBase& link, BYTE& byState, std::string& strError);
+// Command 7 with index 1 and 1 (open) or 0 (close), under the protocol lock.
+int SwitchValve(CVelmorTPBase& link, bool bOpen, std::string& strError);
+
+// ---- EEPROM rows -----------------------------------------------------------
+
+struct CEepromRow {
+    int nAddress = 0;
+    std::array<BYTE, 16> abyBytes{};
+    bool bChecksumGood = false; // byte 15 equals the sum of bytes 0..14
+};
+// Reads rows from address 0 until the fitting refuses an address (end of its
+// EEPROM) or nMaxRows are read. Any other failure ends the read.
+int ReadEepromRows(CVelmorTPBase& link, std::vector<CEepromRow>& rows, std::string& strError, int nMaxRows = 256,
+                   const ProgressCallback& progress = {});

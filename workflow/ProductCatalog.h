@@ -1,0 +1,41 @@
+#pragma once
+// The product definitions of the definition directory and the mapping of
+// product type names to type codes and configuration pages.
+
+#include "configdata/DeviceConfig.h"
+#include "configdata/HashedObjects.h"
+
+#include <string>
+#include <vector>
+
+// The definition and picture file of each product subdirectory.
+inline constexpr const char* kDefinitionFileName = "DeviceConfig.xml";
+inline constexpr const char* kPictureFileName = "ProductPicture.bmp";
+
+// Names of the subdirectories of a directory, sorted by name so that every
+// platform loads the definitions in the same order.
+int ListSubdirectories(const std::string& strDirectory, std::vector<std::string>& names, std::string& strError);
+
+// "Tarvo" 1, "TarvoV2" 2, "Ambra" 3, "Urinal" 4, "WC" 5, "Pelio" 6,
+// "Culina" 7, compared exactly; anything else is -1001.
+int ProductNameToType(const std::string& strTypeName, int& nProductType, std::string& strError);
+// The configuration page that shows a product type name: the basin faucets
+// "Pelio" and "Culina" share "Ambra", "WC" shares "Urinal".
+std::string ConfigurationPageForType(const std::string& strTypeName);
+
+class CProductCatalog {
+public:
+    // Reads every subdirectory's definition. The first failure ends the
+    // loading and is returned; the definitions loaded before it stay.
+    int LoadDeviceConfigs(const std::string& strConfigPath, std::string& strError);
+    // Type code of the first definition with this article number; 0 when
+    // none has it or its type name is not known.
+    int FindProductTypeForArticle(const std::string& strArticleNumber);
+    // Copy of the first definition with this article number.
+    bool FindDefinition(const std::string& strArticleNumber, CDeviceConfig& definition);
+
+    CHashedObjects<CDeviceConfig>& Configs() { return m_Configs; }
+
+private:
+    CHashedObjects<CDeviceConfig> m_Configs;
+};
