@@ -502,8 +502,10 @@ int CXMLLib::GetXmlText(std::string& strOut, std::string& strError)
         CheckDocument(strError);
         return Result::MissingPrecondition;
     }
+    // Unindented, as whitespace between elements is not kept: indenting
+    // would also grow with the square of a deeply nested file's depth.
     CStringWriter writer(strOut);
-    m_pDocument->save(writer, "\t", pugi::format_default, pugi::encoding_utf8);
+    m_pDocument->save(writer, "", pugi::format_raw, pugi::encoding_utf8);
     return Result::Ok;
 }
 
