@@ -255,10 +255,12 @@ int CVelmorTPFTDI::TransferCommand(int nCommandID, std::string& strError)
     int nResult = TransferFrame(strError);
     if (nResult == Result::NoResponse) {
         // The adapter may have lost the line: open it afresh and try once more.
+        // Opening clears the frame buffers, so the frame is built again.
         const std::string strParameters = m_strParameters;
         std::string strIgnored;
         Close(strIgnored);
         Open(strParameters, strIgnored);
+        BuildTxFrame();
         nResult = TransferFrame(strError);
     }
     // The payload is kept also from a frame that failed its checks.

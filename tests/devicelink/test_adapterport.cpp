@@ -1,0 +1,275 @@
+// The bus adapter port against the simulated bus: frames on the wire, echo and
+// checksum checks, time-out with reopen, speed switches, adapter numbering,
+// and every fault the simulator can inject.
+#include "devicelink/VelmorTPFTDI.h"
+
+#include "FakeTimeService.h"
+#include "LanguageGuard.h"
+#include "SimulatorControl.h"
+#include "common/ResultCodes.h"
+#include "configdata/StringParameter.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+
+class AdapterPort : public ::testing::Test {
+protected:
+    void OpenFirstAdapter()
+    {
+        ASSERT_EQ(Result::Ok, m_port.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, m_error)) << m_error;
+        ASSERT_TRUE(m_port.IsPortOpen());
+        m_sim.api.ClearTrace();
+    }
+
+    std::vector<Bytes> FramesToFitting() const
+    {
+        std::vector<Bytes> frames;
+        for (const VSimFrame& frame : m_sim.Trace()) {
+            if (frame.direction == VSIM_DIR_TO_FITTING)
+                frames.emplace_back(frame.bytes, frame.bytes + frame.length);
+        }
+        return frames;
+    }
+
+    int ReadValve()
+    {
+        UCHAR byValue = 0xEE;
+        return m_port.ReadByteByIndex(1, byValue, m_error);
+    }
+
+    SimulatorControl m_sim;
+    FakeTimeService m_time;
+    LanguageGuard m_english{kLanguageEnglish};
+    CVelmorTPFTDI m_port;
+    std::string m_error;
+};
+
+TEST_F(AdapterPort, FramesOnTheWire)
+{
+    OpenFirstAdapter();
+    const BYTE byIndex = 1;
+    ASSERT_EQ(Result::Ok, m_port.SendCommand(3, 1, &byIndex, m_error)) << m_error;
+    EXPECT_EQ(2, m_port.GetResponseLength());
+    EXPECT_EQ(0x00, m_port.GetResponse()[0]);
+    const BYTE byCode = 4;
+    ASSERT_EQ(Result::Ok, m_port.SendCommand(30, 1, &byCode, m_error)) << m_error;
+    EXPECT_EQ((std::vector<Bytes>{{0xF1, 0x01, 0x03, 0x03, 0x01, 0xF9}, {0xF1, 0x01, 0x03, 0x1D, 0x04, 0x16}}), FramesToFitting());
+}
+
+TEST_F(AdapterPort, SpeedFollowsBaudrateAndResetCommands)
+{
+    OpenFirstAdapter();
+    ASSERT_EQ(Result::Ok, m_port.SetBaudrate(38400, m_error)) << m_error;
+    EXPECT_EQ(38400, m_sim.api.GetAdapterBaudRate(0));
+    EXPECT_EQ(std::vector<unsigned>{100}, m_time.Sleeps());
+    ASSERT_EQ(Result::Ok, ReadValve()) << m_error;
+    EXPECT_EQ(38400, m_sim.Trace().back().baudRate);
+
+    ASSERT_EQ(Result::Ok, m_port.ResetModule(m_error)) << m_error;
+    EXPECT_EQ(2400, m_sim.api.GetAdapterBaudRate(0));
+    EXPECT_EQ((std::vector<unsigned>{100, 100}), m_time.Sleeps());
+}
+
+TEST_F(AdapterPort, ChecksumFailureStillKeepsThePayload)
+{
+    OpenFirstAdapter();
+    m_port.SetRetryCount(1);
+    m_sim.AddFault(0, VSIM_FAULT_BAD_CHECKSUM);
+    EXPECT_EQ(Result::InvalidResponse, m_port.WriteByteByIndex(1, 0, m_error));
+    EXPECT_EQ("Invalid checksum", m_error);
+    ASSERT_EQ(5, m_port.GetRxLength());
+    EXPECT_EQ(0x02, m_port.GetRxFrame()[2]);
+    EXPECT_EQ(1, m_port.GetResponseLength());
+    EXPECT_EQ(0x00, m_port.GetResponse()[0]);
+}
+
+TEST_F(AdapterPort, EchoDifferingInOneByteStopsBeforeTheResponse)
+{
+    OpenFirstAdapter();
+    m_port.SetRetryCount(1);
+    m_sim.AddFault(0, VSIM_FAULT_CORRUPT_ECHO, VSIM_TRIGGER_NEXT, 0, 3);
+    EXPECT_EQ(Result::InvalidResponse, ReadValve());
+    EXPECT_EQ("Invalid echo response", m_error);
+    EXPECT_EQ(0, m_port.GetRxLength());
+}
+
+TEST_F(AdapterPort, TimeOutReopensAndRepeatsOnce)
+{
+    OpenFirstAdapter();
+    m_sim.AddFault(0, VSIM_FAULT_NO_ANSWER);
+    ASSERT_EQ(Result::Ok, ReadValve()) << m_error;
+    const auto frames = FramesToFitting();
+    ASSERT_EQ(2u, frames.size());
+    EXPECT_EQ(frames[0], frames[1]);
+    EXPECT_TRUE(m_time.Sleeps().empty()); // the transport's own repeat, not another attempt
+    EXPECT_TRUE(m_port.IsPortOpen());
+}
+
+TEST_F(AdapterPort, TimeOutReopenThatFailsLeavesThePortClosed)
+{
+    OpenFirstAdapter();
+    m_port.SetRetryCount(1);
+    m_sim.AddFault(0, VSIM_FAULT_NO_ANSWER);
+    const int nOpenFault = m_sim.AddFault(-1, VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_NEXT, 0, FT_DEVICE_NOT_FOUND, "FT_Open");
+    EXPECT_EQ(Result::MissingPrecondition, ReadValve());
+    EXPECT_EQ("CVelmorTPFTDI::VerifyPortHandle: The comport is not opened yet, open the port first", m_error);
+    EXPECT_EQ(1, m_sim.api.GetFaultHits(nOpenFault));
+    EXPECT_FALSE(m_port.IsPortOpen());
+    EXPECT_EQ(1u, FramesToFitting().size());
+}
+
+TEST_F(AdapterPort, EveryAttemptTimingOut)
+{
+    OpenFirstAdapter();
+    m_sim.AddFault(0, VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1);
+    EXPECT_EQ(Result::NoResponse, ReadValve());
+    EXPECT_EQ("Timeout", m_error);
+    EXPECT_EQ(4u, FramesToFitting().size()); // two attempts, each repeated after the reopen
+    EXPECT_EQ(std::vector<unsigned>{500}, m_time.Sleeps());
+}
+
+TEST_F(AdapterPort, AdaptersAreNumberedAmongMatchingDevices)
+{
+    ASSERT_EQ(0, m_sim.api.AddOtherDevice(0, nullptr, nullptr));
+    ASSERT_EQ(2, m_sim.api.AddAdapter(-1, "VELMOR bus Converter", nullptr));
+    ASSERT_EQ(Result::Ok, m_port.LoadDriver(m_error));
+    DWORD dwDevices = 0;
+    ASSERT_EQ(Result::Ok, m_port.GetDeviceCount(dwDevices, m_error));
+    EXPECT_EQ(3u, dwDevices);
+    int nAdapters = 0;
+    ASSERT_EQ(Result::Ok, m_port.CountAdapters(CVelmorTPFTDI::kAdapterDescription, nAdapters, m_error));
+    EXPECT_EQ(2, nAdapters);
+
+    ASSERT_EQ(Result::Ok, m_port.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 1, m_error)) << m_error;
+    EXPECT_EQ(2, m_port.GetPortNumber());
+    EXPECT_EQ(1, m_sim.api.IsDeviceOpen(2));
+    EXPECT_EQ(2400, m_port.GetBaudrate());
+
+    EXPECT_EQ(Result::Ok, m_port.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 2, m_error));
+    EXPECT_FALSE(m_port.IsPortOpen());
+    EXPECT_EQ(0, m_sim.api.IsDeviceOpen(2)); // the open port was closed first
+}
+
+TEST_F(AdapterPort, OpenWithParameterString)
+{
+    struct Case {
+        const char* szParameters;
+        int nExpected;
+        int nAdapterBaud; // 0: no port open
+    };
+    const Case cases[] = {
+        {"PortNumber=0; Baudrate=9600;", Result::Ok, 9600},
+        {"Baudrate=4800", Result::Ok, 4800},
+        {"Adapter=velmor bus converter; Baudrate=9600", Result::Ok, 2400},
+        {"PortNumber=0", Result::InvalidArgument, 0},
+        {"PortNumber=x; Baudrate=2400", Result::MissingPrecondition, 0},
+        {"PortNumber=7; Baudrate=2400", Result::DriverStatus, 0},
+        {"", Result::InvalidArgument, 0},
+    };
+    for (const Case& c : cases) {
+        CVelmorTPFTDI port;
+        EXPECT_EQ(c.nExpected, port.Open(c.szParameters, m_error)) << c.szParameters << ": " << m_error;
+        EXPECT_EQ(c.nAdapterBaud != 0, port.IsPortOpen()) << c.szParameters;
+        if (c.nAdapterBaud != 0) {
+            EXPECT_EQ(c.nAdapterBaud, m_sim.api.GetAdapterBaudRate(0)) << c.szParameters;
+        }
+    }
+}
+
+TEST_F(AdapterPort, StatusFromOpenIsReported)
+{
+    m_sim.AddFault(-1, VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_NEXT, 0, FT_IO_ERROR, "FT_Open");
+    EXPECT_EQ(Result::DriverStatus, m_port.OpenPort(0, 2400, m_error));
+    EXPECT_EQ("Call to function (FT_Open) failed with the device error code (4)", m_error);
+    EXPECT_FALSE(m_port.IsPortOpen());
+}
+
+TEST_F(AdapterPort, ClosingReleasesTheLibrary)
+{
+    OpenFirstAdapter();
+    m_error = "old";
+    ASSERT_EQ(Result::Ok, m_port.Close(m_error));
+    EXPECT_EQ("", m_error);
+    EXPECT_FALSE(m_port.IsPortOpen());
+    EXPECT_EQ(0, m_sim.api.IsDeviceOpen(0));
+    DWORD dwDevices = 0;
+    EXPECT_EQ(Result::MissingPrecondition, m_port.GetDeviceCount(dwDevices, m_error));
+    EXPECT_EQ("The function pointer (FT_CreateDeviceInfoList) is invalid", m_error);
+
+    EXPECT_EQ(Result::MissingPrecondition, m_port.ClosePort(m_error));
+    EXPECT_EQ("CVelmorTPFTDI::VerifyPortHandle: The comport is not opened yet, open the port first", m_error);
+    LanguageGuard german(kLanguageGerman);
+    EXPECT_EQ(Result::MissingPrecondition, m_port.SendCommand(1, 0, nullptr, m_error));
+    EXPECT_EQ("CVelmorTPFTDI::VerifyPortHandle: Öffnen Sie zunächst die Schnittstelle", m_error);
+    EXPECT_EQ(std::vector<unsigned>{500}, m_time.Sleeps());
+}
+
+TEST_F(AdapterPort, ModuleInformationOfTheFitting)
+{
+    ASSERT_EQ(VSIM_OK, m_sim.api.SetVersions(0, 1, "T05.03", "V2.07"));
+    ASSERT_EQ(VSIM_OK, m_sim.api.SetSerialNumber(0, "000000123456"));
+    OpenFirstAdapter();
+    CStringParameterHandler parameters;
+    ASSERT_EQ(Result::Ok, m_port.ReadModuleInformation(parameters, m_error)) << m_error;
+    CStringParameter parameter;
+    ASSERT_EQ(Result::Ok, parameters.GetParameterByName("BL version", parameter, m_error));
+    EXPECT_EQ("T05.03", parameter.GetValue());
+    ASSERT_EQ(Result::Ok, parameters.GetParameterByName("SW version", parameter, m_error));
+    EXPECT_EQ("V2.07", parameter.GetValue());
+    ASSERT_EQ(Result::Ok, parameters.GetParameterByName("Serial number", parameter, m_error));
+    EXPECT_EQ("000000123456", parameter.GetValue());
+    ASSERT_EQ(Result::Ok, parameters.GetParameterByName("Active application", parameter, m_error));
+    EXPECT_EQ("1 = Application", parameter.GetValue());
+}
+
+// One attempt, so that the transport's own handling shows.
+struct FaultCase {
+    const char* szName;
+    int nKind;
+    int nParam;
+    const char* szText;
+    int nExpected;
+    const char* szError;
+};
+
+class AdapterFault : public AdapterPort, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(AdapterFault, IsMetWithItsCodeAndText)
+{
+    const FaultCase& c = GetParam();
+    OpenFirstAdapter();
+    m_port.SetRetryCount(1);
+    const int nFault = m_sim.AddFault(c.nKind == VSIM_FAULT_DRIVER_STATUS ? -1 : 0, c.nKind, VSIM_TRIGGER_NEXT, 0, c.nParam, c.szText);
+    EXPECT_EQ(c.nExpected, ReadValve()) << m_error;
+    if (c.nExpected != Result::Ok) {
+        EXPECT_EQ(c.szError, m_error);
+    }
+    EXPECT_EQ(1, m_sim.api.GetFaultHits(nFault));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AdapterPort, AdapterFault,
+    ::testing::Values(
+        FaultCase{"CorruptEcho", VSIM_FAULT_CORRUPT_ECHO, 0, nullptr, Result::InvalidResponse, "Invalid echo response"},
+        FaultCase{"MissingEcho", VSIM_FAULT_MISSING_ECHO, 0, nullptr, Result::InvalidResponse, "Invalid echo response"},
+        FaultCase{"NoAnswer", VSIM_FAULT_NO_ANSWER, 0, nullptr, Result::Ok, ""},
+        FaultCase{"ShortAnswer", VSIM_FAULT_SHORT_ANSWER, 0, nullptr, Result::Ok, ""},
+        FaultCase{"BadChecksum", VSIM_FAULT_BAD_CHECKSUM, 0, nullptr, Result::InvalidResponse, "Invalid checksum"},
+        FaultCase{"BadLength", VSIM_FAULT_BAD_LENGTH, 0, nullptr, Result::Ok, ""},
+        FaultCase{"TargetError", VSIM_FAULT_TARGET_ERROR, 0x05, nullptr, Result::TargetError,
+                  "CVelmorTPBase::SendCommand Error code 0x05 reported by target"},
+        FaultCase{"TargetErrorLib", VSIM_FAULT_TARGET_ERROR_LIB, 0, nullptr, Result::TargetError,
+                  "Error code 0x07 for SW lib 0x01 reported by target"},
+        FaultCase{"LateAnswer", VSIM_FAULT_LATE_ANSWER, 0, nullptr, Result::Ok, ""},
+        FaultCase{"Garbage", VSIM_FAULT_GARBAGE, 0, nullptr, Result::Ok, ""},
+        FaultCase{"UnplugAdapter", VSIM_FAULT_UNPLUG_ADAPTER, 0, nullptr, Result::DriverStatus,
+                  "Call to function (FT_Write) failed with the device error code (4)"},
+        FaultCase{"ExchangeFitting", VSIM_FAULT_EXCHANGE_FITTING, 0, nullptr, Result::Ok, ""},
+        FaultCase{"DriverStatus", VSIM_FAULT_DRIVER_STATUS, FT_IO_ERROR, "FT_Write", Result::DriverStatus,
+                  "Call to function (FT_Write) failed with the device error code (4)"}),
+    [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.szName); });
+
+} // namespace
