@@ -1,0 +1,200 @@
+// Saved configuration files: the exact bytes written, reading numbers and
+// texts back, the encoding, and files that cannot be read or written.
+#include "configdata/ToolConfigXML.h"
+
+#include "common/ResultCodes.h"
+#include "LanguageGuard.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kFixtures = fs::path(__FILE__).parent_path() / "fixtures";
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+class ToolConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("fluxa_toolconfig_" + std::to_string(std::random_device{}()));
+        fs::create_directories(m_dir);
+        m_path = (m_dir / "saved.xml").string();
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+    CProductSetting Setting(CToolConfigXML& config, const std::string& name)
+    {
+        CProductSetting* pSetting = nullptr;
+        std::string strError;
+        EXPECT_EQ(Result::Ok, config.GetConfig().m_Settings.LookupObjectByName(name, pSetting, MustExist, strError))
+            << name;
+        return pSetting != nullptr ? *pSetting : CProductSetting();
+    }
+    // Writes the configuration and reads it back into a fresh object.
+    void WriteAndReadBack(CToolConfigXML& written, CToolConfigXML& read)
+    {
+        std::string strError;
+        ASSERT_EQ(Result::Ok, written.WriteConfigurationFile(m_path, strError)) << strError;
+        EXPECT_EQ("", strError);
+        ASSERT_EQ(Result::Ok, read.ReadConfigurationFile(m_path, strError)) << strError;
+    }
+
+    LanguageGuard m_english{2};
+    fs::path m_dir;
+    std::string m_path;
+};
+
+TEST_F(ToolConfigTest, WritesTheFileByteForByteAndReadsItBack)
+{
+    CToolConfigXML written;
+    written.SetSettingValue("Runtime", 10);
+    written.SetSettingText("Installer", "Fa. Muster");
+    written.SetArticleNumber("123456");
+    written.SetConfigSheet("Ambra");
+    CToolConfigXML read;
+    WriteAndReadBack(written, read);
+    EXPECT_EQ(ReadFile(kFixtures / "config_example.xml"), ReadFile(m_path));
+
+    EXPECT_EQ("123456", read.GetConfig().GetArticleNumber());
+    EXPECT_EQ("Ambra", read.GetConfig().GetConfigSheet());
+    EXPECT_EQ(10u, Setting(read, "Runtime").GetValue());
+    EXPECT_EQ("", Setting(read, "Runtime").GetText());
+    EXPECT_EQ("Fa. Muster", Setting(read, "Installer").GetText());
+}
+
+TEST_F(ToolConfigTest, ReadsAnyFileOfThisShape)
+{
+    CToolConfigXML read;
+    std::string strError;
+    ASSERT_EQ(Result::Ok, read.ReadConfigurationFile((kFixtures / "config_any_shape.xml").string(), strError))
+        << strError;
+    EXPECT_EQ("230400401", read.GetConfig().GetArticleNumber());
+    EXPECT_EQ("Urinal", read.GetConfig().GetConfigSheet());
+    const struct {
+        const char* name;
+        DWORD value;
+        const char* text;
+    } cases[] = {
+        {"Hex", 26, ""},       {"HexUpper", 26, ""},     {"Padded", 12, ""},
+        {"Minus", 0xFFFFFFFF, ""}, {"Weight", 0, "12 kg"}, {"Spaced", 0, " Fa. Muster "},
+        {"Empty", 0, ""},      {"Blank", 0, ""},
+    };
+    EXPECT_EQ(8, read.GetConfig().m_Settings.GetCount());
+    for (const auto& c : cases) {
+        const CProductSetting setting = Setting(read, c.name);
+        EXPECT_EQ(c.value, setting.GetValue()) << c.name;
+        EXPECT_EQ(c.text, setting.GetText()) << c.name;
+    }
+}
+
+TEST_F(ToolConfigTest, NumbersAndTextsTakeTheirFileForms)
+{
+    CToolConfigXML written;
+    written.SetSettingValue("AllBits", 0xFFFFFFFF);
+    written.SetSettingText("Digits", "1234");
+    written.SetSettingText("NoText", "");
+    written.SetSettingValue("Both", 7);
+    written.SetSettingText("both", "seven"); // the same setting: a text wins over the number
+    written.SetSettingText("Marks", "A&B <C> \"D\"");
+    written.SetArticleNumber("12&<3");
+    CToolConfigXML read;
+    WriteAndReadBack(written, read);
+
+    const std::string bytes = ReadFile(m_path);
+    EXPECT_NE(std::string::npos, bytes.find("\t\t<AllBits>-1</AllBits>\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("\t\t<Digits>1234</Digits>\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("\t\t<NoText>0</NoText>\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("\t\t<Both>seven</Both>\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("\t\t<Marks>A&amp;B &lt;C> \"D\"</Marks>\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("\t<ArticleNumber>12&amp;&lt;3</ArticleNumber>\r\n"));
+
+    EXPECT_EQ(0xFFFFFFFFu, Setting(read, "AllBits").GetValue());
+    EXPECT_EQ(1234u, Setting(read, "Digits").GetValue());
+    EXPECT_EQ("", Setting(read, "Digits").GetText());
+    EXPECT_EQ(0u, Setting(read, "NoText").GetValue());
+    EXPECT_EQ("seven", Setting(read, "Both").GetText());
+    EXPECT_EQ("A&B <C> \"D\"", Setting(read, "Marks").GetText());
+    EXPECT_EQ("12&<3", read.GetConfig().GetArticleNumber());
+}
+
+TEST_F(ToolConfigTest, EveryCharacterSurvivesTheSingleByteFile)
+{
+    const std::string text = "M\xC3\xBCller & S\xC3\xB6hne \xE2\x82\xAC \xC3\x9F"; // Müller & Söhne € ß
+    CToolConfigXML written;
+    written.SetSettingText("Installer", text);
+    written.SetConfigSheet("\xC3\x84mbra");
+    CToolConfigXML read;
+    WriteAndReadBack(written, read);
+    const std::string bytes = ReadFile(m_path);
+    EXPECT_NE(std::string::npos, bytes.find("<Installer>M\xFCller &amp; S\xF6hne &#8364; \xDF</Installer>"));
+    EXPECT_EQ(text, Setting(read, "Installer").GetText());
+    EXPECT_EQ("\xC3\x84mbra", read.GetConfig().GetConfigSheet());
+}
+
+TEST_F(ToolConfigTest, SettersFindSettingsWithoutRegardToCase)
+{
+    CToolConfigXML config;
+    config.SetSettingText("Installer", "Fa. Muster");
+    config.SetSettingValue(" INSTALLER ", 3);
+    config.SetSettingValue("", 3); // refused: no setting without a name
+    ASSERT_EQ(1, config.GetConfig().m_Settings.GetCount());
+    const CProductSetting setting = Setting(config, "installer");
+    EXPECT_EQ("Installer", setting.GetName());
+    EXPECT_EQ(3u, setting.GetValue());
+    EXPECT_EQ("Fa. Muster", setting.GetText());
+
+    config.Clear();
+    EXPECT_EQ(0, config.GetConfig().m_Settings.GetCount());
+}
+
+TEST_F(ToolConfigTest, ReadingFailuresAndUnwritableFilesAreReported)
+{
+    const struct {
+        const char* name;
+        std::string xml;
+        int result;
+        std::string error;
+    } cases[] = {
+        {"same setting twice", "<file><Settings><Runtime>1</Runtime><RUNTIME>2</RUNTIME></Settings></file>",
+         Result::InvalidArgument,
+         "CHashedObjects::LookupObjectByName: The object with the name (runtime) is allready known."},
+        {"empty root", "<file/>", Result::MissingPrecondition,
+         "No child items were found for the XML file (" + m_path + ")!"},
+        {"empty file", "", Result::InvalidArgument, "Error reading the file: '" + m_path + "'. The file is empty."},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(m_path, std::ios::binary) << c.xml;
+        CToolConfigXML read;
+        std::string strError;
+        EXPECT_EQ(c.result, read.ReadConfigurationFile(m_path, strError)) << c.name;
+        EXPECT_EQ(c.error, strError) << c.name;
+    }
+
+    CToolConfigXML written;
+    written.SetSettingValue("Runtime", 10);
+    std::string strError;
+    const std::string noDirectory = (m_dir / "missing" / "saved.xml").string();
+    EXPECT_EQ(Result::InvalidArgument, written.WriteConfigurationFile(noDirectory, strError));
+    EXPECT_EQ(0u, strError.find("Can't create the file: '" + noDirectory + "'. The system reports")) << strError;
+    if (fs::exists("/dev/full")) {
+        EXPECT_EQ(Result::FileException, written.WriteConfigurationFile("/dev/full", strError));
+        EXPECT_EQ(0u, strError.find("Error writing the file: '/dev/full'.")) << strError;
+    }
+}
+
+} // namespace
