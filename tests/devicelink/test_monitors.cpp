@@ -1,0 +1,236 @@
+#include "common/ResultCodes.h"
+#include "devicelink/VelmorTPExt.h"
+#include "FakeTimeService.h"
+#include "MonitorTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Article numbers of the simulator's profiles.
+const std::string kAmbra = "230300301";
+const std::string kUrinal = "230400401";
+const std::string kUnknown = "239999999";
+
+class MonitorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_MainWindow.AddKnown(kAmbra, 3);
+        m_MainWindow.AddKnown(kUrinal, 4);
+        m_Protocol.SetMainWindow(&m_MainWindow);
+    }
+
+    void StartConnectionMonitor()
+    {
+        ASSERT_EQ(m_Protocol.StartConnectionMonitor(m_strError), Result::Ok) << m_strError;
+    }
+
+    std::vector<std::intptr_t> WaitForStates(std::size_t nCount)
+    {
+        m_MainWindow.WaitFor(kWmConnectionState, nCount);
+        return m_MainWindow.Values(kWmConnectionState);
+    }
+
+    // Changes the world between two cycles: the monitor cannot run a cycle
+    // while the extension lock is held.
+    template <typename Change>
+    void BetweenCycles(Change change)
+    {
+        CExtLock lock(m_Protocol);
+        change();
+    }
+
+    // Serial number reads (6 bytes at 0x11) on the line since the trace was cleared.
+    int SerialNumberReads()
+    {
+        int nReads = 0;
+        for (const VSimFrame& frame : m_Sim.Trace())
+            if (frame.direction == VSIM_DIR_TO_FITTING && frame.bytes[3] == 0x0A && frame.bytes[4] == 0x00 &&
+                frame.bytes[5] == 0x11 && frame.bytes[6] == 6)
+                ++nReads;
+        return nReads;
+    }
+
+    SimulatorControl m_Sim; // one adapter with an Ambra fitting
+    FakeTimeService m_Time;
+    CMainWindowRecorder m_MainWindow;
+    CVelmorTPExt m_Protocol; // destroyed first: its monitors end before the recorder goes
+    std::string m_strError;
+};
+
+} // namespace
+
+TEST_F(MonitorTest, KnownFittingPostsOneOnceAfterTheFirstCycle)
+{
+    const std::uint64_t nStart = m_Time.NowMs();
+    StartConnectionMonitor();
+    const auto posts = m_MainWindow.WaitFor(kWmConnectionState, 1);
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].wParam, 0u);
+    EXPECT_EQ(posts[0].lParam, kConnectionKnownFitting);
+    EXPECT_EQ(posts[0].nTimeMs, nStart + CVelmorTPExt::kMonitorCycleMs) << "the wait stands before the first cycle";
+    EXPECT_EQ(m_Protocol.GetConnectionState(), kConnectionKnownFitting);
+    EXPECT_EQ(m_Protocol.GetArticleNumber(), kAmbra);
+    EXPECT_EQ(m_Protocol.GetArticleNumberFormatted(), "23 030 03 01");
+
+    WaitForLineTraffic(m_Sim, 40); // the fitting keeps answering
+    EXPECT_EQ(m_MainWindow.Values(kWmConnectionState), std::vector<std::intptr_t>{1});
+}
+
+TEST_F(MonitorTest, UnplugPostsThreeOnceAndAnotherUnitOfTheSameProductTwo)
+{
+    StartConnectionMonitor();
+    ASSERT_EQ(WaitForStates(1), std::vector<std::intptr_t>({1}));
+    m_Sim.api.UnplugFitting(0);
+    ASSERT_EQ(WaitForStates(2), std::vector<std::intptr_t>({1, 3}));
+    WaitForLineTraffic(m_Sim, 20); // still nobody there
+    EXPECT_EQ(WaitForStates(2).size(), 2u);
+    EXPECT_EQ(m_Protocol.GetConnectionState(), kConnectionNoFitting);
+
+    BetweenCycles([&] {
+        m_Sim.api.PlugFitting(0, "Ambra");
+        m_Sim.api.SetSerialNumber(0, "0000AB0123CD");
+    });
+    ASSERT_EQ(WaitForStates(3), std::vector<std::intptr_t>({1, 3, 2}));
+
+    // Back to the same unit after a gap: no longer "another unit".
+    m_Sim.api.UnplugFitting(0);
+    ASSERT_EQ(WaitForStates(4), std::vector<std::intptr_t>({1, 3, 2, 3}));
+    BetweenCycles([&] {
+        m_Sim.api.PlugFitting(0, "Ambra");
+        m_Sim.api.SetSerialNumber(0, "0000AB0123CD");
+    });
+    EXPECT_EQ(WaitForStates(5), std::vector<std::intptr_t>({1, 3, 2, 3, 1}));
+}
+
+TEST_F(MonitorTest, UnknownArticlePostsFourWithoutReadingTheSerialNumber)
+{
+    m_Sim.api.UnplugFitting(0);
+    m_Sim.api.PlugFitting(0, "Unknown");
+    m_Sim.api.ClearTrace();
+    StartConnectionMonitor();
+    EXPECT_EQ(WaitForStates(1), std::vector<std::intptr_t>({4}));
+    EXPECT_EQ(SerialNumberReads(), 0);
+    EXPECT_EQ(m_Protocol.GetArticleNumber(), kUnknown);
+}
+
+TEST_F(MonitorTest, AnotherProductWhileOneIsInForcePostsFiveWithoutReadingTheSerialNumber)
+{
+    m_MainWindow.SetInForce(kAmbra);
+    StartConnectionMonitor();
+    ASSERT_EQ(WaitForStates(1), std::vector<std::intptr_t>({1}));
+    m_Sim.api.UnplugFitting(0);
+    ASSERT_EQ(WaitForStates(2), std::vector<std::intptr_t>({1, 3}));
+    BetweenCycles([&] {
+        m_Sim.api.PlugFitting(0, "Urinal");
+        m_Sim.api.ClearTrace();
+    });
+    ASSERT_EQ(WaitForStates(3), std::vector<std::intptr_t>({1, 3, 5}));
+    EXPECT_EQ(SerialNumberReads(), 0);
+    EXPECT_EQ(m_Protocol.GetConnectionState(), kConnectionOtherProduct);
+}
+
+// "Another product" needs both a previous identification and a product in
+// force; without either a known fitting is simply connected.
+TEST_F(MonitorTest, AnotherProductIsOnlyReportedAgainstAPreviousIdentification)
+{
+    m_MainWindow.SetInForce(kUrinal);
+    StartConnectionMonitor();
+    ASSERT_EQ(WaitForStates(1), std::vector<std::intptr_t>({1})) << "first identification since start";
+
+    m_Sim.api.UnplugFitting(0);
+    ASSERT_EQ(WaitForStates(2), std::vector<std::intptr_t>({1, 3}));
+    m_MainWindow.SetInForce("");
+    BetweenCycles([&] { m_Sim.api.PlugFitting(0, "Urinal"); });
+    // With nothing in force it is no other product, only another unit.
+    ASSERT_EQ(WaitForStates(3), std::vector<std::intptr_t>({1, 3, 2}));
+}
+
+TEST_F(MonitorTest, StartingTwiceMakesOneThreadAndStoppingEndsIt)
+{
+    const std::size_t nThreads = ThreadCount();
+    StartConnectionMonitor();
+    StartConnectionMonitor();
+    EXPECT_EQ(ThreadCount(), nThreads + 1);
+    ASSERT_EQ(WaitForStates(1), std::vector<std::intptr_t>({1}));
+
+    m_Protocol.StopConnectionMonitor(m_strError);
+    EXPECT_EQ(ThreadCount(), nThreads) << "the stop waited for the thread's end";
+    m_Sim.api.UnplugFitting(0);
+    const int nTraffic = m_Sim.api.GetTraceCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(m_Sim.api.GetTraceCount(), nTraffic);
+    EXPECT_EQ(m_MainWindow.Values(kWmConnectionState).size(), 1u);
+
+    StartConnectionMonitor(); // a stopped monitor starts again
+    EXPECT_EQ(WaitForStates(2), std::vector<std::intptr_t>({1, 3}));
+}
+
+// A failing driver call closes the port; the next cycle opens the first
+// adapter again and identifies the same unit.
+TEST_F(MonitorTest, DriverFailureClosesThePortAndTheNextCycleReopensIt)
+{
+    StartConnectionMonitor();
+    ASSERT_EQ(WaitForStates(1), std::vector<std::intptr_t>({1}));
+    BetweenCycles([&] {
+        VSimFault fault{VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_EVERY, 1, 2, 0, 0, "FT_Read", nullptr};
+        ASSERT_GT(m_Sim.api.AddFault(-1, &fault), 0) << m_Sim.api.GetLastError();
+    });
+    EXPECT_EQ(WaitForStates(3), std::vector<std::intptr_t>({1, 3, 1}));
+}
+
+TEST_F(MonitorTest, NothingIsPostedWithoutAMainWindow)
+{
+    m_Protocol.SetMainWindow(nullptr);
+    StartConnectionMonitor();
+    WaitForLineTraffic(m_Sim, 20);
+    m_Protocol.StopConnectionMonitor(m_strError);
+    EXPECT_TRUE(m_MainWindow.Values(kWmConnectionState).empty());
+}
+
+TEST_F(MonitorTest, ValveMonitorPostsEveryStateRead)
+{
+    const std::uint64_t nStart = m_Time.NowMs();
+    ASSERT_EQ(m_Protocol.StartValveMonitor(m_strError), Result::Ok);
+    const auto posts = m_MainWindow.WaitFor(kWmValveState, 2);
+    ASSERT_GE(posts.size(), 2u);
+    EXPECT_EQ(posts[0].lParam, 0);
+    EXPECT_EQ(posts[0].wParam, 0u);
+    EXPECT_EQ(posts[0].nTimeMs, nStart + CVelmorTPExt::kMonitorCycleMs);
+    EXPECT_EQ(posts[1].nTimeMs, nStart + 2 * CVelmorTPExt::kMonitorCycleMs);
+
+    BetweenCycles([&] {
+        CProtocolLock protocolLock(m_Protocol);
+        ASSERT_EQ(m_Protocol.WriteByteByIndex(1, 1, m_strError), Result::Ok) << m_strError;
+    });
+    const std::size_t nBefore = m_MainWindow.Posts(kWmValveState).size();
+    EXPECT_EQ(m_MainWindow.WaitFor(kWmValveState, nBefore + 1).back().lParam, 1) << "valve open";
+}
+
+TEST_F(MonitorTest, FailingValveReadsPostNothing)
+{
+    const int nFault = m_Sim.AddFault(0, VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, CVelmorTPBase::CmdReadByteByIndex);
+    ASSERT_EQ(m_Protocol.StartValveMonitor(m_strError), Result::Ok);
+    while (m_Sim.api.GetFaultHits(nFault) < 8)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    m_Protocol.StopValveMonitor(m_strError);
+    EXPECT_TRUE(m_MainWindow.Posts(kWmValveState).empty());
+}
+
+TEST_F(MonitorTest, BothMonitorsEndWithTheProtocolObject)
+{
+    const std::size_t nThreads = ThreadCount();
+    {
+        CVelmorTPExt protocol;
+        protocol.SetMainWindow(&m_MainWindow);
+        ASSERT_EQ(protocol.StartConnectionMonitor(m_strError), Result::Ok);
+        ASSERT_EQ(protocol.StartValveMonitor(m_strError), Result::Ok);
+        EXPECT_EQ(ThreadCount(), nThreads + 2);
+        m_MainWindow.WaitFor(kWmValveState, 1);
+    }
+    EXPECT_EQ(ThreadCount(), nThreads);
+    const std::size_t nPosts = m_MainWindow.Posts(kWmValveState).size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(m_MainWindow.Posts(kWmValveState).size(), nPosts);
+}
