@@ -26,6 +26,7 @@ typedef uint32_t DWORD;
 typedef uint16_t WORD;
 typedef uint8_t UCHAR;
 typedef uint8_t BYTE;
+typedef int32_t LONG;
 typedef int BOOL;
 #endif
 
@@ -39,7 +40,6 @@ typedef int BOOL;
 
 typedef uint32_t ULONG;
 typedef uint16_t USHORT;
-typedef int32_t LONG;
 typedef void* FT_HANDLE;
 typedef ULONG FT_STATUS;
 typedef ULONG FT_DEVICE;

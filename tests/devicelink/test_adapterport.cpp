@@ -7,6 +7,7 @@
 #include "LanguageGuard.h"
 #include "SimulatorControl.h"
 #include "common/ResultCodes.h"
+#include "common/TextFormat.h"
 #include "configdata/StringParameter.h"
 
 #include <gtest/gtest.h>
@@ -223,6 +224,38 @@ TEST_F(AdapterPort, ModuleInformationOfTheFitting)
     EXPECT_EQ("000000123456", parameter.GetValue());
     ASSERT_EQ(Result::Ok, parameters.GetParameterByName("Active application", parameter, m_error));
     EXPECT_EQ("1 = Application", parameter.GetValue());
+}
+
+TEST_F(AdapterPort, ErrorHistoryOfTheFitting)
+{
+    OpenFirstAdapter();
+    UCHAR byCount = 0;
+    std::vector<BYTE> codes;
+    ASSERT_EQ(Result::Ok, m_port.ReadCountedList(byCount, codes, m_error)) << m_error;
+    ASSERT_EQ(3, byCount);
+    ASSERT_EQ(3u, codes.size());
+
+    // The simulated fitting dates entry n 100 hours before its 5678 hours
+    // and 50 mV below 6000 mV; only the latest entry is active.
+    CStringParameterHandler parameters;
+    ASSERT_EQ(Result::Ok, m_port.ErrorCodesReadDetails(2, parameters, m_error)) << m_error;
+    std::string strRendered;
+    ASSERT_EQ(Result::Ok, parameters.GetParameters(strRendered, m_error));
+    EXPECT_EQ(FormatText("ErrorCode=%d;IsHistoric=1;IsActive=0;IsStoreableToNVM=1;StoredToNVM=1;ErrorCount=2;"
+                         "OperationHours=5478;BatteryVoltage=5900",
+                         codes[1]),
+              strRendered);
+
+    // Beyond the history the fitting answers with an error code.
+    EXPECT_EQ(Result::TargetError, m_port.ErrorCodesReadDetails(4, parameters, m_error));
+}
+
+TEST_F(AdapterPort, UnsupportedBaudrateSendsNothing)
+{
+    OpenFirstAdapter();
+    EXPECT_EQ(Result::InvalidArgument, m_port.SetBaudrate(1200, m_error));
+    EXPECT_EQ(0, m_sim.api.GetTraceCount());
+    EXPECT_EQ(2400, m_sim.api.GetAdapterBaudRate(0));
 }
 
 // One attempt, so that the transport's own handling shows.
