@@ -1,0 +1,118 @@
+// A full type-3 firmware download into the simulated fitting at real line
+// timing. Prints the measured wall time, the sum of the waits the procedure
+// and the port prescribe, the wire time of all frames from the simulator's
+// trace, and last ratio=measured/(waits+wire). Budget: at most 1.05.
+#include "common/ResultCodes.h"
+#include "common/TimeService.h"
+#include "devicelink/VelmorTPFTDI.h"
+#include "firmware/FirmwareDownload.h"
+#include "simulator/velmorsim_control.h"
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#ifndef FLUXA_VELMORSIM_PATH
+#error "bench_download needs the simulator target velmorsim"
+#endif
+
+namespace {
+
+// The sample image beside the sources, or the file named on the command line.
+std::string ImagePath(int argc, char** argv)
+{
+    if (argc > 1)
+        return argv[1];
+    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "Firmware" / "faucet_V4.02.hex")
+        .string();
+}
+
+// Sleeps for real and adds up what was asked for.
+class CountingTimeService final : public ITimeService {
+public:
+    void SleepMs(unsigned milliseconds) override
+    {
+        m_nWaitedMs += milliseconds;
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+    std::uint64_t NowMs() override
+    {
+        return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                              std::chrono::steady_clock::now().time_since_epoch())
+                                              .count());
+    }
+    std::uint64_t WaitedMs() const { return m_nWaitedMs; }
+
+private:
+    std::uint64_t m_nWaitedMs = 0;
+};
+
+template <typename Function>
+Function Resolve(void* hLibrary, const char* szName)
+{
+    void* pSymbol = ::dlsym(hLibrary, szName);
+    if (pSymbol == nullptr) {
+        std::fprintf(stderr, "%s is missing in %s\n", szName, FLUXA_VELMORSIM_PATH);
+        std::exit(1);
+    }
+    return reinterpret_cast<Function>(pSymbol);
+}
+
+int Fail(const char* szWhat, const std::string& strError)
+{
+    std::fprintf(stderr, "%s: %s\n", szWhat, strError.c_str());
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::setenv("FLUXA_D2XX_LIBRARY", FLUXA_VELMORSIM_PATH, 1);
+    void* hSimulator = ::dlopen(FLUXA_VELMORSIM_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (hSimulator == nullptr)
+        return Fail("cannot load the simulator", ::dlerror());
+    const auto reset = Resolve<int (*)(const char*)>(hSimulator, "VSim_Reset");
+    const auto setTimeScale = Resolve<void (*)(double)>(hSimulator, "VSim_SetTimeScale");
+    const auto clearTrace = Resolve<void (*)()>(hSimulator, "VSim_ClearTrace");
+    const auto wireTimeNs = Resolve<unsigned long long (*)()>(hSimulator, "VSim_GetWireTimeNs");
+    const auto traceCount = Resolve<int (*)()>(hSimulator, "VSim_GetTraceCount");
+    setTimeScale(1.0);
+    if (reset(nullptr) != VSIM_OK) // one adapter with a type-3 fitting
+        return Fail("simulator reset", "");
+
+    CountingTimeService time;
+    SetTimeService(&time);
+    std::string strError;
+    CVelmorTPFTDI port;
+    if (port.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, strError) != Result::Ok || !port.IsPortOpen())
+        return Fail("open the adapter", strError);
+    CFirmwareDownload download;
+    const std::string strImage = ImagePath(argc, argv);
+    if (download.ChooseFile(strImage, 3, strError) != Result::Ok)
+        return Fail(strImage.c_str(), strError);
+
+    clearTrace();
+    const auto start = std::chrono::steady_clock::now();
+    if (download.StartProgramming(port, 3, nullptr, nullptr, strError) != Result::Ok)
+        return Fail("start programming", strError);
+    const double measuredS = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (download.GetResult() != Result::Ok)
+        return Fail("download", download.GetError());
+
+    const double waitsS = static_cast<double>(time.WaitedMs()) / 1e3;
+    const double wireS = static_cast<double>(wireTimeNs()) / 1e9;
+    std::printf("frames=%d\n", traceCount());
+    std::printf("measured_s=%.3f\n", measuredS);
+    std::printf("waits_s=%.3f\n", waitsS);
+    std::printf("wire_s=%.3f\n", wireS);
+    std::printf("ratio=%.4f\n", measuredS / (waitsS + wireS));
+    port.Close(strError);
+    SetTimeService(nullptr);
+    return 0;
+}
