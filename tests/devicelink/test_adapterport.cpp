@@ -268,6 +268,11 @@ struct FaultCase {
     const char* szError;
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os)
+{
+    *os << c.szName;
+}
+
 class AdapterFault : public AdapterPort, public ::testing::WithParamInterface<FaultCase> {};
 
 TEST_P(AdapterFault, IsMetWithItsCodeAndText)

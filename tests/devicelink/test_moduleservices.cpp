@@ -218,9 +218,15 @@ TEST_F(ModuleServices, FlashReadDataAreNotKept)
 }
 
 struct ModuleInformationCase {
+    const char* szName;
     Bytes payload;
     Values expected;
 };
+
+void PrintTo(const ModuleInformationCase& c, std::ostream* os)
+{
+    *os << c.szName;
+}
 
 class ModuleInformation : public ModuleServices, public ::testing::WithParamInterface<ModuleInformationCase> {};
 
@@ -237,22 +243,23 @@ TEST_P(ModuleInformation, IsDecodedInRecordOrder)
 INSTANTIATE_TEST_SUITE_P(
     ModuleServices, ModuleInformation,
     ::testing::Values(
-        ModuleInformationCase{{0x00, 0x00, 0x01, 0x12, 0x34, 0x02, 0x07, 0x00, 0x00, 0x00, 0x12, 0x34, 0x56},
+        ModuleInformationCase{"Layout0", {0x00, 0x00, 0x01, 0x12, 0x34, 0x02, 0x07, 0x00, 0x00, 0x00, 0x12, 0x34, 0x56},
                               {{"Active application", "1 = Application"},
                                {"Product ID", "1234"},
                                {"SW version", "V2.07"},
                                {"Serial number", "000000123456"}}},
-        ModuleInformationCase{{0x00, 0x00, 0x07, 0xAB, 0xCD, 0x85, 0x03, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06},
+        ModuleInformationCase{"Layout0UnknownTestVersion", {0x00, 0x00, 0x07, 0xAB, 0xCD, 0x85, 0x03, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06},
                               {{"Active application", "0x07 = Unknown"},
                                {"Product ID", "ABCD"},
                                {"SW version", "T05.03"},
                                {"Serial number", "010203040506"}}},
-        ModuleInformationCase{{0x00, 0x01, 0x00, 0x23, 0x03, 0x81, 0x10, 0x0C, 0x00, 0xA1, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6},
+        ModuleInformationCase{"Layout1", {0x00, 0x01, 0x00, 0x23, 0x03, 0x81, 0x10, 0x0C, 0x00, 0xA1, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6},
                               {{"Active application", "0 = Bootloader"},
                                {"Product ID", "2303"},
                                {"BL version", "T01.16"},
                                {"SW version", "V12.00"},
-                               {"Serial number", "A1B2C3D4E5F6"}}}));
+                               {"Serial number", "A1B2C3D4E5F6"}}}),
+    [](const ::testing::TestParamInfo<ModuleInformationCase>& info) { return std::string(info.param.szName); });
 
 TEST_F(ModuleServices, ModuleInformationFailures)
 {

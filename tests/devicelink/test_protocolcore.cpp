@@ -135,11 +135,17 @@ TEST(ProtocolCore, RequestsLongerThanAFrameAreRefused)
 }
 
 struct TargetAnswerCase {
+    const char* szName;
     Bytes payload;
     int nExpected;
     const char* szEnglish;
     const char* szGerman;
 };
+
+void PrintTo(const TargetAnswerCase& c, std::ostream* os)
+{
+    *os << c.szName;
+}
 
 class TargetAnswer : public ::testing::TestWithParam<TargetAnswerCase> {};
 
@@ -165,13 +171,14 @@ TEST_P(TargetAnswer, IsEvaluatedOnceWithoutRepeat)
 
 INSTANTIATE_TEST_SUITE_P(
     ProtocolCore, TargetAnswer,
-    ::testing::Values(TargetAnswerCase{{0xFF, 0x05}, Result::TargetError, "CVelmorTPBase::SendCommand Error code 0x05 reported by target",
+    ::testing::Values(TargetAnswerCase{"TwoBytes", {0xFF, 0x05}, Result::TargetError, "CVelmorTPBase::SendCommand Error code 0x05 reported by target",
                                        "CVelmorTPBase::SendCommand Modul meldet Fehler 0x05"},
-                      TargetAnswerCase{{0xFF, 0x05, 0x07}, Result::TargetError, "Error code 0x05 for SW lib 0x07 reported by target",
+                      TargetAnswerCase{"ThreeBytes", {0xFF, 0x05, 0x07}, Result::TargetError, "Error code 0x05 for SW lib 0x07 reported by target",
                                        "CVelmorTPBase::SendCommand Modul meldet Fehler 0x05 in der SW Bibliothek 0x07"},
-                      TargetAnswerCase{{0xFF, 0x05, 0x07, 0x00}, Result::Ok, "", ""},
-                      TargetAnswerCase{{0xFE, 0x05}, Result::Ok, "", ""},
-                      TargetAnswerCase{{0xFF}, Result::Ok, "", ""}));
+                      TargetAnswerCase{"FourBytes", {0xFF, 0x05, 0x07, 0x00}, Result::Ok, "", ""},
+                      TargetAnswerCase{"OtherStatus", {0xFE, 0x05}, Result::Ok, "", ""},
+                      TargetAnswerCase{"StatusOnly", {0xFF}, Result::Ok, "", ""}),
+    [](const ::testing::TestParamInfo<TargetAnswerCase>& info) { return std::string(info.param.szName); });
 
 TEST(ProtocolCore, TimeOutIsRepeatedAfterOnePause)
 {
