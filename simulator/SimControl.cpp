@@ -12,6 +12,8 @@ int CSimWorld::Reset(const char* szScenario)
     if (!ParseSimScenario(szScenario != nullptr && *szScenario != '\0' ? szScenario : kSimDefaultScenario, scenario,
                           why))
         return Fail(VSIM_ERR_SYNTAX, why);
+    if (CheckProfiles(scenario) != VSIM_OK)
+        return VSIM_ERR_SYNTAX;
     for (const auto& device : std::vector<std::shared_ptr<CSimDevice>>(m_devices))
         Pull(device);
     m_strScenarioPath.clear();

@@ -101,6 +101,7 @@ CSimWorld::CSimWorld()
         m_strScenarioPath = path;
         WatchScenarioFile();
     }
+    m_clock.Restart(); // simulated time starts with the first use
 }
 
 int CSimWorld::Fail(int nResult, const std::string& strWhy)
@@ -710,11 +711,18 @@ bool CSimWorld::SetUpFitting(CSimDevice& device, const CSimFittingSpec& spec, bo
     return true;
 }
 
-int CSimWorld::Apply(const CSimScenario& scenario, bool bKeepState)
+int CSimWorld::CheckProfiles(const CSimScenario& scenario)
 {
     for (const CSimDeviceSpec& spec : scenario.devices)
         if (!spec.fitting.strProfile.empty() && FindSimProfile(spec.fitting.strProfile) == nullptr)
             return Fail(VSIM_ERR_SYNTAX, "unknown fitting profile \"" + spec.fitting.strProfile + "\"");
+    return VSIM_OK;
+}
+
+int CSimWorld::Apply(const CSimScenario& scenario, bool bKeepState)
+{
+    if (CheckProfiles(scenario) != VSIM_OK)
+        return VSIM_ERR_SYNTAX;
     if (scenario.timeScale)
         m_clock.SetScale(*scenario.timeScale);
     std::vector<std::shared_ptr<CSimDevice>> devices;

@@ -156,6 +156,7 @@ private:
                 const std::uint8_t* pBytes, int nLength);
 
     // Scenarios.
+    int CheckProfiles(const CSimScenario& scenario);
     int Apply(const CSimScenario& scenario, bool bKeepState);
     bool SetUpFitting(CSimDevice& device, const CSimFittingSpec& spec, bool bKeepState);
     void WatchScenarioFile();

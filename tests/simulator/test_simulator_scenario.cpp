@@ -1,0 +1,168 @@
+// Scenario texts and files: what they set up, how errors are reported, the
+// re-read of a changed file and the EEPROM persistence file.
+#include "SimBus.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SimulatorScenario : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() /
+                ("velmorsim_" + std::to_string(::getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override
+    {
+        sim.Reset();
+        fs::remove_all(m_dir);
+    }
+
+    // Writes a file and moves its time stamp on, so that a rewrite within
+    // the same clock tick still counts as a change.
+    void WriteFile(const fs::path& path, const std::string& text)
+    {
+        const bool bExisted = fs::exists(path);
+        const auto previous = bExisted ? fs::last_write_time(path) : fs::file_time_type{};
+        std::ofstream(path) << text;
+        if (bExisted)
+            fs::last_write_time(path, previous + std::chrono::seconds(1));
+    }
+
+    static std::string ReadFile(const fs::path& path)
+    {
+        std::ostringstream text;
+        text << std::ifstream(path).rdbuf();
+        return text.str();
+    }
+
+    DWORD DeviceCount()
+    {
+        DWORD count = 0;
+        EXPECT_EQ(FT_OK, bus.FT_CreateDeviceInfoList(&count));
+        return count;
+    }
+
+    SimulatorControl sim;
+    SimBus bus;
+    fs::path m_dir;
+};
+
+TEST_F(SimulatorScenario, TextSetsUpFittingsAndFaults)
+{
+    sim.Reset("time_scale = 0\n"
+              "fault = driver_status next function=FT_Open status=3  # any device\n"
+              "[adapter]   # the first adapter\n"
+              "Serial = VB4711\n"
+              "fitting = culina\n"
+              "article = 230700799\n"
+              "fitting_serial = 0000000A0B0C\n"
+              "layout = 0\n"
+              "app_version = V4.02\n"
+              "startup_ms = 0\n"
+              "ready_ms = 0\n"
+              "row_check = off\n"
+              "eeprom 0x72 = E8 03\n"
+              "fault = target_error command 3 code=0x0A times=1\n");
+    FT_HANDLE h = nullptr;
+    EXPECT_EQ(FT_DEVICE_NOT_OPENED, bus.FT_Open(0, &h)) << "the armed failing status";
+    h = bus.OpenPort(0);
+    char serial[16] = {};
+    ASSERT_EQ(FT_OK, bus.FT_GetDeviceInfo(h, nullptr, nullptr, serial, nullptr, nullptr));
+    EXPECT_STREQ("VB4711", serial);
+    EXPECT_EQ(Bytes({0x00, 0x99, 0x07, 0x70, 0x30, 0x02}), bus.Exchange(h, {0x0A, 0x00, 0x20, 0x05}));
+    EXPECT_EQ(Bytes({0x00, 0x0C, 0x0B, 0x0A, 0x00, 0x00, 0x00}), bus.Exchange(h, {0x0A, 0x00, 0x11, 0x06}));
+    EXPECT_EQ(Bytes({0x00, 0xE8, 0x03}), bus.Exchange(h, {0x0A, 0x00, 0x72, 0x02}));
+    const Bytes info = bus.Exchange(h, {0x01});
+    ASSERT_EQ(13u, info.size());
+    EXPECT_EQ(Bytes({0x04, 0x02}), Bytes(info.begin() + 5, info.begin() + 7));
+    EXPECT_EQ(Bytes({0xFF, 0x0A}), bus.Exchange(h, {0x03, 0x01}));
+    EXPECT_EQ(Bytes({0x00, 0x00}), bus.Exchange(h, {0x03, 0x01}));
+    Bytes row(16, 0x01);
+    EXPECT_EQ(Bytes({0x00}), bus.Exchange(h, [&] {
+                  Bytes write{0x0B, 0x00, 0xB0, 0x10};
+                  write.insert(write.end(), row.begin(), row.end());
+                  return write;
+              }())) << "row check off";
+}
+
+TEST_F(SimulatorScenario, MistakesAreNamedWithTheirLine)
+{
+    const char* const bad[]{
+        "[adapter]\nfitting = Ambra\n[bridge]\n",
+        "[adapter]\ncolour = red\n",
+        "[adapter]\nfitting = Ambra\nlayout = 3\n",
+        "[adapter]\napp_version = 2.07\n",
+        "[adapter]\nfault = smoke next\n",
+        "[adapter]\nfault = no_answer every\n",
+        "[device]\nfitting = Ambra\n",
+        "time_scale = fast\n",
+        "[adapter]\nfitting = Ambra9\n",
+    };
+    for (const char* text : bad) {
+        EXPECT_EQ(VSIM_ERR_SYNTAX, sim.api.Reset(text)) << text;
+        EXPECT_NE(std::string(), sim.api.GetLastError()) << text;
+    }
+    EXPECT_EQ(VSIM_ERR_SYNTAX, sim.api.Reset("[adapter]\nfitting = Ambra\n\nlayout = 9\n"));
+    EXPECT_NE(std::string::npos, std::string(sim.api.GetLastError()).find("line 4"));
+    EXPECT_EQ(1u, DeviceCount()) << "a refused scenario leaves the world as it was";
+}
+
+TEST_F(SimulatorScenario, ChangedFileIsReadAgainKeepingWhatStayedTheSame)
+{
+    const fs::path file = m_dir / "scenario.txt";
+    WriteFile(file, "[adapter]\nserial = A1\nfitting = Ambra\n");
+    ASSERT_EQ(VSIM_OK, sim.api.LoadScenarioFile(file.c_str())) << sim.api.GetLastError();
+    ASSERT_EQ(1u, DeviceCount());
+    FT_HANDLE h = bus.OpenPort(0);
+    ASSERT_EQ(Bytes({0x00}), bus.Exchange(h, {0x0B, 0x00, 0x72, 0x02, 0x34, 0x12}));
+
+    WriteFile(file, "[device]\nserial = D1\n[adapter]\nserial = A1\nfitting = Ambra\nfault = no_answer next\n");
+    ASSERT_EQ(2u, DeviceCount());
+    EXPECT_TRUE(bus.Exchange(h, {0x01}).empty()) << "the new file's fault; the open handle stayed";
+    EXPECT_EQ(Bytes({0x00, 0x34, 0x12}), bus.Exchange(h, {0x0A, 0x00, 0x72, 0x02})) << "the same fitting";
+
+    WriteFile(file, "[device]\nserial = D1\n[adapter]\nserial = A1\nfitting = WC\n");
+    EXPECT_EQ(Bytes({0x00, 0x01, 0x05, 0x50, 0x30, 0x02}), bus.Exchange(h, {0x0A, 0x00, 0x20, 0x05}))
+        << "re-read on the next frame: another fitting";
+
+    WriteFile(file, "[adapter]\nserial = A2\nfitting = WC\n");
+    ASSERT_EQ(1u, DeviceCount());
+    Bytes buffer(1);
+    DWORD got = 0;
+    EXPECT_EQ(FT_IO_ERROR, bus.FT_Read(h, buffer.data(), 1, &got)) << "adapter A1 was pulled";
+    EXPECT_EQ(FT_OK, bus.FT_Close(h));
+
+    WriteFile(file, "[adapter]\nfitting = nonsense\n");
+    EXPECT_EQ(1u, DeviceCount()) << "a broken file keeps the world";
+    EXPECT_EQ(VSIM_ERR_FILE, sim.api.LoadScenarioFile((m_dir / "missing.txt").c_str()));
+}
+
+TEST_F(SimulatorScenario, EepromFileKeepsSettingsAcrossRestarts)
+{
+    const fs::path eeprom = m_dir / "ambra.eep";
+    const std::string scenario = "[adapter]\nfitting = Ambra\neeprom_file = " + eeprom.string() + "\n";
+    sim.Reset(scenario.c_str());
+    ASSERT_TRUE(fs::exists(eeprom)) << "written at once";
+    FT_HANDLE h = bus.OpenPort(0);
+    ASSERT_EQ(Bytes({0x00}), bus.Exchange(h, {0x0B, 0x00, 0x72, 0x02, 0xD0, 0x07}));
+    EXPECT_NE(std::string::npos, ReadFile(eeprom).find("0x0070: 3C 00 D0 07"));
+
+    sim.Reset(scenario.c_str());
+    h = bus.OpenPort(0);
+    EXPECT_EQ(Bytes({0x00, 0xD0, 0x07}), bus.Exchange(h, {0x0A, 0x00, 0x72, 0x02}));
+    sim.Reset();
+    h = bus.OpenPort(0);
+    EXPECT_EQ(Bytes({0x00, 0xDC, 0x05}), bus.Exchange(h, {0x0A, 0x00, 0x72, 0x02})) << "without it: the profile's 1500";
+}
+
+} // namespace
