@@ -4,5 +4,5 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 "$top/scripts/install-deps.sh"
 "$top/scripts/build.sh"
-cd "${FLUXA_BUILD_DIR:-$top/build}"
+cd "$(realpath -m "${FLUXA_BUILD_DIR:-$top/build}")"
 ctest --output-on-failure -j2 --timeout 300

@@ -1,0 +1,17 @@
+#pragma once
+// The commands of fluxa-cli. Each returns an ExitCode.
+
+#include "cli/CliContext.h"
+
+int RunAdapters(CCliContext& context);
+int RunIdentify(CCliContext& context);
+int RunInfo(CCliContext& context);
+int RunErrors(CCliContext& context);
+int RunValve(CCliContext& context);
+int RunEeprom(CCliContext& context);
+int RunFlash(CCliContext& context);
+
+int RunProducts(CCliContext& context);
+int RunProduct(CCliContext& context);
+int RunConfig(CCliContext& context);
+int RunHex(CCliContext& context);

@@ -1,0 +1,34 @@
+#pragma once
+// What every command of fluxa-cli shares: the global options, the per-user
+// settings of the GUI, the output in text or JSON, and the exit codes.
+
+#include "cli/CliReport.h"
+
+#include <QStringList>
+
+#include <string>
+
+enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
+
+// The service code that the "DontChange" setting must hold for service mode.
+constexpr quint32 kServiceCode = 0x2B5E1C47;
+
+struct CCliContext {
+    QStringList args;        // the command's own positional arguments
+    int nAdapter = 0;
+    std::string strConfigDir; // product definition directory
+    bool bJson = false;
+    bool bYes = false;
+    bool bClear = false;
+    bool bMerge = false;
+    quint32 dwServiceCode = 0; // "DontChange" as stored
+
+    // Prints the report as text or JSON on standard output.
+    void Print(const CCliReport& report) const;
+    // Prints "Error: <text>" (in the chosen language) and an optional hint on
+    // standard error; returns ExitFailed.
+    int Fail(const std::string& strError, const char* szHintEnglish = nullptr, const char* szHintGerman = nullptr) const;
+};
+
+// Label in the chosen language.
+QString Label(const char* szEnglish, const char* szGerman);

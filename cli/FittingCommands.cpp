@@ -1,0 +1,409 @@
+// Commands that talk to a fitting through a bus adapter.
+
+#include "cli/CliCommands.h"
+
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+#include "common/TimeService.h"
+#include "devicelink/VelmorTPExt.h"
+#include "firmware/FirmwareDownload.h"
+#include "workflow/FittingReadout.h"
+#include "workflow/ProductCatalog.h"
+
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+// The open link to the identified fitting of one command.
+struct CFittingSession {
+    CVelmorTPExt link;
+    CProductCatalog catalog;
+    CFittingIdentity identity;
+};
+
+int FailNoFitting(const CCliContext& context, const std::string& strError)
+{
+    return context.Fail(strError, "No fitting answers. Check that the fitting is connected to the bus adapter and powered.",
+                        "Keine Armatur antwortet. Prüfen Sie, ob die Armatur am Busadapter angeschlossen und versorgt ist.");
+}
+
+// Opens the chosen adapter and identifies the fitting. With bNeedDefinition
+// an article number without product definition is a failure.
+int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefinition)
+{
+    std::string strError;
+    int nAdapters = 0;
+    if (session.link.LoadDriver(strError) != Result::Ok
+        || session.link.CountAdapters(CVelmorTPFTDI::kAdapterDescription, nAdapters, strError) != Result::Ok)
+        return context.Fail(strError, "The USB driver library could not be used. Is the D2XX library installed?",
+                            "Die USB-Treiberbibliothek konnte nicht verwendet werden. Ist die D2XX-Bibliothek installiert?");
+    if (nAdapters == 0)
+        return context.Fail(PickText("No bus adapter \"Velmor BUS converter\" was found.",
+                                     "Es wurde kein Busadapter \"Velmor BUS converter\" gefunden."),
+                            "Plug in the bus adapter; 'fluxa-cli adapters' lists the USB devices found.",
+                            "Stecken Sie den Busadapter ein; 'fluxa-cli adapters' zeigt die gefundenen USB-Geräte.");
+    if (context.nAdapter >= nAdapters)
+        return context.Fail(FormatText(PickText("There is no bus adapter number %d; %d adapter(s) found.",
+                                                "Es gibt keinen Busadapter Nummer %d; %d Adapter gefunden."),
+                                       context.nAdapter, nAdapters),
+                            "Choose an adapter with --adapter <n>, counting from 0.",
+                            "Wählen Sie einen Adapter mit --adapter <n>, gezählt ab 0.");
+    if (session.link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, context.nAdapter, strError) != Result::Ok
+        || !session.link.IsPortOpen())
+        return context.Fail(strError.empty() ? PickText("The bus adapter could not be opened.", "Der Busadapter konnte nicht geöffnet werden.")
+                                             : strError,
+                            "Is the adapter in use by another program?", "Wird der Adapter von einem anderen Programm benutzt?");
+    std::string strCatalogError;
+    session.catalog.LoadDeviceConfigs(context.strConfigDir, strCatalogError);
+    const int nResult = IdentifyFitting(session.link, session.catalog, session.identity, strError);
+    if (nResult == Result::NoResponse)
+        return FailNoFitting(context, strError);
+    if (nResult != Result::Ok)
+        return context.Fail(strError);
+    if (bNeedDefinition && !session.identity.bDefinitionFound)
+        return context.Fail(FormatText(PickText("The connected fitting's article number %s is in no product definition.",
+                                                "Die Artikelnummer %s der angeschlossenen Armatur ist in keiner Produktdefinition."),
+                                       session.identity.strArticleNumberFormatted.c_str()),
+                            strCatalogError.empty() ? "Add its product definition to the definition directory (--config <dir>)."
+                                                    : strCatalogError.c_str(),
+                            strCatalogError.empty() ? "Legen Sie seine Produktdefinition im Definitionsverzeichnis ab (--config <Verzeichnis>)."
+                                                    : strCatalogError.c_str());
+    return ExitOk;
+}
+
+// As the pages do before they touch the fitting: is it still the one identified?
+int CheckSameFitting(const CCliContext& context, CFittingSession& session)
+{
+    std::string strError;
+    const int nResult = CheckArticleNumber(session.link, session.identity.strArticleNumber, strError);
+    if (nResult == Result::Ok)
+        return ExitOk;
+    return nResult == Result::NoResponse ? FailNoFitting(context, strError) : context.Fail(strError);
+}
+
+QString Parameter(CStringParameterHandler& parameters, const char* szName)
+{
+    CStringParameter parameter;
+    std::string strIgnored;
+    return parameters.GetParameterByName(szName, parameter, strIgnored) == Result::Ok ? QString::fromStdString(parameter.GetValue())
+                                                                                      : QString();
+}
+
+bool Confirm(const char* szQuestion)
+{
+    if (!::isatty(STDIN_FILENO))
+        return false;
+    std::printf("%s [%s] ", szQuestion, PickText("y/N", "j/N"));
+    std::fflush(stdout);
+    std::string strAnswer;
+    std::getline(std::cin, strAnswer);
+    return strAnswer == "y" || strAnswer == "Y" || strAnswer == "j" || strAnswer == "J" || strAnswer == "yes" || strAnswer == "ja";
+}
+
+// A progress bar on a terminal; plain lines when the output is not one.
+class CProgressView {
+public:
+    CProgressView() : m_bTerminal(::isatty(STDERR_FILENO) != 0) {}
+    ~CProgressView()
+    {
+        if (m_bTerminal && m_nPercent >= 0)
+            std::fputc('\n', stderr);
+    }
+    void Show(const std::string& strText, int nPercent)
+    {
+        if (m_bTerminal) {
+            const int nFilled = nPercent * 30 / 100;
+            std::fprintf(stderr, "\r[%-30s] %3d%% %-60.60s", std::string(static_cast<std::size_t>(nFilled), '#').c_str(), nPercent,
+                         strText.c_str());
+        } else if (strText != m_strText) {
+            std::fprintf(stderr, "%3d%% %s\n", nPercent, strText.c_str());
+        }
+        std::fflush(stderr);
+        m_strText = strText;
+        m_nPercent = nPercent;
+    }
+
+private:
+    bool m_bTerminal;
+    std::string m_strText;
+    int m_nPercent = -1;
+};
+
+CCliReport IdentityReport(CFittingSession& session)
+{
+    CFittingIdentity& identity = session.identity;
+    CCliReport report;
+    report.Add(QStringLiteral("article"), Label("Article number", "Artikelnummer"), identity.strArticleNumber);
+    report.Add(QStringLiteral("articleFormatted"), Label("Article number (display)", "Artikelnummer (Anzeige)"),
+               identity.strArticleNumberFormatted);
+    if (identity.bDefinitionFound) {
+        std::string strDescription;
+        std::string strExtended;
+        identity.definition.GetProductDescription(g_nLanguage, strDescription, strExtended);
+        CCliReport product;
+        product.Add(QStringLiteral("description"), Label("Description", "Beschreibung"), strDescription);
+        product.Add(QStringLiteral("extendedDescription"), Label("Extended description", "Erweiterte Beschreibung"), strExtended);
+        product.Add(QStringLiteral("typeName"), Label("Product type", "Produkttyp"), identity.definition.GetConfigSheet());
+        product.Add(QStringLiteral("typeCode"), Label("Type code", "Typcode"), static_cast<qint64>(identity.nProductType));
+        report.AddSection(QStringLiteral("product"), Label("Product definition", "Produktdefinition"), product);
+    }
+    report.Add(QStringLiteral("serialNumber"), Label("Serial number", "Seriennummer"),
+               Parameter(identity.moduleInformation, "Serial number"));
+    CCliReport module;
+    std::string strIgnored;
+    for (int nIndex = 0; nIndex < identity.moduleInformation.GetParameterCount(); ++nIndex) {
+        CStringParameter parameter;
+        if (identity.moduleInformation.GetParameterByIndex(nIndex, parameter, strIgnored) == Result::Ok)
+            module.Add(QString::fromStdString(parameter.GetName()), QString::fromStdString(parameter.GetName()), parameter.GetValue());
+    }
+    report.AddSection(QStringLiteral("moduleInformation"), Label("Module information", "Modulinformation"), module);
+    report.Add(QStringLiteral("productionDate"), Label("Production date", "Produktionsdatum"), identity.strProductionDate);
+    return report;
+}
+
+// After programming the fitting restarts; identify it again as soon as it
+// answers.
+class CReidentification final : public IFittingReidentification {
+public:
+    explicit CReidentification(CFittingSession& session) : m_Session(session) {}
+    void IdentifyFittingAgain() override
+    {
+        for (int nAttempt = 0; nAttempt < kAttempts; ++nAttempt) {
+            m_nResult = IdentifyFitting(m_Session.link, m_Session.catalog, m_Session.identity, m_strError);
+            if (m_nResult == Result::Ok)
+                return;
+            TimeService().SleepMs(kPauseMs);
+        }
+    }
+    int GetResult() const { return m_nResult; }
+    const std::string& GetError() const { return m_strError; }
+
+private:
+    static constexpr int kAttempts = 10;
+    static constexpr unsigned kPauseMs = 1000;
+    CFittingSession& m_Session;
+    int m_nResult = Result::NoResponse;
+    std::string m_strError;
+};
+
+} // namespace
+
+int RunAdapters(CCliContext& context)
+{
+    std::vector<CUsbDevice> devices;
+    std::string strError;
+    if (ListUsbDevices(devices, strError) != Result::Ok)
+        return context.Fail(strError, "The USB driver library could not be used. Is the D2XX library installed?",
+                            "Die USB-Treiberbibliothek konnte nicht verwendet werden. Ist die D2XX-Bibliothek installiert?");
+    std::vector<CCliReport> items;
+    for (const CUsbDevice& device : devices) {
+        CCliReport item;
+        item.Add(QStringLiteral("device"), Label("Device number", "Gerätenummer"), static_cast<qint64>(device.nDeviceNumber));
+        item.Add(QStringLiteral("description"), Label("Description", "Beschreibung"), device.strDescription);
+        item.Add(QStringLiteral("serial"), Label("Serial number", "Seriennummer"), device.strSerialNumber);
+        item.Add(QStringLiteral("adapter"), Label("Bus adapter", "Busadapter"),
+                 device.nAdapterNumber >= 0 ? QString::number(device.nAdapterNumber) : QStringLiteral("-"));
+        items.push_back(item);
+    }
+    CCliReport report;
+    report.AddList(QStringLiteral("devices"), Label("USB devices", "USB-Geräte"), items);
+    context.Print(report);
+    return ExitOk;
+}
+
+int RunIdentify(CCliContext& context)
+{
+    CFittingSession session;
+    const int nExit = Connect(context, session, false);
+    if (nExit != ExitOk)
+        return nExit;
+    context.Print(IdentityReport(session));
+    if (!session.identity.bDefinitionFound)
+        return context.Fail(FormatText(PickText("The article number %s is in no product definition.",
+                                                "Die Artikelnummer %s ist in keiner Produktdefinition."),
+                                       session.identity.strArticleNumberFormatted.c_str()),
+                            "Add its product definition to the definition directory (--config <dir>).",
+                            "Legen Sie seine Produktdefinition im Definitionsverzeichnis ab (--config <Verzeichnis>).");
+    return ExitOk;
+}
+
+int RunInfo(CCliContext& context)
+{
+    CFittingSession session;
+    int nExit = Connect(context, session, true);
+    if (nExit != ExitOk)
+        return nExit;
+    CFittingInformation information;
+    std::string strError;
+    const int nResult = ReadFittingInformation(session.link, session.identity.nProductType, information, strError);
+    if (nResult != Result::Ok)
+        return nResult == Result::NoResponse ? FailNoFitting(context, strError) : context.Fail(strError);
+    CCliReport report;
+    report.Add(QStringLiteral("article"), Label("Article number", "Artikelnummer"), session.identity.strArticleNumberFormatted);
+    report.Add(QStringLiteral("hoursTotal"), Label("Operation hours total", "Betriebsstunden gesamt"), static_cast<qint64>(information.nHoursTotal));
+    report.Add(QStringLiteral("hoursSinceReset"), Label("Operation hours since last reset", "Betriebsstunden seit letzter Stromunterbrechung"),
+               static_cast<qint64>(information.nHoursSinceReset));
+    report.Add(QStringLiteral("switchCountTotal"), Label("Switch count total", "Auslösungen gesamt"), information.llSwitchCountTotal);
+    report.Add(QStringLiteral("switchCountSinceReset"), Label("Switch count since last reset", "Auslösungen seit letzter Stromunterbrechung"),
+               information.llSwitchCountSinceReset);
+    report.Add(QStringLiteral("installationDate"), Label("Installation date", "Installationsdatum"), information.strInstallationDate);
+    report.Add(QStringLiteral("installer"), Label("Installer", "Installateur"), information.strInstaller);
+    report.Add(QStringLiteral("placement"), Label("Placement", "Einsatzort"), information.strPlacement);
+    context.Print(report);
+    return ExitOk;
+}
+
+int RunErrors(CCliContext& context)
+{
+    CFittingSession session;
+    int nExit = Connect(context, session, true);
+    if (nExit != ExitOk)
+        return nExit;
+    const int nType = session.identity.nProductType;
+    CErrorHistory history;
+    std::string strError;
+    int nResult = ReadErrorHistory(session.link, nType, history, strError);
+    if (nResult == Result::Ok && context.bClear) {
+        if (!context.bYes && !Confirm(PickText("Do you want to reset the error history?", "Möchten Sie die Fehlerhistorie zurücksetzen?")))
+            return context.Fail(PickText("The error history was not cleared.", "Die Fehlerhistorie wurde nicht gelöscht."),
+                                "Answer y at the prompt, or give --yes to clear without asking.",
+                                "Antworten Sie j auf die Frage, oder geben Sie --yes an, um ohne Rückfrage zu löschen.");
+        if ((nExit = CheckSameFitting(context, session)) != ExitOk)
+            return nExit;
+        nResult = ClearErrorHistory(session.link, nType, history, strError);
+    }
+    if (nResult != Result::Ok)
+        return nResult == Result::NoResponse ? FailNoFitting(context, strError) : context.Fail(strError);
+    std::vector<std::string> lines;
+    if (ErrorHistoryLines(history, nType, lines, strError) != Result::Ok)
+        return context.Fail(strError);
+    CCliReport report;
+    report.Add(QStringLiteral("article"), Label("Article number", "Artikelnummer"), session.identity.strArticleNumberFormatted);
+    report.Add(QStringLiteral("count"), Label("Stored errors", "Gespeicherte Fehler"), static_cast<qint64>(history.byCount));
+    // The decoded lines begin with " - " as the diagnostics page shows them.
+    std::vector<CCliReport> entries;
+    QStringList textLines;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const QString text = QString::fromStdString(lines[i]);
+        CCliReport entry;
+        entry.Add(QStringLiteral("code"), QStringLiteral("code"), static_cast<qint64>(history.abyEntries[i]));
+        entry.Add(QStringLiteral("text"), QStringLiteral("text"), text.startsWith(QLatin1String(" - ")) ? text.mid(3) : text);
+        entries.push_back(entry);
+        textLines << (history.byCount == 0 ? text : QStringLiteral("%1%2").arg(history.abyEntries[i]).arg(text));
+    }
+    if (context.bJson)
+        report.AddList(QStringLiteral("entries"), QString(), entries);
+    else
+        report.AddLines(QStringLiteral("entries"), Label("Error history", "Fehlerspeicher"), textLines);
+    context.Print(report);
+    return ExitOk;
+}
+
+int RunValve(CCliContext& context)
+{
+    const QString action = context.args.at(0);
+    if (action != QLatin1String("open") && action != QLatin1String("close") && action != QLatin1String("state")) {
+        std::fprintf(stderr, "fluxa-cli: usage: fluxa-cli valve open|close|state\n");
+        return ExitUsage;
+    }
+    CFittingSession session;
+    int nExit = Connect(context, session, true);
+    if (nExit != ExitOk)
+        return nExit;
+    std::string strError;
+    if (action != QLatin1String("state")) {
+        if ((nExit = CheckSameFitting(context, session)) != ExitOk)
+            return nExit;
+        const int nResult = SwitchValve(session.link, action == QLatin1String("open"), strError);
+        if (nResult != Result::Ok)
+            return nResult == Result::NoResponse ? FailNoFitting(context, strError) : context.Fail(strError);
+    }
+    BYTE byState = 0;
+    const int nResult = ReadValveState(session.link, byState, strError);
+    if (nResult != Result::Ok)
+        return nResult == Result::NoResponse ? FailNoFitting(context, strError) : context.Fail(strError);
+    CCliReport report;
+    report.Add(QStringLiteral("valve"), Label("Valve", "Ventil"),
+               byState != 0 ? Label("Opened", "Geöffnet") : Label("Closed", "Geschlossen"));
+    report.Add(QStringLiteral("open"), QStringLiteral("Open"), static_cast<qint64>(byState != 0 ? 1 : 0));
+    context.Print(report);
+    return ExitOk;
+}
+
+int RunEeprom(CCliContext& context)
+{
+    if (context.args.at(0) != QLatin1String("dump")) {
+        std::fprintf(stderr, "fluxa-cli: usage: fluxa-cli eeprom dump\n");
+        return ExitUsage;
+    }
+    CFittingSession session;
+    const int nExit = Connect(context, session, false);
+    if (nExit != ExitOk)
+        return nExit;
+    std::vector<CEepromRow> rows;
+    std::string strError;
+    const int nResult = ReadEepromRows(session.link, rows, strError);
+    if (nResult != Result::Ok)
+        return nResult == Result::NoResponse ? FailNoFitting(context, strError) : context.Fail(strError);
+    CCliReport report;
+    report.Add(QStringLiteral("article"), Label("Article number", "Artikelnummer"), session.identity.strArticleNumberFormatted);
+    QStringList lines;
+    std::vector<CCliReport> items;
+    int nBad = 0;
+    for (const CEepromRow& row : rows) {
+        QString bytes;
+        for (BYTE by : row.abyBytes)
+            bytes += QString::number(by, 16).rightJustified(2, QLatin1Char('0')).toUpper() + QLatin1Char(' ');
+        const QString sum = row.bChecksumGood ? Label("sum ok", "Summe ok") : Label("SUM BAD", "SUMME FALSCH");
+        lines << QStringLiteral("%1: %2 %3").arg(QString::number(row.nAddress, 16).rightJustified(4, QLatin1Char('0')).toUpper(), bytes, sum);
+        CCliReport item;
+        item.Add(QStringLiteral("address"), QStringLiteral("address"), static_cast<qint64>(row.nAddress));
+        item.Add(QStringLiteral("bytes"), QStringLiteral("bytes"), bytes.trimmed());
+        item.Add(QStringLiteral("checksumGood"), QStringLiteral("checksumGood"), static_cast<qint64>(row.bChecksumGood ? 1 : 0));
+        items.push_back(item);
+        nBad += row.bChecksumGood ? 0 : 1;
+    }
+    report.Add(QStringLiteral("badRows"), Label("Rows with a bad sum", "Zeilen mit falscher Summe"), static_cast<qint64>(nBad));
+    if (context.bJson)
+        report.AddList(QStringLiteral("rows"), QString(), items);
+    else
+        report.AddLines(QStringLiteral("rows"), QString(), lines);
+    context.Print(report);
+    return ExitOk;
+}
+
+int RunFlash(CCliContext& context)
+{
+    if (context.dwServiceCode != kServiceCode)
+        return context.Fail(PickText("Firmware can only be programmed in service mode.",
+                                     "Firmware kann nur im Servicemodus programmiert werden."),
+                            "Service mode is on when the \"DontChange\" setting holds the service code.",
+                            "Der Servicemodus ist an, wenn die Einstellung \"DontChange\" den Servicecode enthält.");
+    CFittingSession session;
+    const int nExit = Connect(context, session, true);
+    if (nExit != ExitOk)
+        return nExit;
+    CFirmwareDownload download;
+    std::string strError;
+    if (download.ChooseFile(context.args.at(0).toStdString(), session.identity.nProductType, strError) != Result::Ok)
+        return context.Fail(strError);
+    CReidentification reidentification(session);
+    int nResult = Result::Ok;
+    {
+        CProgressView progress;
+        nResult = download.StartProgramming(session.link, session.identity.nProductType,
+                                            [&progress](const std::string& strText, int nPercent) { progress.Show(strText, nPercent); },
+                                            &reidentification, strError);
+    }
+    if (nResult != Result::Ok)
+        return context.Fail(strError);
+    if (download.GetResult() != Result::Ok)
+        return context.Fail(download.GetError(), "The fitting may be left in its boot loader: run the download again.",
+                            "Die Armatur ist womöglich im Bootloader geblieben: starten Sie den Download erneut.");
+    if (reidentification.GetResult() != Result::Ok)
+        return FailNoFitting(context, reidentification.GetError());
+    context.Print(IdentityReport(session));
+    return ExitOk;
+}

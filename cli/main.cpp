@@ -1,0 +1,150 @@
+// fluxa-cli: the command-line face of Fluxa USB for scripts, production lines
+// and headless diagnostics.
+
+#include "cli/CliCommands.h"
+#include "common/Language.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QSettings>
+
+#include <cstdio>
+
+namespace {
+
+struct CommandSpec {
+    const char* szName;
+    const char* szArguments; // positional arguments after the name, for the help
+    const char* szSummary;
+    int (*pRun)(CCliContext&);
+    int nMinArgs;
+    int nMaxArgs;
+    QStringList options; // command options beyond the global ones
+};
+
+const std::vector<CommandSpec>& Commands()
+{
+    static const std::vector<CommandSpec> commands = {
+        {"adapters", "", "List the USB serial devices and, among them, the bus adapters.", RunAdapters, 0, 0, {}},
+        {"identify", "", "Identify the connected fitting: article number, product definition, serial number, module information, production date.",
+         RunIdentify, 0, 0, {}},
+        {"info", "", "Show operation hours, switch counts and the installation record of the fitting.", RunInfo, 0, 0, {}},
+        {"errors", "", "Show the fitting's error history; --clear clears it (asks first unless --yes).", RunErrors, 0, 0,
+         {"clear", "yes"}},
+        {"valve", "open|close|state", "Switch the fitting's valve or show its state.", RunValve, 1, 1, {}},
+        {"eeprom", "dump", "Dump the fitting's EEPROM row by row with each row's checksum checked.", RunEeprom, 1, 1, {}},
+        {"products", "", "List the product definitions found.", RunProducts, 0, 0, {}},
+        {"product", "<article>", "Show one product definition with its settings and limits.", RunProduct, 1, 1, {}},
+        {"config", "show <file>", "Show a saved configuration file as the tool reads it.", RunConfig, 2, 2, {}},
+        {"hex", "show <file> [--merge <start> <end>]", "Show the records of an Intel HEX file, optionally merged into one area.",
+         RunHex, 2, 4, {"merge"}},
+        {"flash", "<file>", "Program firmware from an Intel HEX file into the fitting (service mode only).", RunFlash, 1, 1, {}},
+    };
+    return commands;
+}
+
+const CommandSpec* FindCommand(const QString& name)
+{
+    for (const CommandSpec& command : Commands())
+        if (name == QLatin1String(command.szName))
+            return &command;
+    return nullptr;
+}
+
+void PrintUsage(const CommandSpec* pCommand)
+{
+    if (pCommand != nullptr) {
+        std::printf("Usage: fluxa-cli %s %s [options]\n\n%s\n", pCommand->szName, pCommand->szArguments, pCommand->szSummary);
+        if (pCommand->options.contains(QStringLiteral("clear")))
+            std::printf("\n  --clear            clear the error history\n  --yes              do not ask before clearing\n");
+        if (pCommand->options.contains(QStringLiteral("merge")))
+            std::printf("\n  --merge <s> <e>    merge the records into one area from <s> to <e> (0xFF fills gaps)\n");
+    } else {
+        std::printf("Usage: fluxa-cli <command> [options]\n\nCommands:\n");
+        for (const CommandSpec& command : Commands())
+            std::printf("  %-9s %-38s %s\n", command.szName, command.szArguments, command.szSummary);
+        std::printf("\n'fluxa-cli <command> --help' describes one command.\n");
+    }
+    std::printf("\nOptions for all commands:\n"
+                "  --adapter <n>      bus adapter number (default 0)\n"
+                "  --lang de|en       language of texts (default: the stored \"Language\" setting)\n"
+                "  --config <dir>     product definition directory (default: \"Config\" beside the program)\n"
+                "  --json             print data as JSON\n"
+                "  -h, --help         show this help\n");
+}
+
+int UsageError(const QString& message)
+{
+    std::fprintf(stderr, "fluxa-cli: %s\nTry 'fluxa-cli --help'.\n", qPrintable(message));
+    return ExitUsage;
+}
+
+// The GUI's per-user settings: organisation "VELMOR", application "fluxa-usb".
+void ReadStoredSettings(CCliContext& context)
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELMOR"), QStringLiteral("fluxa-usb"));
+    const int nLanguage = settings.value(QStringLiteral("Settings/Language"), kLanguageGerman).toInt();
+    g_nLanguage = nLanguage == kLanguageEnglish ? kLanguageEnglish : kLanguageGerman;
+    context.dwServiceCode = settings.value(QStringLiteral("Settings/DontChange"), 0).toUInt();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption adapterOption(QStringLiteral("adapter"), QString(), QStringLiteral("n"), QStringLiteral("0"));
+    const QCommandLineOption langOption(QStringLiteral("lang"), QString(), QStringLiteral("de|en"));
+    const QCommandLineOption configOption(QStringLiteral("config"), QString(), QStringLiteral("dir"));
+    const QCommandLineOption jsonOption(QStringLiteral("json"));
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption clearOption(QStringLiteral("clear"));
+    const QCommandLineOption yesOption(QStringLiteral("yes"));
+    const QCommandLineOption mergeOption(QStringLiteral("merge"));
+    parser.addOptions({adapterOption, langOption, configOption, jsonOption, helpOption, clearOption, yesOption, mergeOption});
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    if (!parser.parse(application.arguments()))
+        return UsageError(parser.errorText());
+
+    QStringList positional = parser.positionalArguments();
+    const CommandSpec* pCommand = positional.isEmpty() ? nullptr : FindCommand(positional.front());
+    if (parser.isSet(helpOption)) {
+        PrintUsage(pCommand);
+        return ExitOk;
+    }
+    if (positional.isEmpty())
+        return UsageError(QStringLiteral("no command given"));
+    if (pCommand == nullptr)
+        return UsageError(QStringLiteral("unknown command '%1'").arg(positional.front()));
+    positional.removeFirst();
+    if (positional.size() < pCommand->nMinArgs || positional.size() > pCommand->nMaxArgs)
+        return UsageError(QStringLiteral("wrong arguments for '%1' (usage: fluxa-cli %1 %2)")
+                              .arg(QLatin1String(pCommand->szName), QLatin1String(pCommand->szArguments)));
+    for (const QString& name : {QStringLiteral("clear"), QStringLiteral("yes"), QStringLiteral("merge")})
+        if (parser.isSet(name) && !pCommand->options.contains(name))
+            return UsageError(QStringLiteral("option --%1 does not apply to '%2'").arg(name, QLatin1String(pCommand->szName)));
+
+    CCliContext context;
+    ReadStoredSettings(context);
+    if (parser.isSet(langOption)) {
+        const QString lang = parser.value(langOption);
+        if (lang != QLatin1String("de") && lang != QLatin1String("en"))
+            return UsageError(QStringLiteral("--lang takes de or en"));
+        g_nLanguage = lang == QLatin1String("en") ? kLanguageEnglish : kLanguageGerman;
+    }
+    bool bNumber = false;
+    context.nAdapter = parser.value(adapterOption).toInt(&bNumber);
+    if (!bNumber || context.nAdapter < 0)
+        return UsageError(QStringLiteral("--adapter takes a number from 0 on"));
+    context.strConfigDir = parser.isSet(configOption)
+                               ? parser.value(configOption).toStdString()
+                               : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Config")).toStdString();
+    context.bJson = parser.isSet(jsonOption);
+    context.bClear = parser.isSet(clearOption);
+    context.bYes = parser.isSet(yesOption);
+    context.bMerge = parser.isSet(mergeOption);
+    context.args = positional;
+    return pCommand->pRun(context);
+}

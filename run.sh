@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The main job: builds fluxa-cli and the simulated bus, then identifies the
+# simulated basin faucet and shows its information and error history.
+# With arguments, runs fluxa-cli with them on the simulated bus instead,
+# e.g. ./run.sh valve open, ./run.sh eeprom dump --json.
+set -euo pipefail
+top=$(cd "$(dirname "$0")" && pwd)
+build=$(realpath -m "${FLUXA_BUILD_DIR:-$top/build}")
+"$top/scripts/install-deps.sh"
+"$top/scripts/build.sh" fluxa-cli velmorsim fluxa_config_data >/dev/null
+export FLUXA_D2XX_LIBRARY="$build/bin/libvelmorsim.so"
+cli="$build/bin/fluxa-cli"
+if [ $# -gt 0 ]; then
+  exec "$cli" "$@"
+fi
+lang=${FLUXA_DEMO_LANG:-en}
+for command in identify info errors; do
+  echo "== fluxa-cli $command"
+  "$cli" "$command" --lang "$lang"
+  echo
+done
