@@ -18,6 +18,10 @@
 #include <mutex>
 #include <string>
 
+#if defined(_MSC_VER) && (!defined(_MSVC_TRADITIONAL) || _MSVC_TRADITIONAL)
+#error "The guarded members are generated with __VA_OPT__: compile with /Zc:preprocessor"
+#endif
+
 // Guarded members of entry points that return a status take the entry
 // point's arguments and the error text. The W32 family returns a value
 // instead of a status; it is handed out through pResult.

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 using Bytes = std::vector<BYTE>;
@@ -256,6 +258,34 @@ TEST_F(AdapterPort, UnsupportedBaudrateSendsNothing)
     EXPECT_EQ(Result::InvalidArgument, m_port.SetBaudrate(1200, m_error));
     EXPECT_EQ(0, m_sim.api.GetTraceCount());
     EXPECT_EQ(2400, m_sim.api.GetAdapterBaudRate(0));
+}
+
+// The monitors and the user interface share the port: each command's
+// exchange and response reading is one piece.
+TEST_F(AdapterPort, CommandsFromTwoThreadsDoNotMix)
+{
+    m_sim.api.SetTimeScale(0.1); // exchanges must take time to overlap
+    OpenFirstAdapter();
+    std::vector<BYTE> eeprom(256);
+    ASSERT_EQ(VSIM_OK, m_sim.api.ReadEeprom(0, 0, eeprom.data(), 256));
+    int nValveFailures = 0;
+    std::thread valve([&] {
+        std::string strError;
+        for (int i = 0; i < 20; ++i) {
+            UCHAR byValue = 0xEE;
+            nValveFailures += m_port.ReadByteByIndex(1, byValue, strError) != Result::Ok || byValue > 1;
+        }
+    });
+    int nRowFailures = 0;
+    for (int i = 0; i < 20; ++i) {
+        const WORD wAddress = static_cast<WORD>((i % 16) * 16);
+        std::vector<BYTE> row;
+        nRowFailures += m_port.ReadEEByAddr(wAddress, 16, row, m_error) != Result::Ok
+                        || row != std::vector<BYTE>(eeprom.begin() + wAddress, eeprom.begin() + wAddress + 16);
+    }
+    valve.join();
+    EXPECT_EQ(0, nValveFailures);
+    EXPECT_EQ(0, nRowFailures) << m_error;
 }
 
 // One attempt, so that the transport's own handling shows.
