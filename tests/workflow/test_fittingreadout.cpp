@@ -1,0 +1,209 @@
+#include "common/FilePaths.h"
+#include "devicelink/VelmorTPExt.h"
+#include "pages/EEAddressMap.h"
+#include "workflow/FittingReadout.h"
+#include "workflow/ProductCatalog.h"
+#include "FakeTimeService.h"
+#include "LanguageGuard.h"
+#include "SimulatorControl.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// One simulated Ambra faucet on adapter 0, opened through the real binding.
+class FittingReadout : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(m_link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, m_strError), 0) << m_strError;
+        ASSERT_TRUE(m_link.IsPortOpen());
+    }
+
+    int Address(EEAddrType type)
+    {
+        int nAddress = 0;
+        EXPECT_EQ(GetEEAddr(type, kProductAmbra, nAddress, m_strError), 0);
+        return nAddress;
+    }
+    void Poke(EEAddrType type, std::vector<unsigned char> bytes)
+    {
+        ASSERT_EQ(m_sim.api.WriteEeprom(0, static_cast<unsigned>(Address(type)), bytes.data(), static_cast<unsigned>(bytes.size())), VSIM_OK);
+        ASSERT_EQ(m_sim.api.FixRowSums(0), VSIM_OK);
+    }
+    unsigned char Peek(EEAddrType type)
+    {
+        unsigned char by = 0xEE;
+        EXPECT_EQ(m_sim.api.ReadEeprom(0, static_cast<unsigned>(Address(type)), &by, 1), VSIM_OK);
+        return by;
+    }
+
+    LanguageGuard m_english{kLanguageEnglish};
+    SimulatorControl m_sim;
+    CVelmorTPExt m_link;
+    std::string m_strError;
+};
+
+} // namespace
+
+TEST(FittingTexts, BcdDatesAndEepromTexts)
+{
+    EXPECT_EQ(BcdToInt(0x24), 24);
+    EXPECT_EQ(IntToBcd(24), 0x24);
+    const BYTE date[] = {0x24, 0x03, 0x15};
+    EXPECT_EQ(InstallationDateText(date), "15.03.2024");
+    for (BYTE bad : {BYTE{0x00}, BYTE{0xFF}}) {
+        BYTE unset[] = {0x24, 0x03, 0x15};
+        unset[1] = bad;
+        EXPECT_EQ(InstallationDateText(unset), "");
+    }
+    EXPECT_EQ(InstallerText({'A', 'b', 0xE4, 0x00, 'x'}), "Ab\xC3\xA4"); // Windows-1252 ä
+    EXPECT_EQ(InstallerText({0x00, 'x'}), "");
+    EXPECT_EQ(PlacementText({'K', 'i', 't', 'c', 'h', 'e', 'n', ' ', 'W', 'C', 0xFF, 'z'}, {'R', 'o', 'o', 'm', '1', 0x00}),
+              "Kitchen WCRoom1");
+}
+
+TEST_F(FittingReadout, IdentifiesTheFittingWithItsDefinition)
+{
+    CProductCatalog catalog;
+    ASSERT_EQ(catalog.LoadDeviceConfigs(DefaultConfigDirectory(), m_strError), 0) << m_strError;
+    CFittingIdentity identity;
+    ASSERT_EQ(IdentifyFitting(m_link, catalog, identity, m_strError), 0) << m_strError;
+    EXPECT_EQ(identity.strArticleNumber, "230300301");
+    EXPECT_EQ(identity.strArticleNumberFormatted, "23 030 03 01");
+    ASSERT_TRUE(identity.bDefinitionFound);
+    EXPECT_EQ(identity.nProductType, kProductAmbra);
+    BOOL bKnown = FALSE;
+    identity.moduleInformation.IsParameterKnown("Serial number", bKnown, m_strError);
+    EXPECT_TRUE(bKnown);
+    unsigned char date[3] = {};
+    ASSERT_EQ(m_sim.api.ReadEeprom(0, static_cast<unsigned>(Address(EE_PRODUCTION_DATE)), date, 3), VSIM_OK);
+    EXPECT_EQ(identity.strProductionDate, FormatText("20%02X.%02X.%02X", date[0], date[1], date[2]));
+
+    m_sim.api.ExchangeFitting(0, "Unknown", nullptr);
+    ASSERT_EQ(IdentifyFitting(m_link, catalog, identity, m_strError), 0) << m_strError;
+    EXPECT_EQ(identity.strArticleNumber, "239999999");
+    EXPECT_FALSE(identity.bDefinitionFound);
+}
+
+TEST_F(FittingReadout, ArticleNumberCheck)
+{
+    EXPECT_EQ(CheckArticleNumber(m_link, "230300301", m_strError), 0);
+    EXPECT_EQ(CheckArticleNumber(m_link, "230100101", m_strError), -1002);
+    EXPECT_EQ(m_strError, "The configured article number (230100101) is not equal to the \nread one (230300301) from the "
+                          "connected target device.\n\nTarget configuration aborted.");
+}
+
+TEST_F(FittingReadout, InformationPageItems)
+{
+    Poke(EE_SWITCH_COUNT_A, {0xE8, 0x03, 0x00}); // 1000
+    Poke(EE_SWITCH_COUNT_B, {0xEA, 0x00, 0x00}); // 234
+    Poke(EE_SWITCH_COUNT_SINCE_RESET, {0x05, 0x00});
+    Poke(EE_HOURS_TOTAL, {0x34, 0x12});
+    Poke(EE_HOURS_SINCE_RESET, {0x07, 0x00});
+    Poke(EE_INSTALLATION_DATE, {0x24, 0x03, 0x15, 0x00, 0x00});
+    Poke(EE_PLACEMENT_1, {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 0xFF, 0, 0, 0, 0});
+    Poke(EE_PLACEMENT_2, {'a', 'b', 'c', 'd', 'e', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    Poke(EE_INSTALLER, {0x00, 'x', 'y', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+
+    std::vector<int> progress;
+    CFittingInformation information;
+    ASSERT_EQ(ReadFittingInformation(m_link, kProductAmbra, information, m_strError, [&](int n) { progress.push_back(n); }), 0)
+        << m_strError;
+    EXPECT_EQ(information.nHoursTotal, 0x1234);
+    EXPECT_EQ(information.nHoursSinceReset, 7);
+    EXPECT_EQ(information.llSwitchCountTotal, 12340);
+    EXPECT_EQ(information.llSwitchCountSinceReset, 50);
+    EXPECT_EQ(information.strInstallationDate, "15.03.2024");
+    EXPECT_EQ(information.strPlacement, "0123456789abcde");
+    EXPECT_EQ(information.strInstaller, "");
+    EXPECT_EQ(progress, (std::vector<int>{14, 29, 43, 57, 71, 85, 100}));
+}
+
+TEST_F(FittingReadout, ReadFailureEndsTheInformationRead)
+{
+    FakeTimeService time; // the retry pause
+    VSimFault fault{};
+    fault.kind = VSIM_FAULT_NO_ANSWER;
+    fault.trigger = VSIM_TRIGGER_EVERY;
+    fault.n = 1;
+    m_sim.api.AddFault(0, &fault);
+    CFittingInformation information;
+    information.strInstaller = "kept";
+    EXPECT_EQ(ReadFittingInformation(m_link, kProductAmbra, information, m_strError), -1008);
+    EXPECT_EQ(information.strInstaller, "kept");
+}
+
+TEST_F(FittingReadout, ErrorHistoryReadDecodeAndClear)
+{
+    Poke(EE_ERROR_COUNT, {3});
+    Poke(EE_ERROR_1, {5});
+    Poke(EE_ERROR_2, {13});
+    Poke(EE_ERROR_3, {4});
+    Poke(EE_ERROR_4, {0});
+    Poke(EE_ERROR_5, {0});
+    CErrorHistory history;
+    ASSERT_EQ(ReadErrorHistory(m_link, kProductAmbra, history, m_strError), 0) << m_strError;
+    EXPECT_EQ(history.byCount, 3);
+    EXPECT_EQ(history.abyEntries, (std::array<BYTE, 5>{5, 13, 4, 0, 0}));
+    std::vector<std::string> lines;
+    ASSERT_EQ(ErrorHistoryLines(history, kProductAmbra, lines, m_strError), 0);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[0].find("Invalid checksum"), std::string::npos);
+    EXPECT_NE(lines[1].find("Undervoltage warning"), std::string::npos); // faucet table from code 13 on
+
+    ASSERT_EQ(ClearErrorHistory(m_link, kProductAmbra, history, m_strError), 0) << m_strError;
+    EXPECT_EQ(history.byCount, 0);
+    EXPECT_EQ(history.abyEntries, (std::array<BYTE, 5>{}));
+    for (EEAddrType type : {EE_ERROR_COUNT, EE_ERROR_1, EE_ERROR_2, EE_ERROR_3})
+        EXPECT_EQ(Peek(type), 0) << type;
+    ASSERT_EQ(ErrorHistoryLines(history, kProductAmbra, lines, m_strError), 0);
+    EXPECT_EQ(lines, std::vector<std::string>{"No entry"});
+
+    std::vector<CEepromRow> rows;
+    ASSERT_EQ(ReadEepromRows(m_link, rows, m_strError), 0) << m_strError;
+    for (const CEepromRow& row : rows)
+        EXPECT_TRUE(row.bChecksumGood) << "row " << row.nAddress; // every row write renewed its sum
+}
+
+TEST_F(FittingReadout, ValveSwitchesAndReportsItsState)
+{
+    ASSERT_EQ(SwitchValve(m_link, true, m_strError), 0) << m_strError;
+    VSimFittingState state{};
+    m_sim.api.GetFittingState(0, &state);
+    EXPECT_EQ(state.valveOpen, 1);
+    BYTE byState = 0;
+    ASSERT_EQ(ReadValveState(m_link, byState, m_strError), 0);
+    EXPECT_NE(byState, 0);
+    ASSERT_EQ(SwitchValve(m_link, false, m_strError), 0);
+    ASSERT_EQ(ReadValveState(m_link, byState, m_strError), 0);
+    EXPECT_EQ(byState, 0);
+}
+
+TEST_F(FittingReadout, EepromRowsEndAtTheFittingsSizeAndShowBadSums)
+{
+    VSimFittingState state{};
+    m_sim.api.GetFittingState(0, &state);
+    const unsigned char bad = 0x5A;
+    ASSERT_EQ(m_sim.api.WriteEeprom(0, 0x1F, &bad, 1), VSIM_OK); // row 0x10's sum byte, left wrong
+    std::vector<CEepromRow> rows;
+    ASSERT_EQ(ReadEepromRows(m_link, rows, m_strError), 0) << m_strError;
+    ASSERT_EQ(static_cast<int>(rows.size()), state.eepromSize / 16);
+    EXPECT_FALSE(rows[1].bChecksumGood);
+    EXPECT_EQ(rows[1].abyBytes[15], 0x5A);
+}
+
+TEST(UsbDevices, ListsAdaptersAmongOtherDevices)
+{
+    SimulatorControl sim;
+    sim.api.AddOtherDevice(0, "USB Serial Converter", nullptr);
+    sim.api.AddAdapter(-1, "VELMOR bus CONVERTER", nullptr);
+    std::vector<CUsbDevice> devices;
+    std::string strError;
+    ASSERT_EQ(ListUsbDevices(devices, strError), 0) << strError;
+    ASSERT_EQ(devices.size(), 3u);
+    EXPECT_EQ(devices[0].nAdapterNumber, -1);
+    EXPECT_EQ(devices[1].nAdapterNumber, 0);
+    EXPECT_EQ(devices[2].nAdapterNumber, 1);
+    EXPECT_EQ(devices[2].strDescription, "VELMOR bus CONVERTER");
+}
