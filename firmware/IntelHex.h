@@ -112,7 +112,6 @@ protected:
     // The checks every line passes first: nothing after the end record, and
     // the character count within the limits.
     int CheckLineFrame(std::uint64_t nCharCount, std::string& strError) const;
-    int AddDataLine(DWORD nAddress, const std::vector<BYTE>& bytes, std::string& strError);
     int ReadLines(std::FILE* pFile, std::string& strError);
     int WriteRecords(std::FILE* pFile, std::string& strError) const;
 
