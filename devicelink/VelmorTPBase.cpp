@@ -7,6 +7,7 @@
 #include "configdata/StringParameter.h"
 
 #include <cstring>
+#include <iterator>
 #include <new>
 
 namespace {
@@ -148,9 +149,8 @@ int CheckRecord(const char* szPrefix, UCHAR byLayoutVersion, UCHAR byExpectedVer
     return Result::Ok;
 }
 
-// Decodes a module information record: active application, product ID, the
-// versions found at pVersionOffsets (named by pVersionNames) and the serial
-// number behind them.
+// Decodes a module information record: active application, product ID, one
+// byte pair per version name from byte 3 on, then the serial number.
 int ParseModuleRecord(const BYTE* pRecord, const char* const* pVersionNames, int nVersions,
                       CStringParameterHandler& parameters, std::string& strError)
 {

@@ -124,6 +124,15 @@ TEST_F(AdapterPort, TimeOutReopenThatFailsLeavesThePortClosed)
     EXPECT_EQ(1u, FramesToFitting().size());
 }
 
+TEST_F(AdapterPort, ChecksumFailureIsRepeatedAfterAPause)
+{
+    OpenFirstAdapter();
+    m_sim.AddFault(0, VSIM_FAULT_BAD_CHECKSUM);
+    EXPECT_EQ(Result::Ok, ReadValve()) << m_error;
+    EXPECT_EQ(2u, FramesToFitting().size());
+    EXPECT_EQ(std::vector<unsigned>{500}, m_time.Sleeps());
+}
+
 TEST_F(AdapterPort, EveryAttemptTimingOut)
 {
     OpenFirstAdapter();
@@ -296,6 +305,7 @@ struct FaultCase {
     const char* szText;
     int nExpected;
     const char* szError;
+    size_t nFrames; // frames sent: 2 when the transport reopened and repeated
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os)
@@ -316,28 +326,30 @@ TEST_P(AdapterFault, IsMetWithItsCodeAndText)
         EXPECT_EQ(c.szError, m_error);
     }
     EXPECT_EQ(1, m_sim.api.GetFaultHits(nFault));
+    EXPECT_EQ(c.nFrames, FramesToFitting().size());
+    EXPECT_TRUE(m_time.Sleeps().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     AdapterPort, AdapterFault,
     ::testing::Values(
-        FaultCase{"CorruptEcho", VSIM_FAULT_CORRUPT_ECHO, 0, nullptr, Result::InvalidResponse, "Invalid echo response"},
-        FaultCase{"MissingEcho", VSIM_FAULT_MISSING_ECHO, 0, nullptr, Result::InvalidResponse, "Invalid echo response"},
-        FaultCase{"NoAnswer", VSIM_FAULT_NO_ANSWER, 0, nullptr, Result::Ok, ""},
-        FaultCase{"ShortAnswer", VSIM_FAULT_SHORT_ANSWER, 0, nullptr, Result::Ok, ""},
-        FaultCase{"BadChecksum", VSIM_FAULT_BAD_CHECKSUM, 0, nullptr, Result::InvalidResponse, "Invalid checksum"},
-        FaultCase{"BadLength", VSIM_FAULT_BAD_LENGTH, 0, nullptr, Result::Ok, ""},
+        FaultCase{"CorruptEcho", VSIM_FAULT_CORRUPT_ECHO, 0, nullptr, Result::InvalidResponse, "Invalid echo response", 1},
+        FaultCase{"MissingEcho", VSIM_FAULT_MISSING_ECHO, 0, nullptr, Result::InvalidResponse, "Invalid echo response", 1},
+        FaultCase{"NoAnswer", VSIM_FAULT_NO_ANSWER, 0, nullptr, Result::Ok, "", 2},
+        FaultCase{"ShortAnswer", VSIM_FAULT_SHORT_ANSWER, 0, nullptr, Result::Ok, "", 2},
+        FaultCase{"BadChecksum", VSIM_FAULT_BAD_CHECKSUM, 0, nullptr, Result::InvalidResponse, "Invalid checksum", 1},
+        FaultCase{"BadLength", VSIM_FAULT_BAD_LENGTH, 0, nullptr, Result::Ok, "", 2},
         FaultCase{"TargetError", VSIM_FAULT_TARGET_ERROR, 0x05, nullptr, Result::TargetError,
-                  "CVelmorTPBase::SendCommand Error code 0x05 reported by target"},
+                  "CVelmorTPBase::SendCommand Error code 0x05 reported by target", 1},
         FaultCase{"TargetErrorLib", VSIM_FAULT_TARGET_ERROR_LIB, 0, nullptr, Result::TargetError,
-                  "Error code 0x07 for SW lib 0x01 reported by target"},
-        FaultCase{"LateAnswer", VSIM_FAULT_LATE_ANSWER, 0, nullptr, Result::Ok, ""},
-        FaultCase{"Garbage", VSIM_FAULT_GARBAGE, 0, nullptr, Result::Ok, ""},
+                  "Error code 0x07 for SW lib 0x01 reported by target", 1},
+        FaultCase{"LateAnswer", VSIM_FAULT_LATE_ANSWER, 0, nullptr, Result::Ok, "", 2},
+        FaultCase{"Garbage", VSIM_FAULT_GARBAGE, 0, nullptr, Result::Ok, "", 2},
         FaultCase{"UnplugAdapter", VSIM_FAULT_UNPLUG_ADAPTER, 0, nullptr, Result::DriverStatus,
-                  "Call to function (FT_Write) failed with the device error code (4)"},
-        FaultCase{"ExchangeFitting", VSIM_FAULT_EXCHANGE_FITTING, 0, nullptr, Result::Ok, ""},
+                  "Call to function (FT_Write) failed with the device error code (4)", 0},
+        FaultCase{"ExchangeFitting", VSIM_FAULT_EXCHANGE_FITTING, 0, nullptr, Result::Ok, "", 1},
         FaultCase{"DriverStatus", VSIM_FAULT_DRIVER_STATUS, FT_IO_ERROR, "FT_Write", Result::DriverStatus,
-                  "Call to function (FT_Write) failed with the device error code (4)"}),
+                  "Call to function (FT_Write) failed with the device error code (4)", 0}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.szName); });
 
 } // namespace
