@@ -136,6 +136,21 @@ void CDeviceConfig::GetProductDescription(const int& nLanguage, std::string& str
 
 // -------------------------------------------------------------- CDeviceConfigXML
 
+int AddParsedSettings(const pugi::xml_node& node, CHashedObjects<CProductSetting>& settings,
+                      const std::function<int(CProductSetting&, const pugi::xml_node&, std::string&)>& parseSetting,
+                      std::string& strError)
+{
+    CProductSetting setting;
+    for (const pugi::xml_node& child : CXMLLib::GetChildElements(node)) {
+        int nResult = parseSetting(setting, child, strError);
+        if (nResult == Result::Ok)
+            nResult = settings.AddObjectByName(setting, strError);
+        if (nResult != Result::Ok)
+            return nResult;
+    }
+    return Result::Ok;
+}
+
 CDeviceConfig& CDeviceConfigXML::GetConfig()
 {
     return m_Config;
@@ -153,11 +168,9 @@ int CDeviceConfigXML::LoadDefinition(const std::string& strPath, std::string& st
 
 int CDeviceConfigXML::ParseDocument(std::string& strError)
 {
-    int nResult = CheckRootElement(strError);
+    int nResult = CheckRootHasChildItems(strError);
     if (nResult != Result::Ok)
         return nResult;
-    if (!m_pRoot.first_child())
-        return ReportNoChildItems(strError);
     for (const pugi::xml_node& node : m_pRoot.children()) {
         if (IsNamed(node, "ArticleNumber"))
             nResult = ParseArticleNumber(node, strError);
@@ -201,15 +214,12 @@ int CDeviceConfigXML::ParseProductDescription(const pugi::xml_node& node, std::s
 
 int CDeviceConfigXML::ParseSettings(const pugi::xml_node& node, std::string& strError)
 {
-    CProductSetting setting;
-    for (const pugi::xml_node& child : GetChildElements(node)) {
-        int nResult = ParseSetting(setting, child, strError);
-        if (nResult == Result::Ok)
-            nResult = m_Config.m_Settings.AddObjectByName(setting, strError);
-        if (nResult != Result::Ok)
-            return nResult;
-    }
-    return Result::Ok;
+    return AddParsedSettings(
+        node, m_Config.m_Settings,
+        [this](CProductSetting& setting, const pugi::xml_node& child, std::string& strText) {
+            return ParseSetting(setting, child, strText);
+        },
+        strError);
 }
 
 int CDeviceConfigXML::ParseSetting(CProductSetting& setting, const pugi::xml_node& node, std::string& strError)

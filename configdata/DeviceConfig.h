@@ -9,6 +9,7 @@
 #include "configdata/StringParameter.h"
 #include "configdata/XMLLib.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,13 @@ public:
     CStringParameterHandler m_Descriptions;
     std::string m_strPicturePath;
 };
+
+// Reads each element below node into one reused setting with parseSetting
+// and adds a copy to settings; the first failure (also a name already
+// known, compared without regard to case) ends it with its result.
+int AddParsedSettings(const pugi::xml_node& node, CHashedObjects<CProductSetting>& settings,
+                      const std::function<int(CProductSetting&, const pugi::xml_node&, std::string&)>& parseSetting,
+                      std::string& strError);
 
 class CDeviceConfigXML : public CXMLLib {
 public:

@@ -111,11 +111,9 @@ int CToolConfigXML::ReadConfigurationFile(const std::string& strPath, std::strin
 
 int CToolConfigXML::ParseDocument(std::string& strError)
 {
-    int nResult = CheckRootElement(strError);
+    int nResult = CheckRootHasChildItems(strError);
     if (nResult != Result::Ok)
         return nResult;
-    if (!m_pRoot.first_child())
-        return ReportNoChildItems(strError);
     for (const pugi::xml_node& node : m_pRoot.children()) {
         if (IsNamed(node, "ArticleNumber"))
             nResult = ParseArticleNumber(node, strError);
@@ -144,15 +142,12 @@ int CToolConfigXML::ParseConfigSheet(const pugi::xml_node& node, std::string& /*
 
 int CToolConfigXML::ParseSettings(const pugi::xml_node& node, std::string& strError)
 {
-    CProductSetting setting;
-    for (const pugi::xml_node& child : GetChildElements(node)) {
-        int nResult = ParseSetting(setting, child, strError);
-        if (nResult == Result::Ok)
-            nResult = m_Config.m_Settings.AddObjectByName(setting, strError);
-        if (nResult != Result::Ok)
-            return nResult;
-    }
-    return Result::Ok;
+    return AddParsedSettings(
+        node, m_Config.m_Settings,
+        [this](CProductSetting& setting, const pugi::xml_node& child, std::string& strText) {
+            return ParseSetting(setting, child, strText);
+        },
+        strError);
 }
 
 int CToolConfigXML::ParseSetting(CProductSetting& setting, const pugi::xml_node& node, std::string& strError)

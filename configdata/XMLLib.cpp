@@ -407,8 +407,11 @@ std::vector<pugi::xml_node> CXMLLib::GetChildElements(const pugi::xml_node& node
     return elements;
 }
 
-int CXMLLib::ReportNoChildItems(std::string& strError) const
+int CXMLLib::CheckRootHasChildItems(std::string& strError)
 {
+    const int nResult = CheckRootElement(strError);
+    if (nResult != Result::Ok || m_pRoot.first_child())
+        return nResult;
     strError = FormatText(PickText("No child items were found for the XML file (%s)!",
                                    "Die XML Datei (%s) beinhaltet keine Unterelemente!"),
                           m_strFileName.c_str());

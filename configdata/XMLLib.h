@@ -99,14 +99,15 @@ public:
     static std::string GetNodeName(const pugi::xml_node& node);
     // The concatenated character data below the node, as it stands.
     static std::string GetNodeText(const pugi::xml_node& node);
+    // The element children in order (text between them is not a setting).
+    static std::vector<pugi::xml_node> GetChildElements(const pugi::xml_node& node);
 
 protected:
     // The readers' shared pieces: element names compare without regard to
-    // case; a root without child nodes is refused naming the file (-1002).
+    // case; the root check also refuses a root without child nodes, naming
+    // the file (-1002).
     static bool IsNamed(const pugi::xml_node& node, const char* szName);
-    // The element children in order (text between them is not a setting).
-    static std::vector<pugi::xml_node> GetChildElements(const pugi::xml_node& node);
-    int ReportNoChildItems(std::string& strError) const;
+    int CheckRootHasChildItems(std::string& strError);
 
     // Creates the file anew and writes the bytes: -1001 when it cannot be
     // created, -1004 (-1003 for memory) when writing fails.
