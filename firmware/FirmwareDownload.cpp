@@ -65,6 +65,8 @@ bool CFirmwareDownload::GetProductParameters(int nProductType, FirmwareProductPa
 int CFirmwareDownload::ChooseFile(const std::string& strPath, int nProductType, std::string& strError)
 {
     const int nResult = m_Image.Load(strPath, strError);
+    // What a failing file left in the image is never programmed.
+    m_bImageComplete = nResult == Result::Ok;
     if (nResult != Result::Ok)
         return nResult;
     if (!CheckFile(nProductType)) {
@@ -85,6 +87,11 @@ bool CFirmwareDownload::CheckFile(int nProductType)
             m_Image.GetDataRecordCount() == 0)
             return false;
     }
+    return HasSignature(parameters);
+}
+
+bool CFirmwareDownload::HasSignature(const FirmwareProductParameters& parameters) const
+{
     for (DWORD i = 0; i < 2; ++i) {
         BYTE byValue = 0;
         if (!m_Image.FindByte(parameters.nSignatureAddr + i, byValue) || byValue != kSignature[i])
@@ -162,10 +169,14 @@ void CFirmwareDownload::PrepareImage(const FirmwareProductParameters& parameters
     m_strError.clear();
     if (parameters.bApplicationArea)
         m_nResult = m_Image.MergeMemoryArea(kApplicationStart, kApplicationEnd, m_strError, kFillByte);
-    if (m_Image.GetDataRecordCount() == 0) {
+    if (m_Image.GetDataRecordCount() == 0 || !m_bImageComplete) {
         m_nResult = Result::MissingPrecondition;
         m_strError = PickText("Can't continue the download due to no data was loaded yet!",
                               "Download abgebrochen, da noch keine Datei für den Download ausgewählt wurde!");
+    } else if (!HasSignature(parameters)) {
+        // The fitting in force may have changed since the file was chosen.
+        m_nResult = Result::InvalidArgument;
+        m_strError = PickText("File not supported", "Die gewählte Datei ist nicht gültig!");
     }
     m_nTotalLength = 0;
     for (const CDataRecord& record : m_Image.Records().Records())

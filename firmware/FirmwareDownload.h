@@ -63,7 +63,9 @@ public:
     // download and restores the retry count. Returns -1001 with "Device not
     // supported" when the product type is none of 1..7 (nothing is sent; the
     // caller shows it in an error box). Otherwise returns 0 and the download's
-    // outcome is in GetResult / GetError, its steps went to onProgress.
+    // outcome is in GetResult / GetError, its steps went to onProgress. An
+    // image that failed to load or does not fit the product type given here
+    // is not programmed.
     virtual int StartProgramming(CVelmorTPBase& protocol, int nProductType, const FirmwareProgressCallback& onProgress,
                                  IFittingReidentification* pReidentification, std::string& strError);
 
@@ -82,7 +84,10 @@ protected:
     std::string m_strError;
 
 private:
+    // Step 2: merges for types 3 to 7 and refuses an image that is missing,
+    // failed to load, or does not fit the product type in force.
     void PrepareImage(const FirmwareProductParameters& parameters);
+    bool HasSignature(const FirmwareProductParameters& parameters) const;
     // A command without parameters under the protocol lock, then the progress
     // (unchanged when it is the percentage in force) and the step's wait.
     void PlainCommandStep(CVelmorTPBase& protocol, int nCommandID, const std::string& strText, int nPercent);
@@ -95,6 +100,7 @@ private:
     void ShowPercent(int nPercent);
     void Show(const std::string& strText, int nPercent);
 
+    bool m_bImageComplete = false; // the last file chosen loaded without failure
     FirmwareProgressCallback m_OnProgress;
     std::string m_strProgressText;
     int m_nPercent = 0;

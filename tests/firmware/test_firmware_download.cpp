@@ -471,6 +471,25 @@ TEST_F(FirmwareDownloadTest, NoProductTypeInForce)
     EXPECT_EQ(2, m_protocol.GetRetryCount());
 }
 
+TEST_F(FirmwareDownloadTest, StartRefusesAnImageThatNoLongerFits)
+{
+    // Chosen for a faucet, started for the flush valve connected since.
+    Choose(kSampleDir + "/faucet_V4.02.hex", 3);
+    Start(1);
+    EXPECT_EQ(Result::InvalidArgument, m_download.GetResult());
+    EXPECT_EQ("File not supported", m_download.GetError());
+    EXPECT_EQ((std::vector<std::string>{"Download procedure aborted\n", "<identify>"}), m_host.Texts());
+
+    // A file that failed to load after its signature was read.
+    std::string error;
+    const std::string path = WriteImage({HexLine(0x7FFE, {0x55, 0x34}), ":0100000000FE"});
+    ASSERT_EQ(Result::InvalidArgument, m_download.ChooseFile(path, 3, error));
+    ASSERT_EQ(1, m_download.Image().GetDataRecordCount());
+    Start(3);
+    EXPECT_EQ(Result::MissingPrecondition, m_download.GetResult());
+    EXPECT_TRUE(m_protocol.m_exchanges.empty());
+}
+
 TEST_F(FirmwareDownloadTest, NothingLoaded)
 {
     Start(5);
