@@ -199,6 +199,24 @@ TEST_F(DeviceConfigTest, ReadingEmptiesTheDefinitionFirst)
     EXPECT_EQ(0, config.GetDescriptions().GetParameterCount());
 }
 
+TEST_F(DeviceConfigTest, DeeplyNestedAndEntityLadenValuesAreReadSafely)
+{
+    std::string nested;
+    for (int i = 0; i < 100000; ++i)
+        nested += "<x>";
+    nested += "5";
+    for (int i = 0; i < 100000; ++i)
+        nested += "</x>";
+    const std::string xml = "<!DOCTYPE p [<!ENTITY big \"0x10\">]><p><Settings><Deep><Min>" + nested +
+                            "</Min><Max>&big;</Max></Deep></Settings></p>";
+    std::string strError;
+    ASSERT_EQ(Result::Ok, m_reader.LoadDefinition(WriteFile(xml), strError)) << strError;
+    const CProductSetting* pDeep = FindSetting(m_reader.GetConfig(), "Deep");
+    ASSERT_NE(nullptr, pDeep);
+    EXPECT_EQ(5u, pDeep->GetMin());
+    EXPECT_EQ(0u, pDeep->GetMax()); // the entity is not expanded: not a number
+}
+
 TEST(DeviceConfigClassesTest, DescriptionsFallBackToEmptyTexts)
 {
     CDeviceConfig config;
