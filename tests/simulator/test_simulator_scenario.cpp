@@ -165,4 +165,17 @@ TEST_F(SimulatorScenario, EepromFileKeepsSettingsAcrossRestarts)
     EXPECT_EQ(Bytes({0x00, 0xDC, 0x05}), bus.Exchange(h, {0x0A, 0x00, 0x72, 0x02})) << "without it: the profile's 1500";
 }
 
+TEST_F(SimulatorScenario, ShippedExampleScenariosAreValid)
+{
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(FLUXA_SIM_SCENARIO_DIR)) {
+        ++files;
+        EXPECT_EQ(VSIM_OK, sim.api.LoadScenarioFile(entry.path().c_str()))
+            << entry.path() << ": " << sim.api.GetLastError();
+        EXPECT_GE(DeviceCount(), 1u) << entry.path();
+    }
+    EXPECT_GE(files, 4);
+    sim.api.SetTimeScale(0.0);
+}
+
 } // namespace
