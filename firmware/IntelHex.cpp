@@ -203,14 +203,22 @@ int CDataRecordHandler::AddDataRecord(const CDataRecord& record, std::string& st
         strError = kZeroLengthText;
         return Result::InvalidArgument;
     }
-    for (CDataRecord& existing : m_Records) {
-        if (record.GetStartAddr() >= existing.GetStartAddr() && record.GetLimitAddr() <= existing.GetLimitAddr()) {
-            // Already there (a repeated line): dropped, not an error.
-            strError = "Can't add the new data record due to start and / or end addr is allready used";
-            return Result::Ok;
+    // A record beyond every stored one can neither lie inside one nor follow
+    // one, which spares large files with gaps a walk over the whole list.
+    if (record.GetStartAddr() <= m_nHighestLimit) {
+        for (CDataRecord& existing : m_Records) {
+            if (record.GetStartAddr() >= existing.GetStartAddr() &&
+                record.GetLimitAddr() <= existing.GetLimitAddr()) {
+                // Already there (a repeated line): dropped, not an error.
+                strError = "Can't add the new data record due to start and / or end addr is allready used";
+                return Result::Ok;
+            }
+            if (existing.GetLimitAddr() == record.GetStartAddr()) {
+                const int nResult = existing.AppendRecord(record, strError);
+                m_nHighestLimit = std::max(m_nHighestLimit, existing.GetLimitAddr());
+                return nResult;
+            }
         }
-        if (existing.GetLimitAddr() == record.GetStartAddr())
-            return existing.AppendRecord(record, strError);
     }
     try {
         m_Records.push_back(record);
@@ -219,6 +227,7 @@ int CDataRecordHandler::AddDataRecord(const CDataRecord& record, std::string& st
         return Result::OutOfMemory;
     }
     m_nTotalLength += record.GetLength();
+    m_nHighestLimit = std::max(m_nHighestLimit, record.GetLimitAddr());
     return Result::Ok;
 }
 
@@ -257,6 +266,7 @@ int CDataRecordHandler::CopyFrom(const CDataRecordHandler& other, std::string& s
         return Result::OutOfMemory;
     }
     m_nTotalLength = other.m_nTotalLength;
+    m_nHighestLimit = other.m_nHighestLimit;
     return Result::Ok;
 }
 

@@ -65,6 +65,8 @@ protected:
     std::vector<CDataRecord> m_Records;
     // Sum of the lengths of the records added as new list entries.
     DWORD m_nTotalLength = 0;
+    // One past the highest address any record reaches.
+    std::uint64_t m_nHighestLimit = 0;
 };
 
 class CIntelHex {
