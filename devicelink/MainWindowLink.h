@@ -18,7 +18,7 @@ constexpr int kConnectionOtherProduct = 5;   // differs from the product in forc
 // What the device link needs from the main window. The monitors call it from
 // their own threads while holding the extension lock, so an implementation
 // must be thread-safe, must not block on the user-interface thread, and must
-// not take the extension or protocol lock itself.
+// neither take the extension or protocol lock nor stop a monitor itself.
 class IMainWindowLink {
 public:
     virtual ~IMainWindowLink() = default;

@@ -211,7 +211,7 @@ TEST_F(VelmorTPExtTest, ArticleNumberDropsTheFirstOfTenDigits)
     // A failed read empties the plain number and keeps the formatted one.
     m_Sim.api.UnplugFitting(0);
     std::string strPlain = "stale", strFormatted = "kept";
-    EXPECT_NE(m_Protocol.ReadArticleNumber(strPlain, strFormatted, m_strError), Result::Ok);
+    EXPECT_EQ(m_Protocol.ReadArticleNumber(strPlain, strFormatted, m_strError), Result::NoResponse);
     EXPECT_EQ(strPlain, "");
     EXPECT_EQ(strFormatted, "kept");
 }
@@ -223,7 +223,7 @@ TEST_F(VelmorTPExtTest, ProductionDateIsBcd)
     ASSERT_EQ(m_Protocol.ReadProductionDate(0x2C, strDate, m_strError), Result::Ok) << m_strError;
     EXPECT_EQ(strDate, "2024.05.17");
     m_Sim.api.UnplugFitting(0);
-    EXPECT_NE(m_Protocol.ReadProductionDate(0x2C, strDate, m_strError), Result::Ok);
+    EXPECT_EQ(m_Protocol.ReadProductionDate(0x2C, strDate, m_strError), Result::NoResponse);
     EXPECT_EQ(strDate, "");
 }
 
@@ -245,9 +245,9 @@ TEST_F(VelmorTPExtTest, VersionAndRunningSoftwareFromTheFitting)
 
     m_Sim.api.UnplugFitting(0);
     byMajor = byMinor = 9;
-    EXPECT_NE(m_Protocol.GetSWVersion(byMajor, byMinor, m_strError), Result::Ok);
+    EXPECT_EQ(m_Protocol.GetSWVersion(byMajor, byMinor, m_strError), Result::NoResponse);
     EXPECT_EQ(byMajor, 0);
-    EXPECT_NE(m_Protocol.GetActiveApplication(nApplication, m_strError), Result::Ok);
+    EXPECT_EQ(m_Protocol.GetActiveApplication(nApplication, m_strError), Result::NoResponse);
 }
 
 TEST(VelmorTPExtModuleInformation, VersionTextsTheFittingMayReport)
