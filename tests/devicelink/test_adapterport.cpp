@@ -50,6 +50,23 @@ protected:
     std::string m_error;
 };
 
+TEST(AdapterPortChecksum, IsThePlainEightBitSum)
+{
+    CVelmorTPFTDI port;
+    std::string error;
+    BYTE bySum = 0;
+    const BYTE frame[] = {0xF1, 0x01, 0x02, 0x00};
+    ASSERT_EQ(Result::Ok, port.CalcChecksum(4, frame, bySum, error));
+    EXPECT_EQ(0xF4, bySum);
+    const BYTE wrapping[] = {0xFF, 0xFF, 0x03};
+    ASSERT_EQ(Result::Ok, port.CalcChecksum(3, wrapping, bySum, error));
+    EXPECT_EQ(0x01, bySum);
+    EXPECT_EQ(Result::InvalidArgument, port.CalcChecksum(0, frame, bySum, error));
+    EXPECT_EQ("CVelmorTPFTDI::CalcChecksum: The passed length information (0) is invalid", error);
+    EXPECT_EQ(Result::InvalidArgument, port.CalcChecksum(1, nullptr, bySum, error));
+    EXPECT_EQ("CVelmorTPFTDI::CalcChecksum: The passed data pointer is invalid (NULL)", error);
+}
+
 TEST_F(AdapterPort, FramesOnTheWire)
 {
     OpenFirstAdapter();
