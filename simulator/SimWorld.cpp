@@ -515,7 +515,21 @@ FT_STATUS CSimWorld::Write(FT_HANDLE h, const void* pBuffer, DWORD dwToWrite, DW
 
 // ---------------------------------------------------------------- the bus
 
-void CSimWorld::ArmedFor(CSimDevice& device, int nOpcode, std::vector<CSimArmedFault*>& fired)
+const CSimFaultSpec* CSimFired::Get(int nKind) const
+{
+    for (const CSimArmedFault* fault : m_faults)
+        if (fault->spec.fault.kind == nKind)
+            return &fault->spec;
+    return nullptr;
+}
+
+int CSimFired::Param(int nKind, int nDefault) const
+{
+    const CSimFaultSpec* spec = Get(nKind);
+    return spec != nullptr && spec->fault.param != 0 ? spec->fault.param : nDefault;
+}
+
+void CSimWorld::ArmedFor(CSimDevice& device, int nOpcode, CSimFired& fired)
 {
     for (CSimArmedFault& fault : m_faults) {
         const VSimFault& f = fault.spec.fault;
@@ -523,7 +537,7 @@ void CSimWorld::ArmedFor(CSimDevice& device, int nOpcode, std::vector<CSimArmedF
             continue;
         const bool bCommand = f.n >= 1 && f.n <= 33 && kOpcodeOfCommand[f.n] == nOpcode;
         if (Fires(fault, bCommand))
-            fired.push_back(&fault);
+            fired.m_faults.push_back(&fault);
     }
 }
 
@@ -541,33 +555,22 @@ void CSimWorld::Transmit(CSimDevice& device, const std::uint8_t* pBytes, int nLe
 {
     const int opcode = nLength >= 4 && pBytes[0] == 0xF1 && pBytes[1] == 0x01 ? pBytes[3] : -1;
     ++device.nFramesWritten;
-    std::vector<CSimArmedFault*> fired;
+    CSimFired fired;
     if (!m_faults.empty())
         ArmedFor(device, opcode, fired);
-    auto firing = [&](int kind) -> const CSimArmedFault* {
-        for (const CSimArmedFault* fault : fired)
-            if (fault->spec.fault.kind == kind)
-                return fault;
-        return nullptr;
-    };
-    auto param = [&](int kind, int fallback) {
-        const CSimArmedFault* fault = firing(kind);
-        return fault != nullptr && fault->spec.fault.param != 0 ? fault->spec.fault.param : fallback;
-    };
-    if (firing(VSIM_FAULT_UNPLUG_ADAPTER) != nullptr) {
+    if (fired.Has(VSIM_FAULT_UNPLUG_ADAPTER)) {
         Pull(m_devices[static_cast<std::size_t>(IndexOf(device))]);
         return;
     }
-    if (const CSimArmedFault* fault = firing(VSIM_FAULT_EXCHANGE_FITTING))
-        ExchangeFitting(device, fault->spec.strText, fault->spec.strText2);
+    if (const CSimFaultSpec* exchange = fired.Get(VSIM_FAULT_EXCHANGE_FITTING))
+        ExchangeFitting(device, exchange->strText, exchange->strText2);
 
     // The frame on the wire, and its echo.
     const std::int64_t tStart = std::max(m_clock.NowNs(), device.tLineFree);
     std::int64_t tEnd = ByteEnd(tStart, nLength - 1, device.nBaud);
     Record(device, tStart, tEnd - tStart, VSIM_DIR_TO_FITTING, device.nBaud, pBytes, nLength);
-    if (firing(VSIM_FAULT_MISSING_ECHO) == nullptr) {
-        const CSimArmedFault* corrupt = firing(VSIM_FAULT_CORRUPT_ECHO);
-        const int corruptAt = corrupt != nullptr ? corrupt->spec.fault.param : -1;
+    if (!fired.Has(VSIM_FAULT_MISSING_ECHO)) {
+        const int corruptAt = fired.Has(VSIM_FAULT_CORRUPT_ECHO) ? fired.Param(VSIM_FAULT_CORRUPT_ECHO, 0) : -1;
         for (int i = 0; i < nLength; ++i)
             device.rx.push_back({ByteEnd(tStart, i, device.nBaud),
                                  static_cast<std::uint8_t>(pBytes[i] ^ (i == corruptAt ? 0xFF : 0x00))});
@@ -577,54 +580,58 @@ void CSimWorld::Transmit(CSimDevice& device, const std::uint8_t* pBytes, int nLe
     CSimAnswer answer;
     bool bAnswer = false;
     CSimFitting* fitting = device.fitting.get();
-    if (fitting != nullptr && firing(VSIM_FAULT_NO_ANSWER) == nullptr) {
+    if (fitting != nullptr && !fired.Has(VSIM_FAULT_NO_ANSWER)) {
         const bool bUnderstood = fitting->BaudAt(tEnd) == device.nBaud && device.byWordLength == FT_BITS_8 &&
                                  device.byStopBits == FT_STOP_BITS_1 && device.byParity == FT_PARITY_NONE;
         for (int i = 0; i < nLength; ++i)
             bAnswer = fitting->Hear(pBytes[i], ByteEnd(tStart, i, device.nBaud), bUnderstood, answer) || bAnswer;
     }
-    if (firing(VSIM_FAULT_GARBAGE) != nullptr) {
+    if (fired.Has(VSIM_FAULT_GARBAGE)) {
         static const std::uint8_t noise[]{0x55, 0xAA, 0x00, 0xFF, 0x13, 0xF1, 0x01, 0x7E};
         std::uint8_t bytes[VSIM_MAX_FRAME];
-        const int count = std::min(param(VSIM_FAULT_GARBAGE, 3), VSIM_MAX_FRAME);
+        const int count = std::clamp(fired.Param(VSIM_FAULT_GARBAGE, 3), 1, VSIM_MAX_FRAME);
         for (int i = 0; i < count; ++i)
             bytes[i] = noise[static_cast<std::size_t>(i) % sizeof(noise)];
         tEnd = Deliver(device, tEnd, device.nBaud, bytes, count, VSIM_DIR_NOISE);
     }
     device.tLineFree = tEnd;
-    if (!bAnswer)
-        return;
+    if (bAnswer)
+        SendAnswer(device, answer, fired, tEnd);
+}
 
-    // The answer as sent, with the faults armed for it.
+void CSimWorld::SendAnswer(CSimDevice& device, CSimAnswer& answer, const CSimFired& fired, std::int64_t tAfter)
+{
     const int fullLength = answer.nLength;
     int sendLength = fullLength;
-    if (const CSimArmedFault* fault = firing(VSIM_FAULT_TARGET_ERROR) ? firing(VSIM_FAULT_TARGET_ERROR)
-                                                                      : firing(VSIM_FAULT_TARGET_ERROR_LIB)) {
-        const bool bLib = fault->spec.fault.kind == VSIM_FAULT_TARGET_ERROR_LIB;
+    const CSimFaultSpec* error = fired.Get(VSIM_FAULT_TARGET_ERROR);
+    if (error == nullptr)
+        error = fired.Get(VSIM_FAULT_TARGET_ERROR_LIB);
+    if (error != nullptr) { // FF code, or FF code library
+        const bool bLib = error->fault.kind == VSIM_FAULT_TARGET_ERROR_LIB;
         answer.by[2] = bLib ? 4 : 3;
         answer.by[3] = 0xFF;
-        answer.by[4] = static_cast<std::uint8_t>(fault->spec.fault.param != 0 ? fault->spec.fault.param : 0x07);
-        answer.by[5] = static_cast<std::uint8_t>(fault->spec.fault.param2 != 0 ? fault->spec.fault.param2 : 0x01);
-        answer.nLength = sendLength = 3 + answer.by[2];
+        answer.by[4] = static_cast<std::uint8_t>(error->fault.param != 0 ? error->fault.param : 0x07);
+        answer.by[5] = static_cast<std::uint8_t>(error->fault.param2 != 0 ? error->fault.param2 : 0x01);
+        sendLength = 3 + answer.by[2];
         std::uint8_t sum = 0;
         for (int i = 0; i < sendLength - 1; ++i)
             sum = static_cast<std::uint8_t>(sum + answer.by[static_cast<std::size_t>(i)]);
         answer.by[static_cast<std::size_t>(sendLength - 1)] = sum;
     }
-    if (firing(VSIM_FAULT_BAD_CHECKSUM) != nullptr)
+    if (fired.Has(VSIM_FAULT_BAD_CHECKSUM))
         ++answer.by[static_cast<std::size_t>(sendLength - 1)];
-    if (firing(VSIM_FAULT_BAD_LENGTH) != nullptr)
-        answer.by[2] = static_cast<std::uint8_t>(answer.by[2] + param(VSIM_FAULT_BAD_LENGTH, 1));
-    if (firing(VSIM_FAULT_SHORT_ANSWER) != nullptr)
-        sendLength = std::clamp(param(VSIM_FAULT_SHORT_ANSWER, sendLength - 2), 0, sendLength);
-    const std::int64_t tAnswer =
-        tEnd + std::int64_t{firing(VSIM_FAULT_LATE_ANSWER) != nullptr ? param(VSIM_FAULT_LATE_ANSWER, 150) : 0} *
-                   1000000;
-    const int answerBaud = fitting->BaudAt(tAnswer);
+    if (fired.Has(VSIM_FAULT_BAD_LENGTH))
+        answer.by[2] = static_cast<std::uint8_t>(answer.by[2] + fired.Param(VSIM_FAULT_BAD_LENGTH, 1));
+    if (fired.Has(VSIM_FAULT_SHORT_ANSWER))
+        sendLength = std::clamp(fired.Param(VSIM_FAULT_SHORT_ANSWER, sendLength - 2), 0, sendLength);
+    const int lateMs = fired.Has(VSIM_FAULT_LATE_ANSWER) ? fired.Param(VSIM_FAULT_LATE_ANSWER, 150) : 0;
+    const std::int64_t tAnswer = tAfter + std::int64_t{lateMs} * 1000000;
+    CSimFitting& fitting = *device.fitting;
+    const int baud = fitting.BaudAt(tAnswer);
     if (sendLength > 0)
-        device.tLineFree = Deliver(device, tAnswer, answerBaud, answer.by.data(), sendLength, VSIM_DIR_FROM_FITTING);
+        device.tLineFree = Deliver(device, tAnswer, baud, answer.by.data(), sendLength, VSIM_DIR_FROM_FITTING);
     // The fitting believes it sent everything: what the request ordered happens now.
-    fitting->AnswerSent(ByteEnd(tAnswer, fullLength - 1, answerBaud));
+    fitting.AnswerSent(ByteEnd(tAnswer, fullLength - 1, baud));
 }
 
 void CSimWorld::ExchangeFitting(CSimDevice& device, const std::string& strProfile, const std::string& strSerial)

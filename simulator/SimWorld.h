@@ -59,6 +59,19 @@ struct CSimTraceEntry {
     std::size_t nOffset; // into m_traceBytes
 };
 
+// The faults that fire on one frame.
+class CSimFired {
+public:
+    const CSimFaultSpec* Get(int nKind) const;
+    bool Has(int nKind) const { return Get(nKind) != nullptr; }
+    // The fault's parameter, or nDefault when it is 0.
+    int Param(int nKind, int nDefault) const;
+
+private:
+    friend class CSimWorld;
+    std::vector<const CSimArmedFault*> m_faults;
+};
+
 class CSimWorld {
 public:
     static CSimWorld& Instance();
@@ -150,7 +163,8 @@ private:
     void Transmit(CSimDevice& device, const std::uint8_t* pBytes, int nLength);
     std::int64_t Deliver(CSimDevice& device, std::int64_t tStart, int nBaud, const std::uint8_t* pBytes,
                          int nLength, int nDirection);
-    void ArmedFor(CSimDevice& device, int nOpcode, std::vector<CSimArmedFault*>& fired);
+    void ArmedFor(CSimDevice& device, int nOpcode, CSimFired& fired);
+    void SendAnswer(CSimDevice& device, CSimAnswer& answer, const CSimFired& fired, std::int64_t tAfter);
     void ExchangeFitting(CSimDevice& device, const std::string& strProfile, const std::string& strSerial);
     void Record(const CSimDevice& device, std::int64_t tNs, std::int64_t nLineNs, int nDirection, int nBaud,
                 const std::uint8_t* pBytes, int nLength);
