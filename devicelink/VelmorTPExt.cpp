@@ -208,12 +208,15 @@ int CVelmorTPExt::IdentifyFitting(const CStopEvent& stopEvent, int& nState)
     }
 
     std::string strSerialNumber = m_strSerialNumber;
-    if (bKnown && nState != kConnectionOtherProduct) {
+    int nSerialAddress = 0;
+    std::string strError;
+    if (bKnown && nState != kConnectionOtherProduct &&
+        GetEEAddr(EE_SERIAL_NUMBER, nProductType, nSerialAddress, strError) == Result::Ok) {
         if (stopEvent.IsSet())
             return Result::MissingPrecondition;
         // A serial number that could not be read is no identification: taking
         // it as empty would report another unit and forget the last one.
-        const int nResult = ReadSerialNumber(nProductType, strSerialNumber);
+        const int nResult = ReadSerialNumber(nSerialAddress, strSerialNumber);
         if (nResult != Result::Ok)
             return nResult;
         if (!EqualsNoCase(strSerialNumber, m_strPreviousSerialNumber) && !m_strPreviousSerialNumber.empty())
@@ -226,15 +229,11 @@ int CVelmorTPExt::IdentifyFitting(const CStopEvent& stopEvent, int& nState)
     return Result::Ok;
 }
 
-int CVelmorTPExt::ReadSerialNumber(int nProductType, std::string& strSerialNumber)
+int CVelmorTPExt::ReadSerialNumber(int nAddress, std::string& strSerialNumber)
 {
-    int nAddress = 0;
-    std::string strError;
-    int nResult = GetEEAddr(EE_SERIAL_NUMBER, nProductType, nAddress, strError);
-    if (nResult != Result::Ok)
-        return nResult;
     std::vector<BYTE> data;
-    nResult = ReadEEByAddr(static_cast<WORD>(nAddress), kSerialNumberLength, data, strError);
+    std::string strError;
+    const int nResult = ReadEEByAddr(static_cast<WORD>(nAddress), kSerialNumberLength, data, strError);
     CloseAfterDriverFailure(nResult);
     if (nResult != Result::Ok)
         return nResult;
@@ -354,9 +353,9 @@ int CVelmorTPExt::WriteEEValue(int nAddress, int nSize, int nValue, std::string&
     }
     if (!IsValidEEAddress(nAddress))
         return ReportInvalidAddress(kPrefix, nAddress, strError);
-    const int nOffset = nAddress % kRowSize;
+    const int nOffset = nAddress % kEERowSize;
     // Wrapping inside the row or writing over the sum would corrupt the row.
-    if (nOffset + nSize > kRowChecksumOffset) {
+    if (nOffset + nSize > kEERowChecksumOffset) {
         strError = FormatText(PickText("%s The value of %d bytes at the address 0x%04X does not fit into bytes 0 "
                                        "to 14 of its EEPROM row",
                                        "%s Der Wert mit %d Bytes an der Adresse 0x%04X passt nicht in die Bytes 0 "
@@ -369,7 +368,7 @@ int CVelmorTPExt::WriteEEValue(int nAddress, int nSize, int nValue, std::string&
     // of another thread into the same row cannot be lost in between.
     CExtLock lock(*this);
     std::vector<BYTE> row;
-    const int nResult = ReadEEByAddr(static_cast<WORD>(nRowAddress), kRowSize, row, strError);
+    const int nResult = ReadEEByAddr(static_cast<WORD>(nRowAddress), kEERowSize, row, strError);
     if (nResult != Result::Ok)
         return nResult;
     for (int i = 0; i < nSize; ++i)
@@ -380,7 +379,7 @@ int CVelmorTPExt::WriteEEValue(int nAddress, int nSize, int nValue, std::string&
 int CVelmorTPExt::WriteEEBlock(int nRowAddress, std::span<const BYTE> row, std::string& strError)
 {
     static constexpr const char* kPrefix = "CVelmorTPExt::WriteEEBlock";
-    if (row.size() != kRowSize) {
+    if (row.size() != kEERowSize) {
         strError = FormatText(PickText("%s The row length (%d) is invalid, 16 bytes are expected",
                                        "%s Die Zeilenlänge (%d) ist ungültig, erwartet werden 16 Bytes"),
                               kPrefix, static_cast<int>(row.size()));
@@ -388,15 +387,15 @@ int CVelmorTPExt::WriteEEBlock(int nRowAddress, std::span<const BYTE> row, std::
     }
     // A row written elsewhere than at a row start would put its sum into the
     // middle of two rows.
-    if (!IsValidEEAddress(nRowAddress) || nRowAddress % kRowSize != 0)
+    if (!IsValidEEAddress(nRowAddress) || nRowAddress % kEERowSize != 0)
         return ReportInvalidAddress(kPrefix, nRowAddress, strError);
-    BYTE byParameters[3 + kRowSize];
+    BYTE byParameters[3 + kEERowSize];
     byParameters[0] = static_cast<BYTE>(nRowAddress >> 8);
     byParameters[1] = static_cast<BYTE>(nRowAddress & 0xFF);
-    byParameters[2] = kRowSize;
+    byParameters[2] = kEERowSize;
     std::copy(row.begin(), row.end(), byParameters + 3);
-    byParameters[3 + kRowChecksumOffset] =
-        static_cast<BYTE>(std::accumulate(row.begin(), row.begin() + kRowChecksumOffset, 0u) & 0xFF);
+    byParameters[3 + kEERowChecksumOffset] =
+        static_cast<BYTE>(std::accumulate(row.begin(), row.begin() + kEERowChecksumOffset, 0u) & 0xFF);
     CExtLock lock(*this);
     CProtocolLock protocolLock(*this);
     return SendCommand(CmdWriteEEByAddr, static_cast<int>(sizeof byParameters), byParameters, strError);

@@ -37,8 +37,6 @@ public:
     static constexpr WORD kArticleNumberAddress = 0x20;
     static constexpr UCHAR kArticleNumberLength = 5;
     static constexpr UCHAR kValveStateIndex = 1;
-    static constexpr int kRowSize = 16;
-    static constexpr int kRowChecksumOffset = 15;
     // GetActiveApplication
     static constexpr int kRunningBootloader = 1;
     static constexpr int kRunningApplication = 2;
@@ -96,7 +94,7 @@ private:
     // Opens the first adapter when no port is open.
     int EnsurePortOpen(std::string& strError);
     int IdentifyFitting(const CStopEvent& stopEvent, int& nState);
-    int ReadSerialNumber(int nProductType, std::string& strSerialNumber);
+    int ReadSerialNumber(int nAddress, std::string& strSerialNumber);
     void CloseAfterDriverFailure(int nResult);
 
     std::recursive_mutex m_csExt;

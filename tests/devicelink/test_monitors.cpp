@@ -147,6 +147,26 @@ TEST_F(MonitorTest, AnotherProductIsOnlyReportedAgainstAPreviousIdentification)
     ASSERT_EQ(WaitForStates(3), std::vector<std::intptr_t>({1, 3, 2}));
 }
 
+// A failed serial number read leaves the fitting unidentified until a later
+// cycle reads it: the same unit must not turn into "another unit".
+TEST_F(MonitorTest, FailedSerialNumberReadIsRetriedInTheNextCycle)
+{
+    StartConnectionMonitor();
+    ASSERT_EQ(WaitForStates(1), std::vector<std::intptr_t>({1}));
+    m_Sim.api.UnplugFitting(0);
+    ASSERT_EQ(WaitForStates(2), std::vector<std::intptr_t>({1, 3}));
+    int nFault = 0;
+    BetweenCycles([&] {
+        m_Sim.api.PlugFitting(0, "Ambra"); // the same unit again
+        // The next cycle's second frame is the serial number read.
+        VSimFault fault{VSIM_FAULT_TARGET_ERROR, VSIM_TRIGGER_EVERY, 2, 1, 0, 0, nullptr, nullptr};
+        nFault = m_Sim.api.AddFault(0, &fault);
+    });
+    ASSERT_GT(nFault, 0);
+    EXPECT_EQ(WaitForStates(3), std::vector<std::intptr_t>({1, 3, 1}));
+    EXPECT_EQ(m_Sim.api.GetFaultHits(nFault), 1);
+}
+
 TEST_F(MonitorTest, StartingTwiceMakesOneThreadAndStoppingEndsIt)
 {
     const std::size_t nThreads = ThreadCount();
