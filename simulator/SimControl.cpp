@@ -216,7 +216,7 @@ int CSimWorld::GetFittingState(int nDevice, VSimFittingState* pState)
         state.article = LoadSimArticle(fitting.Eeprom());
         state.running = fitting.Running(m_clock.NowNs());
         state.bootloaderNext = fitting.BootloaderNext() ? 1 : 0;
-        state.baudRate = fitting.BaudAt(m_clock.NowNs());
+        state.baudRate = fitting.Baud();
         state.valveOpen = fitting.ValveOpen() ? 1 : 0;
         state.restarts = fitting.Restarts();
         state.layout = fitting.Layout();

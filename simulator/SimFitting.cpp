@@ -41,7 +41,6 @@ CSimFitting::CSimFitting(const CSimProfile& profile, const std::uint8_t serial[6
         m_ram[i] = static_cast<std::uint8_t>(i * 3 + 0x40);
 }
 
-int CSimFitting::BaudAt(std::int64_t) { return m_nBaud; }
 
 void CSimFitting::SetStartupTime(unsigned nSilentMs, unsigned nReadyMs)
 {

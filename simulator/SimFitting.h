@@ -32,8 +32,8 @@ public:
 
     const CSimProfile& Profile() const { return *m_pProfile; }
 
-    // The speed the fitting listens and answers at, at time tNs.
-    int BaudAt(std::int64_t tNs);
+    // The speed the fitting listens and answers at.
+    int Baud() const { return m_nBaud; }
     // One byte heard on the bus, ending at tNs; bUnderstood is false when it
     // was sent with another speed or format. True when it completed a
     // request; the answer is then in `answer`.
@@ -68,7 +68,6 @@ public:
     bool SaveEeprom() const;
 
 private:
-    void ApplyPendingUntil(std::int64_t tNs);
     void Execute(std::int64_t tNs, CSimAnswer& answer);
     void ExecuteApplication(std::uint8_t opcode, const std::uint8_t* p, int n, std::int64_t tNs);
     void ExecuteMemory(std::uint8_t opcode, const std::uint8_t* p, int n);

@@ -13,7 +13,7 @@ namespace {
 
 thread_local std::string g_strLastError;
 
-constexpr std::int64_t kNsPerByteBit = 1000000000LL; // ns per second
+constexpr std::int64_t kNsPerSecond = 1000000000LL;
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 constexpr DWORD kDeviceId = 0x04036001;
 constexpr const char* kAdapterDescription = "Velmor BUS converter";
@@ -28,7 +28,7 @@ constexpr int kOpcodeOfCommand[34]{-1,   0x00, 0x01, 0x03, 0x05, 0x07, 0x09, 0x0
 // End of byte i (0-based) of a transmission that starts at tStart: ten bit times per byte.
 std::int64_t ByteEnd(std::int64_t tStart, int i, int nBaud)
 {
-    return tStart + (static_cast<std::int64_t>(i + 1) * 10 * kNsPerByteBit) / nBaud;
+    return tStart + (static_cast<std::int64_t>(i + 1) * 10 * kNsPerSecond) / nBaud;
 }
 
 void CopyText(void* pTarget, const std::string& strText, std::size_t nSize)
@@ -554,7 +554,6 @@ std::int64_t CSimWorld::Deliver(CSimDevice& device, std::int64_t tStart, int nBa
 void CSimWorld::Transmit(CSimDevice& device, const std::uint8_t* pBytes, int nLength)
 {
     const int opcode = nLength >= 4 && pBytes[0] == 0xF1 && pBytes[1] == 0x01 ? pBytes[3] : -1;
-    ++device.nFramesWritten;
     CSimFired fired;
     if (!m_faults.empty())
         ArmedFor(device, opcode, fired);
@@ -581,7 +580,7 @@ void CSimWorld::Transmit(CSimDevice& device, const std::uint8_t* pBytes, int nLe
     bool bAnswer = false;
     CSimFitting* fitting = device.fitting.get();
     if (fitting != nullptr && !fired.Has(VSIM_FAULT_NO_ANSWER)) {
-        const bool bUnderstood = fitting->BaudAt(tEnd) == device.nBaud && device.byWordLength == FT_BITS_8 &&
+        const bool bUnderstood = fitting->Baud() == device.nBaud && device.byWordLength == FT_BITS_8 &&
                                  device.byStopBits == FT_STOP_BITS_1 && device.byParity == FT_PARITY_NONE;
         for (int i = 0; i < nLength; ++i)
             bAnswer = fitting->Hear(pBytes[i], ByteEnd(tStart, i, device.nBaud), bUnderstood, answer) || bAnswer;
@@ -627,7 +626,7 @@ void CSimWorld::SendAnswer(CSimDevice& device, CSimAnswer& answer, const CSimFir
     const int lateMs = fired.Has(VSIM_FAULT_LATE_ANSWER) ? fired.Param(VSIM_FAULT_LATE_ANSWER, 150) : 0;
     const std::int64_t tAnswer = tAfter + std::int64_t{lateMs} * 1000000;
     CSimFitting& fitting = *device.fitting;
-    const int baud = fitting.BaudAt(tAnswer);
+    const int baud = fitting.Baud();
     if (sendLength > 0)
         device.tLineFree = Deliver(device, tAnswer, baud, answer.by.data(), sendLength, VSIM_DIR_FROM_FITTING);
     // The fitting believes it sent everything: what the request ordered happens now.

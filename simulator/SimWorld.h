@@ -40,7 +40,6 @@ struct CSimDevice {
     // The bus.
     std::deque<CSimRxByte> rx;
     std::int64_t tLineFree = 0;
-    std::uint64_t nFramesWritten = 0;
     std::unique_ptr<CSimFitting> fitting;
     std::string strFittingKey; // the scenario's fitting settings, to keep its state on a re-read
 };
