@@ -4,6 +4,7 @@
 
 #include "common/Language.h"
 #include "common/ResultCodes.h"
+#include "common/TextFormat.h"
 #include "common/TimeService.h"
 #include "devicelink/VelmorTPExt.h"
 #include "firmware/FirmwareDownload.h"
@@ -111,8 +112,9 @@ public:
         if (m_bTerminal && m_nPercent >= 0)
             std::fputc('\n', stderr);
     }
-    void Show(const std::string& strText, int nPercent)
+    void Show(const std::string& strStepText, int nPercent)
     {
+        const std::string strText = TrimWhiteSpace(strStepText);
         if (m_bTerminal) {
             const int nFilled = nPercent * 30 / 100;
             std::fprintf(stderr, "\r[%-30s] %3d%% %-60.60s", std::string(static_cast<std::size_t>(nFilled), '#').c_str(), nPercent,

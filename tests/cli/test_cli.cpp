@@ -1,0 +1,234 @@
+// fluxa-cli as a user runs it: a process on the simulated bus, each test with
+// its own scenario file and its own settings store.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliResult {
+    int nExit = -1;
+    std::string strOut;
+    std::string strErr;
+};
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("fluxa_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir / "config" / "VELMOR");
+        Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\n");
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    void Scenario(const std::string& text) { std::ofstream(m_dir / "scenario.txt") << text; }
+    void StoreSettings(const std::string& text) { std::ofstream(m_dir / "config" / "VELMOR" / "fluxa-usb.conf") << text; }
+    fs::path Dir() const { return m_dir; }
+
+    CliResult Run(const std::string& strArguments)
+    {
+        const fs::path errFile = m_dir / "stderr.txt";
+        const std::string command = "env FLUXA_D2XX_LIBRARY='" FLUXA_VELMORSIM_PATH "' VELMOR_SIM_SCENARIO='" +
+                                    (m_dir / "scenario.txt").string() + "' XDG_CONFIG_HOME='" + (m_dir / "config").string() +
+                                    "' '" FLUXA_CLI_PATH "' " + strArguments + " 2>'" + errFile.string() + "' </dev/null";
+        CliResult result;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (pipe == nullptr)
+            return result;
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            result.strOut.append(buffer, n);
+        const int status = ::pclose(pipe);
+        result.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::ifstream err(errFile);
+        std::stringstream text;
+        text << err.rdbuf();
+        result.strErr = text.str();
+        return result;
+    }
+
+private:
+    fs::path m_dir;
+};
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST_F(Cli, IdentifiesTheSimulatedFaucet)
+{
+    const CliResult text = Run("identify --lang en");
+    ASSERT_EQ(text.nExit, 0) << text.strErr;
+    for (const char* part : {"230300301", "23 030 03 01", "Ambra", "Active application", "1 = Application", "Production date"})
+        EXPECT_TRUE(Contains(text.strOut, part)) << part << "\n" << text.strOut;
+
+    const CliResult json = Run("identify --json");
+    ASSERT_EQ(json.nExit, 0) << json.strErr;
+    EXPECT_TRUE(Contains(json.strOut, "\"article\": \"230300301\"")) << json.strOut;
+    EXPECT_TRUE(Contains(json.strOut, "\"typeCode\": 3")) << json.strOut;
+}
+
+TEST_F(Cli, InformationAndLanguages)
+{
+    Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\n"
+             "eeprom 0x50 = 00 00 00\n");
+    const CliResult english = Run("info --lang en");
+    ASSERT_EQ(english.nExit, 0) << english.strErr;
+    EXPECT_TRUE(Contains(english.strOut, "Operation hours total:")) << english.strOut;
+    const CliResult german = Run("info --lang de");
+    ASSERT_EQ(german.nExit, 0) << german.strErr;
+    EXPECT_TRUE(Contains(german.strOut, "Betriebsstunden gesamt:")) << german.strOut;
+
+    StoreSettings("[Settings]\nLanguage=2\n");
+    EXPECT_TRUE(Contains(Run("info").strOut, "Operation hours total:")); // the stored language
+}
+
+TEST_F(Cli, ErrorHistoryIsClearedOnlyWhenConfirmed)
+{
+    Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\neeprom_file = " + (Dir() / "eeprom.bin").string() + "\n");
+    const CliResult before = Run("errors --lang en --json");
+    ASSERT_EQ(before.nExit, 0) << before.strErr;
+    EXPECT_FALSE(Contains(before.strOut, "\"count\": 0")) << before.strOut;
+
+    const CliResult refused = Run("errors --clear --lang en"); // no terminal to ask on
+    EXPECT_EQ(refused.nExit, 1);
+    EXPECT_TRUE(Contains(refused.strErr, "was not cleared")) << refused.strErr;
+
+    const CliResult cleared = Run("errors --clear --yes --lang en");
+    ASSERT_EQ(cleared.nExit, 0) << cleared.strErr;
+    EXPECT_TRUE(Contains(cleared.strOut, "No entry")) << cleared.strOut;
+    const CliResult after = Run("errors --lang en --json"); // a new process, the EEPROM file kept
+    EXPECT_TRUE(Contains(after.strOut, "\"count\": 0")) << after.strOut;
+}
+
+TEST_F(Cli, ValveAndEepromDump)
+{
+    const CliResult opened = Run("valve open --lang en");
+    ASSERT_EQ(opened.nExit, 0) << opened.strErr;
+    EXPECT_TRUE(Contains(opened.strOut, "Opened")) << opened.strOut;
+    EXPECT_TRUE(Contains(Run("valve state --lang en").strOut, "Closed")); // a new process, a new fitting
+
+    Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\neeprom 0x30 = 12 34\n");
+    const CliResult dump = Run("eeprom dump --lang en");
+    ASSERT_EQ(dump.nExit, 0) << dump.strErr;
+    EXPECT_TRUE(Contains(dump.strOut, "0030: 12 34 ")) << dump.strOut;
+    EXPECT_TRUE(Contains(dump.strOut, "00F0: ")) << dump.strOut; // up to the end of the 256-byte EEPROM
+    EXPECT_TRUE(Contains(dump.strOut, "Rows with a bad sum: 0")) << dump.strOut;
+}
+
+TEST_F(Cli, BusProblemsSayWhatToDo)
+{
+    struct Case {
+        const char* scenario;
+        const char* arguments;
+        const char* message;
+    };
+    for (const Case& c : {Case{"time_scale = 0\n[device]\n", "identify", "No bus adapter \"Velmor BUS converter\" was found."},
+                          {"time_scale = 0\n[adapter]\nfitting = Ambra\n", "identify --adapter 1", "There is no bus adapter number 1"},
+                          {"time_scale = 0\n[adapter]\nfitting = none\n", "info", "No fitting answers."},
+                          {"time_scale = 0\n[adapter]\nfitting = Unknown\n", "identify", "23 999 99 99 is in no product definition"},
+                          {"time_scale = 0\n[adapter]\nfitting = Unknown\n", "errors", "23 999 99 99 is in no product definition"}}) {
+        Scenario(c.scenario);
+        const CliResult result = Run(std::string(c.arguments) + " --lang en");
+        EXPECT_EQ(result.nExit, 1) << c.arguments;
+        EXPECT_TRUE(Contains(result.strErr, c.message)) << c.arguments << ": " << result.strErr;
+    }
+}
+
+TEST_F(Cli, LineFaultInTheMiddleOfAJob)
+{
+    // The fitting stops answering EEPROM reads after the identification.
+    Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\nfault = no_answer command 11 always\n");
+    const CliResult result = Run("info --lang en");
+    EXPECT_EQ(result.nExit, 1);
+    EXPECT_TRUE(Contains(result.strErr, "No fitting answers.")) << result.strErr;
+
+    // Another product is plugged in after the identification: the check
+    // before switching the valve refuses it.
+    Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\nfault = exchange_fitting command 2 times=1 profile=Tarvo\n");
+    const CliResult swapped = Run("valve open --lang en");
+    EXPECT_EQ(swapped.nExit, 1);
+    EXPECT_TRUE(Contains(swapped.strErr, "is not equal to the")) << swapped.strErr;
+}
+
+TEST_F(Cli, WrongUsageExitsWithTwo)
+{
+    for (const char* arguments : {"", "frobnicate", "identify --adapter x", "identify --lang fr", "valve sideways", "valve",
+                                  "errors --merge", "identify --bogus", "hex show", "config list x.xml"}) {
+        const CliResult result = Run(arguments);
+        EXPECT_EQ(result.nExit, 2) << arguments;
+        EXPECT_FALSE(result.strErr.empty()) << arguments;
+    }
+    const CliResult help = Run("flash --help");
+    EXPECT_EQ(help.nExit, 0);
+    EXPECT_TRUE(Contains(help.strOut, "Usage: fluxa-cli flash <file>")) << help.strOut;
+}
+
+TEST_F(Cli, ProductDefinitionsAndFiles)
+{
+    const CliResult products = Run("products --lang en --json");
+    ASSERT_EQ(products.nExit, 0) << products.strErr;
+    for (const char* article : {"230100101", "230200201", "230300301", "230300302", "230400401", "230500501", "230600601", "230700701"})
+        EXPECT_TRUE(Contains(products.strOut, article)) << article;
+
+    const CliResult product = Run("product 230300301 --lang en");
+    ASSERT_EQ(product.nExit, 0) << product.strErr;
+    EXPECT_TRUE(Contains(product.strOut, "Runtime")) << product.strOut;
+    EXPECT_TRUE(Contains(product.strOut, "Maximum:")) << product.strOut;
+    const CliResult unknown = Run("product 239999999 --lang en");
+    EXPECT_EQ(unknown.nExit, 1);
+    EXPECT_TRUE(Contains(unknown.strErr, "No product definition has the article number 239999999.")) << unknown.strErr;
+    EXPECT_EQ(Run("products --config /nonexistent/dir").nExit, 1);
+
+    std::ofstream(Dir() / "saved.xml") << "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<file><ArticleNumber>230300301</ArticleNumber>"
+                                          "<ConfigSheet>Ambra</ConfigSheet><Settings><Runtime>10</Runtime><Installer>Fa. Muster</Installer>"
+                                          "</Settings></file>\n";
+    const CliResult config = Run("config show '" + (Dir() / "saved.xml").string() + "' --lang en");
+    ASSERT_EQ(config.nExit, 0) << config.strErr;
+    EXPECT_TRUE(Contains(config.strOut, "Fa. Muster")) << config.strOut;
+    std::ofstream(Dir() / "broken.xml") << "<file><ArticleNumber>12";
+    EXPECT_EQ(Run("config show '" + (Dir() / "broken.xml").string() + "'").nExit, 1);
+    EXPECT_EQ(Run("config show '" + (Dir() / "missing.xml").string() + "'").nExit, 1);
+
+    const std::string image = FLUXA_SOURCE_DIR "/data/Firmware/faucet_V4.03_gap.hex";
+    const CliResult hex = Run("hex show '" + image + "' --json");
+    ASSERT_EQ(hex.nExit, 0) << hex.strErr;
+    const CliResult merged = Run("hex show '" + image + "' --merge 0x1800 0x7FFF --lang en");
+    ASSERT_EQ(merged.nExit, 0) << merged.strErr;
+    EXPECT_TRUE(Contains(merged.strOut, "0x00001800")) << merged.strOut;
+    EXPECT_TRUE(Contains(merged.strOut, "0x00007FFF")) << merged.strOut;
+    EXPECT_TRUE(Contains(merged.strOut, "26624")) << merged.strOut; // one record over the whole area
+    EXPECT_EQ(Run("hex show '" + (Dir() / "broken.xml").string() + "'").nExit, 1);
+}
+
+TEST_F(Cli, FlashOnlyInServiceMode)
+{
+    const std::string image = FLUXA_SOURCE_DIR "/data/Firmware/faucet_V4.02.hex";
+    const CliResult refused = Run("flash '" + image + "' --lang en");
+    EXPECT_EQ(refused.nExit, 1);
+    EXPECT_TRUE(Contains(refused.strErr, "service mode")) << refused.strErr;
+
+    StoreSettings("[Settings]\nDontChange=727587911\n"); // the service code 0x2B5E1C47
+    const CliResult wrongFamily = Run("flash '" FLUXA_SOURCE_DIR "/data/Firmware/flushvalve_V3.01.hex' --lang en");
+    EXPECT_EQ(wrongFamily.nExit, 1);
+    EXPECT_TRUE(Contains(wrongFamily.strErr, "File not supported")) << wrongFamily.strErr;
+
+    const CliResult flashed = Run("flash '" + image + "' --lang en");
+    ASSERT_EQ(flashed.nExit, 0) << flashed.strErr;
+    EXPECT_TRUE(Contains(flashed.strOut, "V4.02")) << flashed.strOut; // the new application reports itself
+    EXPECT_TRUE(Contains(flashed.strErr, "100%")) << flashed.strErr;  // plain progress lines off a terminal
+}
