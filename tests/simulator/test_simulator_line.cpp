@@ -73,6 +73,28 @@ TEST_F(SimulatorLine, ScenarioListsDevicesInOrderWithTheirDescriptions)
     EXPECT_EQ(FT_DEVICE_NOT_FOUND, bus.FT_Open(0, &none));
 }
 
+TEST_F(SimulatorLine, ControlAddsDevicesWhereAsked)
+{
+    EXPECT_EQ(0, sim.api.AddOtherDevice(0, "FT232R USB UART", "FT1"));
+    EXPECT_EQ(2, sim.api.AddAdapter(-1, "velmor bus converter", "VB2"));
+    EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.AddAdapter(7, nullptr, nullptr));
+    DWORD count = 0;
+    ASSERT_EQ(FT_OK, bus.FT_CreateDeviceInfoList(&count));
+    ASSERT_EQ(3u, count);
+    EXPECT_EQ("FT232R USB UART", Description(0));
+    EXPECT_EQ("Velmor BUS converter", Description(1)) << "the default adapter moved up";
+    EXPECT_EQ("velmor bus converter", Description(2));
+    EXPECT_EQ(VSIM_ERR_STATE, sim.api.PlugFitting(0, "WC")) << "no bus on a plain serial port";
+    ASSERT_EQ(VSIM_OK, sim.api.PlugFitting(2, "WC"));
+    FT_HANDLE h = bus.OpenPort(2, 19200);
+    EXPECT_EQ(1, sim.api.IsDeviceOpen(2));
+    EXPECT_EQ(0, sim.api.IsDeviceOpen(1));
+    EXPECT_EQ(19200, sim.api.GetAdapterBaudRate(2));
+    ASSERT_EQ(FT_OK, bus.FT_SetBaudRate(h, 2400));
+    EXPECT_EQ(5, bus.Exchange(h, kModuleInfo).at(3));
+    EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.RemoveDevice(3));
+}
+
 TEST_F(SimulatorLine, EveryByteEchoesAlsoWithoutFitting)
 {
     ASSERT_EQ(VSIM_OK, sim.api.UnplugFitting(0));
