@@ -9,6 +9,7 @@ build=$(realpath -m "${FLUXA_BUILD_DIR:-$top/build}")
 "$top/scripts/install-deps.sh"
 "$top/scripts/build.sh" fluxa-cli velmorsim fluxa_config_data >/dev/null
 export FLUXA_D2XX_LIBRARY="$build/bin/libvelmorsim.so"
+export VELMOR_SIM_SCENARIO="${VELMOR_SIM_SCENARIO:-$top/simulator/scenarios/demo.txt}"
 cli="$build/bin/fluxa-cli"
 if [ $# -gt 0 ]; then
   exec "$cli" "$@"
