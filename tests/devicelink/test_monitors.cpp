@@ -167,6 +167,17 @@ TEST_F(MonitorTest, FailedSerialNumberReadIsRetriedInTheNextCycle)
     EXPECT_EQ(m_Sim.api.GetFaultHits(nFault), 1);
 }
 
+// A definition with a product type no address map knows still identifies
+// the fitting; only its serial number stays unread.
+TEST_F(MonitorTest, ProductTypeWithoutAMapSkipsTheSerialNumber)
+{
+    m_MainWindow.AddKnown(kAmbra, 0);
+    m_Sim.api.ClearTrace();
+    StartConnectionMonitor();
+    EXPECT_EQ(WaitForStates(1), std::vector<std::intptr_t>({1}));
+    EXPECT_EQ(SerialNumberReads(), 0);
+}
+
 TEST_F(MonitorTest, StartingTwiceMakesOneThreadAndStoppingEndsIt)
 {
     const std::size_t nThreads = ThreadCount();
