@@ -1,10 +1,9 @@
 #include "simulator/SimWorld.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -776,11 +775,13 @@ void CSimWorld::WatchScenarioFile()
 {
     if (m_strScenarioPath.empty())
         return;
-    struct stat info {};
-    if (::stat(m_strScenarioPath.c_str(), &info) != 0)
+    std::error_code error;
+    const auto written = std::filesystem::last_write_time(m_strScenarioPath, error);
+    const auto size = error ? 0 : std::filesystem::file_size(m_strScenarioPath, error);
+    if (error)
         return; // a file being replaced: keep the world until it is back
-    const std::int64_t stamp = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec +
-                               static_cast<std::int64_t>(info.st_size) * 7919;
+    const std::int64_t stamp =
+        static_cast<std::int64_t>(written.time_since_epoch().count()) + static_cast<std::int64_t>(size) * 7919;
     if (stamp == m_nScenarioStamp)
         return;
     m_nScenarioStamp = stamp;
