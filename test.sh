@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite.
+# Installs what is missing, builds, and runs the whole test suite: the
+# monitors under ThreadSanitizer first, then every test.
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
+build=$(realpath -m "${FLUXA_BUILD_DIR:-$top/build}")
 "$top/scripts/install-deps.sh"
 "$top/scripts/build.sh"
-cd "$(realpath -m "${FLUXA_BUILD_DIR:-$top/build}")"
+
+# The threads of the device link (connection and valve monitors beside
+# commands) under ThreadSanitizer, in a build of their own.
+FLUXA_BUILD_DIR="$build-tsan" "$top/scripts/build.sh" -DFLUXA_SANITIZE_THREAD=ON -DFLUXA_BUILD_BENCH=OFF \
+  -- test_monitors test_monitors_stress
+(cd "$build-tsan" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j2 --timeout 300 -R '^Monitor')
+
+cd "$build"
 ctest --output-on-failure -j2 --timeout 300

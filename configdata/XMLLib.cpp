@@ -1,5 +1,7 @@
 #include "configdata/XMLLib.h"
 
+#include "common/FilePaths.h"
+
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
@@ -194,7 +196,7 @@ std::string SystemMessage(int nErrno)
 // Reads the whole file; the messages and codes of the file access.
 int ReadFileBytes(const std::string& strPath, std::string& bytes, std::string& strError)
 {
-    const std::filesystem::path path = XmlText::PathFromUtf8(strPath);
+    const std::filesystem::path path = PathFromUtf8(strPath);
     try {
         // The size first: it also refuses what is not a regular file
         // (a directory, a device), which could not be read as a whole.
@@ -305,11 +307,6 @@ std::string Utf8ToLatin1WithCharRefs(const std::string& text)
             out += FormatText("&#%u;", static_cast<unsigned>(c));
     }
     return out;
-}
-
-std::filesystem::path PathFromUtf8(const std::string& strPath)
-{
-    return std::filesystem::path(std::u8string(strPath.begin(), strPath.end()));
 }
 
 std::size_t ConvertUnsigned(const std::string& text, int nBase, DWORD& dwValue)
@@ -550,7 +547,7 @@ int CXMLLib::WriteBytesToFile(const std::string& strPath, const std::string& byt
 {
     try {
         errno = 0;
-        std::ofstream file(XmlText::PathFromUtf8(strPath), std::ios::binary | std::ios::trunc);
+        std::ofstream file(PathFromUtf8(strPath), std::ios::binary | std::ios::trunc);
         if (!file) {
             strError = FormatText(PickText("Can't create the file: '%s'.", "Kann die Datei '%s' nicht erzeugen."),
                                   strPath.c_str());

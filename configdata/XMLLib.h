@@ -13,7 +13,6 @@
 #include <pugixml.hpp>
 
 #include <cstddef>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,8 +28,6 @@ std::string DecodeFileBytes(const std::string& bytes);
 // reads differently) is written as a numeric character reference. Bytes that
 // are not valid UTF-8 are kept as the ISO-8859-1 characters they stand for.
 std::string Utf8ToLatin1WithCharRefs(const std::string& text);
-// A UTF-8 path as a file system path on every platform.
-std::filesystem::path PathFromUtf8(const std::string& strPath);
 
 // Converts like the C library's strtoul with a 32-bit unsigned long: leading
 // white space, an optional sign (a negative number wraps around), "0x" allowed

@@ -1,5 +1,7 @@
 #include "devicelink/FTDID2Driver.h"
 
+#include "common/FilePaths.h"
+
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
 
@@ -55,7 +57,7 @@ void* OpenLibrary(const std::string& strPath)
 #ifdef _WIN32
     constexpr unsigned long kSearchDllLoadDir = 0x00000100;  // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
     constexpr unsigned long kSearchDefaultDirs = 0x00001000; // LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
-    const std::filesystem::path path(std::u8string(strPath.begin(), strPath.end()));
+    const std::filesystem::path path = PathFromUtf8(strPath);
     const unsigned long flags = path.is_absolute() ? (kSearchDllLoadDir | kSearchDefaultDirs) : kSearchDefaultDirs;
     return LoadLibraryExW(path.wstring().c_str(), nullptr, flags);
 #else

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Configures and builds into build/ (or $FLUXA_BUILD_DIR) with two jobs.
-# Arguments name the targets to build (default: all).
+# Usage: build.sh [cmake -D options ...] [--] [targets ...] (default: all).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${FLUXA_BUILD_DIR:-$top/build}")
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
-cmake -S "$top" -B "$build" -G Ninja -DFLUXA_WARNINGS_AS_ERRORS=$werror >/dev/null
+options=()
+while [ $# -gt 0 ] && [ "$1" != "--" ] && [ "${1#-D}" != "$1" ]; do options+=("$1"); shift; done
+[ "${1:-}" = "--" ] && shift
 targets=()
 for target in "$@"; do targets+=(--target "$target"); done
+cmake -S "$top" -B "$build" -G Ninja -DFLUXA_WARNINGS_AS_ERRORS=$werror "${options[@]}" >/dev/null
 cmake --build "$build" -j2 "${targets[@]}"
