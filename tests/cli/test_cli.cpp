@@ -82,6 +82,21 @@ TEST_F(Cli, IdentifiesTheSimulatedFaucet)
     EXPECT_TRUE(Contains(json.strOut, "\"typeCode\": 3")) << json.strOut;
 }
 
+TEST_F(Cli, ListsAdaptersAmongOtherDevices)
+{
+    Scenario("time_scale = 0\n[device]\ndescription = USB Serial Converter\n[adapter]\ndescription = VELMOR BUS CONVERTER\n"
+             "fitting = WC\n[adapter]\nfitting = Tarvo\n");
+    const CliResult result = Run("adapters --json");
+    ASSERT_EQ(result.nExit, 0) << result.strErr;
+    EXPECT_TRUE(Contains(result.strOut, "\"description\": \"USB Serial Converter\"")) << result.strOut;
+    EXPECT_TRUE(Contains(result.strOut, "\"adapter\": \"-\"")) << result.strOut;
+    EXPECT_TRUE(Contains(result.strOut, "\"adapter\": \"1\"")) << result.strOut;
+
+    const CliResult second = Run("identify --adapter 1 --lang en"); // device 2, the flush valve
+    ASSERT_EQ(second.nExit, 0) << second.strErr;
+    EXPECT_TRUE(Contains(second.strOut, "230100101")) << second.strOut;
+}
+
 TEST_F(Cli, InformationAndLanguages)
 {
     Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\n"
