@@ -13,7 +13,15 @@
 
 #include <cstdio>
 #include <iostream>
+#if defined(_WIN32)
+#include <io.h>
+#define FLUXA_ISATTY _isatty
+#define FLUXA_FILENO _fileno
+#else
 #include <unistd.h>
+#define FLUXA_ISATTY isatty
+#define FLUXA_FILENO fileno
+#endif
 
 namespace {
 
@@ -92,9 +100,14 @@ QString Parameter(CStringParameterHandler& parameters, const char* szName)
                                                                                       : QString();
 }
 
+bool IsTerminal(std::FILE* pFile)
+{
+    return FLUXA_ISATTY(FLUXA_FILENO(pFile)) != 0;
+}
+
 bool Confirm(const char* szQuestion)
 {
-    if (!::isatty(STDIN_FILENO))
+    if (!IsTerminal(stdin))
         return false;
     std::printf("%s [%s] ", szQuestion, PickText("y/N", "j/N"));
     std::fflush(stdout);
@@ -106,7 +119,7 @@ bool Confirm(const char* szQuestion)
 // A progress bar on a terminal; plain lines when the output is not one.
 class CProgressView {
 public:
-    CProgressView() : m_bTerminal(::isatty(STDERR_FILENO) != 0) {}
+    CProgressView() : m_bTerminal(IsTerminal(stderr)) {}
     ~CProgressView()
     {
         if (m_bTerminal && m_nPercent >= 0)
