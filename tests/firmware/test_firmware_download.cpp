@@ -357,6 +357,12 @@ TEST_F(FirmwareDownloadTest, Type1WritesSlicesAndConfiguresTheEEPROMInBothLangua
         ASSERT_EQ(Result::Ok, download.StartProgramming(protocol, 1, host.Callback(), &host, error));
         EXPECT_EQ(Result::Ok, download.GetResult()) << download.GetError();
         EXPECT_EQ(c.texts, host.Texts());
+        // Slices of 32, 32, 6 and 2 of the image's 72 bytes (texts 3 to 6).
+        std::vector<int> flashPercents;
+        for (const Progress& event : host.m_events)
+            if (std::find(c.texts.begin() + 3, c.texts.begin() + 7, event.text) != c.texts.begin() + 7)
+                flashPercents.push_back(event.percent);
+        EXPECT_EQ((std::vector<int>{44, 88, 97, 100}), flashPercents);
 
         EXPECT_EQ((std::vector<int>{21, 1, 30, 16, 16, 16, 16, 12, 12, 30, 22, 1}), protocol.CommandIDs());
         EXPECT_EQ((std::vector<BYTE>{0x1D, 4}), protocol.Of(CVelmorTPBase::CmdSetBaudrate)[0].request);
@@ -492,12 +498,40 @@ TEST_F(FirmwareDownloadTest, StartRefusesAnImageThatNoLongerFits)
 
 TEST_F(FirmwareDownloadTest, NothingLoaded)
 {
-    Start(5);
-    EXPECT_EQ(Result::MissingPrecondition, m_download.GetResult());
-    EXPECT_EQ("Can't continue the download due to no data was loaded yet!", m_download.GetError());
+    struct Case {
+        int language;
+        const char* error;
+        const char* aborted;
+    };
+    const Case cases[] = {
+        {kLanguageEnglish, "Can't continue the download due to no data was loaded yet!", "Download procedure aborted\n"},
+        {kLanguageGerman, "Download abgebrochen, da noch keine Datei für den Download ausgewählt wurde!",
+         "Download wurde abgebrochen\n"},
+    };
+    for (const Case& c : cases) {
+        LanguageGuard language(c.language);
+        RecordingHost host;
+        CFirmwareDownload download;
+        std::string error;
+        ASSERT_EQ(Result::Ok, download.StartProgramming(m_protocol, 5, host.Callback(), &host, error)) << error;
+        EXPECT_EQ(Result::MissingPrecondition, download.GetResult());
+        EXPECT_EQ(c.error, download.GetError());
+        EXPECT_EQ((std::vector<std::string>{c.aborted, "<identify>"}), host.Texts());
+    }
     EXPECT_TRUE(m_protocol.m_exchanges.empty());
-    EXPECT_EQ((std::vector<std::string>{"Download procedure aborted\n", "<identify>"}), m_host.Texts());
-    EXPECT_EQ((std::vector<unsigned>{1000}), m_time.Sleeps());
+    EXPECT_EQ((std::vector<unsigned>{1000, 1000}), m_time.Sleeps());
+}
+
+TEST_F(FirmwareDownloadTest, Type3GermanEraseTexts)
+{
+    LanguageGuard german(kLanguageGerman);
+    Choose(kSampleDir + "/faucet_V4.02.hex", 3);
+    Start(3);
+    const std::vector<std::string> texts = m_host.Texts();
+    ASSERT_EQ(3u + 416u + 416u + 5u, texts.size());
+    EXPECT_EQ("Lösche Flash-Speicher: Adresse: 0x1800, Länge: 64\n", texts[3]);
+    EXPECT_EQ("Lösche Flash-Speicher: Adresse: 0x7FC0, Länge: 64\n", texts[3 + 415]);
+    EXPECT_EQ("Programmiere Flash-Speicher: Adresse: 0x1800, Länge: 64\n", texts[3 + 416]);
 }
 
 } // namespace
