@@ -6,9 +6,7 @@
 #include "common/TimeService.h"
 #include "devicelink/VelmorTPFTDI.h"
 #include "firmware/FirmwareDownload.h"
-#include "simulator/velmorsim_control.h"
-
-#include <dlfcn.h>
+#include "simulator/SimulatorApi.h"
 
 #include <chrono>
 #include <cstdio>
@@ -52,17 +50,6 @@ private:
     std::uint64_t m_nWaitedMs = 0;
 };
 
-template <typename Function>
-Function Resolve(void* hLibrary, const char* szName)
-{
-    void* pSymbol = ::dlsym(hLibrary, szName);
-    if (pSymbol == nullptr) {
-        std::fprintf(stderr, "%s is missing in %s\n", szName, FLUXA_VELMORSIM_PATH);
-        std::exit(1);
-    }
-    return reinterpret_cast<Function>(pSymbol);
-}
-
 int Fail(const char* szWhat, const std::string& strError)
 {
     std::fprintf(stderr, "%s: %s\n", szWhat, strError.c_str());
@@ -74,21 +61,17 @@ int Fail(const char* szWhat, const std::string& strError)
 int main(int argc, char** argv)
 {
     ::setenv("FLUXA_D2XX_LIBRARY", FLUXA_VELMORSIM_PATH, 1);
-    void* hSimulator = ::dlopen(FLUXA_VELMORSIM_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (hSimulator == nullptr)
-        return Fail("cannot load the simulator", ::dlerror());
-    const auto reset = Resolve<int (*)(const char*)>(hSimulator, "VSim_Reset");
-    const auto setTimeScale = Resolve<void (*)(double)>(hSimulator, "VSim_SetTimeScale");
-    const auto clearTrace = Resolve<void (*)()>(hSimulator, "VSim_ClearTrace");
-    const auto wireTimeNs = Resolve<unsigned long long (*)()>(hSimulator, "VSim_GetWireTimeNs");
-    const auto traceCount = Resolve<int (*)()>(hSimulator, "VSim_GetTraceCount");
-    setTimeScale(1.0);
-    if (reset(nullptr) != VSIM_OK) // one adapter with a type-3 fitting
+    CSimulatorLibrary simulator;
+    std::string strError;
+    if (!simulator.Load(FLUXA_VELMORSIM_PATH, strError))
+        return Fail("cannot load the simulator", strError);
+    const SimulatorApi& sim = simulator.api;
+    sim.SetTimeScale(1.0);
+    if (sim.Reset(nullptr) != VSIM_OK) // one adapter with a type-3 fitting
         return Fail("simulator reset", "");
 
     CountingTimeService time;
     SetTimeService(&time);
-    std::string strError;
     CVelmorTPFTDI port;
     if (port.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, strError) != Result::Ok || !port.IsPortOpen())
         return Fail("open the adapter", strError);
@@ -97,7 +80,7 @@ int main(int argc, char** argv)
     if (download.ChooseFile(strImage, 3, strError) != Result::Ok)
         return Fail(strImage.c_str(), strError);
 
-    clearTrace();
+    sim.ClearTrace();
     const auto start = std::chrono::steady_clock::now();
     if (download.StartProgramming(port, 3, nullptr, nullptr, strError) != Result::Ok)
         return Fail("start programming", strError);
@@ -106,8 +89,8 @@ int main(int argc, char** argv)
         return Fail("download", download.GetError());
 
     const double waitsS = static_cast<double>(time.WaitedMs()) / 1e3;
-    const double wireS = static_cast<double>(wireTimeNs()) / 1e9;
-    std::printf("frames=%d\n", traceCount());
+    const double wireS = static_cast<double>(sim.GetWireTimeNs()) / 1e9;
+    std::printf("frames=%d\n", sim.GetTraceCount());
     std::printf("measured_s=%.3f\n", measuredS);
     std::printf("waits_s=%.3f\n", waitsS);
     std::printf("wire_s=%.3f\n", wireS);

@@ -6,12 +6,11 @@
 #include "configdata/StringParameter.h"
 #include "devicelink/VelmorTPExt.h"
 #include "pages/EEAddressMap.h"
-#include "simulator/velmorsim_control.h"
+#include "simulator/SimulatorApi.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <string>
 #include <vector>
 
@@ -19,28 +18,6 @@ namespace {
 
 constexpr int kRounds = 3;
 constexpr int kProductType = 3; // the simulator's default fitting
-
-// The few control functions of the simulator this benchmark needs.
-struct Simulator {
-    int (*Reset)(const char*) = nullptr;
-    void (*SetTimeScale)(double) = nullptr;
-    void (*ClearTrace)() = nullptr;
-    unsigned long long (*GetWireTimeNs)() = nullptr;
-    int (*GetTraceCount)() = nullptr;
-
-    bool Load(const char* szPath)
-    {
-        void* hLibrary = dlopen(szPath, RTLD_NOW | RTLD_LOCAL);
-        if (hLibrary == nullptr)
-            return false;
-        Reset = reinterpret_cast<int (*)(const char*)>(dlsym(hLibrary, "VSim_Reset"));
-        SetTimeScale = reinterpret_cast<void (*)(double)>(dlsym(hLibrary, "VSim_SetTimeScale"));
-        ClearTrace = reinterpret_cast<void (*)()>(dlsym(hLibrary, "VSim_ClearTrace"));
-        GetWireTimeNs = reinterpret_cast<unsigned long long (*)()>(dlsym(hLibrary, "VSim_GetWireTimeNs"));
-        GetTraceCount = reinterpret_cast<int (*)()>(dlsym(hLibrary, "VSim_GetTraceCount"));
-        return Reset && SetTimeScale && ClearTrace && GetWireTimeNs && GetTraceCount;
-    }
-};
 
 int Fail(const char* szWhat, const std::string& strError)
 {
@@ -76,19 +53,19 @@ int main()
 #ifndef FLUXA_VELMORSIM_PATH
     return Fail("needs the simulator", "(velmorsim was not built)");
 #else
-    Simulator sim;
-    if (!sim.Load(FLUXA_VELMORSIM_PATH))
-        return Fail("cannot load", FLUXA_VELMORSIM_PATH);
+    CSimulatorLibrary sim;
+    std::string strError;
+    if (!sim.Load(FLUXA_VELMORSIM_PATH, strError))
+        return Fail("needs the simulator:", strError);
     setenv("FLUXA_D2XX_LIBRARY", FLUXA_VELMORSIM_PATH, 1);
-    sim.SetTimeScale(1.0);
-    if (sim.Reset(nullptr) != VSIM_OK)
+    sim.api.SetTimeScale(1.0);
+    if (sim.api.Reset(nullptr) != VSIM_OK)
         return Fail("cannot reset the simulated bus", "");
 
     CVelmorTPExt protocol;
-    std::string strError;
     if (protocol.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, strError) != Result::Ok || !protocol.IsPortOpen())
         return Fail("cannot open the adapter:", strError);
-    sim.ClearTrace();
+    sim.api.ClearTrace();
 
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kRounds; ++i)
@@ -97,8 +74,8 @@ int main()
     const auto end = std::chrono::steady_clock::now();
 
     const double dWallMs = std::chrono::duration<double, std::milli>(end - start).count() / kRounds;
-    const double dWireMs = static_cast<double>(sim.GetWireTimeNs()) / 1e6 / kRounds;
-    std::printf("identifications=%d frames_each=%d\n", kRounds, sim.GetTraceCount() / kRounds);
+    const double dWireMs = static_cast<double>(sim.api.GetWireTimeNs()) / 1e6 / kRounds;
+    std::printf("identifications=%d frames_each=%d\n", kRounds, sim.api.GetTraceCount() / kRounds);
     std::printf("measured_ms=%.1f wire_ms=%.1f\n", dWallMs, dWireMs);
     std::printf("ratio=%.3f\n", dWallMs / dWireMs);
     return 0;

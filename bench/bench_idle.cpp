@@ -5,36 +5,17 @@
 #include "common/ResultCodes.h"
 #include "devicelink/MainWindowLink.h"
 #include "devicelink/VelmorTPExt.h"
-#include "simulator/velmorsim_control.h"
+#include "simulator/SimulatorApi.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
 
 namespace {
-
-// The few control functions of the simulator this benchmark needs.
-struct Simulator {
-    int (*Reset)(const char*) = nullptr;
-    void (*SetTimeScale)(double) = nullptr;
-    int (*GetTraceCount)() = nullptr;
-
-    bool Load(const char* szPath)
-    {
-        void* hLibrary = dlopen(szPath, RTLD_NOW | RTLD_LOCAL);
-        if (hLibrary == nullptr)
-            return false;
-        Reset = reinterpret_cast<int (*)(const char*)>(dlsym(hLibrary, "VSim_Reset"));
-        SetTimeScale = reinterpret_cast<void (*)(double)>(dlsym(hLibrary, "VSim_SetTimeScale"));
-        GetTraceCount = reinterpret_cast<int (*)()>(dlsym(hLibrary, "VSim_GetTraceCount"));
-        return Reset && SetTimeScale && GetTraceCount;
-    }
-};
 
 // A main window that knows every article and counts what is posted.
 class CIdleMainWindow : public IMainWindowLink {
@@ -78,18 +59,18 @@ int main(int argc, char** argv)
     const int nSeconds = argc > 1 ? std::atoi(argv[1]) : 30;
     if (nSeconds <= 0)
         return Fail("bad duration", argv[1]);
-    Simulator sim;
-    if (!sim.Load(FLUXA_VELMORSIM_PATH))
-        return Fail("cannot load", FLUXA_VELMORSIM_PATH);
+    CSimulatorLibrary sim;
+    std::string strError;
+    if (!sim.Load(FLUXA_VELMORSIM_PATH, strError))
+        return Fail("needs the simulator:", strError);
     setenv("FLUXA_D2XX_LIBRARY", FLUXA_VELMORSIM_PATH, 1);
-    sim.SetTimeScale(1.0);
-    if (sim.Reset(nullptr) != VSIM_OK)
+    sim.api.SetTimeScale(1.0);
+    if (sim.api.Reset(nullptr) != VSIM_OK)
         return Fail("cannot reset the simulated bus", "");
 
     CIdleMainWindow mainWindow;
     CVelmorTPExt protocol;
     protocol.SetMainWindow(&mainWindow);
-    std::string strError;
     const double dCpuStart = ProcessCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     if (protocol.StartConnectionMonitor(strError) != Result::Ok)
@@ -101,7 +82,7 @@ int main(int argc, char** argv)
 
     if (protocol.GetConnectionState() != kConnectionKnownFitting || mainWindow.m_nStatePosts != 1)
         return Fail("the fitting was not watched as expected", "");
-    std::printf("seconds=%.1f frames=%d cpu_seconds=%.3f\n", dWallSeconds, sim.GetTraceCount(), dCpuSeconds);
+    std::printf("seconds=%.1f frames=%d cpu_seconds=%.3f\n", dWallSeconds, sim.api.GetTraceCount(), dCpuSeconds);
     std::printf("cpu_percent=%.3f\n", 100.0 * dCpuSeconds / dWallSeconds);
     return 0;
 #endif

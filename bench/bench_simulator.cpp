@@ -3,18 +3,20 @@
 // scale 1.0. The simulator is driven as the tool drives it: loaded at run
 // time, through its D2XX functions.
 #include "devicelink/D2XXApi.h"
-#include "simulator/velmorsim_control.h"
+#include "simulator/SimulatorApi.h"
 
-#include <dlfcn.h>
 #include <time.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
 
+// The D2XX entry points one exchange needs, resolved from the simulator's file.
 struct Simulator {
     FT_Open_Fn open;
     FT_SetTimeouts_Fn setTimeouts;
@@ -24,16 +26,12 @@ struct Simulator {
     FT_Write_Fn write;
     FT_Read_Fn read;
     FT_Close_Fn close;
-    void (*setTimeScale)(double);
-    int (*reset)(const char*);
-    unsigned long long (*wireTimeNs)(void);
-    void (*clearTrace)(void);
 };
 
 template <class F>
-F Resolve(void* library, const char* name)
+F Resolve(const CSimulatorLibrary& library, const char* name)
 {
-    void* symbol = ::dlsym(library, name);
+    void* symbol = library.Symbol(name);
     if (symbol == nullptr) {
         std::fprintf(stderr, "%s is missing\n", name);
         std::exit(1);
@@ -70,11 +68,13 @@ bool Exchange(const Simulator& sim, FT_HANDLE h, std::uint8_t* frame, DWORD leng
 
 int main()
 {
-    void* library = ::dlopen(FLUXA_VELMORSIM_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        std::fprintf(stderr, "cannot load %s\n", FLUXA_VELMORSIM_PATH);
+    CSimulatorLibrary library;
+    std::string error;
+    if (!library.Load(FLUXA_VELMORSIM_PATH, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
+    const SimulatorApi& control = library.api;
     const Simulator sim{Resolve<FT_Open_Fn>(library, "FT_Open"),
                         Resolve<FT_SetTimeouts_Fn>(library, "FT_SetTimeouts"),
                         Resolve<FT_SetBaudRate_Fn>(library, "FT_SetBaudRate"),
@@ -82,12 +82,8 @@ int main()
                         Resolve<FT_Purge_Fn>(library, "FT_Purge"),
                         Resolve<FT_Write_Fn>(library, "FT_Write"),
                         Resolve<FT_Read_Fn>(library, "FT_Read"),
-                        Resolve<FT_Close_Fn>(library, "FT_Close"),
-                        Resolve<void (*)(double)>(library, "VSim_SetTimeScale"),
-                        Resolve<int (*)(const char*)>(library, "VSim_Reset"),
-                        Resolve<unsigned long long (*)(void)>(library, "VSim_GetWireTimeNs"),
-                        Resolve<void (*)(void)>(library, "VSim_ClearTrace")};
-    sim.reset(nullptr);
+                        Resolve<FT_Close_Fn>(library, "FT_Close")};
+    control.Reset(nullptr);
 
     FT_HANDLE h = nullptr;
     if (sim.open(0, &h) != FT_OK)
@@ -101,11 +97,11 @@ int main()
     for (int i = 0; i < 7; ++i)
         frame[7] = static_cast<std::uint8_t>(frame[7] + frame[i]);
 
-    sim.setTimeScale(0.0);
+    control.SetTimeScale(0.0);
     constexpr int kExchanges = 50000;
     for (int i = 0; i < 1000; ++i) // warm up
         Exchange(sim, h, frame, sizeof(frame));
-    sim.clearTrace();
+    control.ClearTrace();
     const double cpuStart = CpuSeconds();
     int good = 0;
     for (int i = 0; i < kExchanges; ++i)
@@ -114,15 +110,15 @@ int main()
     std::printf("time scale 0: %d of %d exchanges answered\n", good, kExchanges);
 
     // Line speed: wall time against the wire time of the traced frames.
-    sim.setTimeScale(1.0);
-    sim.clearTrace();
+    control.SetTimeScale(1.0);
+    control.ClearTrace();
     constexpr int kRealExchanges = 10;
     const auto wallStart = std::chrono::steady_clock::now();
     for (int i = 0; i < kRealExchanges; ++i)
         Exchange(sim, h, frame, sizeof(frame));
     const double wallMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count();
-    const double wireMs = static_cast<double>(sim.wireTimeNs()) / 1e6;
+    const double wireMs = static_cast<double>(control.GetWireTimeNs()) / 1e6;
     std::printf("time scale 1: %d exchanges at 2400 bit/s, wall %.1f ms, wire %.1f ms, ratio %.4f\n",
                 kRealExchanges, wallMs, wireMs, wallMs / wireMs);
     sim.close(h);

@@ -1,0 +1,103 @@
+#pragma once
+// Loads libvelmorsim at run time and resolves its VSim_* control functions
+// (velmorsim_control.h), for tests and benchmarks that drive the simulated
+// bus beside the tool:
+//
+//   CSimulatorLibrary sim;
+//   std::string strError;
+//   if (!sim.Load(FLUXA_VELMORSIM_PATH, strError)) ...
+//   sim.api.Reset(nullptr);
+//
+// The library stays loaded for the loader's lifetime.
+#include "simulator/velmorsim_control.h"
+
+#include <dlfcn.h>
+
+#include <string>
+
+// The control functions as X(return type, name without "VSim_", (parameters)).
+#define FLUXA_VSIM_FUNCTIONS(X)                                                                   \
+    X(int, Reset, (const char*))                                                                  \
+    X(int, LoadScenarioFile, (const char*))                                                       \
+    X(const char*, GetLastError, (void))                                                          \
+    X(void, SetTimeScale, (double))                                                               \
+    X(double, GetTimeScale, (void))                                                               \
+    X(unsigned long long, GetTimeNs, (void))                                                      \
+    X(void, AdvanceTime, (unsigned))                                                              \
+    X(int, GetDeviceCount, (void))                                                                \
+    X(int, AddAdapter, (int, const char*, const char*))                                           \
+    X(int, AddOtherDevice, (int, const char*, const char*))                                       \
+    X(int, RemoveDevice, (int))                                                                   \
+    X(int, IsDeviceOpen, (int))                                                                   \
+    X(int, GetAdapterBaudRate, (int))                                                             \
+    X(int, PlugFitting, (int, const char*))                                                       \
+    X(int, UnplugFitting, (int))                                                                  \
+    X(int, ExchangeFitting, (int, const char*, const char*))                                      \
+    X(int, SetSerialNumber, (int, const char*))                                                   \
+    X(int, SetArticleNumber, (int, unsigned long))                                                \
+    X(int, SetVersions, (int, int, const char*, const char*))                                     \
+    X(int, SetStartupTime, (int, unsigned, unsigned))                                             \
+    X(int, SetRowCheck, (int, int))                                                               \
+    X(int, RestartFitting, (int))                                                                 \
+    X(int, GetFittingState, (int, VSimFittingState*))                                             \
+    X(int, ReadEeprom, (int, unsigned, unsigned char*, unsigned))                                 \
+    X(int, WriteEeprom, (int, unsigned, const unsigned char*, unsigned))                          \
+    X(int, FixRowSums, (int))                                                                     \
+    X(int, ReadFlash, (int, unsigned, unsigned char*, unsigned))                                  \
+    X(int, WriteFlash, (int, unsigned, const unsigned char*, unsigned))                           \
+    X(int, SetEepromFile, (int, const char*))                                                     \
+    X(int, AddFault, (int, const VSimFault*))                                                     \
+    X(int, GetFaultHits, (int))                                                                   \
+    X(void, ClearFaults, (void))                                                                  \
+    X(int, GetTraceCount, (void))                                                                 \
+    X(int, GetTraceFrame, (int, VSimFrame*))                                                      \
+    X(void, ClearTrace, (void))                                                                   \
+    X(unsigned long long, GetWireTimeNs, (void))
+
+// The control functions, resolved by name. Member names drop the VSim_ prefix.
+struct SimulatorApi {
+#define FLUXA_VSIM_MEMBER(ret, name, params) ret(*name) params = nullptr;
+    FLUXA_VSIM_FUNCTIONS(FLUXA_VSIM_MEMBER)
+#undef FLUXA_VSIM_MEMBER
+};
+
+class CSimulatorLibrary {
+public:
+    CSimulatorLibrary() = default;
+    ~CSimulatorLibrary()
+    {
+        if (m_hLibrary != nullptr)
+            ::dlclose(m_hLibrary);
+    }
+    CSimulatorLibrary(const CSimulatorLibrary&) = delete;
+    CSimulatorLibrary& operator=(const CSimulatorLibrary&) = delete;
+
+    // Loads the library file and resolves every control function; false
+    // with the reason in strError when the file or a function is missing.
+    bool Load(const char* szPath, std::string& strError)
+    {
+        m_hLibrary = ::dlopen(szPath, RTLD_NOW | RTLD_LOCAL);
+        if (m_hLibrary == nullptr) {
+            const char* szWhy = ::dlerror();
+            strError = std::string("cannot load ") + szPath + (szWhy != nullptr ? std::string(": ") + szWhy : "");
+            return false;
+        }
+#define FLUXA_VSIM_RESOLVE(ret, name, params)                                                     \
+    api.name = reinterpret_cast<ret(*) params>(Symbol("VSim_" #name));                            \
+    if (api.name == nullptr) {                                                                    \
+        strError = std::string("VSim_" #name " is missing in ") + szPath;                         \
+        return false;                                                                             \
+    }
+        FLUXA_VSIM_FUNCTIONS(FLUXA_VSIM_RESOLVE)
+#undef FLUXA_VSIM_RESOLVE
+        return true;
+    }
+
+    // Any other export of the loaded library (a D2XX entry point), or nullptr.
+    void* Symbol(const char* szName) const { return m_hLibrary != nullptr ? ::dlsym(m_hLibrary, szName) : nullptr; }
+
+    SimulatorApi api;
+
+private:
+    void* m_hLibrary = nullptr;
+};
