@@ -25,7 +25,8 @@ public:
     // Queues a message for the user-interface thread and returns at once.
     virtual void PostToMainWindow(unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam) = 0;
     // Product type (1..7) of the definition with this article number; false
-    // when no definition has it.
+    // when no definition has it. A definition whose type name is no product
+    // type gives 0, which counts as unknown.
     virtual bool FindProductTypeForArticle(const std::string& strArticleNumber, int& nProductType) = 0;
     // Article number of the product definition in force; empty when none.
     virtual std::string GetArticleNumberInForce() = 0;

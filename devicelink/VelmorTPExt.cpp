@@ -197,7 +197,10 @@ void CVelmorTPExt::RunConnectionCycle(const CStopEvent& stopEvent)
 int CVelmorTPExt::IdentifyFitting(const CStopEvent& stopEvent, int& nState)
 {
     int nProductType = 0;
-    const bool bKnown = m_pMainWindow->FindProductTypeForArticle(m_strArticleNumber, nProductType);
+    // A definition whose type name maps to no product type (0) is no known
+    // product either.
+    const bool bKnown = m_pMainWindow->FindProductTypeForArticle(m_strArticleNumber, nProductType) &&
+                        nProductType != 0;
     if (!bKnown) {
         nState = kConnectionUnknownFitting;
     } else {
@@ -345,6 +348,7 @@ int CVelmorTPExt::GetSWVersion(UCHAR& byMajor, UCHAR& byMinor, std::string& strE
 int CVelmorTPExt::WriteEEValue(int nAddress, int nSize, int nValue, std::string& strError)
 {
     static constexpr const char* kPrefix = "CVelmorTPExt::WriteEEValue";
+    // Another size would patch nothing and still report the value written.
     if (nSize < 1 || nSize > 3) {
         strError = FormatText(
             PickText("%s The value size (%d) is not supported", "%s Die Wertgröße (%d) wird nicht unterstützt"),

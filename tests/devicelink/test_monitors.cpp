@@ -167,14 +167,14 @@ TEST_F(MonitorTest, FailedSerialNumberReadIsRetriedInTheNextCycle)
     EXPECT_EQ(m_Sim.api.GetFaultHits(nFault), 1);
 }
 
-// A definition with a product type no address map knows still identifies
-// the fitting; only its serial number stays unread.
-TEST_F(MonitorTest, ProductTypeWithoutAMapSkipsTheSerialNumber)
+// A definition whose type name is no product type gives type 0: the fitting
+// counts as unknown and its serial number stays unread.
+TEST_F(MonitorTest, DefinitionWithoutAProductTypeIsAnUnknownFitting)
 {
     m_MainWindow.AddKnown(kAmbra, 0);
     m_Sim.api.ClearTrace();
     StartConnectionMonitor();
-    EXPECT_EQ(WaitForStates(1), std::vector<std::intptr_t>({1}));
+    EXPECT_EQ(WaitForStates(1), std::vector<std::intptr_t>({4}));
     EXPECT_EQ(SerialNumberReads(), 0);
 }
 
