@@ -173,13 +173,17 @@ CVelmorTPBase::CVelmorTPBase()
     std::memset(m_byResponse, 0, sizeof(m_byResponse));
 }
 
+// The download changes the count while the connection monitor sends its
+// commands: the count changes between commands, never during one.
 void CVelmorTPBase::SetRetryCount(int nRetryCount)
 {
+    CProtocolLock lock(*this);
     m_nRetryCount = nRetryCount;
 }
 
 int CVelmorTPBase::GetRetryCount()
 {
+    CProtocolLock lock(*this);
     return m_nRetryCount;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,12 +22,15 @@ public:
 
     std::vector<std::vector<BYTE>> m_requests;
     std::vector<int> m_commandIDs;
+    std::function<void()> m_onTransfer; // called at the start of every exchange
 
 protected:
     int TransferCommand(int nCommandID, std::string& strError) override
     {
         m_commandIDs.push_back(nCommandID);
         m_requests.emplace_back(m_byRequest, m_byRequest + m_nRequestLength);
+        if (m_onTransfer)
+            m_onTransfer();
         if (m_answers.empty()) {
             strError = "Timeout";
             return Result::NoResponse;

@@ -93,6 +93,19 @@ TEST_F(AdapterPort, SpeedFollowsBaudrateAndResetCommands)
     EXPECT_EQ((std::vector<unsigned>{100, 100}), m_time.Sleeps());
 }
 
+// The download ignores a refused speed change, so the adapter switches also
+// when the fitting answers with an error; a code without a speed returns it
+// to the configured one.
+TEST_F(AdapterPort, SpeedSwitchesAlsoWhenTheFittingRefuses)
+{
+    OpenFirstAdapter();
+    ASSERT_EQ(Result::Ok, m_port.SetBaudrate(38400, m_error)) << m_error;
+    const BYTE byUnknownCode = 9;
+    EXPECT_EQ(Result::TargetError, m_port.SendCommand(30, 1, &byUnknownCode, m_error));
+    EXPECT_EQ(2400, m_sim.api.GetAdapterBaudRate(0));
+    EXPECT_EQ((std::vector<unsigned>{100, 100}), m_time.Sleeps());
+}
+
 TEST_F(AdapterPort, ChecksumFailureStillKeepsThePayload)
 {
     OpenFirstAdapter();

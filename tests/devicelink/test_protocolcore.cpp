@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 using Bytes = std::vector<BYTE>;
@@ -222,6 +225,26 @@ TEST(ProtocolCore, RetryCountSetsTheAttempts)
     silent.SetRetryCount(0);
     EXPECT_EQ(Result::Ok, silent.SendCommand(1, 0, nullptr, error));
     EXPECT_TRUE(silent.m_requests.empty());
+}
+
+// The download raises the count while the connection monitor's commands run:
+// a command keeps the attempts it started with.
+TEST(ProtocolCore, RetryCountChangesBetweenCommandsOnly)
+{
+    FakeTimeService time;
+    CScriptedTransport protocol; // no answers: every attempt times out
+    std::thread setter;
+    protocol.m_onTransfer = [&] {
+        if (setter.joinable())
+            return;
+        setter = std::thread([&] { protocol.SetRetryCount(5); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(50)); // room for the setter to cut in
+    };
+    std::string error;
+    EXPECT_EQ(Result::NoResponse, protocol.SendCommand(1, 0, nullptr, error));
+    setter.join();
+    EXPECT_EQ(2u, protocol.m_requests.size());
+    EXPECT_EQ(5, protocol.GetRetryCount());
 }
 
 TEST(ProtocolCore, CheckFailuresAreNotRepeated)
