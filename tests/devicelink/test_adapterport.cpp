@@ -249,6 +249,16 @@ TEST_F(AdapterPort, ClosingReleasesTheLibrary)
     EXPECT_EQ(std::vector<unsigned>{500}, m_time.Sleeps());
 }
 
+TEST_F(AdapterPort, FailingCloseKeepsThePortAndTheLibrary)
+{
+    OpenFirstAdapter();
+    m_sim.AddFault(-1, VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_NEXT, 0, FT_IO_ERROR, "FT_Close");
+    EXPECT_EQ(Result::DriverStatus, m_port.ClosePort(m_error));
+    EXPECT_EQ("Call to function (FT_Close) failed with the device error code (4)", m_error);
+    EXPECT_TRUE(m_port.IsPortOpen());
+    EXPECT_EQ(Result::Ok, ReadValve()) << m_error;
+}
+
 TEST_F(AdapterPort, ModuleInformationOfTheFitting)
 {
     ASSERT_EQ(VSIM_OK, m_sim.api.SetVersions(0, 1, "T05.03", "V2.07"));
