@@ -16,6 +16,7 @@ int CSimWorld::Reset(const char* szScenario)
         return VSIM_ERR_SYNTAX;
     for (const auto& device : std::vector<std::shared_ptr<CSimDevice>>(m_devices))
         Pull(device);
+    m_leftFittings.clear();
     m_strScenarioPath.clear();
     m_listed.clear();
     m_trace.clear();

@@ -39,7 +39,9 @@ struct CSimProfile {
     std::vector<std::uint8_t> errors; // error history, entry 1 first
 };
 
-constexpr unsigned kSimEepromSize = 256;
+// The maps end at 0xEE; the rows beyond them are there for tests of the
+// higher addresses a real part offers, zero with a valid sum.
+constexpr unsigned kSimEepromSize = 512;
 constexpr unsigned kSimEepromRow = 16;
 constexpr std::uint16_t kSimSerialAddress = 0x11;
 constexpr std::uint16_t kSimArticleAddress = 0x20;

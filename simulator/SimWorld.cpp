@@ -123,6 +123,11 @@ std::shared_ptr<CSimDevice> CSimWorld::MakeDevice(bool bAdapter, const std::stri
     std::snprintf(generated, sizeof(generated), "%s%06d", bAdapter ? "VB" : "FT", m_nextSerial++);
     device->strSerial = strSerial.empty() ? std::string(generated) : strSerial;
     device->dwLocId = 0x1000u + static_cast<DWORD>(device->nId);
+    if (auto left = m_leftFittings.find(device->strSerial); bAdapter && left != m_leftFittings.end()) {
+        device->fitting = std::move(left->second.fitting);
+        device->strFittingKey = left->second.strKey;
+        m_leftFittings.erase(left);
+    }
     return device;
 }
 
@@ -161,6 +166,8 @@ void CSimWorld::Pull(const std::shared_ptr<CSimDevice>& device)
 {
     device->bRemoved = true;
     device->rx.clear();
+    if (device->fitting != nullptr) // the fitting stays on the bus wire, powered on its own
+        m_leftFittings[device->strSerial] = {std::move(device->fitting), device->strFittingKey};
     m_devices.erase(std::remove(m_devices.begin(), m_devices.end(), device), m_devices.end());
     m_cv.notify_all();
 }

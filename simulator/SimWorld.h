@@ -181,6 +181,13 @@ private:
     CSimClock m_clock;
     std::vector<std::shared_ptr<CSimDevice>> m_devices;
     std::vector<std::shared_ptr<CSimDevice>> m_listed; // as FT_CreateDeviceInfoList saw them
+    // Fittings of pulled adapters, by the adapter's serial number: plugging
+    // that adapter in again finds its fitting as it was left.
+    struct CSimLeftFitting {
+        std::unique_ptr<CSimFitting> fitting;
+        std::string strKey;
+    };
+    std::unordered_map<std::string, CSimLeftFitting> m_leftFittings;
     std::unordered_map<std::uintptr_t, std::shared_ptr<CSimDevice>> m_handles;
     std::uintptr_t m_nextHandle = 0x5100;
     int m_nextDeviceId = 1;

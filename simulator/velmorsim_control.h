@@ -69,7 +69,9 @@ VSIM_API void VSim_AdvanceTime(unsigned milliseconds);
  * the device number. An empty or NULL description gives "Velmor BUS
  * converter" for adapters and "USB Serial Converter" for other devices; a
  * NULL serial gives a generated one. Other devices are plain serial ports:
- * they open, but nothing answers and nothing echoes. */
+ * they open, but nothing answers and nothing echoes. An adapter added with
+ * the serial number of a pulled one finds the fitting that adapter left, as
+ * it was left (running software, speed, memories); VSim_Reset forgets them. */
 VSIM_API int VSim_GetDeviceCount(void);
 VSIM_API int VSim_AddAdapter(int position, const char* description, const char* serial);
 VSIM_API int VSim_AddOtherDevice(int position, const char* description, const char* serial);

@@ -135,6 +135,39 @@ TEST_F(SimulatorFaults, AdapterPulledAsAFrameIsWritten)
     EXPECT_EQ(FT_OK, bus.FT_Close(h));
 }
 
+// A download cut short by a pulled plug leaves the fitting in its boot loader,
+// where the adapter finds it again when it comes back.
+TEST_F(SimulatorFaults, PulledAdaptersFittingStaysAsItWasLeft)
+{
+    ASSERT_EQ(VSIM_OK, sim.api.SetStartupTime(0, 0, 0));
+    ASSERT_EQ(Bytes({0x00}), bus.Exchange(h, {0x13}));
+    ASSERT_EQ(Bytes({0x00}), bus.Exchange(h, {0x00}));
+    ASSERT_EQ(Bytes({0x00}), bus.Exchange(h, {0x1D, 0x05}));
+    char serial[16] = {};
+    ASSERT_EQ(FT_OK, bus.FT_GetDeviceInfo(h, nullptr, nullptr, serial, nullptr, nullptr));
+    sim.AddFault(0, VSIM_FAULT_UNPLUG_ADAPTER);
+    DWORD written = 0;
+    ASSERT_EQ(FT_IO_ERROR, bus.FT_Write(h, request.data(), static_cast<DWORD>(request.size()), &written));
+    EXPECT_EQ(FT_OK, bus.FT_Close(h));
+
+    VSimFittingState state{};
+    ASSERT_EQ(0, sim.api.AddAdapter(-1, nullptr, "VB-OTHER"));
+    EXPECT_EQ(VSIM_ERR_STATE, sim.api.GetFittingState(0, &state)) << "another adapter has no fitting";
+    ASSERT_EQ(1, sim.api.AddAdapter(-1, nullptr, serial));
+    ASSERT_EQ(VSIM_OK, sim.api.GetFittingState(1, &state));
+    EXPECT_EQ(VSIM_RUNNING_BOOTLOADER, state.running);
+    EXPECT_EQ(38400, state.baudRate);
+    h = bus.OpenPort(1, 38400);
+    const Bytes info = bus.Exchange(h, {0x01});
+    ASSERT_EQ(15u, info.size());
+    EXPECT_EQ(0x00, info[2]) << "still in its boot loader";
+
+    ASSERT_EQ(VSIM_OK, sim.api.RemoveDevice(1));
+    sim.Reset();
+    ASSERT_EQ(1, sim.api.AddAdapter(-1, nullptr, serial));
+    EXPECT_EQ(VSIM_ERR_STATE, sim.api.GetFittingState(1, &state)) << "a reset forgets left fittings";
+}
+
 TEST_F(SimulatorFaults, FittingExchangedForAnotherUnitOrProduct)
 {
     const Bytes serial = bus.Exchange(h, {0x0A, 0x00, 0x11, 0x06});

@@ -77,7 +77,8 @@ TEST_F(SimulatorFitting, AnswersEveryCommandInItsShape)
         {"index 2 is read only", {0x02, 0x02, 0x00}, {0xFF, 0x02}},
         {"valve value beyond 1", {0x02, 0x01, 0x02}, {0xFF, 0x02}},
         {"parameter count", {0x03}, {0xFF, 0x02}},
-        {"EEPROM beyond its end", {0x0A, 0x00, 0xFF, 0x02}, {0xFF, 0x08}},
+        {"EEPROM beyond its end", {0x0A, 0x01, 0xFF, 0x02}, {0xFF, 0x08}},
+        {"EEPROM above the maps", {0x0A, 0x01, 0x05, 0x02}, {0x00, 0x00, 0x00}},
         {"EEPROM length 0", {0x0A, 0x00, 0x20, 0x00}, {0xFF, 0x02}},
         {"flash while the application runs", {0x1C, 0x00, 0x00, 0x18, 0x00, 0x40}, {0xFF, 0x07}},
         {"speed code 6", {0x1D, 0x06}, {0xFF, 0x02}},
@@ -117,7 +118,9 @@ TEST_F(SimulatorFitting, WholeRowsMustCarryTheirSum)
     ASSERT_EQ(VSIM_OK, sim.api.SetRowCheck(0, 0));
     EXPECT_EQ(Bytes({0x00}), bus.Exchange(h, Cat({0x0B, 0x00, 0x40, 0x10}, wrong)));
     EXPECT_EQ(wrong, Eeprom(0x40, 16));
-    EXPECT_EQ(Bytes({0xFF, 0x08}), bus.Exchange(h, Cat({0x0B, 0x00, 0xF8, 0x10}, wrong)));
+    EXPECT_EQ(Bytes({0xFF, 0x08}), bus.Exchange(h, Cat({0x0B, 0x01, 0xF8, 0x10}, wrong)));
+    EXPECT_EQ(Bytes({0x00}), bus.Exchange(h, Cat({0x0B, 0x01, 0x00, 0x10}, wrong))) << "a row above the maps";
+    EXPECT_EQ(wrong, Eeprom(0x100, 16));
 }
 
 TEST_F(SimulatorFitting, RestartsSilentlyAndReportsReadinessLater)
@@ -251,13 +254,14 @@ TEST_F(SimulatorFitting, ProfilesFillTheirFamilysMap)
         const std::size_t version = c.nLayout == 0 ? 5 : 7;
         EXPECT_EQ(c.byMajor, info[version]) << c.szProfile;
         EXPECT_EQ(c.byMinor, info[version + 1]) << c.szProfile;
-        const Bytes eeprom = Eeprom(0, 256);
-        for (unsigned row = 0; row < 256; row += 16)
+        ASSERT_EQ(512, state.eepromSize) << c.szProfile;
+        const Bytes eeprom = Eeprom(0, 512);
+        for (unsigned row = 0; row < 512; row += 16)
             EXPECT_EQ(Row(Bytes(eeprom.begin() + row, eeprom.begin() + row + 15)),
                       Bytes(eeprom.begin() + row, eeprom.begin() + row + 16))
                 << c.szProfile << " row 0x" << std::hex << row;
         // Serial number: EEPROM 0x11.. shown highest byte first, as in the module information.
-        EXPECT_EQ(Bytes(info.end() - 6, info.end()), Bytes(eeprom.rbegin() + (256 - 0x17), eeprom.rbegin() + (256 - 0x11)))
+        EXPECT_EQ(Bytes(info.end() - 6, info.end()), Bytes(eeprom.rbegin() + (512 - 0x17), eeprom.rbegin() + (512 - 0x11)))
             << c.szProfile;
     }
     EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.PlugFitting(0, "Ambra3"));

@@ -135,6 +135,8 @@ TEST_F(SimulatorScenario, ChangedFileIsReadAgainKeepingWhatStayedTheSame)
     EXPECT_EQ(Bytes({0x00, 0x01, 0x05, 0x50, 0x30, 0x02}), bus.Exchange(h, {0x0A, 0x00, 0x20, 0x05}))
         << "re-read on the next frame: another fitting";
 
+    ASSERT_EQ(Bytes({0x00}), bus.Exchange(h, {0x0B, 0x00, 0x72, 0x02, 0x78, 0x56}));
+
     WriteFile(file, "[adapter]\nserial = A2\nfitting = WC\n");
     ASSERT_EQ(1u, DeviceCount());
     Bytes buffer(1);
@@ -142,8 +144,14 @@ TEST_F(SimulatorScenario, ChangedFileIsReadAgainKeepingWhatStayedTheSame)
     EXPECT_EQ(FT_IO_ERROR, bus.FT_Read(h, buffer.data(), 1, &got)) << "adapter A1 was pulled";
     EXPECT_EQ(FT_OK, bus.FT_Close(h));
 
+    WriteFile(file, "[adapter]\nserial = A2\nfitting = WC\n[adapter]\nserial = A1\nfitting = WC\n");
+    ASSERT_EQ(2u, DeviceCount());
+    h = bus.OpenPort(1);
+    EXPECT_EQ(Bytes({0x00, 0x78, 0x56}), bus.Exchange(h, {0x0A, 0x00, 0x72, 0x02})) << "A1 back with its fitting";
+    EXPECT_EQ(FT_OK, bus.FT_Close(h));
+
     WriteFile(file, "[adapter]\nfitting = nonsense\n");
-    EXPECT_EQ(1u, DeviceCount()) << "a broken file keeps the world";
+    EXPECT_EQ(2u, DeviceCount()) << "a broken file keeps the world";
     EXPECT_EQ(VSIM_ERR_FILE, sim.api.LoadScenarioFile((m_dir / "missing.txt").c_str()));
 }
 
