@@ -33,8 +33,8 @@ int CSimWorld::LoadScenarioFile(const char* szPath)
         return Fail(VSIM_ERR_ARGUMENT, "no scenario file named");
     m_strScenarioPath = szPath;
     m_nScenarioStamp = -1;
-    WatchScenarioFile();
-    return m_nScenarioStamp == -1 ? Fail(VSIM_ERR_FILE, std::string("cannot read ") + szPath) : VSIM_OK;
+    const int result = WatchScenarioFile();
+    return m_nScenarioStamp == -1 ? Fail(VSIM_ERR_FILE, std::string("cannot read ") + szPath) : result;
 }
 
 void CSimWorld::SetTimeScale(double dScale)

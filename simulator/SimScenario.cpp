@@ -127,7 +127,7 @@ bool ApplyFittingKey(const std::string& key, const std::string& value, CSimFitti
     std::uint8_t scratch[6];
     if (key == "fitting")
         fitting.strProfile = Lower(value) == "none" ? std::string() : value;
-    else if (key == "article" && ParseNumber(value, number))
+    else if (key == "article" && ParseNumber(value, number) && number >= 0 && number <= 999999999)
         fitting.article = static_cast<unsigned long>(number);
     else if (key == "fitting_serial" && ParseSimSerial(value, scratch))
         fitting.strSerial = value;

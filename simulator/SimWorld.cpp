@@ -778,22 +778,24 @@ int CSimWorld::Apply(const CSimScenario& scenario, bool bKeepState)
     return VSIM_OK;
 }
 
-void CSimWorld::WatchScenarioFile()
+int CSimWorld::WatchScenarioFile()
 {
     if (m_strScenarioPath.empty())
-        return;
+        return VSIM_OK;
     std::error_code error;
     const auto written = std::filesystem::last_write_time(m_strScenarioPath, error);
     const auto size = error ? 0 : std::filesystem::file_size(m_strScenarioPath, error);
     if (error)
-        return; // a file being replaced: keep the world until it is back
+        return VSIM_OK; // a file being replaced: keep the world until it is back
     const std::int64_t stamp =
         static_cast<std::int64_t>(written.time_since_epoch().count()) + static_cast<std::int64_t>(size) * 7919;
     if (stamp == m_nScenarioStamp)
-        return;
+        return VSIM_OK;
     m_nScenarioStamp = stamp;
-    if (ReadScenarioFile(true) != VSIM_OK)
+    const int result = ReadScenarioFile(true);
+    if (result != VSIM_OK)
         std::fprintf(stderr, "velmorsim: %s\n", SimLastError());
+    return result;
 }
 
 int CSimWorld::ReadScenarioFile(bool bKeepState)

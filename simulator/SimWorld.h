@@ -172,7 +172,8 @@ private:
     int CheckProfiles(const CSimScenario& scenario);
     int Apply(const CSimScenario& scenario, bool bKeepState);
     bool SetUpFitting(CSimDevice& device, const CSimFittingSpec& spec, bool bKeepState);
-    void WatchScenarioFile();
+    // Re-reads the scenario file when it changed: VSIM_OK, or why the changed file was refused.
+    int WatchScenarioFile();
     int ReadScenarioFile(bool bKeepState);
     int Fail(int nResult, const std::string& strWhy);
 

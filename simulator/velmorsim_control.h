@@ -52,7 +52,9 @@ extern "C" {
  * time scale is kept unless the scenario sets one. */
 VSIM_API int VSim_Reset(const char* scenarioText);
 /* Applies a scenario file as the environment variable VELMOR_SIM_SCENARIO
- * would; the file is then watched and re-read whenever it changes. */
+ * would; the file is then watched and re-read whenever it changes. A file
+ * that cannot be read gives VSIM_ERR_FILE, one with a mistake VSIM_ERR_SYNTAX
+ * (the world then stays as it was). */
 VSIM_API int VSim_LoadScenarioFile(const char* path);
 /* The reason of the last failure on the calling thread ("" when none). */
 VSIM_API const char* VSim_GetLastError(void);

@@ -107,6 +107,8 @@ TEST_F(SimulatorScenario, MistakesAreNamedWithTheirLine)
         "[device]\nfitting = Ambra\n",
         "time_scale = fast\n",
         "[adapter]\nfitting = Ambra9\n",
+        "[adapter]\nfitting = Ambra\narticle = -5\n",
+        "[adapter]\nfitting = Ambra\narticle = 1234567890\n",
     };
     for (const char* text : bad) {
         EXPECT_EQ(VSIM_ERR_SYNTAX, sim.api.Reset(text)) << text;
@@ -152,6 +154,7 @@ TEST_F(SimulatorScenario, ChangedFileIsReadAgainKeepingWhatStayedTheSame)
 
     WriteFile(file, "[adapter]\nfitting = nonsense\n");
     EXPECT_EQ(2u, DeviceCount()) << "a broken file keeps the world";
+    EXPECT_EQ(VSIM_ERR_SYNTAX, sim.api.LoadScenarioFile(file.c_str())) << "and is refused when loaded";
     EXPECT_EQ(VSIM_ERR_FILE, sim.api.LoadScenarioFile((m_dir / "missing.txt").c_str()));
 }
 
