@@ -60,7 +60,7 @@ FT_STATUS FT_SetDataCharacteristics(FT_HANDLE h, UCHAR w, UCHAR s, UCHAR p)
 FT_STATUS FT_Purge(FT_HANDLE h, ULONG mask) { return World().Purge(h, mask); }
 FT_STATUS FT_SetTimeouts(FT_HANDLE h, ULONG r, ULONG w) { return World().SetTimeouts(h, r, w); }
 FT_STATUS FT_GetQueueStatus(FT_HANDLE h, DWORD* n) { return World().GetQueueStatus(h, n); }
-FT_STATUS FT_GetQueueStatusEx(FT_HANDLE h, DWORD* n) { return World().GetQueueStatus(h, n); }
+FT_STATUS FT_GetQueueStatusEx(FT_HANDLE h, DWORD* n) { return World().GetQueueStatus(h, n, "FT_GetQueueStatusEx"); }
 FT_STATUS FT_GetStatus(FT_HANDLE h, DWORD* r, DWORD* t, DWORD* e) { return World().GetStatus(h, r, t, e); }
 FT_STATUS FT_GetDeviceInfo(FT_HANDLE h, FT_DEVICE* t, DWORD* id, char* s, char* d, void*)
 {

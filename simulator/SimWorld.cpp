@@ -246,9 +246,11 @@ FT_STATUS CSimWorld::GetDeviceInfoDetail(DWORD dwIndex, DWORD* pFlags, DWORD* pT
                                          void* pSerial, void* pDescription, FT_HANDLE* pHandle)
 {
     Lock lock(m_mutex);
-    if (FT_STATUS status = DriverStatus("FT_GetDeviceInfoDetail", -1); status != FT_OK)
+    const bool bListed = dwIndex < m_listed.size();
+    if (FT_STATUS status = DriverStatus("FT_GetDeviceInfoDetail", bListed ? m_listed[dwIndex]->nId : -1);
+        status != FT_OK)
         return status;
-    if (dwIndex >= m_listed.size())
+    if (!bListed)
         return FT_DEVICE_NOT_FOUND;
     const CSimDevice& device = *m_listed[dwIndex];
     if (pFlags != nullptr)
@@ -303,11 +305,13 @@ FT_STATUS CSimWorld::Open(int nDevice, FT_HANDLE* pHandle)
 {
     Lock lock(m_mutex);
     WatchScenarioFile();
-    if (FT_STATUS status = DriverStatus("FT_Open", -1); status != FT_OK)
+    const bool bExists = nDevice >= 0 && nDevice < static_cast<int>(m_devices.size());
+    if (FT_STATUS status = DriverStatus("FT_Open", bExists ? m_devices[static_cast<std::size_t>(nDevice)]->nId : -1);
+        status != FT_OK)
         return status;
     if (pHandle == nullptr)
         return FT_INVALID_PARAMETER;
-    if (nDevice < 0 || nDevice >= static_cast<int>(m_devices.size()))
+    if (!bExists)
         return FT_DEVICE_NOT_FOUND;
     const auto& device = m_devices[static_cast<std::size_t>(nDevice)];
     if (device->hOpen != 0)
@@ -422,11 +426,11 @@ FT_STATUS CSimWorld::Purge(FT_HANDLE h, ULONG ulMask)
     return FT_OK;
 }
 
-FT_STATUS CSimWorld::GetQueueStatus(FT_HANDLE h, DWORD* pRxBytes)
+FT_STATUS CSimWorld::GetQueueStatus(FT_HANDLE h, DWORD* pRxBytes, const char* szFunction)
 {
     Lock lock(m_mutex);
     std::shared_ptr<CSimDevice> device;
-    if (FT_STATUS status = Resolve(h, "FT_GetQueueStatus", device); status != FT_OK)
+    if (FT_STATUS status = Resolve(h, szFunction, device); status != FT_OK)
         return status;
     if (pRxBytes == nullptr)
         return FT_INVALID_PARAMETER;
@@ -442,7 +446,7 @@ FT_STATUS CSimWorld::GetStatus(FT_HANDLE h, DWORD* pRx, DWORD* pTx, DWORD* pEven
         return FT_INVALID_PARAMETER;
     *pTx = 0;
     *pEvents = 0;
-    return GetQueueStatus(h, pRx);
+    return GetQueueStatus(h, pRx, "FT_GetStatus");
 }
 
 FT_STATUS CSimWorld::GetDeviceInfo(FT_HANDLE h, FT_DEVICE* pType, DWORD* pId, char* szSerial, char* szDescription)

@@ -90,7 +90,7 @@ public:
     FT_STATUS SetDataCharacteristics(FT_HANDLE h, UCHAR byWordLength, UCHAR byStopBits, UCHAR byParity);
     FT_STATUS SetTimeouts(FT_HANDLE h, ULONG ulReadMs, ULONG ulWriteMs);
     FT_STATUS Purge(FT_HANDLE h, ULONG ulMask);
-    FT_STATUS GetQueueStatus(FT_HANDLE h, DWORD* pRxBytes);
+    FT_STATUS GetQueueStatus(FT_HANDLE h, DWORD* pRxBytes, const char* szFunction = "FT_GetQueueStatus");
     FT_STATUS GetStatus(FT_HANDLE h, DWORD* pRx, DWORD* pTx, DWORD* pEvents);
     FT_STATUS GetDeviceInfo(FT_HANDLE h, FT_DEVICE* pType, DWORD* pId, char* szSerial, char* szDescription);
     // Any other call on a handle: the handle is checked and nothing else happens.

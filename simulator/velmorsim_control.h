@@ -169,7 +169,9 @@ typedef struct VSimFault {
     const char* text2; /* copied */
 } VSimFault;
 /* device: the adapter; -1 for VSIM_FAULT_DRIVER_STATUS on any handle (and on
- * calls without a handle such as FT_CreateDeviceInfoList). Returns a fault id > 0. */
+ * calls without a handle such as FT_CreateDeviceInfoList). A device's own
+ * failing status also fires on FT_Open and FT_GetDeviceInfoDetail of its
+ * device number. Returns a fault id > 0. */
 VSIM_API int VSim_AddFault(int device, const VSimFault* fault);
 VSIM_API int VSim_GetFaultHits(int faultId); /* how often it fired */
 VSIM_API void VSim_ClearFaults(void);

@@ -207,6 +207,21 @@ TEST_F(SimulatorFaults, ChosenDriverCallFailsWithItsStatus)
     EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.AddFault(0, &nameless));
     VSimFault unknown{99, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr};
     EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.AddFault(0, &unknown));
+
+    // Calls that name a device by its number fail for that device only.
+    sim.api.ClearFaults();
+    const int other = sim.api.AddAdapter(-1, nullptr, nullptr);
+    sim.AddFault(other, VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_COMMAND, 0, FT_OTHER_ERROR, "FT_Open");
+    sim.AddFault(other, VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_COMMAND, 0, FT_OTHER_ERROR, "FT_GetDeviceInfoDetail");
+    ASSERT_EQ(FT_OK, bus.FT_CreateDeviceInfoList(&count));
+    DWORD flags = 0;
+    EXPECT_EQ(FT_OTHER_ERROR, bus.FT_GetDeviceInfoDetail(static_cast<DWORD>(other), &flags, nullptr, nullptr,
+                                                         nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(FT_OK, bus.FT_GetDeviceInfoDetail(0, &flags, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+    FT_HANDLE second = nullptr;
+    EXPECT_EQ(FT_OTHER_ERROR, bus.FT_Open(other, &second));
+    EXPECT_EQ(FT_OK, bus.FT_Close(h));
+    EXPECT_EQ(FT_OK, bus.FT_Open(0, &h));
 }
 
 } // namespace
