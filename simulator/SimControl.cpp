@@ -138,6 +138,8 @@ int CSimWorld::ExchangeFitting(int nDevice, const char* szProfile, const char* s
     CSimDevice* device = DeviceAt(nDevice);
     if (device == nullptr)
         return VSIM_ERR_ARGUMENT;
+    if (!device->bAdapter)
+        return Fail(VSIM_ERR_STATE, "device " + std::to_string(nDevice) + " is no bus adapter");
     const std::string profile = szProfile != nullptr ? szProfile : "";
     std::uint8_t serial[6];
     if (profile.empty() ? device->fitting == nullptr : FindSimProfile(profile) == nullptr)

@@ -85,6 +85,7 @@ TEST_F(SimulatorLine, ControlAddsDevicesWhereAsked)
     EXPECT_EQ("Velmor BUS converter", Description(1)) << "the default adapter moved up";
     EXPECT_EQ("velmor bus converter", Description(2));
     EXPECT_EQ(VSIM_ERR_STATE, sim.api.PlugFitting(0, "WC")) << "no bus on a plain serial port";
+    EXPECT_EQ(VSIM_ERR_STATE, sim.api.ExchangeFitting(0, "WC", nullptr));
     ASSERT_EQ(VSIM_OK, sim.api.PlugFitting(2, "WC"));
     FT_HANDLE h = bus.OpenPort(2, 19200);
     EXPECT_EQ(1, sim.api.IsDeviceOpen(2));
