@@ -1,5 +1,7 @@
 #include "simulator/SimScenario.h"
 
+#include "simulator/SimProfiles.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -237,6 +239,8 @@ bool ParseSimScenario(const std::string& strText, CSimScenario& scenario, std::s
             std::vector<std::uint8_t> bytes;
             if (!ParseNumber(Trim(key.substr(7)), number) || number < 0 || !ParseBytes(value, bytes))
                 return fail("expected eeprom <address> = <hex bytes>");
+            if (static_cast<unsigned long>(number) + bytes.size() > kSimEepromSize)
+                return fail("eeprom bytes beyond the " + std::to_string(kSimEepromSize) + "-byte EEPROM");
             device->fitting.eepromPatches.emplace_back(static_cast<unsigned>(number), bytes);
         } else if (!ApplyFittingKey(key, value, device->fitting)) {
             return fail("bad or unknown setting \"" + key + " = " + value + "\"");

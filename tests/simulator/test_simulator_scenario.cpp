@@ -109,6 +109,7 @@ TEST_F(SimulatorScenario, MistakesAreNamedWithTheirLine)
         "[adapter]\nfitting = Ambra9\n",
         "[adapter]\nfitting = Ambra\narticle = -5\n",
         "[adapter]\nfitting = Ambra\narticle = 1234567890\n",
+        "[adapter]\nfitting = Ambra\neeprom 0x1FF = 01 02\n",
     };
     for (const char* text : bad) {
         EXPECT_EQ(VSIM_ERR_SYNTAX, sim.api.Reset(text)) << text;
