@@ -14,6 +14,7 @@
 #include <dlfcn.h>
 
 #include <string>
+#include <type_traits>
 
 // The control functions as X(return type, name without "VSim_", (parameters)).
 #define FLUXA_VSIM_FUNCTIONS(X)                                                                   \
@@ -53,6 +54,12 @@
     X(int, GetTraceFrame, (int, VSimFrame*))                                                      \
     X(void, ClearTrace, (void))                                                                   \
     X(unsigned long long, GetWireTimeNs, (void))
+
+// The list cannot drift from the declarations.
+#define FLUXA_VSIM_CHECK(ret, name, params)                                                       \
+    static_assert(std::is_same_v<decltype(&VSim_##name), ret(*) params>, "VSim_" #name " is declared otherwise");
+FLUXA_VSIM_FUNCTIONS(FLUXA_VSIM_CHECK)
+#undef FLUXA_VSIM_CHECK
 
 // The control functions, resolved by name. Member names drop the VSim_ prefix.
 struct SimulatorApi {
