@@ -282,11 +282,10 @@ int CSimWorld::SetEepromFile(int nDevice, const char* szPath)
 int CSimWorld::AddFault(int nDevice, const VSimFault* pFault)
 {
     Lock lock(m_mutex);
-    if (pFault == nullptr || pFault->kind < VSIM_FAULT_CORRUPT_ECHO || pFault->kind > VSIM_FAULT_DRIVER_STATUS ||
-        pFault->trigger < VSIM_TRIGGER_NEXT || pFault->trigger > VSIM_TRIGGER_COMMAND)
-        return Fail(VSIM_ERR_ARGUMENT, "unknown fault kind or trigger");
-    if (pFault->kind == VSIM_FAULT_DRIVER_STATUS && (pFault->text == nullptr || *pFault->text == '\0'))
-        return Fail(VSIM_ERR_ARGUMENT, "a failing status needs the D2XX function's name");
+    if (pFault == nullptr)
+        return Fail(VSIM_ERR_ARGUMENT, "no fault given");
+    if (const char* problem = SimFaultProblem(*pFault, pFault->text != nullptr ? pFault->text : ""))
+        return Fail(VSIM_ERR_ARGUMENT, problem);
     int deviceId = -1;
     if (nDevice != -1) {
         CSimDevice* device = DeviceAt(nDevice);

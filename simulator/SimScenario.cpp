@@ -105,6 +105,10 @@ bool ParseFault(const std::string& value, CSimFaultSpec& spec, std::string& strE
             return false;
         }
     }
+    if (const char* problem = SimFaultProblem(spec.fault, spec.strText)) {
+        strError = problem;
+        return false;
+    }
     return true;
 }
 
@@ -153,6 +157,21 @@ bool ApplyFittingKey(const std::string& key, const std::string& value, CSimFitti
 }
 
 } // namespace
+
+const char* SimFaultProblem(const VSimFault& fault, const std::string& strFunction)
+{
+    if (fault.kind < VSIM_FAULT_CORRUPT_ECHO || fault.kind > VSIM_FAULT_DRIVER_STATUS ||
+        fault.trigger < VSIM_TRIGGER_NEXT || fault.trigger > VSIM_TRIGGER_COMMAND)
+        return "unknown fault kind or trigger";
+    if (fault.kind == VSIM_FAULT_DRIVER_STATUS && strFunction.empty())
+        return "a failing status needs the D2XX function's name";
+    if (fault.trigger == VSIM_TRIGGER_EVERY && fault.n < 1)
+        return "\"every\" needs a period of 1 or more";
+    if (fault.trigger == VSIM_TRIGGER_COMMAND && fault.kind != VSIM_FAULT_DRIVER_STATUS &&
+        (fault.n < 1 || fault.n > 33))
+        return "\"command\" needs a command ID from 1 to 33";
+    return nullptr;
+}
 
 bool ParseSimVersion(const std::string& strText, std::uint8_t version[2])
 {

@@ -43,6 +43,11 @@ struct CSimScenario {
     std::vector<CSimFaultSpec> faults; // not tied to one device
 };
 
+// Why a fault could never fire as asked (unknown kind or trigger, a period
+// below 1, a command ID outside 1..33, a failing status without its
+// function), or nullptr when it is fine.
+const char* SimFaultProblem(const VSimFault& fault, const std::string& strFunction);
+
 // False with the reason (and its line) in strError.
 bool ParseSimScenario(const std::string& strText, CSimScenario& scenario, std::string& strError);
 // "V2.07" -> 2, 7; "T05.03" -> 0x85, 3.

@@ -205,8 +205,13 @@ TEST_F(SimulatorFaults, ChosenDriverCallFailsWithItsStatus)
 
     VSimFault nameless{VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr};
     EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.AddFault(0, &nameless));
-    VSimFault unknown{99, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr};
-    EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.AddFault(0, &unknown));
+    const VSimFault neverFiring[]{
+        {99, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr},
+        {VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 0, 0, 0, 0, nullptr, nullptr},
+        {VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, 34, 0, 0, 0, nullptr, nullptr},
+    };
+    for (const VSimFault& fault : neverFiring)
+        EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.AddFault(0, &fault)) << fault.kind << " " << fault.n;
 
     // Calls that name a device by its number fail for that device only.
     sim.api.ClearFaults();
