@@ -32,9 +32,10 @@ int CSimWorld::LoadScenarioFile(const char* szPath)
     if (szPath == nullptr || *szPath == '\0')
         return Fail(VSIM_ERR_ARGUMENT, "no scenario file named");
     m_strScenarioPath = szPath;
-    m_nScenarioStamp = -1;
+    m_scenarioWritten = {};
+    m_scenarioText.reset();
     const int result = WatchScenarioFile();
-    return m_nScenarioStamp == -1 ? Fail(VSIM_ERR_FILE, std::string("cannot read ") + szPath) : result;
+    return m_scenarioText ? result : Fail(VSIM_ERR_FILE, std::string("cannot read ") + szPath);
 }
 
 void CSimWorld::SetTimeScale(double dScale)

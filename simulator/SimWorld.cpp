@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <sstream>
 
@@ -18,6 +19,7 @@ constexpr DWORD kDeviceId = 0x04036001;
 constexpr const char* kAdapterDescription = "Velmor BUS converter";
 constexpr const char* kOtherDescription = "USB Serial Converter";
 constexpr std::size_t kTraceLimit = 1000000; // frames kept; the oldest half goes beyond it
+constexpr std::chrono::seconds kScenarioTick{2}; // the coarsest file time stamps
 
 // Opcode on the wire of each command ID 1..33.
 constexpr int kOpcodeOfCommand[34]{-1,   0x00, 0x01, 0x03, 0x05, 0x07, 0x09, 0x02, 0x04, 0x06, 0x08, 0x0A,
@@ -788,31 +790,28 @@ int CSimWorld::WatchScenarioFile()
         return VSIM_OK;
     std::error_code error;
     const auto written = std::filesystem::last_write_time(m_strScenarioPath, error);
-    const auto size = error ? 0 : std::filesystem::file_size(m_strScenarioPath, error);
-    if (error)
+    std::ifstream file;
+    if (!error) {
+        // A rewrite within one tick of the file system's clock keeps the time
+        // stamp: while the file is that young, its text decides.
+        const bool bSettled = std::filesystem::file_time_type::clock::now() - written > kScenarioTick;
+        if (written == m_scenarioWritten && bSettled)
+            return VSIM_OK;
+        file.open(m_strScenarioPath, std::ios::binary);
+    }
+    if (!file.is_open())
         return VSIM_OK; // a file being replaced: keep the world until it is back
-    const std::int64_t stamp =
-        static_cast<std::int64_t>(written.time_since_epoch().count()) + static_cast<std::int64_t>(size) * 7919;
-    if (stamp == m_nScenarioStamp)
+    std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    m_scenarioWritten = written;
+    if (text == m_scenarioText) // touched, not changed: faults stay armed as they are
         return VSIM_OK;
-    m_nScenarioStamp = stamp;
-    const int result = ReadScenarioFile(true);
+    m_scenarioText = text;
+    CSimScenario scenario;
+    std::string why;
+    const int result = ParseSimScenario(text, scenario, why) ? Apply(scenario, true)
+                                                             : Fail(VSIM_ERR_SYNTAX, m_strScenarioPath + ": " + why);
     if (result != VSIM_OK)
         std::fprintf(stderr, "velmorsim: %s\n", SimLastError());
     return result;
-}
-
-int CSimWorld::ReadScenarioFile(bool bKeepState)
-{
-    std::ifstream file(m_strScenarioPath);
-    if (!file)
-        return Fail(VSIM_ERR_FILE, "cannot read the scenario file " + m_strScenarioPath);
-    std::ostringstream text;
-    text << file.rdbuf();
-    CSimScenario scenario;
-    std::string why;
-    if (!ParseSimScenario(text.str(), scenario, why))
-        return Fail(VSIM_ERR_SYNTAX, m_strScenarioPath + ": " + why);
-    return Apply(scenario, bKeepState);
 }
 

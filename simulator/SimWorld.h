@@ -15,8 +15,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -174,7 +176,6 @@ private:
     bool SetUpFitting(CSimDevice& device, const CSimFittingSpec& spec, bool bKeepState);
     // Re-reads the scenario file when it changed: VSIM_OK, or why the changed file was refused.
     int WatchScenarioFile();
-    int ReadScenarioFile(bool bKeepState);
     int Fail(int nResult, const std::string& strWhy);
 
     std::mutex m_mutex;
@@ -204,7 +205,8 @@ private:
     std::FILE* m_pTraceFile = nullptr;
 
     std::string m_strScenarioPath;
-    std::int64_t m_nScenarioStamp = -1;
+    std::filesystem::file_time_type m_scenarioWritten{};
+    std::optional<std::string> m_scenarioText; // as last read; none before the first read
 };
 
 // The reason of the last failed control call on this thread.

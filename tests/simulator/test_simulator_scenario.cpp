@@ -162,6 +162,28 @@ TEST_F(SimulatorScenario, ChangedFileIsReadAgainKeepingWhatStayedTheSame)
     EXPECT_EQ(VSIM_ERR_FILE, sim.api.LoadScenarioFile((m_dir / "missing.txt").c_str()));
 }
 
+// Time stamps are coarse: a rewrite of the same size within one tick must be
+// seen, and a touch that changes no text must not re-arm the file's faults.
+TEST_F(SimulatorScenario, TextNotTimeStampDecidesWhatChanged)
+{
+    const fs::path file = m_dir / "scenario.txt";
+    std::ofstream(file) << "[adapter]\nfitting = Tarvo\nfault = no_answer next\n";
+    const auto stamp = fs::last_write_time(file);
+    ASSERT_EQ(VSIM_OK, sim.api.LoadScenarioFile(file.c_str())) << sim.api.GetLastError();
+    FT_HANDLE h = bus.OpenPort(0);
+    EXPECT_TRUE(bus.Exchange(h, {0x01}).empty()) << "the file's fault";
+
+    fs::last_write_time(file, stamp + std::chrono::seconds(1));
+    EXPECT_EQ(13u, bus.Exchange(h, {0x01}).size()) << "a touch re-arms nothing";
+
+    std::ofstream(file) << "[adapter]\nfitting = Pelio\nfault = no_answer next\n";
+    fs::last_write_time(file, stamp + std::chrono::seconds(1));
+    EXPECT_TRUE(bus.Exchange(h, {0x01}).empty()) << "the rewritten file's fault";
+    const Bytes info = bus.Exchange(h, {0x01});
+    ASSERT_EQ(15u, info.size());
+    EXPECT_EQ(6, info[3]) << "the rewritten file's fitting";
+}
+
 TEST_F(SimulatorScenario, EepromFileKeepsSettingsAcrossRestarts)
 {
     const fs::path eeprom = m_dir / "ambra.eep";
