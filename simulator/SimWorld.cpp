@@ -228,7 +228,7 @@ FT_STATUS CSimWorld::GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* pNodes, DWORD* 
         return status;
     if (pNodes == nullptr || pCount == nullptr)
         return FT_INVALID_PARAMETER;
-    m_listed = m_devices;
+    // The caller sized its array by FT_CreateDeviceInfoList: its snapshot it is.
     for (std::size_t i = 0; i < m_listed.size(); ++i) {
         const CSimDevice& device = *m_listed[i];
         FT_DEVICE_LIST_INFO_NODE& node = pNodes[i];

@@ -96,6 +96,24 @@ TEST_F(SimulatorLine, ControlAddsDevicesWhereAsked)
     EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.RemoveDevice(3));
 }
 
+// The list reports the devices of the last FT_CreateDeviceInfoList, for which
+// the caller sized its array, even when one was plugged in since.
+TEST_F(SimulatorLine, DeviceInfoListKeepsToTheSnapshot)
+{
+    DWORD count = 0;
+    ASSERT_EQ(FT_OK, bus.FT_CreateDeviceInfoList(&count));
+    ASSERT_EQ(1u, count);
+    ASSERT_EQ(1, sim.api.AddAdapter(-1, nullptr, "VB-LATE"));
+    FT_DEVICE_LIST_INFO_NODE nodes[2]{};
+    nodes[1].Flags = 0xEE;
+    ASSERT_EQ(FT_OK, bus.FT_GetDeviceInfoList(nodes, &count));
+    EXPECT_EQ(1u, count);
+    EXPECT_STREQ("Velmor BUS converter", nodes[0].Description);
+    EXPECT_EQ(0xEEu, nodes[1].Flags) << "nothing written beyond the snapshot";
+    ASSERT_EQ(FT_OK, bus.FT_CreateDeviceInfoList(&count));
+    EXPECT_EQ(2u, count);
+}
+
 TEST_F(SimulatorLine, EveryByteEchoesAlsoWithoutFitting)
 {
     ASSERT_EQ(VSIM_OK, sim.api.UnplugFitting(0));
