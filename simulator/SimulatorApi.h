@@ -83,6 +83,9 @@ public:
     // with the reason in strError when the file or a function is missing.
     bool Load(const char* szPath, std::string& strError)
     {
+        if (m_hLibrary != nullptr)
+            ::dlclose(m_hLibrary);
+        api = SimulatorApi{};
         m_hLibrary = ::dlopen(szPath, RTLD_NOW | RTLD_LOCAL);
         if (m_hLibrary == nullptr) {
             const char* szWhy = ::dlerror();
