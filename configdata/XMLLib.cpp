@@ -293,7 +293,14 @@ std::string Utf8ToLatin1WithCharRefs(const std::string& text)
     std::string out;
     out.reserve(text.size());
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    // A reference inside a CDATA section would stay literal text there, so
+    // the section is closed around it.
+    bool bInCdata = false;
     for (std::size_t i = 0; i < text.size();) {
+        if (!bInCdata && text.compare(i, 9, "<![CDATA[") == 0)
+            bInCdata = true;
+        else if (bInCdata && text.compare(i, 3, "]]>") == 0)
+            bInCdata = false;
         char32_t c = 0;
         std::size_t nUsed = DecodeUtf8(p + i, text.size() - i, c);
         if (nUsed == 0) { // a stray byte stands for itself
@@ -304,7 +311,7 @@ std::string Utf8ToLatin1WithCharRefs(const std::string& text)
         if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
             out += static_cast<char>(c);
         else
-            out += FormatText("&#%u;", static_cast<unsigned>(c));
+            out += FormatText(bInCdata ? "]]>&#%u;<![CDATA[" : "&#%u;", static_cast<unsigned>(c));
     }
     return out;
 }

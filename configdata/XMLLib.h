@@ -25,7 +25,8 @@ bool IsValidUtf8(const char* pData, std::size_t nLength);
 std::string DecodeFileBytes(const std::string& bytes);
 // UTF-8 text as ISO-8859-1 bytes. A character the reader would not get back
 // from a single byte (outside ISO-8859-1, or a C1 control, which Windows-1252
-// reads differently) is written as a numeric character reference. Bytes that
+// reads differently) is written as a numeric character reference (inside a
+// CDATA section, the section is closed around it). Bytes that
 // are not valid UTF-8 are kept as the ISO-8859-1 characters they stand for.
 std::string Utf8ToLatin1WithCharRefs(const std::string& text);
 

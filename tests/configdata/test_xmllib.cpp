@@ -320,7 +320,8 @@ TEST_F(XmlLibTest, SavingWritesBinaryOrTextModeAndReadsBack)
 {
     std::string strError;
     ASSERT_EQ(Result::Ok, m_xml.LoadFromFile(WriteFile("in.xml", "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>"
-                                                                 "<file><Name>M\xFC""ller \x80</Name><Lines>1\n2</Lines><Empty/></file>"),
+                                                                 "<file><Name>M\xFC""ller \x80</Name><Lines>1\n2</Lines><Empty/>"
+                                                                 "<Raw><![CDATA[<\x80>]]></Raw></file>"),
                                              strError));
     std::vector<BYTE> bytes;
     int nLength = 0;
@@ -344,6 +345,7 @@ TEST_F(XmlLibTest, SavingWritesBinaryOrTextModeAndReadsBack)
     ASSERT_EQ(Result::Ok, reread.LoadFromFile(textPath, strError));
     EXPECT_EQ("M\xC3\xBCller \xE2\x82\xAC", CXMLLib::GetNodeText(reread.GetRoot().child("Name")));
     EXPECT_EQ("1\n2", CXMLLib::GetNodeText(reread.GetRoot().child("Lines")));
+    EXPECT_EQ("<\xE2\x82\xAC>", CXMLLib::GetNodeText(reread.GetRoot().child("Raw")));
 }
 
 TEST_F(XmlLibTest, SavingReportsFilesThatCannotBeWritten)
