@@ -288,7 +288,7 @@ std::string DecodeFileBytes(const std::string& bytes)
     return Windows1252ToUtf8(pBody, nBody);
 }
 
-std::string Utf8ToLatin1WithCharRefs(const std::string& text)
+std::string Utf8ToLatin1WithCharRefs(const std::string& text, char32_t cLastByte)
 {
     std::string out;
     out.reserve(text.size());
@@ -308,7 +308,7 @@ std::string Utf8ToLatin1WithCharRefs(const std::string& text)
             nUsed = 1;
         }
         i += nUsed;
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        if (c < 0x80 || (c >= 0xA0 && c <= cLastByte))
             out += static_cast<char>(c);
         else
             out += FormatText(bInCdata ? "]]>&#%u;<![CDATA[" : "&#%u;", static_cast<unsigned>(c));
@@ -525,9 +525,14 @@ int CXMLLib::GetXmlBytes(std::vector<BYTE>& bytes, int& nLength, std::string& st
     if (nResult != Result::Ok)
         return nResult;
     const pugi::xml_node declaration = m_pDocument->first_child();
-    if (declaration.type() == pugi::node_declaration &&
-        IsSingleByteEncoding(declaration.attribute("encoding").value()))
-        text = XmlText::Utf8ToLatin1WithCharRefs(text);
+    const std::string encoding = declaration.type() == pugi::node_declaration
+                                     ? ToLowerAscii(TrimWhiteSpace(declaration.attribute("encoding").value()))
+                                     : std::string();
+    // Files not declared UTF-8 are read back as single-byte text, while XML
+    // takes an undeclared encoding as UTF-8: outside the declared UTF-8 and
+    // ISO-8859-1 only ASCII means the same to every reader.
+    if (encoding != "utf-8" && encoding != "utf8")
+        text = XmlText::Utf8ToLatin1WithCharRefs(text, IsSingleByteEncoding(encoding) ? 0xFF : 0x7F);
     bytes.assign(text.begin(), text.end());
     nLength = static_cast<int>(bytes.size());
     return Result::Ok;

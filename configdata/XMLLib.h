@@ -28,7 +28,8 @@ std::string DecodeFileBytes(const std::string& bytes);
 // reads differently) is written as a numeric character reference (inside a
 // CDATA section, the section is closed around it). Bytes that
 // are not valid UTF-8 are kept as the ISO-8859-1 characters they stand for.
-std::string Utf8ToLatin1WithCharRefs(const std::string& text);
+// With cLastByte 0x7F only ASCII is written as bytes.
+std::string Utf8ToLatin1WithCharRefs(const std::string& text, char32_t cLastByte = 0xFF);
 
 // Converts like the C library's strtoul with a 32-bit unsigned long: leading
 // white space, an optional sign (a negative number wraps around), "0x" allowed
@@ -84,8 +85,10 @@ public:
                                    const LONG& lMin, const LONG& lMax, std::string& strError);
     virtual int CheckRootElement(std::string& strError);
     virtual int GetParseError(int& nCode, std::string& strReason);
-    // The document's XML text as file bytes: ISO-8859-1 (with character
-    // references) when its declaration names a single-byte encoding, else UTF-8.
+    // The document's XML text as file bytes: UTF-8 when it is declared so;
+    // ISO-8859-1 with character references when it declares ISO-8859-1 or
+    // Windows-1252; otherwise (no or another encoding) ASCII with character
+    // references, which every reader, this one too, reads alike.
     virtual int GetXmlBytes(std::vector<BYTE>& bytes, int& nLength, std::string& strError);
     virtual int ReportNotFound(const std::string& strName, int& nResult, std::string& strError);
 

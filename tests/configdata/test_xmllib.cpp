@@ -348,6 +348,31 @@ TEST_F(XmlLibTest, SavingWritesBinaryOrTextModeAndReadsBack)
     EXPECT_EQ("<\xE2\x82\xAC>", CXMLLib::GetNodeText(reread.GetRoot().child("Raw")));
 }
 
+TEST_F(XmlLibTest, SavedBytesFollowTheDeclaredEncodingAndReadBack)
+{
+    const std::string text = "M\xC3\xBCller \xE2\x82\xAC"; // Müller €
+    const struct {
+        const char* declaration;
+        const char* bytes;
+    } cases[] = {
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "M\xC3\xBCller \xE2\x82\xAC"},
+        {"<?xml version=\"1.0\" encoding=\"windows-1252\"?>", "M\xFCller &#8364;"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?>", "M&#252;ller &#8364;"},
+        {"<?xml version=\"1.0\"?>", "M&#252;ller &#8364;"},
+        {"", "M&#252;ller &#8364;"},
+    };
+    const std::string path = (m_dir / "saved.xml").string();
+    for (const auto& c : cases) {
+        std::string strError;
+        ASSERT_EQ(Result::Ok, m_xml.ParseString(c.declaration + std::string("<a>") + text + "</a>", strError));
+        ASSERT_EQ(Result::Ok, m_xml.SaveToFile(path, 1, strError)) << strError;
+        EXPECT_NE(std::string::npos, ReadFile(path).find(std::string("<a>") + c.bytes + "</a>")) << c.declaration;
+        CXMLLib reread;
+        ASSERT_EQ(Result::Ok, reread.LoadFromFile(path, strError)) << strError;
+        EXPECT_EQ(text, CXMLLib::GetNodeText(reread.GetRoot())) << c.declaration;
+    }
+}
+
 TEST_F(XmlLibTest, SavingReportsFilesThatCannotBeWritten)
 {
     std::string strError;
