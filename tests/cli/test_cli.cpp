@@ -141,7 +141,8 @@ TEST_F(Cli, ValveAndEepromDump)
     const CliResult dump = Run("eeprom dump --lang en");
     ASSERT_EQ(dump.nExit, 0) << dump.strErr;
     EXPECT_TRUE(Contains(dump.strOut, "0030: 12 34 ")) << dump.strOut;
-    EXPECT_TRUE(Contains(dump.strOut, "00F0: ")) << dump.strOut; // up to the end of the 256-byte EEPROM
+    EXPECT_TRUE(Contains(dump.strOut, "01F0: ")) << dump.strOut; // up to the end of the 512-byte EEPROM
+    EXPECT_FALSE(Contains(dump.strOut, "0200: ")) << dump.strOut;
     EXPECT_TRUE(Contains(dump.strOut, "Rows with a bad sum: 0")) << dump.strOut;
 }
 
