@@ -60,15 +60,11 @@ int Fail(const char* szWhat, const std::string& strError)
 
 int main(int argc, char** argv)
 {
-    ::setenv("FLUXA_D2XX_LIBRARY", FLUXA_VELMORSIM_PATH, 1);
     CSimulatorLibrary simulator;
     std::string strError;
-    if (!simulator.Load(FLUXA_VELMORSIM_PATH, strError))
+    if (!simulator.LoadForTheTool(FLUXA_VELMORSIM_PATH, 1.0, strError)) // one adapter with a type-3 fitting
         return Fail("cannot load the simulator", strError);
     const SimulatorApi& sim = simulator.api;
-    sim.SetTimeScale(1.0);
-    if (sim.Reset(nullptr) != VSIM_OK) // one adapter with a type-3 fitting
-        return Fail("simulator reset", "");
 
     CountingTimeService time;
     SetTimeService(&time);

@@ -55,12 +55,8 @@ int main()
 #else
     CSimulatorLibrary sim;
     std::string strError;
-    if (!sim.Load(FLUXA_VELMORSIM_PATH, strError))
+    if (!sim.LoadForTheTool(FLUXA_VELMORSIM_PATH, 1.0, strError))
         return Fail("needs the simulator:", strError);
-    setenv("FLUXA_D2XX_LIBRARY", FLUXA_VELMORSIM_PATH, 1);
-    sim.api.SetTimeScale(1.0);
-    if (sim.api.Reset(nullptr) != VSIM_OK)
-        return Fail("cannot reset the simulated bus", "");
 
     CVelmorTPExt protocol;
     if (protocol.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, strError) != Result::Ok || !protocol.IsPortOpen())

@@ -13,6 +13,8 @@
 
 #include <dlfcn.h>
 
+#include <cstdlib>
+
 #include <string>
 #include <type_traits>
 
@@ -101,6 +103,21 @@ public:
         FLUXA_VSIM_FUNCTIONS(FLUXA_VSIM_RESOLVE)
 #undef FLUXA_VSIM_RESOLVE
         return true;
+    }
+
+    // Loads the library for a run of the tool against it: the tool's binding
+    // is pointed at the same file (FLUXA_D2XX_LIBRARY), the world is reset to
+    // the default (one adapter with the "Ambra" fitting) at the time scale.
+    bool LoadForTheTool(const char* szPath, double dTimeScale, std::string& strError)
+    {
+        if (!Load(szPath, strError))
+            return false;
+        ::setenv("FLUXA_D2XX_LIBRARY", szPath, 1);
+        api.SetTimeScale(dTimeScale);
+        if (api.Reset(nullptr) == VSIM_OK)
+            return true;
+        strError = std::string("cannot reset the simulated bus: ") + api.GetLastError();
+        return false;
     }
 
     // Any other export of the loaded library (a D2XX entry point), or nullptr.
