@@ -151,9 +151,63 @@ int AddParsedSettings(const pugi::xml_node& node, CHashedObjects<CProductSetting
     return Result::Ok;
 }
 
-CDeviceConfig& CDeviceConfigXML::GetConfig()
+CDeviceConfig& CConfigFileXML::GetConfig()
 {
     return m_Config;
+}
+
+int CConfigFileXML::ParseDocument(std::string& strError)
+{
+    int nResult = CheckRootHasChildItems(strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    for (const pugi::xml_node& node : m_pRoot.children()) {
+        if (IsNamed(node, "ArticleNumber"))
+            nResult = ParseArticleNumber(node, strError);
+        else if (IsNamed(node, "ConfigSheet"))
+            nResult = ParseConfigSheet(node, strError);
+        else if (IsNamed(node, "Settings"))
+            nResult = ParseSettings(node, strError);
+        else
+            nResult = ParseOtherChild(node, strError);
+        if (nResult != Result::Ok)
+            return nResult;
+    }
+    return Result::Ok;
+}
+
+int CConfigFileXML::ParseArticleNumber(const pugi::xml_node& node, std::string& /*strError*/)
+{
+    m_Config.SetArticleNumber(TrimWhiteSpace(GetNodeText(node)));
+    return Result::Ok;
+}
+
+int CConfigFileXML::ParseConfigSheet(const pugi::xml_node& node, std::string& /*strError*/)
+{
+    m_Config.SetConfigSheet(TrimWhiteSpace(GetNodeText(node)));
+    return Result::Ok;
+}
+
+int CConfigFileXML::ParseSettings(const pugi::xml_node& node, std::string& strError)
+{
+    return AddParsedSettings(
+        node, m_Config.m_Settings,
+        [this](CProductSetting& setting, const pugi::xml_node& child, std::string& strText) {
+            return ParseSetting(setting, child, strText);
+        },
+        strError);
+}
+
+// "header" and unknown children are skipped.
+int CConfigFileXML::ParseOtherChild(const pugi::xml_node& /*node*/, std::string& /*strError*/)
+{
+    return Result::Ok;
+}
+
+int CDeviceConfigXML::ParseOtherChild(const pugi::xml_node& node, std::string& strError)
+{
+    return IsNamed(node, "ProductDescription") ? ParseProductDescription(node, strError)
+                                               : CConfigFileXML::ParseOtherChild(node, strError);
 }
 
 int CDeviceConfigXML::LoadDefinition(const std::string& strPath, std::string& strError)
@@ -164,39 +218,6 @@ int CDeviceConfigXML::LoadDefinition(const std::string& strPath, std::string& st
     if (nResult != Result::Ok)
         return nResult;
     return ParseDocument(strError);
-}
-
-int CDeviceConfigXML::ParseDocument(std::string& strError)
-{
-    int nResult = CheckRootHasChildItems(strError);
-    if (nResult != Result::Ok)
-        return nResult;
-    for (const pugi::xml_node& node : m_pRoot.children()) {
-        if (IsNamed(node, "ArticleNumber"))
-            nResult = ParseArticleNumber(node, strError);
-        else if (IsNamed(node, "ProductDescription"))
-            nResult = ParseProductDescription(node, strError);
-        else if (IsNamed(node, "ConfigSheet"))
-            nResult = ParseConfigSheet(node, strError);
-        else if (IsNamed(node, "Settings"))
-            nResult = ParseSettings(node, strError);
-        // "header" and unknown children are skipped
-        if (nResult != Result::Ok)
-            return nResult;
-    }
-    return Result::Ok;
-}
-
-int CDeviceConfigXML::ParseArticleNumber(const pugi::xml_node& node, std::string& /*strError*/)
-{
-    m_Config.SetArticleNumber(TrimWhiteSpace(GetNodeText(node)));
-    return Result::Ok;
-}
-
-int CDeviceConfigXML::ParseConfigSheet(const pugi::xml_node& node, std::string& /*strError*/)
-{
-    m_Config.SetConfigSheet(TrimWhiteSpace(GetNodeText(node)));
-    return Result::Ok;
 }
 
 int CDeviceConfigXML::ParseProductDescription(const pugi::xml_node& node, std::string& strError)
@@ -210,16 +231,6 @@ int CDeviceConfigXML::ParseProductDescription(const pugi::xml_node& node, std::s
     }
     m_Config.SetDescriptions(descriptions);
     return nResult;
-}
-
-int CDeviceConfigXML::ParseSettings(const pugi::xml_node& node, std::string& strError)
-{
-    return AddParsedSettings(
-        node, m_Config.m_Settings,
-        [this](CProductSetting& setting, const pugi::xml_node& child, std::string& strText) {
-            return ParseSetting(setting, child, strText);
-        },
-        strError);
 }
 
 int CDeviceConfigXML::ParseSetting(CProductSetting& setting, const pugi::xml_node& node, std::string& strError)

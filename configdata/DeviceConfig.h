@@ -127,23 +127,37 @@ int AddParsedSettings(const pugi::xml_node& node, CHashedObjects<CProductSetting
                       const std::function<int(CProductSetting&, const pugi::xml_node&, std::string&)>& parseSetting,
                       std::string& strError);
 
-class CDeviceConfigXML : public CXMLLib {
+// What the product definition and the saved configuration file share: a
+// root whose "ArticleNumber", "ConfigSheet" and "Settings" children fill
+// m_Config; "header" and unknown children are skipped, others go to
+// ParseOtherChild.
+class CConfigFileXML : public CXMLLib {
+public:
+    virtual CDeviceConfig& GetConfig();
+    virtual int ParseDocument(std::string& strError);
+    virtual int ParseArticleNumber(const pugi::xml_node& node, std::string& strError);
+    virtual int ParseConfigSheet(const pugi::xml_node& node, std::string& strError);
+    virtual int ParseSettings(const pugi::xml_node& node, std::string& strError);
+    virtual int ParseSetting(CProductSetting& setting, const pugi::xml_node& node, std::string& strError) = 0;
+
+protected:
+    virtual int ParseOtherChild(const pugi::xml_node& node, std::string& strError);
+
+    CDeviceConfig m_Config;
+};
+
+class CDeviceConfigXML : public CConfigFileXML {
 public:
     CDeviceConfigXML() = default;
 
     virtual void OnClear() {}
     // Reads one "DeviceConfig.xml"; afterwards GetConfig holds what was read.
     virtual int LoadDefinition(const std::string& strPath, std::string& strError);
-    virtual CDeviceConfig& GetConfig();
-    virtual int ParseDocument(std::string& strError);
-    virtual int ParseArticleNumber(const pugi::xml_node& node, std::string& strError);
     virtual int ParseProductDescription(const pugi::xml_node& node, std::string& strError);
-    virtual int ParseConfigSheet(const pugi::xml_node& node, std::string& strError);
-    virtual int ParseSettings(const pugi::xml_node& node, std::string& strError);
-    virtual int ParseSetting(CProductSetting& setting, const pugi::xml_node& node, std::string& strError);
+    int ParseSetting(CProductSetting& setting, const pugi::xml_node& node, std::string& strError) override;
 
 protected:
-    CDeviceConfig m_Config;
+    int ParseOtherChild(const pugi::xml_node& node, std::string& strError) override;
 
 private:
     int ParseSymbolic(CProductSetting& setting, const pugi::xml_node& node, int& nLanguage, std::string& strError);

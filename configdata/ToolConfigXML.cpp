@@ -23,11 +23,6 @@ std::string EscapeText(const std::string& text)
 
 } // namespace
 
-CDeviceConfig& CToolConfigXML::GetConfig()
-{
-    return m_Config;
-}
-
 void CToolConfigXML::Clear()
 {
     m_Config.Clear();
@@ -107,47 +102,6 @@ int CToolConfigXML::ReadConfigurationFile(const std::string& strPath, std::strin
     if (nResult != Result::Ok)
         return nResult;
     return ParseDocument(strError);
-}
-
-int CToolConfigXML::ParseDocument(std::string& strError)
-{
-    int nResult = CheckRootHasChildItems(strError);
-    if (nResult != Result::Ok)
-        return nResult;
-    for (const pugi::xml_node& node : m_pRoot.children()) {
-        if (IsNamed(node, "ArticleNumber"))
-            nResult = ParseArticleNumber(node, strError);
-        else if (IsNamed(node, "ConfigSheet"))
-            nResult = ParseConfigSheet(node, strError);
-        else if (IsNamed(node, "Settings"))
-            nResult = ParseSettings(node, strError);
-        // "header" and unknown children are skipped
-        if (nResult != Result::Ok)
-            return nResult;
-    }
-    return Result::Ok;
-}
-
-int CToolConfigXML::ParseArticleNumber(const pugi::xml_node& node, std::string& /*strError*/)
-{
-    m_Config.SetArticleNumber(TrimWhiteSpace(GetNodeText(node)));
-    return Result::Ok;
-}
-
-int CToolConfigXML::ParseConfigSheet(const pugi::xml_node& node, std::string& /*strError*/)
-{
-    m_Config.SetConfigSheet(TrimWhiteSpace(GetNodeText(node)));
-    return Result::Ok;
-}
-
-int CToolConfigXML::ParseSettings(const pugi::xml_node& node, std::string& strError)
-{
-    return AddParsedSettings(
-        node, m_Config.m_Settings,
-        [this](CProductSetting& setting, const pugi::xml_node& child, std::string& strText) {
-            return ParseSetting(setting, child, strText);
-        },
-        strError);
 }
 
 int CToolConfigXML::ParseSetting(CProductSetting& setting, const pugi::xml_node& node, std::string& strError)

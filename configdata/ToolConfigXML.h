@@ -10,7 +10,7 @@
 
 #include <string>
 
-class CToolConfigXML : public CXMLLib {
+class CToolConfigXML : public CConfigFileXML {
 public:
     CToolConfigXML() = default;
 
@@ -20,26 +20,18 @@ public:
     // written as a numeric character reference. -1001 when the file cannot be
     // created, -1004 when writing fails.
     virtual int WriteConfigurationFile(const std::string& strPath, std::string& strError);
-    virtual CDeviceConfig& GetConfig();
     virtual void SetArticleNumber(const std::string& strArticleNumber);
     virtual void SetConfigSheet(const std::string& strConfigSheet);
     // Sets the text (or number) of the setting of that name, adding a new
     // setting at the end when there is none.
     virtual void SetSettingText(const std::string& strName, const std::string& strText);
     virtual void SetSettingValue(const std::string& strName, const DWORD& dwValue);
-    virtual int ParseDocument(std::string& strError);
-    virtual int ParseArticleNumber(const pugi::xml_node& node, std::string& strError);
-    virtual int ParseConfigSheet(const pugi::xml_node& node, std::string& strError);
-    virtual int ParseSettings(const pugi::xml_node& node, std::string& strError);
-    virtual int ParseSetting(CProductSetting& setting, const pugi::xml_node& node, std::string& strError);
+    int ParseSetting(CProductSetting& setting, const pugi::xml_node& node, std::string& strError) override;
 
     // Empties m_Config, then the hooks; the pages do this before saving.
     void Clear();
     // The file's bytes as WriteConfigurationFile writes them.
     std::string RenderFile();
-
-protected:
-    CDeviceConfig m_Config;
 
 private:
     // The setting of that name, added at the end when it is new (nullptr
