@@ -1,6 +1,7 @@
 #include "cli/CliContext.h"
 
 #include "common/Language.h"
+#include "devicelink/VelmorTPExt.h"
 
 #include <QJsonDocument>
 
@@ -9,6 +10,12 @@
 QString Label(const char* szEnglish, const char* szGerman)
 {
     return QString::fromUtf8(PickText(szEnglish, szGerman));
+}
+
+void AddArticle(CCliReport& report, const std::string& strArticle)
+{
+    report.Add(QStringLiteral("article"), QString(), strArticle);
+    report.Add(QStringLiteral("articleFormatted"), Label("Article number", "Artikelnummer"), FormatArticleNumber(strArticle));
 }
 
 void CCliContext::Print(const CCliReport& report) const
@@ -21,7 +28,10 @@ void CCliContext::Print(const CCliReport& report) const
 
 int CCliContext::Fail(const std::string& strError, const char* szHintEnglish, const char* szHintGerman) const
 {
-    std::fprintf(stderr, "%s %s\n", PickText("Error:", "Fehler:"), strError.c_str());
+    // Some messages of the core already begin with the word.
+    const std::string strPrefix = PickText("Error:", "Fehler:");
+    const bool bPrefixed = strError.rfind("Error:", 0) == 0 || strError.rfind("Fehler:", 0) == 0;
+    std::fprintf(stderr, "%s\n", (bPrefixed ? strError : strPrefix + " " + strError).c_str());
     if (szHintEnglish != nullptr)
         std::fprintf(stderr, "%s\n", PickText(szHintEnglish, szHintGerman));
     return ExitFailed;

@@ -21,6 +21,7 @@ struct CCliContext {
     bool bYes = false;
     bool bClear = false;
     bool bMerge = false;
+    bool bRange = false;
     quint32 dwServiceCode = 0; // "DontChange" as stored
 
     // Prints the report as text or JSON on standard output.
@@ -32,3 +33,7 @@ struct CCliContext {
 
 // Label in the chosen language.
 QString Label(const char* szEnglish, const char* szGerman);
+
+// The article number as "article" (the nine digits, JSON only) and
+// "articleFormatted" (the display form, shown in text as well).
+void AddArticle(CCliReport& report, const std::string& strArticle);

@@ -17,6 +17,11 @@ void CCliReport::Add(const QString& key, const QString& label, qint64 value)
     m_Entries.push_back(Entry{key, label, QJsonValue(value), {}, {}, Entry::Scalar});
 }
 
+void CCliReport::AddJson(const QString& key, const QJsonValue& value)
+{
+    m_Entries.push_back(Entry{key, QString(), value, {}, {}, Entry::Scalar});
+}
+
 void CCliReport::AddSection(const QString& key, const QString& title, const CCliReport& section)
 {
     m_Entries.push_back(Entry{key, title, {}, {section}, {}, Entry::Section});
@@ -67,6 +72,8 @@ QString CCliReport::ToText(int nIndent) const
             nWidth = std::max(nWidth, entry.label.size() + 1);
     QString text;
     for (const Entry& entry : m_Entries) {
+        if (entry.label.isEmpty() && entry.kind != Entry::Lines)
+            continue;
         switch (entry.kind) {
         case Entry::Scalar: {
             const QString value = entry.value.isString() ? entry.value.toString()

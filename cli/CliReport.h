@@ -1,6 +1,7 @@
 #pragma once
 // What a command prints: an ordered record of labelled values, shown as
 // aligned "Label: value" lines on a terminal or as a JSON object with --json.
+// An entry without a label is for JSON only.
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -14,6 +15,8 @@ public:
     void Add(const QString& key, const QString& label, const QString& value);
     void Add(const QString& key, const QString& label, const std::string& value);
     void Add(const QString& key, const QString& label, qint64 value);
+    // A value for JSON only (an array, say).
+    void AddJson(const QString& key, const QJsonValue& value);
     void AddSection(const QString& key, const QString& title, const CCliReport& section);
     void AddList(const QString& key, const QString& title, const std::vector<CCliReport>& items);
     // A list of plain text lines (shown one per line, a JSON array of strings).

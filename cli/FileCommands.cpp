@@ -11,7 +11,8 @@
 
 namespace {
 
-QString Hex(DWORD dwValue, int nDigits)
+// "0x" and at least nDigits upper-case digits.
+QString Hex(DWORD dwValue, int nDigits = 1)
 {
     return QStringLiteral("0x") + QString::number(dwValue, 16).rightJustified(nDigits, QLatin1Char('0')).toUpper();
 }
@@ -25,7 +26,7 @@ CCliReport DefinitionSummary(CDeviceConfig& definition)
     std::string strIgnored;
     ProductNameToType(definition.GetConfigSheet(), nType, strIgnored);
     CCliReport report;
-    report.Add(QStringLiteral("article"), Label("Article number", "Artikelnummer"), definition.GetArticleNumber());
+    AddArticle(report, definition.GetArticleNumber());
     report.Add(QStringLiteral("description"), Label("Description", "Beschreibung"), strDescription);
     report.Add(QStringLiteral("extendedDescription"), Label("Extended description", "Erweiterte Beschreibung"), strExtended);
     report.Add(QStringLiteral("typeName"), Label("Product type", "Produkttyp"), definition.GetConfigSheet());
@@ -147,7 +148,7 @@ int RunConfig(CCliContext& context)
     CDeviceConfig& config = file.GetConfig();
     CCliReport report;
     report.Add(QStringLiteral("file"), Label("File", "Datei"), context.args.at(1));
-    report.Add(QStringLiteral("article"), Label("Article number", "Artikelnummer"), config.GetArticleNumber());
+    AddArticle(report, config.GetArticleNumber());
     report.Add(QStringLiteral("typeName"), Label("Product type", "Produkttyp"), config.GetConfigSheet());
     report.AddList(QStringLiteral("settings"), Label("Settings", "Einstellungen"), SettingReports(config, false));
     context.Print(report);
@@ -184,11 +185,25 @@ int RunHex(CCliContext& context)
         CCliReport item;
         item.Add(QStringLiteral("start"), Label("Start", "Anfang"), Hex(record.GetStartAddr(), 8));
         item.Add(QStringLiteral("end"), Label("End", "Ende"), Hex(record.GetEndAddr(), 8));
-        item.Add(QStringLiteral("length"), Label("Length", "Länge"), static_cast<qint64>(record.GetLength()));
+        // Lengths in hexadecimal too, to compare with the addresses.
+        const QString length = Hex(record.GetLength());
+        if (context.bJson) {
+            item.Add(QStringLiteral("length"), Label("Length", "Länge"), static_cast<qint64>(record.GetLength()));
+            item.Add(QStringLiteral("lengthHex"), Label("Length", "Länge"), length);
+        } else {
+            item.Add(QStringLiteral("length"), Label("Length", "Länge"),
+                     QStringLiteral("%1 (%2)").arg(record.GetLength()).arg(length));
+        }
         items.push_back(item);
     }
     CCliReport report;
     report.Add(QStringLiteral("file"), Label("File", "Datei"), context.args.at(1));
+    report.Add(QStringLiteral("endOfFileRecord"), QString(), static_cast<qint64>(image.HasEndOfFileRecord()));
+    // A copy that was cut off ends without the end-of-file record.
+    if (!image.HasEndOfFileRecord())
+        report.Add(QStringLiteral("warning"), Label("Warning", "Warnung"),
+                   Label("The file has no end-of-file record and may be cut off.",
+                         "Die Datei hat keinen Dateiende-Eintrag und ist womöglich abgeschnitten."));
     report.AddList(QStringLiteral("records"), Label("Records", "Datensätze"), items);
     context.Print(report);
     return ExitOk;

@@ -29,6 +29,7 @@ namespace {
 struct CFittingSession {
     CVelmorTPExt link;
     CProductCatalog catalog;
+    std::string strCatalogError; // empty when every definition loaded
     CFittingIdentity identity;
 };
 
@@ -36,6 +37,48 @@ int FailNoFitting(const CCliContext& context, const std::string& strError)
 {
     return context.Fail(strError, "No fitting answers. Check that the fitting is connected to the bus adapter and powered.",
                         "Keine Armatur antwortet. Prüfen Sie, ob die Armatur am Busadapter angeschlossen und versorgt ist.");
+}
+
+// A failed fitting job: the message of the core, then what to do about it.
+int FailJob(const CCliContext& context, int nResult, const std::string& strError)
+{
+    switch (nResult) {
+    case Result::NoResponse:
+        return FailNoFitting(context, strError);
+    case Result::InvalidResponse:
+        if (strError == CVelmorTPFTDI::kInvalidEchoText)
+            return context.Fail(strError, "The bus did not return what was sent, not even as echo. Check the bus adapter and its cable to the fitting.",
+                                "Der Bus hat das Gesendete nicht zurückgegeben, nicht einmal als Echo. Prüfen Sie den Busadapter und sein Kabel zur Armatur.");
+        return context.Fail(strError, "The fitting's answer was garbled. Check the cable and its contacts, then repeat the command.",
+                            "Die Antwort der Armatur war gestört. Prüfen Sie das Kabel und seine Kontakte und wiederholen Sie den Befehl.");
+    case Result::DriverStatus:
+    case Result::CallException:
+        return context.Fail(strError, "The bus adapter stopped answering; it may have been unplugged. Plug it in again and repeat the command.",
+                            "Der Busadapter antwortet nicht mehr; vielleicht wurde er abgezogen. Stecken Sie ihn wieder ein und wiederholen Sie den Befehl.");
+    case Result::TargetError:
+        return context.Fail(strError, "The fitting refused the request. Check that it runs its application (not the boot loader) and is the product identified, then repeat the command.",
+                            "Die Armatur hat die Anfrage abgelehnt. Prüfen Sie, ob sie ihre Anwendung (nicht den Bootloader) ausführt und das erkannte Produkt ist, und wiederholen Sie den Befehl.");
+    default:
+        return context.Fail(strError);
+    }
+}
+
+int FailCatalog(const CCliContext& context, const std::string& strCatalogError)
+{
+    return context.Fail(FormatText(PickText("The product definitions could not be loaded: %s", "Die Produktdefinitionen konnten nicht geladen werden: %s"),
+                                   strCatalogError.c_str()),
+                        "Remove or repair the folder named in the product definition directory (--config <dir>).",
+                        "Entfernen oder reparieren Sie den genannten Ordner im Verzeichnis der Produktdefinitionen (--config <Verzeichnis>).");
+}
+
+
+int FailUnknownArticle(const CCliContext& context, const CFittingIdentity& identity)
+{
+    return context.Fail(FormatText(PickText("The connected fitting's article number %s is in no product definition.",
+                                            "Die Artikelnummer %s der angeschlossenen Armatur ist in keiner Produktdefinition."),
+                                   identity.strArticleNumberFormatted.c_str()),
+                        "Add its product definition to the definition directory (--config <dir>).",
+                        "Legen Sie seine Produktdefinition im Definitionsverzeichnis ab (--config <Verzeichnis>).");
 }
 
 // Opens the chosen adapter and identifies the fitting. With bNeedDefinition
@@ -64,21 +107,13 @@ int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefi
         return context.Fail(strError.empty() ? PickText("The bus adapter could not be opened.", "Der Busadapter konnte nicht geöffnet werden.")
                                              : strError,
                             "Is the adapter in use by another program?", "Wird der Adapter von einem anderen Programm benutzt?");
-    std::string strCatalogError;
-    session.catalog.LoadDeviceConfigs(context.strConfigDir, strCatalogError);
+    const bool bCatalogLoaded = session.catalog.LoadDeviceConfigs(context.strConfigDir, session.strCatalogError) == Result::Ok;
     const int nResult = IdentifyFitting(session.link, session.catalog, session.identity, strError);
-    if (nResult == Result::NoResponse)
-        return FailNoFitting(context, strError);
     if (nResult != Result::Ok)
-        return context.Fail(strError);
+        return FailJob(context, nResult, strError);
+    // Without the whole catalog an article number missing from it proves nothing.
     if (bNeedDefinition && !session.identity.bDefinitionFound)
-        return context.Fail(FormatText(PickText("The connected fitting's article number %s is in no product definition.",
-                                                "Die Artikelnummer %s der angeschlossenen Armatur ist in keiner Produktdefinition."),
-                                       session.identity.strArticleNumberFormatted.c_str()),
-                            strCatalogError.empty() ? "Add its product definition to the definition directory (--config <dir>)."
-                                                    : strCatalogError.c_str(),
-                            strCatalogError.empty() ? "Legen Sie seine Produktdefinition im Definitionsverzeichnis ab (--config <Verzeichnis>)."
-                                                    : strCatalogError.c_str());
+        return bCatalogLoaded ? FailUnknownArticle(context, session.identity) : FailCatalog(context, session.strCatalogError);
     return ExitOk;
 }
 
@@ -87,17 +122,33 @@ int CheckSameFitting(const CCliContext& context, CFittingSession& session)
 {
     std::string strError;
     const int nResult = CheckArticleNumber(session.link, session.identity.strArticleNumber, strError);
-    if (nResult == Result::Ok)
-        return ExitOk;
-    return nResult == Result::NoResponse ? FailNoFitting(context, strError) : context.Fail(strError);
+    return nResult == Result::Ok ? ExitOk : FailJob(context, nResult, strError);
 }
 
-QString Parameter(CStringParameterHandler& parameters, const char* szName)
+// The module information's names are its keys; the labels and the active
+// application's value follow the chosen language.
+QString ModuleInformationLabel(const std::string& strName)
 {
-    CStringParameter parameter;
-    std::string strIgnored;
-    return parameters.GetParameterByName(szName, parameter, strIgnored) == Result::Ok ? QString::fromStdString(parameter.GetValue())
-                                                                                      : QString();
+    static const struct {
+        const char* szName;
+        const char* szEnglish;
+        const char* szGerman;
+    } kLabels[] = {{"Active application", "Active application", "Aktive Anwendung"},
+                   {"Product ID", "Product ID", "Produkt-ID"},
+                   {"BL version", "Boot loader version", "Bootloader-Version"},
+                   {"SW version", "Software version", "Softwareversion"},
+                   {"Serial number", "Serial number (module information)", "Seriennummer (Modulinformation)"}};
+    for (const auto& label : kLabels)
+        if (strName == label.szName)
+            return Label(label.szEnglish, label.szGerman);
+    return QString::fromStdString(strName);
+}
+
+QString ModuleInformationValue(const std::string& strName, const std::string& strValue)
+{
+    if (strName == "Active application" && strValue == "1 = Application")
+        return Label("1 = Application", "1 = Anwendung");
+    return QString::fromStdString(strValue);
 }
 
 bool IsTerminal(std::FILE* pFile)
@@ -150,9 +201,7 @@ CCliReport IdentityReport(CFittingSession& session)
 {
     CFittingIdentity& identity = session.identity;
     CCliReport report;
-    report.Add(QStringLiteral("article"), Label("Article number", "Artikelnummer"), identity.strArticleNumber);
-    report.Add(QStringLiteral("articleFormatted"), Label("Article number (display)", "Artikelnummer (Anzeige)"),
-               identity.strArticleNumberFormatted);
+    AddArticle(report, identity.strArticleNumber);
     if (identity.bDefinitionFound) {
         std::string strDescription;
         std::string strExtended;
@@ -164,14 +213,15 @@ CCliReport IdentityReport(CFittingSession& session)
         product.Add(QStringLiteral("typeCode"), Label("Type code", "Typcode"), static_cast<qint64>(identity.nProductType));
         report.AddSection(QStringLiteral("product"), Label("Product definition", "Produktdefinition"), product);
     }
-    report.Add(QStringLiteral("serialNumber"), Label("Serial number", "Seriennummer"),
-               Parameter(identity.moduleInformation, "Serial number"));
+    report.Add(QStringLiteral("unitSerialNumber"), Label("Serial number of the unit (EEPROM)", "Seriennummer des Geräts (EEPROM)"),
+               identity.strUnitSerialNumber);
     CCliReport module;
     std::string strIgnored;
     for (int nIndex = 0; nIndex < identity.moduleInformation.GetParameterCount(); ++nIndex) {
         CStringParameter parameter;
         if (identity.moduleInformation.GetParameterByIndex(nIndex, parameter, strIgnored) == Result::Ok)
-            module.Add(QString::fromStdString(parameter.GetName()), QString::fromStdString(parameter.GetName()), parameter.GetValue());
+            module.Add(QString::fromStdString(parameter.GetName()), ModuleInformationLabel(parameter.GetName()),
+                       ModuleInformationValue(parameter.GetName(), parameter.GetValue()));
     }
     report.AddSection(QStringLiteral("moduleInformation"), Label("Module information", "Modulinformation"), module);
     report.Add(QStringLiteral("productionDate"), Label("Production date", "Produktionsdatum"), identity.strProductionDate);
@@ -235,13 +285,10 @@ int RunIdentify(CCliContext& context)
     if (nExit != ExitOk)
         return nExit;
     context.Print(IdentityReport(session));
-    if (!session.identity.bDefinitionFound)
-        return context.Fail(FormatText(PickText("The article number %s is in no product definition.",
-                                                "Die Artikelnummer %s ist in keiner Produktdefinition."),
-                                       session.identity.strArticleNumberFormatted.c_str()),
-                            "Add its product definition to the definition directory (--config <dir>).",
-                            "Legen Sie seine Produktdefinition im Definitionsverzeichnis ab (--config <Verzeichnis>).");
-    return ExitOk;
+    if (session.identity.bDefinitionFound)
+        return ExitOk;
+    return session.strCatalogError.empty() ? FailUnknownArticle(context, session.identity)
+                                           : FailCatalog(context, session.strCatalogError);
 }
 
 int RunInfo(CCliContext& context)
@@ -254,9 +301,9 @@ int RunInfo(CCliContext& context)
     std::string strError;
     const int nResult = ReadFittingInformation(session.link, session.identity.nProductType, information, strError);
     if (nResult != Result::Ok)
-        return nResult == Result::NoResponse ? FailNoFitting(context, strError) : context.Fail(strError);
+        return FailJob(context, nResult, strError);
     CCliReport report;
-    report.Add(QStringLiteral("article"), Label("Article number", "Artikelnummer"), session.identity.strArticleNumberFormatted);
+    AddArticle(report, session.identity.strArticleNumber);
     report.Add(QStringLiteral("hoursTotal"), Label("Operation hours total", "Betriebsstunden gesamt"), static_cast<qint64>(information.nHoursTotal));
     report.Add(QStringLiteral("hoursSinceReset"), Label("Operation hours since last reset", "Betriebsstunden seit letzter Stromunterbrechung"),
                static_cast<qint64>(information.nHoursSinceReset));
@@ -270,6 +317,45 @@ int RunInfo(CCliContext& context)
     return ExitOk;
 }
 
+namespace {
+
+int PrintErrorHistory(const CCliContext& context, const CFittingSession& session, const CErrorHistory& history)
+{
+    const int nType = session.identity.nProductType;
+    std::vector<std::string> lines;
+    std::string strError;
+    if (ErrorHistoryLines(history, nType, lines, strError) != Result::Ok)
+        return context.Fail(strError);
+    CCliReport report;
+    AddArticle(report, session.identity.strArticleNumber);
+    report.Add(QStringLiteral("count"), Label("Stored errors", "Gespeicherte Fehler"), static_cast<qint64>(history.byCount));
+    // The decoded lines begin with " - " as the diagnostics page shows them.
+    std::vector<CCliReport> entries;
+    QStringList textLines;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const QString text = QString::fromStdString(lines[i]);
+        CCliReport entry;
+        entry.Add(QStringLiteral("code"), QString(), static_cast<qint64>(history.abyEntries[i]));
+        entry.Add(QStringLiteral("text"), QString(), text.startsWith(QLatin1String(" - ")) ? text.mid(3) : text);
+        entries.push_back(entry);
+        textLines << (history.byCount == 0 ? text : QStringLiteral("%1%2").arg(history.abyEntries[i]).arg(text));
+    }
+    if (context.bJson) {
+        report.AddList(QStringLiteral("entries"), QString(), entries);
+        // All five entry bytes as stored, whatever the count says.
+        QJsonArray codes;
+        for (BYTE byCode : history.abyEntries)
+            codes.append(byCode);
+        report.AddJson(QStringLiteral("storedCodes"), codes);
+    } else {
+        report.AddLines(QStringLiteral("entries"), Label("Error history", "Fehlerspeicher"), textLines);
+    }
+    context.Print(report);
+    return ExitOk;
+}
+
+} // namespace
+
 int RunErrors(CCliContext& context)
 {
     CFittingSession session;
@@ -280,40 +366,22 @@ int RunErrors(CCliContext& context)
     CErrorHistory history;
     std::string strError;
     int nResult = ReadErrorHistory(session.link, nType, history, strError);
-    if (nResult == Result::Ok && context.bClear) {
-        if (!context.bYes && !Confirm(PickText("Do you want to reset the error history?", "Möchten Sie die Fehlerhistorie zurücksetzen?")))
-            return context.Fail(PickText("The error history was not cleared.", "Die Fehlerhistorie wurde nicht gelöscht."),
-                                "Answer y at the prompt, or give --yes to clear without asking.",
-                                "Antworten Sie j auf die Frage, oder geben Sie --yes an, um ohne Rückfrage zu löschen.");
-        if ((nExit = CheckSameFitting(context, session)) != ExitOk)
-            return nExit;
-        nResult = ClearErrorHistory(session.link, nType, history, strError);
-    }
     if (nResult != Result::Ok)
-        return nResult == Result::NoResponse ? FailNoFitting(context, strError) : context.Fail(strError);
-    std::vector<std::string> lines;
-    if (ErrorHistoryLines(history, nType, lines, strError) != Result::Ok)
-        return context.Fail(strError);
-    CCliReport report;
-    report.Add(QStringLiteral("article"), Label("Article number", "Artikelnummer"), session.identity.strArticleNumberFormatted);
-    report.Add(QStringLiteral("count"), Label("Stored errors", "Gespeicherte Fehler"), static_cast<qint64>(history.byCount));
-    // The decoded lines begin with " - " as the diagnostics page shows them.
-    std::vector<CCliReport> entries;
-    QStringList textLines;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const QString text = QString::fromStdString(lines[i]);
-        CCliReport entry;
-        entry.Add(QStringLiteral("code"), QStringLiteral("code"), static_cast<qint64>(history.abyEntries[i]));
-        entry.Add(QStringLiteral("text"), QStringLiteral("text"), text.startsWith(QLatin1String(" - ")) ? text.mid(3) : text);
-        entries.push_back(entry);
-        textLines << (history.byCount == 0 ? text : QStringLiteral("%1%2").arg(history.abyEntries[i]).arg(text));
-    }
-    if (context.bJson)
-        report.AddList(QStringLiteral("entries"), QString(), entries);
-    else
-        report.AddLines(QStringLiteral("entries"), Label("Error history", "Fehlerspeicher"), textLines);
-    context.Print(report);
-    return ExitOk;
+        return FailJob(context, nResult, strError);
+    if (!context.bClear)
+        return PrintErrorHistory(context, session, history);
+
+    if (!context.bYes && !Confirm(PickText("Do you want to reset the error history?", "Möchten Sie die Fehlerhistorie zurücksetzen?")))
+        return context.Fail(PickText("The error history was not cleared.", "Die Fehlerhistorie wurde nicht gelöscht."),
+                            "Answer y at the prompt, or give --yes to clear without asking.",
+                            "Antworten Sie j auf die Frage, oder geben Sie --yes an, um ohne Rückfrage zu löschen.");
+    if ((nExit = CheckSameFitting(context, session)) != ExitOk)
+        return nExit;
+    nResult = ClearErrorHistory(session.link, nType, history, strError);
+    // What the fitting holds after the clear, whether or not it succeeded.
+    if (history.bComplete && (nExit = PrintErrorHistory(context, session, history)) != ExitOk)
+        return nExit;
+    return nResult == Result::Ok ? ExitOk : FailJob(context, nResult, strError);
 }
 
 int RunValve(CCliContext& context)
@@ -333,37 +401,40 @@ int RunValve(CCliContext& context)
             return nExit;
         const int nResult = SwitchValve(session.link, action == QLatin1String("open"), strError);
         if (nResult != Result::Ok)
-            return nResult == Result::NoResponse ? FailNoFitting(context, strError) : context.Fail(strError);
+            return FailJob(context, nResult, strError);
     }
     BYTE byState = 0;
     const int nResult = ReadValveState(session.link, byState, strError);
     if (nResult != Result::Ok)
-        return nResult == Result::NoResponse ? FailNoFitting(context, strError) : context.Fail(strError);
+        return FailJob(context, nResult, strError);
     CCliReport report;
     report.Add(QStringLiteral("valve"), Label("Valve", "Ventil"),
                byState != 0 ? Label("Opened", "Geöffnet") : Label("Closed", "Geschlossen"));
-    report.Add(QStringLiteral("open"), QStringLiteral("Open"), static_cast<qint64>(byState != 0 ? 1 : 0));
+    report.Add(QStringLiteral("open"), QString(), static_cast<qint64>(byState != 0 ? 1 : 0));
     context.Print(report);
     return ExitOk;
 }
 
-int RunEeprom(CCliContext& context)
+namespace {
+
+// The EEPROM range of "eeprom dump": the mapped rows, or --range <first> <last>.
+bool DumpRange(const CCliContext& context, int& nFirst, int& nLast)
 {
-    if (context.args.at(0) != QLatin1String("dump")) {
-        std::fprintf(stderr, "fluxa-cli: usage: fluxa-cli eeprom dump\n");
-        return ExitUsage;
-    }
-    CFittingSession session;
-    const int nExit = Connect(context, session, false);
-    if (nExit != ExitOk)
-        return nExit;
-    std::vector<CEepromRow> rows;
-    std::string strError;
-    const int nResult = ReadEepromRows(session.link, rows, strError);
-    if (nResult != Result::Ok)
-        return nResult == Result::NoResponse ? FailNoFitting(context, strError) : context.Fail(strError);
+    nFirst = 0;
+    nLast = kMappedEepromEnd;
+    if (!context.bRange)
+        return context.args.size() == 1;
+    bool bFirst = false;
+    bool bLast = false;
+    nFirst = static_cast<int>(context.args.value(1).toUInt(&bFirst, 0));
+    nLast = static_cast<int>(context.args.value(2).toUInt(&bLast, 0));
+    return context.args.size() == 3 && bFirst && bLast && nFirst <= nLast && nLast <= 0xFFFF;
+}
+
+void PrintEepromRows(const CCliContext& context, const CFittingSession& session, const std::vector<CEepromRow>& rows, bool bComplete)
+{
     CCliReport report;
-    report.Add(QStringLiteral("article"), Label("Article number", "Artikelnummer"), session.identity.strArticleNumberFormatted);
+    AddArticle(report, session.identity.strArticleNumber);
     QStringList lines;
     std::vector<CCliReport> items;
     int nBad = 0;
@@ -374,19 +445,41 @@ int RunEeprom(CCliContext& context)
         const QString sum = row.bChecksumGood ? Label("sum ok", "Summe ok") : Label("SUM BAD", "SUMME FALSCH");
         lines << QStringLiteral("%1: %2 %3").arg(QString::number(row.nAddress, 16).rightJustified(4, QLatin1Char('0')).toUpper(), bytes, sum);
         CCliReport item;
-        item.Add(QStringLiteral("address"), QStringLiteral("address"), static_cast<qint64>(row.nAddress));
-        item.Add(QStringLiteral("bytes"), QStringLiteral("bytes"), bytes.trimmed());
-        item.Add(QStringLiteral("checksumGood"), QStringLiteral("checksumGood"), static_cast<qint64>(row.bChecksumGood ? 1 : 0));
+        item.Add(QStringLiteral("address"), QString(), static_cast<qint64>(row.nAddress));
+        item.Add(QStringLiteral("bytes"), QString(), bytes.trimmed());
+        item.Add(QStringLiteral("checksumGood"), QString(), static_cast<qint64>(row.bChecksumGood ? 1 : 0));
         items.push_back(item);
         nBad += row.bChecksumGood ? 0 : 1;
     }
     report.Add(QStringLiteral("badRows"), Label("Rows with a bad sum", "Zeilen mit falscher Summe"), static_cast<qint64>(nBad));
+    report.Add(QStringLiteral("complete"), QString(), static_cast<qint64>(bComplete ? 1 : 0));
     if (context.bJson)
         report.AddList(QStringLiteral("rows"), QString(), items);
     else
         report.AddLines(QStringLiteral("rows"), QString(), lines);
     context.Print(report);
-    return ExitOk;
+}
+
+} // namespace
+
+int RunEeprom(CCliContext& context)
+{
+    int nFirst = 0;
+    int nLast = 0;
+    if (context.args.at(0) != QLatin1String("dump") || !DumpRange(context, nFirst, nLast)) {
+        std::fprintf(stderr, "fluxa-cli: usage: fluxa-cli eeprom dump [--range <first> <last>] (addresses 0 to 0xFFFF, first <= last)\n");
+        return ExitUsage;
+    }
+    CFittingSession session;
+    const int nExit = Connect(context, session, false);
+    if (nExit != ExitOk)
+        return nExit;
+    std::vector<CEepromRow> rows;
+    std::string strError;
+    const int nResult = ReadEepromRows(session.link, nFirst, nLast, rows, strError);
+    // The rows read before a failure are shown all the same.
+    PrintEepromRows(context, session, rows, nResult == Result::Ok);
+    return nResult == Result::Ok ? ExitOk : FailJob(context, nResult, strError);
 }
 
 int RunFlash(CCliContext& context)

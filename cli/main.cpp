@@ -21,25 +21,46 @@ struct CommandSpec {
     int nMinArgs;
     int nMaxArgs;
     QStringList options; // command options beyond the global ones
+    const char* szJson;  // the keys of its --json output
 };
+
+// Every command that names a fitting's article number gives "article" (the
+// nine digits) and "articleFormatted" (the display form "23 030 03 01").
+constexpr const char* kIdentityJson =
+    "article, articleFormatted, product {description, extendedDescription, typeName, typeCode},\n"
+    "unitSerialNumber (the unit's own, from its EEPROM), moduleInformation {\"Active application\",\n"
+    "\"Product ID\", \"BL version\" (layout 1), \"SW version\", \"Serial number\"}, productionDate";
 
 const std::vector<CommandSpec>& Commands()
 {
     static const std::vector<CommandSpec> commands = {
-        {"adapters", "", "List the USB serial devices and, among them, the bus adapters.", RunAdapters, 0, 0, {}},
-        {"identify", "", "Identify the connected fitting: article number, product definition, serial number, module information, production date.",
-         RunIdentify, 0, 0, {}},
-        {"info", "", "Show operation hours, switch counts and the installation record of the fitting.", RunInfo, 0, 0, {}},
-        {"errors", "", "Show the fitting's error history; --clear clears it (asks first unless --yes).", RunErrors, 0, 0,
-         {"clear", "yes"}},
-        {"valve", "open|close|state", "Switch the fitting's valve or show its state.", RunValve, 1, 1, {}},
-        {"eeprom", "dump", "Dump the fitting's EEPROM row by row with each row's checksum checked.", RunEeprom, 1, 1, {}},
-        {"products", "", "List the product definitions found.", RunProducts, 0, 0, {}},
-        {"product", "<article>", "Show one product definition with its settings and limits.", RunProduct, 1, 1, {}},
-        {"config", "show <file>", "Show a saved configuration file as the tool reads it.", RunConfig, 2, 2, {}},
+        {"adapters", "", "List the USB serial devices and, among them, the bus adapters.", RunAdapters, 0, 0, {},
+         "devices [{device, description, serial, adapter (its number among the bus adapters, \"-\" for other devices)}]"},
+        {"identify", "", "Identify the connected fitting: article number, product definition, serial numbers, module information, production date.",
+         RunIdentify, 0, 0, {}, kIdentityJson},
+        {"info", "", "Show operation hours, switch counts and the installation record of the fitting.", RunInfo, 0, 0, {},
+         "article, articleFormatted, hoursTotal, hoursSinceReset, switchCountTotal, switchCountSinceReset,\n"
+         "installationDate (dd.mm.yyyy, empty when not set), installer, placement"},
+        {"errors", "", "Show the fitting's error history; --clear clears it (asks first unless --yes) and shows what the fitting then holds.",
+         RunErrors, 0, 0, {"clear", "yes"},
+         "article, articleFormatted, count, entries [{code, text}] (the first entry stands even when count is 0),\n"
+         "storedCodes (all five stored entry codes, whatever the count)"},
+        {"valve", "open|close|state", "Switch the fitting's valve or show its state.", RunValve, 1, 1, {}, "valve (text), open (1 open, 0 closed)"},
+        {"eeprom", "dump", "Dump the fitting's EEPROM row by row with each row's checksum checked (rows 0x000 to 0x0FF unless --range).",
+         RunEeprom, 1, 3, {"range"},
+         "article, articleFormatted, badRows, complete (0 when a failure ended the dump: the rows read before it follow),\n"
+         "rows [{address, bytes (hexadecimal, spaced), checksumGood (1 or 0)}]"},
+        {"products", "", "List the product definitions found.", RunProducts, 0, 0, {},
+         "directory, products [{article, articleFormatted, description, extendedDescription, typeName, typeCode}]"},
+        {"product", "<article>", "Show one product definition with its settings and limits.", RunProduct, 1, 1, {},
+         "article, articleFormatted, description, extendedDescription, typeName, typeCode, picture,\n"
+         "settings [{name, min, max, default, labels [\"value = label\"]}]"},
+        {"config", "show <file>", "Show a saved configuration file as the tool reads it.", RunConfig, 2, 2, {},
+         "file, article, articleFormatted, typeName, settings [{name, value, text (text settings only)}]"},
         {"hex", "show <file> [--merge <start> <end>]", "Show the records of an Intel HEX file, optionally merged into one area.",
-         RunHex, 2, 4, {"merge"}},
-        {"flash", "<file>", "Program firmware from an Intel HEX file into the fitting (service mode only).", RunFlash, 1, 1, {}},
+         RunHex, 2, 4, {"merge"}, "file, records [{start, end, length, lengthHex}]"},
+        {"flash", "<file>", "Program firmware from an Intel HEX file into the fitting (service mode only).", RunFlash, 1, 1, {},
+         kIdentityJson},
     };
     return commands;
 }
@@ -60,6 +81,9 @@ void PrintUsage(const CommandSpec* pCommand)
             std::printf("\n  --clear            clear the error history\n  --yes              do not ask before clearing\n");
         if (pCommand->options.contains(QStringLiteral("merge")))
             std::printf("\n  --merge <s> <e>    merge the records into one area from <s> to <e> (0xFF fills gaps)\n");
+        if (pCommand->options.contains(QStringLiteral("range")))
+            std::printf("\n  --range <f> <l>    dump the rows holding the addresses <f> to <l> (e.g. --range 0x100 0x1FF)\n");
+        std::printf("\nJSON keys (--json):\n  %s\n", QString::fromUtf8(pCommand->szJson).replace(QLatin1String("\n"), QLatin1String("\n  ")).toUtf8().constData());
     } else {
         std::printf("Usage: fluxa-cli <command> [options]\n\nCommands:\n");
         for (const CommandSpec& command : Commands())
@@ -103,7 +127,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption clearOption(QStringLiteral("clear"));
     const QCommandLineOption yesOption(QStringLiteral("yes"));
     const QCommandLineOption mergeOption(QStringLiteral("merge"));
-    parser.addOptions({adapterOption, langOption, configOption, jsonOption, helpOption, clearOption, yesOption, mergeOption});
+    const QCommandLineOption rangeOption(QStringLiteral("range"));
+    parser.addOptions({adapterOption, langOption, configOption, jsonOption, helpOption, clearOption, yesOption, mergeOption, rangeOption});
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     if (!parser.parse(application.arguments()))
         return UsageError(parser.errorText());
@@ -122,7 +147,7 @@ int main(int argc, char* argv[])
     if (positional.size() < pCommand->nMinArgs || positional.size() > pCommand->nMaxArgs)
         return UsageError(QStringLiteral("wrong arguments for '%1' (usage: fluxa-cli %1 %2)")
                               .arg(QLatin1String(pCommand->szName), QLatin1String(pCommand->szArguments)));
-    for (const QString& name : {QStringLiteral("clear"), QStringLiteral("yes"), QStringLiteral("merge")})
+    for (const QString& name : {QStringLiteral("clear"), QStringLiteral("yes"), QStringLiteral("merge"), QStringLiteral("range")})
         if (parser.isSet(name) && !pCommand->options.contains(name))
             return UsageError(QStringLiteral("option --%1 does not apply to '%2'").arg(name, QLatin1String(pCommand->szName)));
 
@@ -145,6 +170,7 @@ int main(int argc, char* argv[])
     context.bClear = parser.isSet(clearOption);
     context.bYes = parser.isSet(yesOption);
     context.bMerge = parser.isSet(mergeOption);
+    context.bRange = parser.isSet(rangeOption);
     context.args = positional;
     return pCommand->pRun(context);
 }

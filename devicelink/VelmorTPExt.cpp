@@ -30,7 +30,8 @@ int ReportInvalidAddress(const char* pszPrefix, int nAddress, std::string& strEr
     return Result::InvalidArgument;
 }
 
-// "12 345 67 89" from "123456789".
+} // namespace
+
 std::string FormatArticleNumber(const std::string& strPlain)
 {
     std::string strFormatted = strPlain;
@@ -39,8 +40,6 @@ std::string FormatArticleNumber(const std::string& strPlain)
             strFormatted.insert(nPosition, 1, ' ');
     return strFormatted;
 }
-
-} // namespace
 
 bool CStopEvent::Wait(unsigned nMilliseconds)
 {
@@ -219,7 +218,8 @@ int CVelmorTPExt::IdentifyFitting(const CStopEvent& stopEvent, int& nState)
             return Result::MissingPrecondition;
         // A serial number that could not be read is no identification: taking
         // it as empty would report another unit and forget the last one.
-        const int nResult = ReadSerialNumber(nSerialAddress, strSerialNumber);
+        const int nResult = ReadSerialNumber(nSerialAddress, strSerialNumber, strError);
+        CloseAfterDriverFailure(nResult);
         if (nResult != Result::Ok)
             return nResult;
         if (!EqualsNoCase(strSerialNumber, m_strPreviousSerialNumber) && !m_strPreviousSerialNumber.empty())
@@ -232,12 +232,10 @@ int CVelmorTPExt::IdentifyFitting(const CStopEvent& stopEvent, int& nState)
     return Result::Ok;
 }
 
-int CVelmorTPExt::ReadSerialNumber(int nAddress, std::string& strSerialNumber)
+int CVelmorTPExt::ReadSerialNumber(int nAddress, std::string& strSerialNumber, std::string& strError)
 {
     std::vector<BYTE> data;
-    std::string strError;
     const int nResult = ReadEEByAddr(static_cast<WORD>(nAddress), kSerialNumberLength, data, strError);
-    CloseAfterDriverFailure(nResult);
     if (nResult != Result::Ok)
         return nResult;
     // The byte at the highest address comes first.

@@ -31,6 +31,9 @@ private:
     std::atomic<bool> m_bSignalled{false};
 };
 
+// The display form of an article number: "12 345 67 89" from "123456789".
+std::string FormatArticleNumber(const std::string& strPlain);
+
 class CVelmorTPExt : public CVelmorTPFTDI {
 public:
     static constexpr unsigned kMonitorCycleMs = 750;
@@ -71,6 +74,9 @@ public:
     virtual int WriteEEValue(int nAddress, int nSize, int nValue, std::string& strError);
     // Writes one 16-byte row at a row address with its sum renewed.
     virtual int WriteEEBlock(int nRowAddress, std::span<const BYTE> row, std::string& strError);
+    // The unit's own serial number at the address: 6 bytes as 12 hexadecimal
+    // digits, the byte at the highest address first.
+    virtual int ReadSerialNumber(int nAddress, std::string& strSerialNumber, std::string& strError);
     // "20yy.mm.dd" of the three BCD bytes at the address.
     virtual int ReadProductionDate(int nAddress, std::string& strDate, std::string& strError);
     virtual std::string GetArticleNumber();
@@ -94,7 +100,6 @@ private:
     // Opens the first adapter when no port is open.
     int EnsurePortOpen(std::string& strError);
     int IdentifyFitting(const CStopEvent& stopEvent, int& nState);
-    int ReadSerialNumber(int nAddress, std::string& strSerialNumber);
     void CloseAfterDriverFailure(int nResult);
 
     std::recursive_mutex m_csExt;

@@ -128,19 +128,25 @@ int CVelmorTPFTDI::OpenPort(int nDevice, long nBaudrate, std::string& strError)
     nResult = m_Driver.FT_Open(nDevice, &hPort, strError);
     if (nResult != Result::Ok)
         return nResult;
-    m_hPort = hPort;
-    nResult = m_Driver.FT_SetTimeouts(m_hPort, kLineTimeoutMs, kLineTimeoutMs, strError);
-    if (nResult != Result::Ok)
+    nResult = m_Driver.FT_SetTimeouts(hPort, kLineTimeoutMs, kLineTimeoutMs, strError);
+    if (nResult == Result::Ok)
+        nResult = m_Driver.FT_SetFlowControl(hPort, FT_FLOW_NONE, 0, 0, strError);
+    if (nResult == Result::Ok)
+        nResult = m_Driver.FT_SetBaudRate(hPort, static_cast<ULONG>(nBaudrate), strError);
+    if (nResult == Result::Ok)
+        nResult = m_Driver.FT_SetDataCharacteristics(hPort, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE, strError);
+    if (nResult == Result::Ok)
+        nResult = m_Driver.FT_Purge(hPort, FT_PURGE_RX | FT_PURGE_TX, strError);
+    if (nResult != Result::Ok) {
+        // A port half set up (a read without time-out waits for ever) is no port.
+        std::string strIgnored;
+        m_Driver.FT_Close(hPort, strIgnored);
         return nResult;
+    }
+    m_hPort = hPort;
     m_byPortNumber = static_cast<BYTE>(nDevice);
-    nResult = m_Driver.FT_SetFlowControl(m_hPort, FT_FLOW_NONE, 0, 0, strError);
-    if (nResult == Result::Ok)
-        nResult = m_Driver.FT_SetBaudRate(m_hPort, static_cast<ULONG>(nBaudrate), strError);
-    if (nResult == Result::Ok)
-        nResult = m_Driver.FT_SetDataCharacteristics(m_hPort, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE, strError);
-    if (nResult == Result::Ok)
-        nResult = m_Driver.FT_Purge(m_hPort, FT_PURGE_RX | FT_PURGE_TX, strError);
-    return nResult;
+    m_nLineBaudrate = static_cast<int>(nBaudrate);
+    return Result::Ok;
 }
 
 int CVelmorTPFTDI::ClosePort(std::string& strError)
@@ -242,10 +248,36 @@ void CVelmorTPFTDI::BuildTxFrame()
     m_nTxLength = nSummed + 1;
 }
 
+int CVelmorTPFTDI::SetLineBaudrate(long nBaudrate, std::string& strError)
+{
+    CProtocolLock lock(*this);
+    int nResult = VerifyPortHandle(strError);
+    if (nResult == Result::Ok)
+        nResult = m_Driver.FT_SetBaudRate(m_hPort, static_cast<ULONG>(nBaudrate), strError);
+    if (nResult == Result::Ok)
+        m_nLineBaudrate = static_cast<int>(nBaudrate);
+    return nResult;
+}
+
 int CVelmorTPFTDI::SwitchBaudrate(long nBaudrate, std::string& strError)
 {
-    const int nResult = m_Driver.FT_SetBaudRate(m_hPort, static_cast<ULONG>(nBaudrate), strError);
+    const int nResult = SetLineBaudrate(nBaudrate, strError);
     TimeService().SleepMs(kSpeedSwitchWaitMs);
+    return nResult;
+}
+
+int CVelmorTPFTDI::ReopenAtLineSpeed(std::string& strError)
+{
+    // Opening sets the configured speed; a download runs faster.
+    const std::string strParameters = m_strParameters;
+    const int nLineBaudrate = m_nLineBaudrate;
+    std::string strIgnored;
+    Close(strIgnored);
+    int nResult = Open(strParameters, strError);
+    if (nResult == Result::Ok)
+        nResult = VerifyPortHandle(strError);
+    if (nResult == Result::Ok && nLineBaudrate != m_nLineBaudrate)
+        nResult = SetLineBaudrate(nLineBaudrate, strError);
     return nResult;
 }
 
@@ -256,12 +288,11 @@ int CVelmorTPFTDI::TransferCommand(int nCommandID, std::string& strError)
     if (nResult == Result::NoResponse) {
         // The adapter may have lost the line: open it afresh and try once more.
         // Opening clears the frame buffers, so the frame is built again.
-        const std::string strParameters = m_strParameters;
-        std::string strIgnored;
-        Close(strIgnored);
-        Open(strParameters, strIgnored);
-        BuildTxFrame();
-        nResult = TransferFrame(strError);
+        nResult = ReopenAtLineSpeed(strError);
+        if (nResult == Result::Ok) {
+            BuildTxFrame();
+            nResult = TransferFrame(strError);
+        }
     }
     // The payload is kept also from a frame that failed its checks.
     if (m_nRxLength > kHeaderLength) {
@@ -321,7 +352,7 @@ int CVelmorTPFTDI::TransferFrame(std::string& strError)
     if (nResult != Result::Ok)
         return nResult;
     if (dwEcho != static_cast<DWORD>(m_nTxLength) || std::memcmp(byEcho, m_byTxFrame, static_cast<size_t>(m_nTxLength)) != 0) {
-        strError = "Invalid echo response";
+        strError = kInvalidEchoText;
         return Result::InvalidResponse;
     }
 

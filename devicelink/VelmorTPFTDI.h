@@ -14,6 +14,8 @@ public:
     static constexpr const char* kAdapterDescription = "Velmor BUS converter";
     static constexpr ULONG kLineTimeoutMs = 100;
     static constexpr unsigned kSpeedSwitchWaitMs = 100;
+    // The message when the line did not return the frame as written.
+    static constexpr const char* kInvalidEchoText = "Invalid echo response";
 
     CVelmorTPFTDI();
     ~CVelmorTPFTDI() override;
@@ -46,6 +48,12 @@ public:
     const BYTE* GetRxFrame() const { return m_byRxFrame; }
     int GetRxLength() const { return m_nRxLength; }
     int GetBaudrate() const { return m_nBaudrate; }
+    // The speed the adapter's line runs at now (the configured one, or the
+    // one a speed switch set).
+    int GetLineBaudrate() const { return m_nLineBaudrate; }
+    // Sets the adapter's line speed without telling the fitting, as when
+    // looking for a fitting left at another speed.
+    virtual int SetLineBaudrate(long nBaudrate, std::string& strError);
     int GetPortNumber() const { return m_byPortNumber; }
 
 protected:
@@ -58,6 +66,7 @@ protected:
     int m_nTxLength = 0;
     int m_nRxLength = 0;
     int m_nBaudrate = 0;
+    int m_nLineBaudrate = 0;
     std::string m_strParameters;
     CFTDID2Driver m_Driver;
     FT_HANDLE m_hPort = nullptr;
@@ -67,4 +76,6 @@ private:
     int ReadDeviceDescription(DWORD dwDevice, char (&szDescription)[FT_DESCRIPTION_SIZE + 1], std::string& strError);
     int ReadFully(BYTE* pBuffer, int nCount, std::string& strError);
     int SwitchBaudrate(long nBaudrate, std::string& strError);
+    // After a time-out: the port opened afresh at the line speed in force.
+    int ReopenAtLineSpeed(std::string& strError);
 };

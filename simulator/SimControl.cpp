@@ -240,7 +240,7 @@ int CSimWorld::AccessEeprom(int nDevice, unsigned nAddress, unsigned char* pData
             return Fail(VSIM_ERR_ARGUMENT, "EEPROM range beyond its " + std::to_string(eeprom.size()) + " bytes");
         if (bWrite) {
             std::copy(pData, pData + nLength, eeprom.begin() + nAddress);
-            fitting.SaveEeprom();
+            fitting.SavePersistentState();
         } else {
             std::copy(eeprom.begin() + nAddress, eeprom.begin() + nAddress + nLength, pData);
         }
@@ -252,7 +252,7 @@ int CSimWorld::FixRowSums(int nDevice)
 {
     return WithFitting(nDevice, [&](CSimFitting& fitting) {
         RenewSimRowSums(fitting.Eeprom());
-        fitting.SaveEeprom();
+        fitting.SavePersistentState();
         return VSIM_OK;
     });
 }

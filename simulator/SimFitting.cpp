@@ -2,10 +2,12 @@
 
 #include "simulator/velmorsim_control.h"
 
+#include "common/FileIO.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <filesystem>
 #include <sstream>
 
 namespace {
@@ -13,6 +15,8 @@ namespace {
 constexpr std::uint8_t kAnswerHeader0 = 0x01; // the request's address bytes F1 01, reversed
 constexpr std::uint8_t kAnswerHeader1 = 0xF1;
 constexpr int kDefaultBaud = 2400;
+// A state file holds 512 EEPROM bytes and at most 32 KB of flash as text.
+constexpr std::size_t kStateFileLimit = 1 << 20;
 constexpr int kBaudByCode[6]{0, 2400, 4800, 9600, 19200, 38400};
 constexpr std::uint8_t kValveIndex = 1;
 constexpr std::uint8_t kStartingIndex = 2;
@@ -145,6 +149,8 @@ void CSimFitting::AnswerSent(std::int64_t tNs)
         m_nBaud = m_nPendingBaud;
     else if (m_pending == EPending::Restart)
         Restart(tNs);
+    if (m_pending != EPending::None)
+        SavePersistentState(); // a failure is told on standard error
     m_pending = EPending::None;
 }
 
@@ -202,8 +208,10 @@ void CSimFitting::Execute(std::int64_t tNs, CSimAnswer& answer)
             Ok();
             if (opcode == 0x00)
                 m_pending = EPending::Restart;
-            else if (opcode == 0x13 || opcode == 0x14)
+            else if (opcode == 0x13 || opcode == 0x14) {
                 m_bBootloaderNext = opcode == 0x13;
+                SavePersistentState(); // a failure is told on standard error
+            }
         }
     } else if (opcode == 0x1D) {
         if (n != 1 || p[0] < 1 || p[0] > 5) {
@@ -377,12 +385,17 @@ void CSimFitting::WriteEeprom(unsigned address, unsigned length, const std::uint
         if (sum != rowData[kSimEepromRow - 1])
             return Fail(kSimErrRowChecksum);
     }
+    const std::vector<std::uint8_t> before = m_eeprom;
     std::memcpy(&m_eeprom[address], data, length);
     // Rows written in part keep a valid sum: the fitting renews it.
     for (unsigned row = firstRow; row < address + length; row += kSimEepromRow)
         if (row < address || row + kSimEepromRow > address + length)
             RenewSimRowSum(m_eeprom, row);
-    SaveEeprom();
+    // A write that could not be kept is no write.
+    if (!SavePersistentState()) {
+        m_eeprom = before;
+        return Fail(kSimErrMemoryWrite);
+    }
     Ok();
 }
 
@@ -410,6 +423,7 @@ void CSimFitting::ExecuteFlash(std::uint8_t opcode, const std::uint8_t* p, int n
         return Fail(kSimErrAddress);
     if (opcode == 0x1C) {
         std::fill_n(m_flash.begin() + address, length, 0xFF);
+        SavePersistentState(); // a failure is told on standard error
         return Ok();
     }
     if (layout.bEraseBeforeWrite) { // whole blocks into erased flash
@@ -432,35 +446,88 @@ bool CSimFitting::SetEepromFile(const std::string& strPath)
     m_strEepromFile = strPath;
     if (strPath.empty())
         return true;
-    std::ifstream file(strPath);
-    if (!file)
-        return SaveEeprom();
-    // Lines "0x0010: 00 11 22 ..." as SaveEeprom writes them.
+    std::error_code ec;
+    if (!std::filesystem::exists(strPath, ec))
+        return SavePersistentState();
+    std::string text;
+    std::string strError;
+    if (ReadRegularFile(strPath, kStateFileLimit, text, strError) != 0) {
+        std::fprintf(stderr, "velmorsim: %s\n", strError.c_str());
+        return false;
+    }
+    LoadPersistentState(text);
+    return true;
+}
+
+// Lines "0x0010: 00 11 22 ..." of the EEPROM, "state software=... baud=...
+// bootloader_next=..." and "flash 0x1800: ..." for the flash rows that are
+// not erased. A file without a state line (an EEPROM alone) keeps the
+// profile's flash and state.
+void CSimFitting::LoadPersistentState(const std::string& strText)
+{
+    std::istringstream lines(strText);
     std::string line;
-    while (std::getline(file, line)) {
+    while (std::getline(lines, line)) {
         std::istringstream in(line);
+        std::string word;
+        if (line.rfind("state ", 0) == 0) {
+            in >> word;
+            while (in >> word) {
+                if (word == "software=bootloader" || word == "software=application")
+                    m_bBootloader = word == "software=bootloader";
+                else if (word.rfind("baud=", 0) == 0)
+                    m_nBaud = std::atoi(word.c_str() + 5);
+                else if (word.rfind("bootloader_next=", 0) == 0)
+                    m_bBootloaderNext = word.back() == '1';
+            }
+            std::fill(m_flash.begin(), m_flash.end(), 0xFF);
+            continue;
+        }
+        std::vector<std::uint8_t>* pMemory = &m_eeprom;
+        if (line.rfind("flash ", 0) == 0) {
+            in >> word;
+            pMemory = &m_flash;
+        }
         unsigned address = 0;
         char colon = 0;
         if (!(in >> std::hex >> address >> colon) || colon != ':')
             continue;
         unsigned value = 0;
-        while (in >> std::hex >> value && address < m_eeprom.size())
-            m_eeprom[address++] = static_cast<std::uint8_t>(value);
+        while (in >> std::hex >> value && address < pMemory->size())
+            (*pMemory)[address++] = static_cast<std::uint8_t>(value);
     }
-    return true;
 }
 
-bool CSimFitting::SaveEeprom() const
+namespace {
+
+void AppendRow(std::string& text, const char* szPrefix, const std::vector<std::uint8_t>& memory, std::size_t row)
+{
+    char line[16 + 3 * kSimEepromRow + 2];
+    int at = std::snprintf(line, sizeof(line), "%s0x%04zX:", szPrefix, row);
+    for (std::size_t i = row; i < std::min(row + kSimEepromRow, memory.size()); ++i)
+        at += std::snprintf(line + at, sizeof(line) - static_cast<std::size_t>(at), " %02X", memory[i]);
+    text.append(line).append("\n");
+}
+
+} // namespace
+
+bool CSimFitting::SavePersistentState() const
 {
     if (m_strEepromFile.empty())
         return true;
-    std::ofstream file(m_strEepromFile, std::ios::trunc);
-    for (std::size_t row = 0; row < m_eeprom.size(); row += kSimEepromRow) {
-        char text[8 + 3 * kSimEepromRow + 2];
-        int at = std::snprintf(text, sizeof(text), "0x%04zX:", row);
-        for (std::size_t i = row; i < std::min(row + kSimEepromRow, m_eeprom.size()); ++i)
-            at += std::snprintf(text + at, sizeof(text) - static_cast<std::size_t>(at), " %02X", m_eeprom[i]);
-        file << text << '\n';
-    }
-    return static_cast<bool>(file);
+    std::string text;
+    for (std::size_t row = 0; row < m_eeprom.size(); row += kSimEepromRow)
+        AppendRow(text, "", m_eeprom, row);
+    text += "state software=" + std::string(m_bBootloader ? "bootloader" : "application") + " baud=" + std::to_string(m_nBaud)
+            + " bootloader_next=" + (m_bBootloaderNext ? "1" : "0") + "\n";
+    for (std::size_t row = 0; row < m_flash.size(); row += kSimEepromRow)
+        if (std::any_of(m_flash.begin() + static_cast<std::ptrdiff_t>(row),
+                        m_flash.begin() + static_cast<std::ptrdiff_t>(std::min(row + kSimEepromRow, m_flash.size())),
+                        [](std::uint8_t by) { return by != 0xFF; }))
+            AppendRow(text, "flash ", m_flash, row);
+    std::string strError;
+    if (ReplaceFileContent(m_strEepromFile, text, strError) == 0)
+        return true;
+    std::fprintf(stderr, "velmorsim: %s\n", strError.c_str());
+    return false;
 }

@@ -63,9 +63,13 @@ public:
 
     std::vector<std::uint8_t>& Eeprom() { return m_eeprom; }
     std::vector<std::uint8_t>& Flash() { return m_flash; }
-    // Persistence: loads the file when it exists (and fits), saves after every accepted write.
+    // Persistence, as a powered unit keeps its memories and state: the file
+    // holds the EEPROM, the flash and the running software with the speed it
+    // listens at. It is loaded when it exists (false when it is no regular
+    // file or cannot be read) and saved after every accepted EEPROM write,
+    // flash erase, speed change, restart and boot loader switch.
     bool SetEepromFile(const std::string& strPath);
-    bool SaveEeprom() const;
+    bool SavePersistentState() const;
 
 private:
     void Execute(std::int64_t tNs, CSimAnswer& answer);
@@ -80,6 +84,7 @@ private:
     void ErrorDetails(std::uint8_t selector);
     void CountedList();
     bool ImageValid() const;
+    void LoadPersistentState(const std::string& strText);
 
     void Ok() { m_nPayload = 1; m_payload[0] = 0x00; }
     void Fail(std::uint8_t code);

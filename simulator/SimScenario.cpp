@@ -96,6 +96,8 @@ bool ParseFault(const std::string& value, CSimFaultSpec& spec, std::string& strE
                 spec.fault.param2 = static_cast<int>(number);
             } else if (bNumber && key == "times") {
                 spec.fault.times = static_cast<int>(number);
+            } else if (bNumber && key == "skip") {
+                spec.fault.skip = static_cast<int>(number);
             } else {
                 strError = "unknown fault setting \"" + word + "\"";
                 return false;
@@ -170,6 +172,8 @@ const char* SimFaultProblem(const VSimFault& fault, const std::string& strFuncti
     if (fault.trigger == VSIM_TRIGGER_COMMAND && fault.kind != VSIM_FAULT_DRIVER_STATUS &&
         (fault.n < 1 || fault.n > 33))
         return "\"command\" needs a command ID from 1 to 33";
+    if (fault.skip < 0)
+        return "\"skip\" takes a number from 0 on";
     return nullptr;
 }
 

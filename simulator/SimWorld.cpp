@@ -54,6 +54,10 @@ bool Fires(CSimArmedFault& fault, bool bCommandMatches)
         bFires = f.n > 0 && ++fault.nSeen % static_cast<std::uint64_t>(f.n) == 0;
     else
         bFires = bCommandMatches;
+    if (bFires && fault.nSkipped < f.skip) {
+        ++fault.nSkipped;
+        return false;
+    }
     if (bFires)
         ++fault.nHits;
     return bFires;

@@ -51,6 +51,7 @@ struct CSimArmedFault {
     int nDeviceId = -1; // -1: any
     CSimFaultSpec spec;
     std::uint64_t nSeen = 0;
+    int nSkipped = 0;
     int nHits = 0;
 };
 

@@ -167,6 +167,7 @@ typedef struct VSimFault {
     int param2;
     const char* text;  /* copied */
     const char* text2; /* copied */
+    int skip;          /* matching frames (calls) let pass before the fault fires */
 } VSimFault;
 /* device: the adapter; -1 for VSIM_FAULT_DRIVER_STATUS on any handle (and on
  * calls without a handle such as FT_CreateDeviceInfoList). A device's own

@@ -10,6 +10,7 @@
 #include "pages/ErrorHistory.h"
 #include "workflow/ProductCatalog.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -105,6 +106,10 @@ int IdentifyFitting(CVelmorTPExt& link, CProductCatalog& catalog, CFittingIdenti
     if (nResult == Result::Ok)
         nResult = link.ReadModuleInformation(identity.moduleInformation, strError);
     int nAddress = 0;
+    if (nResult == Result::Ok)
+        nResult = GetEEAddr(EE_SERIAL_NUMBER, identity.nProductType, nAddress, strError);
+    if (nResult == Result::Ok)
+        nResult = link.ReadSerialNumber(nAddress, identity.strUnitSerialNumber, strError);
     if (nResult == Result::Ok)
         nResult = GetEEAddr(EE_PRODUCTION_DATE, identity.nProductType, nAddress, strError);
     if (nResult == Result::Ok)
@@ -210,6 +215,7 @@ int ReadErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& histor
 {
     int nValue = 0;
     int nResult = ReadItemValue(link, nProductType, EE_ERROR_COUNT, 1, nValue, strError);
+    history.bComplete = false;
     if (nResult != Result::Ok)
         return nResult;
     history.byCount = static_cast<BYTE>(nValue);
@@ -219,21 +225,39 @@ int ReadErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& histor
             return nResult;
         history.abyEntries[static_cast<std::size_t>(i)] = static_cast<BYTE>(nValue);
     }
+    history.bComplete = true;
     return Result::Ok;
 }
 
 int ClearErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& history, std::string& strError)
 {
-    int nResult = WriteItemValue(link, nProductType, EE_ERROR_COUNT, 0, strError);
-    if (nResult != Result::Ok)
-        return nResult;
-    history.byCount = 0;
-    for (int i = 0; i < kErrorEntries; ++i) {
-        nResult = WriteItemValue(link, nProductType, kErrorEntryTypes[i], 0, strError);
-        if (nResult == Result::Ok)
-            history.abyEntries[static_cast<std::size_t>(i)] = 0;
+    int nFirstFailure = Result::Ok;
+    std::string strFirstFailure;
+    for (EEAddrType type : {EE_ERROR_COUNT, EE_ERROR_1, EE_ERROR_2, EE_ERROR_3, EE_ERROR_4, EE_ERROR_5}) {
+        std::string strWriteError;
+        const int nResult = WriteItemValue(link, nProductType, type, 0, strWriteError);
+        if (nResult != Result::Ok && nFirstFailure == Result::Ok) {
+            nFirstFailure = nResult;
+            strFirstFailure = strWriteError;
+        }
     }
-    return nResult;
+    std::string strReadError;
+    const int nReadResult = ReadErrorHistory(link, nProductType, history, strReadError);
+    if (nFirstFailure != Result::Ok) {
+        strError = strFirstFailure;
+        return nFirstFailure;
+    }
+    if (nReadResult != Result::Ok) {
+        strError = strReadError;
+        return nReadResult;
+    }
+    const bool bEmpty = history.byCount == 0
+                        && std::all_of(history.abyEntries.begin(), history.abyEntries.end(), [](BYTE by) { return by == 0; });
+    if (bEmpty)
+        return Result::Ok;
+    strError = PickText("The error history was written but still holds entries: the fitting did not keep the clear.",
+                        "Die Fehlerhistorie wurde geschrieben, enthält aber noch Einträge: die Armatur hat das Löschen nicht behalten.");
+    return Result::InvalidResponse;
 }
 
 int ErrorHistoryLines(const CErrorHistory& history, int nProductType, std::vector<std::string>& lines,
@@ -268,21 +292,23 @@ int SwitchValve(CVelmorTPBase& link, bool bOpen, std::string& strError)
     return nResult;
 }
 
-int ReadEepromRows(CVelmorTPBase& link, std::vector<CEepromRow>& rows, std::string& strError, int nMaxRows,
-                   const ProgressCallback& progress)
+int ReadEepromRows(CVelmorTPBase& link, int nFirstAddress, int nLastAddress, std::vector<CEepromRow>& rows,
+                   std::string& strError, const ProgressCallback& progress)
 {
     rows.clear();
-    for (int nRow = 0; nRow < nMaxRows; ++nRow) {
+    const int nFirstRow = nFirstAddress / 16;
+    const int nRowCount = nLastAddress / 16 - nFirstRow + 1;
+    if (nFirstAddress < 0 || nLastAddress > 0xFFFF || nRowCount < 1) {
+        strError = FormatText(PickText("ReadEepromRows: the address range 0x%X to 0x%X is invalid",
+                                       "ReadEepromRows: Der Adressbereich 0x%X bis 0x%X ist ungültig"),
+                              static_cast<unsigned>(nFirstAddress), static_cast<unsigned>(nLastAddress));
+        return Result::InvalidArgument;
+    }
+    for (int nRow = nFirstRow; nRow < nFirstRow + nRowCount; ++nRow) {
         std::vector<BYTE> data;
-        std::string strRowError;
-        const int nResult = link.ReadEEByAddr(static_cast<WORD>(nRow * 16), 16, data, strRowError);
-        // The fitting refuses an address beyond its EEPROM: that is the end.
-        if (nResult == Result::TargetError && !rows.empty())
-            break;
-        if (nResult != Result::Ok) {
-            strError = strRowError;
+        const int nResult = link.ReadEEByAddr(static_cast<WORD>(nRow * 16), 16, data, strError);
+        if (nResult != Result::Ok)
             return nResult;
-        }
         CEepromRow row;
         row.nAddress = nRow * 16;
         std::copy_n(data.begin(), std::min<std::size_t>(data.size(), 16), row.abyBytes.begin());
@@ -291,7 +317,7 @@ int ReadEepromRows(CVelmorTPBase& link, std::vector<CEepromRow>& rows, std::stri
             bySum = static_cast<BYTE>(bySum + row.abyBytes[static_cast<std::size_t>(i)]);
         row.bChecksumGood = bySum == row.abyBytes[15];
         rows.push_back(row);
-        Report(progress, (nRow + 1) * 100 / nMaxRows);
+        Report(progress, (nRow - nFirstRow + 1) * 100 / nRowCount);
     }
     Report(progress, 100);
     return Result::Ok;

@@ -40,10 +40,11 @@ struct CFittingIdentity {
     CDeviceConfig definition;
     int nProductType = 0;
     CStringParameterHandler moduleInformation;
+    std::string strUnitSerialNumber; // the unit's own, from its EEPROM
     std::string strProductionDate;
 };
-// The "Next" read: article number, its definition, module information and
-// production date. An article number without definition is no failure
+// The "Next" read: article number, its definition, module information, the
+// unit's serial number and production date. An article number without definition is no failure
 // (bDefinitionFound stays false and nothing more is read).
 int IdentifyFitting(CVelmorTPExt& link, CProductCatalog& catalog, CFittingIdentity& identity, std::string& strError);
 
@@ -82,11 +83,14 @@ std::string PlacementText(const std::vector<BYTE>& first, const std::vector<BYTE
 struct CErrorHistory {
     BYTE byCount = 0;
     std::array<BYTE, 5> abyEntries{};
+    bool bComplete = false; // count and all five entries were read
 };
 // Count, then entries 1 to 5, stopping at the first failure.
 int ReadErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& history, std::string& strError);
-// Writes 0 to the count and then to every entry; all five entry writes are
-// tried and the last one's result counts. Entries written become 0.
+// Writes 0 to the count and to every entry, trying every write even after one
+// failed, then reads the history back: it shows what the fitting holds, never
+// what was hoped for. Any failed write fails the clear with the first
+// failure's message; so does a history that reads back not empty.
 int ClearErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& history, std::string& strError);
 // The lines the diagnostics page shows: the decoded entries up to the count
 // (at least one line; "No entry" when the count is 0).
@@ -107,7 +111,9 @@ struct CEepromRow {
     std::array<BYTE, 16> abyBytes{};
     bool bChecksumGood = false; // byte 15 equals the sum of bytes 0..14
 };
-// Reads rows from address 0 until the fitting refuses an address (end of its
-// EEPROM) or nMaxRows are read. Any other failure ends the read.
-int ReadEepromRows(CVelmorTPBase& link, std::vector<CEepromRow>& rows, std::string& strError, int nMaxRows = 256,
-                   const ProgressCallback& progress = {});
+// The rows the address maps use.
+constexpr int kMappedEepromEnd = 0x0FF;
+// Reads the rows from the one holding nFirstAddress to the one holding
+// nLastAddress. Any failure ends the read; the rows read before it stay in rows.
+int ReadEepromRows(CVelmorTPBase& link, int nFirstAddress, int nLastAddress, std::vector<CEepromRow>& rows,
+                   std::string& strError, const ProgressCallback& progress = {});

@@ -1,85 +1,63 @@
 // fluxa-cli as a user runs it: a process on the simulated bus, each test with
 // its own scenario file and its own settings store.
 
-#include <gtest/gtest.h>
+#include "CliTestSupport.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <string>
-#include <sys/wait.h>
-
-namespace fs = std::filesystem;
-
-namespace {
-
-struct CliResult {
-    int nExit = -1;
-    std::string strOut;
-    std::string strErr;
-};
-
-class Cli : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("fluxa_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir / "config" / "VELMOR");
-        Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\n");
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    void Scenario(const std::string& text) { std::ofstream(m_dir / "scenario.txt") << text; }
-    void StoreSettings(const std::string& text) { std::ofstream(m_dir / "config" / "VELMOR" / "fluxa-usb.conf") << text; }
-    fs::path Dir() const { return m_dir; }
-
-    CliResult Run(const std::string& strArguments)
-    {
-        const fs::path errFile = m_dir / "stderr.txt";
-        const std::string command = "env FLUXA_D2XX_LIBRARY='" FLUXA_VELMORSIM_PATH "' VELMOR_SIM_SCENARIO='" +
-                                    (m_dir / "scenario.txt").string() + "' XDG_CONFIG_HOME='" + (m_dir / "config").string() +
-                                    "' '" FLUXA_CLI_PATH "' " + strArguments + " 2>'" + errFile.string() + "' </dev/null";
-        CliResult result;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (pipe == nullptr)
-            return result;
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            result.strOut.append(buffer, n);
-        const int status = ::pclose(pipe);
-        result.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream err(errFile);
-        std::stringstream text;
-        text << err.rdbuf();
-        result.strErr = text.str();
-        return result;
-    }
-
-private:
-    fs::path m_dir;
-};
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-} // namespace
 
 TEST_F(Cli, IdentifiesTheSimulatedFaucet)
 {
     const CliResult text = Run("identify --lang en");
     ASSERT_EQ(text.nExit, 0) << text.strErr;
-    for (const char* part : {"230300301", "23 030 03 01", "Ambra", "Active application", "1 = Application", "Production date"})
+    for (const char* part : {"23 030 03 01", "Ambra", "Active application", "1 = Application", "Production date"})
         EXPECT_TRUE(Contains(text.strOut, part)) << part << "\n" << text.strOut;
 
     const CliResult json = Run("identify --json");
     ASSERT_EQ(json.nExit, 0) << json.strErr;
-    EXPECT_TRUE(Contains(json.strOut, "\"article\": \"230300301\"")) << json.strOut;
     EXPECT_TRUE(Contains(json.strOut, "\"typeCode\": 3")) << json.strOut;
+    EXPECT_TRUE(Contains(json.strOut, "\"article\": \"230300301\"")) << json.strOut;
+}
+
+TEST_F(Cli, BothSerialNumbersAreShownEachWithItsLabel)
+{
+    // The unit's own serial number from its EEPROM, and the module
+    // information's, which this fitting reports from the same bytes.
+    Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\nfitting_serial = 0000000A0B0C\n");
+    const CliResult result = Run("identify --lang en --json");
+    ASSERT_EQ(result.nExit, 0) << result.strErr;
+    EXPECT_TRUE(Contains(result.strOut, "\"unitSerialNumber\": \"0000000A0B0C\"")) << result.strOut;
+    EXPECT_TRUE(Contains(result.strOut, "\"Serial number\": \"0000000A0B0C\"")) << result.strOut;
+    const CliResult text = Run("identify --lang en");
+    EXPECT_TRUE(Contains(text.strOut, "Serial number of the unit (EEPROM): 0000000A0B0C")) << text.strOut;
+    EXPECT_TRUE(Contains(text.strOut, "Serial number (module information): 0000000A0B0C")) << text.strOut;
+}
+
+TEST_F(Cli, EveryCommandNamesTheArticleByTheSameKeys)
+{
+    std::ofstream(Dir() / "saved.xml") << "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<file><ArticleNumber>230300301</ArticleNumber>"
+                                          "<ConfigSheet>Ambra</ConfigSheet><Settings><Runtime>10</Runtime></Settings></file>\n";
+    for (const std::string& arguments : {std::string("identify"), std::string("info"), std::string("errors"), std::string("eeprom dump"),
+                                         std::string("product 230300301"), "config show '" + (Dir() / "saved.xml").string() + "'"}) {
+        const CliResult result = Run(arguments + " --json");
+        ASSERT_EQ(result.nExit, 0) << arguments << ": " << result.strErr;
+        EXPECT_TRUE(Contains(result.strOut, "\"article\": \"230300301\"")) << arguments << "\n" << result.strOut;
+        EXPECT_TRUE(Contains(result.strOut, "\"articleFormatted\": \"23 030 03 01\"")) << arguments << "\n" << result.strOut;
+    }
+    const CliResult products = Run("products --json");
+    EXPECT_TRUE(Contains(products.strOut, "\"articleFormatted\": \"23 010 01 01\"")) << products.strOut;
+    EXPECT_TRUE(Contains(Run("info --help").strOut, "articleFormatted"));
+}
+
+TEST_F(Cli, GermanOutputHasNoEnglishLines)
+{
+    const char* const englishWords[] = {"Article", "Serial", "Open", "Closed", "Application", "Software version", "Boot loader", "Product", "Error",
+                                        "history", "Valve", "sum ok", "Rows", "hours", "count", "Installer"};
+    for (const char* arguments : {"identify", "info", "errors", "valve state", "eeprom dump"}) {
+        const CliResult result = Run(std::string(arguments) + " --lang de");
+        ASSERT_EQ(result.nExit, 0) << arguments << ": " << result.strErr;
+        for (const char* word : englishWords)
+            EXPECT_FALSE(Contains(result.strOut, word)) << arguments << ": " << word << "\n" << result.strOut;
+    }
 }
 
 TEST_F(Cli, ListsAdaptersAmongOtherDevices)
@@ -94,7 +72,7 @@ TEST_F(Cli, ListsAdaptersAmongOtherDevices)
 
     const CliResult second = Run("identify --adapter 1 --lang en"); // device 2, the flush valve
     ASSERT_EQ(second.nExit, 0) << second.strErr;
-    EXPECT_TRUE(Contains(second.strOut, "230100101")) << second.strOut;
+    EXPECT_TRUE(Contains(second.strOut, "23 010 01 01")) << second.strOut;
 }
 
 TEST_F(Cli, InformationAndLanguages)
@@ -128,6 +106,27 @@ TEST_F(Cli, ErrorHistoryIsClearedOnlyWhenConfirmed)
     EXPECT_TRUE(Contains(cleared.strOut, "No entry")) << cleared.strOut;
     const CliResult after = Run("errors --lang en --json"); // a new process, the EEPROM file kept
     EXPECT_TRUE(Contains(after.strOut, "\"count\": 0")) << after.strOut;
+    EXPECT_TRUE(Contains(after.strOut, "\"storedCodes\": [\n        0,\n        0,\n        0,")) << after.strOut;
+}
+
+TEST_F(Cli, AClearWithAFailedWriteFailsAndTheTruthIsShown)
+{
+    // Reads of EEPROM rows (command 11) before the clear: identification 3,
+    // error history 6, the article check 1; then one a write: count, entry 1,
+    // entry 2, and both attempts for entry 3 are garbled.
+    Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\neeprom_file = " + (Dir() / "eeprom.bin").string() +
+             "\nfault = bad_checksum command 11 skip=13 times=2\n");
+    const CliResult failed = Run("errors --clear --yes --lang en --json");
+    EXPECT_EQ(failed.nExit, 1);
+    EXPECT_TRUE(Contains(failed.strErr, "Invalid checksum")) << failed.strErr;
+    EXPECT_TRUE(Contains(failed.strErr, "garbled")) << failed.strErr; // the hint
+
+    Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\neeprom_file = " + (Dir() / "eeprom.bin").string() + "\n");
+    const CliResult after = Run("errors --lang en --json");
+    ASSERT_EQ(after.nExit, 0) << after.strErr;
+    EXPECT_TRUE(Contains(after.strOut, "\"count\": 0")) << after.strOut;
+    EXPECT_TRUE(Contains(after.strOut, "\"storedCodes\": [\n        0,\n        0,\n        5,\n        0,\n        0\n")) << after.strOut;
+    EXPECT_EQ(failed.strOut, after.strOut) << "the failed clear showed what was read back";
 }
 
 TEST_F(Cli, ValveAndEepromDump)
@@ -141,9 +140,43 @@ TEST_F(Cli, ValveAndEepromDump)
     const CliResult dump = Run("eeprom dump --lang en");
     ASSERT_EQ(dump.nExit, 0) << dump.strErr;
     EXPECT_TRUE(Contains(dump.strOut, "0030: 12 34 ")) << dump.strOut;
-    EXPECT_TRUE(Contains(dump.strOut, "01F0: ")) << dump.strOut; // up to the end of the 512-byte EEPROM
-    EXPECT_FALSE(Contains(dump.strOut, "0200: ")) << dump.strOut;
+    EXPECT_TRUE(Contains(dump.strOut, "00F0: ")) << dump.strOut; // the rows the maps use
+    EXPECT_FALSE(Contains(dump.strOut, "0100: ")) << dump.strOut;
     EXPECT_TRUE(Contains(dump.strOut, "Rows with a bad sum: 0")) << dump.strOut;
+
+    const CliResult range = Run("eeprom dump --range 0x100 0x1FF --lang en");
+    ASSERT_EQ(range.nExit, 0) << range.strErr;
+    EXPECT_TRUE(Contains(range.strOut, "0100: ")) << range.strOut;
+    EXPECT_TRUE(Contains(range.strOut, "01F0: ")) << range.strOut;
+    EXPECT_FALSE(Contains(range.strOut, "00F0: ")) << range.strOut;
+    for (const char* bad : {"eeprom dump --range 0x200 0x100", "eeprom dump --range 0x100", "eeprom dump --range 0 0x10000", "eeprom dump 0 1"})
+        EXPECT_EQ(Run(bad).nExit, 2) << bad;
+}
+
+TEST_F(Cli, AFailureInsideTheDumpRangeEndsItAfterTheRowsRead)
+{
+    struct Case {
+        const char* fault;
+        const char* arguments;
+        const char* message;
+    };
+    // Three reads identify the fitting; rows follow from the fourth read on.
+    for (const Case& c : {Case{"target_error command 11 skip=7 times=1", "", "Error code 0x07 reported by target"},
+                          Case{"no_answer command 11 skip=7", "", "Timeout"},
+                          Case{"", "--range 0x1C0 0x23F", "Error code 0x08 reported by target"}}) { // beyond the 512 bytes
+        Scenario(std::string("time_scale = 0\n[adapter]\nfitting = Ambra\n") + (*c.fault != 0 ? "fault = " : "") + c.fault + "\n");
+        const CliResult text = Run(std::string("eeprom dump --lang en ") + c.arguments);
+        EXPECT_EQ(text.nExit, 1) << c.fault;
+        EXPECT_TRUE(Contains(text.strErr, c.message)) << c.fault << ": " << text.strErr;
+        const bool bPastEnd = *c.fault == 0;
+        EXPECT_TRUE(Contains(text.strOut, bPastEnd ? "01F0: " : "0030: ")) << c.fault << "\n" << text.strOut;
+        EXPECT_FALSE(Contains(text.strOut, bPastEnd ? "0200: " : "0040: ")) << c.fault << "\n" << text.strOut;
+
+        const CliResult json = Run(std::string("eeprom dump --json ") + c.arguments);
+        EXPECT_EQ(json.nExit, 1) << c.fault;
+        EXPECT_TRUE(Contains(json.strOut, "\"complete\": 0")) << json.strOut;
+        EXPECT_TRUE(Contains(json.strOut, bPastEnd ? "\"address\": 496" : "\"address\": 48")) << json.strOut;
+    }
 }
 
 TEST_F(Cli, BusProblemsSayWhatToDo)
@@ -163,6 +196,44 @@ TEST_F(Cli, BusProblemsSayWhatToDo)
         EXPECT_EQ(result.nExit, 1) << c.arguments;
         EXPECT_TRUE(Contains(result.strErr, c.message)) << c.arguments << ": " << result.strErr;
     }
+}
+
+TEST_F(Cli, FailuresSayWhatToDo)
+{
+    struct Case {
+        const char* fault;
+        const char* message;
+        const char* hint;
+    };
+    for (const Case& c : {Case{"missing_echo always", "Invalid echo response", "not even as echo. Check the bus adapter and its cable"},
+                          Case{"unplug_adapter command 11 skip=3", "FT_", "it may have been unplugged"},
+                          Case{"target_error command 11 skip=3 code=0x0C", "Error code 0x0C reported by target", "The fitting refused the request"}}) {
+        Scenario(std::string("time_scale = 0\n[adapter]\nfitting = Ambra\nfault = ") + c.fault + "\n");
+        const CliResult result = Run("info --lang en");
+        EXPECT_EQ(result.nExit, 1) << c.fault;
+        EXPECT_TRUE(Contains(result.strErr, c.message)) << c.fault << ": " << result.strErr;
+        EXPECT_TRUE(Contains(result.strErr, c.hint)) << c.fault << ": " << result.strErr;
+        EXPECT_FALSE(Contains(result.strErr, "Error: Error:")) << result.strErr;
+    }
+}
+
+TEST_F(Cli, ADefinitionFolderThatFailsToLoadIsNamed)
+{
+    const std::string config = (Dir() / "Config").string();
+    std::filesystem::create_directories(Dir() / "Config" / ".thumbnails");
+    std::filesystem::copy(FLUXA_SOURCE_DIR "/data/Config/Ambra_230300301", Dir() / "Config" / "Ambra_230300301", std::filesystem::copy_options::recursive);
+    for (const char* command : {"identify", "info"}) {
+        const CliResult result = Run(std::string(command) + " --lang en --config '" + config + "'");
+        EXPECT_EQ(result.nExit, 1) << command;
+        EXPECT_TRUE(Contains(result.strErr, "The product definitions could not be loaded")) << result.strErr;
+        EXPECT_TRUE(Contains(result.strErr, ".thumbnails")) << result.strErr;
+        EXPECT_FALSE(Contains(result.strErr, "is in no product definition")) << result.strErr;
+    }
+    std::ofstream(Dir() / "broken.xml") << "<file><ArticleNumber>12";
+    const CliResult broken = Run("config show '" + (Dir() / "broken.xml").string() + "' --lang de");
+    EXPECT_EQ(broken.nExit, 1);
+    EXPECT_EQ(broken.strErr.rfind("Fehler: ", 0), 0u) << broken.strErr;
+    EXPECT_FALSE(Contains(broken.strErr, "Fehler: Fehler:")) << broken.strErr;
 }
 
 TEST_F(Cli, LineFaultInTheMiddleOfAJob)

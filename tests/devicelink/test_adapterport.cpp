@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <future>
 #include <thread>
 
 namespace {
@@ -141,17 +144,38 @@ TEST_F(AdapterPort, TimeOutReopensAndRepeatsOnce)
     EXPECT_TRUE(m_port.IsPortOpen());
 }
 
-TEST_F(AdapterPort, TimeOutReopenThatFailsLeavesThePortClosed)
+TEST_F(AdapterPort, TimeOutRepeatRunsAtTheSpeedInForce)
 {
     OpenFirstAdapter();
-    m_port.SetRetryCount(1);
+    ASSERT_EQ(Result::Ok, m_port.SetBaudrate(38400, m_error)) << m_error;
+    m_sim.api.ClearTrace();
     m_sim.AddFault(0, VSIM_FAULT_NO_ANSWER);
-    const int nOpenFault = m_sim.AddFault(-1, VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_NEXT, 0, FT_DEVICE_NOT_FOUND, "FT_Open");
-    EXPECT_EQ(Result::MissingPrecondition, ReadValve());
-    EXPECT_EQ("CVelmorTPFTDI::VerifyPortHandle: The comport is not opened yet, open the port first", m_error);
-    EXPECT_EQ(1, m_sim.api.GetFaultHits(nOpenFault));
-    EXPECT_FALSE(m_port.IsPortOpen());
-    EXPECT_EQ(1u, FramesToFitting().size());
+    ASSERT_EQ(Result::Ok, ReadValve()) << m_error;
+    std::vector<int> speeds;
+    for (const VSimFrame& frame : m_sim.Trace())
+        if (frame.direction == VSIM_DIR_TO_FITTING)
+            speeds.push_back(frame.baudRate);
+    EXPECT_EQ((std::vector<int>{38400, 38400}), speeds);
+    EXPECT_EQ(38400, m_port.GetLineBaudrate());
+    EXPECT_EQ(38400, m_sim.api.GetAdapterBaudRate(0));
+}
+
+// A reopen that fails at any of its steps is an error and leaves no port
+// behind (a port without read time-outs would wait for ever).
+TEST_F(AdapterPort, TimeOutReopenThatFailsIsAnErrorAndLeavesThePortClosed)
+{
+    for (const char* szFunction : {"FT_Open", "FT_SetTimeouts", "FT_SetBaudRate", "FT_SetDataCharacteristics"}) {
+        OpenFirstAdapter();
+        m_port.SetRetryCount(1);
+        m_sim.AddFault(0, VSIM_FAULT_NO_ANSWER);
+        const int nFault = m_sim.AddFault(-1, VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_NEXT, 0, FT_DEVICE_NOT_FOUND, szFunction);
+        EXPECT_EQ(Result::DriverStatus, ReadValve()) << szFunction;
+        EXPECT_NE(std::string::npos, m_error.find(szFunction)) << m_error;
+        EXPECT_EQ(1, m_sim.api.GetFaultHits(nFault)) << szFunction;
+        EXPECT_FALSE(m_port.IsPortOpen()) << szFunction;
+        EXPECT_EQ(1u, FramesToFitting().size()) << szFunction;
+        m_sim.api.ClearFaults();
+    }
 }
 
 TEST_F(AdapterPort, ChecksumFailureIsRepeatedAfterAPause)
@@ -393,3 +417,31 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.szName); });
 
 } // namespace
+
+// At real line timing a port left without read time-outs would wait for ever
+// on the repeat; the failed reopen must end the command within its attempts.
+TEST(AdapterPortRealTiming, FailedReopenEndsWithAnError)
+{
+    SimulatorControl sim(nullptr, 1.0);
+    CVelmorTPFTDI port;
+    std::string error;
+    ASSERT_EQ(Result::Ok, port.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, error)) << error;
+    port.SetRetryCount(1);
+    sim.AddFault(0, VSIM_FAULT_NO_ANSWER);
+    sim.AddFault(-1, VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_NEXT, 0, FT_IO_ERROR, "FT_SetTimeouts");
+    std::promise<int> finished;
+    std::thread command([&] {
+        UCHAR byValue = 0;
+        std::string strError;
+        finished.set_value(port.ReadByteByIndex(1, byValue, strError));
+    });
+    std::future<int> result = finished.get_future();
+    if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        // It would wait for ever, on objects of this frame: end the program.
+        std::fprintf(stderr, "FailedReopenEndsWithAnError: the command did not end\n");
+        std::_Exit(1);
+    }
+    command.join();
+    EXPECT_EQ(Result::DriverStatus, result.get());
+    EXPECT_FALSE(port.IsPortOpen());
+}

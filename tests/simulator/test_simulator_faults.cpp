@@ -106,7 +106,7 @@ TEST_F(SimulatorFaults, TriggersPickTheirFrames)
     EXPECT_EQ(2, sim.api.GetFaultHits(id));
     sim.api.ClearFaults();
 
-    VSimFault limited{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 2, 0, 0, nullptr, nullptr};
+    VSimFault limited{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 2, 0, 0, nullptr, nullptr, 0};
     ASSERT_GT(sim.api.AddFault(0, &limited), 0);
     pattern.clear();
     for (int i = 0; i < 4; ++i)
@@ -177,7 +177,7 @@ TEST_F(SimulatorFaults, FittingExchangedForAnotherUnitOrProduct)
     ++next[1]; // lowest byte first
     EXPECT_EQ(next, bus.Exchange(h, {0x0A, 0x00, 0x11, 0x06})) << "the next unit of the product";
 
-    VSimFault other{VSIM_FAULT_EXCHANGE_FITTING, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, "WC", "000000000042"};
+    VSimFault other{VSIM_FAULT_EXCHANGE_FITTING, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, "WC", "000000000042", 0};
     ASSERT_GT(sim.api.AddFault(0, &other), 0);
     EXPECT_EQ(Bytes({0x00, 0x01, 0x05, 0x50, 0x30, 0x02}), bus.Exchange(h, {0x0A, 0x00, 0x20, 0x05}));
     EXPECT_EQ(Bytes({0x00, 0x42, 0, 0, 0, 0, 0}), bus.Exchange(h, {0x0A, 0x00, 0x11, 0x06}));
@@ -203,7 +203,7 @@ TEST_F(SimulatorFaults, ChosenDriverCallFailsWithItsStatus)
     EXPECT_EQ(FT_IO_ERROR, bus.FT_Close(h));
     EXPECT_EQ(1, sim.api.IsDeviceOpen(0)) << "a failing close keeps the port open";
 
-    VSimFault nameless{VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr};
+    VSimFault nameless{VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr, 0};
     EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.AddFault(0, &nameless));
     const VSimFault neverFiring[]{
         {99, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr},

@@ -1,4 +1,5 @@
 #include "common/FilePaths.h"
+#include "common/ResultCodes.h"
 #include "devicelink/VelmorTPExt.h"
 #include "pages/EEAddressMap.h"
 #include "workflow/FittingReadout.h"
@@ -39,6 +40,7 @@ protected:
     }
 
     LanguageGuard m_english{kLanguageEnglish};
+    FakeTimeService m_time; // the pauses between attempts
     SimulatorControl m_sim;
     CVelmorTPExt m_link;
     std::string m_strError;
@@ -65,10 +67,12 @@ TEST(FittingTexts, BcdDatesAndEepromTexts)
 
 TEST_F(FittingReadout, IdentifiesTheFittingWithItsDefinition)
 {
+    Poke(EE_SERIAL_NUMBER, {0x0C, 0x0B, 0x0A, 0x00, 0x00, 0x00});
     CProductCatalog catalog;
     ASSERT_EQ(catalog.LoadDeviceConfigs(DefaultConfigDirectory(), m_strError), 0) << m_strError;
     CFittingIdentity identity;
     ASSERT_EQ(IdentifyFitting(m_link, catalog, identity, m_strError), 0) << m_strError;
+    EXPECT_EQ(identity.strUnitSerialNumber, "0000000A0B0C");
     EXPECT_EQ(identity.strArticleNumber, "230300301");
     EXPECT_EQ(identity.strArticleNumberFormatted, "23 030 03 01");
     ASSERT_TRUE(identity.bDefinitionFound);
@@ -122,7 +126,6 @@ TEST_F(FittingReadout, InformationPageItems)
 
 TEST_F(FittingReadout, ReadFailureEndsTheInformationRead)
 {
-    FakeTimeService time; // the retry pause
     VSimFault fault{};
     fault.kind = VSIM_FAULT_NO_ANSWER;
     fault.trigger = VSIM_TRIGGER_EVERY;
@@ -161,9 +164,30 @@ TEST_F(FittingReadout, ErrorHistoryReadDecodeAndClear)
     EXPECT_EQ(lines, std::vector<std::string>{"No entry"});
 
     std::vector<CEepromRow> rows;
-    ASSERT_EQ(ReadEepromRows(m_link, rows, m_strError), 0) << m_strError;
+    ASSERT_EQ(ReadEepromRows(m_link, 0, kMappedEepromEnd, rows, m_strError), 0) << m_strError;
     for (const CEepromRow& row : rows)
         EXPECT_TRUE(row.bChecksumGood) << "row " << row.nAddress; // every row write renewed its sum
+}
+
+TEST_F(FittingReadout, AClearWithAFailedWriteFailsAndShowsWhatTheFittingHolds)
+{
+    Poke(EE_ERROR_1, {5});
+    Poke(EE_ERROR_2, {13});
+    Poke(EE_ERROR_3, {4});
+    Poke(EE_ERROR_COUNT, {3});
+    // The row read before the third entry's write is garbled on both attempts.
+    // Count and entries share a row: reads 1 to 3 serve the count, entry 1
+    // and entry 2, the next two are the third entry's attempts.
+    VSimFault fault{VSIM_FAULT_BAD_CHECKSUM, VSIM_TRIGGER_COMMAND, 11, 2, 0, 0, nullptr, nullptr, 3};
+    ASSERT_GT(m_sim.api.AddFault(0, &fault), 0);
+    CErrorHistory history;
+    EXPECT_EQ(ClearErrorHistory(m_link, kProductAmbra, history, m_strError), Result::InvalidResponse);
+    EXPECT_FALSE(m_strError.empty());
+    EXPECT_TRUE(history.bComplete);
+    EXPECT_EQ(history.byCount, 0);
+    EXPECT_EQ(history.abyEntries, (std::array<BYTE, 5>{0, 0, 4, 0, 0})) << "the entry not cleared reads back";
+    EXPECT_EQ(Peek(EE_ERROR_3), 4);
+    EXPECT_EQ(Peek(EE_ERROR_4), 0); // the writes after the failure were still tried
 }
 
 TEST_F(FittingReadout, ValveSwitchesAndReportsItsState)
@@ -180,17 +204,42 @@ TEST_F(FittingReadout, ValveSwitchesAndReportsItsState)
     EXPECT_EQ(byState, 0);
 }
 
-TEST_F(FittingReadout, EepromRowsEndAtTheFittingsSizeAndShowBadSums)
+TEST_F(FittingReadout, EepromRowsOfARangeShowBadSums)
 {
-    VSimFittingState state{};
-    m_sim.api.GetFittingState(0, &state);
     const unsigned char bad = 0x5A;
     ASSERT_EQ(m_sim.api.WriteEeprom(0, 0x1F, &bad, 1), VSIM_OK); // row 0x10's sum byte, left wrong
     std::vector<CEepromRow> rows;
-    ASSERT_EQ(ReadEepromRows(m_link, rows, m_strError), 0) << m_strError;
-    ASSERT_EQ(static_cast<int>(rows.size()), state.eepromSize / 16);
+    ASSERT_EQ(ReadEepromRows(m_link, 0x005, 0x02F, rows, m_strError), 0) << m_strError;
+    ASSERT_EQ(rows.size(), 3u); // the rows holding 0x005 to 0x02F
+    EXPECT_EQ(rows[2].nAddress, 0x20);
     EXPECT_FALSE(rows[1].bChecksumGood);
     EXPECT_EQ(rows[1].abyBytes[15], 0x5A);
+    EXPECT_EQ(ReadEepromRows(m_link, 0x40, 0x3F, rows, m_strError), Result::InvalidArgument);
+}
+
+TEST_F(FittingReadout, AFailureInsideTheRangeEndsTheReadAndKeepsTheRowsRead)
+{
+    VSimFittingState state{};
+    m_sim.api.GetFittingState(0, &state);
+    struct Case {
+        int nFault;
+        int nLast;  // the range's end
+        int nSkip;  // rows read before the failure
+        int nResult;
+    };
+    for (const Case& c : {Case{VSIM_FAULT_TARGET_ERROR, 0xFF, 4, Result::TargetError},
+                          Case{VSIM_FAULT_NO_ANSWER, 0xFF, 7, Result::NoResponse},
+                          Case{0, state.eepromSize + 0x3F, state.eepromSize / 16, Result::TargetError}}) { // past the EEPROM's end
+        m_sim.api.ClearFaults();
+        if (c.nFault != 0) {
+            VSimFault fault{c.nFault, VSIM_TRIGGER_COMMAND, 11, 0, 0, 0, nullptr, nullptr, c.nSkip};
+            ASSERT_GT(m_sim.api.AddFault(0, &fault), 0);
+        }
+        std::vector<CEepromRow> rows;
+        EXPECT_EQ(ReadEepromRows(m_link, 0, c.nLast, rows, m_strError), c.nResult) << c.nFault;
+        EXPECT_EQ(static_cast<int>(rows.size()), c.nSkip) << c.nFault;
+        EXPECT_FALSE(m_strError.empty());
+    }
 }
 
 TEST(UsbDevices, ListsAdaptersAmongOtherDevices)

@@ -1,0 +1,98 @@
+// Whole-file reads and safe replacement of files.
+
+#include "common/FileIO.h"
+#include "common/ResultCodes.h"
+#include "FileSizeLimit.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileIO : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("fluxa_fileio_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+    std::string PathOf(const char* szName) const { return (m_dir / szName).string(); }
+    std::size_t EntriesInDir() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator())); }
+
+    fs::path m_dir;
+};
+
+std::string Content(const std::string& strPath)
+{
+    std::ifstream file(strPath, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+TEST_F(FileIO, ReadsRegularFilesWithinTheBound)
+{
+    std::string strError;
+    ASSERT_EQ(ReplaceFileContent(PathOf("a.txt"), "hello", strError), Result::Ok) << strError;
+    std::string bytes;
+    EXPECT_EQ(ReadRegularFile(PathOf("a.txt"), 5, bytes, strError), Result::Ok) << strError;
+    EXPECT_EQ(bytes, "hello");
+    EXPECT_EQ(ReadRegularFile(PathOf("a.txt"), 4, bytes, strError), Result::InvalidArgument);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_NE(strError.find("a.txt"), std::string::npos) << strError;
+}
+
+TEST_F(FileIO, RefusesWhatIsNoRegularFile)
+{
+    for (const std::string& strPath : {std::string("/dev/zero"), m_dir.string(), PathOf("missing.txt")}) {
+        std::string bytes;
+        std::string strError;
+        EXPECT_EQ(ReadRegularFile(strPath, 1 << 20, bytes, strError), Result::InvalidArgument) << strPath;
+        EXPECT_NE(strError.find(strPath), std::string::npos) << strError;
+    }
+}
+
+TEST_F(FileIO, ReplacesAndKeepsPermissions)
+{
+    const std::string strPath = PathOf("saved.xml");
+    std::string strError;
+    ASSERT_EQ(ReplaceFileContent(strPath, "first", strError), Result::Ok) << strError;
+    fs::permissions(strPath, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_EQ(ReplaceFileContent(strPath, "second, longer", strError), Result::Ok) << strError;
+    EXPECT_EQ(Content(strPath), "second, longer");
+    EXPECT_EQ(fs::status(strPath).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(EntriesInDir(), 1u); // no temporary file left
+}
+
+TEST_F(FileIO, AFullDiskLeavesTheOldFileUnchanged)
+{
+    const std::string strPath = PathOf("saved.xml");
+    const std::string old(3000, 'o');
+    std::string strError;
+    ASSERT_EQ(ReplaceFileContent(strPath, old, strError), Result::Ok) << strError;
+    int nResult = 0;
+    {
+        FileSizeLimit limit(1024);
+        nResult = ReplaceFileContent(strPath, std::string(200000, 'n'), strError);
+    }
+    EXPECT_EQ(nResult, Result::FileException);
+    EXPECT_NE(strError.find("saved.xml"), std::string::npos) << strError;
+    EXPECT_EQ(Content(strPath), old);
+    EXPECT_EQ(EntriesInDir(), 1u);
+}
+
+TEST_F(FileIO, AMissingDirectoryIsReported)
+{
+    std::string strError;
+    EXPECT_EQ(ReplaceFileContent(PathOf("no/such/dir.xml"), "x", strError), Result::InvalidArgument);
+    EXPECT_NE(strError.find("dir.xml"), std::string::npos) << strError;
+}
