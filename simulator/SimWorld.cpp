@@ -1,5 +1,7 @@
 #include "simulator/SimWorld.h"
 
+#include "common/Language.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -96,6 +98,7 @@ CSimWorld& CSimWorld::Instance()
 
 CSimWorld::CSimWorld()
 {
+    g_nLanguage = kLanguageEnglish; // the file helpers' messages, for developers
     if (const char* trace = std::getenv("VELMOR_SIM_TRACE"); trace != nullptr && *trace != '\0')
         m_pTraceFile = std::fopen(trace, "w");
     CSimScenario scenario;

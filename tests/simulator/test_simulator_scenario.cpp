@@ -202,6 +202,50 @@ TEST_F(SimulatorScenario, EepromFileKeepsSettingsAcrossRestarts)
     EXPECT_EQ(Bytes({0x00, 0xDC, 0x05}), bus.Exchange(h, {0x0A, 0x00, 0x72, 0x02})) << "without it: the profile's 1500";
 }
 
+// A powered unit keeps its flash, the software it runs and the speed it
+// listens at; so does the state file, for the next process.
+TEST_F(SimulatorScenario, StateFileKeepsFlashAndRunningState)
+{
+    const fs::path state = m_dir / "ambra.eep";
+    const std::string scenario = "[adapter]\nfitting = Ambra\nstartup_ms = 0\nready_ms = 0\neeprom_file = " + state.string() + "\n";
+    sim.Reset(scenario.c_str());
+    FT_HANDLE h = bus.OpenPort(0);
+    ASSERT_EQ(Bytes({0x00}), bus.Exchange(h, {0x13}));                         // the boot loader after the restart
+    ASSERT_EQ(Bytes({0x00}), bus.Exchange(h, {0x00}));                         // restart
+    ASSERT_EQ(Bytes({0x00}), bus.Exchange(h, {0x1C, 0x00, 0x00, 0x18, 0x00, 0x40})); // erase a block of the application
+    ASSERT_EQ(Bytes({0x00}), bus.Exchange(h, {0x1D, 0x05}));                   // 38400 bit/s from now on
+
+    sim.Reset(scenario.c_str()); // a new process
+    VSimFittingState fitting{};
+    ASSERT_EQ(VSIM_OK, sim.api.GetFittingState(0, &fitting));
+    EXPECT_EQ(VSIM_RUNNING_BOOTLOADER, fitting.running);
+    EXPECT_EQ(38400, fitting.baudRate);
+    EXPECT_EQ(1, fitting.bootloaderNext);
+    unsigned char flash[2] = {};
+    ASSERT_EQ(VSIM_OK, sim.api.ReadFlash(0, 0x1800, flash, 2));
+    EXPECT_EQ(0xFF, flash[0]) << "erased";
+    ASSERT_EQ(VSIM_OK, sim.api.ReadFlash(0, 0x7FFE, flash, 2));
+    EXPECT_EQ(0x55, flash[0]) << "the image's signature outside the erased block";
+    h = bus.OpenPort(0, 38400);
+    EXPECT_EQ(Bytes({0x00}), bus.Exchange(h, {0x14})) << "heard at the download speed";
+}
+
+TEST_F(SimulatorScenario, AStateFileThatCannotBeKeptIsReported)
+{
+    // No regular file: refused at once instead of read without end.
+    EXPECT_NE(VSIM_OK, sim.api.Reset("[adapter]\nfitting = Ambra\neeprom_file = /dev/zero\n"));
+
+    // A write the fitting could not keep is answered as failed and not made.
+    const fs::path folder = m_dir / "gone";
+    fs::create_directories(folder);
+    const std::string scenario = "[adapter]\nfitting = Ambra\neeprom_file = " + (folder / "ambra.eep").string() + "\n";
+    sim.Reset(scenario.c_str());
+    fs::remove_all(folder);
+    FT_HANDLE h = bus.OpenPort(0);
+    EXPECT_EQ(Bytes({0xFF, 0x06}), bus.Exchange(h, {0x0B, 0x00, 0x72, 0x02, 0xD0, 0x07}));
+    EXPECT_EQ(Bytes({0x00, 0xDC, 0x05}), bus.Exchange(h, {0x0A, 0x00, 0x72, 0x02})) << "the profile's 1500 still";
+}
+
 TEST_F(SimulatorScenario, ShippedExampleScenariosAreValid)
 {
     int files = 0;
