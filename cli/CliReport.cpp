@@ -2,6 +2,33 @@
 
 #include <algorithm>
 
+namespace {
+
+// Texts can come from a fitting's EEPROM: control and format characters
+// (an escape sequence, a line break, a direction override) are shown as
+// escapes, never passed to the terminal.
+QString Printable(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.category()) {
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            out += c.unicode() < 0x100 ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
+                                       : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 void CCliReport::Add(const QString& key, const QString& label, const QString& value)
 {
     m_Entries.push_back(Entry{key, label, QJsonValue(value), {}, {}, Entry::Scalar});
@@ -78,7 +105,7 @@ QString CCliReport::ToText(int nIndent) const
         case Entry::Scalar: {
             const QString value = entry.value.isString() ? entry.value.toString()
                                                          : QString::number(entry.value.toInteger());
-            text += indent + (entry.label + QLatin1Char(':')).leftJustified(nWidth) + QLatin1Char(' ') + value + QLatin1Char('\n');
+            text += indent + (entry.label + QLatin1Char(':')).leftJustified(nWidth) + QLatin1Char(' ') + Printable(value) + QLatin1Char('\n');
             break;
         }
         case Entry::Section:
@@ -93,7 +120,7 @@ QString CCliReport::ToText(int nIndent) const
             if (!entry.label.isEmpty())
                 text += indent + entry.label + QLatin1Char('\n');
             for (const QString& line : entry.lines)
-                text += indent + QStringLiteral("  ") + line + QLatin1Char('\n');
+                text += indent + QStringLiteral("  ") + Printable(line) + QLatin1Char('\n');
             break;
         }
     }

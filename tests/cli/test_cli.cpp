@@ -129,6 +129,18 @@ TEST_F(Cli, AClearWithAFailedWriteFailsAndTheTruthIsShown)
     EXPECT_EQ(failed.strOut, after.strOut) << "the failed clear showed what was read back";
 }
 
+TEST_F(Cli, TextsFromTheFittingArePrintedEscaped)
+{
+    // Installer "AB", an escape sequence that would clear the screen, "C".
+    Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\neeprom 0xB0 = 41 42 1B 5B 32 4A 43 00\n");
+    const CliResult text = Run("info --lang en");
+    ASSERT_EQ(text.nExit, 0) << text.strErr;
+    EXPECT_TRUE(Contains(text.strOut, "AB\\x1b[2JC")) << text.strOut;
+    EXPECT_FALSE(Contains(text.strOut, "\x1b")) << "no raw escape character";
+    const CliResult json = Run("info --json");
+    EXPECT_TRUE(Contains(json.strOut, "\"installer\": \"AB\\u001b[2JC\"")) << json.strOut;
+}
+
 TEST_F(Cli, ValveAndEepromDump)
 {
     const CliResult opened = Run("valve open --lang en");
