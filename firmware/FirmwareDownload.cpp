@@ -64,13 +64,35 @@ bool CFirmwareDownload::GetProductParameters(int nProductType, FirmwareProductPa
 
 int CFirmwareDownload::ChooseFile(const std::string& strPath, int nProductType, std::string& strError)
 {
-    const int nResult = m_Image.Load(strPath, strError);
+    int nResult = m_Image.Load(strPath, strError);
     // What a failing file left in the image is never programmed.
-    m_bImageComplete = nResult == Result::Ok;
+    m_bImageLoaded = nResult == Result::Ok;
+    if (nResult != Result::Ok)
+        return nResult;
+    nResult = CheckWholeImage(strError);
     if (nResult != Result::Ok)
         return nResult;
     if (!CheckFile(nProductType)) {
         strError = PickText("File not supported", "Die gewählte Datei ist nicht gültig!");
+        return Result::InvalidArgument;
+    }
+    return Result::Ok;
+}
+
+int CFirmwareDownload::CheckWholeImage(std::string& strError) const
+{
+    const char* szPath = m_Image.GetFileName().c_str();
+    if (m_Image.GetDataRecordCount() == 0) {
+        strError = FormatText(PickText("The file (%s) holds no firmware data; it is not programmed.",
+                                       "Die Datei (%s) enthält keine Firmware-Daten; sie wird nicht programmiert."),
+                              szPath);
+        return Result::InvalidArgument;
+    }
+    if (!m_Image.HasEndOfFileRecord()) {
+        strError = FormatText(PickText("The file (%s) has no end-of-file record and may be cut off; it is not programmed.",
+                                       "Die Datei (%s) hat keinen Dateiende-Eintrag und ist womöglich abgeschnitten; "
+                                       "sie wird nicht programmiert."),
+                              szPath);
         return Result::InvalidArgument;
     }
     return Result::Ok;
@@ -169,10 +191,12 @@ void CFirmwareDownload::PrepareImage(const FirmwareProductParameters& parameters
     m_strError.clear();
     if (parameters.bApplicationArea)
         m_nResult = m_Image.MergeMemoryArea(kApplicationStart, kApplicationEnd, m_strError, kFillByte);
-    if (m_Image.GetDataRecordCount() == 0 || !m_bImageComplete) {
+    if (m_Image.GetDataRecordCount() == 0 || !m_bImageLoaded) {
         m_nResult = Result::MissingPrecondition;
         m_strError = PickText("Can't continue the download due to no data was loaded yet!",
                               "Download abgebrochen, da noch keine Datei für den Download ausgewählt wurde!");
+    } else if (const int nWhole = CheckWholeImage(m_strError); nWhole != Result::Ok) {
+        m_nResult = nWhole;
     } else if (!HasSignature(parameters)) {
         // The fitting in force may have changed since the file was chosen.
         m_nResult = Result::InvalidArgument;

@@ -51,9 +51,10 @@ public:
     static bool GetProductParameters(int nProductType, FirmwareProductParameters& parameters);
 
     // The Select action: loads the file and checks it for the product type in
-    // force. A failing load returns its own code and text, an unsupported
-    // file -1001 with "File not supported"; both go to an error box. The
-    // image stays loaded either way.
+    // force. A failing load returns its own code and text; a file without
+    // data or without its end-of-file record -1001 with a text that says so;
+    // an unsupported file -1001 with "File not supported". All go to an error
+    // box. The image stays loaded either way.
     virtual int ChooseFile(const std::string& strPath, int nProductType, std::string& strError);
     // True when the loaded image carries the signature of the product type.
     // For types 3 to 7 the application area is merged first.
@@ -64,8 +65,8 @@ public:
     // supported" when the product type is none of 1..7 (nothing is sent; the
     // caller shows it in an error box). Otherwise returns 0 and the download's
     // outcome is in GetResult / GetError, its steps went to onProgress. An
-    // image that failed to load or does not fit the product type given here
-    // is not programmed.
+    // image that failed to load, lacks its end-of-file record or does not fit
+    // the product type given here is not programmed.
     virtual int StartProgramming(CVelmorTPBase& protocol, int nProductType, const FirmwareProgressCallback& onProgress,
                                  IFittingReidentification* pReidentification, std::string& strError);
 
@@ -85,8 +86,11 @@ protected:
 
 private:
     // Step 2: merges for types 3 to 7 and refuses an image that is missing,
-    // failed to load, or does not fit the product type in force.
+    // failed to load, may be cut off, or does not fit the product type in force.
     void PrepareImage(const FirmwareProductParameters& parameters);
+    // An image holds data and ended with its end-of-file record; a cut-off
+    // copy would leave the fitting with part of a firmware.
+    int CheckWholeImage(std::string& strError) const;
     bool HasSignature(const FirmwareProductParameters& parameters) const;
     // A command without parameters under the protocol lock, then the progress
     // (unchanged when it is the percentage in force) and the step's wait.
@@ -100,7 +104,7 @@ private:
     void ShowPercent(int nPercent);
     void Show(const std::string& strText, int nPercent);
 
-    bool m_bImageComplete = false; // the last file chosen loaded without failure
+    bool m_bImageLoaded = false; // the last file chosen loaded without failure
     FirmwareProgressCallback m_OnProgress;
     std::string m_strProgressText;
     int m_nPercent = 0;

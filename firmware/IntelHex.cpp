@@ -1,13 +1,13 @@
 #include "firmware/IntelHex.h"
 
+#include "common/FileIO.h"
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <climits>
-#include <cstring>
+#include <iterator>
 #include <new>
 
 namespace {
@@ -21,82 +21,11 @@ int ClampToInt(std::uint64_t value)
     return value > std::uint64_t(INT_MAX) ? INT_MAX : static_cast<int>(value);
 }
 
-// Reads a file line by line. Only the first kMaxLineChars characters of a
-// line's trimmed text are kept, so a file without line breaks cannot exhaust
-// memory; the trimmed length is counted in full.
-class CBoundedLineReader {
-public:
-    explicit CBoundedLineReader(std::FILE* pFile) : m_pFile(pFile) {}
-
-    // False at the end of the file or after a read error (see Failed).
-    bool Next(std::string& strLine, std::uint64_t& nTrimmedLength)
-    {
-        strLine.clear();
-        nTrimmedLength = 0;
-        int c = Get();
-        if (c == EOF)
-            return false;
-        std::string strPendingSpace; // white space inside the line, kept bounded
-        std::uint64_t nPendingSpace = 0;
-        for (; c != EOF && c != '\n'; c = Get()) {
-            if (IsWhiteSpace(static_cast<char>(c))) {
-                if (nTrimmedLength == 0)
-                    continue; // leading white space
-                ++nPendingSpace;
-                if (strPendingSpace.size() < kKeep)
-                    strPendingSpace += static_cast<char>(c);
-                continue;
-            }
-            nTrimmedLength += nPendingSpace + 1;
-            Keep(strLine, strPendingSpace);
-            if (strLine.size() < kKeep)
-                strLine += static_cast<char>(c);
-            strPendingSpace.clear();
-            nPendingSpace = 0;
-        }
-        return true;
-    }
-    bool Failed() const { return m_bFailed; }
-    int ErrorNumber() const { return m_nErrno; }
-
-private:
-    static constexpr std::size_t kKeep = CIntelHex::kMaxLineChars;
-
-    static void Keep(std::string& strLine, const std::string& strPart)
-    {
-        if (strLine.size() < kKeep)
-            strLine.append(strPart, 0, kKeep - strLine.size());
-    }
-
-    int Get()
-    {
-        if (m_nPos == m_nFilled) {
-            m_nFilled = std::fread(m_buffer.data(), 1, m_buffer.size(), m_pFile);
-            m_nPos = 0;
-            if (m_nFilled == 0) {
-                if (std::ferror(m_pFile) && !m_bFailed) {
-                    m_bFailed = true;
-                    m_nErrno = errno;
-                }
-                return EOF;
-            }
-        }
-        return static_cast<unsigned char>(m_buffer[m_nPos++]);
-    }
-
-    std::FILE* m_pFile;
-    std::array<char, 65536> m_buffer{};
-    std::size_t m_nPos = 0;
-    std::size_t m_nFilled = 0;
-    bool m_bFailed = false;
-    int m_nErrno = 0;
-};
-
-std::string FileExceptionText(const std::string& strPath, int nErrno)
+std::string_view TrimmedView(std::string_view text)
 {
-    return FormatText("A file exception was thrown while accessing the file (%s). The system reports the error:",
-                      strPath.c_str()) +
-           " " + std::strerror(nErrno);
+    const auto first = std::find_if_not(text.begin(), text.end(), IsWhiteSpace);
+    const auto last = std::find_if_not(text.rbegin(), std::make_reverse_iterator(first), IsWhiteSpace).base();
+    return std::string_view(first, last);
 }
 
 void AppendHexByte(std::string& strText, BYTE byValue)
@@ -203,13 +132,22 @@ int CDataRecordHandler::AddDataRecord(const CDataRecord& record, std::string& st
         strError = kZeroLengthText;
         return Result::InvalidArgument;
     }
+    // Which of two differing bytes would end up in the flash depends on the
+    // order of writing: such an image is refused, not guessed at.
+    DWORD nConflict = 0;
+    if (FindConflict(record, nConflict)) {
+        strError = FormatText("Can't add the new data record due to its data differs from the data already stored "
+                              "at the address (0x%X)",
+                              nConflict);
+        return Result::InvalidArgument;
+    }
     // A record beyond every stored one can neither lie inside one nor follow
     // one, which spares large files with gaps a walk over the whole list.
     if (record.GetStartAddr() <= m_nHighestLimit) {
         for (CDataRecord& existing : m_Records) {
             if (record.GetStartAddr() >= existing.GetStartAddr() &&
                 record.GetLimitAddr() <= existing.GetLimitAddr()) {
-                // Already there (a repeated line): dropped, not an error.
+                // Already there with the same bytes (a repeated line): dropped, not an error.
                 strError = "Can't add the new data record due to start and / or end addr is allready used";
                 return Result::Ok;
             }
@@ -229,6 +167,26 @@ int CDataRecordHandler::AddDataRecord(const CDataRecord& record, std::string& st
     m_nTotalLength += record.GetLength();
     m_nHighestLimit = std::max(m_nHighestLimit, record.GetLimitAddr());
     return Result::Ok;
+}
+
+bool CDataRecordHandler::FindConflict(const CDataRecord& record, DWORD& nAddress) const
+{
+    if (record.GetStartAddr() >= m_nHighestLimit)
+        return false;
+    for (const CDataRecord& existing : m_Records) {
+        const std::uint64_t nFrom = std::max(record.GetStartAddr(), existing.GetStartAddr());
+        const std::uint64_t nTo = std::min(record.GetLimitAddr(), existing.GetLimitAddr());
+        if (nFrom >= nTo)
+            continue;
+        const BYTE* pNew = record.GetData() + (nFrom - record.GetStartAddr());
+        const BYTE* pNewEnd = pNew + (nTo - nFrom);
+        const BYTE* pDiffers = std::mismatch(pNew, pNewEnd, existing.GetData() + (nFrom - existing.GetStartAddr())).first;
+        if (pDiffers != pNewEnd) {
+            nAddress = static_cast<DWORD>(nFrom + (pDiffers - pNew));
+            return true;
+        }
+    }
+    return false;
 }
 
 int CDataRecordHandler::GetCount() const
@@ -280,46 +238,39 @@ int CIntelHex::Load(const std::string& strPath, std::string& strError)
     m_bExtendedAddress = 0;
     m_nExtendedAddress = 0;
     m_Records = CDataRecordHandler();
+    m_DataLines.clear();
 
-    std::FILE* pFile = std::fopen(strPath.c_str(), "r");
-    if (pFile == nullptr) {
-        strError = FormatText("Can't open the given file (%s). The system reports the error: (%s)", strPath.c_str(),
-                              std::strerror(errno));
-        return Result::InvalidArgument;
-    }
+    // Regular files only, and bounded: a device such as /dev/zero never ends.
+    std::string text;
+    int nResult = ReadRegularFile(strPath, kMaxFileBytes, text, strError);
+    if (nResult != Result::Ok)
+        return nResult;
     m_strFileName = strPath;
-    int nResult = Result::Ok;
     try {
-        nResult = ReadLines(pFile, strError);
+        nResult = ReadLines(text, strError);
     } catch (const std::bad_alloc&) {
         strError = kAddMemoryText;
         nResult = Result::OutOfMemory;
     }
-    std::fclose(pFile);
     if (nResult != Result::Ok)
         strError += "\nParsed file was:" + m_strFileName;
     return nResult;
 }
 
-int CIntelHex::ReadLines(std::FILE* pFile, std::string& strError)
+int CIntelHex::ReadLines(std::string_view text, std::string& strError)
 {
-    CBoundedLineReader reader(pFile);
-    std::string strLine;
-    std::uint64_t nTrimmedLength = 0;
-    while (reader.Next(strLine, nTrimmedLength)) {
-        if (m_nLineNumber < INT_MAX)
-            ++m_nLineNumber;
-        if (nTrimmedLength == 0)
+    while (!text.empty()) {
+        const std::size_t nEnd = std::min(text.find('\n'), text.size());
+        const std::string_view line = TrimmedView(text.substr(0, nEnd));
+        text.remove_prefix(std::min(nEnd + 1, text.size()));
+        ++m_nLineNumber;
+        if (line.empty())
             continue;
-        // The reader keeps no more than the longest valid line.
-        const int nResult = nTrimmedLength > std::uint64_t(kMaxLineChars) ? CheckLineFrame(nTrimmedLength, strError)
-                                                                          : ParseLine(strLine, strError);
+        // Only a line within the length limit is copied; a longer one fails on its length.
+        const int nResult = line.size() > std::size_t(kMaxLineChars) ? CheckLineFrame(line.size(), strError)
+                                                                      : ParseLine(std::string(line), strError);
         if (nResult != Result::Ok)
             return nResult;
-    }
-    if (reader.Failed()) {
-        strError = FileExceptionText(m_strFileName, reader.ErrorNumber());
-        return Result::FileException;
     }
     return Result::Ok;
 }
@@ -390,8 +341,7 @@ int CIntelHex::ParseLine(const std::string& strLine, std::string& strError)
                                   m_nLineNumber);
             return Result::InvalidArgument;
         }
-        return m_Records.AddDataRecord(CDataRecord(static_cast<DWORD>(nStart), static_cast<DWORD>(nDataCount), pData),
-                                       strError);
+        return AddDataLine(CDataRecord(static_cast<DWORD>(nStart), static_cast<DWORD>(nDataCount), pData), strError);
     }
     case 0x01:
         m_bEndOfData = 1;
@@ -409,6 +359,30 @@ int CIntelHex::ParseLine(const std::string& strLine, std::string& strError)
         strError = FormatText("The Intel hex data record type (%d) is not supported yet", nType);
         return Result::InvalidArgument;
     }
+}
+
+int CIntelHex::AddDataLine(const CDataRecord& record, std::string& strError)
+{
+    DWORD nConflict = 0;
+    if (m_Records.FindConflict(record, nConflict)) {
+        strError = FormatText("The data of the handled file line (%d) differs at the address (0x%X) from the data of "
+                              "line (%d)",
+                              m_nLineNumber, nConflict, FirstLineAt(nConflict));
+        return Result::InvalidArgument;
+    }
+    const int nResult = m_Records.AddDataRecord(record, strError);
+    if (nResult == Result::Ok)
+        m_DataLines.push_back({record.GetStartAddr(), record.GetLength(), m_nLineNumber});
+    return nResult;
+}
+
+int CIntelHex::FirstLineAt(DWORD nAddress) const
+{
+    const auto found = std::find_if(m_DataLines.begin(), m_DataLines.end(), [nAddress](const DataLine& line) {
+        return nAddress - line.nStartAddr < line.nLength;
+    });
+    // Bytes that no line gave, such as a merge's fill bytes.
+    return found != m_DataLines.end() ? found->nLineNumber : 0;
 }
 
 int CIntelHex::HexToValue(const std::string& strText, int nPosition, int nDigits, DWORD& nValue,
@@ -531,14 +505,15 @@ int CIntelHex::GetDataRecord(int nIndex, CDataRecord& record, std::string& strEr
 
 bool CIntelHex::FindByte(DWORD nAddress, BYTE& byValue) const
 {
-    bool bFound = false;
-    for (const CDataRecord& record : m_Records.Records()) {
-        if (nAddress >= record.GetStartAddr() && nAddress < record.GetLimitAddr()) {
-            byValue = record.GetByte(nAddress - record.GetStartAddr());
-            bFound = true;
-        }
-    }
-    return bFound;
+    // Overlapping records agree, so the first that holds the address serves.
+    const std::vector<CDataRecord>& records = m_Records.Records();
+    const auto found = std::find_if(records.begin(), records.end(), [nAddress](const CDataRecord& record) {
+        return nAddress >= record.GetStartAddr() && nAddress < record.GetLimitAddr();
+    });
+    if (found == records.end())
+        return false;
+    byValue = found->GetByte(nAddress - found->GetStartAddr());
+    return true;
 }
 
 int CIntelHex::MergeMemoryArea(DWORD nStart, DWORD nEnd, std::string& strError, BYTE byFill)
@@ -564,10 +539,9 @@ int CIntelHex::MergeMemoryArea(DWORD nStart, DWORD nEnd, std::string& strError, 
         CDataRecordHandler merged;
         int nCopied = 0;
         for (const CDataRecord& record : m_Records.Records()) {
-            // Bytes of the range, in list order so that a later record wins
-            // as it would when written. A record reaching beyond the range
-            // stays as it is, but its bytes inside the range are kept too,
-            // so the merged block does not overwrite them with fill bytes.
+            // Bytes of the range. A record reaching beyond the range stays as
+            // it is, but its bytes inside the range are kept too, so the
+            // merged block does not overwrite them with fill bytes.
             const std::uint64_t nFrom = std::max<std::uint64_t>(record.GetStartAddr(), nStart);
             const std::uint64_t nTo = std::min(record.GetLimitAddr(), nLimit);
             if (nFrom < nTo)
@@ -600,23 +574,20 @@ int CIntelHex::Save(const std::string& strPath, std::string& strError)
         strError = "Can't save any data to file due to no data was loaded before";
         return Result::InvalidArgument;
     }
-    std::FILE* pFile = std::fopen(strPath.c_str(), "w");
-    if (pFile == nullptr) {
-        strError = FormatText("Can't create the file (%s). The system reports the error:", strPath.c_str()) + " " +
-                   std::strerror(errno);
-        return Result::InvalidArgument;
+    std::string strText;
+    try {
+        const int nResult = WriteRecords(strText, strError);
+        if (nResult != Result::Ok)
+            return nResult;
+    } catch (const std::bad_alloc&) {
+        strError = FormatText("A CMemoryException was thrown while writing the file (%s)", strPath.c_str());
+        return Result::OutOfMemory;
     }
-    int nResult = WriteRecords(pFile, strError);
-    const int nErrno = errno;
-    const bool bWriteFailed = std::ferror(pFile) != 0;
-    if ((std::fclose(pFile) != 0 || bWriteFailed) && nResult == Result::Ok) {
-        strError = FileExceptionText(strPath, bWriteFailed ? nErrno : errno);
-        nResult = Result::FileException;
-    }
-    return nResult;
+    // A failed write leaves the old file as it was.
+    return ReplaceFileContent(strPath, strText, strError);
 }
 
-int CIntelHex::WriteRecords(std::FILE* pFile, std::string& strError) const
+int CIntelHex::WriteRecords(std::string& strText, std::string& strError) const
 {
     // An extended linear address record is written whenever a line lies in
     // another 64 KiB segment than the one in force; lines never cross one.
@@ -634,7 +605,7 @@ int CIntelHex::WriteRecords(std::FILE* pFile, std::string& strError) const
                 const int nResult = CalcLineChecksum(strLine, byChecksum, strError);
                 if (nResult != Result::Ok)
                     return nResult;
-                std::fprintf(pFile, ":%s%02X\n", strLine.c_str(), byChecksum);
+                strText += ":" + strLine + FormatText("%02X\n", byChecksum);
             }
             strLine = FormatText("%02X%04X00", nSlice, nAddress & 0xFFFF);
             for (DWORD i = 0; i < nSlice; ++i)
@@ -642,10 +613,10 @@ int CIntelHex::WriteRecords(std::FILE* pFile, std::string& strError) const
             const int nResult = CalcLineChecksum(strLine, byChecksum, strError);
             if (nResult != Result::Ok)
                 return nResult;
-            std::fprintf(pFile, ":%s%02X\n", strLine.c_str(), byChecksum);
+            strText += ":" + strLine + FormatText("%02X\n", byChecksum);
             nOffset += nSlice;
         }
     }
-    std::fputs(":00000001FF\n", pFile);
+    strText += ":00000001FF\n";
     return Result::Ok;
 }

@@ -3,9 +3,10 @@
 // and written to the text format (record types 00, 01 and 04).
 #include "common/FluxaTypes.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One contiguous block of memory.
@@ -43,6 +44,7 @@ protected:
 };
 
 // Ordered list of records; joins a record to the one that ends right before it.
+// Records may overlap, but only where their bytes agree.
 class CDataRecordHandler {
 public:
     CDataRecordHandler() = default;
@@ -56,6 +58,10 @@ public:
     virtual int GetCount() const;
     virtual int GetDataRecord(int nIndex, CDataRecord& record, std::string& strError) const;
     virtual int CopyFrom(const CDataRecordHandler& other, std::string& strError);
+
+    // The first address at which the record's bytes differ from a stored
+    // record's; false when they agree wherever they overlap.
+    bool FindConflict(const CDataRecord& record, DWORD& nAddress) const;
 
     // Read access without copying, for the writers of an image.
     const std::vector<CDataRecord>& Records() const { return m_Records; }
@@ -76,6 +82,8 @@ public:
     static constexpr int kMinItemsPerLine = 1;
     static constexpr int kMaxItemsPerLine = 255;
     static constexpr DWORD kMaxMergeSize = 1048576;
+    // Far above any image a fitting takes, low enough to read a file whole.
+    static constexpr std::size_t kMaxFileBytes = 32 * 1024 * 1024;
 
     CIntelHex() = default;
     CIntelHex(const CIntelHex&) = default;
@@ -104,18 +112,21 @@ public:
     virtual int CalcChecksum(int nCount, const BYTE* pBytes, BYTE& byChecksum, std::string& strError) const;
 
     const CDataRecordHandler& Records() const { return m_Records; }
-    // The byte at an address, if a record holds it (the last such record wins,
-    // as it is written last).
+    // The byte at an address, if a record holds it.
     bool FindByte(DWORD nAddress, BYTE& byValue) const;
     int GetLineNumber() const { return m_nLineNumber; }
     const std::string& GetFileName() const { return m_strFileName; }
+    // False for a file that ended without its end-of-file record, as a
+    // cut-off copy does.
+    bool HasEndOfFileRecord() const { return m_bEndOfData != 0; }
 
 protected:
     // The checks every line passes first: nothing after the end record, and
     // the character count within the limits.
     int CheckLineFrame(std::uint64_t nCharCount, std::string& strError) const;
-    int ReadLines(std::FILE* pFile, std::string& strError);
-    int WriteRecords(std::FILE* pFile, std::string& strError) const;
+    int ReadLines(std::string_view text, std::string& strError);
+    int AddDataLine(const CDataRecord& record, std::string& strError);
+    int WriteRecords(std::string& strText, std::string& strError) const;
 
     CDataRecordHandler m_Records;
     int m_nLineNumber = 0;
@@ -124,4 +135,16 @@ protected:
     int m_bExtendedAddress = 0;
     DWORD m_nExtendedAddress = 0;
     int m_nItemsPerLine = 16;
+
+private:
+    // Where each data line put its bytes, to name the line that a later,
+    // conflicting one contradicts.
+    struct DataLine {
+        DWORD nStartAddr;
+        DWORD nLength;
+        int nLineNumber;
+    };
+    int FirstLineAt(DWORD nAddress) const;
+
+    std::vector<DataLine> m_DataLines;
 };

@@ -166,14 +166,18 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    std::string WriteImage(const std::vector<std::string>& lines)
+    std::string WriteText(const std::string& text)
     {
         const fs::path path = m_dir / "image.hex";
-        std::ofstream out(path);
-        for (const std::string& line : lines)
-            out << line << "\n";
-        out << ":00000001FF\n";
+        std::ofstream(path) << text;
         return path.string();
+    }
+    std::string WriteImage(const std::vector<std::string>& lines)
+    {
+        std::string text;
+        for (const std::string& line : lines)
+            text += line + "\n";
+        return WriteText(text + ":00000001FF\n");
     }
     void Choose(const std::string& path, int productType)
     {
@@ -245,6 +249,36 @@ TEST_F(FirmwareDownloadTest, ChooseFileReportsLoadFailures)
     const std::string path = WriteImage({":0100000000FE"});
     EXPECT_EQ(Result::InvalidArgument, m_download.ChooseFile(path, 3, error));
     EXPECT_EQ(0u, error.find("The handled file line (1) contains an invalid checksum.")) << error;
+}
+
+TEST_F(FirmwareDownloadTest, ChooseFileRefusesEmptyAndCutOffFiles)
+{
+    const std::string signature = HexLine(0x7FFE, {0x55, 0x34}) + "\n";
+    const std::string path = WriteText("");
+    struct Case {
+        std::string text;
+        int language;
+        std::string error; // none: accepted
+    };
+    const Case cases[] = {
+        {signature + ":00000001FF\n", kLanguageEnglish, ""},
+        {signature, kLanguageEnglish,
+         "The file (" + path + ") has no end-of-file record and may be cut off; it is not programmed."},
+        {signature, kLanguageGerman,
+         "Die Datei (" + path + ") hat keinen Dateiende-Eintrag und ist womöglich abgeschnitten; sie wird nicht "
+                                "programmiert."},
+        {"", kLanguageEnglish, "The file (" + path + ") holds no firmware data; it is not programmed."},
+        {":00000001FF\n", kLanguageEnglish, "The file (" + path + ") holds no firmware data; it is not programmed."},
+        {"", kLanguageGerman, "Die Datei (" + path + ") enthält keine Firmware-Daten; sie wird nicht programmiert."},
+    };
+    for (const Case& c : cases) {
+        LanguageGuard language(c.language);
+        WriteText(c.text);
+        std::string error;
+        EXPECT_EQ(c.error.empty() ? Result::Ok : Result::InvalidArgument, CFirmwareDownload().ChooseFile(path, 3, error))
+            << c.text;
+        EXPECT_EQ(c.error, error) << c.text;
+    }
 }
 
 TEST_F(FirmwareDownloadTest, Type3ErasesAndWritesTheMergedApplicationArea)
@@ -494,6 +528,20 @@ TEST_F(FirmwareDownloadTest, StartRefusesAnImageThatNoLongerFits)
     Start(3);
     EXPECT_EQ(Result::MissingPrecondition, m_download.GetResult());
     EXPECT_TRUE(m_protocol.m_exchanges.empty());
+}
+
+TEST_F(FirmwareDownloadTest, StartRefusesACutOffImage)
+{
+    // Refused when chosen, but loaded; Start must not program it either.
+    std::string error;
+    const std::string path = WriteText(HexLine(0x7FFE, {0x55, 0x34}) + "\n");
+    ASSERT_EQ(Result::InvalidArgument, m_download.ChooseFile(path, 3, error));
+    Start(3);
+    EXPECT_EQ(Result::InvalidArgument, m_download.GetResult());
+    EXPECT_EQ("The file (" + path + ") has no end-of-file record and may be cut off; it is not programmed.",
+              m_download.GetError());
+    EXPECT_TRUE(m_protocol.m_exchanges.empty());
+    EXPECT_EQ((std::vector<std::string>{"Download procedure aborted\n", "<identify>"}), m_host.Texts());
 }
 
 TEST_F(FirmwareDownloadTest, NothingLoaded)
