@@ -58,7 +58,9 @@ const std::vector<CommandSpec>& Commands()
         {"config", "show <file>", "Show a saved configuration file as the tool reads it.", RunConfig, 2, 2, {},
          "file, article, articleFormatted, typeName, settings [{name, value, text (text settings only)}]"},
         {"hex", "show <file> [--merge <start> <end>]", "Show the records of an Intel HEX file, optionally merged into one area.",
-         RunHex, 2, 4, {"merge"}, "file, records [{start, end, length, lengthHex}]"},
+         RunHex, 2, 4, {"merge"},
+         "file, endOfFileRecord (0: the file has none and may be cut off; then also warning),\n"
+         "records [{start, end, length, lengthHex}]"},
         {"flash", "<file>", "Program firmware from an Intel HEX file into the fitting (service mode only).", RunFlash, 1, 1, {},
          kIdentityJson},
     };

@@ -82,9 +82,14 @@ int CProductCatalog::LoadDeviceConfigs(const std::string& strConfigPath, std::st
     for (const std::string& strName : directories) {
         const fs::path directory = PathFromUtf8(strConfigPath) / PathFromUtf8(strName);
         CDeviceConfigXML file;
-        nResult = file.LoadDefinition(Utf8FromPath(directory / kDefinitionFileName), strError);
-        if (nResult != Result::Ok)
+        const std::string strFile = Utf8FromPath(directory / kDefinitionFileName);
+        nResult = file.LoadDefinition(strFile, strError);
+        if (nResult != Result::Ok) {
+            // Which of the definitions failed, when the message does not say.
+            if (strError.find(strFile) == std::string::npos)
+                strError = strFile + ": " + strError;
             return nResult;
+        }
         file.GetConfig().SetPicturePath(Utf8FromPath(directory / kPictureFileName));
         nResult = m_Configs.AddObjectByName(file.GetConfig(), strError);
         if (nResult != Result::Ok)

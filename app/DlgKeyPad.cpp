@@ -1,0 +1,89 @@
+#include "app/DlgKeyPad.h"
+
+#include "app/AppGlobals.h"
+#include "app/widgets/ColorControls.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+CDlgKeyPad::CDlgKeyPad(QWidget* pParent) : QDialog(pParent)
+{
+    setObjectName(QStringLiteral("CDlgKeyPad"));
+    setWindowTitle(QStringLiteral("Key pad"));
+    setFixedSize(DluSize(178, 177));
+    setFont(DialogFont());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    m_pPrompt = new CColorStatic(this);
+    m_pPrompt->setObjectName(QStringLiteral("id1254"));
+    m_pPrompt->setAlignment(Qt::AlignCenter);
+    m_pPrompt->setWordWrap(true);
+    m_pPrompt->setGeometry(DluRect(6, 6, 162, 18));
+    // Digits 1 to 9 in three rows of three, 0 below, Back and a tall OK right.
+    for (int nDigit = 1; nDigit <= 9; ++nDigit) {
+        const int nColumn = (nDigit - 1) % 3;
+        const int nRow = (nDigit - 1) / 3;
+        AddButton(1241 + nDigit, QString::number(nDigit), DluRect(6 + 42 * nColumn, 30 + 36 * nRow, 36, 30));
+    }
+    AddButton(1251, QStringLiteral("0"), DluRect(6, 138, 120, 30));
+    QPushButton* pBack = AddButton(1252, QStringLiteral("Back"), DluRect(132, 30, 40, 30));
+    connect(pBack, &QPushButton::clicked, this, &CDlgKeyPad::Backspace);
+    QPushButton* pOk = new QPushButton(QStringLiteral("OK"), this);
+    pOk->setObjectName(QStringLiteral("id1253"));
+    pOk->setGeometry(DluRect(132, 66, 40, 102));
+    pOk->setAutoDefault(false);
+    connect(pOk, &QPushButton::clicked, this, &CDlgKeyPad::OnOk);
+}
+
+QPushButton* CDlgKeyPad::AddButton(int nId, const QString& text, const QRect& geometry)
+{
+    auto* pButton = new QPushButton(text, this);
+    pButton->setObjectName(QStringLiteral("id%1").arg(nId));
+    pButton->setGeometry(geometry);
+    pButton->setFont(DialogFont(20));
+    pButton->setAutoDefault(false);
+    pButton->setFocusPolicy(Qt::NoFocus); // the target keeps the focus
+    if (nId != 1252)
+        connect(pButton, &QPushButton::clicked, this, [this, text] { AppendText(text); });
+    return pButton;
+}
+
+void CDlgKeyPad::SetPrompt(const std::string& strPrompt)
+{
+    m_strPrompt = strPrompt;
+    m_pPrompt->setText(QString::fromStdString(strPrompt));
+}
+
+void CDlgKeyPad::SetTitle(const std::string& strTitle)
+{
+    setWindowTitle(QString::fromStdString(strTitle));
+}
+
+void CDlgKeyPad::AppendText(const QString& text)
+{
+    if (m_pTarget != nullptr && m_pTarget->text().size() < m_pTarget->maxLength())
+        m_pTarget->setText(m_pTarget->text() + text);
+}
+
+void CDlgKeyPad::Backspace()
+{
+    if (m_pTarget != nullptr && !m_pTarget->text().isEmpty())
+        m_pTarget->setText(m_pTarget->text().chopped(1));
+}
+
+void CDlgKeyPad::OnOk()
+{
+    m_pTarget = nullptr;
+    if (parentWidget() != nullptr)
+        parentWidget()->setEnabled(true);
+    hide();
+}
+
+void CDlgKeyPad::keyPressEvent(QKeyEvent* pEvent)
+{
+    pEvent->accept(); // neither Enter nor Escape closes the pad: OK does
+}

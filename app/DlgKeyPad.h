@@ -1,0 +1,36 @@
+#pragma once
+// An on-screen number pad for touch screens: it types into the field it was
+// given; OK hands the main window back.
+
+#include <QDialog>
+#include <QPointer>
+
+#include <string>
+
+class CColorStatic;
+class QLineEdit;
+
+class CDlgKeyPad : public QDialog {
+    Q_OBJECT
+public:
+    explicit CDlgKeyPad(QWidget* pParent);
+
+    void SetPrompt(const std::string& strPrompt);
+    void SetTitle(const std::string& strTitle);
+    void SetTarget(QLineEdit* pTarget) { m_pTarget = pTarget; }
+    QLineEdit* GetTarget() const { return m_pTarget; }
+    // Appends while the target's text is shorter than its limit.
+    void AppendText(const QString& text);
+    void Backspace();
+
+protected:
+    void keyPressEvent(QKeyEvent* pEvent) override;
+
+private:
+    void OnOk();
+    QPushButton* AddButton(int nId, const QString& text, const QRect& geometry);
+
+    CColorStatic* m_pPrompt;
+    QPointer<QLineEdit> m_pTarget;
+    std::string m_strPrompt;
+};

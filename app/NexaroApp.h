@@ -1,0 +1,19 @@
+#pragma once
+// The program's start: the settings store, the stored settings, the
+// product definition directory and the main window; the program ends when
+// the main window closes.
+
+class QSettings;
+
+// The per-user settings store: organisation "VELMOR", application the
+// program's base name.
+QSettings* OpenSettingsStore();
+
+// "Language" (outside 1..2 reads as 1), "DontChange" and "KeyPad" (outside
+// 0..1 reads as 0) into the globals.
+void ReadStoredSettings(QSettings& settings);
+
+class CNexaroApp {
+public:
+    int Run(int argc, char* argv[]);
+};

@@ -1,0 +1,688 @@
+#include "app/NexaroDlg.h"
+
+#include "app/AppGlobals.h"
+#include "app/DlgAbout.h"
+#include "app/DlgKeyPad.h"
+#include "app/DlgProgress.h"
+#include "app/ErrorBox.h"
+#include "app/ToolVersion.h"
+#include "app/widgets/ColorControls.h"
+#include "common/FilePaths.h"
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+#include "common/TextFormat.h"
+#include "devicelink/VelmorTPExt.h"
+#include "workflow/FittingReadout.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QSettings>
+#include <QToolTip>
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+constexpr QColor kDarkRed(145, 15, 10);
+constexpr QColor kGrey(153, 153, 153);
+constexpr QColor kDarkGrey(102, 102, 102);
+constexpr QColor kLightGrey(170, 170, 170);
+constexpr int kRecentLimit = 10;
+
+// Menu and command ids.
+enum Command {
+    kCmdSystemInfo = 16,
+    kCmdBusAdapter = 1070,
+    kCmdGerman = 1071,
+    kCmdEnglish = 1073,
+    kCmdAbout = 1075,
+    kCmdNew = 1048,
+    kCmdQuit = 1054,
+    kCmdSaveAs = 1058,
+    kCmdOpen = 1093,
+    kCmdKeyPad = 1255,
+};
+
+QString Text(const char* szEnglish, const char* szGerman)
+{
+    return QString::fromUtf8(PickText(szEnglish, szGerman));
+}
+
+} // namespace
+
+const std::vector<CPageEntry>& PageTable()
+{
+    // The pages join this table as they are built, in this order:
+    // InfoGeneric 130, Ambra 137, Urinal 1300, Tarvo 136, TarvoV2 112,
+    // GenericDiagnostics 138, and Tools 162 in service mode.
+    static const std::vector<CPageEntry> pages = {};
+    return pages;
+}
+
+// The client area: the main window's controls sit on it and it paints the
+// pictures.
+class CMainCanvas : public QWidget {
+public:
+    explicit CMainCanvas(CNexaroDlg& dlg) : QWidget(&dlg), m_dlg(dlg) { setObjectName(QStringLiteral("clientArea")); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        m_dlg.PaintClientArea(painter);
+    }
+    void mouseMoveEvent(QMouseEvent* pEvent) override { QWidget::mouseMoveEvent(pEvent); }
+
+private:
+    CNexaroDlg& m_dlg;
+};
+
+CNexaroDlg::CNexaroDlg(QSettings& settings, CVelmorTPExt& link, QWidget* pParent)
+    : QMainWindow(pParent), m_link(link), m_settings(settings)
+{
+    g_pMainDlg = this;
+    InitPictureResources();
+    setObjectName(QStringLiteral("CNexaroDlg"));
+    m_Pages.SetPageFactory([this](int nPageId) { return CreatePageById(nPageId); });
+    CreateControls();
+}
+
+CNexaroDlg::~CNexaroDlg()
+{
+    m_link.SetMainWindow(nullptr);
+    std::string strIgnored;
+    m_link.StopConnectionMonitor(strIgnored);
+    m_link.StopValveMonitor(strIgnored);
+    m_Pages.RemoveAll();
+    if (g_pMainDlg == this)
+        g_pMainDlg = nullptr;
+}
+
+QWidget* CNexaroDlg::CreatePageById(int)
+{
+    return nullptr; // no page of this id is built
+}
+
+CColorStatic* CNexaroDlg::AddStatic(int nId, const QRect& geometry, Qt::Alignment alignment)
+{
+    auto* pStatic = new CColorStatic(m_pCanvas);
+    pStatic->setObjectName(QStringLiteral("id%1").arg(nId));
+    pStatic->setGeometry(geometry);
+    pStatic->setAlignment(alignment);
+    return pStatic;
+}
+
+void CNexaroDlg::CreateControls()
+{
+    m_pCanvas = new CMainCanvas(*this);
+    m_pCanvas->setFixedSize(kClientWidth, kClientHeight);
+    m_pCanvas->setFont(DialogFont());
+    setCentralWidget(m_pCanvas);
+    setFont(DialogFont());
+
+    m_stcArticleNumber = AddStatic(1040, DluRect(6, 12, 148, 8));
+    m_stcDescription = AddStatic(1035, DluRect(6, 21, 487, 12));
+    m_stcExtDescription = AddStatic(1037, DluRect(6, 35, 487, 12));
+    m_tabPages = new CColorTabCtrl(m_pCanvas);
+    m_tabPages->setObjectName(QStringLiteral("id1079"));
+    m_tabPages->setGeometry(DluRect(7, 57, 483, 12));
+    connect(m_tabPages, &QTabBar::currentChanged, this, [this] { OnTabChanged(); });
+    m_stcPageFrame = new QWidget(m_pCanvas);
+    m_stcPageFrame->setObjectName(QStringLiteral("id1077"));
+    m_stcPageFrame->setGeometry(DluRect(7, 68, 484, 304));
+    m_stcPageFrame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_stcPictureTall = new QWidget(m_pCanvas);
+    m_stcPictureTall->setObjectName(QStringLiteral("id1004"));
+    m_stcPictureTall->setGeometry(DluRect(498, 68, 150, 205));
+    m_stcPictureSquare = new QWidget(m_pCanvas);
+    m_stcPictureSquare->setObjectName(QStringLiteral("id1020"));
+    m_stcPictureSquare->setGeometry(DluRect(498, 68, 150, 128));
+    m_stcConnState = AddStatic(1042, DluRect(291, 301, 73, 8), Qt::AlignCenter);
+    m_stcCenterText = AddStatic(1045, DluRect(175, 315, 305, 12), Qt::AlignCenter);
+    m_btnNext = new QPushButton(m_pCanvas);
+    m_btnNext->setObjectName(QStringLiteral("id1053"));
+    m_btnNext->setGeometry(DluRect(267, 336, 121, 14));
+    m_btnNext->setAutoDefault(false);
+    for (int i = 0; i < 4; ++i) {
+        m_stcDeviceInfo[2 * i] = AddStatic(1082 + 2 * i, DluRect(499, 314 + 12 * i, 70, 8));
+        m_stcDeviceInfo[2 * i + 1] = AddStatic(1083 + 2 * i, DluRect(578, 314 + 12 * i, 67, 8));
+    }
+    m_stcConnStateSmall = AddStatic(1056, DluRect(562, 365, 73, 8), Qt::AlignRight | Qt::AlignVCenter);
+    m_stcConnStateSmall->setMouseTracking(true);
+    m_pCanvas->setMouseTracking(true);
+    setFixedSize(sizeHint());
+}
+
+void CNexaroDlg::ApplyColorsAndFonts()
+{
+    m_stcDescription->SetTextColor(kDarkRed);
+    m_stcDescription->setFont(DialogFont(18, true));
+    m_stcExtDescription->SetTextColor(kDarkRed);
+    m_stcExtDescription->setFont(DialogFont(12, true));
+    m_stcArticleNumber->SetTextColor(kDarkRed);
+    m_stcArticleNumber->setFont(DialogFont(12));
+    m_stcCenterText->SetTextColor(kGrey);
+    m_stcCenterText->setFont(DialogFont(16));
+    for (CColorStatic* pInfo : m_stcDeviceInfo)
+        pInfo->SetTextColor(kDarkGrey);
+    m_stcConnState->SetTextColor(kDarkRed);
+}
+
+std::string CNexaroDlg::OnInitDialog()
+{
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/app_icon.png")));
+    g_fontSmall = DialogFont(14);
+    g_fontBold = DialogFont(15, true);
+    g_fontTitle = DialogFont(18, true);
+    g_fontLarge = DialogFont(20);
+
+    m_dlgAbout = new CDlgAbout(this);
+    m_dlgProgress = new CDlgProgress(this);
+    m_dlgKeyPad = new CDlgKeyPad(this);
+    for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgAbout), static_cast<QWidget*>(m_dlgProgress), static_cast<QWidget*>(m_dlgKeyPad)}) {
+        pDialog->hide();
+        emit Created(pDialog->objectName());
+    }
+    m_Pages.SetParentWnd(m_pCanvas);
+    m_Pages.SetFrameWnd(m_stcPageFrame);
+
+    ApplyColorsAndFonts();
+    setWindowTitle(QString::fromStdString(CToolVersion().GetTitle()));
+    m_imgLogo.LoadResource(106);
+    m_imgLogo.ApplyPremultipliedAlpha();
+    m_imgIllustration.LoadResource(107);
+    m_imgIllustration.ApplyPremultipliedAlpha();
+    m_stcPictureTall->hide();
+    m_stcPictureSquare->hide();
+
+    std::string strStartError = RegisterPages();
+    if (strStartError.empty() && !m_strConfigPath.empty()) {
+        ListSubdirectories(m_strConfigPath, m_lstConfigDirs, strStartError);
+        if (strStartError.empty() && !m_lstConfigDirs.empty())
+            m_Configs.LoadDeviceConfigs(m_strConfigPath, strStartError);
+        if (strStartError.empty() && m_link.LoadDriver(strStartError) == Result::Ok) {
+            m_link.SetMainWindow(this);
+            m_link.StartConnectionMonitor(strStartError);
+        }
+    }
+    SetLanguage(g_nLanguage);
+    SetViewMode(kStartView);
+    m_tabPages->SetSelectedTextColor(kDarkRed);
+    m_tabPages->SetNormalTextColor(Qt::black);
+    m_tabPages->SetDisabledTextColor(kLightGrey);
+    m_stcConnState->SetTextColor(kDarkRed);
+    if (!strStartError.empty()) {
+        show();
+        ShowErrorMessage(this, strStartError);
+    }
+    return strStartError;
+}
+
+std::string CNexaroDlg::RegisterPages()
+{
+    std::string strError;
+    for (const CPageEntry& page : PageTable()) {
+        if (page.bServiceOnly && !IsServiceMode())
+            continue;
+        if (m_Pages.AddDialog(page.szName, page.nPageId, strError) != Result::Ok)
+            return strError;
+        emit Created(QString::fromUtf8(page.szName));
+    }
+    return {};
+}
+
+int CNexaroDlg::SetDefaultConfigPath(std::string& strError)
+{
+    strError.clear();
+    if (m_strConfigPath.empty())
+        m_strConfigPath = DefaultConfigDirectory();
+    return Result::Ok;
+}
+
+int CNexaroDlg::WriteLanguage(std::string& strError)
+{
+    strError.clear();
+    m_settings.setValue(QStringLiteral("Settings/Language"), g_nLanguage.load());
+    return Result::Ok;
+}
+
+int CNexaroDlg::WriteKeyPad(std::string& strError)
+{
+    strError.clear();
+    m_settings.setValue(QStringLiteral("Settings/KeyPad"), g_bShowKeyPad);
+    return Result::Ok;
+}
+
+int CNexaroDlg::WriteDeviceConfigPath(std::string& strError)
+{
+    strError.clear();
+    m_settings.setValue(QStringLiteral("Settings/DeviceConfigPath"), QString::fromStdString(m_strConfigPath));
+    return Result::Ok;
+}
+
+void CNexaroDlg::SetLanguage(int nLanguage)
+{
+    LoadMenus(nLanguage);
+    UpdateTexts(g_nLanguage);
+    UpdateNextToolTip(g_nLanguage);
+    std::string strIgnored;
+    m_Pages.SendToAll(kWmLanguageChanged, strIgnored);
+    for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgAbout), static_cast<QWidget*>(m_dlgProgress)}) {
+        if (pDialog != nullptr) {
+            CWindowMessage message(kWmLanguageChanged, 0, 0);
+            QCoreApplication::sendEvent(pDialog, &message);
+        }
+    }
+}
+
+void CNexaroDlg::LoadMenus(int nLanguage)
+{
+    if (nLanguage != kLanguageEnglish)
+        g_nLanguage = kLanguageGerman;
+    QMenuBar* pMenuBar = new QMenuBar(this);
+    pMenuBar->setObjectName(nLanguage == kLanguageEnglish ? QStringLiteral("menu108") : QStringLiteral("menu109"));
+    const auto addAction = [this](QMenu* pMenu, int nId, const char* szEnglish, const char* szGerman) {
+        QAction* pAction = pMenu->addAction(Text(szEnglish, szGerman));
+        pAction->setObjectName(QStringLiteral("id%1").arg(nId));
+        connect(pAction, &QAction::triggered, this, [this, nId] { HandleCommand(nId); });
+        return pAction;
+    };
+    QMenu* pProgram = pMenuBar->addMenu(QStringLiteral("Fluxa USB"));
+    addAction(pProgram, kCmdAbout, "About Fluxa USB", "Über Fluxa USB");
+    pProgram->addSeparator();
+    QMenu* pLanguage = pProgram->addMenu(Text("Language", "Sprache"));
+    QAction* pGerman = addAction(pLanguage, kCmdGerman, "German", "Deutsch");
+    QAction* pEnglish = addAction(pLanguage, kCmdEnglish, "English", "Englisch");
+    pProgram->addSeparator();
+    QMenu* pSettings = pProgram->addMenu(Text("Settings", "Einstellungen"));
+    addAction(pSettings, kCmdBusAdapter, "Bus adapter", "Bus Adapter");
+    pSettings->addSeparator();
+    QAction* pKeyPad = addAction(pSettings, kCmdKeyPad, "Show key pad", "Nummerntastatur einblenden");
+    pProgram->addSeparator();
+    addAction(pProgram, kCmdQuit, "Quit", "Beenden");
+    QMenu* pConfiguration = pMenuBar->addMenu(Text("Configuration", "Konfiguration"));
+    addAction(pConfiguration, kCmdNew, "New ...", "Neu ...");
+    addAction(pConfiguration, kCmdOpen, "Open ...", "Öffnen ...");
+    addAction(pConfiguration, kCmdSaveAs, "Save as ...", "Speichern unter ...");
+    for (QAction* pCheckable : {pGerman, pEnglish, pKeyPad})
+        pCheckable->setCheckable(true);
+    pKeyPad->setChecked(g_bShowKeyPad == 1);
+    (g_nLanguage == kLanguageEnglish ? pEnglish : pGerman)->setChecked(true);
+    setMenuBar(pMenuBar); // deletes the menu bar of the other language
+
+    // This platform has no system menu: its "Info about" item lives in the
+    // window's context menu, made anew like the system menu is reset.
+    delete m_pContextMenu;
+    m_pContextMenu = new QMenu(this);
+    m_pContextMenu->setObjectName(QStringLiteral("systemMenu"));
+    m_pContextMenu->addSeparator();
+    addAction(m_pContextMenu, kCmdSystemInfo, "Info about Fluxa USB", "Info über Fluxa USB");
+}
+
+void CNexaroDlg::HandleCommand(int nCommand)
+{
+    switch (nCommand) {
+    case kCmdAbout:
+    case kCmdSystemInfo:
+        if (m_dlgAbout != nullptr)
+            m_dlgAbout->ShowAbout();
+        break;
+    case kCmdGerman:
+    case kCmdEnglish:
+        g_nLanguage = nCommand == kCmdEnglish ? kLanguageEnglish : kLanguageGerman;
+        SetLanguage(g_nLanguage);
+        break;
+    case kCmdKeyPad:
+        g_bShowKeyPad = g_bShowKeyPad ? 0 : 1;
+        LoadMenus(g_nLanguage);
+        break;
+    case kCmdQuit:
+        close();
+        break;
+    default:
+        break; // the dialogs of these commands join with the connection workflow
+    }
+}
+
+void CNexaroDlg::UpdateTexts(int nLanguage)
+{
+    std::string strDescription;
+    std::string strExtended;
+    m_CurrentConfig.GetProductDescription(nLanguage, strDescription, strExtended);
+    if (!strDescription.empty()) {
+        m_stcDescription->setText(QString::fromStdString(strDescription));
+        m_stcExtDescription->setText(QString::fromStdString(strExtended));
+    }
+    RebuildTabs();
+    const char* const kLabels[4][2] = {{"Production date:", "Herstellungsdatum:"},
+                                       {"Serial number:", "Seriennummer:"},
+                                       {"Firmware:", "Firmware:"},
+                                       {"Bootloader:", "Bootloader:"}};
+    for (int i = 0; i < 4; ++i)
+        m_stcDeviceInfo[2 * i]->setText(Text(kLabels[i][0], kLabels[i][1]));
+    const bool bConnected = m_nConnState == kConnectionKnownFitting || m_nConnState == kConnectionOtherUnit
+                            || m_nConnState == kConnectionOtherProduct || m_nConnState == kConnectionUnknownFitting;
+    const QString connection = bConnected ? Text("connected", "verbunden") : Text("not connected", "nicht verbunden");
+    m_stcConnState->setText(connection);
+    m_stcConnStateSmall->setText(connection);
+    if (m_nConnState == kConnectionUnknownFitting)
+        m_stcCenterText->setText(Text("The connected faucet is not known", "Die angeschlossene Armatur ist nicht bekannt"));
+
+    if (m_nViewMode == kStartView) {
+        m_stcDescription->setText(Text("Fluxa USB programming and diagnostic software", "Fluxa USB Programmier- und Diagnosesoftware"));
+        m_stcExtDescription->clear();
+        m_stcArticleNumber->clear();
+        if (m_link.GetConnectionState() == kConnectionNoFitting) {
+            m_stcCenterText->setText(Text("No faucet connected", "Keine Armatur angeschlossen"));
+            m_btnNext->setEnabled(false);
+        } else if (m_nConnState == kConnectionKnownFitting || m_nConnState == kConnectionOtherUnit
+                   || m_nConnState == kConnectionOtherProduct) {
+            m_btnNext->setEnabled(true);
+        }
+    }
+    m_btnNext->setText(Text("Next", "Weiter"));
+}
+
+void CNexaroDlg::UpdateNextToolTip(int nLanguage)
+{
+    m_mapToolTips[1053] = nLanguage == kLanguageEnglish ? "Read the current settings from the faucet"
+                                                        : "Liest die aktuellen Einstellungen aus der Armatur";
+    m_btnNext->setToolTip(ToolTipText(1053));
+}
+
+QString CNexaroDlg::ToolTipText(int nControlId) const
+{
+    const auto found = m_mapToolTips.find(nControlId);
+    return found == m_mapToolTips.end() ? QString() : QString::fromStdString(found->second).left(79);
+}
+
+void CNexaroDlg::RebuildTabs()
+{
+    const int nSelected = m_tabPages->currentIndex();
+    const QSignalBlocker blocker(m_tabPages);
+    while (m_tabPages->count() > 0)
+        m_tabPages->removeTab(0);
+    m_tabPages->addTab(QStringLiteral("Information"));
+    m_tabPages->addTab(Text("Configuration", "Konfiguration"));
+    m_tabPages->addTab(Text("Diagnostics", "Diagnose"));
+    if (IsServiceMode())
+        m_tabPages->addTab(QStringLiteral("Tools"));
+    m_tabPages->setCurrentIndex(nSelected >= 0 && nSelected < m_tabPages->count() ? nSelected : 0);
+}
+
+void CNexaroDlg::OnTabChanged()
+{
+    const int nTab = m_tabPages->currentIndex();
+    std::string strIgnored;
+    m_link.StopValveMonitor(strIgnored);
+    if (m_nProductType < 1 || m_nProductType > 7)
+        return;
+    static const char* const kConfigurationPages[8] = {"", "Tarvo", "TarvoV2", "Ambra", "Urinal", "Urinal", "Ambra", "Ambra"};
+    switch (nTab) {
+    case 0:
+        m_Pages.ShowDialog("InfoGeneric", strIgnored);
+        break;
+    case 1:
+        m_Pages.ShowDialog(kConfigurationPages[m_nProductType], strIgnored);
+        break;
+    case 2:
+        if (m_Pages.ShowDialog("GenericDiagnostics", strIgnored) == Result::Ok)
+            m_link.StartValveMonitor(strIgnored);
+        break;
+    case 3:
+        m_Pages.ShowDialog("Tools", strIgnored);
+        break;
+    default:
+        break;
+    }
+}
+
+void CNexaroDlg::SetViewMode(int nMode)
+{
+    m_nViewMode = nMode;
+    UpdateTexts(g_nLanguage);
+    const bool bWork = nMode != kStartView;
+    m_stcPageFrame->setVisible(bWork);
+    m_tabPages->setVisible(bWork);
+    m_stcConnState->setVisible(!bWork);
+    m_stcConnStateSmall->setVisible(bWork);
+    for (CColorStatic* pInfo : m_stcDeviceInfo)
+        pInfo->setVisible(bWork);
+    m_bShowIllustration = bWork ? 0 : 1;
+    m_btnNext->setVisible(!bWork);
+    m_btnNext->setEnabled(false);
+    m_stcCenterText->setVisible(!bWork);
+    if (!bWork)
+        UpdateTexts(g_nLanguage); // enables Next again for a usable fitting
+    m_pCanvas->update();
+}
+
+void CNexaroDlg::PaintClientArea(QPainter& painter)
+{
+    if (m_bPictureLoaded) {
+        const QWidget* pFrame = m_dPictureAspect == 1.0 ? m_stcPictureSquare : m_stcPictureTall;
+        m_imgProduct.Draw(painter, pFrame->geometry().adjusted(1, 1, -1, -1));
+    }
+    if (m_imgLogo.IsValid())
+        m_imgLogo.Draw(painter, QRect(kClientWidth - 20 - m_imgLogo.Width(), 25, m_imgLogo.Width(), m_imgLogo.Height()));
+    if (m_bShowIllustration && m_imgIllustration.IsValid()) {
+        const QRect illustration(QPoint(0, 0), QSize(m_imgIllustration.Width(), m_imgIllustration.Height()));
+        m_imgIllustration.Draw(painter, illustration.translated(m_pCanvas->rect().center() - illustration.center()));
+    }
+    if (m_nViewMode != kStartView && m_imgState.IsValid()) {
+        const QRect label = m_stcConnStateSmall->geometry();
+        m_imgState.Draw(painter, QRect(label.right() + 1 + 6, label.center().y() - m_imgState.Height() / 2, m_imgState.Width(),
+                                       m_imgState.Height()));
+    }
+}
+
+void CNexaroDlg::ApplyConnectionState(int nState)
+{
+    m_nConnState = nState;
+    const bool bConnected = nState != kConnectionNoFitting;
+    m_imgState.LoadResource(nState == kConnectionOtherProduct ? 110 : nState == kConnectionUnknownFitting ? 111 : bConnected ? 144 : 145);
+    m_imgState.ApplyPremultipliedAlpha();
+    UpdateTexts(g_nLanguage);
+}
+
+void CNexaroDlg::PostToMainWindow(unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    QCoreApplication::postEvent(this, new CWindowMessage(nMessage, wParam, lParam));
+}
+
+bool CNexaroDlg::FindProductTypeForArticle(const std::string& strArticleNumber, int& nProductType)
+{
+    CDeviceConfig definition;
+    if (!m_Configs.FindDefinition(strArticleNumber, definition))
+        return false;
+    nProductType = m_Configs.FindProductTypeForArticle(strArticleNumber);
+    return true;
+}
+
+std::string CNexaroDlg::GetArticleNumberInForce()
+{
+    std::lock_guard<std::mutex> lock(m_inForceLock);
+    return m_strArticleInForce;
+}
+
+bool CNexaroDlg::event(QEvent* pEvent)
+{
+    const unsigned nMessage = CWindowMessage::MessageOf(pEvent);
+    if (nMessage == 0)
+        return QMainWindow::event(pEvent);
+    const auto* pMessage = static_cast<const CWindowMessage*>(pEvent);
+    if (m_bJobRunning) // delivered after the job, in order
+        m_heldMessages.emplace_back(pMessage->nMessage, pMessage->wParam, pMessage->lParam);
+    else
+        HandleWindowMessage(pMessage->nMessage, pMessage->wParam, pMessage->lParam);
+    return true;
+}
+
+void CNexaroDlg::HandleWindowMessage(unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    std::string strIgnored;
+    if (nMessage == kWmConnectionStateMsg) {
+        ApplyConnectionState(static_cast<int>(lParam));
+        m_pCanvas->update(QRect(961, 640, 14, 14));
+    } else if (nMessage == kWmValveStateMsg) {
+        m_Pages.SendToAll(nMessage, wParam, lParam, strIgnored);
+    }
+}
+
+int CNexaroDlg::RunFittingJob(const std::function<int(std::string&)>& job, std::string& strError)
+{
+    if (m_bJobRunning) {
+        strError = PickText("CNexaroDlg::RunFittingJob: another job is still running", "CNexaroDlg::RunFittingJob: Ein anderer Auftrag läuft noch");
+        return Result::MissingPrecondition;
+    }
+    m_bJobRunning = true;
+    int nResult = Result::Ok;
+    std::string strJobError;
+    QEventLoop loop;
+    std::thread worker([&] {
+        nResult = job(strJobError);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(); // paints, turns the hour glass; input goes to the modal progress dialog
+    worker.join();
+    m_bJobRunning = false;
+    strError = strJobError;
+    while (!m_heldMessages.empty()) {
+        const auto [nMessage, wParam, lParam] = m_heldMessages.front();
+        m_heldMessages.pop_front();
+        HandleWindowMessage(nMessage, wParam, lParam);
+    }
+    return nResult;
+}
+
+void CNexaroDlg::keyPressEvent(QKeyEvent* pEvent)
+{
+    if (pEvent->key() == Qt::Key_Escape)
+        close(); // asks first
+    // Enter does nothing.
+    pEvent->accept();
+}
+
+bool CNexaroDlg::AskToQuit()
+{
+    return AskQuestion(this, PickText("Application close", "Beenden der Applikation"),
+                       PickText("Do you want to quit this application?", "Möchten Sie diese Applikation beenden?"));
+}
+
+void CNexaroDlg::closeEvent(QCloseEvent* pEvent)
+{
+    if (m_bClosing || m_bJobRunning || !AskToQuit()) {
+        pEvent->ignore();
+        return;
+    }
+    CloseSequence();
+    pEvent->accept();
+}
+
+void CNexaroDlg::CloseSequence()
+{
+    m_bClosing = true;
+    std::string strIgnored;
+    SwitchValve(m_link, false, strIgnored); // no fitting connected is the normal case
+    m_Pages.RemoveAll();
+    delete m_dlgProgress;
+    m_dlgProgress = nullptr;
+    WriteLanguage(strIgnored);
+    WriteDeviceConfigPath(strIgnored);
+    WriteKeyPad(strIgnored);
+    m_settings.sync();
+}
+
+void CNexaroDlg::contextMenuEvent(QContextMenuEvent* pEvent)
+{
+    m_pContextMenu->popup(pEvent->globalPos());
+}
+
+int CNexaroDlg::FillInstallerCombo(QComboBox* pCombo, std::string&)
+{
+    return FillRecentCombo(pCombo, m_lstInstaller, "Installer", "Installer_", "InstallerLast");
+}
+
+int CNexaroDlg::FillPlacementCombo(QComboBox* pCombo, std::string&)
+{
+    return FillRecentCombo(pCombo, m_lstPlacement, "Placement", "Placement_", "PlacementLast");
+}
+
+int CNexaroDlg::StoreInstallerCombo(QComboBox* pCombo, std::string&)
+{
+    return StoreRecentCombo(pCombo, m_lstInstaller, "Installer", "Installer_", "InstallerLast");
+}
+
+int CNexaroDlg::StorePlacementCombo(QComboBox* pCombo, std::string&)
+{
+    return StoreRecentCombo(pCombo, m_lstPlacement, "Placement", "Placement_", "PlacementLast");
+}
+
+namespace {
+
+QString SettingKey(const char* szSection, const QString& name)
+{
+    return QString::fromUtf8(szSection) + QLatin1Char('/') + name;
+}
+
+// The first entry after entry 0, wrapping around, that begins with the text.
+void SelectByPrefix(QComboBox* pCombo, const QString& prefix)
+{
+    const int nCount = pCombo->count();
+    for (int i = 1; i <= nCount; ++i) {
+        const int nIndex = i % nCount;
+        if (pCombo->itemText(nIndex).startsWith(prefix, Qt::CaseInsensitive)) {
+            pCombo->setCurrentIndex(nIndex);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+int CNexaroDlg::FillRecentCombo(QComboBox* pCombo, std::vector<std::string>& list, const char* szSection, const char* szPrefix,
+                                const char* szLast)
+{
+    pCombo->clear();
+    const QString last = m_settings.value(SettingKey(szSection, QString::fromUtf8(szLast))).toString();
+    for (int i = 0; i < kRecentLimit; ++i) {
+        const QString name = m_settings.value(SettingKey(szSection, QStringLiteral("%1%2").arg(QString::fromUtf8(szPrefix)).arg(i)))
+                                 .toString()
+                                 .trimmed();
+        if (name.isEmpty())
+            continue;
+        pCombo->addItem(name);
+        if (std::find(list.begin(), list.end(), name.toStdString()) == list.end())
+            list.insert(list.begin(), name.toStdString());
+    }
+    if (!last.isEmpty() && pCombo->count() > 0)
+        SelectByPrefix(pCombo, last);
+    return Result::Ok;
+}
+
+int CNexaroDlg::StoreRecentCombo(QComboBox* pCombo, std::vector<std::string>& list, const char* szSection, const char* szPrefix,
+                                 const char* szLast)
+{
+    const QString text = pCombo->currentText().trimmed();
+    if (text.isEmpty())
+        return Result::Ok;
+    if (std::find(list.begin(), list.end(), text.toStdString()) == list.end())
+        list.insert(list.begin(), text.toStdString());
+    if (list.size() > static_cast<std::size_t>(kRecentLimit))
+        list.pop_back();
+    m_settings.setValue(SettingKey(szSection, QString::fromUtf8(szLast)), text);
+    pCombo->clear();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const QString name = QString::fromStdString(list[i]);
+        m_settings.setValue(SettingKey(szSection, QStringLiteral("%1%2").arg(QString::fromUtf8(szPrefix)).arg(i)), name);
+        pCombo->addItem(name);
+    }
+    SelectByPrefix(pCombo, text);
+    return Result::Ok;
+}

@@ -1,0 +1,166 @@
+#pragma once
+// The main window: the start and work views, menus and language, the page
+// tabs, the pictures, the services the pages call, the monitors' messages,
+// and the start and close sequences.
+
+#include "app/DisplayDialog.h"
+#include "app/widgets/FCObjImage.h"
+#include "devicelink/MainWindowLink.h"
+#include "workflow/ProductCatalog.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <tuple>
+#include <string>
+#include <vector>
+
+class CColorStatic;
+class CColorTabCtrl;
+class CDlgAbout;
+class CDlgKeyPad;
+class CDlgProgress;
+class CVelmorTPExt;
+class QComboBox;
+class QPushButton;
+class QSettings;
+
+// A page of the page table: its name and page id, in registration order.
+struct CPageEntry {
+    const char* szName;
+    int nPageId;
+    bool bServiceOnly;
+};
+// The pages the main window registers at start, in this order.
+const std::vector<CPageEntry>& PageTable();
+
+class CNexaroDlg : public QMainWindow, public IMainWindowLink {
+    Q_OBJECT
+public:
+    enum ViewMode { kStartView = 1, kWorkView = 4 };
+    static constexpr int kClientWidth = 984;  // 656 dialog units
+    static constexpr int kClientHeight = 662; // 378 dialog units
+
+    // The settings store and the device link outlive the window.
+    CNexaroDlg(QSettings& settings, CVelmorTPExt& link, QWidget* pParent = nullptr);
+    ~CNexaroDlg() override;
+
+    // The start sequence; a start error is shown once, after the window is
+    // complete. Returns it (empty when none).
+    std::string OnInitDialog();
+    int SetDefaultConfigPath(std::string& strError);
+    int WriteLanguage(std::string& strError);
+    int WriteKeyPad(std::string& strError);
+    int WriteDeviceConfigPath(std::string& strError);
+
+    void SetLanguage(int nLanguage);
+    void LoadMenus(int nLanguage);
+    void UpdateTexts(int nLanguage);
+    void UpdateNextToolTip(int nLanguage);
+    void RebuildTabs();
+    void OnTabChanged();
+    void SetViewMode(int nMode);
+    // Makes a new page for a page id; nullptr for an id without a page.
+    QWidget* CreatePageById(int nPageId);
+
+    // Recent installer and placement names.
+    int FillInstallerCombo(QComboBox* pCombo, std::string& strError);
+    int FillPlacementCombo(QComboBox* pCombo, std::string& strError);
+    int StoreInstallerCombo(QComboBox* pCombo, std::string& strError);
+    int StorePlacementCombo(QComboBox* pCombo, std::string& strError);
+
+    // A fitting job on a worker thread: the call returns when it is done,
+    // while the window keeps repainting; the monitors' messages that arrive
+    // meanwhile are delivered afterwards, in order. One job at a time.
+    int RunFittingJob(const std::function<int(std::string&)>& job, std::string& strError);
+    bool IsJobRunning() const { return m_bJobRunning; }
+
+    // The close sequence without its question.
+    void CloseSequence();
+    // The tooltip text of a control id, cut to 79 characters; empty for none.
+    QString ToolTipText(int nControlId) const;
+
+    // IMainWindowLink, safe from the monitor threads.
+    void PostToMainWindow(unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam) override;
+    bool FindProductTypeForArticle(const std::string& strArticleNumber, int& nProductType) override;
+    std::string GetArticleNumberInForce() override;
+
+    // Members the pages and dialogs use directly.
+    CDeviceConfig m_CurrentConfig;
+    CProductCatalog m_Configs;
+    CDisplayDialogHandler m_Pages;
+    CDlgProgress* m_dlgProgress = nullptr;
+    CDlgKeyPad* m_dlgKeyPad = nullptr;
+    CDlgAbout* m_dlgAbout = nullptr;
+    std::string m_strConfigPath;
+    std::vector<std::string> m_lstConfigDirs;
+    std::vector<std::string> m_lstInstaller;
+    std::vector<std::string> m_lstPlacement;
+    int m_nViewMode = kStartView;
+    int m_nConnState = 0;
+    int m_nProductType = 0;
+    int m_bReadRequested = 0;
+    int m_bPictureLoaded = 0;
+    double m_dPictureAspect = 0;
+    int m_bShowIllustration = 1;
+    FCObjImage m_imgLogo, m_imgProduct, m_imgIllustration, m_imgState;
+    std::map<int, std::string> m_mapToolTips; // control id to tooltip text
+    CVelmorTPExt& m_link;
+    QSettings& m_settings;
+
+    // Replaces the page factory (tests register pages of their own).
+    void SetPageFactory(PageFactory factory) { m_Pages.SetPageFactory(std::move(factory)); }
+
+signals:
+    // After the start sequence registered each page or created each dialog:
+    // its name, in order.
+    void Created(const QString& name);
+
+protected:
+    bool event(QEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void closeEvent(QCloseEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
+
+private:
+    friend class CMainCanvas;
+    void CreateControls();
+    void HandleCommand(int nCommand);
+    CColorStatic* AddStatic(int nId, const QRect& geometry, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
+    void ApplyColorsAndFonts();
+    std::string RegisterPages();
+    void PaintClientArea(QPainter& painter);
+    void HandleWindowMessage(unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam);
+    void ApplyConnectionState(int nState);
+    bool AskToQuit();
+    int FillRecentCombo(QComboBox* pCombo, std::vector<std::string>& list, const char* szSection, const char* szPrefix,
+                        const char* szLast);
+    int StoreRecentCombo(QComboBox* pCombo, std::vector<std::string>& list, const char* szSection, const char* szPrefix,
+                         const char* szLast);
+
+    QWidget* m_pCanvas = nullptr;
+    QWidget* m_stcPageFrame = nullptr;
+    QWidget* m_stcPictureTall = nullptr;
+    QWidget* m_stcPictureSquare = nullptr;
+    CColorStatic* m_stcDescription = nullptr;
+    CColorStatic* m_stcExtDescription = nullptr;
+    CColorStatic* m_stcArticleNumber = nullptr;
+    CColorStatic* m_stcCenterText = nullptr;
+    CColorStatic* m_stcConnState = nullptr;
+    CColorStatic* m_stcConnStateSmall = nullptr;
+    CColorStatic* m_stcDeviceInfo[8] = {};
+    CColorTabCtrl* m_tabPages = nullptr;
+    QPushButton* m_btnNext = nullptr;
+    QMenu* m_pContextMenu = nullptr;
+
+    mutable std::mutex m_inForceLock; // the article in force, read by the monitor thread
+    std::string m_strArticleInForce;
+
+    bool m_bJobRunning = false;
+    std::deque<std::tuple<unsigned, std::uintptr_t, std::intptr_t>> m_heldMessages;
+    bool m_bClosing = false;
+};

@@ -1,0 +1,112 @@
+#include "app/widgets/ColorControls.h"
+
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QStylePainter>
+#include <QStyleOptionTab>
+#include <QUrl>
+
+#include <algorithm>
+
+CColorStatic::CColorStatic(QWidget* pParent) : CColorControl<QLabel>(pParent)
+{
+    setTextFormat(Qt::PlainText);
+}
+
+void CColorStatic::SetClickable(bool bClickable)
+{
+    m_bClickable = bClickable;
+    setCursor(bClickable ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void CColorStatic::mouseReleaseEvent(QMouseEvent* pEvent)
+{
+    QLabel::mouseReleaseEvent(pEvent);
+    if (!m_bClickable)
+        return;
+    const QString target = text().trimmed();
+    QDesktopServices::openUrl(target.contains(QLatin1Char('@')) && !target.contains(QLatin1Char(':'))
+                                  ? QUrl(QStringLiteral("mailto:") + target)
+                                  : QUrl::fromUserInput(target));
+}
+
+CColorComboBox::CColorComboBox(QWidget* pParent) : CColorControl<QComboBox>(pParent)
+{
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setCompleter(nullptr); // the completion of our own below
+    installEventFilter(this);
+    lineEdit()->installEventFilter(this);
+}
+
+void CColorComboBox::SetTextLimit(int nLimit)
+{
+    lineEdit()->setMaxLength(nLimit);
+}
+
+bool CColorComboBox::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pEvent->type() == QEvent::KeyRelease && m_pCompletionList != nullptr) {
+        const auto* pKey = static_cast<QKeyEvent*>(pEvent);
+        // Backspace only completes again with the selection at the very start.
+        const bool bSelectionAtStart = !lineEdit()->hasSelectedText() || lineEdit()->selectionStart() == 0;
+        if (pKey->key() != Qt::Key_Backspace || bSelectionAtStart)
+            Complete();
+    }
+    return CColorControl<QComboBox>::eventFilter(pWatched, pEvent);
+}
+
+void CColorComboBox::Complete()
+{
+    QLineEdit* pEdit = lineEdit();
+    const QString typed = pEdit->hasSelectedText() ? pEdit->text().left(pEdit->selectionStart()) : pEdit->text();
+    const std::string strTyped = typed.toLower().toStdString();
+    if (strTyped.empty())
+        return;
+    std::sort(m_pCompletionList->begin(), m_pCompletionList->end());
+    for (const std::string& strName : *m_pCompletionList) {
+        const QString name = QString::fromStdString(strName);
+        if (name.toLower().startsWith(typed.toLower())) {
+            pEdit->setText(name);
+            pEdit->setSelection(static_cast<int>(typed.size()), static_cast<int>(name.size() - typed.size()));
+            return;
+        }
+    }
+}
+
+CColorTabCtrl::CColorTabCtrl(QWidget* pParent) : QTabBar(pParent)
+{
+    setDrawBase(false);
+    setExpanding(false);
+}
+
+void CColorTabCtrl::EnableTabs(bool bEnable)
+{
+    m_bEnabled = bEnable;
+    setEnabled(bEnable);
+    update();
+}
+
+QColor CColorTabCtrl::TextColorOf(int nIndex) const
+{
+    if (!m_bEnabled)
+        return m_colorDisabled;
+    return nIndex == currentIndex() ? m_colorSelected : m_colorNormal;
+}
+
+void CColorTabCtrl::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    for (int nIndex = 0; nIndex < count(); ++nIndex) {
+        QStyleOptionTab option;
+        initStyleOption(&option, nIndex);
+        const QString text = option.text;
+        option.text.clear();
+        painter.drawControl(QStyle::CE_TabBarTab, option);
+        // The selected tab's text sits a little lower and further right.
+        const bool bSelected = nIndex == currentIndex();
+        const QRect textRect = option.rect.adjusted(bSelected ? 8 : 6, bSelected ? 3 : 2, 0, 0);
+        painter.setPen(TextColorOf(nIndex));
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    }
+}

@@ -1,0 +1,74 @@
+#pragma once
+// What the window tests share: a settings store and a simulated bus of their
+// own, answers to the window's message boxes, and screenshots.
+
+#include "app/NexaroApp.h"
+#include "simulator/SimulatorApi.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+// A settings store in a temporary folder and the simulated bus reset to a
+// scenario at time scale 0, for one test.
+class AppEnvironment {
+public:
+    explicit AppEnvironment(const char* szScenario = "[adapter]\nfitting = Ambra\n", double dTimeScale = 0.0)
+    {
+        // The store's folder is fixed at its first use in a process: one
+        // folder for the program, emptied for every test.
+        static QTemporaryDir configHome;
+        qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
+        QCoreApplication::setOrganizationName(QStringLiteral("VELMOR"));
+        QCoreApplication::setApplicationName(QStringLiteral("fluxa-usb"));
+        std::string strError;
+        if (!sim.LoadForTheTool(FLUXA_VELMORSIM_PATH, dTimeScale, strError) || sim.api.Reset(szScenario) != VSIM_OK)
+            throw std::runtime_error(strError + sim.api.GetLastError());
+        settings.reset(OpenSettingsStore());
+        settings->clear();
+    }
+    ~AppEnvironment() { sim.api.Reset(nullptr); }
+
+    QString Path() const { return m_dir.path(); }
+
+    CSimulatorLibrary sim;
+    std::unique_ptr<QSettings> settings;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Answers the next message box with the button (within about two seconds);
+// its text goes to *pText and *pCount counts the boxes answered.
+inline void AnswerMessageBox(QMessageBox::StandardButton button, QString* pText = nullptr, int* pCount = nullptr, int nTries = 200)
+{
+    QTimer::singleShot(nTries == 200 ? 0 : 10, [=] {
+        auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (pBox == nullptr) {
+            if (nTries > 1)
+                AnswerMessageBox(button, pText, pCount, nTries - 1); // not shown yet
+            return;
+        }
+        if (pText != nullptr)
+            *pText = pBox->text();
+        if (pCount != nullptr)
+            ++*pCount;
+        pBox->button(button)->click();
+    });
+}
+
+// The widget as the technician sees it, into <build>/screenshots/<name>.png.
+inline void SaveScreenshot(QWidget& widget, const QString& name)
+{
+    QDir().mkpath(QStringLiteral(FLUXA_SCREENSHOT_DIR));
+    widget.grab().save(QStringLiteral(FLUXA_SCREENSHOT_DIR "/%1.png").arg(name));
+}
