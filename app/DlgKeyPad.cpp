@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-CDlgKeyPad::CDlgKeyPad(QWidget* pParent) : QDialog(pParent)
+CDlgKeyPad::CDlgKeyPad(QWidget* pMainWindow) : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), m_pMainWindow(pMainWindow)
 {
     setObjectName(QStringLiteral("CDlgKeyPad"));
     setWindowTitle(QStringLiteral("Key pad"));
@@ -78,8 +78,8 @@ void CDlgKeyPad::Backspace()
 void CDlgKeyPad::OnOk()
 {
     m_pTarget = nullptr;
-    if (parentWidget() != nullptr)
-        parentWidget()->setEnabled(true);
+    if (m_pMainWindow != nullptr)
+        m_pMainWindow->setEnabled(true);
     hide();
 }
 

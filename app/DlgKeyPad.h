@@ -1,6 +1,8 @@
 #pragma once
 // An on-screen number pad for touch screens: it types into the field it was
-// given; OK hands the main window back.
+// given; OK hands the main window back. The pages disable the main window
+// while it is open, so the pad is a window of its own, not the main
+// window's child (a child would be disabled with it).
 
 #include <QDialog>
 #include <QPointer>
@@ -13,7 +15,7 @@ class QLineEdit;
 class CDlgKeyPad : public QDialog {
     Q_OBJECT
 public:
-    explicit CDlgKeyPad(QWidget* pParent);
+    explicit CDlgKeyPad(QWidget* pMainWindow);
 
     void SetPrompt(const std::string& strPrompt);
     void SetTitle(const std::string& strTitle);
@@ -31,6 +33,7 @@ private:
     QPushButton* AddButton(int nId, const QString& text, const QRect& geometry);
 
     CColorStatic* m_pPrompt;
+    QPointer<QWidget> m_pMainWindow;
     QPointer<QLineEdit> m_pTarget;
     std::string m_strPrompt;
 };

@@ -100,6 +100,7 @@ CNexaroDlg::~CNexaroDlg()
     m_link.StopConnectionMonitor(strIgnored);
     m_link.StopValveMonitor(strIgnored);
     m_Pages.RemoveAll();
+    delete m_dlgKeyPad; // a window of its own
     if (g_pMainDlg == this)
         g_pMainDlg = nullptr;
 }
