@@ -2,6 +2,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/DlgAbout.h"
+#include "app/DlgInfoState.h"
 #include "app/DlgKeyPad.h"
 #include "app/DlgProgress.h"
 #include "app/ErrorBox.h"
@@ -14,6 +15,7 @@
 #include "devicelink/VelmorTPExt.h"
 #include "workflow/FittingReadout.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -77,7 +79,6 @@ protected:
         QPainter painter(this);
         m_dlg.PaintClientArea(painter);
     }
-    void mouseMoveEvent(QMouseEvent* pEvent) override { QWidget::mouseMoveEvent(pEvent); }
 
 private:
     CNexaroDlg& m_dlg;
@@ -157,7 +158,7 @@ void CNexaroDlg::CreateControls()
     m_stcConnStateSmall = AddStatic(1056, DluRect(562, 365, 73, 8), Qt::AlignRight | Qt::AlignVCenter);
     m_stcConnStateSmall->setMouseTracking(true);
     m_pCanvas->setMouseTracking(true);
-    setFixedSize(sizeHint());
+    qApp->installEventFilter(this);
 }
 
 void CNexaroDlg::ApplyColorsAndFonts()
@@ -186,7 +187,9 @@ std::string CNexaroDlg::OnInitDialog()
     m_dlgAbout = new CDlgAbout(this);
     m_dlgProgress = new CDlgProgress(this);
     m_dlgKeyPad = new CDlgKeyPad(this);
-    for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgAbout), static_cast<QWidget*>(m_dlgProgress), static_cast<QWidget*>(m_dlgKeyPad)}) {
+    m_dlgInfoState = new CDlgInfoState(m_pCanvas);
+    for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgAbout), static_cast<QWidget*>(m_dlgProgress), static_cast<QWidget*>(m_dlgKeyPad),
+                             static_cast<QWidget*>(m_dlgInfoState)}) {
         pDialog->hide();
         emit Created(pDialog->objectName());
     }
@@ -316,6 +319,7 @@ void CNexaroDlg::LoadMenus(int nLanguage)
     pKeyPad->setChecked(g_bShowKeyPad == 1);
     (g_nLanguage == kLanguageEnglish ? pEnglish : pGerman)->setChecked(true);
     setMenuBar(pMenuBar); // deletes the menu bar of the other language
+    setFixedSize(kClientWidth, kClientHeight + pMenuBar->sizeHint().height());
 
     // This platform has no system menu: its "Info about" item lives in the
     // window's context menu, made anew like the system menu is reset.
@@ -562,6 +566,27 @@ int CNexaroDlg::RunFittingJob(const std::function<int(std::string&)>& job, std::
     return nResult;
 }
 
+bool CNexaroDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pEvent->type() == QEvent::MouseMove && m_nViewMode != kStartView && m_dlgInfoState != nullptr) {
+        const auto* pMouse = static_cast<QMouseEvent*>(pEvent);
+        HoverTest(m_pCanvas->mapFromGlobal(pMouse->globalPosition().toPoint()));
+    }
+    return QMainWindow::eventFilter(pWatched, pEvent);
+}
+
+void CNexaroDlg::HoverTest(const QPoint& clientPosition)
+{
+    // 978 stands in for the label's right edge.
+    const QRect label = m_stcConnStateSmall->geometry();
+    const bool bInside = label.left() <= clientPosition.x() && clientPosition.x() <= 978 && label.top() <= clientPosition.y()
+                         && clientPosition.y() <= label.bottom();
+    if (bInside)
+        m_dlgInfoState->ShowState(m_nConnState, 1);
+    else if (m_dlgInfoState->isVisible())
+        m_dlgInfoState->ShowState(m_nConnState, 0);
+}
+
 void CNexaroDlg::keyPressEvent(QKeyEvent* pEvent)
 {
     if (pEvent->key() == Qt::Key_Escape)
@@ -594,6 +619,8 @@ void CNexaroDlg::CloseSequence()
     m_Pages.RemoveAll();
     delete m_dlgProgress;
     m_dlgProgress = nullptr;
+    delete m_dlgInfoState;
+    m_dlgInfoState = nullptr;
     WriteLanguage(strIgnored);
     WriteDeviceConfigPath(strIgnored);
     WriteKeyPad(strIgnored);

@@ -22,6 +22,7 @@
 class CColorStatic;
 class CColorTabCtrl;
 class CDlgAbout;
+class CDlgInfoState;
 class CDlgKeyPad;
 class CDlgProgress;
 class CVelmorTPExt;
@@ -96,6 +97,7 @@ public:
     CDlgProgress* m_dlgProgress = nullptr;
     CDlgKeyPad* m_dlgKeyPad = nullptr;
     CDlgAbout* m_dlgAbout = nullptr;
+    CDlgInfoState* m_dlgInfoState = nullptr;
     std::string m_strConfigPath;
     std::vector<std::string> m_lstConfigDirs;
     std::vector<std::string> m_lstInstaller;
@@ -122,6 +124,9 @@ signals:
 
 protected:
     bool event(QEvent* pEvent) override;
+    // Every mouse move of the program, before it is dispatched: the hover
+    // test for the connection state panel.
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
@@ -136,6 +141,7 @@ private:
     void PaintClientArea(QPainter& painter);
     void HandleWindowMessage(unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam);
     void ApplyConnectionState(int nState);
+    void HoverTest(const QPoint& clientPosition);
     bool AskToQuit();
     int FillRecentCombo(QComboBox* pCombo, std::vector<std::string>& list, const char* szSection, const char* szPrefix,
                         const char* szLast);

@@ -106,6 +106,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* pEvent) override;
+    // Room for the text's own offsets.
+    QSize tabSizeHint(int nIndex) const override { return QTabBar::tabSizeHint(nIndex) + QSize(12, 2); }
 
 private:
     QColor m_colorSelected = Qt::black;

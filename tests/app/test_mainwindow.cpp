@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include <thread>
@@ -41,6 +42,13 @@ T* Child(QWidget& parent, int nId)
     return parent.findChild<T*>(QStringLiteral("id%1").arg(nId));
 }
 
+// A mouse move over the widget, through the application as the platform's would.
+void MoveMouse(QWidget* pWidget, const QPoint& position)
+{
+    QMouseEvent move(QEvent::MouseMove, position, pWidget->mapToGlobal(position), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(pWidget, &move);
+}
+
 QStringList MenuTexts(QMenuBar* pMenuBar)
 {
     QStringList texts;
@@ -65,6 +73,7 @@ private slots:
     void viewsShowTheirElements();
     void tabsWithoutAProductShowNoPage();
     void tooltipsAreCutTo79Characters();
+    void hoverOverTheConnectionTextShowsTheStatePanel();
     void recentNamesFollowTheStoredOrder();
     void enterDoesNothingAndEscapeAsks();
     void closingSwitchesTheValveOffAndStoresTheSettings();
@@ -259,6 +268,33 @@ void MainWindowTest::tooltipsAreCutTo79Characters()
     window.dlg.m_mapToolTips[1053] = std::string(100, 'x');
     QCOMPARE(window.dlg.ToolTipText(1053), QString(79, QLatin1Char('x')));
     QCOMPARE(window.dlg.ToolTipText(4711), QString());
+}
+
+void MainWindowTest::hoverOverTheConnectionTextShowsTheStatePanel()
+{
+    AppEnvironment env("[adapter]\nfitting = Unknown\n");
+    env.settings->setValue(QStringLiteral("Settings/Language"), kLanguageEnglish);
+    StartedWindow window(env);
+    QTRY_COMPARE_WITH_TIMEOUT(window.dlg.m_nConnState, kConnectionUnknownFitting, 3000);
+    QWidget* pCanvas = window.dlg.centralWidget();
+    QWidget* pPanel = window.dlg.findChild<QWidget*>(QStringLiteral("CDlgInfoState"));
+    const int nY = Child(window.dlg, 1056)->geometry().center().y();
+    MoveMouse(pCanvas, QPoint(900, nY));
+    QVERIFY(!pPanel->isVisible()); // only in the work view
+    window.dlg.SetViewMode(CNexaroDlg::kWorkView);
+    struct Move {
+        int x;
+        bool bShown;
+    };
+    for (const Move& move : {Move{900, true}, Move{978, true}, Move{979, false}, Move{960, true}, Move{500, false}}) {
+        MoveMouse(pCanvas, QPoint(move.x, nY));
+        QVERIFY2(pPanel->isVisible() == move.bShown, qPrintable(QString::number(move.x)));
+    }
+    MoveMouse(pCanvas, QPoint(900, nY));
+    QCOMPARE(pPanel->geometry(), QRect(979 - 210, 657 - 150, 210, 150));
+    QCOMPARE(Child<QLabel>(*pPanel, 1261)->text(), QStringLiteral("Unknown faucet"));
+    QVERIFY(Child(*pPanel, 1262)->isVisible());
+    SaveScreenshot(window.dlg, QStringLiteral("state_panel_unknown_en"));
 }
 
 void MainWindowTest::recentNamesFollowTheStoredOrder()
