@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: the
-# monitors under ThreadSanitizer first, then every test.
+# monitors under ThreadSanitizer first, then every test, then each fuzz
+# target for a few seconds.
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 build=$(realpath -m "${FLUXA_BUILD_DIR:-$top/build}")
@@ -13,5 +14,8 @@ FLUXA_BUILD_DIR="$build-tsan" "$top/scripts/build.sh" -DFLUXA_SANITIZE_THREAD=ON
   -- test_monitors_stress
 (cd "$build-tsan" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure --timeout 300 -R '^MonitorStress')
 
-cd "$build"
-ctest --output-on-failure -j2 --timeout 300
+(cd "$build" && ctest --output-on-failure -j2 --timeout 300)
+
+# A short, fixed search of every fuzz target; scripts/fuzz.sh <seconds> runs
+# them longer.
+FLUXA_BUILD_DIR="$build" "$top/scripts/fuzz.sh" 3
