@@ -229,12 +229,17 @@ CCliReport IdentityReport(CFittingSession& session)
 }
 
 // After programming the fitting restarts; identify it again as soon as it
-// answers.
+// answers. After a failed download the failure is reported, not the fitting.
 class CReidentification final : public IFittingReidentification {
 public:
-    explicit CReidentification(CFittingSession& session) : m_Session(session) {}
+    CReidentification(CFittingSession& session, const CFirmwareDownload& download)
+        : m_Session(session), m_Download(download)
+    {
+    }
     void IdentifyFittingAgain() override
     {
+        if (m_Download.GetResult() != Result::Ok)
+            return;
         for (int nAttempt = 0; nAttempt < kAttempts; ++nAttempt) {
             m_nResult = IdentifyFitting(m_Session.link, m_Session.catalog, m_Session.identity, m_strError);
             if (m_nResult == Result::Ok)
@@ -249,6 +254,7 @@ private:
     static constexpr int kAttempts = 10;
     static constexpr unsigned kPauseMs = 1000;
     CFittingSession& m_Session;
+    const CFirmwareDownload& m_Download;
     int m_nResult = Result::NoResponse;
     std::string m_strError;
 };
@@ -490,6 +496,12 @@ int RunFlash(CCliContext& context)
                             "Service mode is on when the \"DontChange\" setting holds the service code.",
                             "Der Servicemodus ist an, wenn die Einstellung \"DontChange\" den Servicecode enthält.");
     CFittingSession session;
+    // A download cut short may have left the fitting at a download speed,
+    // where it cannot be identified; Connect reports what stays wrong.
+    std::string strIgnored;
+    if (session.link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, context.nAdapter, strIgnored) == Result::Ok
+        && session.link.IsPortOpen())
+        CFirmwareDownload::ReachFittingAtNormalSpeed(session.link, strIgnored);
     const int nExit = Connect(context, session, true);
     if (nExit != ExitOk)
         return nExit;
@@ -497,7 +509,7 @@ int RunFlash(CCliContext& context)
     std::string strError;
     if (download.ChooseFile(context.args.at(0).toStdString(), session.identity.nProductType, strError) != Result::Ok)
         return context.Fail(strError);
-    CReidentification reidentification(session);
+    CReidentification reidentification(session, download);
     int nResult = Result::Ok;
     {
         CProgressView progress;

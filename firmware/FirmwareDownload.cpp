@@ -4,7 +4,7 @@
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
 #include "common/TimeService.h"
-#include "devicelink/VelmorTPBase.h"
+#include "devicelink/VelmorTPFTDI.h"
 
 #include <algorithm>
 #include <array>
@@ -34,6 +34,9 @@ private:
     CVelmorTPBase& m_Protocol;
     int m_nPrevious;
 };
+
+// The speeds a fitting listens at: its normal one, and those of a download.
+constexpr long kFittingSpeeds[] = {CFirmwareDownload::kNormalBaudrate, 19200, 38400};
 
 std::string SpeedText(long nBaudrate)
 {
@@ -122,7 +125,7 @@ bool CFirmwareDownload::HasSignature(const FirmwareProductParameters& parameters
     return true;
 }
 
-int CFirmwareDownload::StartProgramming(CVelmorTPBase& protocol, int nProductType,
+int CFirmwareDownload::StartProgramming(CVelmorTPFTDI& port, int nProductType,
                                         const FirmwareProgressCallback& onProgress,
                                         IFittingReidentification* pReidentification, std::string& strError)
 {
@@ -132,28 +135,42 @@ int CFirmwareDownload::StartProgramming(CVelmorTPBase& protocol, int nProductTyp
         return Result::InvalidArgument;
     }
     m_OnProgress = onProgress;
-    CRetryCountGuard retries(protocol, kDownloadRetryCount);
-    Download(protocol, parameters, pReidentification);
+    CRetryCountGuard retries(port, kDownloadRetryCount);
+    Download(port, parameters, pReidentification);
     m_OnProgress = nullptr;
     return Result::Ok;
 }
 
-void CFirmwareDownload::Download(CVelmorTPBase& protocol, const FirmwareProductParameters& parameters,
+int CFirmwareDownload::ReachFittingAtNormalSpeed(CVelmorTPFTDI& port, std::string& strError)
+{
+    int nResult = port.SendCommand(CVelmorTPBase::CmdReadModuleInformation, 0, nullptr, strError);
+    if (nResult != Result::NoResponse)
+        return nResult;
+    nResult = SendAtOtherSpeeds(port, CVelmorTPBase::CmdResetModule, strError);
+    if (nResult == Result::Ok)
+        Wait(kStepWaitMs); // its start-up
+    return nResult;
+}
+
+void CFirmwareDownload::Download(CVelmorTPFTDI& port, const FirmwareProductParameters& parameters,
                                  IFittingReidentification* pReidentification)
 {
     m_strProgressText.clear();
     m_nPercent = 0;
     PrepareImage(parameters);
 
+    // An earlier download cut short may have left the fitting at its
+    // download speed; the boot loader is activated wherever it listens.
     if (Succeeded())
-        PlainCommandStep(protocol, CVelmorTPBase::CmdActivateBootloader,
+        PlainCommandStep(port, CVelmorTPBase::CmdActivateBootloader,
                          PickText("Activate bootloader\n", "Aktivierung des Bootloader\n"), 10);
+    const bool bBootloaderActivated = Succeeded();
     // The adapter falls back to its configured speed after the reset.
     if (Succeeded())
-        PlainCommandStep(protocol, CVelmorTPBase::CmdResetModule,
-                         PickText("Reset module\n", "Zurücksetzen des Moduls\n"), 20);
+        PlainCommandStep(port, CVelmorTPBase::CmdResetModule, PickText("Reset module\n", "Zurücksetzen des Moduls\n"),
+                         20);
     if (Succeeded()) {
-        m_nResult = SwitchSpeed(protocol, parameters.nDownloadBaudrate, m_strError, 5);
+        m_nResult = SwitchSpeed(port, parameters.nDownloadBaudrate, m_strError, 5);
         // A fitting may answer the speed change with an error code and still
         // switch; the next command shows whether it did.
         if (m_nResult == Result::TargetError) {
@@ -162,21 +179,23 @@ void CFirmwareDownload::Download(CVelmorTPBase& protocol, const FirmwareProductP
         }
     }
     if (Succeeded() && parameters.bApplicationArea)
-        EraseApplicationArea(protocol);
+        EraseApplicationArea(port);
     if (Succeeded())
-        WriteImage(protocol, parameters);
+        WriteImage(port, parameters);
     if (Succeeded() && parameters.bConfigureEEPROM)
-        ConfigureEEPROM(protocol);
+        ConfigureEEPROM(port);
     if (Succeeded()) {
         std::string strScratch;
-        SwitchSpeed(protocol, kNormalBaudrate, strScratch, 100);
+        SwitchSpeed(port, kNormalBaudrate, strScratch, 100);
     }
     if (Succeeded())
-        PlainCommandStep(protocol, CVelmorTPBase::CmdActivateApplication,
+        PlainCommandStep(port, CVelmorTPBase::CmdActivateApplication,
                          PickText("Activate application\n", "Aktivierung der Applikation\n"), m_nPercent);
     if (Succeeded())
-        PlainCommandStep(protocol, CVelmorTPBase::CmdResetModule,
-                         PickText("Reset Module\n", "Zurücksetzen des Moduls\n"), m_nPercent);
+        PlainCommandStep(port, CVelmorTPBase::CmdResetModule, PickText("Reset Module\n", "Zurücksetzen des Moduls\n"),
+                         m_nPercent);
+    if (!Succeeded() && bBootloaderActivated)
+        ReturnToBootloader(port);
 
     ShowText(Succeeded() ? PickText("Download procedure finished successfully\n", "Download erfolgreich beendet\n")
                          : PickText("Download procedure aborted\n", "Download wurde abgebrochen\n"));
@@ -207,16 +226,56 @@ void CFirmwareDownload::PrepareImage(const FirmwareProductParameters& parameters
         m_nTotalLength += record.GetLength();
 }
 
-void CFirmwareDownload::PlainCommandStep(CVelmorTPBase& protocol, int nCommandID, const std::string& strText,
-                                         int nPercent)
+void CFirmwareDownload::PlainCommandStep(CVelmorTPFTDI& port, int nCommandID, const std::string& strText, int nPercent)
 {
     ShowText(strText);
-    {
-        CProtocolLock lock(protocol);
-        m_nResult = protocol.SendCommand(nCommandID, 0, nullptr, m_strError);
-    }
+    m_nResult = SendAtAnySpeed(port, nCommandID, m_strError);
     ShowPercent(nPercent);
     Wait(kStepWaitMs);
+}
+
+void CFirmwareDownload::ReturnToBootloader(CVelmorTPFTDI& port)
+{
+    // Never into the application: its image may be incomplete.
+    ShowText(FormatText(PickText("Reset module into the bootloader at %d Bit/s\n",
+                                 "Zurücksetzen des Moduls in den Bootloader mit %d Bit/s\n"),
+                        static_cast<int>(kNormalBaudrate)));
+    std::string strScratch;
+    if (SendAtAnySpeed(port, CVelmorTPBase::CmdActivateBootloader, strScratch) == Result::Ok)
+        SendAtAnySpeed(port, CVelmorTPBase::CmdResetModule, strScratch);
+    Wait(kStepWaitMs);
+}
+
+int CFirmwareDownload::SendAtAnySpeed(CVelmorTPFTDI& port, int nCommandID, std::string& strError)
+{
+    // The whole search under the lock: nobody else may talk at a passing speed.
+    CProtocolLock lock(port);
+    const int nResult = port.SendCommand(nCommandID, 0, nullptr, strError);
+    return nResult == Result::NoResponse ? SendAtOtherSpeeds(port, nCommandID, strError) : nResult;
+}
+
+int CFirmwareDownload::SendAtOtherSpeeds(CVelmorTPFTDI& port, int nCommandID, std::string& strError)
+{
+    CProtocolLock lock(port);
+    const long nTried = port.GetLineBaudrate();
+    // A fitting listening at one of them answers the first attempt.
+    CRetryCountGuard attempts(port, std::min(port.GetRetryCount(), CVelmorTPBase::kDefaultRetryCount));
+    int nResult = Result::NoResponse;
+    for (const long nBaudrate : kFittingSpeeds) {
+        if (nBaudrate == nTried)
+            continue;
+        nResult = port.SetLineBaudrate(nBaudrate, strError);
+        if (nResult == Result::Ok)
+            nResult = port.SendCommand(nCommandID, 0, nullptr, strError);
+        if (nResult != Result::NoResponse)
+            break;
+    }
+    // Nobody there: a fitting plugged in next starts at the normal speed.
+    if (nResult == Result::NoResponse) {
+        std::string strIgnored;
+        port.SetLineBaudrate(kNormalBaudrate, strIgnored);
+    }
+    return nResult;
 }
 
 int CFirmwareDownload::SwitchSpeed(CVelmorTPBase& protocol, long nBaudrate, std::string& strError, int nPercent)

@@ -10,6 +10,7 @@
 #include <string>
 
 class CVelmorTPBase;
+class CVelmorTPFTDI;
 
 // The text of the step in progress (each replaces the previous) and the
 // progress bar's percentage; called whenever either changes.
@@ -66,9 +67,20 @@ public:
     // caller shows it in an error box). Otherwise returns 0 and the download's
     // outcome is in GetResult / GetError, its steps went to onProgress. An
     // image that failed to load, lacks its end-of-file record or does not fit
-    // the product type given here is not programmed.
-    virtual int StartProgramming(CVelmorTPBase& protocol, int nProductType, const FirmwareProgressCallback& onProgress,
+    // the product type given here is not programmed. The boot loader is
+    // activated at whichever speed the fitting answers, so a fitting that an
+    // earlier download left at a download speed is found. A download that
+    // fails once the boot loader is active restarts the fitting into its boot
+    // loader at 2400 bit/s, so that the next download can begin.
+    virtual int StartProgramming(CVelmorTPFTDI& port, int nProductType, const FirmwareProgressCallback& onProgress,
                                  IFittingReidentification* pReidentification, std::string& strError);
+
+    // A download cut short (a pulled cable, a killed program) can leave the
+    // fitting listening at a download speed, deaf at 2400 bit/s. When nothing
+    // answers at the speed in force, looks for it at the other speeds and
+    // restarts it there; it then listens at 2400 bit/s, running its boot
+    // loader when its application is incomplete. 0 when the fitting answers.
+    static int ReachFittingAtNormalSpeed(CVelmorTPFTDI& port, std::string& strError);
 
     int GetResult() const { return m_nResult; }
     const std::string& GetError() const { return m_strError; }
@@ -76,8 +88,9 @@ public:
 
 protected:
     // The download procedure; every step after the first failure is skipped
-    // but the final message and the new identification.
-    virtual void Download(CVelmorTPBase& protocol, const FirmwareProductParameters& parameters,
+    // but the return to the boot loader, the final message and the new
+    // identification.
+    virtual void Download(CVelmorTPFTDI& port, const FirmwareProductParameters& parameters,
                           IFittingReidentification* pReidentification);
 
     CIntelHex m_Image;
@@ -92,9 +105,17 @@ private:
     // copy would leave the fitting with part of a firmware.
     int CheckWholeImage(std::string& strError) const;
     bool HasSignature(const FirmwareProductParameters& parameters) const;
-    // A command without parameters under the protocol lock, then the progress
-    // (unchanged when it is the percentage in force) and the step's wait.
-    void PlainCommandStep(CVelmorTPBase& protocol, int nCommandID, const std::string& strText, int nPercent);
+    // A command without parameters wherever the fitting answers, then the
+    // progress (unchanged when it is the percentage in force) and the step's wait.
+    void PlainCommandStep(CVelmorTPFTDI& port, int nCommandID, const std::string& strText, int nPercent);
+    // After a failure: back into the boot loader at 2400 bit/s, the adapter
+    // too. The failure that ended the download stays the one reported.
+    void ReturnToBootloader(CVelmorTPFTDI& port);
+    // Sends a command without parameters at the speed in force and, when
+    // nothing answers there, at the other speeds a fitting may listen at;
+    // the adapter stays at the speed that answered.
+    static int SendAtAnySpeed(CVelmorTPFTDI& port, int nCommandID, std::string& strError);
+    static int SendAtOtherSpeeds(CVelmorTPFTDI& port, int nCommandID, std::string& strError);
     int SwitchSpeed(CVelmorTPBase& protocol, long nBaudrate, std::string& strError, int nPercent);
     void EraseApplicationArea(CVelmorTPBase& protocol);
     void WriteImage(CVelmorTPBase& protocol, const FirmwareProductParameters& parameters);

@@ -11,9 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 namespace {
 
 const std::string kSampleDir = FLUXA_SAMPLE_FIRMWARE_DIR;
+const std::string kReturnText = "Reset module into the bootloader at 2400 Bit/s\n";
 
 // The procedure's waits let simulated time pass, so that the fitting's
 // start-up after a reset takes its course without the test sleeping.
@@ -33,6 +37,7 @@ private:
 struct FlashFrame {
     DWORD address;
     int length;
+    int baudRate;
 };
 
 class DownloadOnSimulatedBus : public ::testing::Test, public IFittingReidentification {
@@ -80,7 +85,7 @@ protected:
             if (frame.direction == VSIM_DIR_TO_FITTING && frame.length > 8 && frame.bytes[3] == opcode)
                 frames.push_back({DWORD(frame.bytes[4]) << 24 | DWORD(frame.bytes[5]) << 16 |
                                       DWORD(frame.bytes[6]) << 8 | frame.bytes[7],
-                                  frame.bytes[8]});
+                                  frame.bytes[8], frame.baudRate});
         return frames;
     }
     void ExpectFlashHoldsImage()
@@ -169,7 +174,8 @@ TEST_F(DownloadOnSimulatedBus, LineLostDuringTheWritesLeavesTheBootloaderAndASec
     Download(3);
     EXPECT_EQ(Result::DriverStatus, m_download.GetResult());
     EXPECT_EQ("Download procedure aborted\n", m_texts.back());
-    EXPECT_EQ("Flashing data: Address: 0x4000, length: 64\n", m_texts[m_texts.size() - 2]);
+    EXPECT_EQ(kReturnText, m_texts[m_texts.size() - 2]);
+    EXPECT_EQ("Flashing data: Address: 0x4000, length: 64\n", m_texts[m_texts.size() - 3]);
     EXPECT_EQ(VSIM_RUNNING_BOOTLOADER, State().running);
 
     // Plugged in again: the same image once more.
@@ -206,5 +212,182 @@ TEST_F(DownloadOnSimulatedBus, AdapterPulledDuringTheWritesAbortsTheDownload)
     ExpectFlashHoldsImage();
     EXPECT_EQ("V4.02", m_strVersionAfter);
 }
+
+TEST_F(DownloadOnSimulatedBus, TimeOutDuringTheWritesIsRepeatedAtTheDownloadSpeed)
+{
+    Connect();
+    Choose("faucet_V4.02.hex", 3);
+    const VSimFault unheard{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, CVelmorTPBase::CmdWriteFlashByAddr, 1, 0, 0,
+                            nullptr, nullptr, 10};
+    ASSERT_GT(m_sim.api.AddFault(0, &unheard), 0) << m_sim.api.GetLastError();
+    m_sim.api.ClearTrace();
+    Download(3);
+    ASSERT_EQ(Result::Ok, m_download.GetResult()) << m_download.GetError();
+    const std::vector<FlashFrame> writes = FlashFrames(0x0F);
+    ASSERT_EQ(417u, writes.size());
+    EXPECT_EQ(writes[10].address, writes[11].address);
+    for (const FlashFrame& write : writes)
+        EXPECT_EQ(38400, write.baudRate) << std::hex << write.address;
+    ExpectFlashHoldsImage();
+}
+
+TEST_F(DownloadOnSimulatedBus, FittingLeftAtADownloadSpeedIsRestartedWhereItListens)
+{
+    for (const int speed : {2400, 19200, 38400}) {
+        SCOPED_TRACE(speed);
+        m_sim.Reset();
+        Connect();
+        // As a download cut short leaves it: in its boot loader, at that speed.
+        ASSERT_EQ(Result::Ok, m_port.ActivateBootloader(m_error)) << m_error;
+        ASSERT_EQ(Result::Ok, m_port.ResetModule(m_error)) << m_error;
+        m_time.SleepMs(1000);
+        ASSERT_EQ(Result::Ok, m_port.SetBaudrate(speed, m_error)) << m_error;
+        Connect(); // as a new program does, at 2400 bit/s
+        const int restarts = State().restarts;
+        m_sim.api.ClearTrace();
+
+        ASSERT_EQ(Result::Ok, CFirmwareDownload::ReachFittingAtNormalSpeed(m_port, m_error)) << m_error;
+        const VSimFittingState state = State();
+        EXPECT_EQ(speed == 2400 ? restarts : restarts + 1, state.restarts);
+        EXPECT_EQ(VSIM_RUNNING_BOOTLOADER, state.running);
+        EXPECT_EQ(2400, state.baudRate);
+        EXPECT_EQ(2400, m_port.GetLineBaudrate());
+        const std::vector<VSimFrame> trace = m_sim.Trace();
+        const auto firstAnswer = std::find_if(trace.begin(), trace.end(), [](const VSimFrame& frame) {
+            return frame.direction == VSIM_DIR_FROM_FITTING;
+        });
+        ASSERT_NE(trace.end(), firstAnswer);
+        EXPECT_EQ(speed, firstAnswer->baudRate);
+        CStringParameterHandler information;
+        EXPECT_EQ(Result::Ok, m_port.ReadModuleInformation(information, m_error)) << m_error;
+    }
+}
+
+// A product family and the image that replaces its application. The adapter
+// keeps its serial number, so that plugged in again it finds its fitting.
+struct Family {
+    const char* scenario;
+    int productType;
+    const char* image;
+    const char* newVersion;
+};
+const Family kFaucet{"[adapter]\nserial = VB4711\nfitting = Ambra\n", 3, "faucet_V4.02.hex", "V4.02"};
+const Family kFlushValve{"[adapter]\nserial = VB4711\nfitting = Tarvo\n", 1, "flushvalve_V3.01.hex", "V3.01"};
+
+// A step of the procedure, found by its command: the fault begins at the
+// frame of that command after `skip` others.
+struct Step {
+    const char* name;
+    const Family* family;
+    int commandID;
+    int skip;
+};
+const Step kSteps[] = {
+    {"ActivateBootloader", &kFaucet, CVelmorTPBase::CmdActivateBootloader, 0},
+    {"ResetIntoBootloader", &kFaucet, CVelmorTPBase::CmdResetModule, 0},
+    {"SwitchToDownloadSpeed", &kFaucet, CVelmorTPBase::CmdSetBaudrate, 0},
+    {"Erase", &kFaucet, CVelmorTPBase::CmdEraseFlashByAddr, 200},
+    {"Write", &kFaucet, CVelmorTPBase::CmdWriteFlashByAddr, 200},
+    {"FlushValveWrite", &kFlushValve, CVelmorTPBase::CmdWriteFlashByAddr, 100},
+    {"ConfigureEEPROM", &kFlushValve, CVelmorTPBase::CmdWriteEEByAddr, 0},
+    {"SwitchBackTo2400", &kFaucet, CVelmorTPBase::CmdSetBaudrate, 1},
+    {"ActivateApplication", &kFaucet, CVelmorTPBase::CmdActivateApplication, 0},
+    {"FinalReset", &kFaucet, CVelmorTPBase::CmdResetModule, 1},
+};
+
+struct FaultKind {
+    const char* name;
+    int kind;
+};
+const FaultKind kFaultKinds[] = {
+    {"NoAnswer", VSIM_FAULT_NO_ANSWER},       {"CorruptEcho", VSIM_FAULT_CORRUPT_ECHO},
+    {"MissingEcho", VSIM_FAULT_MISSING_ECHO}, {"ShortAnswer", VSIM_FAULT_SHORT_ANSWER},
+    {"BadChecksum", VSIM_FAULT_BAD_CHECKSUM}, {"BadLength", VSIM_FAULT_BAD_LENGTH},
+    {"TargetError", VSIM_FAULT_TARGET_ERROR}, {"LateAnswer", VSIM_FAULT_LATE_ANSWER},
+    {"Garbage", VSIM_FAULT_GARBAGE},          {"UnplugAdapter", VSIM_FAULT_UNPLUG_ADAPTER},
+};
+
+void PrintTo(const Step& step, std::ostream* out)
+{
+    *out << step.name;
+}
+void PrintTo(const FaultKind& fault, std::ostream* out)
+{
+    *out << fault.name;
+}
+
+class FaultAtAStep : public DownloadOnSimulatedBus,
+                     public ::testing::WithParamInterface<std::tuple<Step, FaultKind>> {
+protected:
+    // The line stays disturbed from the fault's frame on until the procedure
+    // gives up (or ends): the return to the boot loader and the next download
+    // find it quiet again.
+    void DisturbFrom(const Step& step, int kind)
+    {
+        const VSimFault fault{kind, VSIM_TRIGGER_COMMAND, step.commandID, 0, 0, 0, nullptr, nullptr, step.skip};
+        m_nFault = m_sim.api.AddFault(0, &fault);
+        ASSERT_GT(m_nFault, 0) << m_sim.api.GetLastError();
+        m_onText = [this](const std::string& text) {
+            if (text == kReturnText)
+                EndDisturbance();
+        };
+    }
+    void EndDisturbance()
+    {
+        if (m_nFault == 0)
+            return;
+        m_nHits = m_sim.api.GetFaultHits(m_nFault);
+        m_sim.api.ClearFaults();
+        m_nFault = 0;
+    }
+
+    int m_nFault = 0;
+    int m_nHits = 0;
+};
+
+TEST_P(FaultAtAStep, ASecondDownloadSucceeds)
+{
+    const auto& [step, fault] = GetParam();
+    const Family& family = *step.family;
+    m_sim.Reset(family.scenario);
+    Connect();
+    Choose(family.image, family.productType);
+    DisturbFrom(step, fault.kind);
+    Download(family.productType);
+    EndDisturbance();
+    ASSERT_GT(m_nHits, 0);
+
+    if (fault.kind == VSIM_FAULT_UNPLUG_ADAPTER) {
+        // Plugged in again, the adapter finds the fitting as it was left.
+        ASSERT_EQ(0, m_sim.api.GetDeviceCount());
+        ASSERT_EQ(0, m_sim.api.AddAdapter(-1, nullptr, "VB4711")) << m_sim.api.GetLastError();
+        Connect();
+    } else if (m_download.GetResult() != Result::Ok) {
+        EXPECT_EQ("Download procedure aborted\n", m_texts.back());
+        // Back at 2400 bit/s, in the boot loader once the download had
+        // activated it; never in a half-written application.
+        const VSimFittingState state = State();
+        EXPECT_EQ(2400, state.baudRate);
+        EXPECT_EQ(2400, m_sim.api.GetAdapterBaudRate(0));
+        EXPECT_EQ(step.commandID == CVelmorTPBase::CmdActivateBootloader ? VSIM_RUNNING_APPLICATION
+                                                                         : VSIM_RUNNING_BOOTLOADER,
+                  state.running);
+    }
+
+    Download(family.productType);
+    ASSERT_EQ(Result::Ok, m_download.GetResult()) << m_download.GetError();
+    ExpectFlashHoldsImage();
+    EXPECT_EQ(family.newVersion, m_strVersionAfter);
+    const VSimFittingState state = State();
+    EXPECT_EQ(VSIM_RUNNING_APPLICATION, state.running);
+    EXPECT_EQ(2400, state.baudRate);
+    EXPECT_EQ(2400, m_sim.api.GetAdapterBaudRate(0));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStepAndFaultKind, FaultAtAStep,
+                         ::testing::Combine(::testing::ValuesIn(kSteps), ::testing::ValuesIn(kFaultKinds)),
+                         [](const ::testing::TestParamInfo<FaultAtAStep::ParamType>& info) {
+                             return std::string(std::get<0>(info.param).name) + std::get<1>(info.param).name;
+                         });
 
 } // namespace

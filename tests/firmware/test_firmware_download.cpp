@@ -1,5 +1,5 @@
 #include "common/ResultCodes.h"
-#include "devicelink/VelmorTPBase.h"
+#include "devicelink/VelmorTPFTDI.h"
 #include "firmware/FirmwareDownload.h"
 
 #include "FakeTimeService.h"
@@ -19,10 +19,10 @@ namespace fs = std::filesystem;
 
 const std::string kSampleDir = FLUXA_SAMPLE_FIRMWARE_DIR;
 
-// A protocol object whose exchanges are answered by a script; it records every
-// request with the conditions it was sent under and keeps the adapter's speed
-// as the bus adapter port would.
-class CScriptedProtocol : public CVelmorTPBase {
+// A bus adapter port whose exchanges are answered by a script; it records
+// every request with the conditions it was sent under and keeps the adapter's
+// speed as the real port would.
+class CScriptedProtocol : public CVelmorTPFTDI {
 public:
     struct Exchange {
         int nCommandID;
@@ -34,8 +34,18 @@ public:
     // Result of one exchange; may replace the payload (default: status 00).
     using Answer = std::function<int(const Exchange&, std::vector<BYTE>& payload)>;
 
+    CScriptedProtocol()
+    {
+        m_nBaudrate = 2400;
+        m_nLineBaudrate = 2400;
+    }
     int Open(const std::string&, std::string&) override { return Result::Ok; }
     int Close(std::string&) override { return Result::Ok; }
+    int SetLineBaudrate(long nBaudrate, std::string&) override
+    {
+        m_nLineBaudrate = static_cast<int>(nBaudrate);
+        return Result::Ok;
+    }
     void Lock() override
     {
         CVelmorTPBase::Lock();
@@ -65,13 +75,12 @@ public:
 
     Answer m_answer;
     std::vector<Exchange> m_exchanges;
-    long m_nBaudrate = 2400;
 
 protected:
     int TransferCommand(int nCommandID, std::string& strError) override
     {
         m_exchanges.push_back({nCommandID, std::vector<BYTE>(m_byRequest, m_byRequest + m_nRequestLength),
-                               GetRetryCount(), m_nLockDepth, m_nBaudrate});
+                               GetRetryCount(), m_nLockDepth, m_nLineBaudrate});
         std::vector<BYTE> payload = {0x00};
         const int nResult = m_answer ? m_answer(m_exchanges.back(), payload) : Result::Ok;
         std::copy(payload.begin(), payload.end(), m_byResponse);
@@ -81,9 +90,9 @@ protected:
             return nResult;
         }
         if (nCommandID == CmdSetBaudrate)
-            m_nBaudrate = BaudrateFromCode(m_byRequest[1]);
+            m_nLineBaudrate = static_cast<int>(BaudrateFromCode(m_byRequest[1]));
         if (nCommandID == CmdResetModule)
-            m_nBaudrate = 2400;
+            m_nLineBaudrate = m_nBaudrate;
         return Result::Ok;
     }
 
@@ -309,7 +318,7 @@ TEST_F(FirmwareDownloadTest, Type3ErasesAndWritesTheMergedApplicationArea)
 
     EXPECT_EQ((std::vector<BYTE>{0x1D, 5}), m_protocol.Of(CVelmorTPBase::CmdSetBaudrate)[0].request);
     EXPECT_EQ((std::vector<BYTE>{0x1D, 1}), m_protocol.Of(CVelmorTPBase::CmdSetBaudrate)[1].request);
-    EXPECT_EQ(2400, m_protocol.m_nBaudrate);
+    EXPECT_EQ(2400, m_protocol.GetLineBaudrate());
     for (const auto& exchange : m_protocol.m_exchanges) {
         EXPECT_EQ(10, exchange.nRetryCount);
         // The boot loader commands are sent under the procedure's own lock.
@@ -450,10 +459,21 @@ TEST_F(FirmwareDownloadTest, FailingBootloaderActivationSkipsEveryLaterCommand)
     Start(3);
     EXPECT_EQ(Result::NoResponse, m_download.GetResult());
     EXPECT_EQ("Timeout", m_download.GetError());
-    EXPECT_EQ(std::vector<int>(10, 21), m_protocol.CommandIDs());
+    // Ten attempts at the speed in force, then a few at each download speed
+    // where an earlier download may have left the fitting.
+    std::vector<long> speeds;
+    for (const CScriptedProtocol::Exchange& exchange : m_protocol.m_exchanges) {
+        EXPECT_EQ(CVelmorTPBase::CmdActivateBootloader, exchange.nCommandID);
+        speeds.push_back(exchange.nBaudrate);
+    }
+    std::vector<long> expectedSpeeds(10, 2400);
+    expectedSpeeds.insert(expectedSpeeds.end(), {19200, 19200, 38400, 38400});
+    EXPECT_EQ(expectedSpeeds, speeds);
+    EXPECT_EQ(2400, m_protocol.GetLineBaudrate());
+    // Nothing was activated, so there is nothing to return from.
     EXPECT_EQ((std::vector<std::string>{"Activate bootloader\n", "Download procedure aborted\n", "<identify>"}),
               m_host.Texts());
-    std::vector<unsigned> waits(9, 500);
+    std::vector<unsigned> waits(11, 500);
     waits.insert(waits.end(), {1000, 1000});
     EXPECT_EQ(waits, m_time.Sleeps());
     EXPECT_EQ(2, m_protocol.GetRetryCount());
@@ -475,26 +495,55 @@ TEST_F(FirmwareDownloadTest, TargetErrorOnTheSpeedChangeDoesNotStopTheDownload)
     EXPECT_EQ("Download procedure finished successfully\n", m_host.Texts()[m_host.Texts().size() - 2]);
 }
 
-TEST_F(FirmwareDownloadTest, FailingWriteEndsTheDownloadInTheBootloader)
+TEST_F(FirmwareDownloadTest, FailingWriteEndsTheDownloadInTheBootloaderAtTheNormalSpeed)
 {
     Choose(kSampleDir + "/faucet_V4.02.hex", 3);
-    m_protocol.m_answer = [](const CScriptedProtocol::Exchange& exchange, std::vector<BYTE>&) {
-        return exchange.nCommandID == CVelmorTPBase::CmdWriteFlashByAddr && AddressOf(exchange) == 0x2000
-                   ? Result::InvalidResponse
-                   : Result::Ok;
+    struct Case {
+        int language;
+        std::vector<std::string> lastTexts;
     };
-    Start(3);
-    EXPECT_EQ(Result::InvalidResponse, m_download.GetResult());
-    const std::vector<int> ids = m_protocol.CommandIDs();
-    EXPECT_EQ(16, ids.back());
-    // 32 blocks below 0x2000, then ten attempts at 0x2000.
-    EXPECT_EQ(32u + 10u, m_protocol.Of(CVelmorTPBase::CmdWriteFlashByAddr).size());
-    EXPECT_EQ(1u, m_protocol.Of(CVelmorTPBase::CmdSetBaudrate).size());
-    EXPECT_TRUE(m_protocol.Of(CVelmorTPBase::CmdActivateApplication).empty());
-    const std::vector<std::string> texts = m_host.Texts();
-    EXPECT_EQ("Flashing data: Address: 0x1FC0, length: 64\n", texts[texts.size() - 3]);
-    EXPECT_EQ("Download procedure aborted\n", texts[texts.size() - 2]);
-    EXPECT_EQ(2, m_protocol.GetRetryCount());
+    const Case cases[] = {
+        {kLanguageEnglish,
+         {"Flashing data: Address: 0x1FC0, length: 64\n", "Reset module into the bootloader at 2400 Bit/s\n",
+          "Download procedure aborted\n", "<identify>"}},
+        {kLanguageGerman,
+         {"Programmiere Flash-Speicher: Adresse: 0x1FC0, Länge: 64\n",
+          "Zurücksetzen des Moduls in den Bootloader mit 2400 Bit/s\n", "Download wurde abgebrochen\n", "<identify>"}},
+    };
+    for (const Case& c : cases) {
+        LanguageGuard language(c.language);
+        CScriptedProtocol protocol;
+        RecordingHost host;
+        protocol.m_answer = [](const CScriptedProtocol::Exchange& exchange, std::vector<BYTE>&) {
+            return exchange.nCommandID == CVelmorTPBase::CmdWriteFlashByAddr && AddressOf(exchange) == 0x2000
+                       ? Result::InvalidResponse
+                       : Result::Ok;
+        };
+        std::string error;
+        ASSERT_EQ(Result::Ok, m_download.StartProgramming(protocol, 3, host.Callback(), &host, error)) << error;
+        EXPECT_EQ(Result::InvalidResponse, m_download.GetResult());
+        // 32 blocks below 0x2000, then ten attempts at 0x2000.
+        EXPECT_EQ(32u + 10u, protocol.Of(CVelmorTPBase::CmdWriteFlashByAddr).size());
+        // Back into the boot loader where the fitting listens; the restart
+        // brings it and the adapter to 2400 bit/s. The half-written
+        // application is never activated.
+        const std::vector<CScriptedProtocol::Exchange>& exchanges = protocol.m_exchanges;
+        ASSERT_GE(exchanges.size(), 2u);
+        const CScriptedProtocol::Exchange& activation = exchanges[exchanges.size() - 2];
+        const CScriptedProtocol::Exchange& restart = exchanges.back();
+        EXPECT_EQ(CVelmorTPBase::CmdActivateBootloader, activation.nCommandID);
+        EXPECT_EQ(38400, activation.nBaudrate);
+        EXPECT_EQ(CVelmorTPBase::CmdResetModule, restart.nCommandID);
+        EXPECT_EQ(38400, restart.nBaudrate);
+        EXPECT_EQ(2400, protocol.GetLineBaudrate());
+        EXPECT_EQ(1u, protocol.Of(CVelmorTPBase::CmdSetBaudrate).size());
+        EXPECT_TRUE(protocol.Of(CVelmorTPBase::CmdActivateApplication).empty());
+        const std::vector<std::string> texts = host.Texts();
+        ASSERT_GE(texts.size(), c.lastTexts.size());
+        EXPECT_EQ(c.lastTexts, std::vector<std::string>(texts.end() - static_cast<std::ptrdiff_t>(c.lastTexts.size()),
+                                                        texts.end()));
+        EXPECT_EQ(2, protocol.GetRetryCount());
+    }
 }
 
 TEST_F(FirmwareDownloadTest, NoProductTypeInForce)
