@@ -7,6 +7,8 @@
 #include "app/DlgProgress.h"
 #include "app/ErrorBox.h"
 #include "app/ToolVersion.h"
+#include "app/pages/DlgDiagnosticGeneric.h"
+#include "app/pages/DlgInfoGeneric.h"
 #include "app/widgets/ColorControls.h"
 #include "common/FilePaths.h"
 #include "common/Language.h"
@@ -20,6 +22,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -32,6 +35,7 @@
 namespace {
 
 constexpr QColor kDarkRed(145, 15, 10);
+constexpr QColor kGreen(0, 164, 0);
 constexpr QColor kGrey(153, 153, 153);
 constexpr QColor kDarkGrey(102, 102, 102);
 constexpr QColor kLightGrey(170, 170, 170);
@@ -60,10 +64,10 @@ QString Text(const char* szEnglish, const char* szGerman)
 
 const std::vector<CPageEntry>& PageTable()
 {
-    // The pages join this table as they are built, in this order:
+    // The product pages join this table as they are built, in this order:
     // InfoGeneric 130, Ambra 137, Urinal 1300, Tarvo 136, TarvoV2 112,
     // GenericDiagnostics 138, and Tools 162 in service mode.
-    static const std::vector<CPageEntry> pages = {};
+    static const std::vector<CPageEntry> pages = {{"InfoGeneric", 130, false}, {"GenericDiagnostics", 138, false}};
     return pages;
 }
 
@@ -106,9 +110,16 @@ CNexaroDlg::~CNexaroDlg()
         g_pMainDlg = nullptr;
 }
 
-QWidget* CNexaroDlg::CreatePageById(int)
+QWidget* CNexaroDlg::CreatePageById(int nPageId)
 {
-    return nullptr; // no page of this id is built
+    switch (nPageId) {
+    case 130:
+        return new CDlgInfoGeneric;
+    case 138:
+        return new CDlgDiagnosticGeneric;
+    default:
+        return nullptr;
+    }
 }
 
 CColorStatic* CNexaroDlg::AddStatic(int nId, const QRect& geometry, Qt::Alignment alignment)
@@ -151,6 +162,7 @@ void CNexaroDlg::CreateControls()
     m_btnNext->setObjectName(QStringLiteral("id1053"));
     m_btnNext->setGeometry(DluRect(267, 336, 121, 14));
     m_btnNext->setAutoDefault(false);
+    connect(m_btnNext, &QPushButton::clicked, this, &CNexaroDlg::ReadConnectedProduct);
     for (int i = 0; i < 4; ++i) {
         m_stcDeviceInfo[2 * i] = AddStatic(1082 + 2 * i, DluRect(499, 314 + 12 * i, 70, 8));
         m_stcDeviceInfo[2 * i + 1] = AddStatic(1083 + 2 * i, DluRect(578, 314 + 12 * i, 67, 8));
@@ -350,6 +362,12 @@ void CNexaroDlg::HandleCommand(int nCommand)
     case kCmdQuit:
         close();
         break;
+    case kCmdOpen:
+        OpenConfigurationFile();
+        break;
+    case kCmdSaveAs:
+        SaveConfigurationFile();
+        break;
     default:
         break; // the dialogs of these commands join with the connection workflow
     }
@@ -487,13 +505,202 @@ void CNexaroDlg::PaintClientArea(QPainter& painter)
     }
 }
 
-void CNexaroDlg::ApplyConnectionState(int nState)
+void CNexaroDlg::OnConnectionState(std::uintptr_t bClose, int nState)
 {
     m_nConnState = nState;
-    const bool bConnected = nState != kConnectionNoFitting;
-    m_imgState.LoadResource(nState == kConnectionOtherProduct ? 110 : nState == kConnectionUnknownFitting ? 111 : bConnected ? 144 : 145);
-    m_imgState.ApplyPremultipliedAlpha();
     UpdateTexts(g_nLanguage);
+    int nIcon = 0;
+    switch (nState) {
+    case kConnectionKnownFitting:
+    case kConnectionOtherUnit:
+    case kConnectionOtherProduct: {
+        m_stcConnState->SetTextColor(kGreen);
+        nIcon = nState == kConnectionOtherProduct ? 110 : 144;
+        CDeviceConfig definition;
+        if (m_Configs.FindDefinition(m_link.GetArticleNumber(), definition)) {
+            std::string strDescription;
+            std::string strExtended;
+            definition.GetProductDescription(g_nLanguage, strDescription, strExtended);
+            if (m_nViewMode == kStartView)
+                m_stcCenterText->setText(QString::fromStdString(strDescription));
+            m_btnNext->setEnabled(m_nViewMode == kStartView);
+        }
+        m_stcCenterText->SetTextColor(Qt::black);
+        break;
+    }
+    case kConnectionNoFitting:
+    case kConnectionUnknownFitting:
+        m_stcConnState->SetTextColor(kDarkRed);
+        nIcon = nState == kConnectionNoFitting ? 145 : 111;
+        m_stcCenterText->SetTextColor(kGrey);
+        break;
+    default:
+        return;
+    }
+    m_imgState.LoadResource(nIcon);
+    m_imgState.ApplyPremultipliedAlpha();
+    if (m_nViewMode == kStartView)
+        return;
+    // A fitting that is gone, unknown or another product locks the window on
+    // the configuration of the product in force.
+    const bool bLock = nState == kConnectionNoFitting || nState == kConnectionUnknownFitting || nState == kConnectionOtherProduct;
+    if (bLock) {
+        const QSignalBlocker blocker(m_tabPages);
+        m_tabPages->setCurrentIndex(1);
+    }
+    m_tabPages->EnableTabs(!bLock);
+    if (bLock)
+        OnTabChanged();
+    if (m_onConnectionDialog)
+        m_onConnectionDialog(bClose, nState);
+}
+
+void CNexaroDlg::SetCurrentConfig(const CDeviceConfig& definition)
+{
+    m_CurrentConfig = definition;
+    std::lock_guard<std::mutex> lock(m_inForceLock);
+    m_strArticleInForce = definition.GetArticleNumber();
+}
+
+void CNexaroDlg::ShowDescriptions()
+{
+    std::string strDescription;
+    std::string strExtended;
+    m_CurrentConfig.GetProductDescription(g_nLanguage, strDescription, strExtended);
+    m_stcDescription->setText(QString::fromStdString(strDescription));
+    m_stcExtDescription->setText(QString::fromStdString(strExtended));
+    m_stcArticleNumber->setText(QString::fromStdString(FormatArticleNumber(m_CurrentConfig.GetArticleNumber())));
+    m_dlgInfoState->SetProductLine(QString::fromStdString(strDescription));
+}
+
+int CNexaroDlg::SelectProduct(const std::string& strTypeName, std::string& strError)
+{
+    int nType = 0;
+    const int nResult = ProductNameToType(strTypeName, nType, strError);
+    return nResult != Result::Ok ? nResult : SetProductType(nType, strError);
+}
+
+int CNexaroDlg::SetProductType(int nProductType, std::string& strError)
+{
+    strError.clear();
+    m_nProductType = nProductType;
+    OnTabChanged();
+    m_Pages.SendToAll(kWmTakeDefaults, strError);
+    return Result::Ok;
+}
+
+int CNexaroDlg::CheckArticleNumber(std::string& strError)
+{
+    return ::CheckArticleNumber(m_link, m_CurrentConfig.GetArticleNumber(), strError);
+}
+
+int CNexaroDlg::LoadProductPicture(std::string& strError)
+{
+    const QString path = QString::fromStdString(m_CurrentConfig.GetPicturePath());
+    if (!m_imgProduct.LoadFile(path)) {
+        m_bPictureLoaded = 0;
+        m_stcPictureSquare->hide();
+        m_stcPictureTall->hide();
+        strError = FormatText(PickText("The product picture (%s) can't be loaded and displayed",
+                                       "Das Produktbild (%s) konnte nicht geladen und angezeigt werden"),
+                              m_CurrentConfig.GetPicturePath().c_str());
+        return Result::InvalidArgument;
+    }
+    m_imgProduct.ApplyPremultipliedAlpha();
+    m_dPictureAspect = static_cast<double>(m_imgProduct.Width()) / m_imgProduct.Height();
+    m_stcPictureSquare->setVisible(m_dPictureAspect == 1.0);
+    m_stcPictureTall->setVisible(m_dPictureAspect != 1.0);
+    m_bPictureLoaded = 1;
+    m_pCanvas->update();
+    return Result::Ok;
+}
+
+void CNexaroDlg::ReadConnectedProduct()
+{
+    m_bReadRequested = 1;
+    // The hour glass turns from the start: the identification takes a while.
+    m_dlgProgress->SetStep(7);
+    CFittingIdentity identity;
+    std::string strError;
+    const int nIdentified = RunFittingJob([&](std::string& strJobError) {
+        return IdentifyFitting(m_link, m_Configs, identity, strJobError);
+    }, strError);
+    bool bPagesTold = false;
+    if (nIdentified == Result::Ok && identity.bDefinitionFound) {
+        SetCurrentConfig(identity.definition);
+        SetLanguage(g_nLanguage);
+        SetViewMode(kWorkView);
+        ShowDescriptions();
+        std::string strIgnored;
+        if (SelectProduct(identity.definition.GetConfigSheet(), strIgnored) == Result::Ok) {
+            LoadProductPicture(strIgnored);
+            const auto parameter = [&identity](const char* szName) {
+                CStringParameter value;
+                std::string strUnused;
+                return identity.moduleInformation.GetParameterByName(szName, value, strUnused) == Result::Ok
+                           ? QString::fromStdString(value.GetValue())
+                           : QString();
+            };
+            m_stcDeviceInfo[7]->setText(parameter("BL version"));
+            m_stcDeviceInfo[5]->setText(parameter("SW version"));
+            m_stcDeviceInfo[3]->setText(parameter("Serial number"));
+            m_stcDeviceInfo[1]->setText(QString::fromStdString(identity.strProductionDate));
+            m_nConnState = kConnectionKnownFitting;
+            OnConnectionState(0, kConnectionKnownFitting);
+            m_Pages.SendToAll(kWmReadFromTarget, strIgnored);
+            bPagesTold = true;
+        }
+    }
+    m_bReadRequested = 0;
+    if (!bPagesTold)
+        m_dlgProgress->HideProgress();
+    m_pCanvas->update();
+}
+
+void CNexaroDlg::OpenConfigurationFile()
+{
+    if (!m_CurrentConfig.GetArticleNumber().empty()
+        && !AskQuestion(this, PickText("Override the settings", "Überschreiben der aktuellen Einstellungen"),
+                        PickText("Do you want to override the current settings?",
+                                 "Durch das Laden wird die aktuelle Konfiguration überschrieben.\nMöchten Sie fortfahren?")))
+        return;
+    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
+                                                      Text("Configuration files (*.xml)", "Konfigurationsdateien (*.xml)"));
+    if (path.isEmpty())
+        return;
+    std::string strError;
+    CDeviceConfig definition;
+    int nResult = m_ToolConfig.ReadConfigurationFile(path.toStdString(), strError);
+    CDeviceConfig* pFound = nullptr;
+    if (nResult == Result::Ok)
+        nResult = m_Configs.Configs().LookupObjectByName(m_ToolConfig.GetConfig().GetArticleNumber(), pFound, MustExist, strError);
+    if (nResult == Result::Ok) {
+        SetCurrentConfig(*pFound);
+        m_Pages.ShowDialog(ConfigurationPageForType(m_CurrentConfig.GetConfigSheet()), strError);
+        nResult = SelectProduct(m_CurrentConfig.GetConfigSheet(), strError);
+    }
+    if (nResult == Result::Ok)
+        nResult = LoadProductPicture(strError);
+    if (nResult == Result::Ok) {
+        SetViewMode(kWorkView);
+        ShowDescriptions();
+        m_stcArticleNumber->setText(QString::fromStdString(FormatArticleNumber(m_ToolConfig.GetConfig().GetArticleNumber())));
+        m_Pages.SendToAll(kWmConfigurationLoaded, strError);
+        m_Pages.SendToAll(kWmEnableFittingOperations, 0, 1, strError);
+    }
+    if (nResult != Result::Ok)
+        ShowErrorMessage(this, strError);
+}
+
+void CNexaroDlg::SaveConfigurationFile()
+{
+    std::string strError;
+    if (m_CurrentConfig.GetArticleNumber().empty()) {
+        ShowErrorMessage(this, PickText("Can't save the settings.\n\nLoad a configuration file first or read the settings from the target.",
+                                        "Die Einstellungen können nicht gespeichert werden.\n\nLaden Sie zunächst eine Konfigurationsdatei oder \nlesen Sie die aktuellen Einstellungen aus dem Produkt aus"));
+        return;
+    }
+    m_Pages.SendToAll(kWmSaveConfiguration, strError);
 }
 
 void CNexaroDlg::PostToMainWindow(unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam)
@@ -533,7 +740,7 @@ void CNexaroDlg::HandleWindowMessage(unsigned nMessage, std::uintptr_t wParam, s
 {
     std::string strIgnored;
     if (nMessage == kWmConnectionStateMsg) {
-        ApplyConnectionState(static_cast<int>(lParam));
+        OnConnectionState(wParam, static_cast<int>(lParam));
         m_pCanvas->update(QRect(961, 640, 14, 14));
     } else if (nMessage == kWmValveStateMsg) {
         m_Pages.SendToAll(nMessage, wParam, lParam, strIgnored);

@@ -5,6 +5,7 @@
 
 #include "app/DisplayDialog.h"
 #include "app/widgets/FCObjImage.h"
+#include "configdata/ToolConfigXML.h"
 #include "devicelink/MainWindowLink.h"
 #include "workflow/ProductCatalog.h"
 
@@ -68,6 +69,18 @@ public:
     // Makes a new page for a page id; nullptr for an id without a page.
     QWidget* CreatePageById(int nPageId);
 
+    // The product in force and the fitting.
+    int SelectProduct(const std::string& strTypeName, std::string& strError);
+    int SetProductType(int nProductType, std::string& strError);
+    void OnConnectionState(std::uintptr_t bClose, int nState);
+    void ReadConnectedProduct();
+    void OpenConfigurationFile();
+    void SaveConfigurationFile();
+    // 0 when the fitting's article number is the one in force; safe from a
+    // fitting job's worker.
+    int CheckArticleNumber(std::string& strError);
+    int LoadProductPicture(std::string& strError);
+
     // Recent installer and placement names.
     int FillInstallerCombo(QComboBox* pCombo, std::string& strError);
     int FillPlacementCombo(QComboBox* pCombo, std::string& strError);
@@ -92,6 +105,7 @@ public:
 
     // Members the pages and dialogs use directly.
     CDeviceConfig m_CurrentConfig;
+    CToolConfigXML m_ToolConfig; // the configuration file loaded last
     CProductCatalog m_Configs;
     CDisplayDialogHandler m_Pages;
     CDlgProgress* m_dlgProgress = nullptr;
@@ -113,6 +127,10 @@ public:
     std::map<int, std::string> m_mapToolTips; // control id to tooltip text
     CVelmorTPExt& m_link;
     QSettings& m_settings;
+
+    // The connection dialog's part of a connection state in the work view
+    // (close flag, state); set by the dialog.
+    std::function<void(std::uintptr_t, int)> m_onConnectionDialog;
 
     // Replaces the page factory (tests register pages of their own).
     void SetPageFactory(PageFactory factory) { m_Pages.SetPageFactory(std::move(factory)); }
@@ -140,13 +158,15 @@ private:
     std::string RegisterPages();
     void PaintClientArea(QPainter& painter);
     void HandleWindowMessage(unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam);
-    void ApplyConnectionState(int nState);
     void HoverTest(const QPoint& clientPosition);
     bool AskToQuit();
     int FillRecentCombo(QComboBox* pCombo, std::vector<std::string>& list, const char* szSection, const char* szPrefix,
                         const char* szLast);
     int StoreRecentCombo(QComboBox* pCombo, std::vector<std::string>& list, const char* szSection, const char* szPrefix,
                          const char* szLast);
+
+    void SetCurrentConfig(const CDeviceConfig& definition);
+    void ShowDescriptions();
 
     QWidget* m_pCanvas = nullptr;
     QWidget* m_stcPageFrame = nullptr;

@@ -1,0 +1,159 @@
+#include "app/DlgBusconverter.h"
+
+#include "app/AppGlobals.h"
+#include "app/ErrorBox.h"
+#include "app/NexaroDlg.h"
+#include "app/widgets/ColorControls.h"
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+#include "common/TextFormat.h"
+#include "devicelink/VelmorTPFTDI.h"
+
+namespace {
+
+QString Pick(int nLanguage, const char* szEnglish, const char* szGerman)
+{
+    return QString::fromUtf8(nLanguage == kLanguageEnglish ? szEnglish : szGerman);
+}
+
+QString AdapterText(int nLanguage, int nAdapter)
+{
+    return Pick(nLanguage, "Adapter number %1", "Adapternummer %1").arg(nAdapter);
+}
+
+void EnableMainWindow()
+{
+    if (g_pMainDlg != nullptr)
+        g_pMainDlg->setEnabled(true);
+}
+
+} // namespace
+
+CDlgBusconverter::CDlgBusconverter(CVelmorTPFTDI& link) : QDialog(nullptr), m_link(link)
+{
+    setObjectName(QStringLiteral("CDlgBusconverter"));
+    setFixedSize(DluSize(262, 87));
+    setFont(DialogFont());
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/app_icon.png")));
+    m_pLabel = new CColorStatic(this);
+    m_pLabel->setObjectName(QStringLiteral("id1027"));
+    m_pLabel->setGeometry(DluRect(7, 22, 95, 10));
+    m_pAdapters = new QComboBox(this);
+    m_pAdapters->setObjectName(QStringLiteral("id1029"));
+    m_pAdapters->setGeometry(DluRect(105, 20, 150, 14));
+    m_pRescan = AddButton(1033, DluRect(7, 56, 78, 14));
+    m_pOpen = AddButton(1031, DluRect(92, 56, 78, 14));
+    m_pClose = AddButton(1032, DluRect(177, 56, 78, 14));
+    connect(m_pRescan, &QPushButton::clicked, this, [this] {
+        std::string strIgnored; // a failed scan just leaves the list empty
+        Rescan(strIgnored);
+    });
+    connect(m_pOpen, &QPushButton::clicked, this, &CDlgBusconverter::OnOpen);
+    connect(m_pClose, &QPushButton::clicked, this, [this] {
+        std::string strIgnored;
+        m_link.ClosePort(strIgnored);
+    });
+    SetLanguage(g_nLanguage);
+}
+
+QPushButton* CDlgBusconverter::AddButton(int nId, const QRect& geometry)
+{
+    auto* pButton = new QPushButton(this);
+    pButton->setObjectName(QStringLiteral("id%1").arg(nId));
+    pButton->setGeometry(geometry);
+    pButton->setAutoDefault(false); // Enter presses nothing
+    return pButton;
+}
+
+void CDlgBusconverter::SetLanguage(int nLanguage)
+{
+    const auto pick = [nLanguage](const char* szEnglish, const char* szGerman) { return Pick(nLanguage, szEnglish, szGerman); };
+    setWindowTitle(pick("VELMOR bus connector selection", "VELMOR Bus Adapter Auswahl"));
+    m_pLabel->setText(pick("VELMOR bus adapter port:", "VELMOR Bus Adapter:"));
+    m_pOpen->setText(pick("Open", "Öffnen"));
+    m_pClose->setText(pick("Close", "Schließen"));
+    m_pRescan->setText(pick("Rescan", "Neu suchen"));
+    for (int i = 0; i < m_pAdapters->count(); ++i)
+        m_pAdapters->setItemText(i, AdapterText(nLanguage, i));
+    m_mapToolTips = {
+        {1031, pick("Open the selected interface", "Öffnet die ausgewählte Schnittstelle")},
+        {1032, pick("Close the interface", "Schliesst eine bereits geöffnete Schnittstelle")},
+        {1033, pick("Scan for the connectors", "Sucht nach angeschlossenen Adaptern")},
+        {1029, pick("Selection for the used connector", "Auswahl des Adapters")},
+    };
+    for (const auto& [nId, text] : m_mapToolTips)
+        findChild<QWidget*>(QStringLiteral("id%1").arg(nId))->setToolTip(ToolTipText(nId));
+}
+
+QString CDlgBusconverter::ToolTipText(int nControlId) const
+{
+    const auto found = m_mapToolTips.find(nControlId);
+    return found == m_mapToolTips.end() ? QString() : found->second.left(79);
+}
+
+int CDlgBusconverter::Rescan(std::string& strError)
+{
+    m_pAdapters->clear();
+    int nCount = 0;
+    // Closing a port releases the library, so it may have to be loaded again.
+    int nResult = m_link.LoadDriver(strError);
+    if (nResult == Result::Ok)
+        nResult = m_link.CountAdapters(CVelmorTPFTDI::kAdapterDescription, nCount, strError);
+    if (nResult != Result::Ok || nCount == 0)
+        return nResult;
+    for (int i = 0; i < nCount; ++i)
+        m_pAdapters->addItem(AdapterText(g_nLanguage, i));
+    m_pAdapters->setCurrentIndex(0);
+    return nCount == 1 ? m_link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, strError) : Result::Ok;
+}
+
+void CDlgBusconverter::OnOpen()
+{
+    std::string strError;
+    if (OpenSelectedAdapter(strError) != Result::Ok) {
+        ShowErrorMessage(this, strError); // the dialog stays for another choice
+        return;
+    }
+    hide();
+    EnableMainWindow();
+}
+
+int CDlgBusconverter::OpenSelectedAdapter(std::string& strError)
+{
+    const int nAdapter = m_pAdapters->currentIndex();
+    if (nAdapter < 0) {
+        // The adapter layer would close the open port and open nothing.
+        strError = PickText("No bus adapter is selected. Press \"Rescan\" and choose an adapter from the list.",
+                            "Es ist kein Bus Adapter ausgewählt. Drücken Sie \"Neu suchen\" und wählen Sie einen Adapter aus der Liste.");
+        return Result::MissingPrecondition;
+    }
+    int nResult = m_link.LoadDriver(strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    // Held across both calls so that the connection monitor cannot open the
+    // first adapter in between and make a vanished one look opened.
+    CProtocolLock lock(m_link);
+    nResult = m_link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, nAdapter, strError);
+    if (nResult == Result::Ok && !m_link.IsPortOpen()) {
+        strError = FormatText(PickText("The bus adapter number %d is not attached any more. Press \"Rescan\" to list the attached adapters.",
+                                       "Der Bus Adapter Nummer %d ist nicht mehr angeschlossen. Drücken Sie \"Neu suchen\", um die angeschlossenen Adapter aufzulisten."),
+                              nAdapter);
+        nResult = Result::MissingPrecondition;
+    }
+    return nResult;
+}
+
+void CDlgBusconverter::reject()
+{
+    EnableMainWindow();
+    hide();
+}
+
+bool CDlgBusconverter::event(QEvent* pEvent)
+{
+    if (CWindowMessage::MessageOf(pEvent) == kWmLanguageChanged) {
+        SetLanguage(g_nLanguage);
+        return true;
+    }
+    return QDialog::event(pEvent);
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The bus adapter dialog: lists the attached bus adapters and opens or
+// closes one. The main window disables itself while the dialog is shown, so
+// the dialog is a window of its own (a child would be disabled with it);
+// the main window deletes it.
+
+#include <QDialog>
+
+#include <map>
+#include <string>
+
+class CColorStatic;
+class CVelmorTPFTDI;
+class QComboBox;
+class QPushButton;
+
+class CDlgBusconverter : public QDialog {
+    Q_OBJECT
+public:
+    explicit CDlgBusconverter(CVelmorTPFTDI& link);
+
+    void SetLanguage(int nLanguage);
+    // Lists the adapters anew; a single one is opened right away.
+    int Rescan(std::string& strError);
+    // The tooltip text of a control id, cut to 79 characters; empty for none.
+    QString ToolTipText(int nControlId) const;
+
+protected:
+    bool event(QEvent* pEvent) override;
+    // Escape and the close box.
+    void reject() override;
+
+private:
+    QPushButton* AddButton(int nId, const QRect& geometry);
+    void OnOpen();
+    int OpenSelectedAdapter(std::string& strError);
+
+    CVelmorTPFTDI& m_link;
+    CColorStatic* m_pLabel;
+    QComboBox* m_pAdapters;
+    QPushButton* m_pOpen;
+    QPushButton* m_pClose;
+    QPushButton* m_pRescan;
+    std::map<int, QString> m_mapToolTips; // control id to tooltip text
+};

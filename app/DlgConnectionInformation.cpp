@@ -1,0 +1,213 @@
+#include "app/DlgConnectionInformation.h"
+
+#include "app/AppGlobals.h"
+#include "app/NexaroDlg.h"
+#include "app/widgets/ColorControls.h"
+#include "common/Language.h"
+#include "devicelink/MainWindowLink.h"
+
+namespace {
+
+constexpr QColor kDarkRed(145, 15, 10);
+
+// The texts of a state, English then German; nullptr leaves the line empty.
+struct StateTexts {
+    const char* szHeadline[2];
+    const char* szExplanation[2];
+    const char* szQuestion[2];
+};
+
+constexpr const char* kNewFaucet[2] = {"New faucet detected.", "Neue Armatur erkannt."};
+constexpr const char* kReadQuestion[2] = {"Read settings from connected faucet?", "Daten aus der Armatur auslesen?"};
+
+// States 2 to 5.
+const StateTexts kStateTexts[4] = {
+    {{kNewFaucet[0], kNewFaucet[1]}, {nullptr, nullptr}, {kReadQuestion[0], kReadQuestion[1]}},
+    {{"The connection to the faucet was terminated.", "Die Verbindung zur Armatur wurde unterbrochen."},
+     {"Please connect the faucet again to continue.", "Bitte schließen Sie die Armatur wieder an, um weiterzuarbeiten."},
+     {nullptr, nullptr}},
+    {{"Unknown faucet", "Unbekannte Armatur"},
+     {"The connected faucet can't be configured with this SW version.",
+      "Die angeschlossene Armatur kann mit der aktuellen Softwareversion nicht konfiguriert werden."},
+     {nullptr, nullptr}},
+    {{kNewFaucet[0], kNewFaucet[1]},
+     {"The connected faucet is not compatible with the selected product configuration.",
+      "Die angeschlossene Armatur ist mit der aktuellen\nProduktkonfiguration nicht kompatibel."},
+     {kReadQuestion[0], kReadQuestion[1]}},
+};
+
+QString Pick(const char* const (&szTexts)[2])
+{
+    return szTexts[0] == nullptr ? QString() : QString::fromUtf8(PickText(szTexts[0], szTexts[1]));
+}
+
+// 0x40B: lParam 1 enables, 0 disables the pages' fitting operations.
+void SendToAllPages(std::intptr_t lParam)
+{
+    std::string strIgnored;
+    g_pMainDlg->m_Pages.SendToAll(kWmEnableFittingOperations, 0, lParam, strIgnored);
+}
+
+} // namespace
+
+CDlgConnectionInformation::CDlgConnectionInformation() : QDialog(nullptr)
+{
+    setObjectName(QStringLiteral("CDlgConnectionInformation"));
+    setFixedSize(DluSize(274, 143));
+    setFont(DialogFont());
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/app_icon.png")));
+    m_pHeadline = AddStatic(1172, DluRect(6, 12, 258, 30), 18);
+    m_pProductLine = AddStatic(1179, DluRect(6, 28, 258, 18), 0);
+    m_pProductLine->hide();
+    m_pExplanation = AddStatic(1174, DluRect(6, 58, 258, 18), 12);
+    m_pQuestion = AddStatic(1178, DluRect(6, 99, 258, 18), 12);
+    m_pHeadline->SetTextColor(kDarkRed);
+    m_pProductLine->SetTextColor(kDarkRed);
+    m_pRead = AddButton(1176, DluRect(6, 120, 127, 14));
+    m_pClose = AddButton(1139, DluRect(138, 120, 127, 14));
+    m_rectRead = m_pRead->geometry();
+    m_rectClose = m_pClose->geometry();
+    connect(m_pRead, &QPushButton::clicked, this, &CDlgConnectionInformation::OnRead);
+    connect(m_pClose, &QPushButton::clicked, this, &CDlgConnectionInformation::CloseDialog);
+    SetLanguage(g_nLanguage);
+}
+
+CColorStatic* CDlgConnectionInformation::AddStatic(int nId, const QRect& geometry, int nFontPixels)
+{
+    auto* pStatic = new CColorStatic(this);
+    pStatic->setObjectName(QStringLiteral("id%1").arg(nId));
+    pStatic->setGeometry(geometry);
+    pStatic->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    pStatic->setWordWrap(true);
+    if (nFontPixels > 0)
+        pStatic->setFont(DialogFont(nFontPixels));
+    return pStatic;
+}
+
+QPushButton* CDlgConnectionInformation::AddButton(int nId, const QRect& geometry)
+{
+    auto* pButton = new QPushButton(this);
+    pButton->setObjectName(QStringLiteral("id%1").arg(nId));
+    pButton->setGeometry(geometry);
+    pButton->setAutoDefault(false); // Enter presses nothing
+    return pButton;
+}
+
+void CDlgConnectionInformation::SetLanguage(int nLanguage)
+{
+    const auto pick = [nLanguage](const char* szEnglish, const char* szGerman) {
+        return QString::fromUtf8(nLanguage == kLanguageEnglish ? szEnglish : szGerman);
+    };
+    setWindowTitle(pick("Connection state", "Verbindungsstatus"));
+    m_pRead->setText(pick("Read", "Auslesen"));
+    m_pClose->setText(pick("Close", "Schließen"));
+    m_mapToolTips = {
+        {1176, pick("Read the settings to continue", "Auslesen der Einstellungen um fortzufahren")},
+        {1139, pick("Close this dialog", "Schließt diesen Dialog")},
+    };
+    m_pRead->setToolTip(ToolTipText(1176));
+    m_pClose->setToolTip(ToolTipText(1139));
+}
+
+QString CDlgConnectionInformation::ToolTipText(int nControlId) const
+{
+    const auto found = m_mapToolTips.find(nControlId);
+    return found == m_mapToolTips.end() ? QString() : found->second.left(79);
+}
+
+void CDlgConnectionInformation::ShowProductLine(const std::string& strDescription)
+{
+    m_pProductLine->setText(QStringLiteral("(%1)").arg(QString::fromStdString(strDescription)));
+    m_pProductLine->show();
+}
+
+void CDlgConnectionInformation::HideProductLine()
+{
+    m_pProductLine->hide();
+}
+
+void CDlgConnectionInformation::ShowState(int nState)
+{
+    m_pRead->setGeometry(m_rectRead);
+    m_pClose->setGeometry(m_rectClose);
+    m_pRead->show();
+    m_pClose->show();
+    switch (nState) {
+    case kConnectionKnownFitting:
+        SendToAllPages(1);
+        ShowDialog(0);
+        return;
+    case kConnectionOtherUnit:
+    case kConnectionNoFitting:
+    case kConnectionUnknownFitting:
+        SendToAllPages(0);
+        break;
+    case kConnectionOtherProduct:
+        break;
+    default:
+        return;
+    }
+    const StateTexts& texts = kStateTexts[nState - kConnectionOtherUnit];
+    m_pHeadline->setText(Pick(texts.szHeadline));
+    m_pExplanation->setText(Pick(texts.szExplanation));
+    m_pQuestion->setText(Pick(texts.szQuestion));
+    // Nothing to read without a known fitting: Close alone, in the middle.
+    const bool bReadable = nState == kConnectionOtherUnit || nState == kConnectionOtherProduct;
+    m_pRead->setEnabled(bReadable);
+    m_pRead->setVisible(bReadable);
+    if (!bReadable)
+        m_pClose->move((width() - m_pClose->width()) / 2, m_pClose->y());
+    ShowDialog(1);
+}
+
+void CDlgConnectionInformation::ShowDialog(int bShow)
+{
+    if (!bShow) {
+        hide();
+        g_pMainDlg->setEnabled(true);
+        g_pMainDlg->raise();
+        g_pMainDlg->activateWindow();
+        return;
+    }
+    g_pMainDlg->setEnabled(false);
+    move(g_pMainDlg->geometry().center() - rect().center());
+    show();
+    raise();
+    activateWindow();
+}
+
+void CDlgConnectionInformation::OnRead()
+{
+    ShowDialog(0);
+    const int nState = g_pMainDlg->m_nConnState;
+    if (nState != kConnectionOtherUnit && nState != kConnectionOtherProduct)
+        return;
+    m_fnReadConnectedProduct();
+    SendToAllPages(1);
+}
+
+void CDlgConnectionInformation::CloseDialog()
+{
+    ShowDialog(0);
+    switch (g_pMainDlg->m_nConnState) {
+    case kConnectionOtherUnit:
+        SendToAllPages(1);
+        break;
+    case kConnectionNoFitting:
+    case kConnectionUnknownFitting:
+    case kConnectionOtherProduct:
+        SendToAllPages(0);
+        break;
+    default:
+        break;
+    }
+}
+
+bool CDlgConnectionInformation::event(QEvent* pEvent)
+{
+    if (CWindowMessage::MessageOf(pEvent) == kWmLanguageChanged) {
+        SetLanguage(g_nLanguage);
+        return true;
+    }
+    return QDialog::event(pEvent);
+}

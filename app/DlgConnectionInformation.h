@@ -1,0 +1,57 @@
+#pragma once
+// The connection dialog: pops up in the work view when the connection state
+// changes and offers to read a new fitting. While it is shown the main window
+// is disabled, so the dialog is a window of its own (a child would be
+// disabled with it); the main window deletes it.
+
+#include <QDialog>
+
+#include <functional>
+#include <map>
+#include <string>
+
+class CColorStatic;
+class QPushButton;
+
+class CDlgConnectionInformation : public QDialog {
+    Q_OBJECT
+public:
+    CDlgConnectionInformation();
+
+    // Fills and shows the dialog for a connection state; state 1 hides it.
+    void ShowState(int nState);
+    // 1 disables the main window and shows the dialog centred over it; 0
+    // hides it and hands the main window back.
+    void ShowDialog(int bShow);
+    void SetLanguage(int nLanguage);
+    // Close, Escape, the close box, and the main window applying a state
+    // with close flag 1.
+    void CloseDialog();
+    // The product line, written by the main window: "(description)".
+    void ShowProductLine(const std::string& strDescription);
+    void HideProductLine();
+    // The tooltip text of a control id, cut to 79 characters; empty for none.
+    QString ToolTipText(int nControlId) const;
+
+    // The main window's Next read; the main window sets it.
+    std::function<void()> m_fnReadConnectedProduct;
+
+protected:
+    bool event(QEvent* pEvent) override;
+    void reject() override { CloseDialog(); }
+
+private:
+    CColorStatic* AddStatic(int nId, const QRect& geometry, int nFontPixels);
+    QPushButton* AddButton(int nId, const QRect& geometry);
+    void OnRead();
+
+    CColorStatic* m_pHeadline;
+    CColorStatic* m_pProductLine;
+    CColorStatic* m_pExplanation;
+    CColorStatic* m_pQuestion;
+    QPushButton* m_pRead;
+    QPushButton* m_pClose;
+    QRect m_rectRead;  // the buttons' places as laid out
+    QRect m_rectClose;
+    std::map<int, QString> m_mapToolTips; // control id to tooltip text
+};

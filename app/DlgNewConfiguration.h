@@ -1,0 +1,87 @@
+#pragma once
+// The new configuration dialog: the technician chooses a product of the
+// loaded definitions by description, extended description or article
+// number, with its picture as preview, and makes it the product in force
+// without reading a fitting. The main window disables itself while the
+// dialog is shown, so the dialog is a window of its own (a child would be
+// disabled with it); the main window deletes it.
+
+#include "app/widgets/FCObjImage.h"
+#include "configdata/DeviceConfig.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CColorStatic;
+class QComboBox;
+class QFrame;
+class QPushButton;
+
+class CDlgNewConfiguration : public QDialog {
+    Q_OBJECT
+public:
+    CDlgNewConfiguration();
+
+    // Centred over the main window, with no choice made yet.
+    void ShowDialog();
+    // Texts and the lists, filled from the main window's definitions.
+    void SetLanguage(int nLanguage);
+
+    // Main window operations; the main window sets them.
+    // m_CurrentConfig becomes a copy of the definition; 1035 and 1037 show
+    // its descriptions in the language of the program, 1040 its article
+    // number in display form; the connection monitor compares with it.
+    std::function<void(const CDeviceConfig& definition)> m_fnSetProductInForce;
+    std::function<int(const std::string& strTypeName, std::string& strError)> m_fnSelectProduct;
+    std::function<int(std::string& strError)> m_fnLoadProductPicture;
+
+    // The preview: loaded, its width / height.
+    int m_bPreviewLoaded = 0;
+    double m_dPreviewAspect = 0;
+
+protected:
+    bool event(QEvent* pEvent) override;
+    void paintEvent(QPaintEvent* pEvent) override;
+    // Cancel, Escape and the close box.
+    void reject() override;
+
+private:
+    // A definition with its descriptions in the language of the program.
+    struct CListedDefinition {
+        CDeviceConfig config;
+        std::string strDescription;
+        std::string strExtended;
+    };
+
+    CColorStatic* AddStatic(int nId, const QRect& geometry);
+    QComboBox* AddList(int nId, const QRect& geometry);
+    QPushButton* AddButton(int nId, const QRect& geometry);
+    QFrame* AddFrame(int nId, const QRect& geometry);
+    void CenterOverMainWindow();
+    void FillLists();
+    // The main window's definitions by index; reading stops at the first
+    // that cannot be read, with its error.
+    std::vector<CListedDefinition> ListDefinitions(std::string& strError) const;
+    void OnDescriptionChosen();
+    void OnExtendedChosen();
+    void OnArticleChosen();
+    void ShowPreview(const CDeviceConfig& definition);
+    void ClearPreview();
+    void OnAccept();
+    int ConnectionStateFor(const std::string& strArticleNumber) const;
+
+    CColorStatic* m_pDescriptionLabel;
+    CColorStatic* m_pExtendedLabel;
+    CColorStatic* m_pArticleLabel;
+    QComboBox* m_pDescriptions;
+    QComboBox* m_pExtended;
+    QComboBox* m_pArticles;
+    QPushButton* m_pAccept;
+    QPushButton* m_pCancel;
+    QFrame* m_stcPictureSquare;
+    QFrame* m_stcPictureTall;
+    FCObjImage m_imgPreview;
+};

@@ -1,0 +1,41 @@
+#pragma once
+// The diagnostics page: the fitting's error history with reading and
+// clearing, and the valve's state with a switch by hand.
+
+#include "app/pages/PageBase.h"
+#include "app/widgets/FCObjImage.h"
+#include "workflow/FittingReadout.h"
+
+class CColorStatic;
+class QPushButton;
+
+class CDlgDiagnosticGeneric : public CPageBase {
+    Q_OBJECT
+public:
+    explicit CDlgDiagnosticGeneric(QWidget* pParent = nullptr);
+    void SetLanguage(int nLanguage) override;
+    void ReadHistory();
+    void ClearHistory();
+    void SwitchValveByHand();
+    const CErrorHistory& History() const { return m_history; }
+    int ValveState() const { return m_nValveState; }
+
+protected:
+    void OnReadFromTarget() override;
+    void OnEnableFittingOperations(bool bEnable) override;
+    void OnValveState(std::intptr_t lParam) override;
+    void paintEvent(QPaintEvent* pEvent) override;
+
+private:
+    void ArrangeControls();
+    void UpdateErrorDisplay();
+
+    CErrorHistory m_history;
+    int m_nValveState = 1; // 1 closed, 2 open
+    FCObjImage m_imgValve;
+    CColorStatic* m_pLines[5];
+    CColorStatic* m_pValveText;
+    QPushButton* m_pRead;
+    QPushButton* m_pClear;
+    QPushButton* m_pValve;
+};

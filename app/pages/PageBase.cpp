@@ -1,0 +1,73 @@
+#include "app/pages/PageBase.h"
+
+#include "app/AppGlobals.h"
+#include "app/NexaroDlg.h"
+#include "app/widgets/ColorControls.h"
+#include "common/Language.h"
+
+#include <QApplication>
+#include <QFrame>
+
+CPageBase::CPageBase(const char* szPageName, QWidget* pParent) : QWidget(pParent)
+{
+    setObjectName(QString::fromUtf8(szPageName));
+    setFixedSize(DluSize(482, 302));
+    setFont(DialogFont());
+}
+
+bool CPageBase::event(QEvent* pEvent)
+{
+    const unsigned nMessage = CWindowMessage::MessageOf(pEvent);
+    if (nMessage == 0)
+        return QWidget::event(pEvent);
+    const auto* pMessage = static_cast<const CWindowMessage*>(pEvent);
+    switch (nMessage) {
+    case kWmReadFromTarget:
+        OnReadFromTarget();
+        break;
+    case kWmLanguageChanged:
+        SetLanguage(g_nLanguage);
+        break;
+    case kWmValveStateMsg:
+        OnValveState(pMessage->lParam);
+        break;
+    case kWmEnableFittingOperations:
+        OnEnableFittingOperations(pMessage->lParam != 0);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+CColorStatic* CPageBase::AddStatic(int nId, int nPixels, bool bBold)
+{
+    auto* pStatic = new CColorStatic(this);
+    pStatic->setObjectName(QStringLiteral("id%1").arg(nId));
+    pStatic->setFont(DialogFont(nPixels, bBold));
+    pStatic->setAlignment(Qt::AlignLeft | Qt::AlignTop); // rows of different heights share their top line
+    return pStatic;
+}
+
+QWidget* CPageBase::AddLine(int nId)
+{
+    auto* pLine = new QFrame(this);
+    pLine->setObjectName(QStringLiteral("id%1").arg(nId));
+    pLine->setFrameShape(QFrame::HLine);
+    pLine->setFrameShadow(QFrame::Sunken);
+    return pLine;
+}
+
+void CPageBase::SetToolTip(QWidget* pControl, int nId, const char* szEnglish, const char* szGerman)
+{
+    m_mapToolTips[nId] = PickText(szEnglish, szGerman);
+    pControl->setToolTip(QString::fromStdString(m_mapToolTips[nId]).left(79));
+}
+
+int CPageBase::RunJob(const std::function<int(std::string&)>& job, std::string& strError)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int nResult = g_pMainDlg->RunFittingJob(job, strError);
+    QApplication::restoreOverrideCursor();
+    return nResult;
+}
