@@ -24,6 +24,16 @@ void ReadStoredSettings(QSettings& settings)
     g_bShowKeyPad = nKeyPad < 0 || nKeyPad > 1 ? 0 : nKeyPad;
 }
 
+std::string StartMainWindow(CNexaroDlg& dialog, QSettings& settings)
+{
+    ReadStoredSettings(settings);
+    std::string strIgnored;
+    dialog.SetDefaultConfigPath(strIgnored);
+    const std::string strStartError = dialog.OnInitDialog();
+    dialog.show();
+    return strStartError;
+}
+
 int CNexaroApp::Run(int argc, char* argv[])
 {
     QApplication application(argc, argv);
@@ -31,10 +41,6 @@ int CNexaroApp::Run(int argc, char* argv[])
     CVelmorTPExt link;
     std::unique_ptr<QSettings> pSettings(OpenSettingsStore());
     CNexaroDlg dialog(*pSettings, link);
-    ReadStoredSettings(*pSettings);
-    std::string strIgnored;
-    dialog.SetDefaultConfigPath(strIgnored);
-    dialog.OnInitDialog();
-    dialog.show();
+    StartMainWindow(dialog, *pSettings);
     return application.exec();
 }

@@ -3,6 +3,8 @@
 // product definition directory and the main window; the program ends when
 // the main window closes.
 
+#include <string>
+
 class QSettings;
 
 // The per-user settings store: organisation "VELMOR", application the
@@ -12,6 +14,13 @@ QSettings* OpenSettingsStore();
 // "Language" (outside 1..2 reads as 1), "DontChange" and "KeyPad" (outside
 // 0..1 reads as 0) into the globals.
 void ReadStoredSettings(QSettings& settings);
+
+class CNexaroDlg;
+
+// The start after the main window's construction: the stored settings, the
+// product definition directory, the window's start sequence; then shows it.
+// Returns the start error (empty when none).
+std::string StartMainWindow(CNexaroDlg& dialog, QSettings& settings);
 
 class CNexaroApp {
 public:

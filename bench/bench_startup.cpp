@@ -29,12 +29,8 @@ double StartOnce(int argc, char* argv[])
     CVelmorTPExt link;
     std::unique_ptr<QSettings> pSettings(OpenSettingsStore());
     CNexaroDlg dialog(*pSettings, link);
-    ReadStoredSettings(*pSettings);
-    std::string strError;
-    dialog.SetDefaultConfigPath(strError);
-    if (!dialog.OnInitDialog().empty())
+    if (!StartMainWindow(dialog, *pSettings).empty())
         std::fprintf(stderr, "bench_startup: start error\n");
-    dialog.show();
     if (!QTest::qWaitForWindowExposed(&dialog))
         std::fprintf(stderr, "bench_startup: the window was not shown\n");
     QCoreApplication::processEvents(); // the first paint

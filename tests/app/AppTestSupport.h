@@ -3,6 +3,8 @@
 // own, answers to the window's message boxes, and screenshots.
 
 #include "app/NexaroApp.h"
+#include "app/NexaroDlg.h"
+#include "devicelink/VelmorTPExt.h"
 #include "simulator/SimulatorApi.h"
 
 #include <QAbstractButton>
@@ -72,3 +74,30 @@ inline void SaveScreenshot(QWidget& widget, const QString& name)
     QDir().mkpath(QStringLiteral(FLUXA_SCREENSHOT_DIR));
     widget.grab().save(QStringLiteral(FLUXA_SCREENSHOT_DIR "/%1.png").arg(name));
 }
+
+// A window as the program starts it, on the environment's settings and bus.
+struct StartedWindow {
+    explicit StartedWindow(AppEnvironment& env) : dlg(*env.settings, link), strStartError(StartMainWindow(dlg, *env.settings)) {}
+
+    // Waits for the monitor to find the fitting, then presses Next.
+    void PressNext()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(Child<QWidget>(1053)->isEnabled(), 3000);
+        QMetaObject::invokeMethod(Child<QObject>(1053), "click");
+    }
+    template <class T = QWidget>
+    T* Child(int nId)
+    {
+        return dlg.findChild<T*>(QStringLiteral("id%1").arg(nId));
+    }
+    // A control of a page, found by the page's name.
+    template <class T = QWidget>
+    T* PageChild(const char* szPage, int nId)
+    {
+        return dlg.findChild<QWidget*>(QString::fromUtf8(szPage))->findChild<T*>(QStringLiteral("id%1").arg(nId));
+    }
+
+    CVelmorTPExt link;
+    CNexaroDlg dlg;
+    std::string strStartError;
+};

@@ -22,19 +22,6 @@
 namespace {
 
 // A window as the program starts it, on its own settings and bus.
-struct StartedWindow {
-    explicit StartedWindow(AppEnvironment& env) : dlg(*env.settings, link)
-    {
-        ReadStoredSettings(*env.settings);
-        std::string strIgnored;
-        dlg.SetDefaultConfigPath(strIgnored);
-        strStartError = dlg.OnInitDialog();
-        dlg.show();
-    }
-    CVelmorTPExt link;
-    CNexaroDlg dlg;
-    std::string strStartError;
-};
 
 template <class T = QWidget>
 T* Child(QWidget& parent, int nId)

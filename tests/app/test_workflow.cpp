@@ -18,35 +18,6 @@
 
 namespace {
 
-struct StartedWindow {
-    explicit StartedWindow(AppEnvironment& env) : dlg(*env.settings, link)
-    {
-        ReadStoredSettings(*env.settings);
-        std::string strIgnored;
-        dlg.SetDefaultConfigPath(strIgnored);
-        strStartError = dlg.OnInitDialog();
-        dlg.show();
-    }
-    // Waits for the monitor to find the fitting, then presses Next.
-    void PressNext()
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(Child<QPushButton>(1053)->isEnabled(), 3000);
-        Child<QPushButton>(1053)->click();
-    }
-    template <class T = QWidget>
-    T* Child(int nId)
-    {
-        return dlg.findChild<T*>(QStringLiteral("id%1").arg(nId));
-    }
-    template <class T = QWidget>
-    T* PageChild(const char* szPage, int nId)
-    {
-        return dlg.findChild<QWidget*>(QString::fromUtf8(szPage))->findChild<T*>(QStringLiteral("id%1").arg(nId));
-    }
-    CVelmorTPExt link;
-    CNexaroDlg dlg;
-    std::string strStartError;
-};
 
 int Address(EEAddrType type, int nProductType = 3)
 {
