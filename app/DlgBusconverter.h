@@ -2,7 +2,7 @@
 // The bus adapter dialog: lists the attached bus adapters and opens or
 // closes one. The main window disables itself while the dialog is shown, so
 // the dialog is a window of its own (a child would be disabled with it);
-// the main window deletes it.
+// the main window deletes it before it goes.
 
 #include <QDialog>
 

@@ -5,6 +5,7 @@
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 #include "devicelink/MainWindowLink.h"
+#include "devicelink/VelmorTPExt.h"
 
 namespace {
 
@@ -70,6 +71,13 @@ CDlgConnectionInformation::CDlgConnectionInformation() : QDialog(nullptr)
     connect(m_pRead, &QPushButton::clicked, this, &CDlgConnectionInformation::OnRead);
     connect(m_pClose, &QPushButton::clicked, this, &CDlgConnectionInformation::CloseDialog);
     SetLanguage(g_nLanguage);
+    g_pMainDlg->m_onConnectionDialog = [this](std::uintptr_t bClose, int nState) { OnConnectionState(bClose, nState); };
+}
+
+CDlgConnectionInformation::~CDlgConnectionInformation()
+{
+    if (g_pMainDlg != nullptr)
+        g_pMainDlg->m_onConnectionDialog = nullptr;
 }
 
 CColorStatic* CDlgConnectionInformation::AddStatic(int nId, const QRect& geometry, int nFontPixels)
@@ -115,15 +123,27 @@ QString CDlgConnectionInformation::ToolTipText(int nControlId) const
     return found == m_mapToolTips.end() ? QString() : found->second.left(79);
 }
 
-void CDlgConnectionInformation::ShowProductLine(const std::string& strDescription)
+void CDlgConnectionInformation::OnConnectionState(std::uintptr_t bClose, int nState)
 {
-    m_pProductLine->setText(QStringLiteral("(%1)").arg(QString::fromStdString(strDescription)));
-    m_pProductLine->show();
+    ShowProductLine(nState);
+    if (bClose)
+        CloseDialog();
+    else
+        ShowState(nState);
 }
 
-void CDlgConnectionInformation::HideProductLine()
+void CDlgConnectionInformation::ShowProductLine(int nState)
 {
     m_pProductLine->hide();
+    CDeviceConfig definition;
+    if ((nState != kConnectionOtherUnit && nState != kConnectionOtherProduct)
+        || !g_pMainDlg->m_Configs.FindDefinition(g_pMainDlg->m_link.GetArticleNumber(), definition))
+        return;
+    std::string strDescription;
+    std::string strExtended;
+    definition.GetProductDescription(g_nLanguage.load(), strDescription, strExtended);
+    m_pProductLine->setText(QStringLiteral("(%1)").arg(QString::fromStdString(strDescription)));
+    m_pProductLine->show();
 }
 
 void CDlgConnectionInformation::ShowState(int nState)
@@ -182,7 +202,7 @@ void CDlgConnectionInformation::OnRead()
     const int nState = g_pMainDlg->m_nConnState;
     if (nState != kConnectionOtherUnit && nState != kConnectionOtherProduct)
         return;
-    m_fnReadConnectedProduct();
+    g_pMainDlg->ReadConnectedProduct();
     SendToAllPages(1);
 }
 

@@ -2,11 +2,11 @@
 // The connection dialog: pops up in the work view when the connection state
 // changes and offers to read a new fitting. While it is shown the main window
 // is disabled, so the dialog is a window of its own (a child would be
-// disabled with it); the main window deletes it.
+// disabled with it); the main window deletes it before it goes.
 
 #include <QDialog>
 
-#include <functional>
+#include <cstdint>
 #include <map>
 #include <string>
 
@@ -16,7 +16,14 @@ class QPushButton;
 class CDlgConnectionInformation : public QDialog {
     Q_OBJECT
 public:
+    // Follows the main window's connection states from now on.
     CDlgConnectionInformation();
+    ~CDlgConnectionInformation() override;
+
+    // The dialog's part of a connection state the main window applies in
+    // the work view: the product line, then the state shown or, with the
+    // close flag, the dialog closed.
+    void OnConnectionState(std::uintptr_t bClose, int nState);
 
     // Fills and shows the dialog for a connection state; state 1 hides it.
     void ShowState(int nState);
@@ -27,14 +34,8 @@ public:
     // Close, Escape, the close box, and the main window applying a state
     // with close flag 1.
     void CloseDialog();
-    // The product line, written by the main window: "(description)".
-    void ShowProductLine(const std::string& strDescription);
-    void HideProductLine();
     // The tooltip text of a control id, cut to 79 characters; empty for none.
     QString ToolTipText(int nControlId) const;
-
-    // The main window's Next read; the main window sets it.
-    std::function<void()> m_fnReadConnectedProduct;
 
 protected:
     bool event(QEvent* pEvent) override;
@@ -44,6 +45,9 @@ private:
     CColorStatic* AddStatic(int nId, const QRect& geometry, int nFontPixels);
     QPushButton* AddButton(int nId, const QRect& geometry);
     void OnRead();
+    // "(description)" of the connected fitting's product for states 2 and
+    // 5, hidden otherwise.
+    void ShowProductLine(int nState);
 
     CColorStatic* m_pHeadline;
     CColorStatic* m_pProductLine;

@@ -278,11 +278,12 @@ void CDlgNewConfiguration::OnAccept()
         return;
     }
     const CDeviceConfig definition(*pDefinition);
-    m_fnSetProductInForce(definition);
+    mainDlg.SetCurrentConfig(definition);
+    mainDlg.ShowDescriptions();
     mainDlg.SetViewMode(CNexaroDlg::kWorkView);
-    int nResult = m_fnSelectProduct(definition.GetConfigSheet(), strError);
+    int nResult = mainDlg.SelectProduct(definition.GetConfigSheet(), strError);
     if (nResult == Result::Ok)
-        nResult = m_fnLoadProductPicture(strError);
+        nResult = mainDlg.LoadProductPicture(strError);
     std::string strIgnored;
     mainDlg.m_Pages.SendToAll(kWmEnableFittingOperations, 0, 1, strIgnored);
     mainDlg.SetLanguage(g_nLanguage);

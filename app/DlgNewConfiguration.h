@@ -4,7 +4,7 @@
 // number, with its picture as preview, and makes it the product in force
 // without reading a fitting. The main window disables itself while the
 // dialog is shown, so the dialog is a window of its own (a child would be
-// disabled with it); the main window deletes it.
+// disabled with it); the main window deletes it before it goes.
 
 #include "app/widgets/FCObjImage.h"
 #include "configdata/DeviceConfig.h"
@@ -29,14 +29,6 @@ public:
     void ShowDialog();
     // Texts and the lists, filled from the main window's definitions.
     void SetLanguage(int nLanguage);
-
-    // Main window operations; the main window sets them.
-    // m_CurrentConfig becomes a copy of the definition; 1035 and 1037 show
-    // its descriptions in the language of the program, 1040 its article
-    // number in display form; the connection monitor compares with it.
-    std::function<void(const CDeviceConfig& definition)> m_fnSetProductInForce;
-    std::function<int(const std::string& strTypeName, std::string& strError)> m_fnSelectProduct;
-    std::function<int(std::string& strError)> m_fnLoadProductPicture;
 
     // The preview: loaded, its width / height.
     int m_bPreviewLoaded = 0;

@@ -2,6 +2,9 @@
 
 #include "app/AppGlobals.h"
 #include "app/DlgAbout.h"
+#include "app/DlgBusconverter.h"
+#include "app/DlgConnectionInformation.h"
+#include "app/DlgNewConfiguration.h"
 #include "app/DlgInfoState.h"
 #include "app/DlgKeyPad.h"
 #include "app/DlgProgress.h"
@@ -105,7 +108,11 @@ CNexaroDlg::~CNexaroDlg()
     m_link.StopConnectionMonitor(strIgnored);
     m_link.StopValveMonitor(strIgnored);
     m_Pages.RemoveAll();
-    delete m_dlgKeyPad; // a window of its own
+    // Windows of their own.
+    delete m_dlgKeyPad;
+    delete m_dlgBusconverter;
+    delete m_dlgNewConfiguration;
+    delete m_dlgConnectionInformation;
     if (g_pMainDlg == this)
         g_pMainDlg = nullptr;
 }
@@ -199,8 +206,10 @@ std::string CNexaroDlg::OnInitDialog()
     m_dlgAbout = new CDlgAbout(this);
     m_dlgProgress = new CDlgProgress(this);
     m_dlgKeyPad = new CDlgKeyPad(this);
+    m_dlgConnectionInformation = new CDlgConnectionInformation;
     m_dlgInfoState = new CDlgInfoState(m_pCanvas);
-    for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgAbout), static_cast<QWidget*>(m_dlgProgress), static_cast<QWidget*>(m_dlgKeyPad),
+    for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgAbout), static_cast<QWidget*>(m_dlgProgress),
+                             static_cast<QWidget*>(m_dlgConnectionInformation), static_cast<QWidget*>(m_dlgKeyPad),
                              static_cast<QWidget*>(m_dlgInfoState)}) {
         pDialog->hide();
         emit Created(pDialog->objectName());
@@ -218,6 +227,14 @@ std::string CNexaroDlg::OnInitDialog()
     m_stcPictureSquare->hide();
 
     std::string strStartError = RegisterPages();
+    if (strStartError.empty()) {
+        m_dlgBusconverter = new CDlgBusconverter(m_link);
+        m_dlgNewConfiguration = new CDlgNewConfiguration;
+        for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgBusconverter), static_cast<QWidget*>(m_dlgNewConfiguration)}) {
+            pDialog->hide();
+            emit Created(pDialog->objectName());
+        }
+    }
     if (strStartError.empty() && !m_strConfigPath.empty()) {
         ListSubdirectories(m_strConfigPath, m_lstConfigDirs, strStartError);
         if (strStartError.empty() && !m_lstConfigDirs.empty())
@@ -289,7 +306,9 @@ void CNexaroDlg::SetLanguage(int nLanguage)
     UpdateNextToolTip(g_nLanguage);
     std::string strIgnored;
     m_Pages.SendToAll(kWmLanguageChanged, strIgnored);
-    for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgAbout), static_cast<QWidget*>(m_dlgProgress)}) {
+    for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgAbout), static_cast<QWidget*>(m_dlgBusconverter),
+                             static_cast<QWidget*>(m_dlgNewConfiguration), static_cast<QWidget*>(m_dlgProgress),
+                             static_cast<QWidget*>(m_dlgConnectionInformation)}) {
         if (pDialog != nullptr) {
             CWindowMessage message(kWmLanguageChanged, 0, 0);
             QCoreApplication::sendEvent(pDialog, &message);
@@ -362,6 +381,19 @@ void CNexaroDlg::HandleCommand(int nCommand)
     case kCmdQuit:
         close();
         break;
+    case kCmdBusAdapter:
+        if (m_dlgBusconverter != nullptr) {
+            setEnabled(false);
+            m_dlgBusconverter->move(geometry().center() - m_dlgBusconverter->rect().center());
+            m_dlgBusconverter->show();
+        }
+        break;
+    case kCmdNew:
+        if (m_dlgNewConfiguration != nullptr) {
+            setEnabled(false);
+            m_dlgNewConfiguration->ShowDialog();
+        }
+        break;
     case kCmdOpen:
         OpenConfigurationFile();
         break;
@@ -369,7 +401,7 @@ void CNexaroDlg::HandleCommand(int nCommand)
         SaveConfigurationFile();
         break;
     default:
-        break; // the dialogs of these commands join with the connection workflow
+        break;
     }
 }
 
@@ -828,6 +860,10 @@ void CNexaroDlg::CloseSequence()
     m_dlgProgress = nullptr;
     delete m_dlgInfoState;
     m_dlgInfoState = nullptr;
+    delete m_dlgBusconverter;
+    m_dlgBusconverter = nullptr;
+    delete m_dlgNewConfiguration;
+    m_dlgNewConfiguration = nullptr;
     WriteLanguage(strIgnored);
     WriteDeviceConfigPath(strIgnored);
     WriteKeyPad(strIgnored);

@@ -23,6 +23,9 @@
 class CColorStatic;
 class CColorTabCtrl;
 class CDlgAbout;
+class CDlgBusconverter;
+class CDlgConnectionInformation;
+class CDlgNewConfiguration;
 class CDlgInfoState;
 class CDlgKeyPad;
 class CDlgProgress;
@@ -80,6 +83,10 @@ public:
     // fitting job's worker.
     int CheckArticleNumber(std::string& strError);
     int LoadProductPicture(std::string& strError);
+    // Makes the definition the product in force (also for the monitor).
+    void SetCurrentConfig(const CDeviceConfig& definition);
+    // Descriptions and article number of the product in force.
+    void ShowDescriptions();
 
     // Recent installer and placement names.
     int FillInstallerCombo(QComboBox* pCombo, std::string& strError);
@@ -112,6 +119,10 @@ public:
     CDlgKeyPad* m_dlgKeyPad = nullptr;
     CDlgAbout* m_dlgAbout = nullptr;
     CDlgInfoState* m_dlgInfoState = nullptr;
+    // Windows of their own (a child would be disabled with the main window).
+    CDlgConnectionInformation* m_dlgConnectionInformation = nullptr;
+    CDlgBusconverter* m_dlgBusconverter = nullptr;
+    CDlgNewConfiguration* m_dlgNewConfiguration = nullptr;
     std::string m_strConfigPath;
     std::vector<std::string> m_lstConfigDirs;
     std::vector<std::string> m_lstInstaller;
@@ -164,9 +175,6 @@ private:
                         const char* szLast);
     int StoreRecentCombo(QComboBox* pCombo, std::vector<std::string>& list, const char* szSection, const char* szPrefix,
                          const char* szLast);
-
-    void SetCurrentConfig(const CDeviceConfig& definition);
-    void ShowDescriptions();
 
     QWidget* m_pCanvas = nullptr;
     QWidget* m_stcPageFrame = nullptr;

@@ -52,6 +52,7 @@ class MainWindowTest : public QObject {
 private slots:
     void storedSettingsAreReadWithinTheirRanges_data();
     void storedSettingsAreReadWithinTheirRanges();
+    void startCreatesDialogsPagesThenTheRest();
     void serviceModeAddsTheToolsTab();
     void startErrorsAreShownOnce();
     void startViewInBothLanguages();
@@ -97,6 +98,24 @@ void MainWindowTest::storedSettingsAreReadWithinTheirRanges()
     QCOMPARE(g_bShowKeyPad, keyPad);
     QCOMPARE(g_nServiceCode, 12345u);
     QVERIFY(!IsServiceMode());
+}
+
+void MainWindowTest::startCreatesDialogsPagesThenTheRest()
+{
+    AppEnvironment env;
+    CVelmorTPExt link;
+    CNexaroDlg dlg(*env.settings, link);
+    QStringList created;
+    connect(&dlg, &CNexaroDlg::Created, [&created](const QString& name) { created << name; });
+    QVERIFY(StartMainWindow(dlg, *env.settings).empty());
+    QStringList expected = {QStringLiteral("CDlgAbout"), QStringLiteral("CDlgProgress"), QStringLiteral("CDlgConnectionInformation"),
+                            QStringLiteral("CDlgKeyPad"), QStringLiteral("CDlgInfoState")};
+    for (const CPageEntry& page : PageTable())
+        if (!page.bServiceOnly)
+            expected << QString::fromUtf8(page.szName);
+    expected << QStringLiteral("CDlgBusconverter") << QStringLiteral("CDlgNewConfiguration");
+    QCOMPARE(created, expected);
+    QCOMPARE(dlg.m_Pages.Dialogs().size(), static_cast<std::size_t>(expected.size() - 7));
 }
 
 void MainWindowTest::serviceModeAddsTheToolsTab()

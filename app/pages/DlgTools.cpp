@@ -1,0 +1,162 @@
+#include "app/pages/DlgTools.h"
+
+#include "app/AppGlobals.h"
+#include "app/DlgProgress.h"
+#include "app/ErrorBox.h"
+#include "app/NexaroDlg.h"
+#include "app/widgets/ColorControls.h"
+#include "app/widgets/ControlElements.h"
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+#include "devicelink/VelmorTPExt.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QPushButton>
+
+namespace {
+
+constexpr QColor kLightGrey(170, 170, 170);
+constexpr int kSelectWidth = 120;
+constexpr int kButtonHeight = 25;
+constexpr int kPathGap = 12;
+
+QPushButton* AddButton(QWidget* pPage, int nId)
+{
+    auto* pButton = new QPushButton(pPage);
+    pButton->setObjectName(QStringLiteral("id%1").arg(nId));
+    pButton->setAutoDefault(false);
+    return pButton;
+}
+
+QString Text(int nLanguage, const char* szEnglish, const char* szGerman)
+{
+    return QString::fromUtf8(nLanguage == kLanguageEnglish ? szEnglish : szGerman);
+}
+
+} // namespace
+
+CDlgTools::CDlgTools(QWidget* pParent) : CPageBase("Tools", pParent)
+{
+    m_pTitle = AddStatic(1264, 12, true);
+    AddLine(1265);
+    m_pManual = new QCheckBox(this);
+    m_pManual->setObjectName(QStringLiteral("id1275"));
+    m_pSelect = AddButton(this, 1276);
+    m_pPath = AddStatic(1266, 11);
+    m_pPath->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_pStart = AddButton(this, 1268);
+    m_pStart->setFont(g_fontLarge);
+    m_pStart->setEnabled(false);
+    connect(m_pManual, &QCheckBox::toggled, this, &CDlgTools::ApplyManualProgramming);
+    connect(m_pSelect, &QPushButton::clicked, this, &CDlgTools::SelectFile);
+    connect(m_pStart, &QPushButton::clicked, this, &CDlgTools::StartProgramming);
+    SetLanguage(g_nLanguage);
+    ArrangeControls();
+    ApplyManualProgramming();
+}
+
+void CDlgTools::SetLanguage(int nLanguage)
+{
+    m_pTitle->setText(Text(nLanguage, "Programming FLASH memory", "Programmierung FLASH Speicher"));
+    m_pSelect->setText(Text(nLanguage, "Select", "Auswahl"));
+    m_pStart->setText(Text(nLanguage, "Start programming", "Start Programmierung"));
+    ShowChosenFile();
+    SetToolTip(m_pManual, 1275, "Enables / disables the manual programming", "Schaltet die manuelle Programmierung ein/aus");
+}
+
+void CDlgTools::ArrangeControls()
+{
+    CControlOption group(width());
+    group.SetTitle(m_pTitle);
+    group.SetCheck(m_pManual);
+    group.SetLine(findChild<QWidget*>(QStringLiteral("id1265")));
+    group.SetPosition(PageGeometry::kFirstColumnLeft, PageGeometry::kColumnTop / 2);
+    group.Arrange();
+    // The path gets the rest of the page's width: it can be long.
+    const QPoint row = group.GetNextPosition();
+    m_pSelect->setGeometry(row.x(), row.y(), kSelectWidth, kButtonHeight);
+    const int nPathLeft = row.x() + kSelectWidth + kPathGap;
+    m_pPath->setGeometry(nPathLeft, row.y(), width() - PageGeometry::kFirstColumnLeft - nPathLeft, kButtonHeight);
+    m_pStart->setGeometry(width() - 221, height() - 71, 200, 50);
+}
+
+void CDlgTools::ApplyManualProgramming()
+{
+    const bool bManual = m_pManual->isChecked();
+    m_pSelect->setEnabled(bManual);
+    for (CColorStatic* pText : {m_pTitle, m_pPath})
+        pText->SetTextColor(bManual ? QColor(Qt::black) : kLightGrey);
+}
+
+void CDlgTools::ShowChosenFile()
+{
+    m_pPath->setText(!m_strChosenPath.isEmpty() ? QDir::toNativeSeparators(m_strChosenPath)
+                                                : Text(g_nLanguage, "Choose file", "Wähle Datei"));
+}
+
+void CDlgTools::SelectFile()
+{
+    QFileDialog dialog(this, QString(), QString(), Text(g_nLanguage, "Flash files (*.hex)", "Flash Dateien (*.hex)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("hex"));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        ChooseFile(dialog.selectedFiles().constFirst());
+}
+
+void CDlgTools::ChooseFile(const QString& path)
+{
+    std::string strError;
+    const bool bSupported = m_Download.ChooseFile(path.toStdString(), g_pMainDlg->m_nProductType, strError) == Result::Ok;
+    // The path shown is always the file that Start would program.
+    m_strChosenPath = bSupported ? path : QString();
+    m_pStart->setEnabled(bSupported);
+    ShowChosenFile();
+    if (!bSupported)
+        ShowErrorMessage(g_pMainDlg, strError);
+}
+
+void CDlgTools::StartProgramming()
+{
+    // Start waits for the next choice of a file.
+    m_pStart->setEnabled(false);
+    m_strChosenPath.clear();
+    CDlgProgress* pProgress = g_pMainDlg->m_dlgProgress;
+    pProgress->SetStep(2);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int nProductType = g_pMainDlg->m_nProductType;
+    std::string strError;
+    const int nResult = g_pMainDlg->RunFittingJob([&](std::string& strJobError) {
+        const auto onProgress = [this](const std::string& strText, int nPercent) {
+            QMetaObject::invokeMethod(this, [this, strText, nPercent] { ShowProgress(strText, nPercent); }, Qt::QueuedConnection);
+        };
+        return m_Download.StartProgramming(g_pMainDlg->m_link, nProductType, onProgress, nullptr, strJobError);
+    }, strError);
+    if (nResult == Result::Ok) {
+        // Next runs a fitting job of its own, so it follows the download's
+        // job instead of running inside it.
+        g_pMainDlg->ReadConnectedProduct();
+        std::string strIgnored;
+        g_pMainDlg->m_Pages.SendToAll(kWmEnableFittingOperations, 0, 1, strIgnored);
+    }
+    QApplication::restoreOverrideCursor();
+    pProgress->HideProgress();
+    ShowChosenFile();
+    if (nResult != Result::Ok)
+        ShowErrorMessage(g_pMainDlg, strError);
+}
+
+void CDlgTools::ShowProgress(const std::string& strText, int nPercent)
+{
+    // The step texts end in a line break, which would push a centred line
+    // out of the progress dialog's text field.
+    QString line = QString::fromStdString(strText);
+    if (line.endsWith(QLatin1Char('\n')))
+        line.chop(1);
+    CDlgProgress* pProgress = g_pMainDlg->m_dlgProgress;
+    pProgress->SetText(line.toStdString());
+    pProgress->SetPos(static_cast<unsigned char>(nPercent));
+    emit ProgressShown(line, nPercent);
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The firmware page of service mode: choose an Intel HEX image and program
+// it into the connected fitting's flash through its boot loader.
+
+#include "app/pages/PageBase.h"
+#include "firmware/FirmwareDownload.h"
+
+class CColorStatic;
+class QCheckBox;
+class QPushButton;
+
+class CDlgTools : public CPageBase {
+    Q_OBJECT
+public:
+    explicit CDlgTools(QWidget* pParent = nullptr);
+    void SetLanguage(int nLanguage) override;
+
+    // Select: the file dialog, then ChooseFile with the path picked.
+    void SelectFile();
+    // Loads and checks the image for the product in force; a file that is
+    // not programmable disables Start and is explained in an error box.
+    void ChooseFile(const QString& path);
+    // Start programming: the download behind the progress dialog, then the
+    // fitting is identified again.
+    void StartProgramming();
+
+signals:
+    // A step of the download as the progress dialog has just shown it.
+    void ProgressShown(const QString& text, int nPercent);
+
+private:
+    void ArrangeControls();
+    // Select and the texts it governs follow the check box.
+    void ApplyManualProgramming();
+    void ShowChosenFile();
+    void ShowProgress(const std::string& strText, int nPercent);
+
+    CFirmwareDownload m_Download;
+    QString m_strChosenPath; // the file Start programs; empty for none
+    CColorStatic* m_pTitle;
+    CColorStatic* m_pPath;
+    QCheckBox* m_pManual;
+    QPushButton* m_pSelect;
+    QPushButton* m_pStart;
+};
