@@ -236,8 +236,9 @@ std::string CNexaroDlg::OnInitDialog()
         }
     }
     if (strStartError.empty() && !m_strConfigPath.empty()) {
-        ListSubdirectories(m_strConfigPath, m_lstConfigDirs, strStartError);
-        if (strStartError.empty() && !m_lstConfigDirs.empty())
+        // Without a single definition no fitting can ever be known: that is
+        // said at start, not left for the technician to find out.
+        if (ListSubdirectories(m_strConfigPath, m_lstConfigDirs, strStartError) == Result::Ok)
             m_Configs.LoadDeviceConfigs(m_strConfigPath, strStartError);
         if (strStartError.empty() && m_link.LoadDriver(strStartError) == Result::Ok) {
             m_link.SetMainWindow(this);

@@ -131,38 +131,51 @@ void MainWindowTest::serviceModeAddsTheToolsTab()
 
 void MainWindowTest::startErrorsAreShownOnce()
 {
+    const auto writeDefinition = [](const QDir& config, const char* szFolder, const QByteArray& text) {
+        config.mkpath(QString::fromUtf8(szFolder));
+        QFile file(config.filePath(QString::fromUtf8(szFolder) + QStringLiteral("/DeviceConfig.xml")));
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    };
+    QFile shipped(QCoreApplication::applicationDirPath() + QStringLiteral("/Config/Ambra_230300301/DeviceConfig.xml"));
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    const QByteArray ambra = shipped.readAll();
     struct Case {
         const char* szWhat;
         const char* szExpected;
     };
-    for (const Case& c : {Case{"library", "libnothing.so"}, Case{"definitions", "DeviceConfig.xml"}}) {
+    for (const Case& c : {Case{"library", "libnothing.so"}, Case{"broken", "DeviceConfig.xml"},
+                          Case{"empty", "does not contain at least one product definition"}, Case{"missing", "can't be read"},
+                          Case{"twice", "allready known"}}) {
         AppEnvironment env;
-        QTemporaryDir config;
-        if (QByteArray(c.szWhat) == "library") {
-            qputenv("FLUXA_D2XX_LIBRARY", QDir(config.path()).filePath(QStringLiteral("libnothing.so")).toUtf8());
-        } else {
-            QDir(config.path()).mkpath(QStringLiteral("Broken"));
-            QFile file(QDir(config.path()).filePath(QStringLiteral("Broken/DeviceConfig.xml")));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("<DeviceConfig><ArticleNumber>1</Article");
+        env.settings->setValue(QStringLiteral("Settings/Language"), kLanguageEnglish);
+        QTemporaryDir temporary;
+        const QDir config(temporary.path());
+        const QByteArray what(c.szWhat);
+        std::string strConfigPath = config.path().toStdString();
+        if (what == "library") {
+            qputenv("FLUXA_D2XX_LIBRARY", config.filePath(QStringLiteral("libnothing.so")).toUtf8());
+            strConfigPath.clear(); // the shipped definitions
+        } else if (what == "broken") {
+            QVERIFY(writeDefinition(config, "Broken", "<DeviceConfig><ArticleNumber>1</Article"));
+        } else if (what == "missing") {
+            strConfigPath = config.filePath(QStringLiteral("nowhere")).toStdString();
+        } else if (what == "twice") {
+            QVERIFY(writeDefinition(config, "A", ambra) && writeDefinition(config, "B", ambra));
         }
         CVelmorTPExt link;
         CNexaroDlg dlg(*env.settings, link);
-        ReadStoredSettings(*env.settings);
-        dlg.m_strConfigPath = c.szWhat == std::string("library") ? std::string() : config.path().toStdString();
-        if (dlg.m_strConfigPath.empty()) {
-            std::string strIgnored;
-            dlg.SetDefaultConfigPath(strIgnored);
-        }
+        dlg.m_strConfigPath = strConfigPath;
         QString text;
         int nBoxes = 0;
         AnswerMessageBox(QMessageBox::Ok, &text, &nBoxes);
-        const std::string strError = dlg.OnInitDialog();
+        const std::string strError = StartMainWindow(dlg, *env.settings);
         QTRY_COMPARE(nBoxes, 1);
-        QVERIFY2(text.contains(QString::fromUtf8(c.szExpected)), qPrintable(text)); // names the file
+        QVERIFY2(text.contains(QString::fromUtf8(c.szExpected)), qPrintable(what + ": " + text));
         QCOMPARE(text.toStdString(), strError);
         QVERIFY(dlg.isVisible()); // the window opens all the same
         QCOMPARE(dlg.m_nViewMode, static_cast<int>(CNexaroDlg::kStartView));
+        QTest::qWait(50);
+        QCOMPARE(nBoxes, 1); // shown once
     }
 }
 

@@ -12,6 +12,8 @@
 #include "devicelink/VelmorTPExt.h"
 #include "pages/EEAddressMap.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
@@ -48,6 +50,7 @@ private slots:
     void valveButtonSwitchesByHand();
     void aLostFittingLocksTheConfigurationTab();
     void saveAsWithoutAProductSaysSo();
+    void detectionFollowsTheScenarioFile();
 };
 
 void WorkflowTest::nextReadFillsTheWorkView()
@@ -209,6 +212,29 @@ void WorkflowTest::saveAsWithoutAProductSaysSo()
     AnswerMessageBox(QMessageBox::Ok, &text);
     window.dlg.findChild<QAction*>(QStringLiteral("id1058"))->trigger();
     QVERIFY2(text.startsWith(QStringLiteral("Can't save the settings.")), qPrintable(text));
+}
+
+void WorkflowTest::detectionFollowsTheScenarioFile()
+{
+    AppEnvironment env;
+    const QString path = QDir(env.Path()).filePath(QStringLiteral("scenario.txt"));
+    const auto writeScenario = [&path](const char* szFitting) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray("time_scale = 0\n[adapter]\nserial = VB1\nfitting = ") + szFitting + "\n");
+    };
+    writeScenario("Ambra");
+    QCOMPARE(env.sim.api.LoadScenarioFile(path.toUtf8().constData()), VSIM_OK);
+    StartedWindow window(env);
+    QTRY_COMPARE_WITH_TIMEOUT(window.dlg.m_nConnState, kConnectionKnownFitting, 3000);
+    // Each change shows within two monitor cycles (750 ms each). A fitting
+    // is identified when it appears, so another one follows a gap.
+    for (const auto& [szFitting, nState] : {std::pair{"none", kConnectionNoFitting}, std::pair{"Unknown", kConnectionUnknownFitting},
+                                            std::pair{"none", kConnectionNoFitting}, std::pair{"Ambra", kConnectionKnownFitting}}) {
+        writeScenario(szFitting);
+        QTRY_COMPARE_WITH_TIMEOUT(window.dlg.m_nConnState, nState, 1500 + 300);
+    }
+    QCOMPARE(window.Child<QLabel>(1045)->text(), QStringLiteral("Ambra Waschtischarmatur"));
 }
 
 QTEST_MAIN(WorkflowTest)

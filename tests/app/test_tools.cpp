@@ -1,0 +1,403 @@
+// The firmware page in service mode: choosing an image, programming the
+// simulated fitting behind the progress dialog, and identifying it again.
+
+#include "AppTestSupport.h"
+
+#include "app/AppGlobals.h"
+#include "app/DlgProgress.h"
+#include "app/NexaroDlg.h"
+#include "app/pages/DlgTools.h"
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+#include "common/TimeService.h"
+#include "devicelink/VelmorTPExt.h"
+#include "firmware/IntelHex.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabBar>
+
+#include <algorithm>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// The waits of the download and of the monitors let simulated time pass, so
+// that a restarted fitting comes back without the test sleeping; a real
+// millisecond per wait keeps the monitors from spinning.
+class SimulatedTime final : public ITimeService {
+public:
+    explicit SimulatedTime(CSimulatorLibrary& sim) : m_sim(sim) { SetTimeService(this); }
+    ~SimulatedTime() override { SetTimeService(nullptr); }
+    SimulatedTime(const SimulatedTime&) = delete;
+    SimulatedTime& operator=(const SimulatedTime&) = delete;
+    void SleepMs(unsigned nMilliseconds) override
+    {
+        m_sim.api.AdvanceTime(nMilliseconds);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::uint64_t NowMs() override { return m_sim.api.GetTimeNs() / 1000000; }
+
+private:
+    CSimulatorLibrary& m_sim;
+};
+
+QString Firmware(const QString& name)
+{
+    return QFINDTESTDATA(QStringLiteral("../../data/Firmware/") + name);
+}
+
+QByteArray FileContent(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Until the main window's page table lists the page, the test registers it.
+void RegisterToolsPage(CNexaroDlg& dlg)
+{
+    CDisplayDialog* pRegistered = nullptr;
+    std::string strError;
+    if (dlg.m_Pages.GetDialog("Tools", pRegistered, strError) == Result::Ok)
+        return;
+    const PageFactory factory = dlg.m_Pages.GetPageFactory();
+    dlg.SetPageFactory([factory](int nPageId) -> QWidget* { return nPageId == 162 ? new CDlgTools : factory(nPageId); });
+    dlg.m_Pages.AddDialog("Tools", 162, strError);
+}
+
+// A window in service mode with the Ambra (type 3, V1.12) read and the Tools
+// tab shown.
+struct ToolsWindow {
+    explicit ToolsWindow(int nLanguage)
+    {
+        env.settings->setValue(QStringLiteral("Settings/DontChange"), kServiceCode);
+        env.settings->setValue(QStringLiteral("Settings/Language"), nLanguage);
+        window.emplace(env);
+        window->PressNext();
+        RegisterToolsPage(window->dlg);
+        ShowToolsTab();
+        page = window->dlg.findChild<CDlgTools*>(QStringLiteral("Tools"));
+    }
+    void ShowToolsTab() { window->Child<QTabBar>(1079)->setCurrentIndex(3); }
+    template <class T = QWidget>
+    T* PageChild(int nId)
+    {
+        return window->PageChild<T>("Tools", nId);
+    }
+    // Ticks the check box and chooses the file as Select would.
+    void Choose(const QString& path)
+    {
+        PageChild<QCheckBox>(1275)->setChecked(true);
+        page->ChooseFile(path);
+    }
+    QString FirmwareShown() { return window->Child<QLabel>(1087)->text(); }
+
+    AppEnvironment env;
+    SimulatedTime time{env.sim};
+    std::optional<StartedWindow> window;
+    CDlgTools* page = nullptr;
+};
+
+// The main window with the progress dialog over it, as the technician sees
+// them during a download.
+void SaveScreenshotWithProgress(CNexaroDlg& dlg, const QString& name)
+{
+    QPixmap shot = dlg.grab();
+    QPainter painter(&shot);
+    painter.drawPixmap(dlg.mapFromGlobal(dlg.m_dlgProgress->mapToGlobal(QPoint(0, 0))), dlg.m_dlgProgress->grab());
+    painter.end();
+    QDir().mkpath(QStringLiteral(FLUXA_SCREENSHOT_DIR));
+    shot.save(QStringLiteral(FLUXA_SCREENSHOT_DIR "/%1.png").arg(name));
+}
+
+// What one Start showed: every step as "percent% text", and the first step
+// at which the progress dialog, the wait cursor or Start were not as they
+// must be during the whole download.
+struct DownloadRun {
+    QStringList steps;
+    QString notLive;
+};
+
+DownloadRun PressStart(ToolsWindow& tools, const QString& screenshot = QString())
+{
+    DownloadRun run;
+    CDlgProgress* pProgress = tools.window->dlg.m_dlgProgress;
+    auto* pStart = tools.PageChild<QPushButton>(1268);
+    bool bErased = false;
+    bool bShot = false;
+    const auto connection = QObject::connect(tools.page, &CDlgTools::ProgressShown, [&](const QString& text, int nPercent) {
+        const QString step = QStringLiteral("%1% %2").arg(nPercent).arg(text);
+        run.steps << step;
+        const QCursor* pCursor = QApplication::overrideCursor();
+        const bool bLive = pProgress->isVisible() && pProgress->findChild<QLabel*>(QStringLiteral("id100"))->text() == text &&
+                           pProgress->findChild<QProgressBar*>(QStringLiteral("id1000"))->value() == nPercent &&
+                           g_nProgressStep == 2 && pCursor != nullptr && pCursor->shape() == Qt::WaitCursor && !pStart->isEnabled();
+        if (!bLive && run.notLive.isEmpty())
+            run.notLive = step;
+        // Half-way through the writes, which follow an erase that ended at 100 %.
+        bErased |= nPercent == 100;
+        if (!screenshot.isEmpty() && bErased && nPercent >= 50 && !bShot) {
+            SaveScreenshotWithProgress(tools.window->dlg, screenshot);
+            bShot = true;
+        }
+    });
+    pStart->click();
+    QObject::disconnect(connection);
+    return run;
+}
+
+// The expected steps appear in this order (others may come between).
+QString MissingStep(const QStringList& shown, const QStringList& expected)
+{
+    auto position = shown.cbegin();
+    for (const QString& step : expected) {
+        position = std::find(position, shown.cend(), step);
+        if (position == shown.cend())
+            return step;
+    }
+    return {};
+}
+
+// The first address where the fitting's flash differs from the image file.
+QString FlashMismatch(CSimulatorLibrary& sim, const QString& path)
+{
+    CIntelHex image;
+    std::string strError;
+    if (image.Load(path.toStdString(), strError) != Result::Ok)
+        return QString::fromStdString(strError);
+    for (const CDataRecord& record : image.Records().Records()) {
+        std::vector<unsigned char> flash(record.GetLength());
+        sim.api.ReadFlash(0, record.GetStartAddr(), flash.data(), record.GetLength());
+        const auto differs = std::mismatch(flash.begin(), flash.end(), record.GetData());
+        if (differs.first != flash.end())
+            return QStringLiteral("0x%1").arg(record.GetStartAddr() + (differs.first - flash.begin()), 4, 16, QLatin1Char('0'));
+    }
+    return {};
+}
+
+} // namespace
+
+class ToolsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void manualProgrammingGovernsSelect();
+    void textsFollowTheLanguage_data();
+    void textsFollowTheLanguage();
+    void filesThatCannotBeProgrammedAreRefused_data();
+    void filesThatCannotBeProgrammedAreRefused();
+    void productWithoutDownloadIsNotSupported_data();
+    void productWithoutDownloadIsNotSupported();
+    void startProgramsTheFitting_data();
+    void startProgramsTheFitting();
+    void faultInTheMiddleAbortsAndTheNextRunSucceeds();
+};
+
+void ToolsTest::manualProgrammingGovernsSelect()
+{
+    ToolsWindow tools(kLanguageEnglish);
+    QVERIFY(tools.page != nullptr);
+    auto* pCheck = tools.PageChild<QCheckBox>(1275);
+    QVERIFY(!pCheck->isChecked()); // as the page opens
+    for (const bool bChecked : {false, true, false}) {
+        pCheck->setChecked(bChecked);
+        const QColor expected = bChecked ? QColor(Qt::black) : QColor(170, 170, 170);
+        QCOMPARE(tools.PageChild(1276)->isEnabled(), bChecked);
+        QCOMPARE(tools.PageChild(1264)->palette().color(QPalette::WindowText), expected);
+        QCOMPARE(tools.PageChild(1266)->palette().color(QPalette::WindowText), expected);
+        QVERIFY(!tools.PageChild(1268)->isEnabled()); // no file yet
+    }
+    SaveScreenshot(tools.window->dlg, QStringLiteral("tools_unticked_en"));
+}
+
+void ToolsTest::textsFollowTheLanguage_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("texts"); // 1264, 1276, 1266, 1268, tooltip of 1275
+    QTest::newRow("de") << kLanguageGerman
+                        << QStringList{"Programmierung FLASH Speicher", "Auswahl", "Wähle Datei", "Start Programmierung",
+                                       "Schaltet die manuelle Programmierung ein/aus"};
+    QTest::newRow("en") << kLanguageEnglish
+                        << QStringList{"Programming FLASH memory", "Select", "Choose file", "Start programming",
+                                       "Enables / disables the manual programming"};
+}
+
+void ToolsTest::textsFollowTheLanguage()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, texts);
+    // Started in the other language, then switched as the menu does.
+    ToolsWindow tools(language == kLanguageEnglish ? kLanguageGerman : kLanguageEnglish);
+    QVERIFY(tools.page != nullptr);
+    g_nLanguage = language;
+    tools.window->dlg.SetLanguage(language);
+    QCOMPARE(tools.PageChild<QLabel>(1264)->text(), texts[0]);
+    QCOMPARE(tools.PageChild<QPushButton>(1276)->text(), texts[1]);
+    QCOMPARE(tools.PageChild<QLabel>(1266)->text(), texts[2]);
+    QCOMPARE(tools.PageChild<QPushButton>(1268)->text(), texts[3]);
+    QCOMPARE(tools.PageChild(1275)->toolTip(), texts[4]);
+}
+
+void ToolsTest::filesThatCannotBeProgrammedAreRefused_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message"); // the error box's text begins with it or contains it
+    const QByteArray valid = FileContent(Firmware(QStringLiteral("faucet_V4.02.hex")));
+    const QByteArray wrongSignature = FileContent(Firmware(QStringLiteral("faucet_wrong_signature.hex")));
+    QTest::newRow("U5 en") << kLanguageEnglish << wrongSignature << QStringLiteral("File not supported");
+    QTest::newRow("U5 de") << kLanguageGerman << wrongSignature << QStringLiteral("Die gewählte Datei ist nicht gültig!");
+    QTest::newRow("flush valve image") << kLanguageEnglish << FileContent(Firmware(QStringLiteral("flushvalve_V3.01.hex")))
+                                       << QStringLiteral("File not supported");
+    QTest::newRow("cut off before its end record")
+        << kLanguageEnglish << valid.left(valid.lastIndexOf(":00000001FF")) << QStringLiteral("no end-of-file record");
+    QTest::newRow("bad checksum") << kLanguageEnglish << QByteArray(valid).replace(":10180000EDB380DD", ":10180000EDB380DE")
+                                  << QStringLiteral("contains an invalid checksum");
+}
+
+void ToolsTest::filesThatCannotBeProgrammedAreRefused()
+{
+    QFETCH(int, language);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    ToolsWindow tools(language);
+    QVERIFY(tools.page != nullptr);
+    tools.Choose(Firmware(QStringLiteral("faucet_V4.02.hex")));
+    QVERIFY(tools.PageChild(1268)->isEnabled());
+    const QString path = QDir(tools.env.Path()).filePath(QStringLiteral("firmware.hex"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+
+    QString shown;
+    AnswerMessageBox(QMessageBox::Ok, &shown);
+    tools.page->ChooseFile(path);
+    QVERIFY2(shown.contains(message), qPrintable(shown));
+    QVERIFY(!tools.PageChild(1268)->isEnabled());
+    QCOMPARE(tools.PageChild<QLabel>(1266)->text(), language == kLanguageEnglish ? QStringLiteral("Choose file") : QStringLiteral("Wähle Datei"));
+}
+
+void ToolsTest::productWithoutDownloadIsNotSupported_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("en") << kLanguageEnglish << QStringLiteral("Device not supported");
+    QTest::newRow("de") << kLanguageGerman << QStringLiteral("Unbekanntes Gerät");
+}
+
+void ToolsTest::productWithoutDownloadIsNotSupported()
+{
+    QFETCH(int, language);
+    QFETCH(QString, message);
+    ToolsWindow tools(language);
+    QVERIFY(tools.page != nullptr);
+    tools.Choose(Firmware(QStringLiteral("faucet_V4.02.hex")));
+    tools.window->dlg.m_nProductType = 0; // the product in force has gone since
+    tools.env.sim.api.ClearTrace();
+    QString shown;
+    AnswerMessageBox(QMessageBox::Ok, &shown);
+    const DownloadRun run = PressStart(tools);
+    QCOMPARE(shown, message);
+    QVERIFY2(run.steps.isEmpty(), qPrintable(run.steps.join(QLatin1Char('\n'))));
+    for (int i = 0; i < tools.env.sim.api.GetTraceCount(); ++i) {
+        VSimFrame frame{};
+        tools.env.sim.api.GetTraceFrame(i, &frame);
+        QVERIFY2(frame.direction != VSIM_DIR_TO_FITTING || frame.bytes[3] != 0x13, "the boot loader was activated");
+    }
+    QVERIFY(!tools.window->dlg.m_dlgProgress->isVisible());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void ToolsTest::startProgramsTheFitting_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("steps");
+    QTest::newRow("de") << kLanguageGerman
+                        << QStringList{"10% Aktivierung des Bootloader",
+                                       "20% Zurücksetzen des Moduls",
+                                       "5% Setze Kommunikationsgeschwindigkeit auf: 38400 Bit/s",
+                                       "0% Lösche Flash-Speicher: Adresse: 0x1800, Länge: 64",
+                                       "100% Lösche Flash-Speicher: Adresse: 0x7FC0, Länge: 64",
+                                       "0% Programmiere Flash-Speicher: Adresse: 0x1800, Länge: 64",
+                                       "100% Programmiere Flash-Speicher: Adresse: 0x7FC0, Länge: 64",
+                                       "100% Setze Kommunikationsgeschwindigkeit auf: 2400 Bit/s",
+                                       "100% Aktivierung der Applikation",
+                                       "100% Zurücksetzen des Moduls",
+                                       "100% Download erfolgreich beendet"};
+    QTest::newRow("en") << kLanguageEnglish
+                        << QStringList{"10% Activate bootloader",
+                                       "20% Reset module",
+                                       "5% Change the communication speed to: 38400 Bit/s",
+                                       "0% Erasing flash: Address: 0x1800, length: 64",
+                                       "100% Erasing flash: Address: 0x7FC0, length: 64",
+                                       "0% Flashing data: Address: 0x1800, length: 64",
+                                       "100% Flashing data: Address: 0x7FC0, length: 64",
+                                       "100% Change the communication speed to: 2400 Bit/s",
+                                       "100% Activate application",
+                                       "100% Reset Module",
+                                       "100% Download procedure finished successfully"};
+}
+
+void ToolsTest::startProgramsTheFitting()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, steps);
+    const QString suffix = QString::fromUtf8(QTest::currentDataTag());
+    ToolsWindow tools(language);
+    QVERIFY(tools.page != nullptr);
+    const QString image = Firmware(QStringLiteral("faucet_V4.02.hex"));
+    tools.Choose(image);
+    QVERIFY(tools.PageChild(1268)->isEnabled());
+    QCOMPARE(tools.PageChild<QLabel>(1266)->text(), QDir::toNativeSeparators(image));
+    SaveScreenshot(tools.window->dlg, QStringLiteral("tools_before_") + suffix);
+
+    const int nRetryCount = tools.window->link.GetRetryCount();
+    const DownloadRun run = PressStart(tools, QStringLiteral("tools_during_") + suffix);
+    QVERIFY2(run.notLive.isEmpty(), qPrintable(run.notLive));
+    const QString missing = MissingStep(run.steps, steps);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing + QStringLiteral(" not shown after:\n") + run.steps.join(QLatin1Char('\n'))));
+    const QString mismatch = FlashMismatch(tools.env.sim, image);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+    VSimFittingState state{};
+    tools.env.sim.api.GetFittingState(0, &state);
+    QCOMPARE(state.running, VSIM_RUNNING_APPLICATION);
+    // Identified again: the new version in the window.
+    QCOMPARE(tools.FirmwareShown(), QStringLiteral("V4.02"));
+    QVERIFY(!tools.window->dlg.m_dlgProgress->isVisible());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QCOMPARE(tools.window->link.GetRetryCount(), nRetryCount);
+    QVERIFY(!tools.PageChild(1268)->isEnabled()); // until a file is chosen again
+}
+
+void ToolsTest::faultInTheMiddleAbortsAndTheNextRunSucceeds()
+{
+    ToolsWindow tools(kLanguageEnglish);
+    QVERIFY(tools.page != nullptr);
+    const QString image = Firmware(QStringLiteral("faucet_V4.02.hex"));
+    tools.Choose(image);
+    // The 101st flash write and every one after it go unheard, retries too.
+    VSimFault fault{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, 16, 0, 0, 0, nullptr, nullptr, 100};
+    const int nFault = tools.env.sim.api.AddFault(0, &fault);
+    const DownloadRun aborted = PressStart(tools);
+    QVERIFY(tools.env.sim.api.GetFaultHits(nFault) > 0);
+    QCOMPARE(aborted.steps.last(), QStringLiteral("100% Download procedure aborted"));
+    QVERIFY(aborted.steps.filter(QStringLiteral("finished successfully")).isEmpty());
+    QVERIFY(!tools.window->dlg.m_dlgProgress->isVisible());
+
+    tools.env.sim.api.ClearFaults();
+    tools.ShowToolsTab();
+    tools.Choose(image);
+    const DownloadRun second = PressStart(tools);
+    QCOMPARE(second.steps.last(), QStringLiteral("100% Download procedure finished successfully"));
+    const QString mismatch = FlashMismatch(tools.env.sim, image);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+    QCOMPARE(tools.FirmwareShown(), QStringLiteral("V4.02"));
+}
+
+QTEST_MAIN(ToolsTest)
+#include "test_tools.moc"
