@@ -5,6 +5,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/DlgAbout.h"
+#include "app/DlgInfoState.h"
 #include "app/DlgProgress.h"
 #include "app/NexaroDlg.h"
 #include "app/widgets/ColorControls.h"
@@ -62,6 +63,7 @@ private slots:
     void tabsWithoutAProductShowNoPage();
     void tooltipsAreCutTo79Characters();
     void hoverOverTheConnectionTextShowsTheStatePanel();
+    void statePanelFollowsTheState();
     void recentNamesFollowTheStoredOrder();
     void enterDoesNothingAndEscapeAsks();
     void closingSwitchesTheValveOffAndStoresTheSettings();
@@ -314,6 +316,38 @@ void MainWindowTest::hoverOverTheConnectionTextShowsTheStatePanel()
     QCOMPARE(Child<QLabel>(*pPanel, 1261)->text(), QStringLiteral("Unknown faucet"));
     QVERIFY(Child(*pPanel, 1262)->isVisible());
     SaveScreenshot(window.dlg, QStringLiteral("state_panel_unknown_en"));
+}
+
+void MainWindowTest::statePanelFollowsTheState()
+{
+    AppEnvironment env;
+    StartedWindow window(env);
+    auto* pPanel = window.dlg.findChild<CDlgInfoState*>();
+    pPanel->SetProductLine(QStringLiteral("Ambra"));
+    struct Case {
+        int nLanguage;
+        int nState;
+        int nHeight;
+        const char* szConnection;
+        bool bProduct;
+        bool bWarning;
+    };
+    for (const Case& c : {Case{kLanguageEnglish, 1, 100, "connected", true, false}, Case{kLanguageEnglish, 3, 80, "not connected", false, false},
+                          Case{kLanguageGerman, 2, 100, "verbunden", true, false}, Case{kLanguageGerman, 3, 80, "nicht verbunden", false, false},
+                          Case{kLanguageGerman, 4, 150, "verbunden", true, true},
+                          Case{kLanguageGerman, 5, 150, "verbunden", true, true}}) { // 5 keeps the connection text
+        g_nLanguage = c.nLanguage;
+        pPanel->ShowState(c.nState, 1);
+        QCOMPARE(pPanel->height(), c.nHeight);
+        QCOMPARE(pPanel->geometry().bottomRight(), QPoint(978, 656)); // its corner at (979, 657)
+        QCOMPARE(Child<QLabel>(*pPanel, 1260)->text(), QString::fromUtf8(c.szConnection));
+        QCOMPARE(!Child(*pPanel, 1261)->isHidden(), c.bProduct);
+        QCOMPARE(!Child(*pPanel, 1262)->isHidden(), c.bWarning);
+    }
+    QCOMPARE(Child<QLabel>(*pPanel, 1262)->text(), QStringLiteral("Die angeschlossene Armatur ist mit der aktuellen Produktkonfiguration nicht kompatibel."));
+    pPanel->ShowState(1, 0);
+    QVERIFY(!pPanel->isVisible());
+    QCOMPARE(pPanel->GetState(), 1);
 }
 
 void MainWindowTest::recentNamesFollowTheStoredOrder()
