@@ -10,6 +10,9 @@ int RunErrors(CCliContext& context);
 int RunValve(CCliContext& context);
 int RunEeprom(CCliContext& context);
 int RunFlash(CCliContext& context);
+int RunRead(CCliContext& context);
+int RunSave(CCliContext& context);
+int RunApply(CCliContext& context);
 
 int RunProducts(CCliContext& context);
 int RunProduct(CCliContext& context);

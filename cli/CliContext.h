@@ -22,6 +22,8 @@ struct CCliContext {
     bool bClear = false;
     bool bMerge = false;
     bool bRange = false;
+    bool bDryRun = false;
+    std::string strBackupFile; // --backup, empty when not given
     quint32 dwServiceCode = 0; // "DontChange" as stored
 
     // Prints the report as text or JSON on standard output.

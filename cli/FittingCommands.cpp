@@ -1,7 +1,9 @@
 // Commands that talk to a fitting through a bus adapter.
 
 #include "cli/CliCommands.h"
+#include "cli/FittingSession.h"
 
+#include "common/FilePaths.h"
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
@@ -25,21 +27,14 @@
 
 namespace {
 
-// The open link to the identified fitting of one command.
-struct CFittingSession {
-    CVelmorTPExt link;
-    CProductCatalog catalog;
-    std::string strCatalogError; // empty when every definition loaded
-    CFittingIdentity identity;
-};
-
 int FailNoFitting(const CCliContext& context, const std::string& strError)
 {
     return context.Fail(strError, "No fitting answers. Check that the fitting is connected to the bus adapter and powered.",
                         "Keine Armatur antwortet. Prüfen Sie, ob die Armatur am Busadapter angeschlossen und versorgt ist.");
 }
 
-// A failed fitting job: the message of the core, then what to do about it.
+} // namespace
+
 int FailJob(const CCliContext& context, int nResult, const std::string& strError)
 {
     switch (nResult) {
@@ -63,6 +58,8 @@ int FailJob(const CCliContext& context, int nResult, const std::string& strError
     }
 }
 
+namespace {
+
 int FailCatalog(const CCliContext& context, const std::string& strCatalogError)
 {
     return context.Fail(FormatText(PickText("The product definitions could not be loaded: %s", "Die Produktdefinitionen konnten nicht geladen werden: %s"),
@@ -81,16 +78,15 @@ int FailUnknownArticle(const CCliContext& context, const CFittingIdentity& ident
                         "Legen Sie seine Produktdefinition im Definitionsverzeichnis ab (--config <Verzeichnis>).");
 }
 
-// Opens the chosen adapter and identifies the fitting. With bNeedDefinition
-// an article number without product definition is a failure.
+} // namespace
+
 int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefinition)
 {
     std::string strError;
     int nAdapters = 0;
     if (session.link.LoadDriver(strError) != Result::Ok
         || session.link.CountAdapters(CVelmorTPFTDI::kAdapterDescription, nAdapters, strError) != Result::Ok)
-        return context.Fail(strError, "The USB driver library could not be used. Is the D2XX library installed?",
-                            "Die USB-Treiberbibliothek konnte nicht verwendet werden. Ist die D2XX-Bibliothek installiert?");
+        return context.Fail(strError, MissingLibraryHint(), MissingLibraryHint());
     if (nAdapters == 0)
         return context.Fail(PickText("No bus adapter \"Velmor BUS converter\" was found.",
                                      "Es wurde kein Busadapter \"Velmor BUS converter\" gefunden."),
@@ -116,6 +112,8 @@ int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefi
         return bCatalogLoaded ? FailUnknownArticle(context, session.identity) : FailCatalog(context, session.strCatalogError);
     return ExitOk;
 }
+
+namespace {
 
 // As the pages do before they touch the fitting: is it still the one identified?
 int CheckSameFitting(const CCliContext& context, CFittingSession& session)
@@ -156,6 +154,8 @@ bool IsTerminal(std::FILE* pFile)
     return FLUXA_ISATTY(FLUXA_FILENO(pFile)) != 0;
 }
 
+} // namespace
+
 bool Confirm(const char* szQuestion)
 {
     if (!IsTerminal(stdin))
@@ -166,6 +166,8 @@ bool Confirm(const char* szQuestion)
     std::getline(std::cin, strAnswer);
     return strAnswer == "y" || strAnswer == "Y" || strAnswer == "j" || strAnswer == "J" || strAnswer == "yes" || strAnswer == "ja";
 }
+
+namespace {
 
 // A progress bar on a terminal; plain lines when the output is not one.
 class CProgressView {
@@ -266,8 +268,7 @@ int RunAdapters(CCliContext& context)
     std::vector<CUsbDevice> devices;
     std::string strError;
     if (ListUsbDevices(devices, strError) != Result::Ok)
-        return context.Fail(strError, "The USB driver library could not be used. Is the D2XX library installed?",
-                            "Die USB-Treiberbibliothek konnte nicht verwendet werden. Ist die D2XX-Bibliothek installiert?");
+        return context.Fail(strError, MissingLibraryHint(), MissingLibraryHint());
     std::vector<CCliReport> items;
     for (const CUsbDevice& device : devices) {
         CCliReport item;

@@ -2,6 +2,7 @@
 // and headless diagnostics.
 
 #include "cli/CliCommands.h"
+#include "common/FilePaths.h"
 #include "common/Language.h"
 
 #include <QCommandLineParser>
@@ -63,6 +64,22 @@ const std::vector<CommandSpec>& Commands()
          "records [{start, end, length, lengthHex}]"},
         {"flash", "<file>", "Program firmware from an Intel HEX file into the fitting (service mode only).", RunFlash, 1, 1, {},
          kIdentityJson},
+        {"read", "", "Show the fitting's settings as its settings page reads them (basin faucets).", RunRead, 0, 0, {},
+         "article, articleFormatted, typeName,\n"
+         "settings [{name, value, label (check boxes and groups kept off in their value: on/off; lists: the label)}],\n"
+         "installer, placement, installationDate (dd.mm.yyyy, empty when not set)"},
+        {"save", "<file>", "Save the fitting's settings to a configuration file, as they are in the fitting.", RunSave, 1, 1, {},
+         "file, article, articleFormatted, typeName"},
+        {"apply", "<file>", "Write a configuration file's settings to the fitting with the page's checks: shows the changes, "
+         "asks, saves a backup, writes, restarts the fitting and reads the settings back.", RunApply, 1, 1,
+         {"yes", "dry-run", "backup"},
+         "file, article, articleFormatted, typeName,\n"
+         "changes [{setting, fitting, file}] (values as 'read' shows them, with their labels),\n"
+         "result (when nothing was to be written, or when the fitting holds every value written),\n"
+         "backup (the file that holds the fitting's settings from before the write),\n"
+         "written [names], failed (the write that failed: it may or may not be stored), notWritten [names],\n"
+         "ready (0: the fitting did not report ready within 20 s),\n"
+         "notHeld [{setting, written, readBack}] (values the fitting does not hold after the write)"},
     };
     return commands;
 }
@@ -83,6 +100,11 @@ void PrintUsage(const CommandSpec* pCommand)
             std::printf("\n  --clear            clear the error history\n  --yes              do not ask before clearing\n");
         if (pCommand->options.contains(QStringLiteral("merge")))
             std::printf("\n  --merge <s> <e>    merge the records into one area from <s> to <e> (0xFF fills gaps)\n");
+        if (pCommand->options.contains(QStringLiteral("backup")))
+            std::printf("\n  --yes              do not ask before writing\n"
+                        "  --dry-run          stop after showing the changes\n"
+                        "  --backup <file>    where to save the fitting's settings before writing (default: beside\n"
+                        "                     <file>, named after the article number, date and time)\n");
         if (pCommand->options.contains(QStringLiteral("range")))
             std::printf("\n  --range <f> <l>    dump the rows holding the addresses <f> to <l> (e.g. --range 0x100 0x1FF)\n");
         std::printf("\nJSON keys (--json):\n  %s\n", QString::fromUtf8(pCommand->szJson).replace(QLatin1String("\n"), QLatin1String("\n  ")).toUtf8().constData());
@@ -95,8 +117,10 @@ void PrintUsage(const CommandSpec* pCommand)
     std::printf("\nOptions for all commands:\n"
                 "  --adapter <n>      bus adapter number (default 0)\n"
                 "  --lang de|en       language of texts (default: the stored \"Language\" setting)\n"
-                "  --config <dir>     product definition directory (default: \"Config\" beside the program)\n"
+                "  --config <dir>     product definition directory (default: \"Config\" beside the program,\n"
+                "                     else the installed package's definitions)\n"
                 "  --json             print data as JSON\n"
+                "  --demo             use the simulated bus with a simulated basin faucet instead of an adapter\n"
                 "  -h, --help         show this help\n");
 }
 
@@ -130,7 +154,11 @@ int main(int argc, char* argv[])
     const QCommandLineOption yesOption(QStringLiteral("yes"));
     const QCommandLineOption mergeOption(QStringLiteral("merge"));
     const QCommandLineOption rangeOption(QStringLiteral("range"));
-    parser.addOptions({adapterOption, langOption, configOption, jsonOption, helpOption, clearOption, yesOption, mergeOption, rangeOption});
+    const QCommandLineOption dryRunOption(QStringLiteral("dry-run"));
+    const QCommandLineOption backupOption(QStringLiteral("backup"), QString(), QStringLiteral("file"));
+    const QCommandLineOption demoOption(QStringLiteral("demo"));
+    parser.addOptions({adapterOption, langOption, configOption, jsonOption, helpOption, clearOption, yesOption, mergeOption, rangeOption,
+                       dryRunOption, backupOption, demoOption});
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     if (!parser.parse(application.arguments()))
         return UsageError(parser.errorText());
@@ -149,7 +177,8 @@ int main(int argc, char* argv[])
     if (positional.size() < pCommand->nMinArgs || positional.size() > pCommand->nMaxArgs)
         return UsageError(QStringLiteral("wrong arguments for '%1' (usage: fluxa-cli %1 %2)")
                               .arg(QLatin1String(pCommand->szName), QLatin1String(pCommand->szArguments)));
-    for (const QString& name : {QStringLiteral("clear"), QStringLiteral("yes"), QStringLiteral("merge"), QStringLiteral("range")})
+    for (const QString& name : {QStringLiteral("clear"), QStringLiteral("yes"), QStringLiteral("merge"), QStringLiteral("range"),
+                                QStringLiteral("dry-run"), QStringLiteral("backup")})
         if (parser.isSet(name) && !pCommand->options.contains(name))
             return UsageError(QStringLiteral("option --%1 does not apply to '%2'").arg(name, QLatin1String(pCommand->szName)));
 
@@ -165,14 +194,19 @@ int main(int argc, char* argv[])
     context.nAdapter = parser.value(adapterOption).toInt(&bNumber);
     if (!bNumber || context.nAdapter < 0)
         return UsageError(QStringLiteral("--adapter takes a number from 0 on"));
-    context.strConfigDir = parser.isSet(configOption)
-                               ? parser.value(configOption).toStdString()
-                               : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Config")).toStdString();
+    context.strConfigDir = parser.isSet(configOption) ? parser.value(configOption).toStdString() : DefaultConfigDirectory();
+    std::string strDemoError;
+    if (parser.isSet(demoOption) && !UseDemoBus(strDemoError)) {
+        std::fprintf(stderr, "fluxa-cli: %s\n", strDemoError.c_str());
+        return ExitFailed;
+    }
     context.bJson = parser.isSet(jsonOption);
     context.bClear = parser.isSet(clearOption);
     context.bYes = parser.isSet(yesOption);
     context.bMerge = parser.isSet(mergeOption);
     context.bRange = parser.isSet(rangeOption);
+    context.bDryRun = parser.isSet(dryRunOption);
+    context.strBackupFile = parser.value(backupOption).toStdString();
     context.args = positional;
     return pCommand->pRun(context);
 }

@@ -1,0 +1,628 @@
+#include "pages/SettingsModel.h"
+
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+#include "common/TextFormat.h"
+#include "common/TimeService.h"
+#include "configdata/ToolConfigXML.h"
+#include "configdata/XMLLib.h"
+#include "devicelink/VelmorTPExt.h"
+#include "pages/FaucetSettings.h"
+#include "pages/SettingValue.h"
+#include "workflow/FittingReadout.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+
+namespace {
+
+constexpr int kProgressStep = 5;
+constexpr int kTextFieldLength = 15;
+constexpr int kPlacementLength = 2 * kTextFieldLength;
+constexpr int kDateRecordLength = 5;
+constexpr unsigned kRestartPauseMs = 750;
+constexpr unsigned kReadyPollMs = 1500;
+constexpr std::uint64_t kReadyTimeoutMs = 20000;
+constexpr UCHAR kStartingIndex = 2; // non-zero while the application starts
+
+void Report(const SettingsProgress& progress, int nStep, int nPosition)
+{
+    if (progress)
+        progress(nStep, nPosition);
+}
+
+// The Windows-1252 byte of one UTF-8 character; '?' for one it lacks.
+char Windows1252Byte(const std::string& strCharacter)
+{
+    const auto byLead = static_cast<unsigned char>(strCharacter[0]);
+    char32_t cCode = byLead;
+    if (strCharacter.size() > 1) {
+        cCode = byLead & (0x3F >> (strCharacter.size() - 1));
+        for (std::size_t i = 1; i < strCharacter.size(); ++i)
+            cCode = (cCode << 6) | (static_cast<unsigned char>(strCharacter[i]) & 0x3F);
+    }
+    if (cCode < 0x80 || (cCode >= 0xA0 && cCode <= 0xFF))
+        return static_cast<char>(cCode);
+    for (int nByte = 0x80; nByte < 0xA0; ++nByte) {
+        const char cByte = static_cast<char>(nByte);
+        if (XmlText::Windows1252ToUtf8(&cByte, 1) == strCharacter)
+            return cByte;
+    }
+    return '?';
+}
+
+std::string ToWindows1252(const std::string& strText)
+{
+    std::string strBytes;
+    for (std::size_t i = 0; i < strText.size();) {
+        const auto byLead = static_cast<unsigned char>(strText[i]);
+        std::size_t nLength = byLead >= 0xF0 ? 4 : byLead >= 0xE0 ? 3 : byLead >= 0xC0 ? 2 : 1;
+        nLength = std::min(nLength, strText.size() - i);
+        strBytes += Windows1252Byte(strText.substr(i, nLength));
+        i += nLength;
+    }
+    return strBytes;
+}
+
+std::vector<BYTE> TextBytes(const std::array<BYTE, 16>& line)
+{
+    return {line.begin(), line.begin() + kTextFieldLength};
+}
+
+bool IsBcd(BYTE by)
+{
+    return (by & 0x0F) <= 9 && (by >> 4) <= 9;
+}
+
+// Year, month and day of a stored record; not set when one is marked 0x00
+// or 0xFF, or when they make no date.
+CDate RecordDate(const std::vector<BYTE>& record)
+{
+    for (std::size_t i = 0; i < 3; ++i)
+        if (record[i] == 0x00 || record[i] == 0xFF || !IsBcd(record[i]))
+            return {};
+    const CDate date{2000 + BcdToInt(record[0]), BcdToInt(record[1]), BcdToInt(record[2])};
+    using namespace std::chrono;
+    const year_month_day ymd{year(date.nYear), month(static_cast<unsigned>(date.nMonth)),
+                             day(static_cast<unsigned>(date.nDay))};
+    return ymd.ok() ? date : CDate{};
+}
+
+// A saved text setting into a text; a text of digits alone comes back from
+// the file as a number.
+int LoadText(CDeviceConfig& file, const char* szName, std::string& strText, std::string& strError)
+{
+    CProductSetting* pSetting = nullptr;
+    const int nResult = file.m_Settings.LookupObjectByName(szName, pSetting, MustExist, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    const bool bText = !pSetting->GetText().empty() || pSetting->GetValue() == 0;
+    strText = bText ? pSetting->GetText() : FormatText("%u", pSetting->GetValue());
+    return Result::Ok;
+}
+
+const CSettingField* FindFamilyField(const CSettingsFamily& family, const std::string& strName)
+{
+    const auto it = std::ranges::find_if(family.fields, [&](const CSettingField& field) { return strName == field.szName; });
+    return it != family.fields.end() ? &*it : nullptr;
+}
+
+int ReadBytes(CVelmorTPExt& link, EEAddrType eType, int nProductType, int nLength, std::vector<BYTE>& bytes,
+              std::string& strError)
+{
+    int nAddress = 0;
+    const int nResult = GetEEAddr(eType, nProductType, nAddress, strError);
+    return nResult != Result::Ok
+               ? nResult
+               : link.ReadEEByAddr(static_cast<WORD>(nAddress), static_cast<UCHAR>(nLength), bytes, strError);
+}
+
+// Notes in the journal how far the write got.
+int Journal(CWriteJournal& journal, const std::string& strName, int nResult)
+{
+    if (nResult == Result::Ok)
+        journal.written.push_back(strName);
+    else
+        journal.strFailed = strName;
+    return nResult;
+}
+
+int WriteValue(CVelmorTPExt& link, EEAddrType eType, int nProductType, int nSize, DWORD dwValue,
+               std::string& strError)
+{
+    int nAddress = 0;
+    const int nResult = GetEEAddr(eType, nProductType, nAddress, strError);
+    return nResult != Result::Ok ? nResult : link.WriteEEValue(nAddress, nSize, static_cast<int>(dwValue), strError);
+}
+
+int WriteLine(CVelmorTPExt& link, EEAddrType eType, int nProductType, const std::array<BYTE, 16>& line,
+              std::string& strError)
+{
+    int nAddress = 0;
+    const int nResult = GetEEAddr(eType, nProductType, nAddress, strError);
+    return nResult != Result::Ok ? nResult : link.WriteEEBlock(nAddress, line, strError);
+}
+
+// The date goes into its line as read just before, so that the line's other
+// bytes, and the record's two uninterpreted bytes, stay as the fitting has them.
+int WriteDate(CVelmorTPExt& link, int nProductType, const CDate& date, std::string& strError)
+{
+    int nAddress = 0;
+    int nResult = GetEEAddr(EE_INSTALLATION_DATE, nProductType, nAddress, strError);
+    const int nRow = nAddress & ~0xF;
+    std::vector<BYTE> row;
+    if (nResult == Result::Ok)
+        nResult = link.ReadEEByAddr(static_cast<WORD>(nRow), kEERowSize, row, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    std::array<BYTE, 16> line{};
+    std::copy_n(row.begin(), std::min<std::size_t>(row.size(), line.size()), line.begin());
+    const auto nOffset = static_cast<std::size_t>(nAddress - nRow);
+    line[nOffset] = IntToBcd(date.nYear - 2000);
+    line[nOffset + 1] = IntToBcd(date.nMonth);
+    line[nOffset + 2] = IntToBcd(date.nDay);
+    return link.WriteEEBlock(nRow, line, strError);
+}
+
+} // namespace
+
+const CSettingsFamily* FindSettingsFamily(int nProductType)
+{
+    for (const CSettingsFamily* pFamily : {&FaucetFamily()})
+        if (std::ranges::find(pFamily->productTypes, nProductType) != pFamily->productTypes.end())
+            return pFamily;
+    return nullptr;
+}
+
+bool IsFamilySheet(const CSettingsFamily& family, const std::string& strConfigSheet)
+{
+    return std::ranges::find(family.configSheets, strConfigSheet) != family.configSheets.end();
+}
+
+CDate Today()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#if defined(_WIN32)
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+std::string DateText(const CDate& date)
+{
+    return date.IsSet() ? FormatText("%02d.%02d.%04d", date.nDay, date.nMonth, date.nYear) : std::string();
+}
+
+DWORD CSettingValues::Number(const std::string& strName) const
+{
+    const auto it = numbers.find(strName);
+    return it != numbers.end() ? it->second : 0;
+}
+
+std::array<BYTE, 16> InstallerLine(const std::string& strInstaller)
+{
+    const std::string strBytes = ToWindows1252(strInstaller);
+    std::array<BYTE, 16> line{};
+    for (std::size_t i = 0; i < std::min<std::size_t>(strBytes.size(), kTextFieldLength); ++i) {
+        if (static_cast<BYTE>(strBytes[i]) < 0x20)
+            break;
+        line[i] = static_cast<BYTE>(strBytes[i]);
+    }
+    return line;
+}
+
+std::array<std::array<BYTE, 16>, 2> PlacementLines(const std::string& strPlacement)
+{
+    const std::string strBytes = ToWindows1252(strPlacement);
+    std::array<std::array<BYTE, 16>, 2> lines{};
+    for (std::size_t i = 0; i < std::min<std::size_t>(strBytes.size(), kPlacementLength); ++i)
+        if (static_cast<BYTE>(strBytes[i]) >= 0x20)
+            lines[i / kTextFieldLength][i % kTextFieldLength] = static_cast<BYTE>(strBytes[i]);
+    return lines;
+}
+
+std::string StoredInstaller(const std::string& strInstaller)
+{
+    return InstallerText(TextBytes(InstallerLine(strInstaller)));
+}
+
+std::string StoredPlacement(const std::string& strPlacement)
+{
+    const auto lines = PlacementLines(strPlacement);
+    return PlacementText(TextBytes(lines[0]), TextBytes(lines[1]));
+}
+
+int RestartAndWait(CVelmorTPExt& link, const SettingsProgress& progress, bool& bReady, std::string& strError)
+{
+    bReady = false;
+    const int nResult = link.ResetModule(strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    ITimeService& time = TimeService();
+    Report(progress, StepRestart, 0);
+    time.SleepMs(kRestartPauseMs);
+    Report(progress, StepWaitUntilReady, 0);
+    const std::uint64_t ullStart = time.NowMs();
+    int nPosition = 0;
+    int nPrevious = 0;
+    for (;;) {
+        nPosition += 10;
+        Report(progress, StepWaitUntilReady, nPosition);
+        if (nPosition >= 100)
+            nPosition = 0;
+        int nRunning = 0;
+        std::string strIgnored;
+        if (link.GetActiveApplication(nRunning, strIgnored) == Result::Ok) {
+            // Just out of the boot loader: give the application time to start.
+            if (nPrevious == CVelmorTPExt::kRunningBootloader && nRunning == CVelmorTPExt::kRunningApplication) {
+                time.SleepMs(kReadyPollMs);
+            } else if (nRunning == CVelmorTPExt::kRunningApplication) {
+                UCHAR byStarting = 1;
+                if (link.ReadByteByIndex(kStartingIndex, byStarting, strIgnored) == Result::Ok && byStarting == 0) {
+                    bReady = true;
+                    strError.clear();
+                    return Result::Ok;
+                }
+            }
+            nPrevious = nRunning;
+        }
+        time.SleepMs(kReadyPollMs);
+        if (time.NowMs() - ullStart > kReadyTimeoutMs) {
+            strError.clear();
+            return Result::Ok;
+        }
+    }
+}
+
+void PutValuesIntoFile(const CSettingsFamily& family, const CDeviceConfig& definition, const CSettingValues& values,
+                       CToolConfigXML& file)
+{
+    file.Clear();
+    for (const std::string& strName : family.saveOrder) {
+        const DWORD dwValue = values.Number(strName);
+        const bool bFlag = FindFamilyField(family, strName)->eKind == SettingKind::Flag;
+        file.SetSettingValue(strName, bFlag ? (dwValue != 0 ? 1u : 0u) : dwValue);
+    }
+    file.SetSettingText(kInstallerName, values.strInstaller);
+    file.SetSettingText(kPlacementName, values.strPlacement);
+    file.SetArticleNumber(definition.GetArticleNumber());
+    file.SetConfigSheet(definition.GetConfigSheet());
+}
+
+// ---- CSettingsModel --------------------------------------------------------
+
+CSettingsModel::CSettingsModel(const CSettingsFamily& family, const CDeviceConfig& definition, int nProductType)
+    : m_Family(family), m_Definition(definition), m_nProductType(nProductType)
+{
+}
+
+const CSettingField* CSettingsModel::FindField(const std::string& strName) const
+{
+    return FindFamilyField(m_Family, strName);
+}
+
+std::vector<std::string> CSettingsModel::Switches() const
+{
+    std::vector<std::string> names;
+    for (const CSettingField& field : m_Family.fields)
+        if (field.szSwitch != nullptr && std::ranges::find(names, field.szSwitch) == names.end())
+            names.emplace_back(field.szSwitch);
+    return names;
+}
+
+int CSettingsModel::GetSetting(const std::string& strName, const CProductSetting*& pSetting, std::string& strError)
+{
+    CProductSetting* pFound = nullptr;
+    const int nResult = m_Definition.m_Settings.LookupObjectByName(strName, pFound, MustExist, strError);
+    pSetting = pFound;
+    return nResult;
+}
+
+std::vector<std::string> CSettingsModel::Labels(const std::string& strName)
+{
+    std::vector<std::string> labels;
+    const CProductSetting* pSetting = nullptr;
+    std::string strIgnored;
+    if (GetSetting(strName, pSetting, strIgnored) == Result::Ok)
+        pSetting->GetSymbolicLabels(g_nLanguage, labels);
+    return labels;
+}
+
+int CSettingsModel::CheckValue(const std::string& strName, const std::string& strText, DWORD& dwValue,
+                               std::string& strError)
+{
+    return CheckSettingValue(m_Definition, strName, strText, dwValue, strError);
+}
+
+std::optional<std::string> CSettingsModel::StepValue(const std::string& strName, const std::string& strText, int nStep)
+{
+    const CProductSetting* pSetting = nullptr;
+    std::string strIgnored;
+    if (GetSetting(strName, pSetting, strIgnored) != Result::Ok)
+        return strText;
+    return StepSettingValue(*pSetting, strText, nStep);
+}
+
+std::string CSettingsModel::ShownText(const CSettingField& field, DWORD dwValue)
+{
+    std::string strLabel;
+    const CProductSetting* pSetting = nullptr;
+    std::string strIgnored;
+    if (field.eKind == SettingKind::Symbolic && GetSetting(field.szName, pSetting, strIgnored) == Result::Ok
+        && pSetting->GetSymbolicLabel(g_nLanguage, dwValue, strLabel))
+        return strLabel;
+    return FormatText("%u", dwValue);
+}
+
+// A group that is off shows 1 in its row, as the fitting's 0 is no value of it.
+void CSettingsModel::ShowValue(const CSettingField& field, DWORD dwValue)
+{
+    if (field.eKind == SettingKind::Flag) {
+        m_Form.switches[field.szName] = dwValue != 0;
+        return;
+    }
+    if (field.bZeroMeansOff) {
+        m_Form.switches[field.szSwitch] = dwValue != 0;
+        if (dwValue == 0)
+            dwValue = 1;
+    }
+    m_Form.texts[field.szName] = ShownText(field, dwValue);
+}
+
+int CSettingsModel::ResetToDefaults(std::string& strError)
+{
+    for (const CSettingField& field : m_Family.fields) {
+        const CProductSetting* pSetting = nullptr;
+        if (field.bZeroMeansOff) {
+            const int nResult = GetSetting(field.szSwitch, pSetting, strError);
+            if (nResult != Result::Ok)
+                return nResult;
+            m_Form.switches[field.szSwitch] = pSetting->GetDefault() != 0;
+            // A list whose default sets the box keeps its label; an empty
+            // one would write its group off however the box stands.
+            if (field.szSwitch == std::string(field.szName)) {
+                if (m_Form.texts[field.szName].empty())
+                    m_Form.texts[field.szName] = ShownText(field, 1);
+                continue;
+            }
+        }
+        const int nResult = GetSetting(field.szName, pSetting, strError);
+        if (nResult != Result::Ok)
+            return nResult;
+        if (field.eKind == SettingKind::Flag)
+            m_Form.switches[field.szName] = pSetting->GetDefault() != 0;
+        else
+            m_Form.texts[field.szName] = ShownText(field, pSetting->GetDefault());
+    }
+    return Result::Ok;
+}
+
+int CSettingsModel::SymbolicValue(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError)
+{
+    std::string& strText = m_Form.texts[field.szName];
+    dwValue = 0;
+    if (strText.empty() && ePurpose == Purpose::Write)
+        return Result::Ok;
+    const CProductSetting* pSetting = nullptr;
+    const int nResult = GetSetting(field.szName, pSetting, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    if (strText.empty()) {
+        std::vector<std::string> labels;
+        pSetting->GetSymbolicLabels(g_nLanguage, labels);
+        if (labels.empty())
+            return Result::Ok;
+        strText = labels.front();
+    }
+    if (pSetting->GetSymbolicValue(g_nLanguage, strText, dwValue))
+        return Result::Ok;
+    return CheckSettingValue(*pSetting, strText, dwValue, strError);
+}
+
+int CSettingsModel::CollectField(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError)
+{
+    if (field.eKind == SettingKind::Flag) {
+        dwValue = m_Form.switches[field.szName] ? 1 : 0;
+        return Result::Ok;
+    }
+    const bool bOn = !field.bZeroMeansOff || m_Form.switches[field.szSwitch];
+    dwValue = 0;
+    if (!bOn && ePurpose == Purpose::Save)
+        return Result::Ok;
+    const int nResult = field.eKind == SettingKind::Symbolic
+                            ? SymbolicValue(field, ePurpose, dwValue, strError)
+                            : CheckValue(field.szName, m_Form.texts[field.szName], dwValue, strError);
+    if (nResult == Result::Ok && !bOn)
+        dwValue = 0;
+    return nResult;
+}
+
+int CSettingsModel::CollectValues(Purpose ePurpose, CSettingValues& values, std::string& strError,
+                                  std::string& strFailedField)
+{
+    values = CSettingValues();
+    strFailedField.clear();
+    for (const CSettingField& field : m_Family.fields) {
+        DWORD dwValue = 0;
+        const int nResult = CollectField(field, ePurpose, dwValue, strError);
+        if (nResult != Result::Ok) {
+            strFailedField = field.szName;
+            return nResult;
+        }
+        values.numbers[field.szName] = dwValue;
+    }
+    values.strInstaller = StoredInstaller(m_Form.strInstaller);
+    values.strPlacement = StoredPlacement(m_Form.strPlacement);
+    values.date = m_Form.date.IsSet() ? m_Form.date : Today();
+    return Result::Ok;
+}
+
+int CSettingsModel::ReadFields(CVelmorTPExt& link, int& nPosition, const SettingsProgress& progress,
+                               std::string& strError)
+{
+    for (const std::string& strName : m_Family.readOrder) {
+        const CSettingField& field = *FindField(strName);
+        int nAddress = 0;
+        int nValue = 0;
+        int nResult = GetEEAddr(field.eAddrType, m_Family.nMapProductType, nAddress, strError);
+        if (nResult == Result::Ok)
+            nResult = link.ReadEEValue(nAddress, field.nSize, nValue, strError);
+        if (nResult != Result::Ok)
+            return nResult;
+        m_LastRead.numbers[strName] = static_cast<DWORD>(nValue);
+        ShowValue(field, static_cast<DWORD>(nValue));
+        Report(progress, StepRead, nPosition += kProgressStep);
+    }
+    return Result::Ok;
+}
+
+int CSettingsModel::ReadInstallation(CVelmorTPExt& link, int& nPosition, const SettingsProgress& progress,
+                                     std::string& strError)
+{
+    std::vector<BYTE> installer;
+    int nResult = ReadBytes(link, EE_INSTALLER, m_nProductType, kTextFieldLength, installer, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    m_Form.strInstaller = m_LastRead.strInstaller = InstallerText(installer);
+    Report(progress, StepRead, nPosition += kProgressStep);
+
+    std::vector<BYTE> first;
+    std::vector<BYTE> second;
+    if ((nResult = ReadBytes(link, EE_PLACEMENT_1, m_nProductType, kTextFieldLength, first, strError)) != Result::Ok
+        || (nResult = ReadBytes(link, EE_PLACEMENT_2, m_nProductType, kTextFieldLength, second, strError)) != Result::Ok)
+        return nResult;
+    m_Form.strPlacement = m_LastRead.strPlacement = PlacementText(first, second);
+    Report(progress, StepRead, nPosition += kProgressStep);
+
+    std::vector<BYTE> record;
+    m_LastRead.date = CDate();
+    if ((nResult = ReadBytes(link, EE_INSTALLATION_DATE, m_nProductType, kDateRecordLength, record, strError)) != Result::Ok)
+        return nResult;
+    record.resize(kDateRecordLength);
+    m_LastRead.date = RecordDate(record);
+    m_Form.date = m_LastRead.date.IsSet() ? m_LastRead.date : Today();
+    return Result::Ok;
+}
+
+int CSettingsModel::ReadFromTarget(CVelmorTPExt& link, const SettingsProgress& progress, std::string& strError)
+{
+    m_LastRead = CSettingValues();
+    int nResult = CheckArticleNumber(link, m_Definition.GetArticleNumber(), strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    Report(progress, StepRead, 0);
+    int nPosition = 0;
+    nResult = ReadFields(link, nPosition, progress, strError);
+    return nResult != Result::Ok ? nResult : ReadInstallation(link, nPosition, progress, strError);
+}
+
+int CSettingsModel::PrepareWrite(CSettingValues& values, std::string& strError, std::string& strFailedField)
+{
+    const int nResult = CollectValues(Purpose::Write, values, strError, strFailedField);
+    if (nResult != Result::Ok || m_Family.pCrossCheck == nullptr)
+        return nResult;
+    return m_Family.pCrossCheck(values, strError);
+}
+
+std::vector<std::string> CSettingsModel::WriteSequence() const
+{
+    std::vector<std::string> names;
+    for (const CSettingField& field : m_Family.fields)
+        names.emplace_back(field.szName);
+    for (const CDerivedField& derived : m_Family.derived)
+        names.emplace_back(derived.szName);
+    names.insert(names.end(), {kInstallationDateName, kInstallerName, kPlacementName});
+    return names;
+}
+
+int CSettingsModel::WriteInstallation(CVelmorTPExt& link, const CSettingValues& values, int& nPosition,
+                                      const SettingsProgress& progress, CWriteJournal& journal, std::string& strError)
+{
+    int nResult = Journal(journal, kInstallationDateName, WriteDate(link, m_nProductType, values.date, strError));
+    if (nResult != Result::Ok)
+        return nResult;
+    Report(progress, StepWrite, nPosition += kProgressStep);
+
+    nResult = WriteLine(link, EE_INSTALLER, m_nProductType, InstallerLine(values.strInstaller), strError);
+    if (Journal(journal, kInstallerName, nResult) != Result::Ok)
+        return nResult;
+    Report(progress, StepWrite, nPosition += kProgressStep);
+
+    const auto lines = PlacementLines(values.strPlacement);
+    nResult = WriteLine(link, EE_PLACEMENT_1, m_nProductType, lines[0], strError);
+    if (nResult == Result::Ok)
+        nResult = WriteLine(link, EE_PLACEMENT_2, m_nProductType, lines[1], strError);
+    if (Journal(journal, kPlacementName, nResult) != Result::Ok)
+        return nResult;
+    Report(progress, StepWrite, nPosition += kProgressStep);
+    return Result::Ok;
+}
+
+int CSettingsModel::WriteToTarget(CVelmorTPExt& link, const SettingsProgress& progress, CWriteJournal& journal,
+                                  std::string& strError, std::string& strFailedField)
+{
+    journal = CWriteJournal();
+    strFailedField.clear();
+    int nResult = CheckArticleNumber(link, m_Definition.GetArticleNumber(), strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    CSettingValues values;
+    if ((nResult = PrepareWrite(values, strError, strFailedField)) != Result::Ok)
+        return nResult;
+
+    Report(progress, StepWrite, 0);
+    int nPosition = 0;
+    for (const CSettingField& field : m_Family.fields) {
+        nResult = WriteValue(link, field.eAddrType, m_Family.nMapProductType, field.nSize, values.Number(field.szName), strError);
+        if (Journal(journal, field.szName, nResult) != Result::Ok)
+            return nResult;
+        Report(progress, StepWrite, nPosition += kProgressStep);
+    }
+    for (const CDerivedField& derived : m_Family.derived) {
+        nResult = WriteValue(link, derived.eAddrType, m_Family.nMapProductType, derived.nSize, derived.pCompute(values), strError);
+        if (Journal(journal, derived.szName, nResult) != Result::Ok)
+            return nResult;
+        Report(progress, StepWrite, nPosition += kProgressStep);
+    }
+    return WriteInstallation(link, values, nPosition, progress, journal, strError);
+}
+
+int CSettingsModel::SaveConfiguration(CToolConfigXML& file, std::string& strError, std::string& strFailedField)
+{
+    CSettingValues values;
+    const int nResult = CollectValues(Purpose::Save, values, strError, strFailedField);
+    if (nResult != Result::Ok)
+        return nResult;
+    PutValuesIntoFile(m_Family, m_Definition, values, file);
+    return Result::Ok;
+}
+
+int CSettingsModel::LoadConfiguration(CDeviceConfig& file, std::string& strError)
+{
+    for (const std::string& strName : m_Family.saveOrder) {
+        const CSettingField& field = *FindField(strName);
+        CProductSetting* pSetting = nullptr;
+        std::string strLookupError;
+        const int nResult = file.m_Settings.LookupObjectByName(strName, pSetting, MustExist, strLookupError);
+        if (nResult != Result::Ok && field.bLoadIfPresent)
+            continue;
+        if (nResult != Result::Ok) {
+            strError = strLookupError;
+            return nResult;
+        }
+        if (field.eKind == SettingKind::Flag || pSetting->GetText().empty()) {
+            ShowValue(field, pSetting->GetValue());
+        } else {
+            // Not a number: shown as it stands, for the value check to refuse.
+            if (field.bZeroMeansOff)
+                m_Form.switches[field.szSwitch] = true;
+            m_Form.texts[strName] = pSetting->GetText();
+        }
+    }
+    const int nResult = LoadText(file, kInstallerName, m_Form.strInstaller, strError);
+    return nResult != Result::Ok ? nResult : LoadText(file, kPlacementName, m_Form.strPlacement, strError);
+}

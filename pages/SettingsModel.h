@@ -1,0 +1,234 @@
+#pragma once
+// The settings of a product family's page, free of any widget: which values
+// the fitting keeps where, how the page shows them, how they are checked,
+// read, written, saved and loaded, and the restart that makes the fitting
+// take them. A family is a table (CSettingsFamily); one engine
+// (CSettingsModel) serves every family. The page and fluxa-cli drive the
+// same model.
+//
+// Two views of the same settings:
+// - CSettingValues: the numbers the fitting and the saved files hold, by
+//   setting name (a group switch kept as 0 in its value's byte shows here as
+//   that 0);
+// - CSettingsForm: what the page shows: a text per row (an edit's number or
+//   a list's label) and a state per check box.
+// Read and load fill the form; write and save collect the values from it
+// with the value check of each row.
+
+#include "common/FluxaTypes.h"
+#include "configdata/DeviceConfig.h"
+#include "pages/EEAddressMap.h"
+
+#include <array>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CToolConfigXML;
+class CVelmorTPExt;
+
+enum class SettingKind {
+    Flag,     // a check box; the fitting keeps 0 or 1
+    Number,   // an edit with "+" and "-", checked against the definition's limits
+    Symbolic, // a list of the definition's labels for its values
+};
+
+// One value a family's page shows and the fitting keeps.
+struct CSettingField {
+    const char* szName; // in the product definition, the saved files and the form
+    SettingKind eKind;
+    EEAddrType eAddrType;
+    int nSize;
+    // The check box that switches the row's group; a Flag is its own box.
+    // nullptr when the group has no box.
+    const char* szSwitch = nullptr;
+    // The box is kept in this field's byte: 0 means the group is off.
+    bool bZeroMeansOff = false;
+    // Files of older versions may lack it: loading then keeps the control.
+    bool bLoadIfPresent = false;
+};
+
+class CSettingValues;
+
+// A value the fitting gets that no row shows, computed from the others and
+// written after them.
+struct CDerivedField {
+    const char* szName;
+    EEAddrType eAddrType;
+    int nSize;
+    DWORD (*pCompute)(const CSettingValues& values);
+};
+
+// What makes a product family's page.
+struct CSettingsFamily {
+    std::vector<int> productTypes;
+    std::vector<std::string> configSheets; // compared exactly, as the pages do
+    int nMapProductType;                   // passed to GetEEAddr for the fields
+    std::vector<CSettingField> fields;     // in the order they are checked and written
+    std::vector<std::string> readOrder;    // field names
+    std::vector<std::string> saveOrder;    // field names, also the order of loading
+    std::vector<CDerivedField> derived;
+    // Refuses a combination of values with -1002 and its message before
+    // anything is written; nullptr when the family has none.
+    int (*pCrossCheck)(const CSettingValues& values, std::string& strError) = nullptr;
+};
+
+// The family of a product type's page, or nullptr (its page is not built on
+// this model yet).
+const CSettingsFamily* FindSettingsFamily(int nProductType);
+// Whether the configuration sheet is one the family's page acts on.
+bool IsFamilySheet(const CSettingsFamily& family, const std::string& strConfigSheet);
+
+struct CDate {
+    int nYear = 0; // 0: no date
+    int nMonth = 0;
+    int nDay = 0;
+    bool IsSet() const { return nYear != 0; }
+    bool operator==(const CDate&) const = default;
+};
+// Today in local time.
+CDate Today();
+// "dd.mm.yyyy"; empty when not set.
+std::string DateText(const CDate& date);
+
+// The names of the installation data in the saved files and in write reports.
+inline constexpr const char* kInstallerName = "Installer";
+inline constexpr const char* kPlacementName = "InstallLocation";
+inline constexpr const char* kInstallationDateName = "InstallationDate";
+
+class CSettingValues {
+public:
+    std::map<std::string, DWORD> numbers; // by field name; a field not read is missing
+    std::string strInstaller;             // as the fitting keeps it (UTF-8)
+    std::string strPlacement;
+    CDate date; // not set when the fitting holds none
+
+    DWORD Number(const std::string& strName) const;
+};
+
+struct CSettingsForm {
+    std::map<std::string, bool> switches;     // by switch name
+    std::map<std::string, std::string> texts; // by field name (Number and Symbolic rows)
+    std::string strInstaller;
+    std::string strPlacement;
+    CDate date; // the date picker
+};
+
+// What a write got to: the items the fitting confirmed, in order, and the
+// one that failed (its row may or may not have been stored).
+struct CWriteJournal {
+    std::vector<std::string> written;
+    std::string strFailed;
+};
+
+// Installation data as the fitting's EEPROM lines hold them (Windows-1252,
+// rest of the line 0): the installer's first 15 characters up to the first
+// control character; the placement's first 30, 1 to 15 in the first line
+// and 16 to 30 in the second, a control character leaving its place 0.
+// Byte 15 (the sum) is left 0.
+std::array<BYTE, 16> InstallerLine(const std::string& strInstaller);
+std::array<std::array<BYTE, 16>, 2> PlacementLines(const std::string& strPlacement);
+// The texts such lines read back as.
+std::string StoredInstaller(const std::string& strInstaller);
+std::string StoredPlacement(const std::string& strPlacement);
+
+// Progress dialog steps of the page.
+enum SettingsStep { StepRead = 1, StepWrite = 2, StepRestart = 5, StepWaitUntilReady = 6 };
+// The step in force and the position of the page's progress bar.
+using SettingsProgress = std::function<void(int nStep, int nPosition)>;
+
+// Restarts the fitting (command 1) and waits until it runs its application
+// and reports ready, for at most 20 s; every wait goes through the time
+// service. A fitting that never reports ready ends the wait without error;
+// bReady then stays false.
+int RestartAndWait(CVelmorTPExt& link, const SettingsProgress& progress, bool& bReady, std::string& strError);
+
+class CSettingsModel {
+public:
+    // Checks collected for writing and for saving differ: saving does not
+    // check a value whose group is off (it is saved as 0), and an empty list
+    // takes its first label.
+    enum class Purpose { Write, Save };
+
+    // The definition in force and the current product type (it places the
+    // installation data; the fields use the family's map).
+    CSettingsModel(const CSettingsFamily& family, const CDeviceConfig& definition, int nProductType);
+
+    const CSettingsFamily& Family() const { return m_Family; }
+    const std::vector<CSettingField>& Fields() const { return m_Family.fields; }
+    const CSettingField* FindField(const std::string& strName) const;
+    // Every check box's name, in field order.
+    std::vector<std::string> Switches() const;
+    CDeviceConfig& Definition() { return m_Definition; }
+
+    // The page's controls. A list's text is a label of its setting in the
+    // language in force, or the number itself when the definition has no
+    // label for it (the page shows it as it stands; writing checks it).
+    CSettingsForm& Form() { return m_Form; }
+    const CSettingsForm& Form() const { return m_Form; }
+
+    // The row's setting in the definition in force (limits, default,
+    // labels); -1001 with the lookup's message when it has none.
+    int GetSetting(const std::string& strName, const CProductSetting*& pSetting, std::string& strError);
+    // The labels of a Symbolic row in the language in force.
+    std::vector<std::string> Labels(const std::string& strName);
+    // The value check of a row's text (the live check and the marker's message).
+    int CheckValue(const std::string& strName, const std::string& strText, DWORD& dwValue, std::string& strError);
+    // "+" and "-": the new text, or none (beep). An unknown row keeps its text.
+    std::optional<std::string> StepValue(const std::string& strName, const std::string& strText, int nStep);
+
+    // Every control takes the default of its setting; a list whose box
+    // takes the default keeps its label. Nothing is sent.
+    int ResetToDefaults(std::string& strError);
+    // The controls' values, checked for the purpose. A failed check names the
+    // row in strFailedField.
+    int CollectValues(Purpose ePurpose, CSettingValues& values, std::string& strError, std::string& strFailedField);
+
+    // Checks the article number, then reads every field and the installation
+    // data into the form (and LastRead). A failure leaves the controls read
+    // so far with their new values.
+    int ReadFromTarget(CVelmorTPExt& link, const SettingsProgress& progress, std::string& strError);
+    const CSettingValues& LastRead() const { return m_LastRead; }
+    // Collects for writing and applies the family's cross check: the values
+    // WriteToTarget writes, or why it refuses.
+    int PrepareWrite(CSettingValues& values, std::string& strError, std::string& strFailedField);
+    // Checks the article number, collects and checks every value, applies
+    // the family's cross check, then writes the fields, the derived values
+    // and the installation data. Nothing is sent when a check fails. The
+    // page then stores the recent names and calls RestartAndWait.
+    int WriteToTarget(CVelmorTPExt& link, const SettingsProgress& progress, CWriteJournal& journal,
+                      std::string& strError, std::string& strFailedField);
+    // The names of what WriteToTarget writes, in order.
+    std::vector<std::string> WriteSequence() const;
+
+    // Collects for saving and puts the values, the installation texts, the
+    // article number and the configuration sheet into the emptied file object.
+    int SaveConfiguration(CToolConfigXML& file, std::string& strError, std::string& strFailedField);
+    // Fills the controls from a loaded file: every field with its group's
+    // box, the installer and the placement. The first setting missing from
+    // the file ends it with the lookup's error.
+    int LoadConfiguration(CDeviceConfig& file, std::string& strError);
+
+private:
+    std::string ShownText(const CSettingField& field, DWORD dwValue);
+    void ShowValue(const CSettingField& field, DWORD dwValue);
+    int CollectField(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError);
+    int SymbolicValue(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError);
+    int ReadFields(CVelmorTPExt& link, int& nPosition, const SettingsProgress& progress, std::string& strError);
+    int ReadInstallation(CVelmorTPExt& link, int& nPosition, const SettingsProgress& progress, std::string& strError);
+    int WriteInstallation(CVelmorTPExt& link, const CSettingValues& values, int& nPosition,
+                          const SettingsProgress& progress, CWriteJournal& journal, std::string& strError);
+
+    const CSettingsFamily& m_Family;
+    CDeviceConfig m_Definition;
+    int m_nProductType;
+    CSettingsForm m_Form;
+    CSettingValues m_LastRead;
+};
+
+// The values as a saved file holds them (flags 0 or 1), with the
+// installation texts, the article number and the configuration sheet.
+void PutValuesIntoFile(const CSettingsFamily& family, const CDeviceConfig& definition, const CSettingValues& values,
+                       CToolConfigXML& file);

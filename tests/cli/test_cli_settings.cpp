@@ -1,0 +1,284 @@
+// fluxa-cli read, save and apply on a simulated basin faucet that keeps its
+// EEPROM in a file between the runs, as a powered fitting keeps it.
+
+#include "CliTestSupport.h"
+
+#include <array>
+#include <map>
+#include <vector>
+
+namespace {
+
+// The faucet's fields: address, size and a new value within the limits of
+// its definition that differs from what the simulated faucet holds.
+struct FieldCase {
+    const char* szName;
+    unsigned nAddress;
+    unsigned nSize;
+    unsigned nNewValue;
+};
+
+const FieldCase kFields[] = {
+    {"StartupProgramming", 0x5E, 1, 0},          {"LEDCurrentOff", 0x94, 1, 3},
+    {"Maxruntime", 0x70, 2, 120},                {"Runtime", 0x72, 2, 2500},
+    {"StagnationMode", 0x76, 1, 2},              {"StagnationRuntime", 0x79, 2, 90},
+    {"StagnationCycleTime", 0x77, 2, 48},        {"PowerSavingTimeout", 0x9E, 1, 36},
+    {"ThermaldisinfectionMode", 0xAB, 1, 1},     {"ThermaldisinfectionRuntime", 0xAC, 2, 240},
+    {"NonStopOperationMode", 0xA8, 1, 0},        {"NonStopOperationRuntime", 0xA9, 2, 600},
+    {"CleaningStopMode", 0x6C, 1, 1},            {"CleaningStopRuntime", 0x6D, 2, 120},
+};
+
+using Eeprom = std::array<unsigned char, 0x200>;
+
+// The EEPROM rows of the simulator's state file ("0x0010: 00 11 ...").
+Eeprom ReadEepromFile(const fs::path& path)
+{
+    Eeprom eeprom{};
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("0x", 0) != 0)
+            continue;
+        std::istringstream fields(line);
+        std::string address;
+        fields >> address;
+        const unsigned nRow = std::stoul(address, nullptr, 16);
+        for (unsigned i = 0; i < 16 && nRow + i < eeprom.size(); ++i) {
+            std::string byte;
+            fields >> byte;
+            eeprom[nRow + i] = static_cast<unsigned char>(std::stoul(byte, nullptr, 16));
+        }
+    }
+    return eeprom;
+}
+
+void ExpectEveryRowSumRight(const Eeprom& eeprom)
+{
+    for (std::size_t nRow = 0; nRow < eeprom.size(); nRow += 16) {
+        unsigned char bySum = 0;
+        for (std::size_t i = 0; i < 15; ++i)
+            bySum = static_cast<unsigned char>(bySum + eeprom[nRow + i]);
+        EXPECT_EQ(bySum, eeprom[nRow + 15]) << "row 0x" << std::hex << nRow;
+    }
+}
+
+unsigned Value(const Eeprom& eeprom, const FieldCase& field)
+{
+    return field.nSize == 1 ? eeprom[field.nAddress] : eeprom[field.nAddress] + 256u * eeprom[field.nAddress + 1];
+}
+
+std::string ConfigurationFile(const std::string& strArticle, const std::map<std::string, unsigned>& changed = {})
+{
+    std::string text = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<file><ArticleNumber>" + strArticle +
+                       "</ArticleNumber><ConfigSheet>Ambra</ConfigSheet><Settings>\n";
+    for (const FieldCase& field : kFields) {
+        const unsigned nValue = changed.contains(field.szName) ? changed.at(field.szName) : field.nNewValue;
+        text += "<" + std::string(field.szName) + ">" + std::to_string(nValue) + "</" + field.szName + ">\n";
+    }
+    return text + "<Installer>Fa. Keller</Installer><InstallLocation>Hall 3, basin left</InstallLocation></Settings></file>\n";
+}
+
+// The strings of a JSON array as fluxa-cli prints it, one per line.
+std::vector<std::string> JsonArray(const std::string& json, const std::string& key)
+{
+    std::vector<std::string> items;
+    const std::size_t nStart = json.find("\"" + key + "\": [");
+    if (nStart == std::string::npos)
+        return items;
+    const std::size_t nEnd = json.find(']', nStart);
+    std::istringstream lines(json.substr(nStart, nEnd - nStart));
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line))
+        if (const std::size_t nQuote = line.find('"'); nQuote != std::string::npos)
+            items.push_back(line.substr(nQuote + 1, line.rfind('"') - nQuote - 1));
+    return items;
+}
+
+// Whether a trace file of the simulator shows an EEPROM write (opcode 0B)
+// sent to the fitting.
+bool TraceHasEepromWrite(const fs::path& path)
+{
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        std::string start, device, direction, speed, lineTime, sync, address, length, opcode;
+        if (fields >> start >> device >> direction >> speed >> lineTime >> sync >> address >> length >> opcode
+            && direction == "TX" && opcode == "0B")
+            return true;
+    }
+    return false;
+}
+
+bool Has(const std::vector<std::string>& items, const std::string& item)
+{
+    return std::find(items.begin(), items.end(), item) != items.end();
+}
+
+class CliSettings : public Cli {
+protected:
+    void SetUp() override
+    {
+        Cli::SetUp();
+        Faucet();
+    }
+    // The faucet starts at once after a restart: at time scale 0 the
+    // simulator does not see the tool's pauses. It runs non-stop operation,
+    // so that the file's thermal disinfection changes both modes.
+    void Faucet(const std::string& strExtra = "")
+    {
+        Scenario("time_scale = 0\n[adapter]\nserial = VB4711\nfitting = Ambra\nstartup_ms = 0\nready_ms = 0\n"
+                 "eeprom 0xA8 = 01\neeprom 0xAE = 02\neeprom_file = " + EepromFile().string() + "\n" + strExtra);
+    }
+    fs::path EepromFile() const { return Dir() / "fitting.eep"; }
+    // Runs with the simulator's trace in a file of its own.
+    CliResult RunTraced(const std::string& strArguments, const fs::path& trace)
+    {
+        fs::remove(trace);
+        ::setenv("VELMOR_SIM_TRACE", trace.c_str(), 1);
+        CliResult result = Run(strArguments);
+        ::unsetenv("VELMOR_SIM_TRACE");
+        return result;
+    }
+    std::string Write(const std::string& strName, const std::string& strText)
+    {
+        std::ofstream(Dir() / strName) << strText;
+        return "'" + (Dir() / strName).string() + "'";
+    }
+};
+
+} // namespace
+
+TEST_F(CliSettings, ApplyChangesEveryFieldAndTheFittingHoldsThem)
+{
+    const CliResult before = Run("read --lang en");
+    ASSERT_EQ(before.nExit, 0) << before.strErr;
+    EXPECT_TRUE(Contains(before.strOut, "NonStopOperationMode        1 (on)")) << before.strOut;
+
+    const CliResult applied = Run("apply " + Write("new.xml", ConfigurationFile("230300301")) + " --yes --lang en");
+    ASSERT_EQ(applied.nExit, 0) << applied.strErr << applied.strOut;
+    for (const FieldCase& field : kFields)
+        EXPECT_TRUE(Contains(applied.strOut, "\n  " + std::string(field.szName) + " ")) << field.szName << "\n" << applied.strOut;
+    EXPECT_TRUE(Contains(applied.strOut, "the fitting holds every value")) << applied.strOut;
+
+    const Eeprom eeprom = ReadEepromFile(EepromFile());
+    for (const FieldCase& field : kFields)
+        EXPECT_EQ(Value(eeprom, field), field.nNewValue) << field.szName;
+    EXPECT_EQ(eeprom[0xAE], 1); // special operation: thermal disinfection
+    EXPECT_EQ(std::string(eeprom.begin() + 0xB0, eeprom.begin() + 0xBA), "Fa. Keller");
+    ExpectEveryRowSumRight(eeprom);
+
+    const CliResult after = Run("read --json");
+    ASSERT_EQ(after.nExit, 0) << after.strErr;
+    for (const FieldCase& field : kFields) {
+        const std::size_t nName = after.strOut.find("\"name\": \"" + std::string(field.szName) + "\"");
+        ASSERT_NE(nName, std::string::npos) << field.szName;
+        const std::size_t nValue = after.strOut.find("\"value\": ", nName);
+        EXPECT_EQ(std::stoul(after.strOut.substr(nValue + 9)), field.nNewValue) << field.szName;
+    }
+    EXPECT_TRUE(Contains(after.strOut, "\"installer\": \"Fa. Keller\"")) << after.strOut;
+    EXPECT_TRUE(Contains(after.strOut, "\"placement\": \"Hall 3, basin left\"")) << after.strOut;
+
+    // What save writes, apply takes back without a change.
+    const CliResult saved = Run("save " + (Dir() / "saved.xml").string());
+    ASSERT_EQ(saved.nExit, 0) << saved.strErr;
+    const CliResult again = Run("apply " + (Dir() / "saved.xml").string() + " --yes --json");
+    ASSERT_EQ(again.nExit, 0) << again.strErr;
+    EXPECT_TRUE(Contains(again.strOut, "\"changes\": [\n    ]")) << again.strOut;
+}
+
+TEST_F(CliSettings, ALineFaultMidWayIsReportedAndTheBackupRestoresTheFitting)
+{
+    const CliResult original = Run("read --json");
+    ASSERT_EQ(original.nExit, 0) << original.strErr;
+    const std::string backup = (Dir() / "backup.xml").string();
+    Faucet("fault = no_answer command 12 skip=5\n"); // the sixth row write is not heard
+
+    const CliResult failed = Run("apply " + Write("new.xml", ConfigurationFile("230300301")) + " --yes --json --lang en --backup " + backup);
+    EXPECT_EQ(failed.nExit, 1);
+    EXPECT_TRUE(Contains(failed.strOut, "\"failed\": \"StagnationCycleTime\"")) << failed.strOut;
+    const std::vector<std::string> written = JsonArray(failed.strOut, "written");
+    const std::vector<std::string> notWritten = JsonArray(failed.strOut, "notWritten");
+    for (const char* szName : {"StartupProgramming", "LEDCurrentOff", "Maxruntime", "Runtime", "StagnationMode"}) {
+        EXPECT_TRUE(Has(written, szName)) << szName << "\n" << failed.strOut;
+        EXPECT_FALSE(Has(notWritten, szName)) << szName;
+    }
+    for (const char* szName : {"StagnationRuntime", "CleaningStopRuntime", "SpecialOperation", "Installer", "InstallLocation"}) {
+        EXPECT_TRUE(Has(notWritten, szName)) << szName << "\n" << failed.strOut;
+        EXPECT_FALSE(Has(written, szName)) << szName;
+    }
+    EXPECT_TRUE(Contains(failed.strOut, "\"backup\": \"" + backup + "\"")) << failed.strOut;
+    EXPECT_TRUE(Contains(failed.strErr, "Apply the backup file " + backup)) << failed.strErr;
+    const Eeprom half = ReadEepromFile(EepromFile());
+    EXPECT_EQ(Value(half, kFields[3]), 2500u); // Runtime, written before the fault
+    EXPECT_EQ(Value(half, kFields[6]), 24u);   // StagnationCycleTime, as it was
+    ExpectEveryRowSumRight(half);
+
+    Faucet();
+    const CliResult restored = Run("apply '" + backup + "' --yes --lang en");
+    ASSERT_EQ(restored.nExit, 0) << restored.strErr << restored.strOut;
+    EXPECT_EQ(Run("read --json").strOut, original.strOut);
+    ExpectEveryRowSumRight(ReadEepromFile(EepromFile()));
+}
+
+TEST_F(CliSettings, ValuesTheFittingDoesNotHoldAfterTheRestartFailTheApply)
+{
+    Faucet("fault = exchange_fitting command 1\n"); // a fresh faucet answers the restart
+    const CliResult result = Run("apply " + Write("new.xml", ConfigurationFile("230300301")) + " --yes --json --lang en");
+    EXPECT_EQ(result.nExit, 1);
+    EXPECT_TRUE(Contains(result.strErr, "The fitting does not hold every value written.")) << result.strErr;
+    EXPECT_TRUE(Contains(result.strOut, "\"readBack\": \"1500\",\n            \"setting\": \"Runtime\",\n            \"written\": \"2500\""))
+        << result.strOut;
+}
+
+TEST_F(CliSettings, RefusedAppliesWriteNothing)
+{
+    const struct {
+        const char* szCase;
+        std::string strFile;
+        std::string strOptions;
+        const char* szError;
+    } cases[] = {
+        {"both special operations", ConfigurationFile("230300301", {{"NonStopOperationMode", 1}}), "--yes",
+         "Non-stop operation mode and the thermal disinfection can't be enabled at the same time."},
+        {"a value beyond its limit", ConfigurationFile("230300301", {{"Runtime", 3001}}), "--yes",
+         "Runtime: Enter a valid value in the range from (0) to (3000)."},
+        {"a label value the definition lacks", ConfigurationFile("230300301", {{"LEDCurrentOff", 7}}), "--yes",
+         "LEDCurrentOff: Enter a valid value in the range from (1) to (3)."},
+        {"a file of another product", ConfigurationFile("230600601"), "--yes",
+         "The configured article number (230600601) is not equal to the \nread one (230300301)"},
+        {"an unknown product", ConfigurationFile("239999999"), "--yes", "(239999999) is not known"},
+        {"no answer to the question", ConfigurationFile("230300301"), "", "Nothing was written."},
+    };
+    const fs::path trace = Dir() / "trace.txt";
+    for (const auto& c : cases) {
+        const CliResult result = RunTraced("apply " + Write("file.xml", c.strFile) + " --lang en " + c.strOptions, trace);
+        EXPECT_EQ(result.nExit, 1) << c.szCase;
+        EXPECT_TRUE(Contains(result.strErr, c.szError)) << c.szCase << "\n" << result.strErr;
+        ASSERT_TRUE(fs::exists(trace));
+        EXPECT_FALSE(TraceHasEepromWrite(trace)) << c.szCase;
+    }
+    const CliResult dry = RunTraced("apply " + Write("file.xml", ConfigurationFile("230300301")) + " --dry-run --lang en", trace);
+    EXPECT_EQ(dry.nExit, 0) << dry.strErr;
+    EXPECT_TRUE(Contains(dry.strOut, "Runtime                     1500                            2500")) << dry.strOut;
+    EXPECT_FALSE(TraceHasEepromWrite(trace));
+}
+
+TEST_F(CliSettings, OtherProductFamiliesAreNotYetSupported)
+{
+    Scenario("time_scale = 0\n[adapter]\nfitting = Tarvo\n");
+    for (const std::string& arguments : {std::string("read"), "save " + (Dir() / "x.xml").string()}) {
+        const CliResult result = Run(arguments + " --lang en");
+        EXPECT_EQ(result.nExit, 1) << arguments;
+        EXPECT_TRUE(Contains(result.strErr, "not yet supported for this product family (Tarvo)")) << result.strErr;
+    }
+    EXPECT_FALSE(fs::exists(Dir() / "x.xml"));
+}
+
+TEST_F(CliSettings, HelpNamesTheOptionsAndJsonKeys)
+{
+    const CliResult help = Run("apply --help");
+    EXPECT_EQ(help.nExit, 0);
+    for (const char* part : {"--dry-run", "--backup <file>", "--yes", "changes [{setting, fitting, file}]", "notWritten", "notHeld"})
+        EXPECT_TRUE(Contains(help.strOut, part)) << part << "\n" << help.strOut;
+    EXPECT_EQ(Run("read --backup x").nExit, 2); // an option of apply only
+}
