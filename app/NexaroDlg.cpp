@@ -240,9 +240,13 @@ std::string CNexaroDlg::OnInitDialog()
         // said at start, not left for the technician to find out.
         if (ListSubdirectories(m_strConfigPath, m_lstConfigDirs, strStartError) == Result::Ok)
             m_Configs.LoadDeviceConfigs(m_strConfigPath, strStartError);
-        if (strStartError.empty() && m_link.LoadDriver(strStartError) == Result::Ok) {
-            m_link.SetMainWindow(this);
-            m_link.StartConnectionMonitor(strStartError);
+        if (strStartError.empty()) {
+            if (m_link.LoadDriver(strStartError) == Result::Ok) {
+                m_link.SetMainWindow(this);
+                m_link.StartConnectionMonitor(strStartError);
+            } else {
+                strStartError += std::string("\n\n") + MissingLibraryHint();
+            }
         }
     }
     SetLanguage(g_nLanguage);

@@ -4,7 +4,35 @@
 #include <windows.h>
 #endif
 
+#include "common/Language.h"
+
+#include <cstdlib>
 #include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The first existing file among the candidates, as UTF-8; empty for none.
+std::string FirstExisting(std::initializer_list<fs::path> candidates)
+{
+    std::error_code error;
+    for (const fs::path& candidate : candidates)
+        if (fs::exists(candidate, error))
+            return Utf8FromPath(candidate);
+    return {};
+}
+
+void SetEnvironment(const char* szName, const std::string& strValue)
+{
+#if defined(_WIN32)
+    _putenv_s(szName, strValue.c_str());
+#else
+    ::setenv(szName, strValue.c_str(), 1);
+#endif
+}
+
+} // namespace
 
 std::string ProgramDirectory()
 {
@@ -25,5 +53,41 @@ std::string ProgramDirectory()
 std::string DefaultConfigDirectory()
 {
     const std::string strProgramDirectory = ProgramDirectory();
-    return strProgramDirectory.empty() ? std::string() : Utf8FromPath(PathFromUtf8(strProgramDirectory) / "Config");
+    if (strProgramDirectory.empty())
+        return {};
+    const fs::path program = PathFromUtf8(strProgramDirectory);
+    const std::string strInstalled = FirstExisting({program / "Config", program.parent_path() / "share" / "fluxa-usb" / "Config"});
+    return strInstalled.empty() ? Utf8FromPath(program / "Config") : strInstalled;
+}
+
+bool UseDemoBus(std::string& strError)
+{
+    const fs::path program = PathFromUtf8(ProgramDirectory());
+#if defined(_WIN32)
+    const char* const szLibrary = "velmorsim.dll";
+#else
+    const char* const szLibrary = "libvelmorsim.so";
+#endif
+    const std::string strLibrary = FirstExisting({program / szLibrary, program.parent_path() / "libexec" / "fluxa-usb" / szLibrary});
+    const std::string strScenario =
+        FirstExisting({program / "demo-scenario.txt", program.parent_path() / "share" / "fluxa-usb" / "demo-scenario.txt"});
+    if (strLibrary.empty() || strScenario.empty()) {
+        strError = PickText("The simulated bus for --demo is not installed beside the program.",
+                            "Der simulierte Bus für --demo ist nicht neben dem Programm installiert.");
+        return false;
+    }
+    SetEnvironment("FLUXA_D2XX_LIBRARY", strLibrary);
+    const char* szScenario = std::getenv("VELMOR_SIM_SCENARIO");
+    if (szScenario == nullptr || *szScenario == '\0')
+        SetEnvironment("VELMOR_SIM_SCENARIO", strScenario);
+    return true;
+}
+
+const char* MissingLibraryHint()
+{
+    return PickText("The bus adapter's D2XX library is missing: install the USB chip vendor's D2XX package (libftd2xx) so that the "
+                    "system finds it, or name the file with FLUXA_D2XX_LIBRARY. To try the tool without an adapter, start it with --demo.",
+                    "Die D2XX-Bibliothek des Busadapters fehlt: Installieren Sie das D2XX-Paket des USB-Chip-Herstellers (libftd2xx), "
+                    "damit das System sie findet, oder nennen Sie die Datei mit FLUXA_D2XX_LIBRARY. Zum Ausprobieren ohne Adapter "
+                    "starten Sie das Programm mit --demo.");
 }

@@ -17,5 +17,16 @@ inline std::string Utf8FromPath(const std::filesystem::path& path)
 
 // The folder of the running program (UTF-8); empty when it cannot be found.
 std::string ProgramDirectory();
-// The product definition directory: "Config" beside the program.
+// The product definition directory: "Config" beside the program, or, for an
+// installed program without one, the package's data folder
+// (<prefix>/share/fluxa-usb/Config).
 std::string DefaultConfigDirectory();
+
+// --demo: points the D2XX binding at the simulated bus and, unless
+// VELMOR_SIM_SCENARIO names another, at the demo scenario. Both are found
+// beside the program (a build) or in the installed package's folders. False
+// with the reason when they are missing.
+bool UseDemoBus(std::string& strError);
+
+// What to tell a user whose D2XX library could not be loaded.
+const char* MissingLibraryHint();
