@@ -4,6 +4,8 @@
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
 
+#include <memory>
+
 // ---------------------------------------------------------------- CSymbolicValue
 
 CSymbolicValue::CSymbolicValue(int nLanguage, DWORD dwValue, const std::string& strLabel)
@@ -140,13 +142,16 @@ int AddParsedSettings(const pugi::xml_node& node, CHashedObjects<CProductSetting
                       const std::function<int(CProductSetting&, const pugi::xml_node&, std::string&)>& parseSetting,
                       std::string& strError)
 {
-    CProductSetting setting;
+    // A new setting per element, handed over to the registry: copying it
+    // in would cost about as much as reading it.
     for (const pugi::xml_node& child : CXMLLib::GetChildElements(node)) {
-        int nResult = parseSetting(setting, child, strError);
+        auto pSetting = std::make_unique<CProductSetting>();
+        int nResult = parseSetting(*pSetting, child, strError);
         if (nResult == Result::Ok)
-            nResult = settings.AddObjectByName(setting, strError);
+            nResult = settings.AddObjectByName(pSetting.get(), strError);
         if (nResult != Result::Ok)
             return nResult;
+        pSetting.release();
     }
     return Result::Ok;
 }
@@ -280,20 +285,15 @@ int CDeviceConfigXML::ParseSymbolic(CProductSetting& setting, const pugi::xml_no
     nResult = valueParameter.GetValueAsDWORD(dwValue, strError);
     if (nResult != Result::Ok)
         return nResult;
-    const int nCount = group.GetParameterCount();
-    for (int i = 0; i < nCount; ++i) {
-        CStringParameter label;
-        nResult = group.GetParameterByIndex(i, label, strError);
-        if (nResult != Result::Ok)
-            return nResult;
-        const std::string strTag = TrimWhiteSpace(label.GetName());
-        if (EqualsNoCase(strTag, "Value"))
+    // The labels in the group's order, which is the children's.
+    for (const pugi::xml_node& child : GetChildElements(node)) {
+        if (IsNamed(child, "Value"))
             continue;
-        if (EqualsNoCase(strTag, "ENU"))
+        if (IsNamed(child, "ENU"))
             nLanguage = kLanguageEnglish;
-        else if (EqualsNoCase(strTag, "DE"))
+        else if (IsNamed(child, "DE"))
             nLanguage = kLanguageGerman;
-        setting.AddSymbolicValue(nLanguage, dwValue, label.GetValue());
+        setting.AddSymbolicValue(nLanguage, dwValue, GetNodeText(child));
     }
     return Result::Ok;
 }

@@ -120,9 +120,9 @@ public:
     std::string m_strPicturePath;
 };
 
-// Reads each element below node into one reused setting with parseSetting
-// and adds a copy to settings; the first failure (also a name already
-// known, compared without regard to case) ends it with its result.
+// Reads each element below node into a new setting with parseSetting and
+// adds it to settings; the first failure (also a name already known,
+// compared without regard to case) ends it with its result.
 int AddParsedSettings(const pugi::xml_node& node, CHashedObjects<CProductSetting>& settings,
                       const std::function<int(CProductSetting&, const pugi::xml_node&, std::string&)>& parseSetting,
                       std::string& strError);

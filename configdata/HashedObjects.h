@@ -76,12 +76,8 @@ public:
             lock.lock();
         const auto it = m_Map.find(strKey);
         if (it != m_Map.end()) {
-            if (mode == MustNotExist) {
-                strError = FormatText(PickText("%s: The object with the name (%s) is allready known.",
-                                               "%s: Das Objekt mit dem Namen (%s) existiert bereits."),
-                                      "CHashedObjects::LookupObjectByName", strName.c_str());
-                return Result::InvalidArgument;
-            }
+            if (mode == MustNotExist)
+                return ReportKnown(strName, strError);
             pFound = it->second;
             return Result::Ok;
         }
@@ -138,15 +134,22 @@ public:
     }
 
 private:
+    static int ReportKnown(const std::string& strName, std::string& strError)
+    {
+        strError = FormatText(PickText("%s: The object with the name (%s) is allready known.",
+                                       "%s: Das Objekt mit dem Namen (%s) existiert bereits."),
+                              "CHashedObjects::LookupObjectByName", strName.c_str());
+        return Result::InvalidArgument;
+    }
+
     int Add(T* pOwned, const T* pToCopy, std::string& strError)
     {
         std::lock_guard<std::recursive_mutex> lock(m_csLock);
         std::string strKey = HashedObjectName(pOwned != nullptr ? *pOwned : *pToCopy);
         if (ConvertNameToHashtableName(strKey, strError) != Result::Ok)
             return Result::InvalidArgument;
-        T* pExisting = nullptr;
-        if (LookupObjectByName(strKey, pExisting, MustNotExist, strError, 0) != Result::Ok)
-            return Result::InvalidArgument;
+        if (m_Map.contains(strKey))
+            return ReportKnown(strKey, strError);
         try {
             std::unique_ptr<T> pObject;
             if (pOwned == nullptr) {

@@ -306,7 +306,7 @@ int CStringParameterHandler::ExtractParameters(const std::string& strParameters,
         }
         const CStringParameter parameter(TrimWhiteSpace(strDefinition.substr(0, nEquals)),
                                          TrimWhiteSpace(strDefinition.substr(nEquals + 1)));
-        const int nResult = m_Parameters.AddObjectByName(parameter, strError);
+        const int nResult = AddParameter(parameter, strError);
         if (nResult != Result::Ok)
             return nResult;
         strWork = TrimWhiteSpace(strWork);
@@ -331,7 +331,8 @@ int CStringParameterHandler::GetParameters(std::string& strOut, std::string& str
             return nResult;
         if (!strOut.empty())
             strOut += ";";
-        strOut += FormatText("%s=%s", parameter.GetName().c_str(), parameter.GetValue().c_str());
+        // Appended as they are: a value may hold a zero byte.
+        strOut += parameter.GetName() + "=" + parameter.GetValue();
     }
     return Result::Ok;
 }
@@ -379,5 +380,13 @@ int CStringParameterHandler::GetParameterCount()
 
 int CStringParameterHandler::AddParameter(const CStringParameter& parameter, std::string& strError)
 {
+    // Messages and every reader of the name as a C string would end it at
+    // the zero byte, so it could never be found again by what they show.
+    if (parameter.GetName().find('\0') != std::string::npos) {
+        strError = FormatText(PickText("%s: The parameter name (%s) contains a zero byte.",
+                                       "%s: Der Parametername (%s) enthält ein Nullbyte."),
+                              "CStringParameterHandler::AddParameter", parameter.GetName().c_str());
+        return Result::InvalidArgument;
+    }
     return m_Parameters.AddObjectByName(parameter, strError);
 }

@@ -60,8 +60,8 @@ public:
     virtual void OnClear() {}
     virtual void SetLabel(const std::string& strLabel);
     virtual std::string GetLabel() const;
-    // Adds one parameter per definition; the list is not emptied first, and
-    // what was added before a failure stays.
+    // Adds one parameter per definition (as AddParameter); the list is not
+    // emptied first, and what was added before a failure stays.
     virtual int ExtractParameters(const std::string& strParameters, std::string& strError);
     // Renders 'name=value;name=value' in insertion order.
     virtual int GetParameters(std::string& strOut, std::string& strError);
@@ -71,7 +71,8 @@ public:
     int IsParameterKnown(const std::string& strName, BOOL& bKnown, std::string& strError);
     int GetParameterByIndex(int nIndex, CStringParameter& out, std::string& strError);
     int GetParameterCount();
-    // Adds a copy of one parameter (as a parsed definition would).
+    // Adds a copy of one parameter (as a parsed definition would); a name
+    // with a zero byte is refused (-1001).
     int AddParameter(const CStringParameter& parameter, std::string& strError);
 
 private:

@@ -5,7 +5,11 @@
 
 namespace {
 
-// "&" and "<" would end the text early; they are written as entity references.
+// The file is ISO-8859-1, as it declares.
+constexpr char32_t kLatin1LastByte = 0xFF;
+
+// "&" and "<" would end the text early; they are written as entity
+// references, and so is a ">" after "]]", which no XML text may hold.
 std::string EscapeText(const std::string& text)
 {
     std::string out;
@@ -15,6 +19,8 @@ std::string EscapeText(const std::string& text)
             out += "&amp;";
         else if (c == '<')
             out += "&lt;";
+        else if (c == '>' && out.ends_with("]]"))
+            out += "&gt;";
         else
             out += c;
     }
@@ -65,7 +71,7 @@ void CToolConfigXML::SetSettingValue(const std::string& strName, const DWORD& dw
         pSetting->SetValue(dwValue);
 }
 
-std::string CToolConfigXML::RenderFile()
+int CToolConfigXML::RenderFile(std::string& bytes, std::string& strError)
 {
     std::string text = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n\r\n<file>\r\n";
     text += "\t<ArticleNumber>" + EscapeText(m_Config.GetArticleNumber()) + "</ArticleNumber>\r\n";
@@ -74,10 +80,12 @@ std::string CToolConfigXML::RenderFile()
     const int nCount = m_Config.m_Settings.GetCount();
     for (int i = 0; i < nCount; ++i) {
         CProductSetting setting;
-        std::string strError;
         if (m_Config.m_Settings.GetObjectByIndex(i, setting, strError) != Result::Ok)
             continue;
         const std::string strName = setting.GetName();
+        const int nResult = XmlText::CheckWritableName(strName, kLatin1LastByte, strError);
+        if (nResult != Result::Ok)
+            return nResult;
         // A number setting is one without text; numbers are signed, as the
         // file has always held them (4294967295 is written as -1).
         const std::string strValue = setting.GetText().empty()
@@ -86,13 +94,18 @@ std::string CToolConfigXML::RenderFile()
         text += "\t\t<" + strName + ">" + strValue + "</" + strName + ">\r\n";
     }
     text += "\t</Settings>\r\n</file>\r\n";
-    return XmlText::Utf8ToLatin1WithCharRefs(text);
+    bytes = XmlText::Utf8ToLatin1WithCharRefs(text, kLatin1LastByte);
+    strError.clear();
+    return Result::Ok;
 }
 
 int CToolConfigXML::WriteConfigurationFile(const std::string& strPath, std::string& strError)
 {
-    strError.clear();
-    return WriteBytesToFile(strPath, RenderFile(), strError);
+    std::string bytes;
+    const int nResult = RenderFile(bytes, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    return WriteBytesToFile(strPath, bytes, strError);
 }
 
 int CToolConfigXML::ReadConfigurationFile(const std::string& strPath, std::string& strError)

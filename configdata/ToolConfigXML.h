@@ -17,8 +17,11 @@ public:
     virtual void OnClear() {}
     virtual int ReadConfigurationFile(const std::string& strPath, std::string& strError);
     // Writes the file in ISO-8859-1 as it declares; a character outside it is
-    // written as a numeric character reference. -1001 when the file cannot be
-    // created, -1004 when writing fails.
+    // written as a numeric character reference. A setting name that the file
+    // cannot hold (not an XML name, or a character outside ISO-8859-1, as a
+    // name has no character references) is refused with -1001 and nothing is
+    // written. -1001 when the file cannot be created, -1004 when writing
+    // fails; the old file then stays as it was.
     virtual int WriteConfigurationFile(const std::string& strPath, std::string& strError);
     virtual void SetArticleNumber(const std::string& strArticleNumber);
     virtual void SetConfigSheet(const std::string& strConfigSheet);
@@ -30,8 +33,9 @@ public:
 
     // Empties m_Config, then the hooks; the pages do this before saving.
     void Clear();
-    // The file's bytes as WriteConfigurationFile writes them.
-    std::string RenderFile();
+    // The file's bytes as WriteConfigurationFile writes them; -1001 for a
+    // setting name the file cannot hold.
+    int RenderFile(std::string& bytes, std::string& strError);
 
 private:
     // The setting of that name, added at the end when it is new (nullptr

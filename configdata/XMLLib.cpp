@@ -1,19 +1,20 @@
 #include "configdata/XMLLib.h"
 
-#include "common/FilePaths.h"
-
+#include "common/FileIO.h"
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
 
-#include <cerrno>
+#include <expat.h>
+
+#include <algorithm>
 #include <charconv>
 #include <climits>
-#include <cstring>
-#include <fstream>
 #include <new>
-#include <system_error>
+#include <random>
+#include <string_view>
 #include <type_traits>
+#include <unordered_set>
 
 namespace {
 
@@ -21,6 +22,103 @@ namespace {
 // Without parse_doctype a DTD is skipped, never read: its entities are not
 // expanded and nothing it references is fetched.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration;
+
+// Definitions and saved configurations are a few kilobytes; the bound only
+// keeps a wrong file from taking all memory.
+constexpr std::size_t kMaxFileBytes = 32 * 1024 * 1024;
+
+// pugixml reads much that is not XML (a second root, text after the root,
+// undefined entities, a bare "&", a repeated attribute, control characters)
+// without a word, so expat checks every text first. The text is UTF-8
+// whatever its declaration says: the file bytes were decoded before. Nothing
+// outside the text is read (no external DTD, no external or parameter
+// entity).
+using ExpatParser = std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)>;
+
+// Entity declarations are refused: expanding a few nested or repeated
+// entities makes gigabytes of text ("billion laughs"), and pugixml, which
+// does not expand them, would read something else than expat checked.
+void XMLCALL RefuseEntityDeclaration(void* pParser, const XML_Char*, int, const XML_Char*, int, const XML_Char*,
+                                     const XML_Char*, const XML_Char*, const XML_Char*)
+{
+    XML_StopParser(static_cast<XML_Parser>(pParser), XML_FALSE);
+}
+
+// The parser for a text of nTextBytes, reset and set up; handlers get the
+// parser, the caller's data is its user data. Making a parser costs a good
+// part of checking a definition file, so each thread keeps one for small
+// texts. A large text gets a parser of its own (in own), so that what it
+// made the parser hold is given back.
+XML_Parser PrepareExpatParser(std::size_t nTextBytes, ExpatParser& own)
+{
+    constexpr std::size_t kKeptParserTextBytes = 16 * 1024;
+    // One secret hash salt for the process: expat would gather a new one
+    // for every text, which also costs more than checking a definition file.
+    static const unsigned long nHashSalt = std::random_device{}();
+    thread_local ExpatParser kept(nullptr, &XML_ParserFree);
+    ExpatParser& parser = nTextBytes <= kKeptParserTextBytes ? kept : own;
+    if (!parser || !XML_ParserReset(parser.get(), "UTF-8"))
+        parser.reset(XML_ParserCreate("UTF-8"));
+    if (!parser)
+        return nullptr;
+    XML_SetHashSalt(parser.get(), nHashSalt);
+    XML_SetParamEntityParsing(parser.get(), XML_PARAM_ENTITY_PARSING_NEVER);
+    XML_UseParserAsHandlerArg(parser.get());
+    XML_SetEntityDeclHandler(parser.get(), RefuseEntityDeclaration);
+    return parser.get();
+}
+
+// Expat's code for the text (XML_ERROR_NONE when it is well-formed); the
+// reason names the line and column of the fault.
+int CheckWellFormed(const std::string& text, std::string& strReason)
+{
+    ExpatParser own(nullptr, &XML_ParserFree);
+    const XML_Parser parser = PrepareExpatParser(text.size(), own);
+    if (!parser)
+        throw std::bad_alloc();
+    // Fed in pieces whose length an int holds.
+    std::size_t nDone = 0;
+    do {
+        const std::size_t nPiece = std::min<std::size_t>(text.size() - nDone, INT_MAX);
+        nDone += nPiece;
+        if (XML_Parse(parser, text.data() + nDone - nPiece, static_cast<int>(nPiece), nDone == text.size()) !=
+            XML_STATUS_OK) {
+            const XML_Error error = XML_GetErrorCode(parser);
+            strReason = FormatText("%s (line %llu, column %llu)",
+                                   error == XML_ERROR_ABORTED ? "entity declarations are not supported"
+                                                              : XML_ErrorString(error),
+                                   static_cast<unsigned long long>(XML_GetCurrentLineNumber(parser)),
+                                   static_cast<unsigned long long>(XML_GetCurrentColumnNumber(parser)) + 1);
+            return error;
+        }
+    } while (nDone < text.size());
+    return XML_ERROR_NONE;
+}
+
+// Whether the text is an XML name: expat must read "<name/>" as one element
+// of exactly that name, without attributes.
+bool IsXmlName(const std::string& strName)
+{
+    struct SElement {
+        std::string strName;
+        bool bAttributes = false;
+    } element;
+    const std::string text = "<" + strName + "/>";
+    ExpatParser own(nullptr, &XML_ParserFree);
+    const XML_Parser parser = PrepareExpatParser(text.size(), own);
+    if (!parser || text.size() > INT_MAX)
+        return false;
+    XML_SetUserData(parser, &element);
+    XML_SetStartElementHandler(parser, [](void* pParser, const XML_Char* szName, const XML_Char** ppAttributes) {
+        auto& first = *static_cast<SElement*>(XML_GetUserData(static_cast<XML_Parser>(pParser)));
+        if (first.strName.empty()) {
+            first.strName = szName;
+            first.bAttributes = ppAttributes[0] != nullptr;
+        }
+    });
+    return XML_Parse(parser, text.data(), static_cast<int>(text.size()), XML_TRUE) == XML_STATUS_OK &&
+           element.strName == strName && !element.bAttributes;
+}
 
 // Windows-1252 characters of bytes 0x80 to 0x9F; the five unassigned bytes
 // stand for the C1 controls of the same number, as Windows maps them.
@@ -79,20 +177,15 @@ std::size_t DecodeUtf8(const unsigned char* p, std::size_t nLeft, char32_t& c)
     return nLength;
 }
 
-bool StartsWithUtf8Bom(const std::string& bytes)
-{
-    return bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-}
-
 // Whether the XML declaration at the start names UTF-8 as the encoding.
-bool DeclaresUtf8(const std::string& text)
+bool DeclaresUtf8(std::string_view text)
 {
-    if (text.compare(0, 5, "<?xml") != 0)
+    if (!text.starts_with("<?xml"))
         return false;
     const std::size_t nEnd = text.find("?>");
     if (nEnd == std::string::npos)
         return false;
-    const std::string declaration = text.substr(0, nEnd);
+    const std::string_view declaration = text.substr(0, nEnd);
     std::size_t pos = declaration.find("encoding");
     if (pos == std::string::npos)
         return false;
@@ -109,7 +202,7 @@ bool DeclaresUtf8(const std::string& text)
     const std::size_t nClose = declaration.find(declaration[pos], pos + 1);
     if (nClose == std::string::npos)
         return false;
-    const std::string encoding = ToLowerAscii(declaration.substr(pos + 1, nClose - pos - 1));
+    const std::string encoding = ToLowerAscii(std::string(declaration.substr(pos + 1, nClose - pos - 1)));
     return encoding == "utf-8" || encoding == "utf8";
 }
 
@@ -188,60 +281,60 @@ private:
     std::string& m_out;
 };
 
-std::string SystemMessage(int nErrno)
+// Whether the character goes into a file whose bytes go up to cLastByte as
+// a byte of its own, rather than as a character reference. C1 controls never
+// do: a reader of Windows-1252 would take their bytes for other characters.
+bool IsWrittenAsByte(char32_t c, char32_t cLastByte)
 {
-    return std::generic_category().message(nErrno);
+    return c < 0x80 || (c >= 0xA0 && c <= cLastByte);
 }
 
-// Reads the whole file; the messages and codes of the file access.
-int ReadFileBytes(const std::string& strPath, std::string& bytes, std::string& strError)
+// Whether every character of the UTF-8 text is written as a byte.
+bool IsWrittenAsBytes(const std::string& text, char32_t cLastByte)
 {
-    const std::filesystem::path path = PathFromUtf8(strPath);
-    try {
-        // The size first: it also refuses what is not a regular file
-        // (a directory, a device), which could not be read as a whole.
-        std::error_code ec;
-        const std::uintmax_t nSize = std::filesystem::file_size(path, ec);
-        std::ifstream file;
-        if (!ec) {
-            file.open(path, std::ios::binary);
-            if (!file)
-                ec = std::error_code(errno != 0 ? errno : EACCES, std::generic_category());
-        }
-        if (ec) {
-            strError = FormatText(PickText("Can't open the file: '%s'.", "Kann die Datei ('%s') nicht öffnen."),
-                                  strPath.c_str());
-            AppendSystemMessage(strError, ec.message().c_str());
-            return Result::InvalidArgument;
-        }
-        if (nSize == 0) {
-            strError = FormatText(PickText("Error reading the file: '%s'. The file is empty.",
-                                           "Fehler beim Lesen der Datei: '%s'. Kein Dateiinhalt vorhanden."),
-                                  strPath.c_str());
-            return Result::InvalidArgument;
-        }
-        bytes.assign(static_cast<std::size_t>(nSize), '\0');
-        file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (static_cast<std::uintmax_t>(file.gcount()) != nSize) {
-            strError = FormatText(PickText("Error reading the file: '%s'.", "Fehler beim Lesen der Datei: '%s'."),
-                                  strPath.c_str());
-            AppendSystemMessage(strError, PickText("The file could not be read to its end",
-                                                   "Die Datei konnte nicht bis zum Ende gelesen werden"));
-            return Result::FileException;
-        }
-        return Result::Ok;
-    } catch (const std::bad_alloc& e) {
-        strError = FormatText(PickText("Error reading the file: '%s'.", "Fehler beim Lesen der Datei: '%s'."),
-                              strPath.c_str());
-        AppendSystemMessage(strError, e.what());
-        return Result::OutOfMemory;
-    } catch (const std::exception& e) {
-        strError = FormatText(PickText("Error reading the file: '%s'.", "Fehler beim Lesen der Datei: '%s'."),
-                              strPath.c_str());
-        AppendSystemMessage(strError, e.what());
-        return Result::FileException;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = 0;
+        const std::size_t nUsed = DecodeUtf8(p + i, text.size() - i, c);
+        if (nUsed == 0 || !IsWrittenAsByte(c, cLastByte))
+            return false;
+        i += nUsed;
     }
+    return true;
 }
+
+// Stops at the first element or attribute name that the file cannot hold;
+// each name is checked once.
+class CNameChecker final : public pugi::xml_tree_walker {
+public:
+    CNameChecker(char32_t cLastByte, std::string& strError) : m_cLastByte(cLastByte), m_strError(strError) {}
+
+    bool for_each(pugi::xml_node& node) override
+    {
+        if (node.type() != pugi::node_element)
+            return true;
+        if (!Check(node.name()))
+            return false;
+        for (const pugi::xml_attribute& attribute : node.attributes())
+            if (!Check(attribute.name()))
+                return false;
+        return true;
+    }
+
+    int m_nResult = Result::Ok;
+
+private:
+    bool Check(const char* szName)
+    {
+        if (m_checked.insert(szName).second)
+            m_nResult = XmlText::CheckWritableName(szName, m_cLastByte, m_strError);
+        return m_nResult == Result::Ok;
+    }
+
+    char32_t m_cLastByte;
+    std::string& m_strError;
+    std::unordered_set<std::string_view> m_checked;
+};
 
 } // namespace
 
@@ -268,6 +361,10 @@ bool IsValidUtf8(const char* pData, std::size_t nLength)
     const auto* p = reinterpret_cast<const unsigned char*>(pData);
     char32_t c = 0;
     for (std::size_t i = 0; i < nLength;) {
+        if (p[i] < 0x80) { // most of a file is ASCII
+            ++i;
+            continue;
+        }
         const std::size_t nUsed = DecodeUtf8(p + i, nLength - i, c);
         if (nUsed == 0)
             return false;
@@ -278,14 +375,12 @@ bool IsValidUtf8(const char* pData, std::size_t nLength)
 
 std::string DecodeFileBytes(const std::string& bytes)
 {
-    const std::string text = bytes.substr(0, std::char_traits<char>::length(bytes.c_str()));
-    const bool bBom = StartsWithUtf8Bom(text);
-    const std::size_t nStart = bBom ? 3 : 0;
-    const char* pBody = text.data() + nStart;
-    const std::size_t nBody = text.size() - nStart;
-    if ((bBom || DeclaresUtf8(text)) && IsValidUtf8(pBody, nBody))
-        return std::string(pBody, nBody);
-    return Windows1252ToUtf8(pBody, nBody);
+    const std::string_view text(bytes.c_str());
+    const bool bBom = text.starts_with("\xEF\xBB\xBF");
+    const std::string_view body = text.substr(bBom ? 3 : 0);
+    if ((bBom || DeclaresUtf8(body)) && IsValidUtf8(body.data(), body.size()))
+        return std::string(body);
+    return Windows1252ToUtf8(body.data(), body.size());
 }
 
 std::string Utf8ToLatin1WithCharRefs(const std::string& text, char32_t cLastByte)
@@ -308,7 +403,7 @@ std::string Utf8ToLatin1WithCharRefs(const std::string& text, char32_t cLastByte
             nUsed = 1;
         }
         i += nUsed;
-        if (c < 0x80 || (c >= 0xA0 && c <= cLastByte))
+        if (IsWrittenAsByte(c, cLastByte))
             out += static_cast<char>(c);
         else
             out += FormatText(bInCdata ? "]]>&#%u;<![CDATA[" : "&#%u;", static_cast<unsigned>(c));
@@ -352,6 +447,16 @@ bool ConvertNumberText(const std::string& text, DWORD& dwValue)
     return !text.empty() && nUsed == text.size();
 }
 
+int CheckWritableName(const std::string& strName, char32_t cLastByte, std::string& strError)
+{
+    if (IsXmlName(strName) && IsWrittenAsBytes(strName, cLastByte))
+        return Result::Ok;
+    strError = FormatText(PickText("The name '%s' can't be written to the XML file.",
+                                   "Der Name '%s' kann nicht in die XML Datei geschrieben werden."),
+                          strName.c_str());
+    return Result::InvalidArgument;
+}
+
 } // namespace XmlText
 
 CXMLLib::CXMLLib() : m_pDocument(new (std::nothrow) pugi::xml_document) {}
@@ -376,13 +481,20 @@ std::string CXMLLib::GetNodeName(const pugi::xml_node& node)
 
 std::string CXMLLib::GetNodeText(const pugi::xml_node& node)
 {
-    if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
+    const auto isText = [](const pugi::xml_node& item) {
+        return item.type() == pugi::node_pcdata || item.type() == pugi::node_cdata;
+    };
+    if (isText(node))
         return node.value();
+    // Most elements hold one text alone.
+    const pugi::xml_node first = node.first_child();
+    if (isText(first) && !first.next_sibling())
+        return first.value();
     // Walked without recursion: a deeply nested file must not exhaust the stack.
     std::string text;
-    pugi::xml_node current = node.first_child();
+    pugi::xml_node current = first;
     while (current) {
-        if (current.type() == pugi::node_pcdata || current.type() == pugi::node_cdata)
+        if (isText(current))
             text += current.value();
         if (current.first_child()) {
             current = current.first_child();
@@ -399,7 +511,14 @@ std::string CXMLLib::GetNodeText(const pugi::xml_node& node)
 
 bool CXMLLib::IsNamed(const pugi::xml_node& node, const char* szName)
 {
-    return node.type() == pugi::node_element && EqualsNoCase(node.name(), szName);
+    if (node.type() != pugi::node_element)
+        return false;
+    // Compared in place: the readers ask this of every node several times.
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    const char* szNode = node.name();
+    while (*szNode != '\0' && lower(*szNode) == lower(*szName))
+        ++szNode, ++szName;
+    return *szNode == *szName;
 }
 
 std::vector<pugi::xml_node> CXMLLib::GetChildElements(const pugi::xml_node& node)
@@ -440,9 +559,15 @@ int CXMLLib::LoadFromFile(const std::string& strPath, std::string& strError)
     CheckDocument(strError);
     m_strFileName = strPath;
     std::string bytes;
-    const int nResult = ReadFileBytes(strPath, bytes, strError);
+    const int nResult = ReadRegularFile(strPath, kMaxFileBytes, bytes, strError);
     if (nResult != Result::Ok)
         return nResult;
+    if (bytes.empty()) {
+        strError = FormatText(PickText("Error reading the file: '%s'. The file is empty.",
+                                       "Fehler beim Lesen der Datei: '%s'. Kein Dateiinhalt vorhanden."),
+                              strPath.c_str());
+        return Result::InvalidArgument;
+    }
     std::string text;
     try {
         text = XmlText::DecodeFileBytes(bytes);
@@ -460,19 +585,25 @@ int CXMLLib::ParseString(const std::string& strText, std::string& strError)
 {
     CheckDocument(strError);
     m_pRoot = pugi::xml_node();
+    m_pParseError = SParseError();
     if (!m_pDocument)
         return Result::CallException;
     try {
-        m_pParseError = m_pDocument->load_buffer(strText.data(), strText.size(), kParseOptions, pugi::encoding_utf8);
-        if (!m_pParseError) {
-            int nCode = 0;
-            std::string strReason;
-            GetParseError(nCode, strReason);
+        m_pParseError.nCode = CheckWellFormed(strText, m_pParseError.strReason);
+        if (m_pParseError.nCode == XML_ERROR_NONE) {
+            const pugi::xml_parse_result result =
+                m_pDocument->load_buffer(strText.data(), strText.size(), kParseOptions, pugi::encoding_utf8);
+            if (!result)
+                m_pParseError = {static_cast<int>(result.status),
+                                 FormatText("%s (offset %lld)", result.description(), static_cast<long long>(result.offset))};
+        }
+        if (m_pParseError.nCode != XML_ERROR_NONE) {
+            m_pDocument->reset();
             strError = FormatText(PickText("Error: the passed string contains invalid data! XML parser failed with "
                                            "error code '%d' and error description '%s'",
                                            "Fehler: Die Zeichenkette enthält ungültige Daten! Der XML Parser liefert "
                                            "den Fehlercode '%d' und die Beschreibung '%s'"),
-                                  nCode, strReason.c_str());
+                                  m_pParseError.nCode, m_pParseError.strReason.c_str());
             return Result::InvalidArgument;
         }
         m_pRoot = m_pDocument->document_element();
@@ -486,11 +617,8 @@ int CXMLLib::ParseString(const std::string& strText, std::string& strError)
 
 int CXMLLib::GetParseError(int& nCode, std::string& strReason)
 {
-    nCode = static_cast<int>(m_pParseError.status);
-    strReason = m_pParseError.status == pugi::status_ok
-                    ? std::string()
-                    : FormatText("%s (offset %lld)", m_pParseError.description(),
-                                 static_cast<long long>(m_pParseError.offset));
+    nCode = m_pParseError.nCode;
+    strReason = m_pParseError.strReason;
     return Result::Ok;
 }
 
@@ -531,8 +659,14 @@ int CXMLLib::GetXmlBytes(std::vector<BYTE>& bytes, int& nLength, std::string& st
     // Files not declared UTF-8 are read back as single-byte text, while XML
     // takes an undeclared encoding as UTF-8: outside the declared UTF-8 and
     // ISO-8859-1 only ASCII means the same to every reader.
-    if (encoding != "utf-8" && encoding != "utf8")
-        text = XmlText::Utf8ToLatin1WithCharRefs(text, IsSingleByteEncoding(encoding) ? 0xFF : 0x7F);
+    const bool bUtf8 = encoding == "utf-8" || encoding == "utf8";
+    const char32_t cLastByte = bUtf8 ? 0x10FFFF : (IsSingleByteEncoding(encoding) ? 0xFF : 0x7F);
+    CNameChecker names(cLastByte, strError);
+    m_pDocument->traverse(names);
+    if (names.m_nResult != Result::Ok)
+        return names.m_nResult;
+    if (!bUtf8)
+        text = XmlText::Utf8ToLatin1WithCharRefs(text, cLastByte);
     bytes.assign(text.begin(), text.end());
     nLength = static_cast<int>(bytes.size());
     return Result::Ok;
@@ -558,36 +692,12 @@ int CXMLLib::SaveToFile(const std::string& strPath, const int& nMode, std::strin
 int CXMLLib::WriteBytesToFile(const std::string& strPath, const std::string& bytes, std::string& strError)
 {
     try {
-        errno = 0;
-        std::ofstream file(PathFromUtf8(strPath), std::ios::binary | std::ios::trunc);
-        if (!file) {
-            strError = FormatText(PickText("Can't create the file: '%s'.", "Kann die Datei '%s' nicht erzeugen."),
-                                  strPath.c_str());
-            AppendSystemMessage(strError, SystemMessage(errno != 0 ? errno : EACCES).c_str());
-            return Result::InvalidArgument;
-        }
-        errno = 0;
-        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        file.flush();
-        const int nWriteErrno = errno;
-        file.close();
-        if (!file) {
-            strError = FormatText(PickText("Error writing the file: '%s'.", "Fehler beim Schreiben in die Datei: '%s'."),
-                                  strPath.c_str());
-            AppendSystemMessage(strError, SystemMessage(nWriteErrno != 0 ? nWriteErrno : (errno != 0 ? errno : EIO)).c_str());
-            return Result::FileException;
-        }
-        return Result::Ok;
-    } catch (const std::bad_alloc& e) {
-        strError = FormatText(PickText("Error writing the file: '%s'.", "Fehler beim Schreiben in die Datei: '%s'."),
-                              strPath.c_str());
-        AppendSystemMessage(strError, e.what());
-        return Result::OutOfMemory;
+        return ReplaceFileContent(strPath, bytes, strError);
     } catch (const std::exception& e) {
         strError = FormatText(PickText("Error writing the file: '%s'.", "Fehler beim Schreiben in die Datei: '%s'."),
                               strPath.c_str());
         AppendSystemMessage(strError, e.what());
-        return Result::FileException;
+        return dynamic_cast<const std::bad_alloc*>(&e) != nullptr ? Result::OutOfMemory : Result::FileException;
     }
 }
 

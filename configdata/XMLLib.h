@@ -6,7 +6,9 @@
 //
 // Texts inside the tool are UTF-8. File bytes are taken as Windows-1252 text,
 // except that a file declaring UTF-8 (or starting with a UTF-8 byte order
-// mark) is read as UTF-8, as long as its bytes are valid UTF-8.
+// mark) is read as UTF-8, as long as its bytes are valid UTF-8. Only
+// well-formed XML without entity declarations is read; anything else fails
+// as a parser error.
 
 #include "common/FluxaTypes.h"
 
@@ -40,6 +42,12 @@ std::size_t ConvertUnsigned(const std::string& text, int nBase, DWORD& dwValue);
 // first), else base 10. True when the text is not empty and is the number
 // alone; dwValue receives the converted number in any case.
 bool ConvertNumberText(const std::string& text, DWORD& dwValue);
+
+// Whether the UTF-8 name can stand as an element or attribute name in a file
+// whose bytes go up to cLastByte (see Utf8ToLatin1WithCharRefs): it must be
+// an XML name, and as a character reference is not allowed in a name, every
+// character must be written as a byte. Otherwise -1001 with a message naming it.
+int CheckWritableName(const std::string& strName, char32_t cLastByte, std::string& strError);
 } // namespace XmlText
 
 class CXMLLib {
@@ -88,7 +96,8 @@ public:
     // The document's XML text as file bytes: UTF-8 when it is declared so;
     // ISO-8859-1 with character references when it declares ISO-8859-1 or
     // Windows-1252; otherwise (no or another encoding) ASCII with character
-    // references, which every reader, this one too, reads alike.
+    // references, which every reader, this one too, reads alike. A name
+    // those bytes cannot hold is refused (CheckWritableName).
     virtual int GetXmlBytes(std::vector<BYTE>& bytes, int& nLength, std::string& strError);
     virtual int ReportNotFound(const std::string& strName, int& nResult, std::string& strError);
 
@@ -110,13 +119,20 @@ protected:
     static bool IsNamed(const pugi::xml_node& node, const char* szName);
     int CheckRootHasChildItems(std::string& strError);
 
-    // Creates the file anew and writes the bytes: -1001 when it cannot be
-    // created, -1004 (-1003 for memory) when writing fails.
+    // Replaces the file's content with the bytes; a failed write leaves the
+    // old file as it was. -1001 when the file cannot be created, -1004
+    // (-1003 for memory) when writing fails.
     static int WriteBytesToFile(const std::string& strPath, const std::string& bytes, std::string& strError);
+
+    // The parser's code (0 after success) and reason of the last parse.
+    struct SParseError {
+        int nCode = 0;
+        std::string strReason;
+    };
 
     std::unique_ptr<pugi::xml_document> m_pDocument;
     pugi::xml_node m_pRoot;
-    pugi::xml_parse_result m_pParseError;
+    SParseError m_pParseError;
     std::string m_strFileName;
 
 private:

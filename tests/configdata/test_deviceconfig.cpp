@@ -170,6 +170,10 @@ TEST_F(DeviceConfigTest, FailuresStopTheReadingWithTheirMessages)
         {"empty root", "<p>  </p>", Result::MissingPrecondition,
          "No child items were found for the XML file (" + path + ")!"},
         {"not XML", "DeviceConfig", Result::InvalidArgument, ""},
+        {"bare ampersand", "<p><ProductDescription><DE>Bad & K\xFC""che</DE></ProductDescription></p>",
+         Result::InvalidArgument,
+         "Error: the passed string contains invalid data! XML parser failed with error code '4' and error "
+         "description 'not well-formed (invalid token) (line 1, column 33)'"},
     };
     for (const auto& c : cases) {
         std::string strError;
@@ -199,7 +203,7 @@ TEST_F(DeviceConfigTest, ReadingEmptiesTheDefinitionFirst)
     EXPECT_EQ(0, config.GetDescriptions().GetParameterCount());
 }
 
-TEST_F(DeviceConfigTest, DeeplyNestedAndEntityLadenValuesAreReadSafely)
+TEST_F(DeviceConfigTest, DeeplyNestedValuesAreReadAndEntitiesRefused)
 {
     std::string nested;
     for (int i = 0; i < 100000; ++i)
@@ -207,14 +211,19 @@ TEST_F(DeviceConfigTest, DeeplyNestedAndEntityLadenValuesAreReadSafely)
     nested += "5";
     for (int i = 0; i < 100000; ++i)
         nested += "</x>";
-    const std::string xml = "<!DOCTYPE p [<!ENTITY big \"0x10\">]><p><Settings><Deep><Min>" + nested +
-                            "</Min><Max>&big;</Max></Deep></Settings></p>";
     std::string strError;
-    ASSERT_EQ(Result::Ok, m_reader.LoadDefinition(WriteFile(xml), strError)) << strError;
+    ASSERT_EQ(Result::Ok, m_reader.LoadDefinition(WriteFile("<p><Settings><Deep><Min>" + nested +
+                                                            "</Min></Deep></Settings></p>"),
+                                                  strError))
+        << strError;
     const CProductSetting* pDeep = FindSetting(m_reader.GetConfig(), "Deep");
     ASSERT_NE(nullptr, pDeep);
     EXPECT_EQ(5u, pDeep->GetMin());
-    EXPECT_EQ(0u, pDeep->GetMax()); // the entity is not expanded: not a number
+
+    const std::string entity = "<!DOCTYPE p [<!ENTITY big \"0x10\">]><p><Settings><Deep><Max>&big;</Max></Deep>"
+                               "</Settings></p>";
+    EXPECT_EQ(Result::InvalidArgument, m_reader.LoadDefinition(WriteFile(entity), strError));
+    EXPECT_NE(std::string::npos, strError.find("entity declarations are not supported")) << strError;
 }
 
 TEST(DeviceConfigClassesTest, DescriptionsFallBackToEmptyTexts)

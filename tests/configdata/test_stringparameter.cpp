@@ -59,6 +59,18 @@ TEST_F(StringParameters, RejectsEmptyAndInvalidDefinitions)
     EXPECT_EQ(Value("x"), "1"); // what was added before the failure stays
 }
 
+TEST_F(StringParameters, NamesWithAZeroByteAreRefused)
+{
+    const std::string name("Port\0Number", 11);
+    EXPECT_EQ(m_handler.ExtractParameters("Adapter=1;" + name + "=3;Baudrate=2400", m_strError), -1001);
+    EXPECT_EQ(m_strError, "CStringParameterHandler::AddParameter: The parameter name (Port) contains a zero byte.");
+    EXPECT_EQ(m_handler.AddParameter(CStringParameter(name, "3"), m_strError), -1001);
+    EXPECT_EQ(m_handler.GetParameterCount(), 1);
+    std::string out;
+    ASSERT_EQ(m_handler.GetParameters(out, m_strError), 0);
+    EXPECT_EQ(out, "Adapter=1");
+}
+
 TEST_F(StringParameters, DuplicateKeepsFirstAndNamesLowerCased)
 {
     EXPECT_EQ(m_handler.ExtractParameters("A=1;a=2", m_strError), -1001);

@@ -1,8 +1,10 @@
 // Saved configuration files: the exact bytes written, reading numbers and
-// texts back, the encoding, and files that cannot be read or written.
+// texts back, the encoding, setting names the file cannot hold, and files
+// that cannot be read or written.
 #include "configdata/ToolConfigXML.h"
 
 #include "common/ResultCodes.h"
+#include "FileSizeLimit.h"
 #include "LanguageGuard.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +113,7 @@ TEST_F(ToolConfigTest, NumbersAndTextsTakeTheirFileForms)
     written.SetSettingValue("Both", 7);
     written.SetSettingText("both", "seven"); // the same setting: a text wins over the number
     written.SetSettingText("Marks", "A&B <C> \"D\"");
+    written.SetSettingText("Brackets", "[[a]]>b]]]>");
     written.SetArticleNumber("12&<3");
     CToolConfigXML read;
     WriteAndReadBack(written, read);
@@ -121,6 +124,7 @@ TEST_F(ToolConfigTest, NumbersAndTextsTakeTheirFileForms)
     EXPECT_NE(std::string::npos, bytes.find("\t\t<NoText>0</NoText>\r\n"));
     EXPECT_NE(std::string::npos, bytes.find("\t\t<Both>seven</Both>\r\n"));
     EXPECT_NE(std::string::npos, bytes.find("\t\t<Marks>A&amp;B &lt;C> \"D\"</Marks>\r\n"));
+    EXPECT_NE(std::string::npos, bytes.find("\t\t<Brackets>[[a]]&gt;b]]]&gt;</Brackets>\r\n"));
     EXPECT_NE(std::string::npos, bytes.find("\t<ArticleNumber>12&amp;&lt;3</ArticleNumber>\r\n"));
 
     EXPECT_EQ(0xFFFFFFFFu, Setting(read, "AllBits").GetValue());
@@ -129,6 +133,7 @@ TEST_F(ToolConfigTest, NumbersAndTextsTakeTheirFileForms)
     EXPECT_EQ(0u, Setting(read, "NoText").GetValue());
     EXPECT_EQ("seven", Setting(read, "Both").GetText());
     EXPECT_EQ("A&B <C> \"D\"", Setting(read, "Marks").GetText());
+    EXPECT_EQ("[[a]]>b]]]>", Setting(read, "Brackets").GetText());
     EXPECT_EQ("12&<3", read.GetConfig().GetArticleNumber());
 }
 
@@ -176,6 +181,9 @@ TEST_F(ToolConfigTest, ReadingFailuresAndUnwritableFilesAreReported)
         {"empty root", "<file/>", Result::MissingPrecondition,
          "No child items were found for the XML file (" + m_path + ")!"},
         {"empty file", "", Result::InvalidArgument, "Error reading the file: '" + m_path + "'. The file is empty."},
+        {"second root", "<file><Settings><Runtime>1</Runtime></Settings></file><file/>", Result::InvalidArgument,
+         "Error: the passed string contains invalid data! XML parser failed with error code '9' and error "
+         "description 'junk after document element (line 1, column 55)'"},
     };
     for (const auto& c : cases) {
         std::ofstream(m_path, std::ios::binary) << c.xml;
@@ -191,9 +199,68 @@ TEST_F(ToolConfigTest, ReadingFailuresAndUnwritableFilesAreReported)
     const std::string noDirectory = (m_dir / "missing" / "saved.xml").string();
     EXPECT_EQ(Result::InvalidArgument, written.WriteConfigurationFile(noDirectory, strError));
     EXPECT_EQ(0u, strError.find("Can't create the file: '" + noDirectory + "'. The system reports")) << strError;
-    if (fs::exists("/dev/full")) {
-        EXPECT_EQ(Result::FileException, written.WriteConfigurationFile("/dev/full", strError));
-        EXPECT_EQ(0u, strError.find("Error writing the file: '/dev/full'.")) << strError;
+}
+
+TEST_F(ToolConfigTest, AFailedSaveLeavesTheOldFileAsItWas)
+{
+    CToolConfigXML old;
+    old.SetSettingValue("Runtime", 10);
+    std::string strError;
+    ASSERT_EQ(Result::Ok, old.WriteConfigurationFile(m_path, strError)) << strError;
+    const std::string oldBytes = ReadFile(m_path);
+
+    CToolConfigXML written;
+    written.SetSettingText("Installer", std::string(8192, 'x'));
+    int nResult = 0;
+    {
+        FileSizeLimit limit(1024); // the disk is full
+        nResult = written.WriteConfigurationFile(m_path, strError);
+    }
+    EXPECT_EQ(Result::FileException, nResult);
+    EXPECT_EQ(0u, strError.find("Error writing the file: '" + m_path + "'. The system reports")) << strError;
+    EXPECT_EQ(oldBytes, ReadFile(m_path));
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(m_dir), fs::directory_iterator())); // nothing left behind
+}
+
+TEST_F(ToolConfigTest, SettingNamesTheFileCannotHoldAreRefused)
+{
+    CToolConfigXML old;
+    old.SetSettingValue("Runtime", 10);
+    std::string strError;
+    ASSERT_EQ(Result::Ok, old.WriteConfigurationFile(m_path, strError)) << strError;
+    const std::string oldBytes = ReadFile(m_path);
+
+    const struct {
+        const char* name;
+        std::string setting;
+        std::string shown; // the name as the message shows it
+    } cases[] = {
+        {"outside ISO-8859-1", "\xCE\xA9mega", "\xCE\xA9mega"},
+        {"Windows-1252 only", "\xC5\xA0koda", "\xC5\xA0koda"},
+        {"blank inside", "Run time", "Run time"},
+        {"leading digit", "2ndFlush", "2ndFlush"},
+        {"markup", "Run<time", "Run<time"},
+        {"zero byte", std::string("Run\0time", 8), "Run"},
+    };
+    for (const auto& c : cases) {
+        CToolConfigXML written;
+        written.SetSettingValue("Runtime", 20);
+        written.SetSettingValue(c.setting, 1);
+        EXPECT_EQ(Result::InvalidArgument, written.WriteConfigurationFile(m_path, strError)) << c.name;
+        EXPECT_EQ("The name '" + c.shown + "' can't be written to the XML file.", strError) << c.name;
+        EXPECT_EQ(oldBytes, ReadFile(m_path)) << c.name;
+    }
+
+    // Names within ISO-8859-1 are written as bytes and read back.
+    CToolConfigXML written;
+    for (const char* name : {"Sp\xC3\xBClzeit", "\xC3\xBF", "Run_time-2.x"})
+        written.SetSettingValue(name, 7);
+    CToolConfigXML read;
+    WriteAndReadBack(written, read);
+    EXPECT_NE(std::string::npos, ReadFile(m_path).find("\t\t<Sp\xFClzeit>7</Sp\xFClzeit>\r\n"));
+    for (const char* name : {"Sp\xC3\xBClzeit", "\xC3\xBF", "Run_time-2.x"}) {
+        EXPECT_EQ(name, Setting(read, name).GetName());
+        EXPECT_EQ(7u, Setting(read, name).GetValue()) << name;
     }
 }
 

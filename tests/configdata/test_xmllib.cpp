@@ -1,8 +1,10 @@
 // CXMLLib: loading with its file and parser failures, the file encoding,
-// hostile files, path expressions, the checked getters and saving.
+// hostile and malformed files, path expressions, the checked getters, and
+// saving with the names a file can hold.
 #include "configdata/XMLLib.h"
 
 #include "common/ResultCodes.h"
+#include "FileSizeLimit.h"
 #include "LanguageGuard.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -68,6 +71,11 @@ TEST_F(XmlLibTest, FileFailuresGiveTheirMessages)
     EXPECT_EQ(Result::InvalidArgument, m_xml.LoadFromFile(m_dir.string(), strError));
     EXPECT_EQ(0u, strError.find("Can't open the file: '" + m_dir.string() + "'. The system reports")) << strError;
 
+    const std::string huge = WriteFile("huge.xml", "<a/>");
+    fs::resize_file(huge, 64 * 1024 * 1024); // sparse: no disk space taken
+    EXPECT_EQ(Result::InvalidArgument, m_xml.LoadFromFile(huge, strError));
+    EXPECT_EQ(0u, strError.find("Can't open the file: '" + huge + "'. The system reports")) << strError;
+
     LanguageGuard german(1);
     EXPECT_EQ(Result::InvalidArgument, m_xml.LoadFromFile(empty, strError));
     EXPECT_EQ("Fehler beim Lesen der Datei: '" + empty + "'. Kein Dateiinhalt vorhanden.", strError);
@@ -115,6 +123,69 @@ TEST_F(XmlLibTest, BrokenFilesAreRefusedAsParserErrors)
     }
 }
 
+TEST_F(XmlLibTest, DocumentsThatAreNotWellFormedAreRefusedWithTheirPosition)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* position;
+    } cases[] = {
+        {"two root elements", "<file><Settings/></file>\n<file/>", "(line 2, column 1)"},
+        {"text after the root", "<file><Settings/></file>saved", "(line 1, column 25)"},
+        {"undefined entity", "<file>\n\t<Installer>M&uuml;ller</Installer>\n</file>", "(line 2, column 14)"},
+        {"bare ampersand", "<file><Installer>Fa. Muster & Sohn</Installer></file>", "(line 1, column 30)"},
+        {"duplicated attribute", "<file><Runtime unit='s' unit='ms'>10</Runtime></file>", "(line 1, column 25)"},
+        {"control character", "<file><Installer>A\x01</Installer></file>", "(line 1, column 19)"},
+        {"control character, declared iso-8859-1",
+         "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<file>\x02</file>", "(line 2, column 7)"},
+    };
+    for (const auto& c : cases) {
+        std::string strError;
+        ASSERT_EQ(Result::Ok, m_xml.ParseString("<previous/>", strError)) << c.name;
+        EXPECT_EQ(Result::InvalidArgument, m_xml.LoadFromFile(WriteFile("malformed.xml", c.bytes), strError)) << c.name;
+        int nCode = 0;
+        std::string strReason;
+        m_xml.GetParseError(nCode, strReason);
+        EXPECT_NE(0, nCode) << c.name;
+        EXPECT_NE(std::string::npos, strReason.find(c.position)) << c.name << ": " << strReason;
+        EXPECT_EQ("Error: the passed string contains invalid data! XML parser failed with error code '" +
+                      std::to_string(nCode) + "' and error description '" + strReason + "'",
+                  strError)
+            << c.name;
+        EXPECT_EQ(Result::MissingPrecondition, m_xml.CheckRootElement(strError)) << c.name;
+        std::string text;
+        m_xml.GetXmlText(text, strError);
+        EXPECT_EQ(std::string::npos, text.find("file")) << c.name << ": " << text;
+        EXPECT_EQ(std::string::npos, text.find("previous")) << c.name << ": " << text;
+    }
+
+    LanguageGuard german(1);
+    std::string strError;
+    EXPECT_EQ(Result::InvalidArgument, m_xml.ParseString("<a>&</a>", strError));
+    EXPECT_EQ(0u, strError.find("Fehler: Die Zeichenkette enthält ungültige Daten! Der XML Parser liefert den "
+                                "Fehlercode '"))
+        << strError;
+    EXPECT_NE(std::string::npos, strError.find("(line 1, column 5)")) << strError;
+}
+
+TEST_F(XmlLibTest, CommentsAndProcessingInstructionsStayInvisible)
+{
+    std::string strError;
+    ASSERT_EQ(Result::Ok, m_xml.LoadFromFile(WriteFile("commented.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                                                        "<!-- saved by hand -->\n<file>\n"
+                                                                        "  <Settings>\n    <!-- seconds -->\n"
+                                                                        "    <Runtime>1<!-- 0 -->0</Runtime>\n"
+                                                                        "    <?editor fold?>\n  </Settings>\n"
+                                                                        "</file>\n<!-- end -->\n"),
+                                             strError))
+        << strError;
+    const std::vector<pugi::xml_node> settings = CXMLLib::GetChildElements(m_xml.GetRoot().child("Settings"));
+    ASSERT_EQ(1u, settings.size());
+    EXPECT_EQ("Runtime", CXMLLib::GetNodeName(settings[0]));
+    EXPECT_EQ("10", CXMLLib::GetNodeText(settings[0]));
+    EXPECT_EQ(settings[0], m_xml.GetRoot().child("Settings").first_child());
+}
+
 TEST_F(XmlLibTest, FileBytesAreWindows1252UnlessTheFileIsUtf8)
 {
     const struct {
@@ -147,19 +218,29 @@ TEST_F(XmlLibTest, HostileFilesAreReadWithoutExpandingOrFetching)
         laughs += "\">";
     }
     laughs += "]><lolz>&lol9;</lolz>";
+    // Entity declarations are refused where they stand; an external DTD is
+    // not read, its entities stay references.
     const struct {
         const char* name;
         std::string bytes;
+        int result;
     } cases[] = {
-        {"entity expansion", laughs},
-        {"external entity", "<!DOCTYPE r [<!ENTITY x SYSTEM \"file://" + secret + "\">]><r>&x;</r>"},
-        {"external DTD", "<!DOCTYPE r SYSTEM \"" + dtd + "\"><r>&leak;</r>"},
-        {"parameter entity", "<!DOCTYPE r [<!ENTITY % p SYSTEM \"" + dtd + "\"> %p;]><r>&leak;</r>"},
+        {"entity expansion", laughs, Result::InvalidArgument},
+        {"entity expansion in an attribute", laughs.substr(0, laughs.find("]>")) + "]><lolz a='&lol9;'/>",
+         Result::InvalidArgument},
+        {"external entity", "<!DOCTYPE r [<!ENTITY x SYSTEM \"file://" + secret + "\">]><r>&x;</r>",
+         Result::InvalidArgument},
+        {"external DTD", "<!DOCTYPE r SYSTEM \"" + dtd + "\"><r>&leak;</r>", Result::Ok},
+        {"parameter entity", "<!DOCTYPE r [<!ENTITY % p SYSTEM \"" + dtd + "\"> %p;]><r>&leak;</r>",
+         Result::InvalidArgument},
     };
     for (const auto& c : cases) {
         std::string strError;
-        const int nResult = m_xml.LoadFromFile(WriteFile("hostile.xml", c.bytes), strError);
-        ASSERT_TRUE(nResult == Result::Ok || nResult == Result::InvalidArgument) << c.name;
+        EXPECT_EQ(c.result, m_xml.LoadFromFile(WriteFile("hostile.xml", c.bytes), strError)) << c.name;
+        if (c.result != Result::Ok) {
+            EXPECT_NE(std::string::npos, strError.find("entity declarations are not supported (line 1, column "))
+                << c.name << ": " << strError;
+        }
         std::string text;
         m_xml.GetXmlText(text, strError);
         EXPECT_EQ(std::string::npos, text.find("TOP-SECRET")) << c.name;
@@ -382,10 +463,77 @@ TEST_F(XmlLibTest, SavingReportsFilesThatCannotBeWritten)
     EXPECT_EQ("Can't create the file: '" + noDirectory + "'. The system reports the error message (No such file or "
               "directory)",
               strError);
-    if (fs::exists("/dev/full")) {
-        EXPECT_EQ(Result::FileException, m_xml.SaveToFile("/dev/full", 1, strError));
-        EXPECT_EQ(0u, strError.find("Error writing the file: '/dev/full'. The system reports the error message ("))
-            << strError;
+
+    // A full disk: the old file stays whole.
+    const std::string old = WriteFile("old.xml", "<file>old</file>");
+    ASSERT_EQ(Result::Ok, m_xml.ParseString("<file>" + std::string(8192, 'n') + "</file>", strError));
+    int nResult = 0;
+    {
+        FileSizeLimit limit(1024);
+        nResult = m_xml.SaveToFile(old, 1, strError);
+    }
+    EXPECT_EQ(Result::FileException, nResult);
+    EXPECT_EQ(0u, strError.find("Error writing the file: '" + old + "'. The system reports the error message ("))
+        << strError;
+    EXPECT_EQ("<file>old</file>", ReadFile(old));
+}
+
+TEST_F(XmlLibTest, NamesTheFileCannotHoldAreRefusedAndNothingIsWritten)
+{
+    const std::string iso = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>";
+    const struct {
+        const char* name;
+        std::string xml;
+        std::string rename; // the first child's new name, if any
+        std::string refused;
+    } cases[] = {
+        {"outside ISO-8859-1", iso + "<file><\xCE\xA9mega/></file>", "", "\xCE\xA9mega"},
+        {"Windows-1252 only", iso + "<file><\xC5\xA0koda/></file>", "", "\xC5\xA0koda"},
+        {"attribute outside ISO-8859-1", iso + "<file \xCE\xA9='1'/>", "", "\xCE\xA9"},
+        {"non-ASCII in an ASCII file", "<file><M\xC3\xBCller/></file>", "", "M\xC3\xBCller"},
+        {"blank in the name", "<file><a/></file>", "Run time", "Run time"},
+        {"leading digit", "<file><a/></file>", "1st", "1st"},
+        {"markup in the name", "<file><a/></file>", "a><b", "a><b"},
+        {"attribute in the name", "<file><a/></file>", "a b='1'", "a b='1'"},
+    };
+    const std::string path = WriteFile("saved.xml", "<file>old</file>");
+    for (const auto& c : cases) {
+        std::string strError;
+        ASSERT_EQ(Result::Ok, m_xml.ParseString(c.xml, strError)) << c.name << ": " << strError;
+        if (!c.rename.empty())
+            m_xml.GetRoot().first_child().set_name(c.rename.c_str());
+        std::vector<BYTE> bytes{'x'};
+        int nLength = 1;
+        EXPECT_EQ(Result::InvalidArgument, m_xml.GetXmlBytes(bytes, nLength, strError)) << c.name;
+        EXPECT_EQ(0, nLength) << c.name;
+        EXPECT_EQ(Result::InvalidArgument, m_xml.SaveToFile(path, 1, strError)) << c.name;
+        EXPECT_EQ("The name '" + c.refused + "' can't be written to the XML file.", strError) << c.name;
+        EXPECT_EQ("<file>old</file>", ReadFile(path)) << c.name;
+    }
+}
+
+TEST_F(XmlLibTest, NamesTheFileCanHoldReadBack)
+{
+    const struct {
+        const char* declaration;
+        const char* name;
+    } cases[] = {
+        {"<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>", "M\xC3\xBCller_\xC3\xBF"},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "\xCE\xA9mega_\xD0\xB6"},
+        {"", "ns:Run-time.2"},
+    };
+    const std::string path = (m_dir / "saved.xml").string();
+    for (const auto& c : cases) {
+        std::string strError;
+        const std::string element = std::string("<") + c.name + " " + c.name + "='1'/>";
+        ASSERT_EQ(Result::Ok, m_xml.ParseString(c.declaration + ("<file>" + element + "</file>"), strError))
+            << c.name << ": " << strError;
+        ASSERT_EQ(Result::Ok, m_xml.SaveToFile(path, 0, strError)) << c.name << ": " << strError;
+        CXMLLib reread;
+        ASSERT_EQ(Result::Ok, reread.LoadFromFile(path, strError)) << c.name << ": " << strError;
+        const pugi::xml_node child = reread.GetRoot().first_child();
+        EXPECT_EQ(c.name, CXMLLib::GetNodeName(child)) << c.name;
+        EXPECT_STREQ(c.name, child.first_attribute().name()) << c.name;
     }
 }
 
