@@ -165,7 +165,15 @@ int ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes, std::stri
 
 int ReplaceFileContent(const std::string& strPath, const std::string& bytes, std::string& strError)
 {
-    const fs::path target = PathFromUtf8(strPath);
+    // A link is written through (it stays a link); a device or folder is
+    // never replaced by a file.
+    std::error_code ec;
+    fs::path target = PathFromUtf8(strPath);
+    if (fs::is_symlink(fs::symlink_status(target, ec)))
+        target = fs::weakly_canonical(target, ec);
+    const fs::file_status status = fs::status(target, ec);
+    if (fs::exists(status) && !fs::is_regular_file(status))
+        return ReportCreateFailure(strPath, fs::is_directory(status) ? EISDIR : EINVAL, strError);
     fs::path temporary;
     errno = 0;
     std::FILE* pFile = CreateTemporary(target, temporary);

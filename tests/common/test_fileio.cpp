@@ -90,6 +90,19 @@ TEST_F(FileIO, AFullDiskLeavesTheOldFileUnchanged)
     EXPECT_EQ(EntriesInDir(), 1u);
 }
 
+TEST_F(FileIO, OnlyRegularFilesAreReplacedAndLinksAreWrittenThrough)
+{
+    std::string strError;
+    EXPECT_EQ(ReplaceFileContent("/dev/null", "x", strError), Result::InvalidArgument); // not replaced by a file
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(ReplaceFileContent(m_dir.string(), "x", strError), Result::InvalidArgument);
+    ASSERT_EQ(ReplaceFileContent(PathOf("real.xml"), "old", strError), Result::Ok) << strError;
+    fs::create_symlink(PathOf("real.xml"), PathOf("link.xml"));
+    ASSERT_EQ(ReplaceFileContent(PathOf("link.xml"), "new", strError), Result::Ok) << strError;
+    EXPECT_TRUE(fs::is_symlink(PathOf("link.xml")));
+    EXPECT_EQ(Content(PathOf("real.xml")), "new");
+}
+
 TEST_F(FileIO, AMissingDirectoryIsReported)
 {
     std::string strError;
