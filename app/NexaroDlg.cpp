@@ -10,6 +10,7 @@
 #include "app/DlgProgress.h"
 #include "app/ErrorBox.h"
 #include "app/ToolVersion.h"
+#include "app/pages/DlgAmbra.h"
 #include "app/pages/DlgDiagnosticGeneric.h"
 #include "app/pages/DlgInfoGeneric.h"
 #include "app/widgets/ColorControls.h"
@@ -70,7 +71,7 @@ const std::vector<CPageEntry>& PageTable()
     // The product pages join this table as they are built, in this order:
     // InfoGeneric 130, Ambra 137, Urinal 1300, Tarvo 136, TarvoV2 112,
     // GenericDiagnostics 138, and Tools 162 in service mode.
-    static const std::vector<CPageEntry> pages = {{"InfoGeneric", 130, false}, {"GenericDiagnostics", 138, false}};
+    static const std::vector<CPageEntry> pages = {{"InfoGeneric", 130, false}, {"Ambra", 137, false}, {"GenericDiagnostics", 138, false}};
     return pages;
 }
 
@@ -122,6 +123,8 @@ QWidget* CNexaroDlg::CreatePageById(int nPageId)
     switch (nPageId) {
     case 130:
         return new CDlgInfoGeneric;
+    case 137:
+        return new CDlgAmbra;
     case 138:
         return new CDlgDiagnosticGeneric;
     default:

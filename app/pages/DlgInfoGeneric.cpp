@@ -123,6 +123,14 @@ void CDlgInfoGeneric::ShowInformation()
     set(1099, QString::fromStdString(m_information.strPlacement));
 }
 
+void CDlgInfoGeneric::ShowInstallation(const std::string& strInstaller, const std::string& strPlacement, const std::string& strDate)
+{
+    m_information.strInstaller = strInstaller;
+    m_information.strPlacement = strPlacement;
+    m_information.strInstallationDate = strDate;
+    ShowInformation();
+}
+
 void CDlgInfoGeneric::ReadInformation()
 {
     CDlgProgress* pProgress = g_pMainDlg->m_dlgProgress;

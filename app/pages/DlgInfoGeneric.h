@@ -14,6 +14,8 @@ public:
     void SetLanguage(int nLanguage) override;
     void ReadInformation();
     const CFittingInformation& Information() const { return m_information; }
+    // The installation record a settings page has just written.
+    void ShowInstallation(const std::string& strInstaller, const std::string& strPlacement, const std::string& strDate);
 
 protected:
     void OnReadFromTarget() override { ReadInformation(); }

@@ -1,0 +1,17 @@
+#pragma once
+// The settings page of the sensor basin faucets (product types 3, 6, 7):
+// the faucet family's rows and groups, with the variants of the types.
+
+#include "app/pages/SettingsPage.h"
+
+class CDlgAmbra : public CSettingsPage {
+    Q_OBJECT
+public:
+    explicit CDlgAmbra(QWidget* pParent = nullptr);
+
+protected:
+    bool IsRowHidden(const CPageRow& row) const override;
+    bool IsGroupHidden(const CPageGroup& group) const override;
+    CPageText RowLabel(const CPageRow& row) const override;
+    CPageText RowTip(const CPageRow& row) const override;
+};

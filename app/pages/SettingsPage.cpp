@@ -1,0 +1,617 @@
+#include "app/pages/SettingsPage.h"
+
+#include "app/AppGlobals.h"
+#include "app/DlgKeyPad.h"
+#include "app/DlgProgress.h"
+#include "app/ErrorBox.h"
+#include "app/NexaroDlg.h"
+#include "app/pages/DlgInfoGeneric.h"
+#include "app/widgets/ColorControls.h"
+#include "app/widgets/ControlElements.h"
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+#include "common/TextFormat.h"
+#include "configdata/ToolConfigXML.h"
+#include "devicelink/VelmorTPExt.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+
+namespace {
+
+constexpr QColor kValueColor(145, 15, 10);
+constexpr QColor kSwitchedOff(170, 170, 170);
+constexpr QColor kOutOfRange(255, 251, 233);
+constexpr int kMarkerPicture = 110;
+
+QString Text(const CPageText& text)
+{
+    return QString::fromUtf8(text.Pick());
+}
+
+} // namespace
+
+const char* CPageText::Pick() const
+{
+    return szEnglish == nullptr ? "" : PickText(szEnglish, szGerman);
+}
+
+struct CSettingsPage::RowControls {
+    const CPageRow* pRow;
+    const CPageGroup* pGroup;
+    CColorStatic* pLabel;
+    CColorEdit* pEdit = nullptr;      // Number rows
+    QComboBox* pList = nullptr;       // Symbolic rows
+    QPushButton* pPlus = nullptr;
+    QPushButton* pMinus = nullptr;
+    bool bInvalid = false;
+    QWidget* Control() const { return pEdit != nullptr ? static_cast<QWidget*>(pEdit) : pList; }
+};
+
+CSettingsPage::CSettingsPage(const CPageDescription& description, QWidget* pParent)
+    : CPageBase(description.szPageName, pParent), m_Description(description)
+{
+    m_imgMarker.LoadResource(kMarkerPicture);
+    m_imgMarker.ApplyPremultipliedAlpha();
+    BuildControls();
+}
+
+CSettingsPage::~CSettingsPage() = default;
+
+void CSettingsPage::BuildControls()
+{
+    const auto button = [this](int nId) {
+        auto* pButton = new QPushButton(this);
+        pButton->setObjectName(QStringLiteral("id%1").arg(nId));
+        pButton->setAutoDefault(false);
+        return pButton;
+    };
+    for (const CPageGroup& group : m_Description.groups) {
+        AddStatic(group.nTitleId, 12, true);
+        AddLine(group.nLineId);
+        if (group.szSwitch != nullptr) {
+            auto* pBox = new QCheckBox(this);
+            pBox->setObjectName(QStringLiteral("id%1").arg(group.nSwitchId));
+            connect(pBox, &QCheckBox::toggled, this, [this] { UpdateSwitches(); });
+            m_switches[group.szSwitch] = pBox;
+        }
+        for (const CPageRow& row : group.rows) {
+            auto controls = std::make_unique<RowControls>(RowControls{&row, &group, AddStatic(row.nLabelId)});
+            RowControls* pControls = controls.get();
+            if (row.nPlusId != 0) {
+                controls->pEdit = new CColorEdit(this);
+                controls->pEdit->setObjectName(QStringLiteral("id%1").arg(row.nControlId));
+                controls->pEdit->SetTextColor(kValueColor);
+                controls->pEdit->setMaxLength(row.nEditLimit);
+                controls->pEdit->installEventFilter(this);
+                connect(controls->pEdit, &QLineEdit::textChanged, this, [this, pControls] { CheckRow(*pControls); });
+                controls->pPlus = button(row.nPlusId);
+                controls->pPlus->setText(QStringLiteral("+"));
+                controls->pMinus = button(row.nMinusId);
+                controls->pMinus->setText(QStringLiteral("-"));
+                connect(controls->pPlus, &QPushButton::clicked, this, [this, pControls] { StepRow(*pControls, +1); });
+                connect(controls->pMinus, &QPushButton::clicked, this, [this, pControls] { StepRow(*pControls, -1); });
+            } else {
+                controls->pList = new QComboBox(this);
+                controls->pList->setObjectName(QStringLiteral("id%1").arg(row.nControlId));
+            }
+            m_rows.push_back(std::move(controls));
+        }
+    }
+    AddStatic(m_Description.nInstallerLabelId);
+    AddStatic(m_Description.nPlacementLabelId);
+    AddStatic(m_Description.nDateLabelId);
+    AddLine(m_Description.nTopLineId);
+    m_pInstaller = new CColorComboBox(this);
+    m_pInstaller->setObjectName(QStringLiteral("id%1").arg(m_Description.nInstallerId));
+    m_pInstaller->SetTextLimit(15);
+    m_pPlacement = new CColorComboBox(this);
+    m_pPlacement->setObjectName(QStringLiteral("id%1").arg(m_Description.nPlacementId));
+    m_pPlacement->SetTextLimit(30);
+    if (g_pMainDlg != nullptr) {
+        m_pInstaller->SetCompletionList(&g_pMainDlg->m_lstInstaller);
+        m_pPlacement->SetCompletionList(&g_pMainDlg->m_lstPlacement);
+    }
+    m_pDate = new QDateEdit(this);
+    m_pDate->setObjectName(QStringLiteral("id%1").arg(m_Description.nDateId));
+    m_pDate->setCalendarPopup(true);
+    m_pDate->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    m_pDate->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31)); // the fitting keeps two BCD digits
+    m_pDate->setDate(QDate::currentDate());
+    for (QWidget* pValue : {static_cast<QWidget*>(m_pInstaller), static_cast<QWidget*>(m_pPlacement), static_cast<QWidget*>(m_pDate)}) {
+        QPalette palette = pValue->palette();
+        palette.setColor(QPalette::Text, kValueColor);
+        pValue->setPalette(palette);
+    }
+    m_pRead = button(m_Description.nReadId);
+    m_pReset = button(m_Description.nResetId);
+    m_pWrite = button(m_Description.nWriteId);
+    connect(m_pRead, &QPushButton::clicked, this, &CSettingsPage::ReadFromTarget);
+    connect(m_pReset, &QPushButton::clicked, this, [this] {
+        if (!AskQuestion(g_pMainDlg, PickText("Reset", "Zurücksetzen"),
+                         PickText("Do you want to reset the settings to their defaults?",
+                                  "Möchten Sie die Einstellungen auf die Werkseinstellungen zurücksetzen?")))
+            return;
+        std::string strError;
+        if (ResetToDefaults(strError) != Result::Ok)
+            ShowErrorMessage(g_pMainDlg, strError);
+    });
+    connect(m_pWrite, &QPushButton::clicked, this, &CSettingsPage::WriteToTarget);
+    SetLanguage(g_nLanguage);
+}
+
+bool CSettingsPage::ActsOnDefinitionInForce() const
+{
+    if (g_pMainDlg == nullptr)
+        return false;
+    const CSettingsFamily* pFamily = FindSettingsFamily(g_pMainDlg->m_nProductType);
+    return pFamily != nullptr && IsFamilySheet(*pFamily, g_pMainDlg->m_CurrentConfig.GetConfigSheet());
+}
+
+CSettingsModel* CSettingsPage::Model()
+{
+    if (!ActsOnDefinitionInForce())
+        return nullptr;
+    const std::string strArticle = g_pMainDlg->m_CurrentConfig.GetArticleNumber();
+    if (!m_pModel || strArticle != m_strModelArticle || g_pMainDlg->m_nProductType != m_nModelType) {
+        m_pModel = std::make_unique<CSettingsModel>(*FindSettingsFamily(g_pMainDlg->m_nProductType), g_pMainDlg->m_CurrentConfig,
+                                                    g_pMainDlg->m_nProductType);
+        m_strModelArticle = strArticle;
+        m_nModelType = g_pMainDlg->m_nProductType;
+    }
+    return m_pModel.get();
+}
+
+void CSettingsPage::SetLanguage(int)
+{
+    for (const CPageGroup& group : m_Description.groups)
+        findChild<CColorStatic*>(QStringLiteral("id%1").arg(group.nTitleId))->setText(Text(group.title));
+    const auto setText = [this](int nId, const CPageText& text) { findChild<QWidget*>(QStringLiteral("id%1").arg(nId))->setProperty("text", Text(text)); };
+    setText(m_Description.nInstallerLabelId, {"Installer:", "Installateur:"});
+    setText(m_Description.nPlacementLabelId, {"Placement:", "Einsatzort:"});
+    setText(m_Description.nDateLabelId, {"Date:", "Datum:"});
+    m_pRead->setText(Text(m_Description.readText));
+    m_pReset->setText(Text(m_Description.resetText));
+    m_pWrite->setText(Text(m_Description.writeText));
+    RelabelLists();
+    UpdateProductVariant();
+}
+
+void CSettingsPage::RelabelLists()
+{
+    CSettingsModel* pModel = Model();
+    if (pModel == nullptr)
+        return;
+    // The labels come in the same order in every language: the choice stays.
+    for (const auto& pRow : m_rows) {
+        if (pRow->pList == nullptr)
+            continue;
+        const int nIndex = pRow->pList->currentIndex();
+        const std::vector<std::string> labels = pModel->Labels(pRow->pRow->szField);
+        for (int i = 0; i < pRow->pList->count() && i < static_cast<int>(labels.size()); ++i)
+            pRow->pList->setItemText(i, QString::fromStdString(labels[static_cast<std::size_t>(i)]));
+        pRow->pList->setCurrentIndex(nIndex);
+    }
+}
+
+void CSettingsPage::UpdateProductVariant()
+{
+    for (const auto& pRow : m_rows)
+        pRow->pLabel->setText(Text(RowLabel(*pRow->pRow)));
+    UpdateToolTips();
+    ArrangeControls();
+}
+
+void CSettingsPage::UpdateToolTips()
+{
+    m_mapToolTips.clear();
+    const auto tip = [this](QWidget* pControl, int nId, const QString& text) {
+        m_mapToolTips[nId] = text.toStdString();
+        pControl->setToolTip(text.left(79));
+    };
+    CSettingsModel* pModel = Model();
+    for (const auto& pRow : m_rows) {
+        QString text = Text(RowTip(*pRow->pRow));
+        const CProductSetting* pSetting = nullptr;
+        std::string strIgnored;
+        if (pRow->pEdit != nullptr && pModel != nullptr && pModel->GetSetting(pRow->pRow->szField, pSetting, strIgnored) == Result::Ok)
+            text += QString::fromStdString(FormatText(", (%d)...(%d)", static_cast<int>(pSetting->GetMin()), static_cast<int>(pSetting->GetMax())));
+        tip(pRow->Control(), pRow->pRow->nControlId, text);
+        if (pRow->pPlus != nullptr) {
+            tip(pRow->pPlus, pRow->pRow->nPlusId, Text(pRow->pRow->plusTip));
+            tip(pRow->pMinus, pRow->pRow->nMinusId, Text(pRow->pRow->minusTip));
+        }
+    }
+    for (const CPageGroup& group : m_Description.groups)
+        if (group.szSwitch != nullptr)
+            tip(m_switches[group.szSwitch], group.nSwitchId, Text(group.switchTip));
+    tip(m_pInstaller, m_Description.nInstallerId, Text({"Short name of the installer (up to 15 chars)", "Eingabe eines Namenskürzel (bis zu 15 Zeichen)"}));
+    tip(m_pPlacement, m_Description.nPlacementId,
+        Text({"Definition of the mounting place (up to 30 chars)", "Definition des Einsatzortes (bis zu 30 Zeichen)"}));
+    tip(m_pDate, m_Description.nDateId, Text({"Set the current date as installation date", "Setzt das aktuelle Datum als Installationsdatum"}));
+    tip(m_pRead, m_Description.nReadId, Text(m_Description.readTip));
+    tip(m_pReset, m_Description.nResetId, Text(m_Description.resetTip));
+    tip(m_pWrite, m_Description.nWriteId, Text(m_Description.writeTip));
+}
+
+void CSettingsPage::ArrangeControls()
+{
+    // The installation row across the top.
+    const auto place = [](QWidget* pWidget, int x, int y, int w, int h) { pWidget->setGeometry(x, y, w, h); };
+    const auto child = [this](int nId) { return findChild<QWidget*>(QStringLiteral("id%1").arg(nId)); };
+    place(child(m_Description.nInstallerLabelId), 21, 14, 70, 16);
+    place(m_pInstaller, 95, 10, 140, 22);
+    place(child(m_Description.nPlacementLabelId), 250, 14, 70, 16);
+    place(m_pPlacement, 322, 10, 200, 22);
+    place(child(m_Description.nDateLabelId), 537, 14, 45, 16);
+    place(m_pDate, 585, 10, width() - 585 - 21, 22);
+    place(child(m_Description.nTopLineId), 21, 42, width() - 42, 2);
+
+    // Two columns of groups; a hidden group leaves no gap.
+    const int nColumnWidth = PageGeometry::ColumnWidth(width());
+    QPoint next[2] = {{PageGeometry::kFirstColumnLeft, 56}, {PageGeometry::SecondColumnLeft(nColumnWidth), 56}};
+    for (const CPageGroup& group : m_Description.groups) {
+        const bool bHidden = IsGroupHidden(group);
+        std::vector<QWidget*> widgets = {child(group.nTitleId), child(group.nLineId)};
+        if (group.szSwitch != nullptr)
+            widgets.push_back(m_switches[group.szSwitch]);
+        for (const auto& pRow : m_rows)
+            if (pRow->pGroup == &group)
+                for (QWidget* pWidget : {static_cast<QWidget*>(pRow->pLabel), pRow->Control(), static_cast<QWidget*>(pRow->pPlus),
+                                         static_cast<QWidget*>(pRow->pMinus)})
+                    if (pWidget != nullptr)
+                        pWidget->setVisible(!bHidden && !IsRowHidden(*pRow->pRow));
+        for (QWidget* pWidget : widgets)
+            pWidget->setVisible(!bHidden);
+        if (bHidden)
+            continue;
+        CControlOption option(width());
+        option.SetTitle(child(group.nTitleId));
+        option.SetLine(child(group.nLineId));
+        if (group.szSwitch != nullptr)
+            option.SetCheck(m_switches[group.szSwitch]);
+        QPoint& cursor = next[group.nColumn];
+        option.SetPosition(cursor.x(), cursor.y());
+        option.Arrange();
+        std::vector<std::unique_ptr<CControlBaseElement>> elements;
+        for (const auto& pRow : m_rows) {
+            if (pRow->pGroup != &group || IsRowHidden(*pRow->pRow))
+                continue;
+            if (pRow->pEdit != nullptr) {
+                auto element = std::make_unique<CControlEditAndSpins>(width());
+                element->SetLabel(pRow->pLabel);
+                element->SetEdit(pRow->pEdit);
+                element->SetPlus(pRow->pPlus);
+                element->SetMinus(pRow->pMinus);
+                option.AddElement(element.get());
+                elements.push_back(std::move(element));
+            } else {
+                auto element = std::make_unique<CControlLabelAndCombo>(width());
+                element->SetLabel(pRow->pLabel);
+                element->SetCombo(pRow->pList);
+                option.AddElement(element.get());
+                elements.push_back(std::move(element));
+            }
+        }
+        option.EndGroup();
+        cursor = option.GetNextPosition();
+    }
+    const int nButtonWidth = 150;
+    for (int i = 0; i < 3; ++i)
+        (i == 0 ? m_pRead : i == 1 ? m_pReset : m_pWrite)
+            ->setGeometry(width() - 21 - (3 - i) * (nButtonWidth + 8) + 8, height() - 46, nButtonWidth, 25);
+    update();
+}
+
+void CSettingsPage::UpdateSwitches()
+{
+    for (const CPageGroup& group : m_Description.groups) {
+        const bool bOn = group.szSwitch == nullptr || m_switches[group.szSwitch]->isChecked();
+        findChild<CColorStatic*>(QStringLiteral("id%1").arg(group.nTitleId))->SetTextColor(bOn ? QColor(Qt::black) : kSwitchedOff);
+        for (const auto& pRow : m_rows) {
+            if (pRow->pGroup != &group)
+                continue;
+            pRow->pLabel->SetTextColor(bOn ? QColor(Qt::black) : kSwitchedOff);
+            for (QWidget* pWidget : {pRow->Control(), static_cast<QWidget*>(pRow->pPlus), static_cast<QWidget*>(pRow->pMinus)})
+                if (pWidget != nullptr)
+                    pWidget->setEnabled(bOn);
+        }
+    }
+}
+
+void CSettingsPage::ShowForm()
+{
+    CSettingsModel* pModel = Model();
+    if (pModel == nullptr)
+        return;
+    const CSettingsForm& form = pModel->Form();
+    for (const auto& [strName, bOn] : form.switches)
+        if (auto found = m_switches.find(strName); found != m_switches.end())
+            found->second->setChecked(bOn);
+    for (const auto& pRow : m_rows) {
+        const auto text = form.texts.find(pRow->pRow->szField);
+        const QString value = text != form.texts.end() ? QString::fromStdString(text->second) : QString();
+        if (pRow->pEdit != nullptr) {
+            pRow->pEdit->setText(value);
+            continue;
+        }
+        pRow->pList->clear();
+        for (const std::string& strLabel : pModel->Labels(pRow->pRow->szField))
+            pRow->pList->addItem(QString::fromStdString(strLabel));
+        if (!value.isEmpty() && pRow->pList->findText(value) < 0)
+            pRow->pList->addItem(value); // a value without a label, shown as it stands
+        pRow->pList->setCurrentIndex(pRow->pList->findText(value));
+    }
+    m_pInstaller->setEditText(QString::fromStdString(form.strInstaller));
+    m_pPlacement->setEditText(QString::fromStdString(form.strPlacement));
+    m_pDate->setDate(form.date.IsSet() ? QDate(form.date.nYear, form.date.nMonth, form.date.nDay) : QDate::currentDate());
+    UpdateSwitches();
+}
+
+void CSettingsPage::TakeForm()
+{
+    CSettingsModel* pModel = Model();
+    if (pModel == nullptr)
+        return;
+    CSettingsForm& form = pModel->Form();
+    for (const auto& [strName, pBox] : m_switches)
+        form.switches[strName] = pBox->isChecked();
+    for (const auto& pRow : m_rows)
+        form.texts[pRow->pRow->szField] = (pRow->pEdit != nullptr ? pRow->pEdit->text() : pRow->pList->currentText()).toStdString();
+    form.strInstaller = m_pInstaller->currentText().toStdString();
+    form.strPlacement = m_pPlacement->currentText().toStdString();
+    const QDate date = m_pDate->date();
+    form.date = CDate{date.year(), date.month(), date.day()};
+}
+
+void CSettingsPage::CheckRow(RowControls& row)
+{
+    CSettingsModel* pModel = Model();
+    DWORD dwIgnored = 0;
+    std::string strIgnored;
+    row.bInvalid = pModel != nullptr && pModel->CheckValue(row.pRow->szField, row.pEdit->text().toStdString(), dwIgnored, strIgnored) != Result::Ok;
+    if (row.bInvalid) {
+        row.pEdit->SetBkColor(kOutOfRange);
+    } else {
+        row.pEdit->setPalette(QPalette());
+        row.pEdit->SetTextColor(kValueColor);
+    }
+    update(MarkerRect(row));
+}
+
+bool CSettingsPage::IsMarked(const std::string& strField) const
+{
+    for (const auto& pRow : m_rows)
+        if (strField == pRow->pRow->szField)
+            return pRow->bInvalid;
+    return false;
+}
+
+void CSettingsPage::StepRow(RowControls& row, int nStep)
+{
+    CSettingsModel* pModel = Model();
+    if (pModel == nullptr)
+        return;
+    const std::optional<std::string> text = pModel->StepValue(row.pRow->szField, row.pEdit->text().toStdString(), nStep);
+    if (text)
+        row.pEdit->setText(QString::fromStdString(*text));
+    else
+        QApplication::beep();
+}
+
+QRect CSettingsPage::MarkerRect(const RowControls& row) const
+{
+    const QRect minus = row.pMinus != nullptr ? row.pMinus->geometry() : row.Control()->geometry();
+    return QRect(minus.right() + 1 + 6, minus.top() + (22 - m_imgMarker.Height()) / 2, m_imgMarker.Width(), m_imgMarker.Height());
+}
+
+void CSettingsPage::paintEvent(QPaintEvent* pEvent)
+{
+    CPageBase::paintEvent(pEvent);
+    QPainter painter(this);
+    for (const auto& pRow : m_rows)
+        if (pRow->bInvalid && pRow->Control()->isVisible())
+            m_imgMarker.Draw(painter, MarkerRect(*pRow));
+}
+
+void CSettingsPage::mouseReleaseEvent(QMouseEvent* pEvent)
+{
+    CSettingsModel* pModel = Model();
+    for (const auto& pRow : m_rows) {
+        if (!pRow->bInvalid || pModel == nullptr || !MarkerRect(*pRow).contains(pEvent->position().toPoint()))
+            continue;
+        DWORD dwIgnored = 0;
+        std::string strError;
+        pModel->CheckValue(pRow->pRow->szField, pRow->pEdit->text().toStdString(), dwIgnored, strError);
+        ShowErrorMessage(g_pMainDlg, strError);
+        return;
+    }
+    CPageBase::mouseReleaseEvent(pEvent);
+}
+
+void CSettingsPage::ReportFailedRow(const std::string& strField, const std::string& strError)
+{
+    ShowErrorMessage(g_pMainDlg, strError);
+    for (const auto& pRow : m_rows) {
+        if (strField != pRow->pRow->szField || pRow->pEdit == nullptr)
+            continue;
+        pRow->pEdit->setFocus();
+        pRow->pEdit->selectAll();
+    }
+}
+
+int CSettingsPage::RunWithProgress(bool bOwnProgress, const std::function<int(const SettingsProgress&, std::string&)>& job,
+                                   std::string& strError)
+{
+    CDlgProgress* pProgress = g_pMainDlg->m_dlgProgress;
+    const SettingsProgress progress = [pProgress, bOwnProgress](int nStep, int nPosition) {
+        if (!bOwnProgress)
+            return;
+        QMetaObject::invokeMethod(pProgress, [pProgress, nStep, nPosition] {
+            if (g_nProgressStep != nStep || !pProgress->isVisible())
+                pProgress->SetStep(nStep);
+            pProgress->SetPos(static_cast<unsigned char>(nPosition));
+        });
+    };
+    return RunJob([&](std::string& strJobError) { return job(progress, strJobError); }, strError);
+}
+
+void CSettingsPage::OnReadFromTarget()
+{
+    ReadFromTarget();
+}
+
+void CSettingsPage::ReadFromTarget()
+{
+    CSettingsModel* pModel = Model();
+    if (pModel == nullptr)
+        return;
+    UpdateProductVariant();
+    std::string strError;
+    g_pMainDlg->FillInstallerCombo(m_pInstaller, strError);
+    g_pMainDlg->FillPlacementCombo(m_pPlacement, strError);
+    const bool bOwnProgress = g_pMainDlg->m_bReadRequested != 1;
+    if (bOwnProgress)
+        g_pMainDlg->m_dlgProgress->SetStep(StepRead);
+    const int nResult = RunWithProgress(bOwnProgress, [&](const SettingsProgress& progress, std::string& strJobError) {
+        return pModel->ReadFromTarget(g_pMainDlg->m_link, progress, strJobError);
+    }, strError);
+    ShowForm();
+    if (bOwnProgress || nResult != Result::Ok)
+        g_pMainDlg->m_dlgProgress->HideProgress();
+    if (nResult != Result::Ok)
+        ShowErrorMessage(g_pMainDlg, strError);
+}
+
+void CSettingsPage::WriteToTarget()
+{
+    CSettingsModel* pModel = Model();
+    if (pModel == nullptr)
+        return;
+    TakeForm();
+    CSettingValues values;
+    std::string strError;
+    std::string strFailedField;
+    if (pModel->PrepareWrite(values, strError, strFailedField) != Result::Ok) {
+        ReportFailedRow(strFailedField, strError);
+        return;
+    }
+    g_pMainDlg->m_dlgProgress->SetStep(StepWrite);
+    CWriteJournal journal;
+    int nResult = RunWithProgress(true, [&](const SettingsProgress& progress, std::string& strJobError) {
+        return pModel->WriteToTarget(g_pMainDlg->m_link, progress, journal, strJobError, strFailedField);
+    }, strError);
+    if (nResult == Result::Ok) {
+        g_pMainDlg->StoreInstallerCombo(m_pInstaller, strError);
+        g_pMainDlg->StorePlacementCombo(m_pPlacement, strError);
+        bool bReady = false;
+        nResult = RunWithProgress(true, [&](const SettingsProgress& progress, std::string& strJobError) {
+            return RestartAndWait(g_pMainDlg->m_link, progress, bReady, strJobError);
+        }, strError);
+    }
+    g_pMainDlg->m_dlgProgress->HideProgress();
+    if (nResult != Result::Ok) {
+        ReportFailedRow(strFailedField, strError);
+        return;
+    }
+    // The information page shows the installation record just written.
+    CDisplayDialog* pInfo = nullptr;
+    std::string strIgnored;
+    if (g_pMainDlg->m_Pages.GetDialog("InfoGeneric", pInfo, strIgnored) == Result::Ok)
+        if (auto* pInfoPage = qobject_cast<CDlgInfoGeneric*>(pInfo->GetWnd()))
+            pInfoPage->ShowInstallation(StoredInstaller(values.strInstaller), StoredPlacement(values.strPlacement), DateText(values.date));
+}
+
+int CSettingsPage::ResetToDefaults(std::string& strError)
+{
+    CSettingsModel* pModel = Model();
+    if (pModel == nullptr)
+        return Result::Ok;
+    const int nResult = pModel->ResetToDefaults(strError);
+    ShowForm();
+    return nResult;
+}
+
+int CSettingsPage::SaveConfiguration(std::string& strError)
+{
+    CSettingsModel* pModel = Model();
+    if (pModel == nullptr)
+        return Result::Ok;
+    TakeForm();
+    std::string strFailedField;
+    CToolConfigXML& file = g_pMainDlg->m_ToolConfig;
+    int nResult = pModel->SaveConfiguration(file, strError, strFailedField);
+    if (nResult != Result::Ok)
+        return nResult;
+    const QString path = m_chooseSaveFile ? m_chooseSaveFile()
+                                          : QFileDialog::getSaveFileName(g_pMainDlg, QString(), QString(),
+                                                                         QString::fromUtf8(PickText("Configuration files (*.xml)", "Konfigurationsdateien (*.xml)")));
+    if (path.isEmpty())
+        return Result::Ok;
+    return file.WriteConfigurationFile(path.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive) ? path.toStdString()
+                                                                                                  : path.toStdString() + ".xml",
+                                       strError);
+}
+
+int CSettingsPage::LoadConfiguration(std::string& strError)
+{
+    CSettingsModel* pModel = Model();
+    if (pModel == nullptr)
+        return Result::Ok;
+    const int nResult = pModel->LoadConfiguration(g_pMainDlg->m_ToolConfig.GetConfig(), strError);
+    ShowForm();
+    return nResult;
+}
+
+bool CSettingsPage::event(QEvent* pEvent)
+{
+    const unsigned nMessage = CWindowMessage::MessageOf(pEvent);
+    if (nMessage != kWmConfigurationLoaded && nMessage != kWmSaveConfiguration && nMessage != kWmTakeDefaults)
+        return CPageBase::event(pEvent);
+    std::string strError;
+    const int nResult = nMessage == kWmConfigurationLoaded ? LoadConfiguration(strError)
+                        : nMessage == kWmSaveConfiguration ? SaveConfiguration(strError)
+                                                           : ResetToDefaults(strError);
+    if (nResult != Result::Ok)
+        ShowErrorMessage(g_pMainDlg, strError);
+    return true;
+}
+
+void CSettingsPage::OnEnableFittingOperations(bool bEnable)
+{
+    m_pRead->setEnabled(bEnable);
+    m_pWrite->setEnabled(bEnable);
+}
+
+bool CSettingsPage::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pEvent->type() == QEvent::FocusIn && g_bShowKeyPad == 1)
+        if (auto* pEdit = qobject_cast<QLineEdit*>(pWatched))
+            ShowKeyPad(pEdit->objectName().mid(2).toInt());
+    return CPageBase::eventFilter(pWatched, pEvent);
+}
+
+void CSettingsPage::ShowKeyPad(int nEditId)
+{
+    auto* pEdit = findChild<QLineEdit*>(QStringLiteral("id%1").arg(nEditId));
+    CDlgKeyPad* pPad = g_pMainDlg->m_dlgKeyPad;
+    if (pEdit == nullptr || pPad == nullptr || pPad->isVisible())
+        return;
+    for (const auto& pRow : m_rows)
+        if (pRow->pEdit == pEdit)
+            pPad->SetPrompt(pRow->pLabel->text().toStdString());
+    pPad->SetTarget(pEdit);
+    // In the other half of the window, so that the field stays in sight.
+    const QRect window = g_pMainDlg->geometry();
+    const bool bFieldLeft = pEdit->mapToGlobal(QPoint(0, 0)).x() < window.center().x();
+    const int nX = bFieldLeft ? window.center().x() + (window.width() / 2 - pPad->width()) / 2
+                              : window.left() + (window.width() / 2 - pPad->width()) / 2;
+    pPad->move(nX, window.center().y() - pPad->height() / 2);
+    g_pMainDlg->setEnabled(false);
+    pPad->show();
+}

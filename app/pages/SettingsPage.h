@@ -1,0 +1,134 @@
+#pragma once
+// A product family's settings page, drawn from a description of its groups
+// and rows and driven by the family's settings model: the installation row
+// at the top, two columns of titled groups with their switches, numeric rows
+// with "+" and "-", the live value check with its marker, tooltips with the
+// ranges, the key pad, and read, reset, write, save and load.
+
+#include "app/pages/PageBase.h"
+#include "app/widgets/FCObjImage.h"
+#include "pages/SettingsModel.h"
+
+#include <memory>
+#include <vector>
+
+class CColorComboBox;
+class CColorEdit;
+class CColorStatic;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QPushButton;
+
+// A text in both languages.
+struct CPageText {
+    const char* szEnglish = nullptr;
+    const char* szGerman = nullptr;
+    const char* Pick() const;
+};
+
+// One row of a group: the setting it shows, its controls' ids, its label and
+// tooltips. Number rows have an edit with "+" (nPlusId) and "-" (nMinusId).
+struct CPageRow {
+    const char* szField;
+    int nLabelId;
+    int nControlId;
+    int nPlusId = 0;
+    int nMinusId = 0;
+    CPageText label;
+    int nEditLimit = 0;
+    CPageText tip, plusTip, minusTip;
+};
+
+// A titled group, in the left (0) or right (1) column; its check box, when it
+// has one, switches its rows.
+struct CPageGroup {
+    int nColumn;
+    int nTitleId;
+    int nLineId;
+    CPageText title;
+    const char* szSwitch = nullptr;
+    int nSwitchId = 0;
+    CPageText switchTip;
+    std::vector<CPageRow> rows;
+};
+
+struct CPageDescription {
+    const char* szPageName;
+    std::vector<CPageGroup> groups;
+    // The installation row's ids: installer, placement, date and their
+    // labels, the line under the row.
+    int nInstallerId, nInstallerLabelId, nPlacementId, nPlacementLabelId, nDateId, nDateLabelId, nTopLineId;
+    // Read, reset, write.
+    int nReadId, nResetId, nWriteId;
+    CPageText readText, resetText, writeText, readTip, resetTip, writeTip;
+};
+
+class CSettingsPage : public CPageBase {
+    Q_OBJECT
+public:
+    CSettingsPage(const CPageDescription& description, QWidget* pParent = nullptr);
+    ~CSettingsPage() override;
+
+    void SetLanguage(int nLanguage) override;
+    void ReadFromTarget();
+    void WriteToTarget();
+    int ResetToDefaults(std::string& strError);
+    int SaveConfiguration(std::string& strError);
+    int LoadConfiguration(std::string& strError);
+    void ShowKeyPad(int nEditId);
+
+    // The save dialog's choice; tests answer it instead of a person.
+    std::function<QString()> m_chooseSaveFile;
+    // Whether a row's marker shows its value out of range.
+    bool IsMarked(const std::string& strField) const;
+
+protected:
+    void OnReadFromTarget() override;
+    void OnEnableFittingOperations(bool bEnable) override;
+    bool event(QEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void paintEvent(QPaintEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+
+    // Rows and groups the product type in force hides, and the texts that
+    // change with it: the pages of a family with variants fill these.
+    virtual bool IsRowHidden(const CPageRow&) const { return false; }
+    virtual bool IsGroupHidden(const CPageGroup&) const { return false; }
+    virtual CPageText RowLabel(const CPageRow& row) const { return row.label; }
+    virtual CPageText RowTip(const CPageRow& row) const { return row.tip; }
+    void UpdateProductVariant();
+
+    const CPageDescription& m_Description;
+
+private:
+    struct RowControls;
+    bool ActsOnDefinitionInForce() const;
+    // A model for the product in force; nullptr when the page has none.
+    CSettingsModel* Model();
+    void BuildControls();
+    void ArrangeControls();
+    void UpdateToolTips();
+    void UpdateSwitches();
+    void RelabelLists();
+    void ShowForm();
+    void TakeForm();
+    void CheckRow(RowControls& row);
+    void StepRow(RowControls& row, int nStep);
+    void ReportFailedRow(const std::string& strField, const std::string& strError);
+    QRect MarkerRect(const RowControls& row) const;
+    int RunWithProgress(bool bOwnProgress, const std::function<int(const SettingsProgress&, std::string&)>& job, std::string& strError);
+
+    std::vector<std::unique_ptr<RowControls>> m_rows;
+    std::map<std::string, QCheckBox*> m_switches;
+    CColorComboBox* m_pInstaller = nullptr;
+    CColorComboBox* m_pPlacement = nullptr;
+    QDateEdit* m_pDate = nullptr;
+    QPushButton* m_pRead = nullptr;
+    QPushButton* m_pReset = nullptr;
+    QPushButton* m_pWrite = nullptr;
+    FCObjImage m_imgMarker;
+    std::unique_ptr<CSettingsModel> m_pModel;
+    std::string m_strModelArticle;
+    int m_nModelType = 0;
+};

@@ -1,0 +1,226 @@
+// The basin faucet page in the window: variants, the live check with its
+// marker, "+" and "-", read, write with restart, save and open.
+
+#include "AppTestSupport.h"
+
+#include "app/AppGlobals.h"
+#include "app/DlgProgress.h"
+#include "app/pages/DlgAmbra.h"
+#include "common/Language.h"
+#include "pages/EEAddressMap.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+
+namespace {
+
+// Every row of the simulated EEPROM carries its sum.
+bool EveryRowSumHolds(CSimulatorLibrary& sim)
+{
+    unsigned char eeprom[512] = {};
+    sim.api.ReadEeprom(0, 0, eeprom, sizeof eeprom);
+    for (int row = 0; row < 512; row += 16) {
+        unsigned char sum = 0;
+        for (int i = 0; i < 15; ++i)
+            sum = static_cast<unsigned char>(sum + eeprom[row + i]);
+        if (sum != eeprom[row + 15])
+            return false;
+    }
+    return true;
+}
+
+unsigned EepromValue(CSimulatorLibrary& sim, EEAddrType type, int nSize)
+{
+    int nAddress = 0;
+    std::string strError;
+    GetEEAddr(type, 3, nAddress, strError);
+    unsigned char bytes[3] = {};
+    sim.api.ReadEeprom(0, static_cast<unsigned>(nAddress), bytes, static_cast<unsigned>(nSize));
+    return bytes[0] | (nSize > 1 ? bytes[1] << 8 : 0);
+}
+
+} // namespace
+
+class FaucetPageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void variantsShowTheirGroups_data();
+    void variantsShowTheirGroups();
+    void liveCheckMarksAndTheMarkerTells();
+    void plusAndMinusKeepTheLimits();
+    void writeRestartsAndTheFittingHoldsTheValues();
+    void writeWithAnotherProductSendsNothing();
+    void saveAndOpenRoundTrip();
+};
+
+void FaucetPageTest::variantsShowTheirGroups_data()
+{
+    QTest::addColumn<QByteArray>("profile");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("rangeShown");
+    QTest::addColumn<bool>("thermalShown");
+    QTest::addColumn<QString>("runtimeLabel");
+    QTest::newRow("Ambra_de") << QByteArray("Ambra") << kLanguageGerman << true << true << QStringLiteral("Nachlaufzeit [ms]:");
+    QTest::newRow("Ambra_en") << QByteArray("Ambra") << kLanguageEnglish << true << true << QStringLiteral("Post runtime [ms]:");
+    QTest::newRow("Pelio_de") << QByteArray("Pelio") << kLanguageGerman << false << true << QStringLiteral("Laufzeit [s]:");
+    QTest::newRow("Pelio_en") << QByteArray("Pelio") << kLanguageEnglish << false << true << QStringLiteral("Runtime [s]:");
+    QTest::newRow("Culina_de") << QByteArray("Culina") << kLanguageGerman << false << false << QStringLiteral("Laufzeit [s]:");
+    QTest::newRow("Culina_en") << QByteArray("Culina") << kLanguageEnglish << false << false << QStringLiteral("Runtime [s]:");
+}
+
+void FaucetPageTest::variantsShowTheirGroups()
+{
+    QFETCH(QByteArray, profile);
+    QFETCH(int, language);
+    QFETCH(bool, rangeShown);
+    QFETCH(bool, thermalShown);
+    QFETCH(QString, runtimeLabel);
+    AppEnvironment env(("[adapter]\nfitting = " + profile + "\n").constData());
+    env.settings->setValue(QStringLiteral("Settings/Language"), language);
+    StartedWindow window(env);
+    window.PressNext();
+    window.Child<QTabBar>(1079)->setCurrentIndex(1);
+    QCOMPARE(!window.PageChild("Ambra", 1173)->isHidden(), rangeShown);
+    QCOMPARE(!window.PageChild("Ambra", 1150)->isHidden(), rangeShown); // the maximum runtime
+    QCOMPARE(!window.PageChild("Ambra", 1199)->isHidden(), thermalShown);
+    QCOMPARE(!window.PageChild("Ambra", 1180)->isHidden(), true); // power saving in every variant
+    QCOMPARE(window.PageChild<QLabel>("Ambra", 1213)->text(), runtimeLabel);
+    QVERIFY(!window.PageChild<QLineEdit>("Ambra", 1210)->text().isEmpty()); // read from the fitting
+    QVERIFY(window.PageChild("Ambra", 1210)->toolTip().contains(QStringLiteral(")...(")));
+    SaveScreenshot(window.dlg, QStringLiteral("faucet_page_%1").arg(QString::fromUtf8(QTest::currentDataTag()).toLower()));
+}
+
+void FaucetPageTest::liveCheckMarksAndTheMarkerTells()
+{
+    AppEnvironment env;
+    env.settings->setValue(QStringLiteral("Settings/Language"), kLanguageEnglish);
+    StartedWindow window(env);
+    window.PressNext();
+    window.Child<QTabBar>(1079)->setCurrentIndex(1);
+    auto* pPage = window.dlg.findChild<CDlgAmbra*>();
+    auto* pEdit = window.PageChild<QLineEdit>("Ambra", 1210); // post runtime, 0 to 3000, five characters
+    pEdit->setText(QStringLiteral("26abc"));
+    QVERIFY(pPage->IsMarked("Runtime"));
+    pEdit->setText(QStringLiteral("0x1A"));
+    QVERIFY(!pPage->IsMarked("Runtime"));
+    pEdit->setText(QStringLiteral("  "));
+    QVERIFY(pPage->IsMarked("Runtime"));
+    pEdit->setText(QStringLiteral("3001"));
+    QVERIFY(pPage->IsMarked("Runtime"));
+    // A click on the marker shows the range.
+    const QRect minus = window.PageChild("Ambra", 1212)->geometry();
+    QString text;
+    AnswerMessageBox(QMessageBox::Ok, &text);
+    QTest::mouseClick(pPage, Qt::LeftButton, Qt::NoModifier, QPoint(minus.right() + 1 + 6 + 3, minus.top() + 8));
+    QTRY_VERIFY(text.startsWith(QStringLiteral("Enter a valid value in the range from (")));
+    // Writing refuses it, tells why and gives the edit the focus back.
+    env.sim.api.ClearTrace();
+    QString refusal;
+    AnswerMessageBox(QMessageBox::Ok, &refusal);
+    window.PageChild<QPushButton>("Ambra", 1170)->click();
+    QTRY_VERIFY(refusal.startsWith(QStringLiteral("Enter a valid value")));
+    QTRY_COMPARE(window.dlg.focusWidget(), static_cast<QWidget*>(pEdit));
+}
+
+void FaucetPageTest::plusAndMinusKeepTheLimits()
+{
+    AppEnvironment env;
+    StartedWindow window(env);
+    window.PressNext();
+    auto* pEdit = window.PageChild<QLineEdit>("Ambra", 1150);
+    auto* pPlus = window.PageChild<QPushButton>("Ambra", 1152);
+    auto* pMinus = window.PageChild<QPushButton>("Ambra", 1154);
+    pEdit->setText(QStringLiteral("999"));
+    pMinus->click(); // above the maximum: the maximum
+    const int nMax = pEdit->text().toInt();
+    QVERIFY(nMax < 999);
+    pPlus->click();
+    QCOMPARE(pEdit->text().toInt(), nMax);
+    pMinus->click();
+    QCOMPARE(pEdit->text().toInt(), nMax - 1);
+    pEdit->setText(QStringLiteral("x"));
+    pPlus->click(); // a beep, nothing changes
+    QCOMPARE(pEdit->text(), QStringLiteral("x"));
+}
+
+void FaucetPageTest::writeRestartsAndTheFittingHoldsTheValues()
+{
+    AppEnvironment env("[adapter]\nfitting = Ambra\nstartup_ms = 100\nready_ms = 0\n");
+    StartedWindow window(env);
+    window.PressNext();
+    window.Child<QTabBar>(1079)->setCurrentIndex(1);
+    window.PageChild<QLineEdit>("Ambra", 1150)->setText(QStringLiteral("42"));
+    window.PageChild<QLineEdit>("Ambra", 1210)->setText(QStringLiteral("2500"));
+    window.PageChild<QCheckBox>("Ambra", 1203)->setChecked(false);
+    window.PageChild<QComboBox>("Ambra", 1220)->setEditText(QStringLiteral("ABCDE"));
+    VSimFittingState before{};
+    env.sim.api.GetFittingState(0, &before);
+    window.PageChild<QPushButton>("Ambra", 1170)->click();
+    QCOMPARE(EepromValue(env.sim, EE_MAX_RUNTIME, 2), 42u);
+    QCOMPARE(EepromValue(env.sim, EE_RUNTIME, 2), 2500u);
+    QCOMPARE(EepromValue(env.sim, EE_THERMAL_DISINFECTION_MODE, 1), 0u);
+    QCOMPARE(EepromValue(env.sim, EE_INSTALLER, 1), static_cast<unsigned>('A'));
+    QVERIFY(EveryRowSumHolds(env.sim));
+    VSimFittingState after{};
+    env.sim.api.GetFittingState(0, &after);
+    QCOMPARE(after.restarts, before.restarts + 1);
+    QVERIFY(!window.dlg.m_dlgProgress->isVisible());
+    QCOMPARE(env.settings->value(QStringLiteral("Installer/InstallerLast")).toString(), QStringLiteral("ABCDE"));
+    QCOMPARE(window.PageChild<QLabel>("InfoGeneric", 1096)->text(), QStringLiteral("ABCDE"));
+}
+
+void FaucetPageTest::writeWithAnotherProductSendsNothing()
+{
+    AppEnvironment env;
+    env.settings->setValue(QStringLiteral("Settings/Language"), kLanguageEnglish);
+    StartedWindow window(env);
+    window.PressNext();
+    std::string strIgnored;
+    window.link.StopConnectionMonitor(strIgnored);
+    env.sim.api.ExchangeFitting(0, "Pelio", nullptr);
+    env.sim.api.ClearTrace();
+    QString error;
+    AnswerMessageBox(QMessageBox::Ok, &error);
+    window.PageChild<QPushButton>("Ambra", 1170)->click();
+    QTRY_VERIFY(error.contains(QStringLiteral("is not equal to the")));
+    for (int i = 0; i < env.sim.api.GetTraceCount(); ++i) {
+        VSimFrame frame{};
+        env.sim.api.GetTraceFrame(i, &frame);
+        QVERIFY(!(frame.direction == VSIM_DIR_TO_FITTING && (frame.bytes[3] == 0x0B || frame.bytes[3] == 0x0D))); // no EEPROM write
+    }
+}
+
+void FaucetPageTest::saveAndOpenRoundTrip()
+{
+    AppEnvironment env;
+    StartedWindow window(env);
+    window.PressNext();
+    auto* pPage = window.dlg.findChild<CDlgAmbra*>();
+    const QString path = QDir(env.Path()).filePath(QStringLiteral("faucet.xml"));
+    pPage->m_chooseSaveFile = [&path] { return path; };
+    window.PageChild<QLineEdit>("Ambra", 1150)->setText(QStringLiteral("33"));
+    window.PageChild<QComboBox>("Ambra", 1219)->setEditText(QStringLiteral("Ward 7"));
+    window.dlg.findChild<QAction*>(QStringLiteral("id1058"))->trigger();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY2(bytes.contains("<Maxruntime>33</Maxruntime>"), bytes.constData());
+    QVERIFY2(bytes.contains("Ward 7"), bytes.constData());
+    QVERIFY(bytes.startsWith("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>"));
+
+    // Open takes the file's values into the controls.
+    window.PageChild<QLineEdit>("Ambra", 1150)->setText(QStringLiteral("12"));
+    std::string strError;
+    QCOMPARE(window.dlg.m_ToolConfig.ReadConfigurationFile(path.toStdString(), strError), 0);
+    CWindowMessage loaded(kWmConfigurationLoaded, 0, 0);
+    QCoreApplication::sendEvent(pPage, &loaded);
+    QCOMPARE(window.PageChild<QLineEdit>("Ambra", 1150)->text(), QStringLiteral("33"));
+    QCOMPARE(window.PageChild<QComboBox>("Ambra", 1219)->currentText(), QStringLiteral("Ward 7"));
+}
+
+QTEST_MAIN(FaucetPageTest)
+#include "test_faucetpage.moc"
