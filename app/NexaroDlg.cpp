@@ -13,6 +13,7 @@
 #include "app/pages/DlgAmbra.h"
 #include "app/pages/DlgDiagnosticGeneric.h"
 #include "app/pages/DlgInfoGeneric.h"
+#include "app/pages/DlgTools.h"
 #include "app/widgets/ColorControls.h"
 #include "common/FilePaths.h"
 #include "common/Language.h"
@@ -71,7 +72,8 @@ const std::vector<CPageEntry>& PageTable()
     // The product pages join this table as they are built, in this order:
     // InfoGeneric 130, Ambra 137, Urinal 1300, Tarvo 136, TarvoV2 112,
     // GenericDiagnostics 138, and Tools 162 in service mode.
-    static const std::vector<CPageEntry> pages = {{"InfoGeneric", 130, false}, {"Ambra", 137, false}, {"GenericDiagnostics", 138, false}};
+    static const std::vector<CPageEntry> pages = {
+        {"InfoGeneric", 130, false}, {"Ambra", 137, false}, {"GenericDiagnostics", 138, false}, {"Tools", 162, true}};
     return pages;
 }
 
@@ -125,6 +127,8 @@ QWidget* CNexaroDlg::CreatePageById(int nPageId)
         return new CDlgInfoGeneric;
     case 137:
         return new CDlgAmbra;
+    case 162:
+        return new CDlgTools;
     case 138:
         return new CDlgDiagnosticGeneric;
     default:
@@ -704,8 +708,9 @@ void CNexaroDlg::OpenConfigurationFile()
                         PickText("Do you want to override the current settings?",
                                  "Durch das Laden wird die aktuelle Konfiguration überschrieben.\nMöchten Sie fortfahren?")))
         return;
-    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
-                                                      Text("Configuration files (*.xml)", "Konfigurationsdateien (*.xml)"));
+    const QString path = m_chooseOpenFile ? m_chooseOpenFile()
+                                          : QFileDialog::getOpenFileName(this, QString(), QString(),
+                                                                         Text("Configuration files (*.xml)", "Konfigurationsdateien (*.xml)"));
     if (path.isEmpty())
         return;
     std::string strError;

@@ -139,6 +139,9 @@ public:
     CVelmorTPExt& m_link;
     QSettings& m_settings;
 
+    // The open dialog's choice; tests answer it instead of a person.
+    std::function<QString()> m_chooseOpenFile;
+
     // The connection dialog's part of a connection state in the work view
     // (close flag, state); set by the dialog.
     std::function<void(std::uintptr_t, int)> m_onConnectionDialog;

@@ -4,6 +4,7 @@
 #include "AppTestSupport.h"
 
 #include "app/AppGlobals.h"
+#include "app/DlgKeyPad.h"
 #include "app/DlgProgress.h"
 #include "app/pages/DlgAmbra.h"
 #include "common/Language.h"
@@ -55,6 +56,8 @@ private slots:
     void writeRestartsAndTheFittingHoldsTheValues();
     void writeWithAnotherProductSendsNothing();
     void saveAndOpenRoundTrip();
+    void openAsksBeforeOverriding();
+    void keyPadOpensInTheOtherHalf();
 };
 
 void FaucetPageTest::variantsShowTheirGroups_data()
@@ -220,6 +223,64 @@ void FaucetPageTest::saveAndOpenRoundTrip()
     QCoreApplication::sendEvent(pPage, &loaded);
     QCOMPARE(window.PageChild<QLineEdit>("Ambra", 1150)->text(), QStringLiteral("33"));
     QCOMPARE(window.PageChild<QComboBox>("Ambra", 1219)->currentText(), QStringLiteral("Ward 7"));
+}
+
+void FaucetPageTest::openAsksBeforeOverriding()
+{
+    AppEnvironment env;
+    env.settings->setValue(QStringLiteral("Settings/Language"), kLanguageEnglish);
+    StartedWindow window(env);
+    const QString path = QDir(env.Path()).filePath(QStringLiteral("saved.xml"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<file><ArticleNumber>230300301</ArticleNumber><ConfigSheet>Ambra</ConfigSheet>"
+               "<Settings><StartupProgramming>1</StartupProgramming><LEDCurrentOff>2</LEDCurrentOff><Maxruntime>77</Maxruntime>"
+               "<Runtime>900</Runtime><StagnationMode>1</StagnationMode><StagnationRuntime>30</StagnationRuntime>"
+               "<StagnationCycleTime>24</StagnationCycleTime><PowerSavingMode>0</PowerSavingMode><PowerSavingTimeout>1</PowerSavingTimeout>"
+               "<Installer>Fa. Muster</Installer><InstallLocation>Ward 7</InstallLocation></Settings></file>\n");
+    file.close();
+    window.dlg.m_chooseOpenFile = [&path] { return path; };
+    // No product in force: no question; the work view opens with the file's values.
+    window.dlg.findChild<QAction*>(QStringLiteral("id1093"))->trigger();
+    QCOMPARE(window.dlg.m_nViewMode, static_cast<int>(CNexaroDlg::kWorkView));
+    QCOMPARE(window.PageChild<QLineEdit>("Ambra", 1150)->text(), QStringLiteral("77"));
+    QCOMPARE(window.PageChild<QComboBox>("Ambra", 1220)->currentText(), QStringLiteral("Fa. Muster"));
+    // With a product in force it asks; No keeps the controls.
+    window.PageChild<QLineEdit>("Ambra", 1150)->setText(QStringLiteral("55"));
+    QString question;
+    AnswerMessageBox(QMessageBox::No, &question);
+    window.dlg.findChild<QAction*>(QStringLiteral("id1093"))->trigger();
+    QCOMPARE(question, QStringLiteral("Do you want to override the current settings?"));
+    QCOMPARE(window.PageChild<QLineEdit>("Ambra", 1150)->text(), QStringLiteral("55"));
+    AnswerMessageBox(QMessageBox::Yes);
+    window.dlg.findChild<QAction*>(QStringLiteral("id1093"))->trigger();
+    QCOMPARE(window.PageChild<QLineEdit>("Ambra", 1150)->text(), QStringLiteral("77"));
+}
+
+void FaucetPageTest::keyPadOpensInTheOtherHalf()
+{
+    AppEnvironment env;
+    env.settings->setValue(QStringLiteral("Settings/KeyPad"), 1);
+    StartedWindow window(env);
+    window.PressNext();
+    window.Child<QTabBar>(1079)->setCurrentIndex(1);
+    auto* pPage = window.dlg.findChild<CDlgAmbra*>();
+    auto* pEdit = window.PageChild<QLineEdit>("Ambra", 1150); // left column
+    pEdit->clear();
+    pPage->ShowKeyPad(1150);
+    CDlgKeyPad* pPad = window.dlg.m_dlgKeyPad;
+    QVERIFY(pPad->isVisible());
+    QVERIFY(!window.dlg.isEnabled());
+    QVERIFY(pPad->geometry().center().x() > window.dlg.geometry().center().x()); // the right half
+    pPad->findChild<QPushButton*>(QStringLiteral("id1243"))->click(); // "2"
+    pPad->findChild<QPushButton*>(QStringLiteral("id1251"))->click(); // "0"
+    pPad->findChild<QPushButton*>(QStringLiteral("id1253"))->click(); // OK
+    QCOMPARE(pEdit->text(), QStringLiteral("20"));
+    QVERIFY(window.dlg.isEnabled());
+    QVERIFY(!pPad->isVisible());
+    pPage->ShowKeyPad(1180); // right column: the pad opens on the left
+    QVERIFY(pPad->geometry().center().x() < window.dlg.geometry().center().x());
+    pPad->findChild<QPushButton*>(QStringLiteral("id1253"))->click();
 }
 
 QTEST_MAIN(FaucetPageTest)

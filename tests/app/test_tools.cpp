@@ -14,11 +14,13 @@
 #include "firmware/IntelHex.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabBar>
+#include <QThread>
 
 #include <algorithm>
 #include <optional>
@@ -49,7 +51,7 @@ private:
 
 QString Firmware(const QString& name)
 {
-    return QFINDTESTDATA(QStringLiteral("../../data/Firmware/") + name);
+    return QStringLiteral(FLUXA_SOURCE_DIR "/data/Firmware/") + name;
 }
 
 QByteArray FileContent(const QString& path)
@@ -103,6 +105,35 @@ struct ToolsWindow {
     CDlgTools* page = nullptr;
 };
 
+// What the file dialog offered, seen when the test answered it.
+struct FileDialogSeen {
+    QStringList filters;
+    QString suffix;
+    bool bExistingFile = false;
+    bool bOpen = false;
+};
+
+// Answers the next file dialog with the file (within about two seconds).
+void AnswerFileDialog(const QString& path, FileDialogSeen* pSeen, int nTries = 200)
+{
+    QTimer::singleShot(10, [=] {
+        auto* pDialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (pDialog != nullptr) {
+            *pSeen = {pDialog->nameFilters(), pDialog->defaultSuffix(), pDialog->fileMode() == QFileDialog::ExistingFile,
+                      pDialog->acceptMode() == QFileDialog::AcceptOpen};
+            // The dialog leaves the name field alone while it has the focus.
+            if (QWidget* pFocus = pDialog->focusWidget())
+                pFocus->clearFocus();
+            pDialog->selectFile(path);
+            static_cast<QDialog*>(pDialog)->accept(); // public there
+            if (pDialog->isVisible())
+                pDialog->reject(); // the test fails instead of hanging
+        } else if (nTries > 1) {
+            AnswerFileDialog(path, pSeen, nTries - 1); // not shown yet
+        }
+    });
+}
+
 // The main window with the progress dialog over it, as the technician sees
 // them during a download.
 void SaveScreenshotWithProgress(CNexaroDlg& dlg, const QString& name)
@@ -134,17 +165,19 @@ DownloadRun PressStart(ToolsWindow& tools, const QString& screenshot = QString()
         const QString step = QStringLiteral("%1% %2").arg(nPercent).arg(text);
         run.steps << step;
         const QCursor* pCursor = QApplication::overrideCursor();
-        const bool bLive = pProgress->isVisible() && pProgress->findChild<QLabel*>(QStringLiteral("id100"))->text() == text &&
+        // Shown by the window's own thread while the fitting job still runs.
+        const bool bLive = QThread::currentThread() == pProgress->thread() && tools.window->dlg.IsJobRunning() &&
+                           pProgress->isVisible() && pProgress->findChild<QLabel*>(QStringLiteral("id100"))->text() == text &&
                            pProgress->findChild<QProgressBar*>(QStringLiteral("id1000"))->value() == nPercent &&
                            g_nProgressStep == 2 && pCursor != nullptr && pCursor->shape() == Qt::WaitCursor && !pStart->isEnabled();
         if (!bLive && run.notLive.isEmpty())
             run.notLive = step;
         // Half-way through the writes, which follow an erase that ended at 100 %.
-        bErased |= nPercent == 100;
         if (!screenshot.isEmpty() && bErased && nPercent >= 50 && !bShot) {
             SaveScreenshotWithProgress(tools.window->dlg, screenshot);
             bShot = true;
         }
+        bErased |= nPercent == 100;
     });
     pStart->click();
     QObject::disconnect(connection);
@@ -188,6 +221,8 @@ private slots:
     void manualProgrammingGovernsSelect();
     void textsFollowTheLanguage_data();
     void textsFollowTheLanguage();
+    void selectOffersFlashFiles_data();
+    void selectOffersFlashFiles();
     void filesThatCannotBeProgrammedAreRefused_data();
     void filesThatCannotBeProgrammedAreRefused();
     void productWithoutDownloadIsNotSupported_data();
@@ -240,6 +275,33 @@ void ToolsTest::textsFollowTheLanguage()
     QCOMPARE(tools.PageChild<QLabel>(1266)->text(), texts[2]);
     QCOMPARE(tools.PageChild<QPushButton>(1268)->text(), texts[3]);
     QCOMPARE(tools.PageChild(1275)->toolTip(), texts[4]);
+}
+
+void ToolsTest::selectOffersFlashFiles_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("filter");
+    QTest::newRow("de") << kLanguageGerman << QStringLiteral("Flash Dateien (*.hex)");
+    QTest::newRow("en") << kLanguageEnglish << QStringLiteral("Flash files (*.hex)");
+}
+
+void ToolsTest::selectOffersFlashFiles()
+{
+    QFETCH(int, language);
+    QFETCH(QString, filter);
+    ToolsWindow tools(language);
+    QVERIFY(tools.page != nullptr);
+    tools.PageChild<QCheckBox>(1275)->setChecked(true);
+    const QString image = Firmware(QStringLiteral("faucet_V4.02.hex"));
+    FileDialogSeen seen;
+    AnswerFileDialog(image, &seen);
+    tools.PageChild<QPushButton>(1276)->click();
+    QCOMPARE(seen.filters, QStringList{filter});
+    QCOMPARE(seen.suffix, QStringLiteral("hex"));
+    QVERIFY(seen.bExistingFile);
+    QVERIFY(seen.bOpen);
+    QCOMPARE(tools.PageChild<QLabel>(1266)->text(), QDir::toNativeSeparators(image));
+    QVERIFY(tools.PageChild(1268)->isEnabled());
 }
 
 void ToolsTest::filesThatCannotBeProgrammedAreRefused_data()
@@ -372,6 +434,7 @@ void ToolsTest::startProgramsTheFitting()
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QCOMPARE(tools.window->link.GetRetryCount(), nRetryCount);
     QVERIFY(!tools.PageChild(1268)->isEnabled()); // until a file is chosen again
+    SaveScreenshot(tools.window->dlg, QStringLiteral("tools_after_") + suffix);
 }
 
 void ToolsTest::faultInTheMiddleAbortsAndTheNextRunSucceeds()
@@ -385,7 +448,7 @@ void ToolsTest::faultInTheMiddleAbortsAndTheNextRunSucceeds()
     const int nFault = tools.env.sim.api.AddFault(0, &fault);
     const DownloadRun aborted = PressStart(tools);
     QVERIFY(tools.env.sim.api.GetFaultHits(nFault) > 0);
-    QCOMPARE(aborted.steps.last(), QStringLiteral("100% Download procedure aborted"));
+    QVERIFY2(aborted.steps.last().endsWith(QStringLiteral("% Download procedure aborted")), qPrintable(aborted.steps.last()));
     QVERIFY(aborted.steps.filter(QStringLiteral("finished successfully")).isEmpty());
     QVERIFY(!tools.window->dlg.m_dlgProgress->isVisible());
 
