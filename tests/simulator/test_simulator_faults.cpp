@@ -206,9 +206,9 @@ TEST_F(SimulatorFaults, ChosenDriverCallFailsWithItsStatus)
     VSimFault nameless{VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr, 0};
     EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.AddFault(0, &nameless));
     const VSimFault neverFiring[]{
-        {99, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr},
-        {VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 0, 0, 0, 0, nullptr, nullptr},
-        {VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, 34, 0, 0, 0, nullptr, nullptr},
+        {99, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr, 0},
+        {VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 0, 0, 0, 0, nullptr, nullptr, 0},
+        {VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, 34, 0, 0, 0, nullptr, nullptr, 0},
     };
     for (const VSimFault& fault : neverFiring)
         EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.AddFault(0, &fault)) << fault.kind << " " << fault.n;
