@@ -49,11 +49,11 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Answers the next message box with the button (within about two seconds);
+// Answers the next message box with the button (within about five seconds);
 // its text goes to *pText and *pCount counts the boxes answered.
-inline void AnswerMessageBox(QMessageBox::StandardButton button, QString* pText = nullptr, int* pCount = nullptr, int nTries = 200)
+inline void AnswerMessageBox(QMessageBox::StandardButton button, QString* pText = nullptr, int* pCount = nullptr, int nTries = 500)
 {
-    QTimer::singleShot(nTries == 200 ? 0 : 10, [=] {
+    QTimer::singleShot(nTries == 500 ? 0 : 10, [=] {
         auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (pBox == nullptr) {
             if (nTries > 1)

@@ -548,9 +548,12 @@ void DialogsTest::newConfigurationAcceptNeedsChoiceAndConsent()
     g_nLanguage = kLanguageGerman;
     AppEnvironment env;
     MainWindow window(env, true);
-    // A product of an unknown type and one without its picture.
+    // A product of an unknown type and one without its picture; both with
+    // the shipped faucet's settings, so that its page takes their defaults.
+    CDeviceConfig faucet;
+    QVERIFY(window.dlg.m_Configs.FindDefinition("230300301", faucet));
     for (const auto& [szArticle, szType] : {std::pair{"100000008", "Urinal2"}, std::pair{"100000009", "Ambra"}}) {
-        CDeviceConfig definition;
+        CDeviceConfig definition = faucet;
         definition.SetArticleNumber(szArticle);
         definition.SetConfigSheet(szType);
         definition.SetPicturePath(QDir(env.Path()).filePath(QStringLiteral("missing.bmp")).toStdString());
