@@ -13,7 +13,9 @@
 #include "app/pages/DlgAmbra.h"
 #include "app/pages/DlgDiagnosticGeneric.h"
 #include "app/pages/DlgInfoGeneric.h"
+#include "app/pages/DlgTarvo.h"
 #include "app/pages/DlgTools.h"
+#include "app/pages/DlgUrinalWc.h"
 #include "app/widgets/ColorControls.h"
 #include "common/FilePaths.h"
 #include "common/Language.h"
@@ -69,11 +71,10 @@ QString Text(const char* szEnglish, const char* szGerman)
 
 const std::vector<CPageEntry>& PageTable()
 {
-    // The product pages join this table as they are built, in this order:
-    // InfoGeneric 130, Ambra 137, Urinal 1300, Tarvo 136, TarvoV2 112,
-    // GenericDiagnostics 138, and Tools 162 in service mode.
+    // Tools only in service mode.
     static const std::vector<CPageEntry> pages = {
-        {"InfoGeneric", 130, false}, {"Ambra", 137, false}, {"GenericDiagnostics", 138, false}, {"Tools", 162, true}};
+        {"InfoGeneric", 130, false}, {"Ambra", 137, false},             {"Urinal", 1300, false}, {"Tarvo", 136, false},
+        {"TarvoV2", 112, false},     {"GenericDiagnostics", 138, false}, {"Tools", 162, true}};
     return pages;
 }
 
@@ -127,6 +128,12 @@ QWidget* CNexaroDlg::CreatePageById(int nPageId)
         return new CDlgInfoGeneric;
     case 137:
         return new CDlgAmbra;
+    case 1300:
+        return new CDlgUrinalWc;
+    case 136:
+        return new CDlgTarvo;
+    case 112:
+        return new CDlgTarvoV2;
     case 162:
         return new CDlgTools;
     case 138:

@@ -21,17 +21,10 @@ namespace {
 
 using ModelSlot = std::optional<CSettingsModel>;
 
-int OpenModel(const CCliContext& context, const CDeviceConfig& definition, int nProductType, ModelSlot& model)
+// Every product type a definition can name has its family.
+void OpenModel(const CDeviceConfig& definition, int nProductType, ModelSlot& model)
 {
-    const CSettingsFamily* pFamily = FindSettingsFamily(nProductType);
-    if (pFamily == nullptr)
-        return context.Fail(FormatText(PickText("Reading and writing settings is not yet supported for this product family (%s).",
-                                                "Das Lesen und Schreiben von Einstellungen wird für diese Produktfamilie (%s) noch nicht unterstützt."),
-                                       definition.GetConfigSheet().c_str()),
-                            "'fluxa-cli info', 'errors', 'valve' and 'eeprom dump' serve every product.",
-                            "'fluxa-cli info', 'errors', 'valve' und 'eeprom dump' dienen jedem Produkt.");
-    model.emplace(*pFamily, definition, nProductType);
-    return ExitOk;
+    model.emplace(*FindSettingsFamily(nProductType), definition, nProductType);
 }
 
 int ReadFitting(const CCliContext& context, CFittingSession& session, CSettingsModel& model)
@@ -44,10 +37,11 @@ int ReadFitting(const CCliContext& context, CFittingSession& session, CSettingsM
 // Connects and reads the fitting's settings by its own product definition.
 int ConnectAndRead(const CCliContext& context, CFittingSession& session, ModelSlot& model)
 {
-    int nExit = Connect(context, session, true);
-    if (nExit == ExitOk)
-        nExit = OpenModel(context, session.identity.definition, session.identity.nProductType, model);
-    return nExit == ExitOk ? ReadFitting(context, session, *model) : nExit;
+    const int nExit = Connect(context, session, true);
+    if (nExit != ExitOk)
+        return nExit;
+    OpenModel(session.identity.definition, session.identity.nProductType, model);
+    return ReadFitting(context, session, *model);
 }
 
 // What a value means on the page: "on"/"off" for a check box (also for a
@@ -55,7 +49,7 @@ int ConnectAndRead(const CCliContext& context, CFittingSession& session, ModelSl
 QString ValueLabel(CSettingsModel& model, const CSettingField& field, DWORD dwValue)
 {
     if (field.eKind == SettingKind::Flag || (field.bZeroMeansOff && dwValue == 0))
-        return dwValue != 0 ? Label("on", "ein") : Label("off", "aus");
+        return IsFlagOn(field, dwValue) ? Label("on", "ein") : Label("off", "aus");
     const CProductSetting* pSetting = nullptr;
     std::string strIgnored;
     std::string strLabel;
@@ -107,7 +101,7 @@ CCliReport SettingsReport(const CCliContext& context, CSettingsModel& model)
 int WriteFile(const CCliContext& context, CSettingsModel& model, const CSettingValues& values, const std::string& strPath)
 {
     CToolConfigXML file;
-    PutValuesIntoFile(model.Family(), model.Definition(), values, file);
+    model.PutValuesIntoFile(values, file);
     std::string strError;
     return file.WriteConfigurationFile(strPath, strError) == Result::Ok ? ExitOk : context.Fail(strError);
 }
@@ -209,14 +203,18 @@ void AddJournal(CCliReport& report, const CSettingsModel& model, const CWriteJou
     report.AddLines(QStringLiteral("notWritten"), Label("Not written", "Nicht geschrieben"), notWritten);
 }
 
-// The file's settings checked as the page checks them before writing.
-int PrepareFromFile(const CCliContext& context, CSettingsModel& model, CDeviceConfig& file, CSettingValues& values)
+// The file's settings checked as the page checks them before writing, and
+// against the fitting's application version.
+int PrepareFromFile(const CCliContext& context, CFittingSession& session, CSettingsModel& model, CDeviceConfig& file,
+                    CSettingValues& values)
 {
     std::string strError;
     std::string strFailedField;
     int nResult = model.LoadConfiguration(file, strError);
     if (nResult == Result::Ok)
         nResult = model.PrepareWrite(values, strError, strFailedField);
+    if (nResult == Result::Ok)
+        nResult = model.CheckApplicationVersion(session.link, strError);
     if (nResult == Result::Ok)
         return ExitOk;
     return context.Fail(strFailedField.empty() ? strError : strFailedField + ": " + strError,
@@ -236,7 +234,8 @@ int OpenFileModel(const CCliContext& context, CFittingSession& session, CDeviceC
     int nProductType = 0;
     if (ProductNameToType(pDefinition->GetConfigSheet(), nProductType, strError) != Result::Ok)
         return context.Fail(strError);
-    return OpenModel(context, *pDefinition, nProductType, model);
+    OpenModel(*pDefinition, nProductType, model);
+    return ExitOk;
 }
 
 // Writes, restarts, waits and reads back; the outcome goes into the report.
@@ -326,7 +325,7 @@ int RunApply(CCliContext& context)
         return nExit;
     const CSettingValues fitting = model->LastRead();
     CSettingValues values;
-    if ((nExit = PrepareFromFile(context, *model, file.GetConfig(), values)) != ExitOk)
+    if ((nExit = PrepareFromFile(context, session, *model, file.GetConfig(), values)) != ExitOk)
         return nExit;
 
     CCliReport report;

@@ -64,7 +64,7 @@ const std::vector<CommandSpec>& Commands()
          "records [{start, end, length, lengthHex}]"},
         {"flash", "<file>", "Program firmware from an Intel HEX file into the fitting (service mode only).", RunFlash, 1, 1, {},
          kIdentityJson},
-        {"read", "", "Show the fitting's settings as its settings page reads them (basin faucets).", RunRead, 0, 0, {},
+        {"read", "", "Show the fitting's settings as its settings page reads them.", RunRead, 0, 0, {},
          "article, articleFormatted, typeName,\n"
          "settings [{name, value, label (check boxes and groups kept off in their value: on/off; lists: the label)}],\n"
          "installer, placement, installationDate (dd.mm.yyyy, empty when not set)"},

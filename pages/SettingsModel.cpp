@@ -8,7 +8,9 @@
 #include "configdata/XMLLib.h"
 #include "devicelink/VelmorTPExt.h"
 #include "pages/FaucetSettings.h"
+#include "pages/FlushValveSettings.h"
 #include "pages/SettingValue.h"
+#include "pages/UrinalWcSettings.h"
 #include "workflow/FittingReadout.h"
 
 #include <algorithm>
@@ -17,7 +19,6 @@
 
 namespace {
 
-constexpr int kProgressStep = 5;
 constexpr int kTextFieldLength = 15;
 constexpr int kPlacementLength = 2 * kTextFieldLength;
 constexpr int kDateRecordLength = 5;
@@ -102,10 +103,14 @@ int LoadText(CDeviceConfig& file, const char* szName, std::string& strText, std:
     return Result::Ok;
 }
 
-const CSettingField* FindFamilyField(const CSettingsFamily& family, const std::string& strName)
+// The fields a product type keeps: a variant leaves out the others' own.
+std::vector<CSettingField> FieldsOfType(const CSettingsFamily& family, int nProductType)
 {
-    const auto it = std::ranges::find_if(family.fields, [&](const CSettingField& field) { return strName == field.szName; });
-    return it != family.fields.end() ? &*it : nullptr;
+    std::vector<CSettingField> fields;
+    for (const CSettingField& field : family.fields)
+        if (field.nOnlyProductType == 0 || field.nOnlyProductType == nProductType)
+            fields.push_back(field);
+    return fields;
 }
 
 int ReadBytes(CVelmorTPExt& link, EEAddrType eType, int nProductType, int nLength, std::vector<BYTE>& bytes,
@@ -165,13 +170,29 @@ int WriteDate(CVelmorTPExt& link, int nProductType, const CDate& date, std::stri
     return link.WriteEEBlock(nRow, line, strError);
 }
 
+constexpr std::array<const CSettingsFamily& (*)(), 4> kFamilies{FaucetFamily, FlushValveFamily, FlushValveV2Family,
+                                                                UrinalWcFamily};
+
 } // namespace
+
+bool IsFlagOn(const CSettingField& field, DWORD dwValue)
+{
+    return field.bOnOnlyAtOne ? dwValue == 1 : dwValue != 0;
+}
 
 const CSettingsFamily* FindSettingsFamily(int nProductType)
 {
-    for (const CSettingsFamily* pFamily : {&FaucetFamily()})
-        if (std::ranges::find(pFamily->productTypes, nProductType) != pFamily->productTypes.end())
-            return pFamily;
+    for (const auto family : kFamilies)
+        if (std::ranges::find(family().productTypes, nProductType) != family().productTypes.end())
+            return &family();
+    return nullptr;
+}
+
+const CSettingsFamily* FindSheetFamily(const std::string& strConfigSheet)
+{
+    for (const auto family : kFamilies)
+        if (IsFamilySheet(family(), strConfigSheet))
+            return &family();
     return nullptr;
 }
 
@@ -278,37 +299,23 @@ int RestartAndWait(CVelmorTPExt& link, const SettingsProgress& progress, bool& b
     }
 }
 
-void PutValuesIntoFile(const CSettingsFamily& family, const CDeviceConfig& definition, const CSettingValues& values,
-                       CToolConfigXML& file)
-{
-    file.Clear();
-    for (const std::string& strName : family.saveOrder) {
-        const DWORD dwValue = values.Number(strName);
-        const bool bFlag = FindFamilyField(family, strName)->eKind == SettingKind::Flag;
-        file.SetSettingValue(strName, bFlag ? (dwValue != 0 ? 1u : 0u) : dwValue);
-    }
-    file.SetSettingText(kInstallerName, values.strInstaller);
-    file.SetSettingText(kPlacementName, values.strPlacement);
-    file.SetArticleNumber(definition.GetArticleNumber());
-    file.SetConfigSheet(definition.GetConfigSheet());
-}
-
 // ---- CSettingsModel --------------------------------------------------------
 
 CSettingsModel::CSettingsModel(const CSettingsFamily& family, const CDeviceConfig& definition, int nProductType)
-    : m_Family(family), m_Definition(definition), m_nProductType(nProductType)
+    : m_Family(family), m_Fields(FieldsOfType(family, nProductType)), m_Definition(definition), m_nProductType(nProductType)
 {
 }
 
 const CSettingField* CSettingsModel::FindField(const std::string& strName) const
 {
-    return FindFamilyField(m_Family, strName);
+    const auto it = std::ranges::find_if(m_Fields, [&](const CSettingField& field) { return strName == field.szName; });
+    return it != m_Fields.end() ? &*it : nullptr;
 }
 
 std::vector<std::string> CSettingsModel::Switches() const
 {
     std::vector<std::string> names;
-    for (const CSettingField& field : m_Family.fields)
+    for (const CSettingField& field : m_Fields)
         if (field.szSwitch != nullptr && std::ranges::find(names, field.szSwitch) == names.end())
             names.emplace_back(field.szSwitch);
     return names;
@@ -362,7 +369,7 @@ std::string CSettingsModel::ShownText(const CSettingField& field, DWORD dwValue)
 void CSettingsModel::ShowValue(const CSettingField& field, DWORD dwValue)
 {
     if (field.eKind == SettingKind::Flag) {
-        m_Form.switches[field.szName] = dwValue != 0;
+        m_Form.switches[field.szName] = IsFlagOn(field, dwValue);
         return;
     }
     if (field.bZeroMeansOff) {
@@ -375,7 +382,7 @@ void CSettingsModel::ShowValue(const CSettingField& field, DWORD dwValue)
 
 int CSettingsModel::ResetToDefaults(std::string& strError)
 {
-    for (const CSettingField& field : m_Family.fields) {
+    for (const CSettingField& field : m_Fields) {
         const CProductSetting* pSetting = nullptr;
         if (field.bZeroMeansOff) {
             const int nResult = GetSetting(field.szSwitch, pSetting, strError);
@@ -384,7 +391,7 @@ int CSettingsModel::ResetToDefaults(std::string& strError)
             m_Form.switches[field.szSwitch] = pSetting->GetDefault() != 0;
             // A list whose default sets the box keeps its label; an empty
             // one would write its group off however the box stands.
-            if (field.szSwitch == std::string(field.szName)) {
+            if (field.eKind == SettingKind::Symbolic && field.szSwitch == std::string(field.szName)) {
                 if (m_Form.texts[field.szName].empty())
                     m_Form.texts[field.szName] = ShownText(field, 1);
                 continue;
@@ -423,19 +430,24 @@ int CSettingsModel::SymbolicValue(const CSettingField& field, Purpose ePurpose, 
     return CheckSettingValue(*pSetting, strText, dwValue, strError);
 }
 
-int CSettingsModel::CollectField(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError)
+// The value the control shows, whether or not its group is on.
+int CSettingsModel::ControlValue(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError)
 {
     if (field.eKind == SettingKind::Flag) {
         dwValue = m_Form.switches[field.szName] ? 1 : 0;
         return Result::Ok;
     }
+    return field.eKind == SettingKind::Symbolic ? SymbolicValue(field, ePurpose, dwValue, strError)
+                                                : CheckValue(field.szName, m_Form.texts[field.szName], dwValue, strError);
+}
+
+int CSettingsModel::CollectField(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError)
+{
     const bool bOn = !field.bZeroMeansOff || m_Form.switches[field.szSwitch];
     dwValue = 0;
-    if (!bOn && ePurpose == Purpose::Save)
+    if (!bOn && ePurpose == Purpose::Save && !field.bSaveChecksWhenOff)
         return Result::Ok;
-    const int nResult = field.eKind == SettingKind::Symbolic
-                            ? SymbolicValue(field, ePurpose, dwValue, strError)
-                            : CheckValue(field.szName, m_Form.texts[field.szName], dwValue, strError);
+    const int nResult = ControlValue(field, ePurpose, dwValue, strError);
     if (nResult == Result::Ok && !bOn)
         dwValue = 0;
     return nResult;
@@ -446,7 +458,7 @@ int CSettingsModel::CollectValues(Purpose ePurpose, CSettingValues& values, std:
 {
     values = CSettingValues();
     strFailedField.clear();
-    for (const CSettingField& field : m_Family.fields) {
+    for (const CSettingField& field : m_Fields) {
         DWORD dwValue = 0;
         const int nResult = CollectField(field, ePurpose, dwValue, strError);
         if (nResult != Result::Ok) {
@@ -465,17 +477,20 @@ int CSettingsModel::ReadFields(CVelmorTPExt& link, int& nPosition, const Setting
                                std::string& strError)
 {
     for (const std::string& strName : m_Family.readOrder) {
-        const CSettingField& field = *FindField(strName);
+        const CSettingField* pField = FindField(strName);
+        if (pField == nullptr)
+            continue;
         int nAddress = 0;
         int nValue = 0;
-        int nResult = GetEEAddr(field.eAddrType, m_Family.nMapProductType, nAddress, strError);
+        int nResult = GetEEAddr(pField->eAddrType, m_Family.nMapProductType, nAddress, strError);
         if (nResult == Result::Ok)
-            nResult = link.ReadEEValue(nAddress, field.nSize, nValue, strError);
+            nResult = link.ReadEEValue(nAddress, pField->nSize, nValue, strError);
         if (nResult != Result::Ok)
             return nResult;
-        m_LastRead.numbers[strName] = static_cast<DWORD>(nValue);
-        ShowValue(field, static_cast<DWORD>(nValue));
-        Report(progress, StepRead, nPosition += kProgressStep);
+        const DWORD dwValue = static_cast<DWORD>(nValue) / pField->dwScale;
+        m_LastRead.numbers[strName] = dwValue;
+        ShowValue(*pField, dwValue);
+        Report(progress, StepRead, nPosition += m_Family.nProgressStep);
     }
     return Result::Ok;
 }
@@ -488,7 +503,7 @@ int CSettingsModel::ReadInstallation(CVelmorTPExt& link, int& nPosition, const S
     if (nResult != Result::Ok)
         return nResult;
     m_Form.strInstaller = m_LastRead.strInstaller = InstallerText(installer);
-    Report(progress, StepRead, nPosition += kProgressStep);
+    Report(progress, StepRead, nPosition += m_Family.nProgressStep);
 
     std::vector<BYTE> first;
     std::vector<BYTE> second;
@@ -496,7 +511,7 @@ int CSettingsModel::ReadInstallation(CVelmorTPExt& link, int& nPosition, const S
         || (nResult = ReadBytes(link, EE_PLACEMENT_2, m_nProductType, kTextFieldLength, second, strError)) != Result::Ok)
         return nResult;
     m_Form.strPlacement = m_LastRead.strPlacement = PlacementText(first, second);
-    Report(progress, StepRead, nPosition += kProgressStep);
+    Report(progress, StepRead, nPosition += m_Family.nProgressStep);
 
     std::vector<BYTE> record;
     m_LastRead.date = CDate();
@@ -528,10 +543,37 @@ int CSettingsModel::PrepareWrite(CSettingValues& values, std::string& strError, 
     return m_Family.pCrossCheck(values, strError);
 }
 
+int CSettingsModel::CheckApplicationVersion(CVelmorTPExt& link, std::string& strError)
+{
+    if (m_Family.versionRequirements.empty())
+        return Result::Ok;
+    UCHAR byMajor = 0;
+    UCHAR byMinor = 0;
+    int nResult = link.GetSWVersion(byMajor, byMinor, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    for (const CVersionRequirement& requirement : m_Family.versionRequirements) {
+        const CSettingField* pField = FindField(requirement.szField);
+        if (pField == nullptr || !requirement.pIsTooOld(byMajor, byMinor))
+            continue;
+        DWORD dwValue = 0;
+        if ((nResult = ControlValue(*pField, Purpose::Write, dwValue, strError)) != Result::Ok)
+            return nResult;
+        if (dwValue < requirement.dwFirstValue)
+            continue;
+        const char* szFormat = PickText(requirement.szEnglish, requirement.szGerman);
+        strError = pField->eKind == SettingKind::Symbolic
+                       ? FormatText(szFormat, m_Form.texts[pField->szName].c_str(), byMajor, byMinor)
+                       : FormatText(szFormat, byMajor, byMinor);
+        return Result::MissingPrecondition;
+    }
+    return Result::Ok;
+}
+
 std::vector<std::string> CSettingsModel::WriteSequence() const
 {
     std::vector<std::string> names;
-    for (const CSettingField& field : m_Family.fields)
+    for (const CSettingField& field : m_Fields)
         names.emplace_back(field.szName);
     for (const CDerivedField& derived : m_Family.derived)
         names.emplace_back(derived.szName);
@@ -545,12 +587,12 @@ int CSettingsModel::WriteInstallation(CVelmorTPExt& link, const CSettingValues& 
     int nResult = Journal(journal, kInstallationDateName, WriteDate(link, m_nProductType, values.date, strError));
     if (nResult != Result::Ok)
         return nResult;
-    Report(progress, StepWrite, nPosition += kProgressStep);
+    Report(progress, StepWrite, nPosition += m_Family.nProgressStep);
 
     nResult = WriteLine(link, EE_INSTALLER, m_nProductType, InstallerLine(values.strInstaller), strError);
     if (Journal(journal, kInstallerName, nResult) != Result::Ok)
         return nResult;
-    Report(progress, StepWrite, nPosition += kProgressStep);
+    Report(progress, StepWrite, nPosition += m_Family.nProgressStep);
 
     const auto lines = PlacementLines(values.strPlacement);
     nResult = WriteLine(link, EE_PLACEMENT_1, m_nProductType, lines[0], strError);
@@ -558,7 +600,7 @@ int CSettingsModel::WriteInstallation(CVelmorTPExt& link, const CSettingValues& 
         nResult = WriteLine(link, EE_PLACEMENT_2, m_nProductType, lines[1], strError);
     if (Journal(journal, kPlacementName, nResult) != Result::Ok)
         return nResult;
-    Report(progress, StepWrite, nPosition += kProgressStep);
+    Report(progress, StepWrite, nPosition += m_Family.nProgressStep);
     return Result::Ok;
 }
 
@@ -571,22 +613,24 @@ int CSettingsModel::WriteToTarget(CVelmorTPExt& link, const SettingsProgress& pr
     if (nResult != Result::Ok)
         return nResult;
     CSettingValues values;
-    if ((nResult = PrepareWrite(values, strError, strFailedField)) != Result::Ok)
+    if ((nResult = PrepareWrite(values, strError, strFailedField)) != Result::Ok
+        || (nResult = CheckApplicationVersion(link, strError)) != Result::Ok)
         return nResult;
 
     Report(progress, StepWrite, 0);
     int nPosition = 0;
-    for (const CSettingField& field : m_Family.fields) {
-        nResult = WriteValue(link, field.eAddrType, m_Family.nMapProductType, field.nSize, values.Number(field.szName), strError);
+    for (const CSettingField& field : m_Fields) {
+        nResult = WriteValue(link, field.eAddrType, m_Family.nMapProductType, field.nSize,
+                             values.Number(field.szName) * field.dwScale, strError);
         if (Journal(journal, field.szName, nResult) != Result::Ok)
             return nResult;
-        Report(progress, StepWrite, nPosition += kProgressStep);
+        Report(progress, StepWrite, nPosition += m_Family.nProgressStep);
     }
     for (const CDerivedField& derived : m_Family.derived) {
         nResult = WriteValue(link, derived.eAddrType, m_Family.nMapProductType, derived.nSize, derived.pCompute(values), strError);
         if (Journal(journal, derived.szName, nResult) != Result::Ok)
             return nResult;
-        Report(progress, StepWrite, nPosition += kProgressStep);
+        Report(progress, StepWrite, nPosition += m_Family.nProgressStep);
     }
     return WriteInstallation(link, values, nPosition, progress, journal, strError);
 }
@@ -597,14 +641,33 @@ int CSettingsModel::SaveConfiguration(CToolConfigXML& file, std::string& strErro
     const int nResult = CollectValues(Purpose::Save, values, strError, strFailedField);
     if (nResult != Result::Ok)
         return nResult;
-    PutValuesIntoFile(m_Family, m_Definition, values, file);
+    PutValuesIntoFile(values, file);
     return Result::Ok;
+}
+
+void CSettingsModel::PutValuesIntoFile(const CSettingValues& values, CToolConfigXML& file) const
+{
+    file.Clear();
+    for (const std::string& strName : m_Family.saveOrder) {
+        const CSettingField* pField = FindField(strName);
+        if (pField == nullptr)
+            continue;
+        const DWORD dwValue = values.Number(strName);
+        file.SetSettingValue(strName, pField->eKind == SettingKind::Flag ? (dwValue != 0 ? 1u : 0u) : dwValue);
+    }
+    file.SetSettingText(kInstallerName, values.strInstaller);
+    file.SetSettingText(kPlacementName, values.strPlacement);
+    file.SetArticleNumber(m_Definition.GetArticleNumber());
+    file.SetConfigSheet(m_Definition.GetConfigSheet());
 }
 
 int CSettingsModel::LoadConfiguration(CDeviceConfig& file, std::string& strError)
 {
     for (const std::string& strName : m_Family.saveOrder) {
-        const CSettingField& field = *FindField(strName);
+        const CSettingField* pField = FindField(strName);
+        if (pField == nullptr)
+            continue;
+        const CSettingField& field = *pField;
         CProductSetting* pSetting = nullptr;
         std::string strLookupError;
         const int nResult = file.m_Settings.LookupObjectByName(strName, pSetting, MustExist, strLookupError);

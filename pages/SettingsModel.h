@@ -48,7 +48,20 @@ struct CSettingField {
     bool bZeroMeansOff = false;
     // Files of older versions may lack it: loading then keeps the control.
     bool bLoadIfPresent = false;
+    // The fitting keeps the value times this (milliseconds for a row in seconds).
+    DWORD dwScale = 1;
+    // Kept only by this product type of the family (a variant's own value);
+    // 0: by every type.
+    int nOnlyProductType = 0;
+    // A box that is on only at 1: any other byte (say an unprogrammed 0xFF)
+    // reads as off.
+    bool bOnOnlyAtOne = false;
+    // Saving checks the row even when its group is off.
+    bool bSaveChecksWhenOff = false;
 };
+
+// Whether the fitting's value of a Flag field shows its box on.
+bool IsFlagOn(const CSettingField& field, DWORD dwValue);
 
 class CSettingValues;
 
@@ -59,6 +72,20 @@ struct CDerivedField {
     EEAddrType eAddrType;
     int nSize;
     DWORD (*pCompute)(const CSettingValues& values);
+};
+
+// A value that needs a newer application of the fitting: the write is
+// refused before anything is sent.
+struct CVersionRequirement {
+    const char* szField;
+    // The control's values from this one on need it, whether or not the
+    // row's group is on.
+    DWORD dwFirstValue;
+    bool (*pIsTooOld)(int nMajor, int nMinor);
+    // printf formats: a list's label (%s, for a Symbolic row), then major
+    // and minor of the version.
+    const char* szEnglish;
+    const char* szGerman;
 };
 
 // What makes a product family's page.
@@ -73,11 +100,15 @@ struct CSettingsFamily {
     // Refuses a combination of values with -1002 and its message before
     // anything is written; nullptr when the family has none.
     int (*pCrossCheck)(const CSettingValues& values, std::string& strError) = nullptr;
+    std::vector<CVersionRequirement> versionRequirements = {}; // in the order they are checked
+    int nProgressStep = 5; // the progress bar's step after each item read or written
 };
 
-// The family of a product type's page, or nullptr (its page is not built on
-// this model yet).
+// The family of a product type's page, or nullptr for no known type.
 const CSettingsFamily* FindSettingsFamily(int nProductType);
+// The family whose page acts on a configuration sheet (a page is named after
+// one of its family's sheets), or nullptr.
+const CSettingsFamily* FindSheetFamily(const std::string& strConfigSheet);
 // Whether the configuration sheet is one the family's page acts on.
 bool IsFamilySheet(const CSettingsFamily& family, const std::string& strConfigSheet);
 
@@ -157,7 +188,9 @@ public:
     CSettingsModel(const CSettingsFamily& family, const CDeviceConfig& definition, int nProductType);
 
     const CSettingsFamily& Family() const { return m_Family; }
-    const std::vector<CSettingField>& Fields() const { return m_Family.fields; }
+    // The family's fields that the product type keeps.
+    const std::vector<CSettingField>& Fields() const { return m_Fields; }
+    // One of Fields(), or nullptr.
     const CSettingField* FindField(const std::string& strName) const;
     // Every check box's name, in field order.
     std::vector<std::string> Switches() const;
@@ -194,10 +227,14 @@ public:
     // Collects for writing and applies the family's cross check: the values
     // WriteToTarget writes, or why it refuses.
     int PrepareWrite(CSettingValues& values, std::string& strError, std::string& strFailedField);
+    // Asks the fitting for its application version when the family has
+    // version requirements, and refuses (-1002) a value too new for it.
+    int CheckApplicationVersion(CVelmorTPExt& link, std::string& strError);
     // Checks the article number, collects and checks every value, applies
-    // the family's cross check, then writes the fields, the derived values
-    // and the installation data. Nothing is sent when a check fails. The
-    // page then stores the recent names and calls RestartAndWait.
+    // the family's cross check and version requirements, then writes the
+    // fields, the derived values and the installation data. Nothing is
+    // written when a check fails. The page then stores the recent names and
+    // calls RestartAndWait.
     int WriteToTarget(CVelmorTPExt& link, const SettingsProgress& progress, CWriteJournal& journal,
                       std::string& strError, std::string& strFailedField);
     // The names of what WriteToTarget writes, in order.
@@ -206,6 +243,9 @@ public:
     // Collects for saving and puts the values, the installation texts, the
     // article number and the configuration sheet into the emptied file object.
     int SaveConfiguration(CToolConfigXML& file, std::string& strError, std::string& strFailedField);
+    // The values as a saved file holds them (flags 0 or 1), with the
+    // installation texts, the article number and the configuration sheet.
+    void PutValuesIntoFile(const CSettingValues& values, CToolConfigXML& file) const;
     // Fills the controls from a loaded file: every field with its group's
     // box, the installer and the placement. The first setting missing from
     // the file ends it with the lookup's error.
@@ -214,6 +254,7 @@ public:
 private:
     std::string ShownText(const CSettingField& field, DWORD dwValue);
     void ShowValue(const CSettingField& field, DWORD dwValue);
+    int ControlValue(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError);
     int CollectField(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError);
     int SymbolicValue(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError);
     int ReadFields(CVelmorTPExt& link, int& nPosition, const SettingsProgress& progress, std::string& strError);
@@ -222,13 +263,9 @@ private:
                           const SettingsProgress& progress, CWriteJournal& journal, std::string& strError);
 
     const CSettingsFamily& m_Family;
+    std::vector<CSettingField> m_Fields;
     CDeviceConfig m_Definition;
     int m_nProductType;
     CSettingsForm m_Form;
     CSettingValues m_LastRead;
 };
-
-// The values as a saved file holds them (flags 0 or 1), with the
-// installation texts, the article number and the configuration sheet.
-void PutValuesIntoFile(const CSettingsFamily& family, const CDeviceConfig& definition, const CSettingValues& values,
-                       CToolConfigXML& file);

@@ -22,6 +22,8 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QColor kValueColor(145, 15, 10);
@@ -73,7 +75,8 @@ void CSettingsPage::BuildControls()
     };
     for (const CPageGroup& group : m_Description.groups) {
         AddStatic(group.nTitleId, 12, true);
-        AddLine(group.nLineId);
+        if (group.nLineId != 0)
+            AddLine(group.nLineId);
         if (group.szSwitch != nullptr) {
             auto* pBox = new QCheckBox(this);
             pBox->setObjectName(QStringLiteral("id%1").arg(group.nSwitchId));
@@ -145,22 +148,26 @@ void CSettingsPage::BuildControls()
     SetLanguage(g_nLanguage);
 }
 
-bool CSettingsPage::ActsOnDefinitionInForce() const
+// Only the page of the family in force acts: the main window sends its
+// messages to every page.
+const CSettingsFamily* CSettingsPage::FamilyInForce() const
 {
     if (g_pMainDlg == nullptr)
-        return false;
-    const CSettingsFamily* pFamily = FindSettingsFamily(g_pMainDlg->m_nProductType);
-    return pFamily != nullptr && IsFamilySheet(*pFamily, g_pMainDlg->m_CurrentConfig.GetConfigSheet());
+        return nullptr;
+    const CSettingsFamily* pFamily = FindSheetFamily(m_Description.szPageName);
+    const bool bInForce = pFamily != nullptr && pFamily == FindSettingsFamily(g_pMainDlg->m_nProductType)
+                          && IsFamilySheet(*pFamily, g_pMainDlg->m_CurrentConfig.GetConfigSheet());
+    return bInForce ? pFamily : nullptr;
 }
 
-CSettingsModel* CSettingsPage::Model()
+CSettingsModel* CSettingsPage::Model() const
 {
-    if (!ActsOnDefinitionInForce())
+    const CSettingsFamily* pFamily = FamilyInForce();
+    if (pFamily == nullptr)
         return nullptr;
     const std::string strArticle = g_pMainDlg->m_CurrentConfig.GetArticleNumber();
     if (!m_pModel || strArticle != m_strModelArticle || g_pMainDlg->m_nProductType != m_nModelType) {
-        m_pModel = std::make_unique<CSettingsModel>(*FindSettingsFamily(g_pMainDlg->m_nProductType), g_pMainDlg->m_CurrentConfig,
-                                                    g_pMainDlg->m_nProductType);
+        m_pModel = std::make_unique<CSettingsModel>(*pFamily, g_pMainDlg->m_CurrentConfig, g_pMainDlg->m_nProductType);
         m_strModelArticle = strArticle;
         m_nModelType = g_pMainDlg->m_nProductType;
     }
@@ -257,7 +264,9 @@ void CSettingsPage::ArrangeControls()
     QPoint next[2] = {{PageGeometry::kFirstColumnLeft, 56}, {PageGeometry::SecondColumnLeft(nColumnWidth), 56}};
     for (const CPageGroup& group : m_Description.groups) {
         const bool bHidden = IsGroupHidden(group);
-        std::vector<QWidget*> widgets = {child(group.nTitleId), child(group.nLineId)};
+        std::vector<QWidget*> widgets = {child(group.nTitleId)};
+        if (group.nLineId != 0)
+            widgets.push_back(child(group.nLineId));
         if (group.szSwitch != nullptr)
             widgets.push_back(m_switches[group.szSwitch]);
         for (const auto& pRow : m_rows)
@@ -272,7 +281,8 @@ void CSettingsPage::ArrangeControls()
             continue;
         CControlOption option(width());
         option.SetTitle(child(group.nTitleId));
-        option.SetLine(child(group.nLineId));
+        if (group.nLineId != 0)
+            option.SetLine(child(group.nLineId));
         if (group.szSwitch != nullptr)
             option.SetCheck(m_switches[group.szSwitch]);
         QPoint& cursor = next[group.nColumn];
@@ -308,10 +318,22 @@ void CSettingsPage::ArrangeControls()
     update();
 }
 
+bool CSettingsPage::IsGroupHidden(const CPageGroup& group) const
+{
+    const CSettingsModel* pModel = Model();
+    if (pModel == nullptr)
+        return false;
+    const auto kept = [pModel](const char* szName) { return pModel->FindField(szName) != nullptr; };
+    return !(group.szSwitch != nullptr && kept(group.szSwitch))
+           && std::ranges::none_of(group.rows, [&kept](const CPageRow& row) { return kept(row.szField); });
+}
+
 void CSettingsPage::UpdateSwitches()
 {
+    const auto checked = [this](const char* szSwitch) { return m_switches.at(szSwitch)->isChecked(); };
     for (const CPageGroup& group : m_Description.groups) {
-        const bool bOn = group.szSwitch == nullptr || m_switches[group.szSwitch]->isChecked();
+        const bool bOn = (group.szSwitch == nullptr || checked(group.szSwitch))
+                         && (group.szOffWhenChecked == nullptr || !checked(group.szOffWhenChecked));
         findChild<CColorStatic*>(QStringLiteral("id%1").arg(group.nTitleId))->SetTextColor(bOn ? QColor(Qt::black) : kSwitchedOff);
         for (const auto& pRow : m_rows) {
             if (pRow->pGroup != &group)
@@ -532,6 +554,7 @@ int CSettingsPage::ResetToDefaults(std::string& strError)
     CSettingsModel* pModel = Model();
     if (pModel == nullptr)
         return Result::Ok;
+    UpdateProductVariant(); // the main window resets the page when another product comes into force
     const int nResult = pModel->ResetToDefaults(strError);
     ShowForm();
     return nResult;

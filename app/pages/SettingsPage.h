@@ -27,6 +27,44 @@ struct CPageText {
     const char* Pick() const;
 };
 
+// Texts that several product pages share.
+namespace PageTexts {
+inline constexpr CPageText kManualProgramming{"Manual programming", "Manuelle Programmierung"};
+inline constexpr CPageText kManualProgrammingTip{"Enables / disables the manual programming",
+                                                 "Schaltet die manuelle Programmierung ein/aus"};
+inline constexpr CPageText kRuntime{"Runtime", "Laufzeit"};
+inline constexpr CPageText kFlushTimeTip{"Defines the flush time", "Stellt die Laufzeit der Armatur ein"};
+inline constexpr CPageText kFlushTimeMore{"Increases the flush time by 1 second", "Erhöht die Spüldauer um 1 Sekunde"};
+inline constexpr CPageText kFlushTimeLess{"Decreases the flush time by 1 second", "Reduziert die Spülzeit um 1 Sekunde"};
+inline constexpr CPageText kStagnationTip{"Enables / disables the stagnation flushing",
+                                          "Schaltet die Stagnationsspülung ein oder aus"};
+inline constexpr CPageText kStagnationMode{"Mode:", "Art:"};
+inline constexpr CPageText kStagnationModeTip{"Changes the mode of the stagnation flushing", "Ändert die Art der Stagnationsspülung"};
+inline constexpr CPageText kRuntimeSeconds{"Runtime [s]:", "Laufzeit [s]:"};
+inline constexpr CPageText kStagnationRuntimeTip{"Changes the runtime of the stagnation",
+                                                 "Stellt die Laufzeit der Stagnationsspülung ein"};
+inline constexpr CPageText kStagnationRuntimeMore{"Increases the stagnation run time by 1 second",
+                                                  "Erhöht die Spüldauer der Stagnation um 1 Sekunde"};
+inline constexpr CPageText kStagnationRuntimeLess{"Decreases the stagnation run time by 1 second",
+                                                  "Reduziert die Spüldauer der Stagnation um 1 Sekunde"};
+inline constexpr CPageText kCycleTime{"Cycle time [h]:", "Intervall [h]:"};
+inline constexpr CPageText kCycleTimeTip{"Changes the cycle time of the stagnation",
+                                         "Stellt die Zykluszeit der Stagnationsspülung ein"};
+inline constexpr CPageText kCycleTimeMore{"Increases the stagnation cycle time by 1 hour",
+                                          "Erhöht die Zykluszeit der Stagnation um 1 Stunde"};
+inline constexpr CPageText kCycleTimeLess{"Decreases the stagnation cycle by 1 hour",
+                                          "Reduziert die Zykluszeit der Stagnation um 1 Stunde"};
+inline constexpr CPageText kReadSettings{"Read faucet settings", "Daten auslesen"};
+inline constexpr CPageText kReset{"Reset", "Zurücksetzen"};
+inline constexpr CPageText kWriteSettings{"Write settings", "Daten übertragen"};
+inline constexpr CPageText kReadSettingsTip{"Read the current settings from the faucet",
+                                            "Liest die aktuellen Einstellungen aus der Armatur"};
+inline constexpr CPageText kResetTip{"Reset the setting to their factory defaults",
+                                     "Setzt die Benutzeroberfläche auf die Werkseinstellungen zurück"};
+inline constexpr CPageText kWriteSettingsTip{"Send the current settings to the faucet",
+                                             "Überträgt die aktuellen Einstellungen zur Armatur"};
+} // namespace PageTexts
+
 // One row of a group: the setting it shows, its controls' ids, its label and
 // tooltips. Number rows have an edit with "+" (nPlusId) and "-" (nMinusId).
 struct CPageRow {
@@ -45,15 +83,19 @@ struct CPageRow {
 struct CPageGroup {
     int nColumn;
     int nTitleId;
-    int nLineId;
+    int nLineId; // the line under the title; 0: none
     CPageText title;
     const char* szSwitch = nullptr;
     int nSwitchId = 0;
     CPageText switchTip;
     std::vector<CPageRow> rows;
+    // Another group's box that switches this group off while it is checked;
+    // the rows are still checked and written.
+    const char* szOffWhenChecked = nullptr;
 };
 
 struct CPageDescription {
+    // Also the configuration sheet of the family the page serves.
     const char* szPageName;
     std::vector<CPageGroup> groups;
     // The installation row's ids: installer, placement, date and their
@@ -92,9 +134,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
 
     // Rows and groups the product type in force hides, and the texts that
-    // change with it: the pages of a family with variants fill these.
+    // change with it: the pages of a family with variants fill these. By
+    // default a group is hidden when the product type keeps none of its values.
     virtual bool IsRowHidden(const CPageRow&) const { return false; }
-    virtual bool IsGroupHidden(const CPageGroup&) const { return false; }
+    virtual bool IsGroupHidden(const CPageGroup& group) const;
     virtual CPageText RowLabel(const CPageRow& row) const { return row.label; }
     virtual CPageText RowTip(const CPageRow& row) const { return row.tip; }
     void UpdateProductVariant();
@@ -103,9 +146,10 @@ protected:
 
 private:
     struct RowControls;
-    bool ActsOnDefinitionInForce() const;
-    // A model for the product in force; nullptr when the page has none.
-    CSettingsModel* Model();
+    // The family the page serves when its product is in force, else nullptr.
+    const CSettingsFamily* FamilyInForce() const;
+    // A model for the product in force; nullptr when the page does not serve it.
+    CSettingsModel* Model() const;
     void BuildControls();
     void ArrangeControls();
     void UpdateToolTips();
@@ -128,7 +172,8 @@ private:
     QPushButton* m_pReset = nullptr;
     QPushButton* m_pWrite = nullptr;
     FCObjImage m_imgMarker;
-    std::unique_ptr<CSettingsModel> m_pModel;
-    std::string m_strModelArticle;
-    int m_nModelType = 0;
+    // The model is made again when the product in force changes.
+    mutable std::unique_ptr<CSettingsModel> m_pModel;
+    mutable std::string m_strModelArticle;
+    mutable int m_nModelType = 0;
 };

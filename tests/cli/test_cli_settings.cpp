@@ -1,4 +1,4 @@
-// fluxa-cli read, save and apply on a simulated basin faucet that keeps its
+// fluxa-cli read, save and apply on simulated fittings that keep their
 // EEPROM in a file between the runs, as a powered fitting keeps it.
 
 #include "CliTestSupport.h"
@@ -9,13 +9,14 @@
 
 namespace {
 
-// The faucet's fields: address, size and a new value within the limits of
-// its definition that differs from what the simulated faucet holds.
+// A fitting's field: address, size and a new value within the limits of
+// its definition that differs from what the simulated fitting holds.
 struct FieldCase {
     const char* szName;
     unsigned nAddress;
     unsigned nSize;
     unsigned nNewValue;
+    unsigned nScale = 1; // the fitting keeps the value times this
 };
 
 const FieldCase kFields[] = {
@@ -66,15 +67,31 @@ unsigned Value(const Eeprom& eeprom, const FieldCase& field)
     return field.nSize == 1 ? eeprom[field.nAddress] : eeprom[field.nAddress] + 256u * eeprom[field.nAddress + 1];
 }
 
-std::string ConfigurationFile(const std::string& strArticle, const std::map<std::string, unsigned>& changed = {})
+template <class Fields>
+std::string SettingsFile(const std::string& strArticle, const std::string& strSheet, const Fields& fields,
+                         const std::map<std::string, unsigned>& changed = {})
 {
     std::string text = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<file><ArticleNumber>" + strArticle +
-                       "</ArticleNumber><ConfigSheet>Ambra</ConfigSheet><Settings>\n";
-    for (const FieldCase& field : kFields) {
+                       "</ArticleNumber><ConfigSheet>" + strSheet + "</ConfigSheet><Settings>\n";
+    for (const FieldCase& field : fields) {
         const unsigned nValue = changed.contains(field.szName) ? changed.at(field.szName) : field.nNewValue;
         text += "<" + std::string(field.szName) + ">" + std::to_string(nValue) + "</" + field.szName + ">\n";
     }
     return text + "<Installer>Fa. Keller</Installer><InstallLocation>Hall 3, basin left</InstallLocation></Settings></file>\n";
+}
+
+std::string ConfigurationFile(const std::string& strArticle, const std::map<std::string, unsigned>& changed = {})
+{
+    return SettingsFile(strArticle, "Ambra", kFields, changed);
+}
+
+// The value of a setting in the JSON of 'read --json'.
+unsigned long JsonValue(const std::string& json, const std::string& strName)
+{
+    const std::size_t nName = json.find("\"name\": \"" + strName + "\"");
+    if (nName == std::string::npos)
+        throw std::invalid_argument(strName);
+    return std::stoul(json.substr(json.find("\"value\": ", nName) + 9));
 }
 
 // The strings of a JSON array as fluxa-cli prints it, one per line.
@@ -121,14 +138,16 @@ protected:
         Cli::SetUp();
         Faucet();
     }
-    // The faucet starts at once after a restart: at time scale 0 the
-    // simulator does not see the tool's pauses. It runs non-stop operation,
-    // so that the file's thermal disinfection changes both modes.
-    void Faucet(const std::string& strExtra = "")
+    // The fitting starts at once after a restart: at time scale 0 the
+    // simulator does not see the tool's pauses.
+    void Fitting(const std::string& strProfile, const std::string& strExtra = "")
     {
-        Scenario("time_scale = 0\n[adapter]\nserial = VB4711\nfitting = Ambra\nstartup_ms = 0\nready_ms = 0\n"
-                 "eeprom 0xA8 = 01\neeprom 0xAE = 02\neeprom_file = " + EepromFile().string() + "\n" + strExtra);
+        Scenario("time_scale = 0\n[adapter]\nserial = VB4711\nfitting = " + strProfile + "\nstartup_ms = 0\nready_ms = 0\n"
+                 "eeprom_file = " + EepromFile().string() + "\n" + strExtra);
     }
+    // The faucet runs non-stop operation, so that the file's thermal
+    // disinfection changes both modes.
+    void Faucet(const std::string& strExtra = "") { Fitting("Ambra", "eeprom 0xA8 = 01\neeprom 0xAE = 02\n" + strExtra); }
     fs::path EepromFile() const { return Dir() / "fitting.eep"; }
     // Runs with the simulator's trace in a file of its own.
     CliResult RunTraced(const std::string& strArguments, const fs::path& trace)
@@ -169,12 +188,8 @@ TEST_F(CliSettings, ApplyChangesEveryFieldAndTheFittingHoldsThem)
 
     const CliResult after = Run("read --json");
     ASSERT_EQ(after.nExit, 0) << after.strErr;
-    for (const FieldCase& field : kFields) {
-        const std::size_t nName = after.strOut.find("\"name\": \"" + std::string(field.szName) + "\"");
-        ASSERT_NE(nName, std::string::npos) << field.szName;
-        const std::size_t nValue = after.strOut.find("\"value\": ", nName);
-        EXPECT_EQ(std::stoul(after.strOut.substr(nValue + 9)), field.nNewValue) << field.szName;
-    }
+    for (const FieldCase& field : kFields)
+        EXPECT_EQ(JsonValue(after.strOut, field.szName), field.nNewValue) << field.szName;
     EXPECT_TRUE(Contains(after.strOut, "\"installer\": \"Fa. Keller\"")) << after.strOut;
     EXPECT_TRUE(Contains(after.strOut, "\"placement\": \"Hall 3, basin left\"")) << after.strOut;
 
@@ -263,15 +278,92 @@ TEST_F(CliSettings, RefusedAppliesWriteNothing)
     EXPECT_FALSE(TraceHasEepromWrite(trace));
 }
 
-TEST_F(CliSettings, OtherProductFamiliesAreNotYetSupported)
+TEST_F(CliSettings, EveryProductFamilyRoundTrips)
 {
-    Scenario("time_scale = 0\n[adapter]\nfitting = Tarvo\n");
-    for (const std::string& arguments : {std::string("read"), "save " + (Dir() / "x.xml").string()}) {
-        const CliResult result = Run(arguments + " --lang en");
-        EXPECT_EQ(result.nExit, 1) << arguments;
-        EXPECT_TRUE(Contains(result.strErr, "not yet supported for this product family (Tarvo)")) << result.strErr;
+    const struct {
+        const char* szProfile;
+        const char* szArticle;
+        std::vector<FieldCase> fields;
+        std::vector<std::string> absent; // keys of another variant
+    } cases[] = {
+        {"Tarvo", "230100101",
+         {{"StartupProgramming", 0x7E, 1, 0}, {"SwitchLevel", 0x40, 2, 3}, {"FlushTime", 0x86, 2, 45},
+          {"StagnationMode", 0x88, 1, 0}, {"StagnationRuntime", 0x91, 2, 600}, {"StagnationCycleTime", 0x89, 2, 300},
+          {"ValveDeadTimeRuntime", 0x5B, 2, 400}, {"ValveDeadTimeTimeout", 0x52, 2, 900}, {"SimpleSwitchFunction", 0x8B, 1, 0}},
+         {}},
+        {"TarvoV2", "230200201",
+         {{"StartupProgramming", 0x7E, 1, 0}, {"SwitchLevel", 0x40, 2, 1}, {"FlushTime", 0x86, 2, 100},
+          {"StagnationMode", 0x88, 1, 1}, {"StagnationRuntime", 0x91, 2, 90}, {"StagnationCycleTime", 0x89, 2, 300},
+          {"ValveDeadTimeRuntime", 0x5B, 2, 45}, {"ValveDeadTimeTimeout", 0x52, 2, 0}, {"SimpleSwitchFunction", 0x8B, 1, 1}},
+         {}},
+        {"Urinal", "230400401",
+         {{"StartupProgramming", 0x5E, 1, 0}, {"LEDCurrentOff", 0xA4, 1, 3}, {"Runtime", 0x72, 2, 12, 1000},
+          {"StagnationMode", 0x76, 1, 2}, {"StagnationRuntime", 0x79, 2, 300}, {"StagnationCycleTime", 0x77, 2, 168},
+          {"PowerSavingTimeout", 0x8E, 1, 0}, {"ComfortFlushMode", 0xAD, 1, 0}, {"ComfortFlushLastUsed", 0xAE, 1, 240},
+          {"StadiumMode", 0xA2, 1, 1}, {"StadiumRuntime", 0xA0, 2, 900}, {"StadiumDelta", 0x9D, 2, 120},
+          {"AirtrapMode", 0xAB, 1, 0}, {"AirtrapLastUsed", 0xAC, 1, 168}},
+         {"FlushIndex"}},
+        {"WC", "230500501",
+         {{"StartupProgramming", 0x5E, 1, 0}, {"LEDCurrentOff", 0xA4, 1, 1}, {"FlushIndex", 0xC8, 1, 4},
+          {"StagnationMode", 0x76, 1, 2}, {"StagnationRuntime", 0x79, 2, 45}, {"StagnationCycleTime", 0x77, 2, 12},
+          {"PowerSavingTimeout", 0x8E, 1, 36}},
+         {"Runtime", "ComfortFlushMode", "StadiumMode", "AirtrapMode"}},
+    };
+    for (const auto& c : cases) {
+        fs::remove(EepromFile());
+        Fitting(c.szProfile);
+        const CliResult applied = Run("apply " + Write("new.xml", SettingsFile(c.szArticle, c.szProfile, c.fields)) + " --yes --lang en");
+        ASSERT_EQ(applied.nExit, 0) << c.szProfile << "\n" << applied.strErr << applied.strOut;
+        EXPECT_TRUE(Contains(applied.strOut, "the fitting holds every value")) << applied.strOut;
+        const Eeprom eeprom = ReadEepromFile(EepromFile());
+        for (const FieldCase& field : c.fields)
+            EXPECT_EQ(Value(eeprom, field), field.nNewValue * field.nScale) << c.szProfile << " " << field.szName;
+        ExpectEveryRowSumRight(eeprom);
+
+        const CliResult after = Run("read --json");
+        ASSERT_EQ(after.nExit, 0) << after.strErr;
+        for (const FieldCase& field : c.fields)
+            EXPECT_EQ(JsonValue(after.strOut, field.szName), field.nNewValue) << c.szProfile << " " << field.szName;
+        EXPECT_TRUE(Contains(after.strOut, "\"installer\": \"Fa. Keller\"")) << after.strOut;
+
+        const fs::path saved = Dir() / "saved.xml";
+        ASSERT_EQ(Run("save '" + saved.string() + "'").nExit, 0) << c.szProfile;
+        std::ifstream in(saved);
+        const std::string strSaved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        for (const FieldCase& field : c.fields)
+            EXPECT_TRUE(Contains(strSaved, "<" + std::string(field.szName) + ">" + std::to_string(field.nNewValue) + "<"))
+                << c.szProfile << " " << field.szName << "\n" << strSaved;
+        for (const std::string& strKey : c.absent)
+            EXPECT_FALSE(Contains(strSaved, "<" + strKey + ">")) << c.szProfile << " " << strKey;
+        const CliResult again = Run("apply '" + saved.string() + "' --yes --json");
+        ASSERT_EQ(again.nExit, 0) << again.strErr;
+        EXPECT_TRUE(Contains(again.strOut, "\"changes\": [\n    ]")) << c.szProfile << "\n" << again.strOut;
     }
-    EXPECT_FALSE(fs::exists(Dir() / "x.xml"));
+}
+
+TEST_F(CliSettings, AnOldValveApplicationRefusesNewModesBeforeAnythingIsWritten)
+{
+    const FieldCase kValve[] = {
+        {"StartupProgramming", 0x7E, 1, 1}, {"SwitchLevel", 0x40, 2, 2},         {"FlushTime", 0x86, 2, 7},
+        {"StagnationMode", 0x88, 1, 1},     {"StagnationRuntime", 0x91, 2, 30},  {"StagnationCycleTime", 0x89, 2, 72},
+        {"ValveDeadTimeRuntime", 0x5B, 2, 30}, {"ValveDeadTimeTimeout", 0x52, 2, 0}, {"SimpleSwitchFunction", 0x8B, 1, 0}};
+    const struct {
+        std::map<std::string, unsigned> changed;
+        const char* szError;
+    } cases[] = {
+        {{{"StagnationMode", 2}}, "The stagnation mode (Fixed interval) is not supported by the application version V2.06."},
+        {{{"SimpleSwitchFunction", 1}}, "The simple switch mode is not supported by the application version V2.06."},
+    };
+    Fitting("Tarvo");
+    const fs::path trace = Dir() / "trace.txt";
+    for (const auto& c : cases) {
+        const CliResult result = RunTraced("apply " + Write("file.xml", SettingsFile("230100101", "Tarvo", kValve, c.changed)) +
+                                               " --yes --lang en",
+                                           trace);
+        EXPECT_EQ(result.nExit, 1) << c.szError;
+        EXPECT_TRUE(Contains(result.strErr, c.szError)) << result.strErr;
+        EXPECT_FALSE(TraceHasEepromWrite(trace)) << c.szError;
+    }
 }
 
 TEST_F(CliSettings, HelpNamesTheOptionsAndJsonKeys)
