@@ -1,5 +1,7 @@
 #include "configdata/ToolConfigXML.h"
 
+#include <algorithm>
+
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
 
@@ -71,6 +73,18 @@ void CToolConfigXML::SetSettingValue(const std::string& strName, const DWORD& dw
         pSetting->SetValue(dwValue);
 }
 
+namespace {
+
+// Characters below 0x20 other than tab, line feed and carriage return.
+bool HoldsControlCharacter(const std::string& strText)
+{
+    return std::any_of(strText.begin(), strText.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    });
+}
+
+} // namespace
+
 int CToolConfigXML::RenderFile(std::string& bytes, std::string& strError)
 {
     std::string text = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n\r\n<file>\r\n";
@@ -86,6 +100,13 @@ int CToolConfigXML::RenderFile(std::string& bytes, std::string& strError)
         const int nResult = XmlText::CheckWritableName(strName, kLatin1LastByte, strError);
         if (nResult != Result::Ok)
             return nResult;
+        if (HoldsControlCharacter(setting.GetText())) {
+            // Not even a character reference holds one: the file would not read back.
+            strError = FormatText(PickText("The text of '%s' holds a control character that can't be written to the XML file.",
+                                           "Der Text von '%s' enthält ein Steuerzeichen, das nicht in die XML Datei geschrieben werden kann."),
+                                  strName.c_str());
+            return Result::InvalidArgument;
+        }
         // A number setting is one without text; numbers are signed, as the
         // file has always held them (4294967295 is written as -1).
         const std::string strValue = setting.GetText().empty()

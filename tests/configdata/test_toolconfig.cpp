@@ -264,4 +264,26 @@ TEST_F(ToolConfigTest, SettingNamesTheFileCannotHoldAreRefused)
     }
 }
 
+TEST_F(ToolConfigTest, TextsWithControlCharactersAreRefused)
+{
+    CToolConfigXML old;
+    old.SetSettingText("Installer", "Fa. Muster");
+    std::string strError;
+    ASSERT_EQ(Result::Ok, old.WriteConfigurationFile(m_path, strError)) << strError;
+    const std::string oldBytes = ReadFile(m_path);
+    for (const std::string& text : {std::string("A\x01" "B"), std::string("\x1B[2J"), std::string("x\x7F\x1F")}) {
+        CToolConfigXML written;
+        written.SetSettingText("Installer", text);
+        EXPECT_EQ(Result::InvalidArgument, written.WriteConfigurationFile(m_path, strError));
+        EXPECT_NE(std::string::npos, strError.find("'Installer'")) << strError;
+        EXPECT_EQ(oldBytes, ReadFile(m_path));
+    }
+    // Tab, line feed and carriage return are characters of an XML text.
+    CToolConfigXML written;
+    written.SetSettingText("Installer", "A\tB");
+    CToolConfigXML read;
+    WriteAndReadBack(written, read);
+    EXPECT_EQ("A\tB", Setting(read, "Installer").GetText());
+}
+
 } // namespace
