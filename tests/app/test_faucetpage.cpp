@@ -272,6 +272,7 @@ void FaucetPageTest::keyPadOpensInTheOtherHalf()
     QVERIFY(pPad->isVisible());
     QVERIFY(!window.dlg.isEnabled());
     QVERIFY(pPad->geometry().center().x() > window.dlg.geometry().center().x()); // the right half
+    SaveScreenshot(*pPad, QStringLiteral("key_pad"));
     pPad->findChild<QPushButton*>(QStringLiteral("id1243"))->click(); // "2"
     pPad->findChild<QPushButton*>(QStringLiteral("id1251"))->click(); // "0"
     pPad->findChild<QPushButton*>(QStringLiteral("id1253"))->click(); // OK

@@ -469,6 +469,10 @@ void MainWindowTest::progressTurnsTheHourGlassDuringAJob()
     QVERIFY2(progress.FramesDrawn() >= 12, qPrintable(QString::number(progress.FramesDrawn())));
     QCOMPARE(progress.NextFrame(), progress.FramesDrawn() % 12);
     SaveScreenshot(progress, QStringLiteral("progress_hourglass_de"));
+    g_nLanguage = kLanguageEnglish;
+    progress.SetStep(2);
+    progress.SetPos(40);
+    SaveScreenshot(progress, QStringLiteral("progress_bar_en"));
     progress.HideProgress();
     QVERIFY(!progress.IsHourGlassRunning());
     QVERIFY(!progress.isVisible());
@@ -503,6 +507,9 @@ void MainWindowTest::aboutWindowIsOneWindow()
     QCOMPARE(window.dlg.findChildren<CDlgAbout*>().size(), 1);
     QVERIFY(window.dlg.m_dlgAbout->isVisible());
     SaveScreenshot(*window.dlg.m_dlgAbout, QStringLiteral("about_de"));
+    window.dlg.findChild<QAction*>(QStringLiteral("id1073"))->trigger(); // English, the window open
+    QCOMPARE(window.dlg.m_dlgAbout->windowTitle(), QStringLiteral("Info about Fluxa USB"));
+    SaveScreenshot(*window.dlg.m_dlgAbout, QStringLiteral("about_en"));
     Child<QPushButton>(*window.dlg.m_dlgAbout, 1002)->click();
     QVERIFY(!window.dlg.m_dlgAbout->isVisible());
 }
