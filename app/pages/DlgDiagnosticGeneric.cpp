@@ -18,14 +18,6 @@ namespace {
 constexpr int kErrorRowStep = 21;
 constexpr QColor kLightGrey(170, 170, 170);
 
-QPushButton* AddButton(QWidget* pPage, int nId)
-{
-    auto* pButton = new QPushButton(pPage);
-    pButton->setObjectName(QStringLiteral("id%1").arg(nId));
-    pButton->setAutoDefault(false);
-    return pButton;
-}
-
 } // namespace
 
 CDlgDiagnosticGeneric::CDlgDiagnosticGeneric(QWidget* pParent) : CPageBase("GenericDiagnostics", pParent)
@@ -41,9 +33,9 @@ CDlgDiagnosticGeneric::CDlgDiagnosticGeneric(QWidget* pParent) : CPageBase("Gene
     AddStatic(1103, 11);
     for (int nId : {1239, 1240, 1241})
         AddLine(nId);
-    m_pRead = AddButton(this, 1117);
-    m_pClear = AddButton(this, 1115);
-    m_pValve = AddButton(this, 1102);
+    m_pRead = AddButton(1117);
+    m_pClear = AddButton(1115);
+    m_pValve = AddButton(1102);
     m_pValve->setFont(g_fontSmall);
     connect(m_pRead, &QPushButton::clicked, this, &CDlgDiagnosticGeneric::ReadHistory);
     connect(m_pClear, &QPushButton::clicked, this, &CDlgDiagnosticGeneric::ClearHistory);

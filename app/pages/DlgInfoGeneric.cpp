@@ -57,8 +57,7 @@ CDlgInfoGeneric::CDlgInfoGeneric(QWidget* pParent) : CPageBase("InfoGeneric", pP
     }
     for (int nId : {1236, 1237, 1238})
         AddLine(nId);
-    m_pRead = new QPushButton(this);
-    m_pRead->setObjectName(QStringLiteral("id1081"));
+    m_pRead = AddButton(1081);
     m_pRead->setFont(g_fontSmall);
     m_pRead->setGeometry(width() - 221, height() - 46, 200, 25);
     connect(m_pRead, &QPushButton::clicked, this, &CDlgInfoGeneric::ReadInformation);

@@ -23,14 +23,6 @@ constexpr int kSelectWidth = 120;
 constexpr int kButtonHeight = 25;
 constexpr int kPathGap = 12;
 
-QPushButton* AddButton(QWidget* pPage, int nId)
-{
-    auto* pButton = new QPushButton(pPage);
-    pButton->setObjectName(QStringLiteral("id%1").arg(nId));
-    pButton->setAutoDefault(false);
-    return pButton;
-}
-
 QString Text(int nLanguage, const char* szEnglish, const char* szGerman)
 {
     return QString::fromUtf8(nLanguage == kLanguageEnglish ? szEnglish : szGerman);
@@ -44,10 +36,10 @@ CDlgTools::CDlgTools(QWidget* pParent) : CPageBase("Tools", pParent)
     AddLine(1265);
     m_pManual = new QCheckBox(this);
     m_pManual->setObjectName(QStringLiteral("id1275"));
-    m_pSelect = AddButton(this, 1276);
+    m_pSelect = AddButton(1276);
     m_pPath = AddStatic(1266, 11);
     m_pPath->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_pStart = AddButton(this, 1268);
+    m_pStart = AddButton(1268);
     m_pStart->setFont(g_fontLarge);
     m_pStart->setEnabled(false);
     connect(m_pManual, &QCheckBox::toggled, this, &CDlgTools::ApplyManualProgramming);

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QPushButton>
 
 CPageBase::CPageBase(const char* szPageName, QWidget* pParent) : QWidget(pParent)
 {
@@ -47,6 +48,14 @@ CColorStatic* CPageBase::AddStatic(int nId, int nPixels, bool bBold)
     pStatic->setFont(DialogFont(nPixels, bBold));
     pStatic->setAlignment(Qt::AlignLeft | Qt::AlignTop); // rows of different heights share their top line
     return pStatic;
+}
+
+QPushButton* CPageBase::AddButton(int nId)
+{
+    auto* pButton = new QPushButton(this);
+    pButton->setObjectName(QStringLiteral("id%1").arg(nId));
+    pButton->setAutoDefault(false);
+    return pButton;
 }
 
 QWidget* CPageBase::AddLine(int nId)

@@ -11,6 +11,7 @@
 #include <string>
 
 class CColorStatic;
+class QPushButton;
 
 class CPageBase : public QWidget {
     Q_OBJECT
@@ -28,6 +29,8 @@ protected:
 
     // A static of the page with its id and font.
     CColorStatic* AddStatic(int nId, int nPixels = 11, bool bBold = false);
+    // A push button of the page with its id; Enter does not press it.
+    QPushButton* AddButton(int nId);
     // A separator line (a sunken frame two pixels high).
     QWidget* AddLine(int nId);
     void SetToolTip(QWidget* pControl, int nId, const char* szEnglish, const char* szGerman);

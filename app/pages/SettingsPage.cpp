@@ -67,12 +67,6 @@ CSettingsPage::~CSettingsPage() = default;
 
 void CSettingsPage::BuildControls()
 {
-    const auto button = [this](int nId) {
-        auto* pButton = new QPushButton(this);
-        pButton->setObjectName(QStringLiteral("id%1").arg(nId));
-        pButton->setAutoDefault(false);
-        return pButton;
-    };
     for (const CPageGroup& group : m_Description.groups) {
         AddStatic(group.nTitleId, 12, true);
         if (group.nLineId != 0)
@@ -93,9 +87,9 @@ void CSettingsPage::BuildControls()
                 controls->pEdit->setMaxLength(row.nEditLimit);
                 controls->pEdit->installEventFilter(this);
                 connect(controls->pEdit, &QLineEdit::textChanged, this, [this, pControls] { CheckRow(*pControls); });
-                controls->pPlus = button(row.nPlusId);
+                controls->pPlus = AddButton(row.nPlusId);
                 controls->pPlus->setText(QStringLiteral("+"));
-                controls->pMinus = button(row.nMinusId);
+                controls->pMinus = AddButton(row.nMinusId);
                 controls->pMinus->setText(QStringLiteral("-"));
                 connect(controls->pPlus, &QPushButton::clicked, this, [this, pControls] { StepRow(*pControls, +1); });
                 connect(controls->pMinus, &QPushButton::clicked, this, [this, pControls] { StepRow(*pControls, -1); });
@@ -131,9 +125,9 @@ void CSettingsPage::BuildControls()
         palette.setColor(QPalette::Text, kValueColor);
         pValue->setPalette(palette);
     }
-    m_pRead = button(m_Description.nReadId);
-    m_pReset = button(m_Description.nResetId);
-    m_pWrite = button(m_Description.nWriteId);
+    m_pRead = AddButton(m_Description.nReadId);
+    m_pReset = AddButton(m_Description.nResetId);
+    m_pWrite = AddButton(m_Description.nWriteId);
     connect(m_pRead, &QPushButton::clicked, this, &CSettingsPage::ReadFromTarget);
     connect(m_pReset, &QPushButton::clicked, this, [this] {
         if (!AskQuestion(g_pMainDlg, PickText("Reset", "Zurücksetzen"),
