@@ -25,7 +25,7 @@ CPageDescription FlushValvePage(const char* szPageName, const char* szRuntimeOff
               {"StagnationRuntime", 1129, 1131, 1132, 1133, kRuntimeSeconds, 5, kStagnationRuntimeTip, kStagnationRuntimeMore,
                kStagnationRuntimeLess},
               {"StagnationCycleTime", 1125, 1126, 1127, 1128, kCycleTime, 5, kCycleTimeTip, kCycleTimeMore, kCycleTimeLess}}},
-            {0, 1134, 0, {"Hold-off period", "Betätigungssperrzeit"}, "ValveDeadTimeTimeout", 1135,
+            {1, 1134, 0, {"Hold-off period", "Betätigungssperrzeit"}, "ValveDeadTimeTimeout", 1135,
              {"Enable / disable the valve dead time", "Aktiviert / deaktiviert die Ventilsperrzeit"},
              {{"ValveDeadTimeRuntime", 1141, 1143, 1145, 1147, {"Duration [s]:", "Dauer der Sperre [s]:"}, 5,
                {"Runtime of the dead time", "Dauer der Sperre"},
