@@ -1,6 +1,7 @@
 #include "app/DlgConnectionInformation.h"
 
 #include "app/AppGlobals.h"
+#include "app/DlgKeyPad.h"
 #include "app/NexaroDlg.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
@@ -189,6 +190,8 @@ void CDlgConnectionInformation::ShowDialog(int bShow)
         g_pMainDlg->activateWindow();
         return;
     }
+    if (g_pMainDlg->m_dlgKeyPad != nullptr)
+        g_pMainDlg->m_dlgKeyPad->reject(); // its field may be gone with the fitting
     g_pMainDlg->setEnabled(false);
     move(g_pMainDlg->geometry().center() - rect().center());
     show();

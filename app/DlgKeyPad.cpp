@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QValidator>
 
 CDlgKeyPad::CDlgKeyPad(QWidget* pMainWindow) : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), m_pMainWindow(pMainWindow)
 {
@@ -36,7 +37,7 @@ CDlgKeyPad::CDlgKeyPad(QWidget* pMainWindow) : QDialog(nullptr, Qt::Tool | Qt::W
     pOk->setObjectName(QStringLiteral("id1253"));
     pOk->setGeometry(DluRect(132, 66, 40, 102));
     pOk->setAutoDefault(false);
-    connect(pOk, &QPushButton::clicked, this, &CDlgKeyPad::OnOk);
+    connect(pOk, &QPushButton::clicked, this, &CDlgKeyPad::reject);
 }
 
 QPushButton* CDlgKeyPad::AddButton(int nId, const QString& text, const QRect& geometry)
@@ -65,8 +66,13 @@ void CDlgKeyPad::SetTitle(const std::string& strTitle)
 
 void CDlgKeyPad::AppendText(const QString& text)
 {
-    if (m_pTarget != nullptr && m_pTarget->text().size() < m_pTarget->maxLength())
-        m_pTarget->setText(m_pTarget->text() + text);
+    if (m_pTarget == nullptr)
+        return;
+    QString typed = m_pTarget->text() + text;
+    int nPosition = static_cast<int>(typed.size());
+    const QValidator* pLimit = m_pTarget->validator();
+    if (typed.size() <= m_pTarget->maxLength() && (pLimit == nullptr || pLimit->validate(typed, nPosition) != QValidator::Invalid))
+        m_pTarget->setText(typed);
 }
 
 void CDlgKeyPad::Backspace()
@@ -75,7 +81,7 @@ void CDlgKeyPad::Backspace()
         m_pTarget->setText(m_pTarget->text().chopped(1));
 }
 
-void CDlgKeyPad::OnOk()
+void CDlgKeyPad::reject()
 {
     m_pTarget = nullptr;
     if (m_pMainWindow != nullptr)
@@ -85,5 +91,7 @@ void CDlgKeyPad::OnOk()
 
 void CDlgKeyPad::keyPressEvent(QKeyEvent* pEvent)
 {
-    pEvent->accept(); // neither Enter nor Escape closes the pad: OK does
+    if (pEvent->key() == Qt::Key_Escape)
+        reject();
+    pEvent->accept(); // Enter presses nothing
 }

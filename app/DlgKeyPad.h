@@ -1,6 +1,7 @@
 #pragma once
 // An on-screen number pad for touch screens: it types into the field it was
-// given; OK hands the main window back. The pages disable the main window
+// given; every way of closing it (OK, its close box, Escape) hands the main
+// window back. The pages disable the main window
 // while it is open, so the pad is a window of its own, not the main
 // window's child (a child would be disabled with it).
 
@@ -21,15 +22,16 @@ public:
     void SetTitle(const std::string& strTitle);
     void SetTarget(QLineEdit* pTarget) { m_pTarget = pTarget; }
     QLineEdit* GetTarget() const { return m_pTarget; }
-    // Appends while the target's text is shorter than its limit.
+    // Appends where the target takes it as typed (its typing limit).
     void AppendText(const QString& text);
     void Backspace();
+    // Hides the pad and gives the main window back.
+    void reject() override;
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
-    void OnOk();
     QPushButton* AddButton(int nId, const QString& text, const QRect& geometry);
 
     CColorStatic* m_pPrompt;

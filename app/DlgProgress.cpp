@@ -4,6 +4,7 @@
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QProgressBar>
@@ -61,12 +62,22 @@ void CDlgProgress::ShowProgress()
 
 void CDlgProgress::SetStep(int nStep)
 {
+    ShowSteps(nStep, IsHourGlassStep(nStep));
+}
+
+void CDlgProgress::ShowHourGlass()
+{
+    ShowSteps(0, true);
+}
+
+void CDlgProgress::ShowSteps(int nStep, bool bHourGlass)
+{
     m_pBar->hide();
     std::string strIgnored;
     StopHourGlass(strIgnored);
     if (!isVisible())
         m_nFrame = 0;
-    m_bHourGlass = IsHourGlassStep(nStep);
+    m_bHourGlass = bHourGlass;
     SetText(StepText(nStep));
     ShowProgress();
     if (m_bHourGlass)
@@ -143,6 +154,11 @@ void CDlgProgress::paintEvent(QPaintEvent* pEvent)
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     if (m_nShownFrame >= 0)
         m_imgHourGlass[static_cast<std::size_t>(m_nShownFrame)].Draw(painter, FrameRect());
+}
+
+void CDlgProgress::closeEvent(QCloseEvent* pEvent)
+{
+    pEvent->ignore();
 }
 
 void CDlgProgress::keyPressEvent(QKeyEvent* pEvent)

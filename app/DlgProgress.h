@@ -26,6 +26,8 @@ public:
 
     void ShowProgress();
     void SetStep(int nStep);
+    // The hour glass without a step text, for a job of no step of its own.
+    void ShowHourGlass();
     void HideProgress();
     void StepIt();
     void SetPos(unsigned char byPosition);
@@ -45,8 +47,13 @@ public:
 protected:
     void paintEvent(QPaintEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
+    // Closing the dialog would not end the job, only hand the window back
+    // to input in the middle of it: the job's end hides it.
+    void closeEvent(QCloseEvent* pEvent) override;
+    void reject() override {}
 
 private:
+    void ShowSteps(int nStep, bool bHourGlass);
     void AdvanceFrame();
     QRect FrameRect() const;
 

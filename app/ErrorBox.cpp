@@ -1,6 +1,7 @@
 #include "app/ErrorBox.h"
 
 #include "common/Language.h"
+#include "common/TextFormat.h"
 
 #include <QMessageBox>
 
@@ -19,4 +20,14 @@ bool AskQuestion(QWidget* pOwner, const std::string& strCaption, const std::stri
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+std::string FileNotLoadedMessage(const std::string& strFileName, const std::string& strReason, const std::string& strDetail)
+{
+    std::string strText = FormatText(PickText("The configuration file \"%s\" was not loaded: %s\n\nThe settings shown stay as they are.",
+                                              "Die Konfigurationsdatei \"%s\" wurde nicht geladen: %s\n\nDie angezeigten Einstellungen bleiben unverändert."),
+                                     strFileName.c_str(), strReason.c_str());
+    if (!strDetail.empty())
+        strText += std::string("\n\n") + "Details: " + strDetail;
+    return strText;
 }

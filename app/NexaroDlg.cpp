@@ -16,6 +16,7 @@
 #include "app/pages/DlgTarvo.h"
 #include "app/pages/DlgTools.h"
 #include "app/pages/DlgUrinalWc.h"
+#include "app/pages/SettingsPage.h"
 #include "app/widgets/ColorControls.h"
 #include "common/FilePaths.h"
 #include "common/Language.h"
@@ -28,8 +29,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -37,7 +38,6 @@
 #include <QToolTip>
 
 #include <algorithm>
-#include <thread>
 
 namespace {
 
@@ -96,7 +96,8 @@ private:
 };
 
 CNexaroDlg::CNexaroDlg(QSettings& settings, CVelmorTPExt& link, QWidget* pParent)
-    : QMainWindow(pParent), m_link(link), m_settings(settings)
+    : QMainWindow(pParent), m_link(link), m_settings(settings),
+      m_jobs([this](unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam) { HandleWindowMessage(nMessage, wParam, lParam); })
 {
     g_pMainDlg = this;
     InitPictureResources();
@@ -166,7 +167,14 @@ void CNexaroDlg::CreateControls()
     m_tabPages = new CColorTabCtrl(m_pCanvas);
     m_tabPages->setObjectName(QStringLiteral("id1079"));
     m_tabPages->setGeometry(DluRect(7, 57, 483, 12));
-    connect(m_tabPages, &QTabBar::currentChanged, this, [this] { OnTabChanged(); });
+    connect(m_tabPages, &QTabBar::currentChanged, this, [this] {
+        if (!m_jobs.IsBusy()) {
+            OnTabChanged();
+            return;
+        }
+        const QSignalBlocker blocker(m_tabPages); // the page in force stays while a job runs
+        m_tabPages->setCurrentIndex(m_nShownTab);
+    });
     m_stcPageFrame = new QWidget(m_pCanvas);
     m_stcPageFrame->setObjectName(QStringLiteral("id1077"));
     m_stcPageFrame->setGeometry(DluRect(7, 68, 484, 304));
@@ -219,6 +227,7 @@ std::string CNexaroDlg::OnInitDialog()
 
     m_dlgAbout = new CDlgAbout(this);
     m_dlgProgress = new CDlgProgress(this);
+    m_jobs.SetProgressDialog(m_dlgProgress);
     m_dlgKeyPad = new CDlgKeyPad(this);
     m_dlgConnectionInformation = new CDlgConnectionInformation;
     m_dlgInfoState = new CDlgInfoState(m_pCanvas);
@@ -382,6 +391,8 @@ void CNexaroDlg::LoadMenus(int nLanguage)
 
 void CNexaroDlg::HandleCommand(int nCommand)
 {
+    if (m_jobs.IsBusy())
+        return;
     switch (nCommand) {
     case kCmdAbout:
     case kCmdSystemInfo:
@@ -493,6 +504,7 @@ void CNexaroDlg::RebuildTabs()
 void CNexaroDlg::OnTabChanged()
 {
     const int nTab = m_tabPages->currentIndex();
+    m_nShownTab = nTab;
     std::string strIgnored;
     m_link.StopValveMonitor(strIgnored);
     if (m_nProductType < 1 || m_nProductType > 7)
@@ -642,7 +654,7 @@ int CNexaroDlg::SetProductType(int nProductType, std::string& strError)
 
 int CNexaroDlg::CheckArticleNumber(std::string& strError)
 {
-    return ::CheckArticleNumber(m_link, m_CurrentConfig.GetArticleNumber(), strError);
+    return ::CheckArticleNumber(m_link, GetArticleNumberInForce(), strError);
 }
 
 int CNexaroDlg::LoadProductPicture(std::string& strError)
@@ -668,15 +680,17 @@ int CNexaroDlg::LoadProductPicture(std::string& strError)
 
 void CNexaroDlg::ReadConnectedProduct()
 {
-    m_bReadRequested = 1;
-    // The hour glass turns from the start: the identification takes a while.
-    m_dlgProgress->SetStep(7);
+    if (!m_jobs.CanStart())
+        return;
+    // One job sequence for the identification and every page's read: the
+    // hour glass turns from the start and the monitors' messages wait for
+    // the last page.
+    const CFittingJobOwner::CSequence sequence(m_jobs, 7, true);
     CFittingIdentity identity;
     std::string strError;
-    const int nIdentified = RunFittingJob([&](std::string& strJobError) {
+    const int nIdentified = m_jobs.Run(0, [&](std::string& strJobError) {
         return IdentifyFitting(m_link, m_Configs, identity, strJobError);
     }, strError);
-    bool bPagesTold = false;
     if (nIdentified == Result::Ok && identity.bDefinitionFound) {
         SetCurrentConfig(identity.definition);
         SetLanguage(g_nLanguage);
@@ -699,12 +713,8 @@ void CNexaroDlg::ReadConnectedProduct()
             m_nConnState = kConnectionKnownFitting;
             OnConnectionState(0, kConnectionKnownFitting);
             m_Pages.SendToAll(kWmReadFromTarget, strIgnored);
-            bPagesTold = true;
         }
     }
-    m_bReadRequested = 0;
-    if (!bPagesTold)
-        m_dlgProgress->HideProgress();
     m_pCanvas->update();
 }
 
@@ -720,17 +730,19 @@ void CNexaroDlg::OpenConfigurationFile()
                                                                          Text("Configuration files (*.xml)", "Konfigurationsdateien (*.xml)"));
     if (path.isEmpty())
         return;
+    // Checked whole before anything changes: the product in force and the
+    // page stay as they were when the file is refused.
     std::string strError;
+    CToolConfigXML file;
     CDeviceConfig definition;
-    int nResult = m_ToolConfig.ReadConfigurationFile(path.toStdString(), strError);
-    CDeviceConfig* pFound = nullptr;
-    if (nResult == Result::Ok)
-        nResult = m_Configs.Configs().LookupObjectByName(m_ToolConfig.GetConfig().GetArticleNumber(), pFound, MustExist, strError);
-    if (nResult == Result::Ok) {
-        SetCurrentConfig(*pFound);
-        m_Pages.ShowDialog(ConfigurationPageForType(m_CurrentConfig.GetConfigSheet()), strError);
-        nResult = SelectProduct(m_CurrentConfig.GetConfigSheet(), strError);
+    if (ReadConfigurationFor(path, file, definition, strError) != Result::Ok) {
+        ShowErrorMessage(this, strError);
+        return;
     }
+    m_ToolConfig.GetConfig() = file.GetConfig();
+    SetCurrentConfig(definition);
+    m_Pages.ShowDialog(ConfigurationPageForType(m_CurrentConfig.GetConfigSheet()), strError);
+    int nResult = SelectProduct(m_CurrentConfig.GetConfigSheet(), strError);
     if (nResult == Result::Ok)
         nResult = LoadProductPicture(strError);
     if (nResult == Result::Ok) {
@@ -742,6 +754,37 @@ void CNexaroDlg::OpenConfigurationFile()
     }
     if (nResult != Result::Ok)
         ShowErrorMessage(this, strError);
+}
+
+int CNexaroDlg::ReadConfigurationFor(const QString& path, CToolConfigXML& file, CDeviceConfig& definition, std::string& strError)
+{
+    const std::string strFileName = QFileInfo(path).fileName().toStdString();
+    std::string strDetail;
+    int nResult = file.ReadConfigurationFile(QFile::encodeName(path).toStdString(), strDetail);
+    if (nResult != Result::Ok) {
+        strError = FileNotLoadedMessage(strFileName, PickText("it can't be read.", "Sie kann nicht gelesen werden."), strDetail);
+        return nResult;
+    }
+    const std::string strArticle = file.GetConfig().GetArticleNumber();
+    if (!m_Configs.FindDefinition(strArticle, definition)) {
+        strError = FileNotLoadedMessage(strFileName, FormatText(PickText("no product definition is known for its article number %s.",
+                                                                         "Für ihre Artikelnummer %s ist keine Produktdefinition bekannt."),
+                                                                FormatArticleNumber(strArticle).c_str()), {});
+        return Result::InvalidArgument;
+    }
+    if (file.GetConfig().GetConfigSheet() != definition.GetConfigSheet()) {
+        strError = FileNotLoadedMessage(strFileName, FormatText(PickText("it holds settings of the product type \"%s\", but article %s is a \"%s\".",
+                                                                         "Sie enthält Einstellungen des Produkttyps \"%s\", Artikel %s ist aber ein \"%s\"."),
+                                                                file.GetConfig().GetConfigSheet().c_str(), FormatArticleNumber(strArticle).c_str(),
+                                                                definition.GetConfigSheet().c_str()), {});
+        return Result::InvalidArgument;
+    }
+    const int nProductType = m_Configs.FindProductTypeForArticle(strArticle);
+    for (CDisplayDialog* pPage : m_Pages.Dialogs())
+        if (auto* pSettings = qobject_cast<CSettingsPage*>(pPage->GetWnd()))
+            if ((nResult = pSettings->CheckConfigurationFile(definition, nProductType, file.GetConfig(), strFileName, strError)) != Result::Ok)
+                return nResult;
+    return Result::Ok;
 }
 
 void CNexaroDlg::SaveConfigurationFile()
@@ -781,9 +824,7 @@ bool CNexaroDlg::event(QEvent* pEvent)
     if (nMessage == 0)
         return QMainWindow::event(pEvent);
     const auto* pMessage = static_cast<const CWindowMessage*>(pEvent);
-    if (m_bJobRunning) // delivered after the job, in order
-        m_heldMessages.emplace_back(pMessage->nMessage, pMessage->wParam, pMessage->lParam);
-    else
+    if (!m_jobs.HoldMessage(pMessage->nMessage, pMessage->wParam, pMessage->lParam))
         HandleWindowMessage(pMessage->nMessage, pMessage->wParam, pMessage->lParam);
     return true;
 }
@@ -797,32 +838,6 @@ void CNexaroDlg::HandleWindowMessage(unsigned nMessage, std::uintptr_t wParam, s
     } else if (nMessage == kWmValveStateMsg) {
         m_Pages.SendToAll(nMessage, wParam, lParam, strIgnored);
     }
-}
-
-int CNexaroDlg::RunFittingJob(const std::function<int(std::string&)>& job, std::string& strError)
-{
-    if (m_bJobRunning) {
-        strError = PickText("CNexaroDlg::RunFittingJob: another job is still running", "CNexaroDlg::RunFittingJob: Ein anderer Auftrag läuft noch");
-        return Result::MissingPrecondition;
-    }
-    m_bJobRunning = true;
-    int nResult = Result::Ok;
-    std::string strJobError;
-    QEventLoop loop;
-    std::thread worker([&] {
-        nResult = job(strJobError);
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec(); // paints, turns the hour glass; input goes to the modal progress dialog
-    worker.join();
-    m_bJobRunning = false;
-    strError = strJobError;
-    while (!m_heldMessages.empty()) {
-        const auto [nMessage, wParam, lParam] = m_heldMessages.front();
-        m_heldMessages.pop_front();
-        HandleWindowMessage(nMessage, wParam, lParam);
-    }
-    return nResult;
 }
 
 bool CNexaroDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
@@ -862,7 +877,7 @@ bool CNexaroDlg::AskToQuit()
 
 void CNexaroDlg::closeEvent(QCloseEvent* pEvent)
 {
-    if (m_bClosing || m_bJobRunning || !AskToQuit()) {
+    if (m_bClosing || m_jobs.IsBusy() || !AskToQuit()) {
         pEvent->ignore();
         return;
     }
@@ -876,6 +891,13 @@ void CNexaroDlg::CloseSequence()
     std::string strIgnored;
     SwitchValve(m_link, false, strIgnored); // no fitting connected is the normal case
     m_Pages.RemoveAll();
+    // Windows of their own would keep the program running without its
+    // main window.
+    for (QWidget* pWindow : {static_cast<QWidget*>(m_dlgKeyPad), static_cast<QWidget*>(m_dlgConnectionInformation),
+                             static_cast<QWidget*>(m_dlgAbout)})
+        if (pWindow != nullptr)
+            pWindow->hide();
+    m_jobs.SetProgressDialog(nullptr);
     delete m_dlgProgress;
     m_dlgProgress = nullptr;
     delete m_dlgInfoState;

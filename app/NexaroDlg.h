@@ -4,6 +4,7 @@
 // and the start and close sequences.
 
 #include "app/DisplayDialog.h"
+#include "app/FittingJobOwner.h"
 #include "app/widgets/FCObjImage.h"
 #include "configdata/ToolConfigXML.h"
 #include "devicelink/MainWindowLink.h"
@@ -12,11 +13,9 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
-#include <tuple>
 #include <string>
 #include <vector>
 
@@ -94,11 +93,8 @@ public:
     int StoreInstallerCombo(QComboBox* pCombo, std::string& strError);
     int StorePlacementCombo(QComboBox* pCombo, std::string& strError);
 
-    // A fitting job on a worker thread: the call returns when it is done,
-    // while the window keeps repainting; the monitors' messages that arrive
-    // meanwhile are delivered afterwards, in order. One job at a time.
-    int RunFittingJob(const std::function<int(std::string&)>& job, std::string& strError);
-    bool IsJobRunning() const { return m_bJobRunning; }
+    // Every fitting job of the window runs through it.
+    CFittingJobOwner& Jobs() { return m_jobs; }
 
     // The close sequence without its question.
     void CloseSequence();
@@ -130,7 +126,6 @@ public:
     int m_nViewMode = kStartView;
     int m_nConnState = 0;
     int m_nProductType = 0;
-    int m_bReadRequested = 0;
     int m_bPictureLoaded = 0;
     double m_dPictureAspect = 0;
     int m_bShowIllustration = 1;
@@ -171,6 +166,9 @@ private:
     void ApplyColorsAndFonts();
     std::string RegisterPages();
     void PaintClientArea(QPainter& painter);
+    // Reads the file and checks it against the product its article number
+    // names and that product's page; nothing of the window changes.
+    int ReadConfigurationFor(const QString& path, CToolConfigXML& file, CDeviceConfig& definition, std::string& strError);
     void HandleWindowMessage(unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam);
     void HoverTest(const QPoint& clientPosition);
     bool AskToQuit();
@@ -197,7 +195,7 @@ private:
     mutable std::mutex m_inForceLock; // the article in force, read by the monitor thread
     std::string m_strArticleInForce;
 
-    bool m_bJobRunning = false;
-    std::deque<std::tuple<unsigned, std::uintptr_t, std::intptr_t>> m_heldMessages;
+    CFittingJobOwner m_jobs;
+    int m_nShownTab = 0; // the tab a click during a job falls back to
     bool m_bClosing = false;
 };

@@ -53,16 +53,23 @@ char Windows1252Byte(const std::string& strCharacter)
     return '?';
 }
 
-std::string ToWindows1252(const std::string& strText)
+// Calls back with each UTF-8 character of the text.
+template <class Visit>
+void ForEachCharacter(const std::string& strText, Visit visit)
 {
-    std::string strBytes;
     for (std::size_t i = 0; i < strText.size();) {
         const auto byLead = static_cast<unsigned char>(strText[i]);
         std::size_t nLength = byLead >= 0xF0 ? 4 : byLead >= 0xE0 ? 3 : byLead >= 0xC0 ? 2 : 1;
         nLength = std::min(nLength, strText.size() - i);
-        strBytes += Windows1252Byte(strText.substr(i, nLength));
+        visit(strText.substr(i, nLength));
         i += nLength;
     }
+}
+
+std::string ToWindows1252(const std::string& strText)
+{
+    std::string strBytes;
+    ForEachCharacter(strText, [&strBytes](const std::string& strCharacter) { strBytes += Windows1252Byte(strCharacter); });
     return strBytes;
 }
 
@@ -244,6 +251,15 @@ std::array<std::array<BYTE, 16>, 2> PlacementLines(const std::string& strPlaceme
         if (static_cast<BYTE>(strBytes[i]) >= 0x20)
             lines[i / kTextFieldLength][i % kTextFieldLength] = static_cast<BYTE>(strBytes[i]);
     return lines;
+}
+
+bool IsStorableText(const std::string& strText)
+{
+    bool bStorable = true;
+    ForEachCharacter(strText, [&bStorable](const std::string& strCharacter) {
+        bStorable = bStorable && (strCharacter == "?" || Windows1252Byte(strCharacter) != '?');
+    });
+    return bStorable;
 }
 
 std::string StoredInstaller(const std::string& strInstaller)
@@ -661,8 +677,9 @@ void CSettingsModel::PutValuesIntoFile(const CSettingValues& values, CToolConfig
     file.SetConfigSheet(m_Definition.GetConfigSheet());
 }
 
-int CSettingsModel::LoadConfiguration(CDeviceConfig& file, std::string& strError)
+int CSettingsModel::LoadFile(CDeviceConfig& file, std::string& strError, std::string& strFailedField)
 {
+    strFailedField.clear();
     for (const std::string& strName : m_Family.saveOrder) {
         const CSettingField* pField = FindField(strName);
         if (pField == nullptr)
@@ -675,6 +692,7 @@ int CSettingsModel::LoadConfiguration(CDeviceConfig& file, std::string& strError
             continue;
         if (nResult != Result::Ok) {
             strError = strLookupError;
+            strFailedField = strName;
             return nResult;
         }
         if (field.eKind == SettingKind::Flag || pSetting->GetText().empty()) {
@@ -686,6 +704,36 @@ int CSettingsModel::LoadConfiguration(CDeviceConfig& file, std::string& strError
             m_Form.texts[strName] = pSetting->GetText();
         }
     }
-    const int nResult = LoadText(file, kInstallerName, m_Form.strInstaller, strError);
-    return nResult != Result::Ok ? nResult : LoadText(file, kPlacementName, m_Form.strPlacement, strError);
+    int nResult = LoadText(file, kInstallerName, m_Form.strInstaller, strError);
+    if (nResult != Result::Ok) {
+        strFailedField = kInstallerName;
+        return nResult;
+    }
+    if ((nResult = LoadText(file, kPlacementName, m_Form.strPlacement, strError)) != Result::Ok)
+        strFailedField = kPlacementName;
+    return nResult;
+}
+
+int CSettingsModel::LoadConfiguration(CDeviceConfig& file, std::string& strError)
+{
+    // All or nothing: a file that lacks an entry leaves the controls as they were.
+    const CSettingsForm before = m_Form;
+    std::string strFailedField;
+    const int nResult = LoadFile(file, strError, strFailedField);
+    if (nResult != Result::Ok)
+        m_Form = before;
+    return nResult;
+}
+
+int CSettingsModel::CheckConfiguration(CDeviceConfig& file, std::string& strError, std::string& strFailedField)
+{
+    // A file is taken when it could have been saved: every entry is there
+    // and every value passes the checks of saving.
+    const CSettingsForm before = m_Form;
+    int nResult = LoadFile(file, strError, strFailedField);
+    CSettingValues values;
+    if (nResult == Result::Ok)
+        nResult = CollectValues(Purpose::Save, values, strError, strFailedField);
+    m_Form = before;
+    return nResult;
 }

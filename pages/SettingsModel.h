@@ -161,6 +161,8 @@ struct CWriteJournal {
 // Byte 15 (the sum) is left 0.
 std::array<BYTE, 16> InstallerLine(const std::string& strInstaller);
 std::array<std::array<BYTE, 16>, 2> PlacementLines(const std::string& strPlacement);
+// Whether every character of the text has a byte of its own in such lines.
+bool IsStorableText(const std::string& strText);
 // The texts such lines read back as.
 std::string StoredInstaller(const std::string& strInstaller);
 std::string StoredPlacement(const std::string& strPlacement);
@@ -247,9 +249,13 @@ public:
     // installation texts, the article number and the configuration sheet.
     void PutValuesIntoFile(const CSettingValues& values, CToolConfigXML& file) const;
     // Fills the controls from a loaded file: every field with its group's
-    // box, the installer and the placement. The first setting missing from
-    // the file ends it with the lookup's error.
+    // box, the installer and the placement. A setting missing from the file
+    // refuses it with the lookup's error and leaves the controls unchanged.
     int LoadConfiguration(CDeviceConfig& file, std::string& strError);
+    // Whether the file can be loaded: every entry is there and every value
+    // passes the checks of saving (limits, labels). A failed check names
+    // the setting in strFailedField. The controls stay as they are.
+    int CheckConfiguration(CDeviceConfig& file, std::string& strError, std::string& strFailedField);
 
 private:
     std::string ShownText(const CSettingField& field, DWORD dwValue);
@@ -257,6 +263,7 @@ private:
     int ControlValue(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError);
     int CollectField(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError);
     int SymbolicValue(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError);
+    int LoadFile(CDeviceConfig& file, std::string& strError, std::string& strFailedField);
     int ReadFields(CVelmorTPExt& link, int& nPosition, const SettingsProgress& progress, std::string& strError);
     int ReadInstallation(CVelmorTPExt& link, int& nPosition, const SettingsProgress& progress, std::string& strError);
     int WriteInstallation(CVelmorTPExt& link, const CSettingValues& values, int& nPosition,

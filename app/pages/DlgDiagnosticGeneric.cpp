@@ -1,7 +1,7 @@
 #include "app/pages/DlgDiagnosticGeneric.h"
 
 #include "app/AppGlobals.h"
-#include "app/DlgProgress.h"
+#include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
 #include "app/NexaroDlg.h"
 #include "app/widgets/ColorControls.h"
@@ -109,57 +109,60 @@ void CDlgDiagnosticGeneric::UpdateErrorDisplay()
 void CDlgDiagnosticGeneric::OnReadFromTarget()
 {
     ReadHistory();
-    g_pMainDlg->m_dlgProgress->HideProgress(); // the last page of the Next read
 }
 
-void CDlgDiagnosticGeneric::ReadHistory()
+void CDlgDiagnosticGeneric::ShowHistory(const CErrorHistory& history)
 {
-    const int nProductType = g_pMainDlg->m_nProductType;
-    CErrorHistory history = m_history;
-    std::string strError;
-    const int nResult = RunJob([&](std::string& strJobError) {
-        const int nJobResult = g_pMainDlg->CheckArticleNumber(strJobError);
-        return nJobResult != Result::Ok ? nJobResult : ReadErrorHistory(g_pMainDlg->m_link, nProductType, history, strJobError);
-    }, strError);
     m_history = history;
     // The count decides how the first line looks and whether Clear is offered.
     m_pLines[0]->SetTextColor(m_history.byCount != 0 ? QColor(Qt::black) : kLightGrey);
     m_pClear->setEnabled(m_history.byCount != 0);
     UpdateErrorDisplay();
-    if (nResult != Result::Ok) {
-        g_pMainDlg->m_dlgProgress->HideProgress();
-        ShowErrorMessage(g_pMainDlg, strError);
-    }
+}
+
+void CDlgDiagnosticGeneric::ReadHistory()
+{
+    if (!Jobs().CanStart())
+        return;
+    const int nProductType = g_pMainDlg->m_nProductType;
+    CErrorHistory history = m_history;
+    std::string strError;
+    const int nResult = Jobs().Run(0, [&](std::string& strJobError) {
+        const int nJobResult = g_pMainDlg->CheckArticleNumber(strJobError);
+        return nJobResult != Result::Ok ? nJobResult : ReadErrorHistory(g_pMainDlg->m_link, nProductType, history, strJobError);
+    }, strError);
+    ShowHistory(history);
+    if (nResult != Result::Ok)
+        ShowJobError(strError);
 }
 
 void CDlgDiagnosticGeneric::ClearHistory()
 {
-    if (!AskQuestion(g_pMainDlg, "Information",
-                     PickText("Do you want to reset the error history?", "Möchten Sie die Fehlerhistorie zurücksetzen?")))
+    if (!Jobs().CanStart()
+        || !AskQuestion(g_pMainDlg, "Information",
+                        PickText("Do you want to reset the error history?", "Möchten Sie die Fehlerhistorie zurücksetzen?")))
         return;
     const int nProductType = g_pMainDlg->m_nProductType;
     CErrorHistory history = m_history;
     std::string strError;
     // The history shown afterwards is what the fitting holds, read back.
-    const int nResult = RunJob([&](std::string& strJobError) {
+    const int nResult = Jobs().Run(0, [&](std::string& strJobError) {
         const int nJobResult = g_pMainDlg->CheckArticleNumber(strJobError);
         return nJobResult != Result::Ok ? nJobResult : ClearErrorHistory(g_pMainDlg->m_link, nProductType, history, strJobError);
     }, strError);
-    if (history.bComplete)
-        m_history = history;
-    m_pLines[0]->SetTextColor(m_history.byCount != 0 ? QColor(Qt::black) : kLightGrey);
-    m_pClear->setEnabled(m_history.byCount != 0);
-    UpdateErrorDisplay();
+    ShowHistory(history.bComplete ? history : m_history);
     if (nResult != Result::Ok)
-        ShowErrorMessage(g_pMainDlg, strError);
+        ShowJobError(strError);
 }
 
 void CDlgDiagnosticGeneric::SwitchValveByHand()
 {
+    if (!Jobs().CanStart())
+        return;
     const bool bOpen = m_nValveState != 2;
     std::string strError;
-    if (RunJob([&](std::string& strJobError) { return SwitchValve(g_pMainDlg->m_link, bOpen, strJobError); }, strError) != Result::Ok)
-        ShowErrorMessage(g_pMainDlg, strError);
+    if (Jobs().Run(0, [&](std::string& strJobError) { return SwitchValve(g_pMainDlg->m_link, bOpen, strJobError); }, strError) != Result::Ok)
+        ShowJobError(strError);
     // The display changes when the valve monitor reports the new state.
 }
 

@@ -29,6 +29,7 @@ protected:
 private:
     void ArrangeControls();
     void UpdateErrorDisplay();
+    void ShowHistory(const CErrorHistory& history);
 
     CErrorHistory m_history;
     int m_nValveState = 1; // 1 closed, 2 open

@@ -1,7 +1,7 @@
 #include "app/pages/DlgInfoGeneric.h"
 
 #include "app/AppGlobals.h"
-#include "app/DlgProgress.h"
+#include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
 #include "app/NexaroDlg.h"
 #include "app/widgets/ColorControls.h"
@@ -132,30 +132,21 @@ void CDlgInfoGeneric::ShowInstallation(const std::string& strInstaller, const st
 
 void CDlgInfoGeneric::ReadInformation()
 {
-    CDlgProgress* pProgress = g_pMainDlg->m_dlgProgress;
-    const bool bOwnProgress = g_pMainDlg->m_bReadRequested != 1;
-    if (bOwnProgress)
-        pProgress->SetStep(3);
+    if (!Jobs().CanStart())
+        return;
     // Fields read before a failure take their new values, the others keep theirs.
     CFittingInformation information = m_information;
     const int nProductType = g_pMainDlg->m_nProductType;
     std::string strError;
-    const int nResult = RunJob([&](std::string& strJobError) {
+    const int nResult = Jobs().Run(3, [&](std::string& strJobError) {
         int nJobResult = g_pMainDlg->CheckArticleNumber(strJobError);
         if (nJobResult == Result::Ok)
-            nJobResult = ReadFittingInformation(g_pMainDlg->m_link, nProductType, information, strJobError, [&](int nPercent) {
-                if (bOwnProgress && nPercent < 100)
-                    QMetaObject::invokeMethod(pProgress, [pProgress, nPercent] { pProgress->SetPos(static_cast<unsigned char>(nPercent)); });
-            });
+            nJobResult = ReadFittingInformation(g_pMainDlg->m_link, nProductType, information, strJobError,
+                                                [](int nPercent) { Jobs().ReportProgress(3, nPercent); });
         return nJobResult;
     }, strError);
     m_information = information;
     ShowInformation();
-    if (bOwnProgress || nResult != Result::Ok) {
-        if (bOwnProgress && nResult == Result::Ok)
-            pProgress->SetPos(100);
-        pProgress->HideProgress();
-    }
     if (nResult != Result::Ok)
-        ShowErrorMessage(g_pMainDlg, strError);
+        ShowJobError(strError);
 }

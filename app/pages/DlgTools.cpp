@@ -2,6 +2,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/DlgProgress.h"
+#include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
 #include "app/NexaroDlg.h"
 #include "app/widgets/ColorControls.h"
@@ -10,7 +11,6 @@
 #include "common/ResultCodes.h"
 #include "devicelink/VelmorTPExt.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
@@ -113,32 +113,32 @@ void CDlgTools::ChooseFile(const QString& path)
 
 void CDlgTools::StartProgramming()
 {
+    if (!Jobs().CanStart())
+        return;
     // Start waits for the next choice of a file.
     m_pStart->setEnabled(false);
     m_strChosenPath.clear();
-    CDlgProgress* pProgress = g_pMainDlg->m_dlgProgress;
-    pProgress->SetStep(2);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     const int nProductType = g_pMainDlg->m_nProductType;
     std::string strError;
-    const int nResult = g_pMainDlg->RunFittingJob([&](std::string& strJobError) {
-        const auto onProgress = [this](const std::string& strText, int nPercent) {
-            QMetaObject::invokeMethod(this, [this, strText, nPercent] { ShowProgress(strText, nPercent); }, Qt::QueuedConnection);
-        };
-        return m_Download.StartProgramming(g_pMainDlg->m_link, nProductType, onProgress, nullptr, strJobError);
-    }, strError);
-    if (nResult == Result::Ok) {
-        // Next runs a fitting job of its own, so it follows the download's
-        // job instead of running inside it.
-        g_pMainDlg->ReadConnectedProduct();
-        std::string strIgnored;
-        g_pMainDlg->m_Pages.SendToAll(kWmEnableFittingOperations, 0, 1, strIgnored);
+    int nResult = Result::Ok;
+    {
+        // The download and the identification after it as one.
+        const CFittingJobOwner::CSequence sequence(Jobs(), 2);
+        nResult = Jobs().Run(2, [&](std::string& strJobError) {
+            const auto onProgress = [this](const std::string& strText, int nPercent) {
+                QMetaObject::invokeMethod(this, [this, strText, nPercent] { ShowProgress(strText, nPercent); }, Qt::QueuedConnection);
+            };
+            return m_Download.StartProgramming(g_pMainDlg->m_link, nProductType, onProgress, nullptr, strJobError);
+        }, strError);
+        if (nResult == Result::Ok) {
+            g_pMainDlg->ReadConnectedProduct();
+            std::string strIgnored;
+            g_pMainDlg->m_Pages.SendToAll(kWmEnableFittingOperations, 0, 1, strIgnored);
+        }
     }
-    QApplication::restoreOverrideCursor();
-    pProgress->HideProgress();
     ShowChosenFile();
     if (nResult != Result::Ok)
-        ShowErrorMessage(g_pMainDlg, strError);
+        ShowJobError(strError);
 }
 
 void CDlgTools::ShowProgress(const std::string& strText, int nPercent)
@@ -148,7 +148,7 @@ void CDlgTools::ShowProgress(const std::string& strText, int nPercent)
     QString line = QString::fromStdString(strText);
     if (line.endsWith(QLatin1Char('\n')))
         line.chop(1);
-    CDlgProgress* pProgress = g_pMainDlg->m_dlgProgress;
+    CDlgProgress* pProgress = Jobs().Progress();
     pProgress->SetText(line.toStdString());
     pProgress->SetPos(static_cast<unsigned char>(nPercent));
     emit ProgressShown(line, nPercent);

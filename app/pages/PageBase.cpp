@@ -1,11 +1,11 @@
 #include "app/pages/PageBase.h"
 
 #include "app/AppGlobals.h"
+#include "app/ErrorBox.h"
 #include "app/NexaroDlg.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 
-#include <QApplication>
 #include <QFrame>
 #include <QPushButton>
 
@@ -73,10 +73,13 @@ void CPageBase::SetToolTip(QWidget* pControl, int nId, const char* szEnglish, co
     pControl->setToolTip(QString::fromStdString(m_mapToolTips[nId]).left(79));
 }
 
-int CPageBase::RunJob(const std::function<int(std::string&)>& job, std::string& strError)
+CFittingJobOwner& CPageBase::Jobs()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int nResult = g_pMainDlg->RunFittingJob(job, strError);
-    QApplication::restoreOverrideCursor();
-    return nResult;
+    return g_pMainDlg->Jobs();
+}
+
+void CPageBase::ShowJobError(const std::string& strError)
+{
+    Jobs().HideProgress();
+    ShowErrorMessage(g_pMainDlg, strError);
 }

@@ -1,16 +1,16 @@
 #pragma once
 // What every page of the main window shares: its size, the messages of the
-// main window as virtual handlers, tooltips cut to 79 characters, and a
-// fitting job behind the progress dialog.
+// main window as virtual handlers, tooltips cut to 79 characters, and the
+// owner of the window's fitting jobs.
 
 #include <QWidget>
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 
 class CColorStatic;
+class CFittingJobOwner;
 class QPushButton;
 
 class CPageBase : public QWidget {
@@ -20,6 +20,9 @@ public:
     CPageBase(const char* szPageName, QWidget* pParent = nullptr);
 
     virtual void SetLanguage(int nLanguage) = 0;
+
+    // Every fitting job of a page runs through it.
+    static CFittingJobOwner& Jobs();
 
 protected:
     bool event(QEvent* pEvent) override;
@@ -35,8 +38,8 @@ protected:
     QWidget* AddLine(int nId);
     void SetToolTip(QWidget* pControl, int nId, const char* szEnglish, const char* szGerman);
 
-    // Runs the job on the main window's worker, with the wait cursor.
-    int RunJob(const std::function<int(std::string&)>& job, std::string& strError);
+    // A failed job's message, with the progress dialog out of its way.
+    static void ShowJobError(const std::string& strError);
 
     std::map<int, std::string> m_mapToolTips;
 };

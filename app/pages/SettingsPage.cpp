@@ -2,7 +2,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/DlgKeyPad.h"
-#include "app/DlgProgress.h"
+#include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
 #include "app/NexaroDlg.h"
 #include "app/pages/DlgInfoGeneric.h"
@@ -21,6 +21,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QValidator>
 
 #include <algorithm>
 
@@ -30,6 +31,27 @@ constexpr QColor kValueColor(145, 15, 10);
 constexpr QColor kSwitchedOff(170, 170, 170);
 constexpr QColor kOutOfRange(255, 251, 233);
 constexpr int kMarkerPicture = 110;
+
+// What the fitting's text lines hold, in the field as it will be stored: a
+// pasted tab or line break becomes a space, a character without a byte of
+// its own there is refused.
+class CFittingTextValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        for (QChar& character : input)
+            if (character.category() == QChar::Other_Control)
+                character = QLatin1Char(' ');
+        return IsStorableText(input.toStdString()) ? Acceptable : Invalid;
+    }
+};
+
+// The model's progress, from the job's worker.
+void ReportToJobOwner(int nStep, int nPosition)
+{
+    CPageBase::Jobs().ReportProgress(nStep, nPosition);
+}
 
 QString Text(const CPageText& text)
 {
@@ -84,7 +106,7 @@ void CSettingsPage::BuildControls()
                 controls->pEdit = new CColorEdit(this);
                 controls->pEdit->setObjectName(QStringLiteral("id%1").arg(row.nControlId));
                 controls->pEdit->SetTextColor(kValueColor);
-                controls->pEdit->setMaxLength(row.nEditLimit);
+                controls->pEdit->SetTypingLimit(row.nEditLimit);
                 controls->pEdit->installEventFilter(this);
                 connect(controls->pEdit, &QLineEdit::textChanged, this, [this, pControls] { CheckRow(*pControls); });
                 controls->pPlus = AddButton(row.nPlusId);
@@ -110,6 +132,8 @@ void CSettingsPage::BuildControls()
     m_pPlacement = new CColorComboBox(this);
     m_pPlacement->setObjectName(QStringLiteral("id%1").arg(m_Description.nPlacementId));
     m_pPlacement->SetTextLimit(30);
+    for (QComboBox* pName : {static_cast<QComboBox*>(m_pInstaller), static_cast<QComboBox*>(m_pPlacement)})
+        pName->setValidator(new CFittingTextValidator(pName));
     if (g_pMainDlg != nullptr) {
         m_pInstaller->SetCompletionList(&g_pMainDlg->m_lstInstaller);
         m_pPlacement->SetCompletionList(&g_pMainDlg->m_lstPlacement);
@@ -130,10 +154,11 @@ void CSettingsPage::BuildControls()
     m_pWrite = AddButton(m_Description.nWriteId);
     connect(m_pRead, &QPushButton::clicked, this, &CSettingsPage::ReadFromTarget);
     connect(m_pReset, &QPushButton::clicked, this, [this] {
-        if (!AskQuestion(g_pMainDlg, PickText("Reset", "Zurücksetzen"),
+        if (!AskQuestion(g_pMainDlg, "Information",
                          PickText("Do you want to reset the settings to their defaults?",
-                                  "Möchten Sie die Einstellungen auf die Werkseinstellungen zurücksetzen?")))
+                                  "Möchten Sie die Daten der Benutzeroberfläche zurücksetzen?\n\n(Die Daten in der Armatur bleiben unverändert.)")))
             return;
+        TakeForm(); // what the reset leaves, it leaves as shown
         std::string strError;
         if (ResetToDefaults(strError) != Result::Ok)
             ShowErrorMessage(g_pMainDlg, strError);
@@ -157,15 +182,58 @@ const CSettingsFamily* CSettingsPage::FamilyInForce() const
 CSettingsModel* CSettingsPage::Model() const
 {
     const CSettingsFamily* pFamily = FamilyInForce();
-    if (pFamily == nullptr)
+    if (pFamily == nullptr || !m_pModel || &m_pModel->Family() != pFamily)
         return nullptr;
-    const std::string strArticle = g_pMainDlg->m_CurrentConfig.GetArticleNumber();
-    if (!m_pModel || strArticle != m_strModelArticle || g_pMainDlg->m_nProductType != m_nModelType) {
-        m_pModel = std::make_unique<CSettingsModel>(*pFamily, g_pMainDlg->m_CurrentConfig, g_pMainDlg->m_nProductType);
-        m_strModelArticle = strArticle;
-        m_nModelType = g_pMainDlg->m_nProductType;
-    }
     return m_pModel.get();
+}
+
+void CSettingsPage::RebuildModel()
+{
+    const CSettingsFamily* pFamily = FamilyInForce();
+    // A job still holding the old model keeps it until it ends.
+    m_pModel = pFamily == nullptr ? nullptr
+                                  : std::make_shared<CSettingsModel>(*pFamily, g_pMainDlg->m_CurrentConfig, g_pMainDlg->m_nProductType);
+}
+
+QString CSettingsPage::FieldLabel(const std::string& strField) const
+{
+    for (const auto& pRow : m_rows)
+        if (strField == pRow->pRow->szField)
+            return Text(RowLabel(*pRow->pRow)).remove(QLatin1Char(':'));
+    for (const CPageGroup& group : m_Description.groups)
+        if (group.szSwitch != nullptr && strField == group.szSwitch)
+            return Text(group.title);
+    if (strField == kInstallerName)
+        return Text({"Installer", "Installateur"});
+    if (strField == kPlacementName)
+        return Text({"Placement", "Einsatzort"});
+    return QString::fromStdString(strField);
+}
+
+int CSettingsPage::CheckConfigurationFile(const CDeviceConfig& definition, int nProductType, CDeviceConfig& file,
+                                          const std::string& strFileName, std::string& strError) const
+{
+    const CSettingsFamily* pFamily = FindSettingsFamily(nProductType);
+    if (pFamily == nullptr || FindSheetFamily(m_Description.szPageName) != pFamily)
+        return Result::Ok;
+    CSettingsModel probe(*pFamily, definition, nProductType);
+    std::string strDetail;
+    std::string strField;
+    int nResult = probe.ResetToDefaults(strDetail); // what a file of an older version lacks
+    if (nResult == Result::Ok)
+        nResult = probe.CheckConfiguration(file, strDetail, strField);
+    if (nResult == Result::Ok)
+        return Result::Ok;
+    const std::string strLabel = FieldLabel(strField).trimmed().toStdString();
+    CProductSetting* pEntry = nullptr;
+    std::string strIgnored;
+    const bool bMissing = file.m_Settings.LookupObjectByName(strField, pEntry, MustExist, strIgnored) != Result::Ok;
+    const std::string strReason = FormatText(bMissing ? PickText("it has no value for \"%s\".", "Sie enthält keinen Wert für \"%s\".")
+                                                      : PickText("its value for \"%s\" is outside the limits of this product.",
+                                                                 "Ihr Wert für \"%s\" liegt außerhalb der Grenzen dieses Produkts."),
+                                             strLabel.c_str());
+    strError = FileNotLoadedMessage(strFileName, strReason, strDetail);
+    return nResult;
 }
 
 void CSettingsPage::SetLanguage(int)
@@ -340,12 +408,20 @@ void CSettingsPage::UpdateSwitches()
     }
 }
 
-void CSettingsPage::ShowForm()
+void CSettingsPage::ShowForm(int nParts)
 {
     CSettingsModel* pModel = Model();
     if (pModel == nullptr)
         return;
     const CSettingsForm& form = pModel->Form();
+    if (nParts & kFormNames) {
+        m_pInstaller->setEditText(QString::fromStdString(form.strInstaller));
+        m_pPlacement->setEditText(QString::fromStdString(form.strPlacement));
+    }
+    if (nParts & kFormDate)
+        m_pDate->setDate(form.date.IsSet() ? QDate(form.date.nYear, form.date.nMonth, form.date.nDay) : QDate::currentDate());
+    if (!(nParts & kFormValues))
+        return;
     for (const auto& [strName, bOn] : form.switches)
         if (auto found = m_switches.find(strName); found != m_switches.end())
             found->second->setChecked(bOn);
@@ -363,9 +439,6 @@ void CSettingsPage::ShowForm()
             pRow->pList->addItem(value); // a value without a label, shown as it stands
         pRow->pList->setCurrentIndex(pRow->pList->findText(value));
     }
-    m_pInstaller->setEditText(QString::fromStdString(form.strInstaller));
-    m_pPlacement->setEditText(QString::fromStdString(form.strPlacement));
-    m_pDate->setDate(form.date.IsSet() ? QDate(form.date.nYear, form.date.nMonth, form.date.nDay) : QDate::currentDate());
     UpdateSwitches();
 }
 
@@ -452,29 +525,13 @@ void CSettingsPage::mouseReleaseEvent(QMouseEvent* pEvent)
 
 void CSettingsPage::ReportFailedRow(const std::string& strField, const std::string& strError)
 {
-    ShowErrorMessage(g_pMainDlg, strError);
+    ShowJobError(strError);
     for (const auto& pRow : m_rows) {
         if (strField != pRow->pRow->szField || pRow->pEdit == nullptr)
             continue;
         pRow->pEdit->setFocus();
         pRow->pEdit->selectAll();
     }
-}
-
-int CSettingsPage::RunWithProgress(bool bOwnProgress, const std::function<int(const SettingsProgress&, std::string&)>& job,
-                                   std::string& strError)
-{
-    CDlgProgress* pProgress = g_pMainDlg->m_dlgProgress;
-    const SettingsProgress progress = [pProgress, bOwnProgress](int nStep, int nPosition) {
-        if (!bOwnProgress)
-            return;
-        QMetaObject::invokeMethod(pProgress, [pProgress, nStep, nPosition] {
-            if (g_nProgressStep != nStep || !pProgress->isVisible())
-                pProgress->SetStep(nStep);
-            pProgress->SetPos(static_cast<unsigned char>(nPosition));
-        });
-    };
-    return RunJob([&](std::string& strJobError) { return job(progress, strJobError); }, strError);
 }
 
 void CSettingsPage::OnReadFromTarget()
@@ -484,30 +541,26 @@ void CSettingsPage::OnReadFromTarget()
 
 void CSettingsPage::ReadFromTarget()
 {
-    CSettingsModel* pModel = Model();
-    if (pModel == nullptr)
+    const std::shared_ptr<CSettingsModel> pModel = Model() != nullptr ? m_pModel : nullptr;
+    if (pModel == nullptr || !Jobs().CanStart())
         return;
     UpdateProductVariant();
     std::string strError;
     g_pMainDlg->FillInstallerCombo(m_pInstaller, strError);
     g_pMainDlg->FillPlacementCombo(m_pPlacement, strError);
-    const bool bOwnProgress = g_pMainDlg->m_bReadRequested != 1;
-    if (bOwnProgress)
-        g_pMainDlg->m_dlgProgress->SetStep(StepRead);
-    const int nResult = RunWithProgress(bOwnProgress, [&](const SettingsProgress& progress, std::string& strJobError) {
-        return pModel->ReadFromTarget(g_pMainDlg->m_link, progress, strJobError);
+    TakeForm(); // what a failed read does not reach stays as shown
+    const int nResult = Jobs().Run(StepRead, [pModel](std::string& strJobError) {
+        return pModel->ReadFromTarget(g_pMainDlg->m_link, ReportToJobOwner, strJobError);
     }, strError);
-    ShowForm();
-    if (bOwnProgress || nResult != Result::Ok)
-        g_pMainDlg->m_dlgProgress->HideProgress();
+    ShowForm(kFormAll);
     if (nResult != Result::Ok)
-        ShowErrorMessage(g_pMainDlg, strError);
+        ShowJobError(strError);
 }
 
 void CSettingsPage::WriteToTarget()
 {
-    CSettingsModel* pModel = Model();
-    if (pModel == nullptr)
+    const std::shared_ptr<CSettingsModel> pModel = Model() != nullptr ? m_pModel : nullptr;
+    if (pModel == nullptr || !Jobs().CanStart())
         return;
     TakeForm();
     CSettingValues values;
@@ -517,20 +570,23 @@ void CSettingsPage::WriteToTarget()
         ReportFailedRow(strFailedField, strError);
         return;
     }
-    g_pMainDlg->m_dlgProgress->SetStep(StepWrite);
-    CWriteJournal journal;
-    int nResult = RunWithProgress(true, [&](const SettingsProgress& progress, std::string& strJobError) {
-        return pModel->WriteToTarget(g_pMainDlg->m_link, progress, journal, strJobError, strFailedField);
-    }, strError);
-    if (nResult == Result::Ok) {
-        g_pMainDlg->StoreInstallerCombo(m_pInstaller, strError);
-        g_pMainDlg->StorePlacementCombo(m_pPlacement, strError);
-        bool bReady = false;
-        nResult = RunWithProgress(true, [&](const SettingsProgress& progress, std::string& strJobError) {
-            return RestartAndWait(g_pMainDlg->m_link, progress, bReady, strJobError);
+    int nResult = Result::Ok;
+    {
+        // The write and the restart as one: no input in between.
+        const CFittingJobOwner::CSequence sequence(Jobs(), StepWrite);
+        CWriteJournal journal;
+        nResult = Jobs().Run(StepWrite, [&](std::string& strJobError) {
+            return pModel->WriteToTarget(g_pMainDlg->m_link, ReportToJobOwner, journal, strJobError, strFailedField);
         }, strError);
+        if (nResult == Result::Ok) {
+            g_pMainDlg->StoreInstallerCombo(m_pInstaller, strError);
+            g_pMainDlg->StorePlacementCombo(m_pPlacement, strError);
+            bool bReady = false;
+            nResult = Jobs().Run(0, [&](std::string& strJobError) {
+                return RestartAndWait(g_pMainDlg->m_link, ReportToJobOwner, bReady, strJobError);
+            }, strError);
+        }
     }
-    g_pMainDlg->m_dlgProgress->HideProgress();
     if (nResult != Result::Ok) {
         ReportFailedRow(strFailedField, strError);
         return;
@@ -550,7 +606,7 @@ int CSettingsPage::ResetToDefaults(std::string& strError)
         return Result::Ok;
     UpdateProductVariant(); // the main window resets the page when another product comes into force
     const int nResult = pModel->ResetToDefaults(strError);
-    ShowForm();
+    ShowForm(kFormValues);
     return nResult;
 }
 
@@ -580,8 +636,9 @@ int CSettingsPage::LoadConfiguration(std::string& strError)
     CSettingsModel* pModel = Model();
     if (pModel == nullptr)
         return Result::Ok;
+    TakeForm(); // the date stays as shown
     const int nResult = pModel->LoadConfiguration(g_pMainDlg->m_ToolConfig.GetConfig(), strError);
-    ShowForm();
+    ShowForm(kFormValues | kFormNames);
     return nResult;
 }
 
@@ -591,6 +648,8 @@ bool CSettingsPage::event(QEvent* pEvent)
     if (nMessage != kWmConfigurationLoaded && nMessage != kWmSaveConfiguration && nMessage != kWmTakeDefaults)
         return CPageBase::event(pEvent);
     std::string strError;
+    if (nMessage == kWmTakeDefaults)
+        RebuildModel(); // another product is in force
     const int nResult = nMessage == kWmConfigurationLoaded ? LoadConfiguration(strError)
                         : nMessage == kWmSaveConfiguration ? SaveConfiguration(strError)
                                                            : ResetToDefaults(strError);

@@ -122,6 +122,11 @@ public:
 
     // The save dialog's choice; tests answer it instead of a person.
     std::function<QString()> m_chooseSaveFile;
+    // Whether the file can be loaded for the product (every entry there,
+    // every value within its limits); the message names the file and the
+    // setting by its label. Nothing on the page changes.
+    int CheckConfigurationFile(const CDeviceConfig& definition, int nProductType, CDeviceConfig& file,
+                               const std::string& strFileName, std::string& strError) const;
     // Whether a row's marker shows its value out of range.
     bool IsMarked(const std::string& strField) const;
 
@@ -148,20 +153,25 @@ private:
     struct RowControls;
     // The family the page serves when its product is in force, else nullptr.
     const CSettingsFamily* FamilyInForce() const;
-    // A model for the product in force; nullptr when the page does not serve it.
+    // The model of the product in force; nullptr when the page does not serve it.
     CSettingsModel* Model() const;
+    // Made when another product comes into force; a running job shares it.
+    void RebuildModel();
+    // A setting as the page names it: its row's label, its group's title.
+    QString FieldLabel(const std::string& strField) const;
     void BuildControls();
     void ArrangeControls();
     void UpdateToolTips();
     void UpdateSwitches();
     void RelabelLists();
-    void ShowForm();
+    // The parts of the form ShowForm puts into the controls.
+    enum FormPart { kFormValues = 1, kFormNames = 2, kFormDate = 4, kFormAll = 7 };
+    void ShowForm(int nParts);
     void TakeForm();
     void CheckRow(RowControls& row);
     void StepRow(RowControls& row, int nStep);
     void ReportFailedRow(const std::string& strField, const std::string& strError);
     QRect MarkerRect(const RowControls& row) const;
-    int RunWithProgress(bool bOwnProgress, const std::function<int(const SettingsProgress&, std::string&)>& job, std::string& strError);
 
     std::vector<std::unique_ptr<RowControls>> m_rows;
     std::map<std::string, QCheckBox*> m_switches;
@@ -172,8 +182,5 @@ private:
     QPushButton* m_pReset = nullptr;
     QPushButton* m_pWrite = nullptr;
     FCObjImage m_imgMarker;
-    // The model is made again when the product in force changes.
-    mutable std::unique_ptr<CSettingsModel> m_pModel;
-    mutable std::string m_strModelArticle;
-    mutable int m_nModelType = 0;
+    std::shared_ptr<CSettingsModel> m_pModel;
 };

@@ -5,6 +5,7 @@
 #include <QStylePainter>
 #include <QStyleOptionTab>
 #include <QUrl>
+#include <QValidator>
 
 #include <algorithm>
 
@@ -30,6 +31,25 @@ void CColorStatic::mouseReleaseEvent(QMouseEvent* pEvent)
                                   : QUrl::fromUserInput(target));
 }
 
+namespace {
+
+// Refuses typing beyond the limit; texts set by the program pass unchecked.
+class CTypingLimit : public QValidator {
+public:
+    CTypingLimit(int nLimit, QObject* pParent) : QValidator(pParent), m_nLimit(nLimit) {}
+    State validate(QString& input, int&) const override { return input.size() <= m_nLimit ? Acceptable : Invalid; }
+
+private:
+    int m_nLimit;
+};
+
+} // namespace
+
+void CColorEdit::SetTypingLimit(int nLimit)
+{
+    setValidator(new CTypingLimit(nLimit, this));
+}
+
 CColorComboBox::CColorComboBox(QWidget* pParent) : CColorControl<QComboBox>(pParent)
 {
     setEditable(true);
@@ -48,9 +68,11 @@ bool CColorComboBox::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
     if (pEvent->type() == QEvent::KeyRelease && m_pCompletionList != nullptr) {
         const auto* pKey = static_cast<QKeyEvent*>(pEvent);
-        // Backspace only completes again with the selection at the very start.
-        const bool bSelectionAtStart = !lineEdit()->hasSelectedText() || lineEdit()->selectionStart() == 0;
-        if (pKey->key() != Qt::Key_Backspace || bSelectionAtStart)
+        // Backspace completes again only from the very start, Delete never:
+        // otherwise neither could take a completion away.
+        const QLineEdit* pEdit = lineEdit();
+        const bool bAtStart = (pEdit->hasSelectedText() ? pEdit->selectionStart() : pEdit->cursorPosition()) == 0;
+        if ((pKey->key() != Qt::Key_Backspace || bAtStart) && pKey->key() != Qt::Key_Delete)
             Complete();
     }
     return CColorControl<QComboBox>::eventFilter(pWatched, pEvent);

@@ -67,15 +67,19 @@ public:
     using CColorControl<QPushButton>::CColorControl;
 };
 
+// An edit whose character limit holds for typing only: a text the program
+// sets (a value read from a fitting or a file) is shown whole.
 class CColorEdit : public CColorControl<QLineEdit> {
     Q_OBJECT
 public:
     using CColorControl<QLineEdit>::CColorControl;
+    void SetTypingLimit(int nLimit);
 };
 
 // An editable combo box with a text limit and an optional completion list
 // (owned by the caller): typing completes to the first name of the list, in
 // sorted order, that begins with the typed text, and selects the rest.
+// Backspace away from the start and Delete take the completion away again.
 class CColorComboBox : public CColorControl<QComboBox> {
     Q_OBJECT
 public:

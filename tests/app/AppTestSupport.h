@@ -4,6 +4,7 @@
 
 #include "app/NexaroApp.h"
 #include "app/NexaroDlg.h"
+#include "common/TimeService.h"
 #include "devicelink/VelmorTPExt.h"
 #include "simulator/SimulatorApi.h"
 
@@ -16,9 +17,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <chrono>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 // A settings store in a temporary folder and the simulated bus reset to a
 // scenario at time scale 0, for one test.
@@ -47,6 +50,26 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// The waits of the download and of the monitors let simulated time pass, so
+// that a restarted fitting comes back without the test sleeping; a real
+// millisecond per wait keeps the monitors from spinning.
+class SimulatedTime final : public ITimeService {
+public:
+    explicit SimulatedTime(CSimulatorLibrary& sim) : m_sim(sim) { SetTimeService(this); }
+    ~SimulatedTime() override { SetTimeService(nullptr); }
+    SimulatedTime(const SimulatedTime&) = delete;
+    SimulatedTime& operator=(const SimulatedTime&) = delete;
+    void SleepMs(unsigned nMilliseconds) override
+    {
+        m_sim.api.AdvanceTime(nMilliseconds);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::uint64_t NowMs() override { return m_sim.api.GetTimeNs() / 1000000; }
+
+private:
+    CSimulatorLibrary& m_sim;
 };
 
 // Answers the next message box with the button (within about five seconds);

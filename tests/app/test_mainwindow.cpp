@@ -461,7 +461,7 @@ void MainWindowTest::progressTurnsTheHourGlassDuringAJob()
     // A job of 600 ms on its worker: the hour glass turns (about 15 frames)
     // and wraps from the twelfth frame to the first.
     std::string strError;
-    const int nResult = window.dlg.RunFittingJob([](std::string&) {
+    const int nResult = window.dlg.Jobs().Run(6, [](std::string&) {
         std::this_thread::sleep_for(std::chrono::milliseconds(600));
         return 0;
     }, strError);
@@ -487,7 +487,7 @@ void MainWindowTest::heldMessagesAreDeliveredAfterTheJob()
     std::string strIgnored;
     window.link.StopConnectionMonitor(strIgnored);
     int nStateDuringJob = 0;
-    window.dlg.RunFittingJob([&](std::string&) {
+    window.dlg.Jobs().Run(0, [&](std::string&) {
         window.dlg.PostToMainWindow(kWmConnectionState, 0, kConnectionUnknownFitting);
         std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the window's loop runs meanwhile
         nStateDuringJob = window.dlg.m_nConnState;

@@ -29,26 +29,6 @@
 
 namespace {
 
-// The waits of the download and of the monitors let simulated time pass, so
-// that a restarted fitting comes back without the test sleeping; a real
-// millisecond per wait keeps the monitors from spinning.
-class SimulatedTime final : public ITimeService {
-public:
-    explicit SimulatedTime(CSimulatorLibrary& sim) : m_sim(sim) { SetTimeService(this); }
-    ~SimulatedTime() override { SetTimeService(nullptr); }
-    SimulatedTime(const SimulatedTime&) = delete;
-    SimulatedTime& operator=(const SimulatedTime&) = delete;
-    void SleepMs(unsigned nMilliseconds) override
-    {
-        m_sim.api.AdvanceTime(nMilliseconds);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    std::uint64_t NowMs() override { return m_sim.api.GetTimeNs() / 1000000; }
-
-private:
-    CSimulatorLibrary& m_sim;
-};
-
 QString Firmware(const QString& name)
 {
     return QStringLiteral(FLUXA_SOURCE_DIR "/data/Firmware/") + name;
@@ -166,7 +146,7 @@ DownloadRun PressStart(ToolsWindow& tools, const QString& screenshot = QString()
         run.steps << step;
         const QCursor* pCursor = QApplication::overrideCursor();
         // Shown by the window's own thread while the fitting job still runs.
-        const bool bLive = QThread::currentThread() == pProgress->thread() && tools.window->dlg.IsJobRunning() &&
+        const bool bLive = QThread::currentThread() == pProgress->thread() && !tools.window->dlg.Jobs().CanStart() &&
                            pProgress->isVisible() && pProgress->findChild<QLabel*>(QStringLiteral("id100"))->text() == text &&
                            pProgress->findChild<QProgressBar*>(QStringLiteral("id1000"))->value() == nPercent &&
                            g_nProgressStep == 2 && pCursor != nullptr && pCursor->shape() == Qt::WaitCursor && !pStart->isEnabled();
