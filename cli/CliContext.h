@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
@@ -14,7 +15,9 @@ enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 constexpr quint32 kServiceCode = 0x2B5E1C47;
 
 struct CCliContext {
-    QStringList args;        // the command's own positional arguments
+    QStringList args;        // the command's own positional arguments, for showing
+    // The same as given: a path keeps bytes that are not UTF-8.
+    std::vector<std::string> rawArgs;
     int nAdapter = 0;
     std::string strConfigDir; // product definition directory
     bool bJson = false;
@@ -23,7 +26,8 @@ struct CCliContext {
     bool bMerge = false;
     bool bRange = false;
     bool bDryRun = false;
-    std::string strBackupFile; // --backup, empty when not given
+    bool bForce = false;       // --force: --backup may replace a file
+    std::string strBackupFile; // --backup as given, empty when not given
     quint32 dwServiceCode = 0; // "DontChange" as stored
 
     // Prints the report as text or JSON on standard output.

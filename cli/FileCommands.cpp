@@ -7,6 +7,7 @@
 #include "common/ResultCodes.h"
 #include "configdata/ToolConfigXML.h"
 #include "firmware/IntelHex.h"
+#include "pages/SettingsModel.h"
 #include "workflow/ProductCatalog.h"
 
 namespace {
@@ -81,15 +82,17 @@ std::vector<CCliReport> SettingReports(CDeviceConfig& definition, bool bLimits)
     return items;
 }
 
-// Loads the catalog; a failure part-way still lists what was loaded.
-int LoadCatalog(const CCliContext& context, CProductCatalog& catalog)
+// Loads the catalog; a failure part-way still lets the command show what
+// was loaded (bUsable), and still fails it.
+int LoadCatalog(const CCliContext& context, CProductCatalog& catalog, bool& bUsable)
 {
     std::string strError;
-    if (catalog.LoadDeviceConfigs(context.strConfigDir, strError) == Result::Ok)
+    bUsable = true;
+    if (catalog.LoadDeviceConfigs(context.strConfigDir, strError, CheckDefinitionFitsFields) == Result::Ok)
         return ExitOk;
-    context.Fail(strError, "Check the product definition directory (--config <dir>).",
-                 "Prüfen Sie das Verzeichnis der Produktdefinitionen (--config <Verzeichnis>).");
-    return catalog.Configs().GetCount() > 0 ? ExitOk : ExitFailed;
+    bUsable = catalog.Configs().GetCount() > 0;
+    return context.Fail(strError, "Check the product definition directory (--config <dir>).",
+                        "Prüfen Sie das Verzeichnis der Produktdefinitionen (--config <Verzeichnis>).");
 }
 
 } // namespace
@@ -97,8 +100,9 @@ int LoadCatalog(const CCliContext& context, CProductCatalog& catalog)
 int RunProducts(CCliContext& context)
 {
     CProductCatalog catalog;
-    const int nExit = LoadCatalog(context, catalog);
-    if (nExit != ExitOk)
+    bool bUsable = false;
+    const int nExit = LoadCatalog(context, catalog, bUsable);
+    if (!bUsable)
         return nExit;
     std::vector<CCliReport> items;
     std::string strIgnored;
@@ -111,14 +115,15 @@ int RunProducts(CCliContext& context)
     report.Add(QStringLiteral("directory"), Label("Directory", "Verzeichnis"), context.strConfigDir);
     report.AddList(QStringLiteral("products"), Label("Products", "Produkte"), items);
     context.Print(report);
-    return ExitOk;
+    return nExit;
 }
 
 int RunProduct(CCliContext& context)
 {
     CProductCatalog catalog;
-    const int nExit = LoadCatalog(context, catalog);
-    if (nExit != ExitOk)
+    bool bUsable = false;
+    const int nExit = LoadCatalog(context, catalog, bUsable);
+    if (!bUsable)
         return nExit;
     const std::string strArticle = context.args.at(0).toStdString();
     CDeviceConfig definition;
@@ -132,7 +137,7 @@ int RunProduct(CCliContext& context)
     report.Add(QStringLiteral("picture"), Label("Picture", "Bild"), definition.GetPicturePath());
     report.AddList(QStringLiteral("settings"), Label("Settings", "Einstellungen"), SettingReports(definition, true));
     context.Print(report);
-    return ExitOk;
+    return nExit;
 }
 
 int RunConfig(CCliContext& context)
@@ -143,7 +148,7 @@ int RunConfig(CCliContext& context)
     }
     CToolConfigXML file;
     std::string strError;
-    if (file.ReadConfigurationFile(context.args.at(1).toStdString(), strError) != Result::Ok)
+    if (file.ReadConfigurationFile(context.rawArgs.at(1), strError) != Result::Ok)
         return context.Fail(strError);
     CDeviceConfig& config = file.GetConfig();
     CCliReport report;
@@ -163,7 +168,7 @@ int RunHex(CCliContext& context)
     }
     CIntelHex image;
     std::string strError;
-    if (image.Load(context.args.at(1).toStdString(), strError) != Result::Ok)
+    if (image.Load(context.rawArgs.at(1), strError) != Result::Ok)
         return context.Fail(strError);
     if (context.bMerge) {
         bool bStart = false;

@@ -10,6 +10,7 @@
 #include "common/TimeService.h"
 #include "devicelink/VelmorTPExt.h"
 #include "firmware/FirmwareDownload.h"
+#include "pages/SettingsModel.h"
 #include "workflow/FittingReadout.h"
 #include "workflow/ProductCatalog.h"
 
@@ -103,7 +104,7 @@ int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefi
         return context.Fail(strError.empty() ? PickText("The bus adapter could not be opened.", "Der Busadapter konnte nicht geöffnet werden.")
                                              : strError,
                             "Is the adapter in use by another program?", "Wird der Adapter von einem anderen Programm benutzt?");
-    const bool bCatalogLoaded = session.catalog.LoadDeviceConfigs(context.strConfigDir, session.strCatalogError) == Result::Ok;
+    const bool bCatalogLoaded = session.catalog.LoadDeviceConfigs(context.strConfigDir, session.strCatalogError, CheckDefinitionFitsFields) == Result::Ok;
     const int nResult = IdentifyFitting(session.link, session.catalog, session.identity, strError);
     if (nResult != Result::Ok)
         return FailJob(context, nResult, strError);
@@ -508,7 +509,7 @@ int RunFlash(CCliContext& context)
         return nExit;
     CFirmwareDownload download;
     std::string strError;
-    if (download.ChooseFile(context.args.at(0).toStdString(), session.identity.nProductType, strError) != Result::Ok)
+    if (download.ChooseFile(context.rawArgs.at(0), session.identity.nProductType, strError) != Result::Ok)
         return context.Fail(strError);
     CReidentification reidentification(session, download);
     int nResult = Result::Ok;

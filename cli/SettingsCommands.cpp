@@ -10,12 +10,17 @@
 #include "configdata/ToolConfigXML.h"
 #include "pages/SettingsModel.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
+#include "common/FilePaths.h"
 
+#include <QDateTime>
+#include <QFile>
+
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -98,10 +103,12 @@ CCliReport SettingsReport(const CCliContext& context, CSettingsModel& model)
     return report;
 }
 
-int WriteFile(const CCliContext& context, CSettingsModel& model, const CSettingValues& values, const std::string& strPath)
+int WriteFile(const CCliContext& context, CSettingsModel& model, const CSettingValues& values, const std::string& strPath,
+              const std::vector<CEepromBytes>& backupBytes = {})
 {
     CToolConfigXML file;
     model.PutValuesIntoFile(values, file);
+    file.SetBackupBytes(backupBytes);
     std::string strError;
     return file.WriteConfigurationFile(strPath, strError) == Result::Ok ? ExitOk : context.Fail(strError);
 }
@@ -131,6 +138,19 @@ std::vector<CChange> Differences(CSettingsModel& model, const CSettingValues& be
     addText(kInstallerName, before.strInstaller, after.strInstaller);
     addText(kPlacementName, before.strPlacement, after.strPlacement);
     addText(kInstallationDateName, DateText(before.date), DateText(after.date));
+    return changes;
+}
+
+// Every backup item whose bytes differ from what the fitting holds there.
+std::vector<CChange> ByteDifferences(const std::vector<CEepromBytes>& before, const std::vector<CEepromBytes>& after)
+{
+    std::vector<CChange> changes;
+    for (std::size_t i = 0; i < std::min(before.size(), after.size()); ++i)
+        if (before[i] != after[i])
+            changes.push_back({QStringLiteral("%1 (0x%2)").arg(QString::fromStdString(after[i].strName))
+                                   .arg(after[i].nAddress, 4, 16, QLatin1Char('0')),
+                               QString::fromStdString(HexBytes(before[i].bytes)),
+                               QString::fromStdString(HexBytes(after[i].bytes))});
     return changes;
 }
 
@@ -174,23 +194,41 @@ void AddChanges(const CCliContext& context, CCliReport& report, const QString& k
     report.AddLines(key, title, lines);
 }
 
-QString DefaultBackupPath(const QString& file, const std::string& strArticle)
+// Beside the file, named after the article number, date and time; an
+// earlier backup is never overwritten.
+fs::path DefaultBackupPath(const fs::path& file, const std::string& strArticle)
 {
-    const QString base = QFileInfo(file).absoluteDir().filePath(
-        QStringLiteral("%1_backup_%2").arg(QString::fromStdString(strArticle), QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"))));
-    // An earlier backup is never overwritten.
-    QString path = base + QStringLiteral(".xml");
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = QStringLiteral("%1_%2.xml").arg(base).arg(n);
+    const std::string strBase = strArticle + "_backup_" + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")).toStdString();
+    fs::path path = file.parent_path() / (strBase + ".xml");
+    for (int n = 2; fs::exists(fs::symlink_status(path)); ++n)
+        path = file.parent_path() / (strBase + "_" + std::to_string(n) + ".xml");
     return path;
 }
 
+// A backup given by name replaces no file unless --force allows it, and
+// never the file being applied (under whatever name or link).
+int CheckBackupPath(const CCliContext& context, const fs::path& backup, const fs::path& file)
+{
+    std::error_code error;
+    if (fs::equivalent(backup, file, error))
+        return context.Fail(PickText("The backup file is the file being applied; nothing was written.",
+                                     "Die Sicherungsdatei ist die Datei, die eingespielt wird; nichts wurde geschrieben."),
+                            "Name another file with --backup <file>.", "Nennen Sie mit --backup <Datei> eine andere Datei.");
+    if (!context.bForce && fs::exists(fs::symlink_status(backup, error)))
+        return context.Fail(FormatText(PickText("The backup file %s exists already; nothing was written.",
+                                                "Die Sicherungsdatei %s existiert bereits; nichts wurde geschrieben."),
+                                       backup.c_str()),
+                            "Name another file with --backup <file>, or give --force to replace it.",
+                            "Nennen Sie mit --backup <Datei> eine andere Datei, oder geben Sie --force an, um sie zu ersetzen.");
+    return ExitOk;
+}
+
 // What a write got to, when it ended early.
-void AddJournal(CCliReport& report, const CSettingsModel& model, const CWriteJournal& journal)
+void AddJournal(CCliReport& report, const std::vector<std::string>& sequence, const CWriteJournal& journal)
 {
     QStringList written;
     QStringList notWritten;
-    for (const std::string& strName : model.WriteSequence()) {
+    for (const std::string& strName : sequence) {
         if (std::ranges::find(journal.written, strName) != journal.written.end())
             written << QString::fromStdString(strName);
         else if (strName != journal.strFailed)
@@ -210,6 +248,7 @@ int PrepareFromFile(const CCliContext& context, CFittingSession& session, CSetti
 {
     std::string strError;
     std::string strFailedField;
+    model.KeepWhatTheFileLeaves(file);
     int nResult = model.LoadConfiguration(file, strError);
     if (nResult == Result::Ok)
         nResult = model.PrepareWrite(values, strError, strFailedField);
@@ -238,25 +277,63 @@ int OpenFileModel(const CCliContext& context, CFittingSession& session, CDeviceC
     return ExitOk;
 }
 
+// What apply writes: the file's changes through the page's model, or a
+// backup's bytes as they were.
+struct CApplyPlan {
+    CToolConfigXML& file;
+    CSettingValues values;                 // the values to write (not for a backup)
+    std::vector<CEepromBytes> held;        // what the fitting holds where a write goes
+    bool IsBackup() const { return !file.GetBackupBytes().empty(); }
+};
+
+int WritePlan(CFittingSession& session, CSettingsModel& model, const CApplyPlan& plan, CWriteJournal& journal,
+              std::vector<std::string>& sequence, std::string& strError)
+{
+    if (!plan.IsBackup()) {
+        sequence = model.WriteSequence();
+        std::string strFailedField;
+        return model.WriteToTarget(session.link, {}, journal, strError, strFailedField);
+    }
+    const std::vector<CEepromBytes>& restored = plan.file.GetBackupBytes();
+    for (std::size_t i = 0; i < std::min(restored.size(), plan.held.size()); ++i)
+        if (restored[i] != plan.held[i])
+            sequence.push_back(restored[i].strName);
+    return model.RestoreBytes(session.link, plan.file.GetBackupBytes(), journal, strError);
+}
+
+// What the fitting does not hold after the write: values, or a backup's bytes.
+int NotHeld(CFittingSession& session, CSettingsModel& model, const CApplyPlan& plan, std::vector<CChange>& notHeld,
+            std::string& strError)
+{
+    if (!plan.IsBackup()) {
+        notHeld = Differences(model, plan.values, model.LastRead());
+        return Result::Ok;
+    }
+    std::vector<CEepromBytes> readBack;
+    const int nResult = model.ReadWrittenBytes(session.link, readBack, strError);
+    notHeld = ByteDifferences(readBack, plan.file.GetBackupBytes());
+    return nResult;
+}
+
 // Writes, restarts, waits and reads back; the outcome goes into the report.
-int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettingsModel& model,
-                   const CSettingValues& values, const QString& backup, CCliReport& report)
+int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettingsModel& model, const CApplyPlan& plan,
+                   const fs::path& backup, CCliReport& report)
 {
     std::fprintf(stderr, "%s\n", PickText("Writing the settings, then restarting the fitting (up to 20 s) ...",
                                           "Die Einstellungen werden geschrieben, dann startet die Armatur neu (bis zu 20 s) ..."));
     CWriteJournal journal;
+    std::vector<std::string> sequence;
     std::string strError;
-    std::string strFailedField;
-    int nResult = model.WriteToTarget(session.link, {}, journal, strError, strFailedField);
+    int nResult = WritePlan(session, model, plan, journal, sequence, strError);
     // On the terminal the lists only matter when the write ended early.
     if (context.bJson || nResult != Result::Ok)
-        AddJournal(report, model, journal);
+        AddJournal(report, sequence, journal);
     if (nResult != Result::Ok) {
         context.Print(report);
         FailJob(context, nResult, strError);
         return context.Fail(FormatText(PickText("The fitting may now hold a mix of old and new settings. Apply the backup file %s to restore it, or apply the file again.",
                                                 "Die Armatur hält jetzt womöglich alte und neue Einstellungen gemischt. Spielen Sie die Sicherungsdatei %s ein, um sie wiederherzustellen, oder die Datei erneut."),
-                                       backup.toUtf8().constData()));
+                                       backup.c_str()));
     }
     bool bReady = false;
     nResult = RestartAndWait(session.link, {}, bReady, strError);
@@ -264,11 +341,12 @@ int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettin
     if (!bReady)
         report.Add(QStringLiteral("warning"), Label("Warning", "Warnung"),
                    Label("The fitting did not report ready within 20 s.", "Die Armatur hat sich nicht innerhalb von 20 s bereit gemeldet."));
-    if (nResult != Result::Ok || ReadFitting(context, session, model) != ExitOk) {
+    std::vector<CChange> notHeld;
+    if (nResult != Result::Ok || ReadFitting(context, session, model) != ExitOk
+        || (nResult = NotHeld(session, model, plan, notHeld, strError)) != Result::Ok) {
         context.Print(report);
         return nResult != Result::Ok ? FailJob(context, nResult, strError) : ExitFailed;
     }
-    const std::vector<CChange> notHeld = Differences(model, values, model.LastRead());
     if (context.bJson || !notHeld.empty())
         AddChanges(context, report, QStringLiteral("notHeld"), Label("Not held by the fitting", "Von der Armatur nicht gehalten"),
                    notHeld, kNotHeldColumns);
@@ -280,6 +358,25 @@ int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettin
     if (notHeld.empty())
         return ExitOk;
     return context.Fail(PickText("The fitting does not hold every value written.", "Die Armatur hält nicht jeden geschriebenen Wert."));
+}
+
+// The changes the file makes; the values are checked as the page checks
+// them, a backup's bytes are not.
+int PlanChanges(const CCliContext& context, CFittingSession& session, CSettingsModel& model, CApplyPlan& plan,
+                std::vector<CChange>& changes)
+{
+    std::string strError;
+    const int nResult = model.ReadWrittenBytes(session.link, plan.held, strError);
+    if (nResult != Result::Ok)
+        return FailJob(context, nResult, strError);
+    if (plan.IsBackup()) {
+        changes = ByteDifferences(plan.held, plan.file.GetBackupBytes());
+        return ExitOk;
+    }
+    const int nExit = PrepareFromFile(context, session, model, plan.file.GetConfig(), plan.values);
+    if (nExit == ExitOk)
+        changes = Differences(model, model.LastRead(), plan.values);
+    return nExit;
 }
 
 } // namespace
@@ -300,11 +397,11 @@ int RunSave(CCliContext& context)
     CFittingSession session;
     ModelSlot model;
     int nExit = ConnectAndRead(context, session, model);
-    const std::string strPath = context.args.at(0).toStdString();
+    const std::string strPath = context.rawArgs.at(0);
     if (nExit != ExitOk || (nExit = WriteFile(context, *model, model->LastRead(), strPath)) != ExitOk)
         return nExit;
     CCliReport report;
-    report.Add(QStringLiteral("file"), Label("File", "Datei"), strPath);
+    report.Add(QStringLiteral("file"), Label("File", "Datei"), context.args.at(0));
     AddIdentity(report, *model);
     context.Print(report);
     return ExitOk;
@@ -312,10 +409,10 @@ int RunSave(CCliContext& context)
 
 int RunApply(CCliContext& context)
 {
-    const QString path = context.args.at(0);
+    const fs::path path = PathFromUtf8(context.rawArgs.at(0));
     CToolConfigXML file;
     std::string strError;
-    if (file.ReadConfigurationFile(path.toStdString(), strError) != Result::Ok)
+    if (file.ReadConfigurationFile(context.rawArgs.at(0), strError) != Result::Ok)
         return context.Fail(strError);
     CFittingSession session;
     ModelSlot model;
@@ -324,14 +421,14 @@ int RunApply(CCliContext& context)
         || (nExit = ReadFitting(context, session, *model)) != ExitOk)
         return nExit;
     const CSettingValues fitting = model->LastRead();
-    CSettingValues values;
-    if ((nExit = PrepareFromFile(context, session, *model, file.GetConfig(), values)) != ExitOk)
+    CApplyPlan plan{file, {}, {}};
+    std::vector<CChange> changes;
+    if ((nExit = PlanChanges(context, session, *model, plan, changes)) != ExitOk)
         return nExit;
 
     CCliReport report;
-    report.Add(QStringLiteral("file"), Label("File", "Datei"), path);
+    report.Add(QStringLiteral("file"), Label("File", "Datei"), context.args.at(0));
     AddIdentity(report, *model);
-    const std::vector<CChange> changes = Differences(*model, fitting, values);
     AddChanges(context, report, QStringLiteral("changes"), Label("Changes", "Änderungen"), changes, kChangeColumns);
     if (changes.empty() || context.bDryRun) {
         report.Add(QStringLiteral("result"), Label("Result", "Ergebnis"),
@@ -341,6 +438,10 @@ int RunApply(CCliContext& context)
         context.Print(report);
         return ExitOk;
     }
+    const fs::path backup = context.strBackupFile.empty() ? DefaultBackupPath(path, model->Definition().GetArticleNumber())
+                                                         : PathFromUtf8(context.strBackupFile);
+    if ((nExit = CheckBackupPath(context, backup, path)) != ExitOk)
+        return nExit;
     if (!context.bJson) {
         context.Print(report);
         report = CCliReport();
@@ -349,10 +450,9 @@ int RunApply(CCliContext& context)
         return context.Fail(PickText("Nothing was written.", "Nichts wurde geschrieben."),
                             "Answer y at the prompt, or give --yes to write without asking.",
                             "Antworten Sie j auf die Frage, oder geben Sie --yes an, um ohne Rückfrage zu schreiben.");
-    const QString backup = context.strBackupFile.empty() ? DefaultBackupPath(path, model->Definition().GetArticleNumber())
-                                                        : QString::fromStdString(context.strBackupFile);
-    if ((nExit = WriteFile(context, *model, fitting, backup.toStdString())) != ExitOk)
+    if ((nExit = WriteFile(context, *model, fitting, Utf8FromPath(backup), plan.held)) != ExitOk)
         return nExit;
-    report.Add(QStringLiteral("backup"), Label("Backup of the fitting's settings", "Sicherung der Einstellungen der Armatur"), backup);
-    return WriteAndVerify(context, session, *model, values, backup, report);
+    report.Add(QStringLiteral("backup"), Label("Backup of the fitting's settings", "Sicherung der Einstellungen der Armatur"),
+               QFile::decodeName(QByteArray::fromStdString(Utf8FromPath(backup))));
+    return WriteAndVerify(context, session, *model, plan, backup, report);
 }

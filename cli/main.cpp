@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 
 #include <cstdio>
@@ -72,7 +73,7 @@ const std::vector<CommandSpec>& Commands()
          "file, article, articleFormatted, typeName"},
         {"apply", "<file>", "Write a configuration file's settings to the fitting with the page's checks: shows the changes, "
          "asks, saves a backup, writes, restarts the fitting and reads the settings back.", RunApply, 1, 1,
-         {"yes", "dry-run", "backup"},
+         {"yes", "dry-run", "backup", "force"},
          "file, article, articleFormatted, typeName,\n"
          "changes [{setting, fitting, file}] (values as 'read' shows them, with their labels),\n"
          "result (when nothing was to be written, or when the fitting holds every value written),\n"
@@ -104,7 +105,9 @@ void PrintUsage(const CommandSpec* pCommand)
             std::printf("\n  --yes              do not ask before writing\n"
                         "  --dry-run          stop after showing the changes\n"
                         "  --backup <file>    where to save the fitting's settings before writing (default: beside\n"
-                        "                     <file>, named after the article number, date and time)\n");
+                        "                     <file>, named after the article number, date and time); an existing\n"
+                        "                     file is not replaced, the file being applied never\n"
+                        "  --force            let --backup replace an existing file\n");
         if (pCommand->options.contains(QStringLiteral("range")))
             std::printf("\n  --range <f> <l>    dump the rows holding the addresses <f> to <l> (e.g. --range 0x100 0x1FF)\n");
         std::printf("\nJSON keys (--json):\n  %s\n", QString::fromUtf8(pCommand->szJson).replace(QLatin1String("\n"), QLatin1String("\n  ")).toUtf8().constData());
@@ -157,13 +160,24 @@ int main(int argc, char* argv[])
     const QCommandLineOption dryRunOption(QStringLiteral("dry-run"));
     const QCommandLineOption backupOption(QStringLiteral("backup"), QString(), QStringLiteral("file"));
     const QCommandLineOption demoOption(QStringLiteral("demo"));
+    const QCommandLineOption forceOption(QStringLiteral("force"));
     parser.addOptions({adapterOption, langOption, configOption, jsonOption, helpOption, clearOption, yesOption, mergeOption, rangeOption,
-                       dryRunOption, backupOption, demoOption});
+                       dryRunOption, backupOption, demoOption, forceOption});
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    if (!parser.parse(application.arguments()))
+    // Parsed as Latin-1, each argument keeps its bytes: a file name that is
+    // not UTF-8 still names its file.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLatin1(argv[i]);
+    if (!parser.parse(arguments))
         return UsageError(parser.errorText());
 
-    QStringList positional = parser.positionalArguments();
+    std::vector<std::string> rawPositional;
+    QStringList positional;
+    for (const QString& argument : parser.positionalArguments()) {
+        rawPositional.push_back(argument.toLatin1().toStdString());
+        positional << QFile::decodeName(argument.toLatin1());
+    }
     const CommandSpec* pCommand = positional.isEmpty() ? nullptr : FindCommand(positional.front());
     if (parser.isSet(helpOption)) {
         PrintUsage(pCommand);
@@ -174,11 +188,12 @@ int main(int argc, char* argv[])
     if (pCommand == nullptr)
         return UsageError(QStringLiteral("unknown command '%1'").arg(positional.front()));
     positional.removeFirst();
+    rawPositional.erase(rawPositional.begin());
     if (positional.size() < pCommand->nMinArgs || positional.size() > pCommand->nMaxArgs)
         return UsageError(QStringLiteral("wrong arguments for '%1' (usage: fluxa-cli %1 %2)")
                               .arg(QLatin1String(pCommand->szName), QLatin1String(pCommand->szArguments)));
     for (const QString& name : {QStringLiteral("clear"), QStringLiteral("yes"), QStringLiteral("merge"), QStringLiteral("range"),
-                                QStringLiteral("dry-run"), QStringLiteral("backup")})
+                                QStringLiteral("dry-run"), QStringLiteral("backup"), QStringLiteral("force")})
         if (parser.isSet(name) && !pCommand->options.contains(name))
             return UsageError(QStringLiteral("option --%1 does not apply to '%2'").arg(name, QLatin1String(pCommand->szName)));
 
@@ -194,7 +209,7 @@ int main(int argc, char* argv[])
     context.nAdapter = parser.value(adapterOption).toInt(&bNumber);
     if (!bNumber || context.nAdapter < 0)
         return UsageError(QStringLiteral("--adapter takes a number from 0 on"));
-    context.strConfigDir = parser.isSet(configOption) ? parser.value(configOption).toStdString() : DefaultConfigDirectory();
+    context.strConfigDir = parser.isSet(configOption) ? parser.value(configOption).toLatin1().toStdString() : DefaultConfigDirectory();
     std::string strDemoError;
     if (parser.isSet(demoOption) && !UseDemoBus(strDemoError)) {
         std::fprintf(stderr, "fluxa-cli: %s\n", strDemoError.c_str());
@@ -206,7 +221,9 @@ int main(int argc, char* argv[])
     context.bMerge = parser.isSet(mergeOption);
     context.bRange = parser.isSet(rangeOption);
     context.bDryRun = parser.isSet(dryRunOption);
-    context.strBackupFile = parser.value(backupOption).toStdString();
+    context.bForce = parser.isSet(forceOption);
+    context.strBackupFile = parser.value(backupOption).toLatin1().toStdString();
     context.args = positional;
+    context.rawArgs = rawPositional;
     return pCommand->pRun(context);
 }

@@ -24,6 +24,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr int kMaxLinks = 40; // as the system follows them
+
 std::string SystemMessage(int nErrno)
 {
     return std::generic_category().message(nErrno);
@@ -167,10 +169,16 @@ int ReplaceFileContent(const std::string& strPath, const std::string& bytes, std
 {
     // A link is written through (it stays a link); a device or folder is
     // never replaced by a file.
+    // A link whose target does not exist yet is followed too: the file is
+    // made where it points.
     std::error_code ec;
     fs::path target = PathFromUtf8(strPath);
-    if (fs::is_symlink(fs::symlink_status(target, ec)))
-        target = fs::weakly_canonical(target, ec);
+    for (int nLinks = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++nLinks) {
+        if (nLinks == kMaxLinks)
+            return ReportCreateFailure(strPath, ELOOP, strError);
+        const fs::path next = fs::read_symlink(target, ec);
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
     const fs::file_status status = fs::status(target, ec);
     if (fs::exists(status) && !fs::is_regular_file(status))
         return ReportCreateFailure(strPath, fs::is_directory(status) ? EISDIR : EINVAL, strError);

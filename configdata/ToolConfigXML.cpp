@@ -1,6 +1,7 @@
 #include "configdata/ToolConfigXML.h"
 
 #include <algorithm>
+#include <sstream>
 
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
@@ -31,9 +32,18 @@ std::string EscapeText(const std::string& text)
 
 } // namespace
 
+std::string HexBytes(const std::vector<BYTE>& bytes)
+{
+    std::string text;
+    for (const BYTE by : bytes)
+        text += FormatText(text.empty() ? "%02X" : " %02X", by);
+    return text;
+}
+
 void CToolConfigXML::Clear()
 {
     m_Config.Clear();
+    m_BackupBytes.clear();
     OnClear();
 }
 
@@ -83,6 +93,20 @@ bool HoldsControlCharacter(const std::string& strText)
     });
 }
 
+// The bytes of a "Bytes" element: 1 to 15 hexadecimal pairs.
+bool ParseHexBytes(const std::string& strText, std::vector<BYTE>& bytes)
+{
+    std::istringstream pairs(strText);
+    bytes.clear();
+    for (std::string strPair; pairs >> strPair;) {
+        DWORD dwByte = 0;
+        if (strPair.size() != 2 || !XmlText::ConvertNumberText("0x" + ToLowerAscii(strPair), dwByte))
+            return false;
+        bytes.push_back(static_cast<BYTE>(dwByte));
+    }
+    return !bytes.empty() && bytes.size() < 16;
+}
+
 } // namespace
 
 int CToolConfigXML::RenderFile(std::string& bytes, std::string& strError)
@@ -114,7 +138,15 @@ int CToolConfigXML::RenderFile(std::string& bytes, std::string& strError)
                                          : EscapeText(setting.GetText());
         text += "\t\t<" + strName + ">" + strValue + "</" + strName + ">\r\n";
     }
-    text += "\t</Settings>\r\n</file>\r\n";
+    text += "\t</Settings>\r\n";
+    if (!m_BackupBytes.empty()) {
+        text += "\t<Backup>\r\n";
+        for (const CEepromBytes& item : m_BackupBytes)
+            text += FormatText("\t\t<Bytes Name=\"%s\" Address=\"0x%04X\">%s</Bytes>\r\n", EscapeText(item.strName).c_str(),
+                               item.nAddress, HexBytes(item.bytes).c_str());
+        text += "\t</Backup>\r\n";
+    }
+    text += "</file>\r\n";
     bytes = XmlText::Utf8ToLatin1WithCharRefs(text, kLatin1LastByte);
     strError.clear();
     return Result::Ok;
@@ -154,5 +186,33 @@ int CToolConfigXML::ParseSetting(CProductSetting& setting, const pugi::xml_node&
         setting.SetValue(dwNumber);
     else
         setting.SetText(text);
+    return Result::Ok;
+}
+
+int CToolConfigXML::ParseOtherChild(const pugi::xml_node& node, std::string& strError)
+{
+    return IsNamed(node, "Backup") ? ParseBackup(node, strError) : CConfigFileXML::ParseOtherChild(node, strError);
+}
+
+int CToolConfigXML::ParseBackup(const pugi::xml_node& node, std::string& strError)
+{
+    for (const pugi::xml_node& child : node.children()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        CEepromBytes item;
+        item.strName = child.attribute("Name").value();
+        DWORD dwAddress = 0;
+        const bool bAddress = XmlText::ConvertNumberText(ToLowerAscii(TrimWhiteSpace(child.attribute("Address").value())), dwAddress);
+        item.nAddress = static_cast<int>(dwAddress);
+        // Every byte of an item lies in one row, before its sum.
+        if (!IsNamed(child, "Bytes") || !bAddress || !ParseHexBytes(GetNodeText(child), item.bytes)
+            || dwAddress % 16 + item.bytes.size() > 15) {
+            strError = FormatText(PickText("The backup in the file (%s) holds an entry that is not valid: '%s'.",
+                                           "Die Sicherung in der Datei (%s) enthält einen ungültigen Eintrag: '%s'."),
+                                  m_strFileName.c_str(), item.strName.c_str());
+            return Result::InvalidArgument;
+        }
+        m_BackupBytes.push_back(item);
+    }
     return Result::Ok;
 }

@@ -9,6 +9,20 @@
 #include "configdata/XMLLib.h"
 
 #include <string>
+#include <vector>
+
+// Bytes of the fitting's EEPROM as a backup keeps them: what a write can
+// touch, so that restoring gives the fitting back byte for byte, also what
+// the limits refuse or a file's text cannot hold.
+struct CEepromBytes {
+    std::string strName; // the item written there (a setting, "Installer", ...)
+    int nAddress = 0;
+    std::vector<BYTE> bytes; // 1 to 15, inside one row
+    bool operator==(const CEepromBytes&) const = default;
+};
+
+// "01 FF 1B": bytes as hexadecimal pairs, as a backup writes them.
+std::string HexBytes(const std::vector<BYTE>& bytes);
 
 class CToolConfigXML : public CConfigFileXML {
 public:
@@ -31,13 +45,23 @@ public:
     virtual void SetSettingValue(const std::string& strName, const DWORD& dwValue);
     int ParseSetting(CProductSetting& setting, const pugi::xml_node& node, std::string& strError) override;
 
-    // Empties m_Config, then the hooks; the pages do this before saving.
+    // Empties m_Config and the backup bytes, then the hooks; the pages do
+    // this before saving.
     void Clear();
+    // A backup's EEPROM bytes, written after the settings in a "Backup"
+    // element that readers without it skip; empty for a plain file.
+    void SetBackupBytes(const std::vector<CEepromBytes>& bytes) { m_BackupBytes = bytes; }
+    const std::vector<CEepromBytes>& GetBackupBytes() const { return m_BackupBytes; }
     // The file's bytes as WriteConfigurationFile writes them; -1001 for a
     // setting name the file cannot hold.
     int RenderFile(std::string& bytes, std::string& strError);
 
+protected:
+    int ParseOtherChild(const pugi::xml_node& node, std::string& strError) override;
+
 private:
+    int ParseBackup(const pugi::xml_node& node, std::string& strError);
+    std::vector<CEepromBytes> m_BackupBytes;
     // The setting of that name, added at the end when it is new (nullptr
     // only when the name is refused, e.g. empty).
     CProductSetting* FindOrAddSetting(const std::string& strName);

@@ -12,6 +12,7 @@
 #include "pages/SettingValue.h"
 #include "pages/UrinalWcSettings.h"
 #include "workflow/FittingReadout.h"
+#include "workflow/ProductCatalog.h"
 
 #include <algorithm>
 #include <chrono>
@@ -177,6 +178,30 @@ int WriteDate(CVelmorTPExt& link, int nProductType, const CDate& date, std::stri
     return link.WriteEEBlock(nRow, line, strError);
 }
 
+// A text as a saved file can hold it: no XML file holds a control
+// character, so each becomes U+FFFD (which no fitting's text reads as).
+std::string FileText(const std::string& strText)
+{
+    std::string strFile;
+    for (const char c : strText)
+        strFile += static_cast<unsigned char>(c) < 0x20 ? std::string("\xEF\xBF\xBD") : std::string(1, c);
+    return strFile;
+}
+
+// Patches bytes into their row as the fitting holds it and writes the row
+// with its sum renewed.
+int PatchRow(CVelmorTPExt& link, const CEepromBytes& item, std::string& strError)
+{
+    const int nRow = item.nAddress & ~0xF;
+    std::vector<BYTE> row;
+    const int nResult = link.ReadEEByAddr(static_cast<WORD>(nRow), kEERowSize, row, strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    row.resize(kEERowSize);
+    std::copy(item.bytes.begin(), item.bytes.end(), row.begin() + (item.nAddress - nRow));
+    return link.WriteEEBlock(nRow, row, strError);
+}
+
 constexpr std::array<const CSettingsFamily& (*)(), 4> kFamilies{FaucetFamily, FlushValveFamily, FlushValveV2Family,
                                                                 UrinalWcFamily};
 
@@ -206,6 +231,30 @@ const CSettingsFamily* FindSheetFamily(const std::string& strConfigSheet)
 bool IsFamilySheet(const CSettingsFamily& family, const std::string& strConfigSheet)
 {
     return std::ranges::find(family.configSheets, strConfigSheet) != family.configSheets.end();
+}
+
+int CheckDefinitionFitsFields(CDeviceConfig& definition, std::string& strError)
+{
+    int nProductType = 0;
+    std::string strIgnored;
+    const CSettingsFamily* pFamily = ProductNameToType(definition.GetConfigSheet(), nProductType, strIgnored) == Result::Ok
+                                         ? FindSettingsFamily(nProductType)
+                                         : nullptr;
+    if (pFamily == nullptr)
+        return Result::Ok;
+    for (const CSettingField& field : FieldsOfType(*pFamily, nProductType)) {
+        CProductSetting* pSetting = nullptr;
+        if (definition.m_Settings.LookupObjectByName(field.szName, pSetting, MustExist, strIgnored) != Result::Ok)
+            continue;
+        const std::uint64_t ullLargest = (std::uint64_t{1} << (8 * field.nSize)) - 1;
+        if (std::uint64_t{pSetting->GetMax()} * field.dwScale <= ullLargest)
+            continue;
+        strError = FormatText(PickText("The maximum (%u) of the setting '%s' does not fit into its %d byte(s) in the fitting; it may be at most %u.",
+                                       "Das Maximum (%u) der Einstellung '%s' passt nicht in ihre %d Byte(s) in der Armatur; es darf höchstens %u sein."),
+                              pSetting->GetMax(), field.szName, field.nSize, static_cast<unsigned>(ullLargest / field.dwScale));
+        return Result::InvalidArgument;
+    }
+    return Result::Ok;
 }
 
 CDate Today()
@@ -459,6 +508,10 @@ int CSettingsModel::ControlValue(const CSettingField& field, Purpose ePurpose, D
 
 int CSettingsModel::CollectField(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError)
 {
+    if (IsKept(field.szName)) {
+        dwValue = m_LastRead.Number(field.szName);
+        return Result::Ok;
+    }
     const bool bOn = !field.bZeroMeansOff || m_Form.switches[field.szSwitch];
     dwValue = 0;
     if (!bOn && ePurpose == Purpose::Save && !field.bSaveChecksWhenOff)
@@ -483,9 +536,9 @@ int CSettingsModel::CollectValues(Purpose ePurpose, CSettingValues& values, std:
         }
         values.numbers[field.szName] = dwValue;
     }
-    values.strInstaller = StoredInstaller(m_Form.strInstaller);
-    values.strPlacement = StoredPlacement(m_Form.strPlacement);
-    values.date = m_Form.date.IsSet() ? m_Form.date : Today();
+    values.strInstaller = IsKept(kInstallerName) ? m_LastRead.strInstaller : StoredInstaller(m_Form.strInstaller);
+    values.strPlacement = IsKept(kPlacementName) ? m_LastRead.strPlacement : StoredPlacement(m_Form.strPlacement);
+    values.date = IsKept(kInstallationDateName) ? m_LastRead.date : m_Form.date.IsSet() ? m_Form.date : Today();
     return Result::Ok;
 }
 
@@ -570,7 +623,7 @@ int CSettingsModel::CheckApplicationVersion(CVelmorTPExt& link, std::string& str
         return nResult;
     for (const CVersionRequirement& requirement : m_Family.versionRequirements) {
         const CSettingField* pField = FindField(requirement.szField);
-        if (pField == nullptr || !requirement.pIsTooOld(byMajor, byMinor))
+        if (pField == nullptr || IsKept(pField->szName) || !requirement.pIsTooOld(byMajor, byMinor))
             continue;
         DWORD dwValue = 0;
         if ((nResult = ControlValue(*pField, Purpose::Write, dwValue, strError)) != Result::Ok)
@@ -591,25 +644,32 @@ std::vector<std::string> CSettingsModel::WriteSequence() const
     std::vector<std::string> names;
     for (const CSettingField& field : m_Fields)
         names.emplace_back(field.szName);
-    for (const CDerivedField& derived : m_Family.derived)
-        names.emplace_back(derived.szName);
+    // What the others make is written with them.
+    if (std::ranges::any_of(names, [this](const std::string& strName) { return !IsKept(strName); }))
+        for (const CDerivedField& derived : m_Family.derived)
+            names.emplace_back(derived.szName);
     names.insert(names.end(), {kInstallationDateName, kInstallerName, kPlacementName});
+    std::erase_if(names, [this](const std::string& strName) { return IsKept(strName); });
     return names;
 }
 
 int CSettingsModel::WriteInstallation(CVelmorTPExt& link, const CSettingValues& values, int& nPosition,
                                       const SettingsProgress& progress, CWriteJournal& journal, std::string& strError)
 {
-    int nResult = Journal(journal, kInstallationDateName, WriteDate(link, m_nProductType, values.date, strError));
-    if (nResult != Result::Ok)
-        return nResult;
-    Report(progress, StepWrite, nPosition += m_Family.nProgressStep);
-
-    nResult = WriteLine(link, EE_INSTALLER, m_nProductType, InstallerLine(values.strInstaller), strError);
-    if (Journal(journal, kInstallerName, nResult) != Result::Ok)
-        return nResult;
-    Report(progress, StepWrite, nPosition += m_Family.nProgressStep);
-
+    int nResult = Result::Ok;
+    if (!IsKept(kInstallationDateName)) {
+        if (Journal(journal, kInstallationDateName, nResult = WriteDate(link, m_nProductType, values.date, strError)) != Result::Ok)
+            return nResult;
+        Report(progress, StepWrite, nPosition += m_Family.nProgressStep);
+    }
+    if (!IsKept(kInstallerName)) {
+        nResult = WriteLine(link, EE_INSTALLER, m_nProductType, InstallerLine(values.strInstaller), strError);
+        if (Journal(journal, kInstallerName, nResult) != Result::Ok)
+            return nResult;
+        Report(progress, StepWrite, nPosition += m_Family.nProgressStep);
+    }
+    if (IsKept(kPlacementName))
+        return Result::Ok;
     const auto lines = PlacementLines(values.strPlacement);
     nResult = WriteLine(link, EE_PLACEMENT_1, m_nProductType, lines[0], strError);
     if (nResult == Result::Ok)
@@ -635,7 +695,11 @@ int CSettingsModel::WriteToTarget(CVelmorTPExt& link, const SettingsProgress& pr
 
     Report(progress, StepWrite, 0);
     int nPosition = 0;
+    const std::vector<std::string> sequence = WriteSequence();
+    const auto written = [&sequence](const char* szName) { return std::ranges::find(sequence, szName) != sequence.end(); };
     for (const CSettingField& field : m_Fields) {
+        if (!written(field.szName))
+            continue;
         nResult = WriteValue(link, field.eAddrType, m_Family.nMapProductType, field.nSize,
                              values.Number(field.szName) * field.dwScale, strError);
         if (Journal(journal, field.szName, nResult) != Result::Ok)
@@ -643,6 +707,8 @@ int CSettingsModel::WriteToTarget(CVelmorTPExt& link, const SettingsProgress& pr
         Report(progress, StepWrite, nPosition += m_Family.nProgressStep);
     }
     for (const CDerivedField& derived : m_Family.derived) {
+        if (!written(derived.szName))
+            continue;
         nResult = WriteValue(link, derived.eAddrType, m_Family.nMapProductType, derived.nSize, derived.pCompute(values), strError);
         if (Journal(journal, derived.szName, nResult) != Result::Ok)
             return nResult;
@@ -669,10 +735,10 @@ void CSettingsModel::PutValuesIntoFile(const CSettingValues& values, CToolConfig
         if (pField == nullptr)
             continue;
         const DWORD dwValue = values.Number(strName);
-        file.SetSettingValue(strName, pField->eKind == SettingKind::Flag ? (dwValue != 0 ? 1u : 0u) : dwValue);
+        file.SetSettingValue(strName, pField->eKind == SettingKind::Flag ? (IsFlagOn(*pField, dwValue) ? 1u : 0u) : dwValue);
     }
-    file.SetSettingText(kInstallerName, values.strInstaller);
-    file.SetSettingText(kPlacementName, values.strPlacement);
+    file.SetSettingText(kInstallerName, FileText(values.strInstaller));
+    file.SetSettingText(kPlacementName, FileText(values.strPlacement));
     file.SetArticleNumber(m_Definition.GetArticleNumber());
     file.SetConfigSheet(m_Definition.GetConfigSheet());
 }
@@ -736,4 +802,88 @@ int CSettingsModel::CheckConfiguration(CDeviceConfig& file, std::string& strErro
         nResult = CollectValues(Purpose::Save, values, strError, strFailedField);
     m_Form = before;
     return nResult;
+}
+
+void CSettingsModel::KeepWhatTheFileLeaves(CDeviceConfig& file)
+{
+    CToolConfigXML fitting;
+    PutValuesIntoFile(m_LastRead, fitting);
+    std::vector<std::string> names{kInstallerName, kPlacementName};
+    for (const CSettingField& field : m_Fields)
+        names.emplace_back(field.szName);
+    m_Kept = {kInstallationDateName};
+    for (const std::string& strName : names) {
+        CProductSetting* pInFile = nullptr;
+        CProductSetting* pOfFitting = nullptr;
+        std::string strIgnored;
+        // A setting the file lacks fails the load, or is kept when it may be missing.
+        if (file.m_Settings.LookupObjectByName(strName, pInFile, MustExist, strIgnored) != Result::Ok
+            || (fitting.GetConfig().m_Settings.LookupObjectByName(strName, pOfFitting, MustExist, strIgnored) == Result::Ok
+                && pInFile->GetValue() == pOfFitting->GetValue() && pInFile->GetText() == pOfFitting->GetText()))
+            m_Kept.insert(strName);
+    }
+}
+
+namespace {
+
+struct CWrittenItem {
+    const char* szName;
+    EEAddrType eAddrType;
+    int nMapProductType;
+    int nSize;
+};
+
+} // namespace
+
+int CSettingsModel::ReadWrittenBytes(CVelmorTPExt& link, std::vector<CEepromBytes>& items, std::string& strError)
+{
+    std::vector<CWrittenItem> written;
+    for (const CSettingField& field : m_Fields)
+        written.push_back({field.szName, field.eAddrType, m_Family.nMapProductType, field.nSize});
+    for (const CDerivedField& derived : m_Family.derived)
+        written.push_back({derived.szName, derived.eAddrType, m_Family.nMapProductType, derived.nSize});
+    // The date's year, month and day; the installer's and the placement's lines.
+    written.push_back({kInstallationDateName, EE_INSTALLATION_DATE, m_nProductType, 3});
+    written.push_back({kInstallerName, EE_INSTALLER, m_nProductType, kTextFieldLength});
+    written.push_back({kPlacementName, EE_PLACEMENT_1, m_nProductType, kTextFieldLength});
+    written.push_back({kPlacementName, EE_PLACEMENT_2, m_nProductType, kTextFieldLength});
+    items.clear();
+    for (const CWrittenItem& item : written) {
+        CEepromBytes bytes{item.szName, 0, {}};
+        int nResult = GetEEAddr(item.eAddrType, item.nMapProductType, bytes.nAddress, strError);
+        if (nResult == Result::Ok)
+            nResult = link.ReadEEByAddr(static_cast<WORD>(bytes.nAddress), static_cast<UCHAR>(item.nSize), bytes.bytes, strError);
+        if (nResult != Result::Ok)
+            return nResult;
+        items.push_back(bytes);
+    }
+    return Result::Ok;
+}
+
+int CSettingsModel::RestoreBytes(CVelmorTPExt& link, const std::vector<CEepromBytes>& items, CWriteJournal& journal,
+                                 std::string& strError)
+{
+    journal = CWriteJournal();
+    int nResult = CheckArticleNumber(link, m_Definition.GetArticleNumber(), strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    // Only where this product's write goes: a backup writes nothing else.
+    std::vector<CEepromBytes> places;
+    if ((nResult = ReadWrittenBytes(link, places, strError)) != Result::Ok)
+        return nResult;
+    const auto samePlace = [](const CEepromBytes& a, const CEepromBytes& b) {
+        return a.strName == b.strName && a.nAddress == b.nAddress && a.bytes.size() == b.bytes.size();
+    };
+    if (!std::ranges::equal(items, places, samePlace)) {
+        strError = PickText("The backup does not fit the product definition in force; nothing was written.",
+                            "Die Sicherung passt nicht zur gültigen Produktdefinition; nichts wurde geschrieben.");
+        return Result::InvalidArgument;
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == places[i])
+            continue;
+        if (Journal(journal, items[i].strName, nResult = PatchRow(link, items[i], strError)) != Result::Ok)
+            return nResult;
+    }
+    return Result::Ok;
 }

@@ -23,11 +23,13 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 class CToolConfigXML;
 class CVelmorTPExt;
+struct CEepromBytes;
 
 enum class SettingKind {
     Flag,     // a check box; the fitting keeps 0 or 1
@@ -111,6 +113,12 @@ const CSettingsFamily* FindSettingsFamily(int nProductType);
 const CSettingsFamily* FindSheetFamily(const std::string& strConfigSheet);
 // Whether the configuration sheet is one the family's page acts on.
 bool IsFamilySheet(const CSettingsFamily& family, const std::string& strConfigSheet);
+
+// A definition whose maximum the fitting cannot hold in its field (say a
+// urinal run time above 65 s in two bytes of milliseconds) is refused with
+// -1001 naming the setting, before a write could wrap it. Both programs pass
+// it to CProductCatalog::LoadDeviceConfigs.
+int CheckDefinitionFitsFields(CDeviceConfig& definition, std::string& strError);
 
 struct CDate {
     int nYear = 0; // 0: no date
@@ -245,8 +253,10 @@ public:
     // Collects for saving and puts the values, the installation texts, the
     // article number and the configuration sheet into the emptied file object.
     int SaveConfiguration(CToolConfigXML& file, std::string& strError, std::string& strFailedField);
-    // The values as a saved file holds them (flags 0 or 1), with the
-    // installation texts, the article number and the configuration sheet.
+    // The values as a saved file holds them (flags 0 or 1, as their box
+    // shows them), with the installation texts (a control character, which
+    // the file cannot hold, as U+FFFD), the article number and the
+    // configuration sheet.
     void PutValuesIntoFile(const CSettingValues& values, CToolConfigXML& file) const;
     // Fills the controls from a loaded file: every field with its group's
     // box, the installer and the placement. A setting missing from the file
@@ -256,6 +266,23 @@ public:
     // passes the checks of saving (limits, labels). A failed check names
     // the setting in strFailedField. The controls stay as they are.
     int CheckConfiguration(CDeviceConfig& file, std::string& strError, std::string& strFailedField);
+
+    // After ReadFromTarget: what the file holds as a save of the fitting
+    // would hold it is kept as the fitting holds it, byte for byte: it is
+    // neither checked against the limits nor written. The value check
+    // guards what a person changes, not what the fitting already holds
+    // (say a run time below its minimum, an unprogrammed 0xFF switch, a
+    // text with a control character). The installation date, which no
+    // file holds, is kept too.
+    void KeepWhatTheFileLeaves(CDeviceConfig& file);
+
+    // Where WriteToTarget can write, item by item in its order, and what the
+    // fitting holds there: a backup restores these bytes exactly.
+    int ReadWrittenBytes(CVelmorTPExt& link, std::vector<CEepromBytes>& items, std::string& strError);
+    // Writes a backup's bytes back, each into its row as it stands, with the
+    // article number checked first; nothing is checked against the limits.
+    int RestoreBytes(CVelmorTPExt& link, const std::vector<CEepromBytes>& items, CWriteJournal& journal,
+                     std::string& strError);
 
 private:
     std::string ShownText(const CSettingField& field, DWORD dwValue);
@@ -268,6 +295,7 @@ private:
     int ReadInstallation(CVelmorTPExt& link, int& nPosition, const SettingsProgress& progress, std::string& strError);
     int WriteInstallation(CVelmorTPExt& link, const CSettingValues& values, int& nPosition,
                           const SettingsProgress& progress, CWriteJournal& journal, std::string& strError);
+    bool IsKept(const std::string& strName) const { return m_Kept.contains(strName); }
 
     const CSettingsFamily& m_Family;
     std::vector<CSettingField> m_Fields;
@@ -275,4 +303,5 @@ private:
     int m_nProductType;
     CSettingsForm m_Form;
     CSettingValues m_LastRead;
+    std::set<std::string> m_Kept; // items KeepWhatTheFileLeaves keeps as the fitting holds them
 };

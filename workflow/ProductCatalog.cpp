@@ -62,7 +62,7 @@ std::string ConfigurationPageForType(const std::string& strTypeName)
     return strTypeName;
 }
 
-int CProductCatalog::LoadDeviceConfigs(const std::string& strConfigPath, std::string& strError)
+int CProductCatalog::LoadDeviceConfigs(const std::string& strConfigPath, std::string& strError, const DefinitionCheck& check)
 {
     m_Configs.RemoveAll();
     if (strConfigPath.empty()) {
@@ -84,6 +84,8 @@ int CProductCatalog::LoadDeviceConfigs(const std::string& strConfigPath, std::st
         CDeviceConfigXML file;
         const std::string strFile = Utf8FromPath(directory / kDefinitionFileName);
         nResult = file.LoadDefinition(strFile, strError);
+        if (nResult == Result::Ok && check)
+            nResult = check(file.GetConfig(), strError);
         if (nResult != Result::Ok) {
             // Which of the definitions failed, when the message does not say.
             if (strError.find(strFile) == std::string::npos)

@@ -5,6 +5,7 @@
 #include "configdata/DeviceConfig.h"
 #include "configdata/HashedObjects.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,11 +24,17 @@ int ProductNameToType(const std::string& strTypeName, int& nProductType, std::st
 // "Pelio" and "Culina" share "Ambra", "WC" shares "Urinal".
 std::string ConfigurationPageForType(const std::string& strTypeName);
 
+// A check of a definition just read, beyond its file's form: 0 takes it,
+// a failure refuses it with its message. The settings pages give theirs
+// (CheckDefinitionFitsFields), which this layer cannot know.
+using DefinitionCheck = std::function<int(CDeviceConfig& definition, std::string& strError)>;
+
 class CProductCatalog {
 public:
-    // Reads every subdirectory's definition. The first failure ends the
-    // loading and is returned; the definitions loaded before it stay.
-    int LoadDeviceConfigs(const std::string& strConfigPath, std::string& strError);
+    // Reads every subdirectory's definition, each passing the check when one
+    // is given. The first failure ends the loading and is returned, naming
+    // the definition's file; the definitions loaded before it stay.
+    int LoadDeviceConfigs(const std::string& strConfigPath, std::string& strError, const DefinitionCheck& check = {});
     // Type code of the first definition with this article number; 0 when
     // none has it or its type name is not known.
     int FindProductTypeForArticle(const std::string& strArticleNumber);

@@ -331,3 +331,64 @@ TEST_F(Cli, FlashOnlyInServiceMode)
     EXPECT_TRUE(Contains(flashed.strOut, "V4.02")) << flashed.strOut; // the new application reports itself
     EXPECT_TRUE(Contains(flashed.strErr, "100%")) << flashed.strErr;  // plain progress lines off a terminal
 }
+
+TEST_F(Cli, FileNamesAreTakenAsGivenAndLinksAreNeverReplaced)
+{
+    // Bytes that are not UTF-8 name the file they name.
+    const fs::path odd = Dir() / "\xFE\xFF.xml";
+    const CliResult saved = Run("save '" + odd.string() + "' --lang en");
+    ASSERT_EQ(saved.nExit, 0) << saved.strErr;
+    EXPECT_TRUE(fs::exists(odd));
+    EXPECT_FALSE(fs::exists(Dir() / "\xEF\xBF\xBD\xEF\xBF\xBD.xml"));
+    const CliResult shown = Run("config show '" + odd.string() + "' --lang en");
+    ASSERT_EQ(shown.nExit, 0) << shown.strErr;
+    EXPECT_TRUE(Contains(shown.strOut, "23 030 03 01")) << shown.strOut;
+    EXPECT_EQ(Run("apply '" + odd.string() + "' --dry-run").nExit, 0);
+
+    // A dangling link is written through to its target and stays a link.
+    fs::create_symlink("target.xml", Dir() / "link.xml");
+    ASSERT_EQ(Run("save '" + (Dir() / "link.xml").string() + "'").nExit, 0);
+    EXPECT_TRUE(fs::is_symlink(Dir() / "link.xml"));
+    std::ifstream target(Dir() / "target.xml");
+    EXPECT_TRUE(Contains(std::string(std::istreambuf_iterator<char>(target), {}), "<ArticleNumber>230300301<"));
+}
+
+TEST_F(Cli, ProductsFailWhenADefinitionIsRefused)
+{
+    const fs::path config = Dir() / "Config";
+    fs::copy(FLUXA_SOURCE_DIR "/data/Config", config, fs::copy_options::recursive);
+    const fs::path urinal = config / "Urinal_230400401" / "DeviceConfig.xml";
+    std::ifstream in(urinal);
+    const std::string strUrinal((std::istreambuf_iterator<char>(in)), {});
+    const struct {
+        const char* szCase;
+        const char* szError;
+    } cases[] = {
+        {"two definitions of one article", "is allready known"},
+        {"a urinal run time the fitting's two bytes of milliseconds cannot hold",
+         "The maximum (66) of the setting 'Runtime' does not fit into its 2 byte(s) in the fitting; it may be at most 65."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szCase);
+        if (c.szCase == cases[0].szCase) {
+            fs::copy(config / "Ambra_230300301", config / "zz_copy", fs::copy_options::recursive);
+        } else {
+            fs::remove_all(config / "zz_copy");
+            std::string strText = strUrinal;
+            strText.replace(strText.find("<Max>60</Max>"), 13, "<Max>66</Max>");
+            std::ofstream(urinal) << strText;
+        }
+        for (const char* szCommand : {"products", "product 230300301"}) {
+            const CliResult result = Run(std::string(szCommand) + " --lang en --config '" + config.string() + "'");
+            EXPECT_EQ(result.nExit, 1) << szCommand;
+            EXPECT_TRUE(Contains(result.strErr, "Error:")) << result.strErr;
+            EXPECT_TRUE(Contains(result.strErr, c.szError)) << result.strErr;
+            EXPECT_FALSE(result.strOut.empty()) << szCommand; // what loaded is still shown
+        }
+    }
+    // A urinal fitting is not served by the refused definition.
+    Scenario("time_scale = 0\n[adapter]\nfitting = Urinal\n");
+    const CliResult read = Run("read --lang en --config '" + config.string() + "'");
+    EXPECT_EQ(read.nExit, 1);
+    EXPECT_TRUE(Contains(read.strErr, "'Runtime' does not fit")) << read.strErr;
+}

@@ -29,6 +29,52 @@ const FieldCase kFields[] = {
     {"CleaningStopMode", 0x6C, 1, 1},            {"CleaningStopRuntime", 0x6D, 2, 120},
 };
 
+// Odd bytes by EEPROM map (see FamilyCase).
+const char* const kOddValve = "eeprom 0x8B = FF\neeprom 0x88 = 07\neeprom 0x86 = 00 00\neeprom 0xE0 = 1B 5D 30 3B 41\n";
+const char* const kOddFaucet = "eeprom 0x6C = 00 00 00\neeprom 0x94 = 09\neeprom 0xB0 = 1B 5D 30 3B 41\n";
+const char* const kOddUrinalWc = "eeprom 0x72 = DC 05\neeprom 0xA4 = 09\neeprom 0xD0 = 41 1B 42\neeprom 0xC0 = FF FF FF\n";
+
+// A fitting of each family with a file that changes every field, and the
+// keys of another variant that its files never hold.
+struct FamilyCase {
+    const char* szProfile;
+    const char* szArticle;
+    std::vector<FieldCase> fields;
+    std::vector<std::string> absent;
+    // Bytes no page would write: a box's byte other than 0 and 1, values
+    // beyond the limits or without a label, control characters in a text,
+    // no installation date.
+    const char* szOddBytes;
+};
+const FamilyCase kFamilies[] = {
+    {"Tarvo", "230100101",
+     {{"StartupProgramming", 0x7E, 1, 0}, {"SwitchLevel", 0x40, 2, 3}, {"FlushTime", 0x86, 2, 45},
+      {"StagnationMode", 0x88, 1, 0}, {"StagnationRuntime", 0x91, 2, 600}, {"StagnationCycleTime", 0x89, 2, 300},
+      {"ValveDeadTimeRuntime", 0x5B, 2, 400}, {"ValveDeadTimeTimeout", 0x52, 2, 900}, {"SimpleSwitchFunction", 0x8B, 1, 0}},
+     {},
+     kOddValve},
+    {"TarvoV2", "230200201",
+     {{"StartupProgramming", 0x7E, 1, 0}, {"SwitchLevel", 0x40, 2, 1}, {"FlushTime", 0x86, 2, 100},
+      {"StagnationMode", 0x88, 1, 1}, {"StagnationRuntime", 0x91, 2, 90}, {"StagnationCycleTime", 0x89, 2, 300},
+      {"ValveDeadTimeRuntime", 0x5B, 2, 45}, {"ValveDeadTimeTimeout", 0x52, 2, 0}, {"SimpleSwitchFunction", 0x8B, 1, 1}},
+     {},
+     kOddValve},
+    {"Urinal", "230400401",
+     {{"StartupProgramming", 0x5E, 1, 0}, {"LEDCurrentOff", 0xA4, 1, 3}, {"Runtime", 0x72, 2, 12, 1000},
+      {"StagnationMode", 0x76, 1, 2}, {"StagnationRuntime", 0x79, 2, 300}, {"StagnationCycleTime", 0x77, 2, 168},
+      {"PowerSavingTimeout", 0x8E, 1, 0}, {"ComfortFlushMode", 0xAD, 1, 0}, {"ComfortFlushLastUsed", 0xAE, 1, 240},
+      {"StadiumMode", 0xA2, 1, 1}, {"StadiumRuntime", 0xA0, 2, 900}, {"StadiumDelta", 0x9D, 2, 120},
+      {"AirtrapMode", 0xAB, 1, 0}, {"AirtrapLastUsed", 0xAC, 1, 168}},
+     {"FlushIndex"},
+     kOddUrinalWc},
+    {"WC", "230500501",
+     {{"StartupProgramming", 0x5E, 1, 0}, {"LEDCurrentOff", 0xA4, 1, 1}, {"FlushIndex", 0xC8, 1, 4},
+      {"StagnationMode", 0x76, 1, 2}, {"StagnationRuntime", 0x79, 2, 45}, {"StagnationCycleTime", 0x77, 2, 12},
+      {"PowerSavingTimeout", 0x8E, 1, 36}},
+     {"Runtime", "ComfortFlushMode", "StadiumMode", "AirtrapMode"},
+     kOddUrinalWc},
+};
+
 using Eeprom = std::array<unsigned char, 0x200>;
 
 // The EEPROM rows of the simulator's state file ("0x0010: 00 11 ...").
@@ -203,10 +249,13 @@ TEST_F(CliSettings, ApplyChangesEveryFieldAndTheFittingHoldsThem)
 
 TEST_F(CliSettings, ALineFaultMidWayIsReportedAndTheBackupRestoresTheFitting)
 {
+    // Bytes the limits refuse and a text no XML file can hold come back too.
+    Faucet(kOddFaucet);
     const CliResult original = Run("read --json");
     ASSERT_EQ(original.nExit, 0) << original.strErr;
+    const Eeprom before = ReadEepromFile(EepromFile());
     const std::string backup = (Dir() / "backup.xml").string();
-    Faucet("fault = no_answer command 12 skip=5\n"); // the sixth row write is not heard
+    Faucet(kOddFaucet + std::string("fault = no_answer command 12 skip=5\n")); // the sixth row write is not heard
 
     const CliResult failed = Run("apply " + Write("new.xml", ConfigurationFile("230300301")) + " --yes --json --lang en --backup " + backup);
     EXPECT_EQ(failed.nExit, 1);
@@ -228,11 +277,109 @@ TEST_F(CliSettings, ALineFaultMidWayIsReportedAndTheBackupRestoresTheFitting)
     EXPECT_EQ(Value(half, kFields[6]), 24u);   // StagnationCycleTime, as it was
     ExpectEveryRowSumRight(half);
 
-    Faucet();
+    Faucet(kOddFaucet);
     const CliResult restored = Run("apply '" + backup + "' --yes --lang en");
     ASSERT_EQ(restored.nExit, 0) << restored.strErr << restored.strOut;
     EXPECT_EQ(Run("read --json").strOut, original.strOut);
-    ExpectEveryRowSumRight(ReadEepromFile(EepromFile()));
+    EXPECT_EQ(ReadEepromFile(EepromFile()), before);
+}
+
+TEST_F(CliSettings, SaveThenApplyOnTheSameOddFittingChangesNothing)
+{
+    const struct {
+        const char* szProfile;
+        const char* szOddBytes;
+    } cases[] = {{"Tarvo", kOddValve},     {"TarvoV2", kOddValve},    {"Ambra", kOddFaucet},  {"Ambra2", kOddFaucet},
+                 {"Pelio", kOddFaucet},    {"Culina", kOddFaucet},    {"Urinal", kOddUrinalWc}, {"WC", kOddUrinalWc}};
+    const fs::path trace = Dir() / "trace.txt";
+    const std::string saved = (Dir() / "saved.xml").string();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szProfile);
+        fs::remove(EepromFile());
+        Fitting(c.szProfile, c.szOddBytes);
+        const CliResult save = Run("save '" + saved + "' --lang en");
+        ASSERT_EQ(save.nExit, 0) << save.strErr;
+        const Eeprom before = ReadEepromFile(EepromFile());
+
+        const CliResult dry = Run("apply '" + saved + "' --dry-run --json");
+        EXPECT_EQ(dry.nExit, 0) << dry.strErr;
+        EXPECT_TRUE(Contains(dry.strOut, "\"changes\": [\n    ]")) << dry.strOut;
+        const CliResult applied = RunTraced("apply '" + saved + "' --yes --lang en", trace);
+        EXPECT_EQ(applied.nExit, 0) << applied.strErr;
+        EXPECT_TRUE(Contains(applied.strOut, "nothing was written")) << applied.strOut;
+        EXPECT_FALSE(TraceHasEepromWrite(trace));
+        EXPECT_EQ(ReadEepromFile(EepromFile()), before);
+    }
+    // An unprogrammed simple switch is off, in the file as on the page.
+    fs::remove(EepromFile());
+    Fitting("TarvoV2", kOddValve);
+    ASSERT_EQ(Run("save '" + saved + "'").nExit, 0);
+    std::ifstream valve(saved);
+    EXPECT_TRUE(Contains(std::string(std::istreambuf_iterator<char>(valve), {}), "<SimpleSwitchFunction>0<"));
+}
+
+TEST_F(CliSettings, ABackupGivesTheFittingBackByteForByte)
+{
+    std::vector<FamilyCase> cases(std::begin(kFamilies), std::end(kFamilies));
+    cases.push_back({"Ambra", "230300301", {std::begin(kFields), std::end(kFields)}, {}, kOddFaucet});
+    const std::string backup = (Dir() / "backup.xml").string();
+    for (const FamilyCase& c : cases) {
+        SCOPED_TRACE(c.szProfile);
+        fs::remove(EepromFile());
+        fs::remove(backup);
+        Fitting(c.szProfile, c.szOddBytes);
+        ASSERT_EQ(Run("read").nExit, 0); // the state file now holds the odd bytes
+        const Eeprom before = ReadEepromFile(EepromFile());
+        const CliResult applied = Run("apply " + Write("new.xml", SettingsFile(c.szArticle, c.szProfile, c.fields)) +
+                                      " --yes --lang en --backup '" + backup + "'");
+        ASSERT_EQ(applied.nExit, 0) << applied.strErr << applied.strOut;
+        ASSERT_NE(ReadEepromFile(EepromFile()), before);
+
+        const CliResult restored = Run("apply '" + backup + "' --yes --json --lang en");
+        ASSERT_EQ(restored.nExit, 0) << restored.strErr << restored.strOut;
+        EXPECT_TRUE(Contains(restored.strOut, "\"notHeld\": [\n    ]")) << restored.strOut;
+        EXPECT_EQ(ReadEepromFile(EepromFile()), before);
+    }
+}
+
+TEST_F(CliSettings, TheBackupReplacesNoFileUnaskedAndNeverTheFileApplied)
+{
+    const std::string strNew = ConfigurationFile("230300301");
+    const fs::path file = Dir() / "new.xml";
+    const fs::path other = Dir() / "other.xml";
+    const fs::path link = Dir() / "link.xml";
+    fs::create_symlink(file, link);
+    ASSERT_EQ(Run("read").nExit, 0);
+    const Eeprom before = ReadEepromFile(EepromFile());
+    const fs::path trace = Dir() / "trace.txt";
+    const struct {
+        fs::path backup;
+        const char* szOptions;
+        const char* szError;
+    } cases[] = {
+        {file, "", "The backup file is the file being applied"},
+        {link, "--force", "The backup file is the file being applied"},
+        {Dir() / "." / "new.xml", "--force", "The backup file is the file being applied"},
+        {other, "", "exists already"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.backup.string());
+        Write("new.xml", strNew);
+        std::ofstream(other) << "keep";
+        const CliResult result = RunTraced("apply '" + file.string() + "' --yes --lang en --backup '" + c.backup.string() + "' " + c.szOptions, trace);
+        EXPECT_EQ(result.nExit, 1);
+        EXPECT_TRUE(Contains(result.strErr, c.szError)) << result.strErr;
+        EXPECT_FALSE(TraceHasEepromWrite(trace));
+        std::ifstream applied(file);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(applied), {}), strNew);
+        std::ifstream kept(other);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep");
+    }
+    EXPECT_EQ(ReadEepromFile(EepromFile()), before);
+    const CliResult forced = Run("apply '" + file.string() + "' --yes --lang en --backup '" + other.string() + "' --force");
+    ASSERT_EQ(forced.nExit, 0) << forced.strErr;
+    std::ifstream replaced(other);
+    EXPECT_TRUE(Contains(std::string(std::istreambuf_iterator<char>(replaced), {}), "<Runtime>1500</Runtime>"));
 }
 
 TEST_F(CliSettings, ValuesTheFittingDoesNotHoldAfterTheRestartFailTheApply)
@@ -280,36 +427,7 @@ TEST_F(CliSettings, RefusedAppliesWriteNothing)
 
 TEST_F(CliSettings, EveryProductFamilyRoundTrips)
 {
-    const struct {
-        const char* szProfile;
-        const char* szArticle;
-        std::vector<FieldCase> fields;
-        std::vector<std::string> absent; // keys of another variant
-    } cases[] = {
-        {"Tarvo", "230100101",
-         {{"StartupProgramming", 0x7E, 1, 0}, {"SwitchLevel", 0x40, 2, 3}, {"FlushTime", 0x86, 2, 45},
-          {"StagnationMode", 0x88, 1, 0}, {"StagnationRuntime", 0x91, 2, 600}, {"StagnationCycleTime", 0x89, 2, 300},
-          {"ValveDeadTimeRuntime", 0x5B, 2, 400}, {"ValveDeadTimeTimeout", 0x52, 2, 900}, {"SimpleSwitchFunction", 0x8B, 1, 0}},
-         {}},
-        {"TarvoV2", "230200201",
-         {{"StartupProgramming", 0x7E, 1, 0}, {"SwitchLevel", 0x40, 2, 1}, {"FlushTime", 0x86, 2, 100},
-          {"StagnationMode", 0x88, 1, 1}, {"StagnationRuntime", 0x91, 2, 90}, {"StagnationCycleTime", 0x89, 2, 300},
-          {"ValveDeadTimeRuntime", 0x5B, 2, 45}, {"ValveDeadTimeTimeout", 0x52, 2, 0}, {"SimpleSwitchFunction", 0x8B, 1, 1}},
-         {}},
-        {"Urinal", "230400401",
-         {{"StartupProgramming", 0x5E, 1, 0}, {"LEDCurrentOff", 0xA4, 1, 3}, {"Runtime", 0x72, 2, 12, 1000},
-          {"StagnationMode", 0x76, 1, 2}, {"StagnationRuntime", 0x79, 2, 300}, {"StagnationCycleTime", 0x77, 2, 168},
-          {"PowerSavingTimeout", 0x8E, 1, 0}, {"ComfortFlushMode", 0xAD, 1, 0}, {"ComfortFlushLastUsed", 0xAE, 1, 240},
-          {"StadiumMode", 0xA2, 1, 1}, {"StadiumRuntime", 0xA0, 2, 900}, {"StadiumDelta", 0x9D, 2, 120},
-          {"AirtrapMode", 0xAB, 1, 0}, {"AirtrapLastUsed", 0xAC, 1, 168}},
-         {"FlushIndex"}},
-        {"WC", "230500501",
-         {{"StartupProgramming", 0x5E, 1, 0}, {"LEDCurrentOff", 0xA4, 1, 1}, {"FlushIndex", 0xC8, 1, 4},
-          {"StagnationMode", 0x76, 1, 2}, {"StagnationRuntime", 0x79, 2, 45}, {"StagnationCycleTime", 0x77, 2, 12},
-          {"PowerSavingTimeout", 0x8E, 1, 36}},
-         {"Runtime", "ComfortFlushMode", "StadiumMode", "AirtrapMode"}},
-    };
-    for (const auto& c : cases) {
+    for (const FamilyCase& c : kFamilies) {
         fs::remove(EepromFile());
         Fitting(c.szProfile);
         const CliResult applied = Run("apply " + Write("new.xml", SettingsFile(c.szArticle, c.szProfile, c.fields)) + " --yes --lang en");
@@ -370,7 +488,7 @@ TEST_F(CliSettings, HelpNamesTheOptionsAndJsonKeys)
 {
     const CliResult help = Run("apply --help");
     EXPECT_EQ(help.nExit, 0);
-    for (const char* part : {"--dry-run", "--backup <file>", "--yes", "changes [{setting, fitting, file}]", "notWritten", "notHeld"})
+    for (const char* part : {"--dry-run", "--backup <file>", "--force", "--yes", "changes [{setting, fitting, file}]", "notWritten", "notHeld"})
         EXPECT_TRUE(Contains(help.strOut, part)) << part << "\n" << help.strOut;
     EXPECT_EQ(Run("read --backup x").nExit, 2); // an option of apply only
 }

@@ -101,6 +101,30 @@ TEST_F(FileIO, OnlyRegularFilesAreReplacedAndLinksAreWrittenThrough)
     ASSERT_EQ(ReplaceFileContent(PathOf("link.xml"), "new", strError), Result::Ok) << strError;
     EXPECT_TRUE(fs::is_symlink(PathOf("link.xml")));
     EXPECT_EQ(Content(PathOf("real.xml")), "new");
+
+    // A dangling link, relative to its folder, makes its target; one that
+    // cannot be followed is refused; neither is replaced by a file.
+    fs::create_symlink("made.xml", PathOf("dangling.xml"));
+    ASSERT_EQ(ReplaceFileContent(PathOf("dangling.xml"), "made", strError), Result::Ok) << strError;
+    EXPECT_TRUE(fs::is_symlink(PathOf("dangling.xml")));
+    EXPECT_EQ(Content(PathOf("made.xml")), "made");
+    fs::create_symlink("no/such/dir.xml", PathOf("nowhere.xml"));
+    fs::create_symlink("loop.xml", PathOf("loop.xml"));
+    for (const char* szLink : {"nowhere.xml", "loop.xml"}) {
+        EXPECT_EQ(ReplaceFileContent(PathOf(szLink), "x", strError), Result::InvalidArgument) << szLink;
+        EXPECT_TRUE(fs::is_symlink(PathOf(szLink))) << szLink;
+    }
+}
+
+TEST_F(FileIO, ANameThatIsNotUtf8KeepsItsBytes)
+{
+    std::string strError;
+    const std::string strPath = PathOf("\xFE\xFF.xml");
+    ASSERT_EQ(ReplaceFileContent(strPath, "x", strError), Result::Ok) << strError;
+    std::string bytes;
+    ASSERT_EQ(ReadRegularFile(strPath, 10, bytes, strError), Result::Ok) << strError;
+    EXPECT_EQ(bytes, "x");
+    EXPECT_TRUE(fs::exists(m_dir / "\xFE\xFF.xml"));
 }
 
 TEST_F(FileIO, AMissingDirectoryIsReported)

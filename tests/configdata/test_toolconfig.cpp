@@ -287,3 +287,25 @@ TEST_F(ToolConfigTest, TextsWithControlCharactersAreRefused)
 }
 
 } // namespace
+
+TEST_F(ToolConfigTest, ABackupKeepsItsBytesAndAFlawedEntryIsRefused)
+{
+    CToolConfigXML written;
+    written.SetSettingValue("Runtime", 10);
+    const std::vector<CEepromBytes> bytes{{"SimpleSwitchFunction", 0x8B, {0xFF}}, {"Installer", 0xB0, {0x1B, 0x5D, 0x00, 0x3C}}};
+    written.SetBackupBytes(bytes);
+    CToolConfigXML read;
+    WriteAndReadBack(written, read);
+    EXPECT_EQ(bytes, read.GetBackupBytes());
+    EXPECT_EQ(10u, Setting(read, "Runtime").GetValue());
+    EXPECT_TRUE(ReadFile(m_path).find("<Bytes Name=\"Installer\" Address=\"0x00B0\">1B 5D 00 3C</Bytes>") != std::string::npos);
+
+    for (const char* szEntry : {"<Bytes Name=\"A\" Address=\"0x8B\">1G</Bytes>", "<Bytes Name=\"A\" Address=\"0x8B\"></Bytes>",
+                                "<Bytes Name=\"A\">01</Bytes>", "<Bytes Name=\"A\" Address=\"0x8E\">01 02</Bytes>",
+                                "<Row Name=\"A\" Address=\"0x80\">01</Row>"}) {
+        std::ofstream(m_path) << "<file><ArticleNumber>1</ArticleNumber><Backup>" << szEntry << "</Backup></file>";
+        std::string strError;
+        EXPECT_EQ(Result::InvalidArgument, read.ReadConfigurationFile(m_path, strError)) << szEntry;
+        EXPECT_TRUE(strError.find("holds an entry that is not valid") != std::string::npos) << strError;
+    }
+}
