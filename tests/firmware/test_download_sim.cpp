@@ -8,6 +8,8 @@
 
 #include "LanguageGuard.h"
 #include "MonitorTestSupport.h"
+#include "DownloadPhases.h"
+#include "SimulatedTime.h"
 #include "SimulatorControl.h"
 
 #include <gtest/gtest.h>
@@ -19,21 +21,6 @@ namespace {
 
 const std::string kSampleDir = FLUXA_SAMPLE_FIRMWARE_DIR;
 const std::string kReturnText = "Reset module into the bootloader at 2400 Bit/s\n";
-
-// The procedure's waits let simulated time pass, so that the fitting's
-// start-up after a reset takes its course without the test sleeping.
-class SimulatedTime final : public ITimeService {
-public:
-    explicit SimulatedTime(SimulatorApi& api) : m_api(api) { SetTimeService(this); }
-    ~SimulatedTime() override { SetTimeService(nullptr); }
-    SimulatedTime(const SimulatedTime&) = delete;
-    SimulatedTime& operator=(const SimulatedTime&) = delete;
-    void SleepMs(unsigned milliseconds) override { m_api.AdvanceTime(milliseconds); }
-    std::uint64_t NowMs() override { return m_api.GetTimeNs() / 1000000; }
-
-private:
-    SimulatorApi& m_api;
-};
 
 struct FlashFrame {
     DWORD address;
@@ -396,27 +383,7 @@ TEST_P(FaultAtAStep, ASecondDownloadSucceeds)
 // waits in its boot loader (at the download speed, or at 2400 bit/s once the
 // download had switched back). The connection monitor reports it as such and
 // a new download programs it.
-struct Phase {
-    const char* name;
-    int commandID; // the adapter goes as this command's frame is written,
-    int skip;      // after this many frames of it
-    int speedLeftAt;
-};
-const Phase kPhases[] = {
-    {"Erase", CVelmorTPBase::CmdEraseFlashByAddr, 100, 38400},
-    {"FirstWrite", CVelmorTPBase::CmdWriteFlashByAddr, 0, 38400},
-    {"MiddleWrite", CVelmorTPBase::CmdWriteFlashByAddr, 208, 38400},
-    {"LastWrite", CVelmorTPBase::CmdWriteFlashByAddr, 415, 38400},
-    {"ActivateApplication", CVelmorTPBase::CmdActivateApplication, 0, 2400},
-    {"FinalRestart", CVelmorTPBase::CmdResetModule, 1, 2400},
-};
-
-void PrintTo(const Phase& phase, std::ostream* out)
-{
-    *out << phase.name;
-}
-
-class AdapterPulledInAPhase : public DownloadOnSimulatedBus, public ::testing::WithParamInterface<Phase> {
+class AdapterPulledInAPhase : public DownloadOnSimulatedBus, public ::testing::WithParamInterface<DownloadPhase> {
 protected:
     void SetUp() override
     {
@@ -431,7 +398,7 @@ protected:
 
 TEST_P(AdapterPulledInAPhase, MonitorReportsTheBootloaderAndANewDownloadProgramsTheFitting)
 {
-    const Phase& phase = GetParam();
+    const DownloadPhase& phase = GetParam();
     m_sim.Reset(kFaucet.scenario);
     Connect();
     Choose(kFaucet.image, kFaucet.productType);
@@ -473,8 +440,8 @@ TEST_P(AdapterPulledInAPhase, MonitorReportsTheBootloaderAndANewDownloadPrograms
     EXPECT_EQ(VSIM_RUNNING_APPLICATION, State().running);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryPhase, AdapterPulledInAPhase, ::testing::ValuesIn(kPhases),
-                         [](const ::testing::TestParamInfo<Phase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryPhase, AdapterPulledInAPhase, ::testing::ValuesIn(kDownloadPhases),
+                         [](const ::testing::TestParamInfo<DownloadPhase>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(EveryStepAndFaultKind, FaultAtAStep,
                          ::testing::Combine(::testing::ValuesIn(kSteps), ::testing::ValuesIn(kFaultKinds)),
