@@ -79,6 +79,15 @@ int FailUnknownArticle(const CCliContext& context, const CFittingIdentity& ident
                         "Legen Sie seine Produktdefinition im Definitionsverzeichnis ab (--config <Verzeichnis>).");
 }
 
+int FailInBootloader(const CCliContext& context, const CFittingIdentity& identity)
+{
+    return context.Fail(FormatText(PickText("The fitting (article number %s) is waiting in its boot loader: it has no working application.",
+                                            "Die Armatur (Artikelnummer %s) wartet in ihrem Bootloader: sie hat keine funktionsfähige Anwendung."),
+                                   identity.strArticleNumberFormatted.c_str()),
+                        "Program its firmware with 'fluxa-cli flash <file>' (service mode).",
+                        "Programmieren Sie ihre Firmware mit 'fluxa-cli flash <Datei>' (Servicemodus).");
+}
+
 } // namespace
 
 int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefinition)
@@ -228,6 +237,7 @@ CCliReport IdentityReport(CFittingSession& session)
     }
     report.AddSection(QStringLiteral("moduleInformation"), Label("Module information", "Modulinformation"), module);
     report.Add(QStringLiteral("productionDate"), Label("Production date", "Produktionsdatum"), identity.strProductionDate);
+    report.Add(QStringLiteral("bootloader"), QString(), static_cast<qint64>(identity.bInBootloader ? 1 : 0));
     return report;
 }
 
@@ -293,6 +303,8 @@ int RunIdentify(CCliContext& context)
     if (nExit != ExitOk)
         return nExit;
     context.Print(IdentityReport(session));
+    if (session.identity.bInBootloader)
+        return FailInBootloader(context, session.identity);
     if (session.identity.bDefinitionFound)
         return ExitOk;
     return session.strCatalogError.empty() ? FailUnknownArticle(context, session.identity)
@@ -498,12 +510,6 @@ int RunFlash(CCliContext& context)
                             "Service mode is on when the \"DontChange\" setting holds the service code.",
                             "Der Servicemodus ist an, wenn die Einstellung \"DontChange\" den Servicecode enthält.");
     CFittingSession session;
-    // A download cut short may have left the fitting at a download speed,
-    // where it cannot be identified; Connect reports what stays wrong.
-    std::string strIgnored;
-    if (session.link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, context.nAdapter, strIgnored) == Result::Ok
-        && session.link.IsPortOpen())
-        CFirmwareDownload::ReachFittingAtNormalSpeed(session.link, strIgnored);
     const int nExit = Connect(context, session, true);
     if (nExit != ExitOk)
         return nExit;

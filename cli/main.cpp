@@ -31,14 +31,18 @@ struct CommandSpec {
 constexpr const char* kIdentityJson =
     "article, articleFormatted, product {description, extendedDescription, typeName, typeCode},\n"
     "unitSerialNumber (the unit's own, from its EEPROM), moduleInformation {\"Active application\",\n"
-    "\"Product ID\", \"BL version\" (layout 1), \"SW version\", \"Serial number\"}, productionDate";
+    "\"Product ID\", \"BL version\" (layout 1), \"SW version\", \"Serial number\"}, productionDate,\n"
+    "bootloader (1: the fitting waits in its boot loader and has no working application; 'identify'\n"
+    "then ends with exit code 1 and names 'fluxa-cli flash <file>' as the way to program it)";
 
 const std::vector<CommandSpec>& Commands()
 {
     static const std::vector<CommandSpec> commands = {
         {"adapters", "", "List the USB serial devices and, among them, the bus adapters.", RunAdapters, 0, 0, {},
          "devices [{device, description, serial, adapter (its number among the bus adapters, \"-\" for other devices)}]"},
-        {"identify", "", "Identify the connected fitting: article number, product definition, serial numbers, module information, production date.",
+        {"identify", "", "Identify the connected fitting: article number, product definition, serial numbers, module information, production date. "
+         "A fitting waiting in its boot loader (a download cut short) is looked for at the download speeds too, brought back "
+         "to 2400 bit/s and reported with exit code 1.",
          RunIdentify, 0, 0, {}, kIdentityJson},
         {"info", "", "Show operation hours, switch counts and the installation record of the fitting.", RunInfo, 0, 0, {},
          "article, articleFormatted, hoursTotal, hoursSinceReset, switchCountTotal, switchCountSinceReset,\n"

@@ -14,6 +14,9 @@ constexpr int kConnectionOtherUnit = 2;      // as 1, but another unit than last
 constexpr int kConnectionNoFitting = 3;      // nothing answers
 constexpr int kConnectionUnknownFitting = 4; // no product definition has its article number
 constexpr int kConnectionOtherProduct = 5;   // differs from the product in force
+// A fitting answers in its boot loader only: no application runs, as after a
+// download cut short. Only programming its firmware brings it back.
+constexpr int kConnectionInBootloader = 6;
 
 // What the device link needs from the main window. The monitors call it from
 // their own threads while holding the extension lock, so an implementation

@@ -305,8 +305,15 @@ int CVelmorTPBase::CheckTargetError(std::string& strError)
 int CVelmorTPBase::SendCommand(int nCommandID, int nParameterCount, const BYTE* pParameters, std::string& strError)
 {
     CProtocolLock lock(*this);
+    return SendCommandAttempts(nCommandID, nParameterCount, pParameters, m_nRetryCount, strError);
+}
+
+int CVelmorTPBase::SendCommandAttempts(int nCommandID, int nParameterCount, const BYTE* pParameters, int nAttempts,
+                                       std::string& strError)
+{
+    CProtocolLock lock(*this);
     int nResult = Result::Ok;
-    for (int nAttempt = 0; nAttempt < m_nRetryCount; ++nAttempt) {
+    for (int nAttempt = 0; nAttempt < nAttempts; ++nAttempt) {
         if (nAttempt > 0)
             TimeService().SleepMs(kRetryPauseMs);
         nResult = BuildCommand(nCommandID, nParameterCount, pParameters, strError);

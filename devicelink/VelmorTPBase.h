@@ -133,6 +133,10 @@ public:
 protected:
     // One exchange of the built request; fills the response payload.
     virtual int TransferCommand(int nCommandID, std::string& strError) = 0;
+    // SendCommand with its own number of attempts; the retry count in force
+    // is left alone for the other threads.
+    int SendCommandAttempts(int nCommandID, int nParameterCount, const BYTE* pParameters, int nAttempts,
+                            std::string& strError);
 
     BYTE m_byRequest[kBufferSize];
     int m_nRequestLength = 0;

@@ -171,7 +171,8 @@ void CVelmorTPExt::RunConnectionCycle(const CStopEvent& stopEvent)
     std::string strError;
     int nResult = EnsurePortOpen(strError);
     if (nResult == Result::Ok)
-        nResult = ReadArticleNumber(m_strArticleNumber, m_strArticleNumberFormatted, strError);
+        nResult = ReadArticleNumberAtAnySpeed(IsProbeDue(), m_strArticleNumber, m_strArticleNumberFormatted, strError);
+    CountSilentCycle(nResult);
     CloseAfterDriverFailure(nResult);
     m_ModuleInformation = CStringParameterHandler();
 
@@ -184,13 +185,57 @@ void CVelmorTPExt::RunConnectionCycle(const CStopEvent& stopEvent)
         }
         return;
     }
-    if (m_nPostedState != kConnectionNoFitting)
-        return; // the same fitting still answers
+    // The same fitting still answers; one in its boot loader is watched for
+    // its application to start.
+    if (m_nPostedState != kConnectionNoFitting && m_nPostedState != kConnectionInBootloader)
+        return;
     int nState = kConnectionNoFitting;
-    if (IdentifyFitting(stopEvent, nState) != Result::Ok)
+    if (ClassifyFitting(stopEvent, nState) != Result::Ok || nState == m_nPostedState)
         return; // not identified completely: the next cycle tries again
     m_nConnectionState = m_nPostedState = nState;
+    m_bProbeArmed = true;
     m_pMainWindow->PostToMainWindow(kWmConnectionState, 0, nState);
+}
+
+bool CVelmorTPExt::IsProbeDue() const
+{
+    // Only at the normal speed: at a download speed a download is running.
+    return GetLineBaudrate() == kNormalBaudrate &&
+           (m_bProbeArmed || (m_nSilentCycles + 1) % kProbeEverySilentCycles == 0);
+}
+
+void CVelmorTPExt::CountSilentCycle(int nResult)
+{
+    if (nResult == Result::NoResponse) {
+        ++m_nSilentCycles;
+        m_bProbeArmed = false; // searched now, if it was due
+    } else if (nResult == Result::Ok) {
+        m_nSilentCycles = 0;
+    }
+}
+
+int CVelmorTPExt::ClassifyFitting(const CStopEvent& stopEvent, int& nState)
+{
+    bool bInBootloader = false;
+    const int nResult = IsInBootloader(bInBootloader);
+    CloseAfterDriverFailure(nResult);
+    if (nResult != Result::Ok)
+        return nResult;
+    if (!bInBootloader)
+        return IdentifyFitting(stopEvent, nState);
+    nState = kConnectionInBootloader;
+    return Result::Ok;
+}
+
+int CVelmorTPExt::IsInBootloader(bool& bInBootloader)
+{
+    std::string strError;
+    int nApplication = 0;
+    const int nResult = GetActiveApplication(nApplication, strError);
+    bInBootloader = nResult == Result::Ok && nApplication == kRunningBootloader;
+    // A fitting that answers without telling its software (an unknown
+    // layout, say) runs its application as far as the monitor can tell.
+    return nResult == Result::NoResponse || nResult == Result::DriverStatus ? nResult : Result::Ok;
 }
 
 int CVelmorTPExt::IdentifyFitting(const CStopEvent& stopEvent, int& nState)
@@ -291,6 +336,21 @@ int CVelmorTPExt::ReadArticleNumber(std::string& strArticleNumber, std::string& 
     strArticleNumber = strDigits.substr(1);
     strArticleNumberFormatted = FormatArticleNumber(strArticleNumber);
     return Result::Ok;
+}
+
+int CVelmorTPExt::ReadArticleNumberAtAnySpeed(bool bLookAtDownloadSpeeds, std::string& strArticleNumber,
+                                              std::string& strArticleNumberFormatted, std::string& strError)
+{
+    CExtLock lock(*this);
+    // The line speed may not change between the silent read and the search.
+    CProtocolLock protocolLock(*this);
+    int nResult = ReadArticleNumber(strArticleNumber, strArticleNumberFormatted, strError);
+    if (nResult != Result::NoResponse || !bLookAtDownloadSpeeds || GetLineBaudrate() != kNormalBaudrate)
+        return nResult;
+    std::string strSearchError;
+    if (RestartFromDownloadSpeed(strSearchError) != Result::Ok)
+        return nResult; // the silence at 2400 bit/s is what the caller reports
+    return ReadArticleNumber(strArticleNumber, strArticleNumberFormatted, strError);
 }
 
 int CVelmorTPExt::ReadEEValueAsString(int nAddress, int nSize, std::string& strValue, std::string& strError)
@@ -431,11 +491,15 @@ std::string CVelmorTPExt::GetArticleNumberFormatted()
 int CVelmorTPExt::GetActiveApplication(int& nApplication, std::string& strError)
 {
     CStringParameterHandler information;
-    int nResult = ReadModuleInformation(information, strError);
-    if (nResult != Result::Ok)
-        return nResult;
+    const int nResult = ReadModuleInformation(information, strError);
+    return nResult != Result::Ok ? nResult : ActiveApplicationOf(information, nApplication, strError);
+}
+
+int CVelmorTPExt::ActiveApplicationOf(CStringParameterHandler& moduleInformation, int& nApplication,
+                                      std::string& strError)
+{
     CStringParameter active;
-    nResult = information.GetParameterByName("Active application", active, strError);
+    const int nResult = moduleInformation.GetParameterByName("Active application", active, strError);
     if (nResult != Result::Ok)
         return nResult;
     const std::string strActive = active.GetValue();

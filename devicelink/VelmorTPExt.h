@@ -37,6 +37,10 @@ std::string FormatArticleNumber(const std::string& strPlain);
 class CVelmorTPExt : public CVelmorTPFTDI {
 public:
     static constexpr unsigned kMonitorCycleMs = 750;
+    // A silent bus is searched at the download speeds on its first silent
+    // cycle after a fitting was seen (or after the start), otherwise only on
+    // every so many silent cycles: each search costs four line time-outs.
+    static constexpr int kProbeEverySilentCycles = 5;
     static constexpr WORD kArticleNumberAddress = 0x20;
     static constexpr UCHAR kArticleNumberLength = 5;
     static constexpr UCHAR kValveStateIndex = 1;
@@ -64,6 +68,12 @@ public:
     // Plain: 9 hexadecimal digits; formatted: digit groups 2, 3, 2, 2.
     virtual int ReadArticleNumber(std::string& strArticleNumber, std::string& strArticleNumberFormatted,
                                   std::string& strError);
+    // ReadArticleNumber; with bLookAtDownloadSpeeds a fitting silent at
+    // 2400 bit/s is looked for at the download speeds, restarted there
+    // (RestartFromDownloadSpeed) and read again at 2400 bit/s. The line is at
+    // the speed it was afterwards (2400 bit/s after a search).
+    virtual int ReadArticleNumberAtAnySpeed(bool bLookAtDownloadSpeeds, std::string& strArticleNumber,
+                                            std::string& strArticleNumberFormatted, std::string& strError);
     virtual int ReadEEValueAsString(int nAddress, int nSize, std::string& strValue, std::string& strError);
     // Little-endian value of 1 to 3 bytes; any other size reads nothing and
     // gives 0.
@@ -83,6 +93,9 @@ public:
     virtual std::string GetArticleNumberFormatted();
     // 1 boot loader, 2 application.
     virtual int GetActiveApplication(int& nApplication, std::string& strError);
+    // The same from a module information read before.
+    static int ActiveApplicationOf(CStringParameterHandler& moduleInformation, int& nApplication,
+                                   std::string& strError);
     virtual void LockExt();
     virtual void UnlockExt();
 
@@ -99,6 +112,12 @@ private:
     void MonitorLoop(CStopEvent* pStopEvent, MonitorCycle pCycle);
     // Opens the first adapter when no port is open.
     int EnsurePortOpen(std::string& strError);
+    bool IsProbeDue() const;
+    void CountSilentCycle(int nResult);
+    // The state of a fitting that newly answers, or that waited in its boot
+    // loader; fails when the fitting fell silent meanwhile.
+    int ClassifyFitting(const CStopEvent& stopEvent, int& nState);
+    int IsInBootloader(bool& bInBootloader);
     int IdentifyFitting(const CStopEvent& stopEvent, int& nState);
     void CloseAfterDriverFailure(int nResult);
 
@@ -111,6 +130,8 @@ private:
     CStringParameterHandler m_ModuleInformation;
     int m_nPostedState = kConnectionNoFitting;
     std::atomic<int> m_nConnectionState{kConnectionNoFitting};
+    bool m_bProbeArmed = true; // no search since a fitting was seen
+    int m_nSilentCycles = 0;   // in a row
     std::string m_strPreviousArticleNumber;
     std::string m_strArticleNumber;
     std::string m_strPreviousArticleNumberFormatted;

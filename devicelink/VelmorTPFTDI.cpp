@@ -259,6 +259,39 @@ int CVelmorTPFTDI::SetLineBaudrate(long nBaudrate, std::string& strError)
     return nResult;
 }
 
+int CVelmorTPFTDI::SendAtOtherSpeeds(int nCommandID, int nAttempts, std::string& strError)
+{
+    // The whole search under the lock: nobody else may talk at a passing speed.
+    CProtocolLock lock(*this);
+    const long nTried = m_nLineBaudrate;
+    int nResult = Result::NoResponse;
+    for (const long nBaudrate : {kNormalBaudrate, kDownloadBaudrates[0], kDownloadBaudrates[1]}) {
+        if (nBaudrate == nTried)
+            continue;
+        nResult = SetLineBaudrate(nBaudrate, strError);
+        if (nResult == Result::Ok)
+            nResult = SendCommandAttempts(nCommandID, 0, nullptr, nAttempts, strError);
+        if (nResult != Result::NoResponse)
+            break;
+    }
+    // Nobody there: a fitting plugged in next starts at the normal speed.
+    if (nResult == Result::NoResponse) {
+        std::string strIgnored;
+        SetLineBaudrate(kNormalBaudrate, strIgnored);
+    }
+    return nResult;
+}
+
+int CVelmorTPFTDI::RestartFromDownloadSpeed(std::string& strError)
+{
+    // A fitting listening there answers the first attempt; each speed tried
+    // in vain costs two line time-outs (the exchange repeats a silent frame).
+    const int nResult = SendAtOtherSpeeds(CmdResetModule, 1, strError);
+    if (nResult == Result::Ok)
+        TimeService().SleepMs(kStartupWaitMs);
+    return nResult;
+}
+
 int CVelmorTPFTDI::SwitchBaudrate(long nBaudrate, std::string& strError)
 {
     const int nResult = SetLineBaudrate(nBaudrate, strError);

@@ -14,6 +14,12 @@ public:
     static constexpr const char* kAdapterDescription = "Velmor BUS converter";
     static constexpr ULONG kLineTimeoutMs = 100;
     static constexpr unsigned kSpeedSwitchWaitMs = 100;
+    // A fitting listens at the normal speed, or at a download speed while
+    // its boot loader is being programmed.
+    static constexpr long kNormalBaudrate = 2400;
+    static constexpr long kDownloadBaudrates[] = {19200, 38400};
+    // Silence of a restarted fitting before it answers.
+    static constexpr unsigned kStartupWaitMs = 1000;
     // The message when the line did not return the frame as written.
     static constexpr const char* kInvalidEchoText = "Invalid echo response";
 
@@ -54,6 +60,19 @@ public:
     // Sets the adapter's line speed without telling the fitting, as when
     // looking for a fitting left at another speed.
     virtual int SetLineBaudrate(long nBaudrate, std::string& strError);
+    // Sends a command without parameters, nAttempts times at most, at each
+    // speed a fitting may listen at other than the line's, until one answers.
+    // The line stays at the speed that answered; when none did, it goes back
+    // to the normal speed.
+    virtual int SendAtOtherSpeeds(int nCommandID, int nAttempts, std::string& strError);
+    // A download cut short can leave the fitting in its boot loader at a
+    // download speed, deaf at 2400 bit/s. Looks for it at the download speeds
+    // and restarts it where it answers, then waits for its start-up: it
+    // listens at 2400 bit/s again, in its boot loader while its application
+    // is incomplete or not activated. The line is at 2400 bit/s afterwards
+    // whatever was found. 0 when a fitting was restarted, -1008 when none
+    // answered. Call it with the line at 2400 bit/s.
+    virtual int RestartFromDownloadSpeed(std::string& strError);
     int GetPortNumber() const { return m_byPortNumber; }
 
 protected:

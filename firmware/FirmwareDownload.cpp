@@ -35,9 +35,6 @@ private:
     int m_nPrevious;
 };
 
-// The speeds a fitting listens at: its normal one, and those of a download.
-constexpr long kFittingSpeeds[] = {CFirmwareDownload::kNormalBaudrate, 19200, 38400};
-
 std::string SpeedText(long nBaudrate)
 {
     return FormatText(PickText("Change the communication speed to: %d Bit/s\n",
@@ -141,17 +138,6 @@ int CFirmwareDownload::StartProgramming(CVelmorTPFTDI& port, int nProductType,
     return Result::Ok;
 }
 
-int CFirmwareDownload::ReachFittingAtNormalSpeed(CVelmorTPFTDI& port, std::string& strError)
-{
-    int nResult = port.SendCommand(CVelmorTPBase::CmdReadModuleInformation, 0, nullptr, strError);
-    if (nResult != Result::NoResponse)
-        return nResult;
-    nResult = SendAtOtherSpeeds(port, CVelmorTPBase::CmdResetModule, strError);
-    if (nResult == Result::Ok)
-        Wait(kStepWaitMs); // its start-up
-    return nResult;
-}
-
 void CFirmwareDownload::Download(CVelmorTPFTDI& port, const FirmwareProductParameters& parameters,
                                  IFittingReidentification* pReidentification)
 {
@@ -251,31 +237,10 @@ int CFirmwareDownload::SendAtAnySpeed(CVelmorTPFTDI& port, int nCommandID, std::
     // The whole search under the lock: nobody else may talk at a passing speed.
     CProtocolLock lock(port);
     const int nResult = port.SendCommand(nCommandID, 0, nullptr, strError);
-    return nResult == Result::NoResponse ? SendAtOtherSpeeds(port, nCommandID, strError) : nResult;
-}
-
-int CFirmwareDownload::SendAtOtherSpeeds(CVelmorTPFTDI& port, int nCommandID, std::string& strError)
-{
-    CProtocolLock lock(port);
-    const long nTried = port.GetLineBaudrate();
-    // A fitting listening at one of them answers the first attempt.
-    CRetryCountGuard attempts(port, std::min(port.GetRetryCount(), CVelmorTPBase::kDefaultRetryCount));
-    int nResult = Result::NoResponse;
-    for (const long nBaudrate : kFittingSpeeds) {
-        if (nBaudrate == nTried)
-            continue;
-        nResult = port.SetLineBaudrate(nBaudrate, strError);
-        if (nResult == Result::Ok)
-            nResult = port.SendCommand(nCommandID, 0, nullptr, strError);
-        if (nResult != Result::NoResponse)
-            break;
-    }
-    // Nobody there: a fitting plugged in next starts at the normal speed.
-    if (nResult == Result::NoResponse) {
-        std::string strIgnored;
-        port.SetLineBaudrate(kNormalBaudrate, strIgnored);
-    }
-    return nResult;
+    if (nResult != Result::NoResponse)
+        return nResult;
+    return port.SendAtOtherSpeeds(nCommandID, std::min(port.GetRetryCount(), CVelmorTPBase::kDefaultRetryCount),
+                                  strError);
 }
 
 int CFirmwareDownload::SwitchSpeed(CVelmorTPBase& protocol, long nBaudrate, std::string& strError, int nPercent)

@@ -75,13 +75,6 @@ public:
     virtual int StartProgramming(CVelmorTPFTDI& port, int nProductType, const FirmwareProgressCallback& onProgress,
                                  IFittingReidentification* pReidentification, std::string& strError);
 
-    // A download cut short (a pulled cable, a killed program) can leave the
-    // fitting listening at a download speed, deaf at 2400 bit/s. When nothing
-    // answers at the speed in force, looks for it at the other speeds and
-    // restarts it there; it then listens at 2400 bit/s, running its boot
-    // loader when its application is incomplete. 0 when the fitting answers.
-    static int ReachFittingAtNormalSpeed(CVelmorTPFTDI& port, std::string& strError);
-
     int GetResult() const { return m_nResult; }
     const std::string& GetError() const { return m_strError; }
     CIntelHex& Image() { return m_Image; }
@@ -115,7 +108,6 @@ private:
     // nothing answers there, at the other speeds a fitting may listen at;
     // the adapter stays at the speed that answered.
     static int SendAtAnySpeed(CVelmorTPFTDI& port, int nCommandID, std::string& strError);
-    static int SendAtOtherSpeeds(CVelmorTPFTDI& port, int nCommandID, std::string& strError);
     int SwitchSpeed(CVelmorTPBase& protocol, long nBaudrate, std::string& strError, int nPercent);
     void EraseApplicationArea(CVelmorTPBase& protocol);
     void WriteImage(CVelmorTPBase& protocol, const FirmwareProductParameters& parameters);

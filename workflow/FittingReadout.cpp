@@ -96,15 +96,21 @@ int ListUsbDevices(std::vector<CUsbDevice>& devices, std::string& strError)
 int IdentifyFitting(CVelmorTPExt& link, CProductCatalog& catalog, CFittingIdentity& identity, std::string& strError)
 {
     identity = CFittingIdentity();
-    int nResult = link.ReadArticleNumber(identity.strArticleNumber, identity.strArticleNumberFormatted, strError);
+    int nResult = link.ReadArticleNumberAtAnySpeed(true, identity.strArticleNumber, identity.strArticleNumberFormatted,
+                                                   strError);
+    if (nResult == Result::Ok)
+        nResult = link.ReadModuleInformation(identity.moduleInformation, strError);
     if (nResult != Result::Ok)
         return nResult;
+    int nApplication = 0;
+    std::string strIgnored; // a fitting that does not tell runs its application
+    identity.bInBootloader =
+        CVelmorTPExt::ActiveApplicationOf(identity.moduleInformation, nApplication, strIgnored) == Result::Ok &&
+        nApplication == CVelmorTPExt::kRunningBootloader;
     identity.bDefinitionFound = catalog.FindDefinition(identity.strArticleNumber, identity.definition);
     if (!identity.bDefinitionFound)
         return Result::Ok;
     nResult = ProductNameToType(identity.definition.GetConfigSheet(), identity.nProductType, strError);
-    if (nResult == Result::Ok)
-        nResult = link.ReadModuleInformation(identity.moduleInformation, strError);
     int nAddress = 0;
     if (nResult == Result::Ok)
         nResult = GetEEAddr(EE_SERIAL_NUMBER, identity.nProductType, nAddress, strError);

@@ -40,12 +40,16 @@ struct CFittingIdentity {
     CDeviceConfig definition;
     int nProductType = 0;
     CStringParameterHandler moduleInformation;
+    bool bInBootloader = false;      // no application runs: only programming helps
     std::string strUnitSerialNumber; // the unit's own, from its EEPROM
     std::string strProductionDate;
 };
-// The "Next" read: article number, its definition, module information, the
-// unit's serial number and production date. An article number without definition is no failure
-// (bDefinitionFound stays false and nothing more is read).
+// The "Next" read: article number, module information, the article's
+// definition, the unit's serial number and production date. A fitting silent
+// at 2400 bit/s is looked for at the download speeds first (a download cut
+// short leaves it there) and brought back to 2400 bit/s. An article number
+// without definition is no failure (bDefinitionFound stays false and nothing
+// more is read), nor is a fitting in its boot loader (bInBootloader).
 int IdentifyFitting(CVelmorTPExt& link, CProductCatalog& catalog, CFittingIdentity& identity, std::string& strError);
 
 // 0 when the fitting's article number equals the configured one, else -1002

@@ -36,11 +36,15 @@ protected:
     void StoreSettings(const std::string& text) { std::ofstream(m_dir / "config" / "VELMOR" / "fluxa-usb.conf") << text; }
     fs::path Dir() const { return m_dir; }
 
-    CliResult Run(const std::string& strArguments)
+    CliResult Run(const std::string& strArguments) { return RunIn(m_dir, strArguments); }
+
+    // fluxa-cli with the scenario and settings store of another folder laid
+    // out as Dir(): tests may run several at once, each in its own folder.
+    static CliResult RunIn(const fs::path& dir, const std::string& strArguments)
     {
-        const fs::path errFile = m_dir / "stderr.txt";
+        const fs::path errFile = dir / "stderr.txt";
         const std::string command = "env FLUXA_D2XX_LIBRARY='" FLUXA_VELMORSIM_PATH "' VELMOR_SIM_SCENARIO='" +
-                                    (m_dir / "scenario.txt").string() + "' XDG_CONFIG_HOME='" + (m_dir / "config").string() +
+                                    (dir / "scenario.txt").string() + "' XDG_CONFIG_HOME='" + (dir / "config").string() +
                                     "' '" FLUXA_CLI_PATH "' " + strArguments + " 2>'" + errFile.string() + "' </dev/null";
         CliResult result;
         FILE* pipe = ::popen(command.c_str(), "r");

@@ -2,9 +2,18 @@
 // fitting where the last one left it and programs it.
 
 #include "CliTestSupport.h"
+#include "DownloadPhases.h"
+#include "SimulatedTime.h"
+#include "SimulatorControl.h"
+
+#include "common/ResultCodes.h"
+#include "devicelink/VelmorTPFTDI.h"
+#include "firmware/FirmwareDownload.h"
 
 #include <cstdlib>
 #include <fstream>
+#include <future>
+#include <vector>
 
 namespace {
 
@@ -70,5 +79,90 @@ TEST_F(Cli, FlashReachesAFittingThatAnInterruptedDownloadLeftAtTheDownloadSpeed)
         ASSERT_EQ(identity.nExit, 0) << identity.strErr;
         EXPECT_TRUE(Contains(identity.strOut, "V4.02")) << identity.strOut;
         EXPECT_TRUE(Contains(identity.strOut, "1 = Application")) << identity.strOut;
+    }
+}
+
+namespace {
+
+// What a download cut short by the adapter pulled in the phase leaves in the
+// fitting's state file: made in this process at time scale 0.
+void LeaveInterruptedDownload(const std::string& scenario, const DownloadPhase& phase)
+{
+    SimulatorControl sim(scenario.c_str());
+    SimulatedTime time(sim.api);
+    CVelmorTPFTDI port;
+    CFirmwareDownload download;
+    std::string error;
+    ASSERT_EQ(Result::Ok, port.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, error)) << error;
+    ASSERT_EQ(Result::Ok, download.ChooseFile(kFaucetImage, 3, error)) << error;
+    const VSimFault pull{VSIM_FAULT_UNPLUG_ADAPTER, VSIM_TRIGGER_COMMAND, phase.commandID, 1, 0, 0, nullptr, nullptr,
+                         phase.skip};
+    ASSERT_GT(sim.api.AddFault(0, &pull), 0) << sim.api.GetLastError();
+    ASSERT_EQ(Result::Ok, download.StartProgramming(port, 3, {}, nullptr, error)) << error;
+    ASSERT_NE(Result::Ok, download.GetResult());
+    // Plugged in again; the fitting's flash goes into its state file too.
+    ASSERT_EQ(0, sim.api.AddAdapter(-1, nullptr, "VB4711")) << sim.api.GetLastError();
+    ASSERT_EQ(VSIM_OK, sim.api.FixRowSums(0)) << sim.api.GetLastError();
+    VSimFittingState state{};
+    ASSERT_EQ(VSIM_OK, sim.api.GetFittingState(0, &state));
+    ASSERT_EQ(VSIM_RUNNING_BOOTLOADER, state.running);
+    ASSERT_EQ(phase.speedLeftAt, state.baudRate);
+}
+
+} // namespace
+
+// After a download cut short in any phase, identify says the fitting waits in
+// its boot loader, and flash programs it: the new version then runs.
+TEST_F(Cli, IdentifyAndFlashAFittingLeftInItsBootloaderInEachPhase)
+{
+    std::vector<fs::path> dirs;
+    for (const DownloadPhase& phase : kDownloadPhases) {
+        const fs::path dir = Dir() / phase.name;
+        fs::create_directories(dir / "config" / "VELMOR");
+        std::ofstream(dir / "config" / "VELMOR" / "fluxa-usb.conf") << "[Settings]\nDontChange=727587911\n";
+        const std::string scenario = "time_scale = 0\n[adapter]\nserial = VB4711\nfitting = Ambra\nstartup_ms = 100\n"
+                                     "eeprom_file = " + (dir / "fitting.state").string() + "\n";
+        std::ofstream(dir / "scenario.txt") << scenario;
+        LeaveInterruptedDownload(scenario, phase);
+        if (HasFatalFailure())
+            return;
+        dirs.push_back(dir);
+    }
+
+    // Each phase's fitting in a process of its own, all at once: the tool's
+    // own waits are real.
+    struct Outcome {
+        CliResult identify, identifyJson, flash, identifyAfter;
+    };
+    std::vector<std::future<Outcome>> outcomes;
+    for (const fs::path& dir : dirs)
+        outcomes.push_back(std::async(std::launch::async, [dir] {
+            Outcome outcome;
+            outcome.identify = RunIn(dir, "identify --lang en");
+            outcome.identifyJson = RunIn(dir, "identify --lang de --json");
+            outcome.flash = RunIn(dir, "flash '" + kFaucetImage + "' --lang en");
+            outcome.identifyAfter = RunIn(dir, "identify --lang en");
+            return outcome;
+        }));
+    for (std::size_t i = 0; i < dirs.size(); ++i) {
+        SCOPED_TRACE(kDownloadPhases[i].name);
+        ASSERT_EQ(std::future_status::ready, outcomes[i].wait_for(std::chrono::minutes(3)));
+        const Outcome outcome = outcomes[i].get();
+        EXPECT_EQ(1, outcome.identify.nExit);
+        EXPECT_TRUE(Contains(outcome.identify.strErr, "The fitting (article number 23 030 03 01) is waiting in its boot "
+                                                      "loader: it has no working application."))
+            << outcome.identify.strErr;
+        EXPECT_TRUE(Contains(outcome.identify.strErr, "'fluxa-cli flash <file>'")) << outcome.identify.strErr;
+        EXPECT_TRUE(Contains(outcome.identify.strOut, "0 = Bootloader")) << outcome.identify.strOut;
+        EXPECT_EQ(1, outcome.identifyJson.nExit);
+        EXPECT_TRUE(Contains(outcome.identifyJson.strOut, "\"bootloader\": 1")) << outcome.identifyJson.strOut;
+        EXPECT_TRUE(Contains(outcome.identifyJson.strErr, "wartet in ihrem Bootloader")) << outcome.identifyJson.strErr;
+        EXPECT_TRUE(Contains(outcome.identifyJson.strErr, "'fluxa-cli flash <Datei>'")) << outcome.identifyJson.strErr;
+
+        EXPECT_EQ(0, outcome.flash.nExit) << outcome.flash.strErr;
+        EXPECT_EQ(0, outcome.identifyAfter.nExit) << outcome.identifyAfter.strErr;
+        EXPECT_TRUE(Contains(outcome.identifyAfter.strOut, "V4.02")) << outcome.identifyAfter.strOut;
+        EXPECT_TRUE(Contains(outcome.identifyAfter.strOut, "1 = Application")) << outcome.identifyAfter.strOut;
+        EXPECT_TRUE(Contains(ReadText(dirs[i] / "fitting.state"), "state software=application baud=2400"));
     }
 }

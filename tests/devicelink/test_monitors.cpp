@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 // Article numbers of the simulator's profiles.
@@ -218,6 +220,74 @@ TEST_F(MonitorTest, NothingIsPostedWithoutAMainWindow)
     WaitForLineTraffic(m_Sim, 20);
     m_Protocol.StopConnectionMonitor(m_strError);
     EXPECT_TRUE(m_MainWindow.Values(kWmConnectionState).empty());
+}
+
+// A silent bus costs a search at the download speeds on the first silent
+// cycle after the start (or after a fitting was seen), then on every fifth.
+TEST_F(MonitorTest, SilentBusIsSearchedAtTheDownloadSpeedsOnlyNowAndThen)
+{
+    m_Sim.api.UnplugFitting(0);
+    StartConnectionMonitor();
+    constexpr int kCycles = 11;
+    const auto observeLine = [&] {
+        std::vector<int> searchedCycles; // the cycle, counted from 1, of each frame at a download speed
+        int nReads = 0;
+        for (const VSimFrame& frame : m_Sim.Trace()) {
+            if (frame.direction != VSIM_DIR_TO_FITTING)
+                continue;
+            if (frame.baudRate == 2400 && frame.bytes[3] == 0x0A)
+                ++nReads;
+            else if (frame.baudRate == 19200) // each search begins there
+                searchedCycles.push_back((nReads + 3) / 4);
+        }
+        return std::make_pair(nReads, searchedCycles);
+    };
+    // A silent cycle reads the article number four times: two attempts, each
+    // repeated after the port was opened afresh.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (observeLine().first < 4 * kCycles + 1 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    m_Protocol.StopConnectionMonitor(m_strError);
+    std::vector<int> searchedCycles = observeLine().second;
+    searchedCycles.erase(std::unique(searchedCycles.begin(), searchedCycles.end()), searchedCycles.end());
+    EXPECT_EQ((std::vector<int>{1, 5, 10}), std::vector<int>(searchedCycles.begin(),
+                                                             std::find_if(searchedCycles.begin(), searchedCycles.end(),
+                                                                          [](int n) { return n > kCycles; })));
+    EXPECT_TRUE(m_MainWindow.Values(kWmConnectionState).empty());
+    EXPECT_EQ(2400, m_Sim.api.GetAdapterBaudRate(0));
+}
+
+// At real line timing: a fitting that a download left in its boot loader at
+// 38400 bit/s is found, brought back to 2400 bit/s and reported as waiting
+// in its boot loader.
+TEST(MonitorAtRealTiming, FindsAFittingLeftAtADownloadSpeed)
+{
+    SimulatorControl sim("[adapter]\nfitting = Ambra\nstartup_ms = 100\n", 1.0);
+    CVelmorTPExt protocol;
+    std::string strError;
+    ASSERT_EQ(Result::Ok, protocol.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, strError)) << strError;
+    {
+        CProtocolLock lock(protocol);
+        ASSERT_EQ(Result::Ok, protocol.ActivateBootloader(strError)) << strError;
+        ASSERT_EQ(Result::Ok, protocol.ResetModule(strError)) << strError;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ASSERT_EQ(Result::Ok, protocol.SetBaudrate(38400, strError)) << strError;
+    }
+    ASSERT_EQ(Result::Ok, protocol.ClosePort(strError)) << strError;
+
+    CMainWindowRecorder mainWindow;
+    mainWindow.AddKnown(kAmbra, 3);
+    protocol.SetMainWindow(&mainWindow);
+    ASSERT_EQ(Result::Ok, protocol.StartConnectionMonitor(strError)) << strError;
+    mainWindow.WaitFor(kWmConnectionState, 1);
+    protocol.StopConnectionMonitor(strError);
+    EXPECT_EQ(std::vector<std::intptr_t>{kConnectionInBootloader}, mainWindow.Values(kWmConnectionState));
+    EXPECT_EQ(kAmbra, protocol.GetArticleNumber());
+    VSimFittingState state{};
+    ASSERT_EQ(VSIM_OK, sim.api.GetFittingState(0, &state));
+    EXPECT_EQ(VSIM_RUNNING_BOOTLOADER, state.running);
+    EXPECT_EQ(2400, state.baudRate);
+    EXPECT_EQ(2400, sim.api.GetAdapterBaudRate(0));
 }
 
 TEST_F(MonitorTest, ValveMonitorPostsEveryStateRead)

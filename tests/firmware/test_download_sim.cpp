@@ -3,10 +3,13 @@
 #include "common/ResultCodes.h"
 #include "common/TimeService.h"
 #include "configdata/StringParameter.h"
-#include "devicelink/VelmorTPFTDI.h"
+#include "devicelink/VelmorTPExt.h"
 #include "firmware/FirmwareDownload.h"
 
 #include "LanguageGuard.h"
+#include "MonitorTestSupport.h"
+#include "DownloadPhases.h"
+#include "SimulatedTime.h"
 #include "SimulatorControl.h"
 
 #include <gtest/gtest.h>
@@ -18,21 +21,6 @@ namespace {
 
 const std::string kSampleDir = FLUXA_SAMPLE_FIRMWARE_DIR;
 const std::string kReturnText = "Reset module into the bootloader at 2400 Bit/s\n";
-
-// The procedure's waits let simulated time pass, so that the fitting's
-// start-up after a reset takes its course without the test sleeping.
-class SimulatedTime final : public ITimeService {
-public:
-    explicit SimulatedTime(SimulatorApi& api) : m_api(api) { SetTimeService(this); }
-    ~SimulatedTime() override { SetTimeService(nullptr); }
-    SimulatedTime(const SimulatedTime&) = delete;
-    SimulatedTime& operator=(const SimulatedTime&) = delete;
-    void SleepMs(unsigned milliseconds) override { m_api.AdvanceTime(milliseconds); }
-    std::uint64_t NowMs() override { return m_api.GetTimeNs() / 1000000; }
-
-private:
-    SimulatorApi& m_api;
-};
 
 struct FlashFrame {
     DWORD address;
@@ -108,7 +96,7 @@ protected:
     SimulatorControl m_sim;
     SimulatedTime m_time{m_sim.api};
     LanguageGuard m_language{kLanguageEnglish};
-    CVelmorTPFTDI m_port;
+    CVelmorTPExt m_port;
     CFirmwareDownload m_download;
     std::vector<std::string> m_texts;
     std::function<void(const std::string&)> m_onText;
@@ -246,7 +234,14 @@ TEST_F(DownloadOnSimulatedBus, FittingLeftAtADownloadSpeedIsRestartedWhereItList
         const int restarts = State().restarts;
         m_sim.api.ClearTrace();
 
-        ASSERT_EQ(Result::Ok, CFirmwareDownload::ReachFittingAtNormalSpeed(m_port, m_error)) << m_error;
+        std::string article, formatted;
+        // Not searched for, a fitting at a download speed stays silent.
+        EXPECT_EQ(speed == 2400 ? Result::Ok : Result::NoResponse,
+                  m_port.ReadArticleNumberAtAnySpeed(false, article, formatted, m_error));
+        EXPECT_EQ(restarts, State().restarts);
+        m_sim.api.ClearTrace();
+        ASSERT_EQ(Result::Ok, m_port.ReadArticleNumberAtAnySpeed(true, article, formatted, m_error)) << m_error;
+        EXPECT_EQ("230300301", article);
         const VSimFittingState state = State();
         EXPECT_EQ(speed == 2400 ? restarts : restarts + 1, state.restarts);
         EXPECT_EQ(VSIM_RUNNING_BOOTLOADER, state.running);
@@ -383,6 +378,70 @@ TEST_P(FaultAtAStep, ASecondDownloadSucceeds)
     EXPECT_EQ(2400, state.baudRate);
     EXPECT_EQ(2400, m_sim.api.GetAdapterBaudRate(0));
 }
+
+// The adapter pulled in each phase of a download and put back: the fitting
+// waits in its boot loader (at the download speed, or at 2400 bit/s once the
+// download had switched back). The connection monitor reports it as such and
+// a new download programs it.
+class AdapterPulledInAPhase : public DownloadOnSimulatedBus, public ::testing::WithParamInterface<DownloadPhase> {
+protected:
+    void SetUp() override
+    {
+        m_mainWindow.AddKnown(kFaucetArticle, 3);
+        m_port.SetMainWindow(&m_mainWindow);
+    }
+    void TearDown() override { m_port.StopConnectionMonitor(m_error); }
+
+    static constexpr const char* kFaucetArticle = "230300301";
+    CMainWindowRecorder m_mainWindow;
+};
+
+TEST_P(AdapterPulledInAPhase, MonitorReportsTheBootloaderAndANewDownloadProgramsTheFitting)
+{
+    const DownloadPhase& phase = GetParam();
+    m_sim.Reset(kFaucet.scenario);
+    Connect();
+    Choose(kFaucet.image, kFaucet.productType);
+    const VSimFault pull{VSIM_FAULT_UNPLUG_ADAPTER, VSIM_TRIGGER_COMMAND, phase.commandID, 1, 0, 0, nullptr, nullptr,
+                         phase.skip};
+    ASSERT_GT(m_sim.api.AddFault(0, &pull), 0) << m_sim.api.GetLastError();
+    Download(kFaucet.productType);
+    ASSERT_NE(Result::Ok, m_download.GetResult());
+    ASSERT_EQ(0, m_sim.api.GetDeviceCount());
+
+    ASSERT_EQ(0, m_sim.api.AddAdapter(-1, nullptr, "VB4711")) << m_sim.api.GetLastError();
+    VSimFittingState state = State();
+    ASSERT_EQ(VSIM_RUNNING_BOOTLOADER, state.running);
+    ASSERT_EQ(phase.speedLeftAt, state.baudRate);
+
+    ASSERT_EQ(Result::Ok, m_port.StartConnectionMonitor(m_error)) << m_error;
+    EXPECT_EQ(std::vector<std::intptr_t>{kConnectionInBootloader},
+              [&] {
+                  m_mainWindow.WaitFor(kWmConnectionState, 1);
+                  return m_mainWindow.Values(kWmConnectionState);
+              }());
+    EXPECT_EQ(kConnectionInBootloader, m_port.GetConnectionState());
+    EXPECT_EQ(kFaucetArticle, m_port.GetArticleNumber());
+    m_port.StopConnectionMonitor(m_error);
+    state = State();
+    EXPECT_EQ(VSIM_RUNNING_BOOTLOADER, state.running);
+    EXPECT_EQ(2400, state.baudRate);
+    EXPECT_EQ(2400, m_port.GetLineBaudrate());
+
+    Download(kFaucet.productType);
+    ASSERT_EQ(Result::Ok, m_download.GetResult()) << m_download.GetError();
+    ExpectFlashHoldsImage();
+    EXPECT_EQ(kFaucet.newVersion, m_strVersionAfter);
+    // The same monitor sees the application run.
+    ASSERT_EQ(Result::Ok, m_port.StartConnectionMonitor(m_error)) << m_error;
+    EXPECT_TRUE(m_mainWindow.WaitForLast(kWmConnectionState, kConnectionKnownFitting));
+    EXPECT_EQ((std::vector<std::intptr_t>{kConnectionInBootloader, kConnectionKnownFitting}),
+              m_mainWindow.Values(kWmConnectionState));
+    EXPECT_EQ(VSIM_RUNNING_APPLICATION, State().running);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPhase, AdapterPulledInAPhase, ::testing::ValuesIn(kDownloadPhases),
+                         [](const ::testing::TestParamInfo<DownloadPhase>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(EveryStepAndFaultKind, FaultAtAStep,
                          ::testing::Combine(::testing::ValuesIn(kSteps), ::testing::ValuesIn(kFaultKinds)),

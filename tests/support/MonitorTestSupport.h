@@ -76,6 +76,17 @@ public:
         return Filter(nMessage);
     }
 
+    // Waits (in real time, bounded) until the last post of the message
+    // carries lParam; true when it came.
+    bool WaitForLast(unsigned nMessage, std::intptr_t lParam)
+    {
+        std::unique_lock<std::mutex> lock(m_Mutex);
+        return m_Posted.wait_for(lock, std::chrono::seconds(30), [&] {
+            const std::vector<Post> posts = Filter(nMessage);
+            return !posts.empty() && posts.back().lParam == lParam;
+        });
+    }
+
 private:
     std::vector<Post> Filter(unsigned nMessage) const
     {
