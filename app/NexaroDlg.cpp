@@ -23,6 +23,7 @@
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
 #include "devicelink/VelmorTPExt.h"
+#include "pages/SettingsModel.h"
 #include "workflow/FittingReadout.h"
 
 #include <QApplication>
@@ -262,7 +263,7 @@ std::string CNexaroDlg::OnInitDialog()
         // Without a single definition no fitting can ever be known: that is
         // said at start, not left for the technician to find out.
         if (ListSubdirectories(m_strConfigPath, m_lstConfigDirs, strStartError) == Result::Ok)
-            m_Configs.LoadDeviceConfigs(m_strConfigPath, strStartError);
+            m_Configs.LoadDeviceConfigs(m_strConfigPath, strStartError, CheckDefinitionFitsFields);
         if (strStartError.empty()) {
             if (m_link.LoadDriver(strStartError) == Result::Ok) {
                 m_link.SetMainWindow(this);
@@ -452,12 +453,15 @@ void CNexaroDlg::UpdateTexts(int nLanguage)
     for (int i = 0; i < 4; ++i)
         m_stcDeviceInfo[2 * i]->setText(Text(kLabels[i][0], kLabels[i][1]));
     const bool bConnected = m_nConnState == kConnectionKnownFitting || m_nConnState == kConnectionOtherUnit
-                            || m_nConnState == kConnectionOtherProduct || m_nConnState == kConnectionUnknownFitting;
+                            || m_nConnState == kConnectionOtherProduct || m_nConnState == kConnectionUnknownFitting
+                            || m_nConnState == kConnectionInBootloader;
     const QString connection = bConnected ? Text("connected", "verbunden") : Text("not connected", "nicht verbunden");
     m_stcConnState->setText(connection);
     m_stcConnStateSmall->setText(connection);
     if (m_nConnState == kConnectionUnknownFitting)
         m_stcCenterText->setText(Text("The connected faucet is not known", "Die angeschlossene Armatur ist nicht bekannt"));
+    if (m_nConnState == kConnectionInBootloader)
+        m_stcCenterText->setText(Text("The faucet is waiting in its boot loader", "Die Armatur wartet in ihrem Bootloader"));
 
     if (m_nViewMode == kStartView) {
         m_stcDescription->setText(Text("Fluxa USB programming and diagnostic software", "Fluxa USB Programmier- und Diagnosesoftware"));
@@ -593,6 +597,7 @@ void CNexaroDlg::OnConnectionState(std::uintptr_t bClose, int nState)
     }
     case kConnectionNoFitting:
     case kConnectionUnknownFitting:
+    case kConnectionInBootloader:
         m_stcConnState->SetTextColor(kDarkRed);
         nIcon = nState == kConnectionNoFitting ? 145 : 111;
         m_stcCenterText->SetTextColor(kGrey);
@@ -602,6 +607,10 @@ void CNexaroDlg::OnConnectionState(std::uintptr_t bClose, int nState)
     }
     m_imgState.LoadResource(nIcon);
     m_imgState.ApplyPremultipliedAlpha();
+    if (nState == kConnectionInBootloader) {
+        OnFittingInBootloader();
+        return;
+    }
     if (m_nViewMode == kStartView)
         return;
     // A fitting that is gone, unknown or another product locks the window on
@@ -616,6 +625,41 @@ void CNexaroDlg::OnConnectionState(std::uintptr_t bClose, int nState)
         OnTabChanged();
     if (m_onConnectionDialog)
         m_onConnectionDialog(bClose, nState);
+}
+
+void CNexaroDlg::OnFittingInBootloader()
+{
+    if (m_onConnectionDialog)
+        m_onConnectionDialog(1, kConnectionInBootloader); // "connection terminated" no longer holds
+
+    CDeviceConfig definition;
+    const bool bProgrammable = IsServiceMode() && m_Configs.FindDefinition(m_link.GetArticleNumber(), definition);
+    const bool bToolsShown = m_nViewMode != kStartView && m_tabPages->currentIndex() == kToolsTab;
+    if (bProgrammable && !bToolsShown) {
+        // The product whose image the Tools page programs.
+        SetCurrentConfig(definition);
+        SetViewMode(kWorkView);
+        ShowDescriptions();
+        std::string strIgnored;
+        SelectProduct(definition.GetConfigSheet(), strIgnored);
+        LoadProductPicture(strIgnored);
+    }
+    if (m_nViewMode != kStartView) {
+        // Only programming helps: the window stays on the page that does it,
+        // or on the configuration without service mode.
+        const QSignalBlocker blocker(m_tabPages);
+        m_tabPages->setCurrentIndex(bProgrammable ? kToolsTab : 1);
+        m_tabPages->EnableTabs(false);
+        OnTabChanged();
+    }
+    if (!bToolsShown)
+        ShowErrorMessage(this, std::string(PickText("The faucet is waiting in its boot loader: it has no working application.",
+                                                    "Die Armatur wartet in ihrem Bootloader: Sie hat keine funktionsfähige Applikation."))
+                                   + "\n\n"
+                                   + (bProgrammable ? PickText("Program its firmware on the Tools page: choose the file and press \"Start programming\".",
+                                                               "Programmieren Sie ihre Firmware auf der Seite \"Tools\": Wählen Sie die Datei und drücken Sie \"Start Programmierung\".")
+                                                    : PickText("A service technician must program its firmware.",
+                                                               "Ihre Firmware muss von einem Servicetechniker programmiert werden.")));
 }
 
 void CNexaroDlg::SetCurrentConfig(const CDeviceConfig& definition)
@@ -691,7 +735,8 @@ void CNexaroDlg::ReadConnectedProduct()
     const int nIdentified = m_jobs.Run(0, [&](std::string& strJobError) {
         return IdentifyFitting(m_link, m_Configs, identity, strJobError);
     }, strError);
-    if (nIdentified == Result::Ok && identity.bDefinitionFound) {
+    // A fitting in its boot loader has no settings to read.
+    if (nIdentified == Result::Ok && identity.bDefinitionFound && !identity.bInBootloader) {
         SetCurrentConfig(identity.definition);
         SetLanguage(g_nLanguage);
         SetViewMode(kWorkView);

@@ -46,6 +46,7 @@ class CNexaroDlg : public QMainWindow, public IMainWindowLink {
     Q_OBJECT
 public:
     enum ViewMode { kStartView = 1, kWorkView = 4 };
+    static constexpr int kToolsTab = 3;
     static constexpr int kClientWidth = 984;  // 656 dialog units
     static constexpr int kClientHeight = 662; // 378 dialog units
 
@@ -169,6 +170,9 @@ private:
     // Reads the file and checks it against the product its article number
     // names and that product's page; nothing of the window changes.
     int ReadConfigurationFor(const QString& path, CToolConfigXML& file, CDeviceConfig& definition, std::string& strError);
+    // Says that only programming helps and, in service mode, opens the Tools
+    // page with the fitting's product in force.
+    void OnFittingInBootloader();
     void HandleWindowMessage(unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam);
     void HoverTest(const QPoint& clientPosition);
     bool AskToQuit();

@@ -121,6 +121,8 @@ void CDlgTools::StartProgramming()
     const int nProductType = g_pMainDlg->m_nProductType;
     std::string strError;
     int nResult = Result::Ok;
+    bool bDownloadFailed = false; // as against refused before anything was sent
+    bool bApplicationRuns = false;
     {
         // The download and the identification after it as one.
         const CFittingJobOwner::CSequence sequence(Jobs(), 2);
@@ -128,17 +130,37 @@ void CDlgTools::StartProgramming()
             const auto onProgress = [this](const std::string& strText, int nPercent) {
                 QMetaObject::invokeMethod(this, [this, strText, nPercent] { ShowProgress(strText, nPercent); }, Qt::QueuedConnection);
             };
-            return m_Download.StartProgramming(g_pMainDlg->m_link, nProductType, onProgress, nullptr, strJobError);
+            CVelmorTPExt& link = g_pMainDlg->m_link;
+            int nJobResult = m_Download.StartProgramming(link, nProductType, onProgress, nullptr, strJobError);
+            if (nJobResult == Result::Ok && (nJobResult = m_Download.GetResult()) != Result::Ok) {
+                strJobError = m_Download.GetError();
+                bDownloadFailed = true;
+                // A download that failed before the boot loader took over leaves the application.
+                int nRunning = 0;
+                std::string strIgnored;
+                bApplicationRuns = link.GetActiveApplication(nRunning, strIgnored) == Result::Ok && nRunning == CVelmorTPExt::kRunningApplication;
+            }
+            return nJobResult;
         }, strError);
         if (nResult == Result::Ok) {
             g_pMainDlg->ReadConnectedProduct();
             std::string strIgnored;
             g_pMainDlg->m_Pages.SendToAll(kWmEnableFittingOperations, 0, 1, strIgnored);
+        } else if (!bDownloadFailed) {
+            ShowJobError(strError);
+        } else {
+            // Told before what the monitors saw meanwhile.
+            ShowJobError(std::string(bApplicationRuns ? PickText("The firmware download was not completed: the faucet still runs its application.",
+                                                                 "Die Firmware wurde nicht programmiert: Die Armatur arbeitet weiter mit ihrer Applikation.")
+                                                      : PickText("The firmware download was not completed: the faucet has no working application "
+                                                                 "now and waits in its boot loader.\n\nChoose the file and press \"Start programming\" again.",
+                                                                 "Die Firmware wurde nicht vollständig programmiert: Die Armatur hat jetzt keine "
+                                                                 "funktionsfähige Applikation und wartet in ihrem Bootloader.\n\nWählen Sie die Datei "
+                                                                 "und drücken Sie erneut \"Start Programmierung\"."))
+                         + "\n\nDetails: " + strError);
         }
     }
     ShowChosenFile();
-    if (nResult != Result::Ok)
-        ShowJobError(strError);
 }
 
 void CDlgTools::ShowProgress(const std::string& strText, int nPercent)

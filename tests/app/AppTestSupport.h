@@ -4,8 +4,8 @@
 
 #include "app/NexaroApp.h"
 #include "app/NexaroDlg.h"
-#include "common/TimeService.h"
 #include "devicelink/VelmorTPExt.h"
+#include "SimulatedTime.h"
 #include "simulator/SimulatorApi.h"
 
 #include <QAbstractButton>
@@ -17,11 +17,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include <chrono>
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <thread>
 
 // A settings store in a temporary folder and the simulated bus reset to a
 // scenario at time scale 0, for one test.
@@ -52,26 +50,6 @@ private:
     QTemporaryDir m_dir;
 };
 
-// The waits of the download and of the monitors let simulated time pass, so
-// that a restarted fitting comes back without the test sleeping; a real
-// millisecond per wait keeps the monitors from spinning.
-class SimulatedTime final : public ITimeService {
-public:
-    explicit SimulatedTime(CSimulatorLibrary& sim) : m_sim(sim) { SetTimeService(this); }
-    ~SimulatedTime() override { SetTimeService(nullptr); }
-    SimulatedTime(const SimulatedTime&) = delete;
-    SimulatedTime& operator=(const SimulatedTime&) = delete;
-    void SleepMs(unsigned nMilliseconds) override
-    {
-        m_sim.api.AdvanceTime(nMilliseconds);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    std::uint64_t NowMs() override { return m_sim.api.GetTimeNs() / 1000000; }
-
-private:
-    CSimulatorLibrary& m_sim;
-};
-
 // Answers the next message box with the button (within about five seconds);
 // its text goes to *pText and *pCount counts the boxes answered.
 inline void AnswerMessageBox(QMessageBox::StandardButton button, QString* pText = nullptr, int* pCount = nullptr, int nTries = 500)
@@ -90,6 +68,31 @@ inline void AnswerMessageBox(QMessageBox::StandardButton button, QString* pText 
         pBox->button(button)->click();
     });
 }
+
+// Every message box that shows while it lives is noted and answered, so
+// that none is missed and none blocks the test: Yes to the one expected
+// question, No (or OK) to any other, whose texts it keeps in order.
+class MessageBoxWatch : public QObject {
+public:
+    explicit MessageBoxWatch(QString expectedQuestion = {}) : m_expected(std::move(expectedQuestion)) { qApp->installEventFilter(this); }
+    ~MessageBoxWatch() override { qApp->removeEventFilter(this); }
+    QStringList unexpected;
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
+    {
+        if (auto* pBox = qobject_cast<QMessageBox*>(pWatched); pBox != nullptr && pEvent->type() == QEvent::Show) {
+            const bool bExpected = !m_expected.isEmpty() && pBox->text() == m_expected;
+            if (!bExpected)
+                unexpected << pBox->text();
+            QTimer::singleShot(0, pBox, [pBox, bExpected] { pBox->done(bExpected ? QMessageBox::Yes : pBox->button(QMessageBox::No) != nullptr ? QMessageBox::No : QMessageBox::Ok); });
+        }
+        return false;
+    }
+
+private:
+    QString m_expected;
+};
 
 // The widget as the technician sees it, into <build>/screenshots/<name>.png.
 inline void SaveScreenshot(QWidget& widget, const QString& name)

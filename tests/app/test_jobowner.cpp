@@ -21,31 +21,6 @@
 
 namespace {
 
-// Every message box that shows is noted and answered, so that none is
-// missed and none blocks the test: Yes to the question the job itself asks,
-// No to any other.
-class MessageBoxWatch : public QObject {
-public:
-    explicit MessageBoxWatch(QString expectedQuestion = {}) : m_expected(std::move(expectedQuestion)) { qApp->installEventFilter(this); }
-    ~MessageBoxWatch() override { qApp->removeEventFilter(this); }
-    QStringList unexpected;
-
-protected:
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
-    {
-        if (auto* pBox = qobject_cast<QMessageBox*>(pWatched); pBox != nullptr && pEvent->type() == QEvent::Show) {
-            const bool bExpected = !m_expected.isEmpty() && pBox->text() == m_expected;
-            if (!bExpected)
-                unexpected << pBox->text();
-            QTimer::singleShot(0, pBox, [pBox, bExpected] { pBox->done(bExpected ? QMessageBox::Yes : QMessageBox::No); });
-        }
-        return false;
-    }
-
-private:
-    QString m_expected;
-};
-
 // A window in service mode with the Ambra read, a firmware image chosen on
 // the Tools page, and simulated time for the download's waits.
 struct JobWindow {
@@ -54,7 +29,7 @@ struct JobWindow {
     {
         env.settings->setValue(QStringLiteral("Settings/DontChange"), kServiceCode);
         if (dTimeScale == 0.0)
-            time.emplace(env.sim);
+            time.emplace(env.sim.api, 1);
         window.emplace(env);
         window->PressNext();
     }

@@ -2,14 +2,18 @@
 // simulated fitting behind the progress dialog, and identifying it again.
 
 #include "AppTestSupport.h"
+#include "DownloadPhases.h"
 
 #include "app/AppGlobals.h"
+#include "app/DlgConnectionInformation.h"
 #include "app/DlgProgress.h"
 #include "app/NexaroDlg.h"
 #include "app/pages/DlgTools.h"
+#include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 #include "common/TimeService.h"
+#include "devicelink/MainWindowLink.h"
 #include "devicelink/VelmorTPExt.h"
 #include "firmware/IntelHex.h"
 
@@ -55,7 +59,7 @@ void RegisterToolsPage(CNexaroDlg& dlg)
 // A window in service mode with the Ambra (type 3, V1.12) read and the Tools
 // tab shown.
 struct ToolsWindow {
-    explicit ToolsWindow(int nLanguage)
+    explicit ToolsWindow(int nLanguage, const char* szScenario = "[adapter]\nserial = VB4711\nfitting = Ambra\n") : env(szScenario)
     {
         env.settings->setValue(QStringLiteral("Settings/DontChange"), kServiceCode);
         env.settings->setValue(QStringLiteral("Settings/Language"), nLanguage);
@@ -80,7 +84,7 @@ struct ToolsWindow {
     QString FirmwareShown() { return window->Child<QLabel>(1087)->text(); }
 
     AppEnvironment env;
-    SimulatedTime time{env.sim};
+    SimulatedTime time{env.sim.api, 1};
     std::optional<StartedWindow> window;
     CDlgTools* page = nullptr;
 };
@@ -210,6 +214,10 @@ private slots:
     void startProgramsTheFitting_data();
     void startProgramsTheFitting();
     void faultInTheMiddleAbortsAndTheNextRunSucceeds();
+    void aDownloadCutShortCanBeFinished_data();
+    void aDownloadCutShortCanBeFinished();
+    void aFittingInItsBootloaderAtStart_data();
+    void aFittingInItsBootloaderAtStart();
 };
 
 void ToolsTest::manualProgrammingGovernsSelect()
@@ -426,8 +434,12 @@ void ToolsTest::faultInTheMiddleAbortsAndTheNextRunSucceeds()
     // The 101st flash write and every one after it go unheard, retries too.
     VSimFault fault{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, 16, 0, 0, 0, nullptr, nullptr, 100};
     const int nFault = tools.env.sim.api.AddFault(0, &fault);
+    QString failure;
+    AnswerMessageBox(QMessageBox::Ok, &failure);
     const DownloadRun aborted = PressStart(tools);
     QVERIFY(tools.env.sim.api.GetFaultHits(nFault) > 0);
+    // Never a green "connected" alone: the technician is told what is left.
+    QVERIFY2(failure.contains(QStringLiteral("no working application now and waits in its boot loader")), qPrintable(failure));
     QVERIFY2(aborted.steps.last().endsWith(QStringLiteral("% Download procedure aborted")), qPrintable(aborted.steps.last()));
     QVERIFY(aborted.steps.filter(QStringLiteral("finished successfully")).isEmpty());
     QVERIFY(!tools.window->dlg.m_dlgProgress->isVisible());
@@ -440,6 +452,98 @@ void ToolsTest::faultInTheMiddleAbortsAndTheNextRunSucceeds()
     const QString mismatch = FlashMismatch(tools.env.sim, image);
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     QCOMPARE(tools.FirmwareShown(), QStringLiteral("V4.02"));
+}
+
+void ToolsTest::aDownloadCutShortCanBeFinished_data()
+{
+    QTest::addColumn<int>("phase");
+    for (int i = 0; i < static_cast<int>(std::size(kDownloadPhases)); ++i)
+        QTest::newRow(kDownloadPhases[i].name) << i;
+}
+
+// The adapter pulled in a phase of the download and put back: the window
+// says so, keeps the Tools page, and the next download finishes the job.
+void ToolsTest::aDownloadCutShortCanBeFinished()
+{
+    QFETCH(int, phase);
+    const DownloadPhase& cut = kDownloadPhases[phase];
+    ToolsWindow tools(kLanguageEnglish);
+    const QString image = Firmware(QStringLiteral("faucet_V4.02.hex"));
+    tools.Choose(image);
+    const VSimFault pull{VSIM_FAULT_UNPLUG_ADAPTER, VSIM_TRIGGER_COMMAND, cut.commandID, 1, 0, 0, nullptr, nullptr, cut.skip};
+    QVERIFY(tools.env.sim.api.AddFault(0, &pull) > 0);
+    MessageBoxWatch boxes;
+    PressStart(tools);
+    QVERIFY(!boxes.unexpected.isEmpty());
+    QVERIFY2(boxes.unexpected.first().contains(QStringLiteral("waits in its boot loader")), qPrintable(boxes.unexpected.first()));
+
+    // Back on the bus, the fitting is found in its boot loader: the window
+    // says so and opens the Tools page again.
+    QCOMPARE(tools.env.sim.api.AddAdapter(-1, nullptr, "VB4711"), 0);
+    CNexaroDlg& dlg = tools.window->dlg;
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.m_nConnState, kConnectionInBootloader, 10000);
+    QTRY_VERIFY(boxes.unexpected.size() >= 2);
+    QVERIFY2(boxes.unexpected.last().contains(QStringLiteral("Program its firmware on the Tools page")), qPrintable(boxes.unexpected.last()));
+    QVERIFY(dlg.isEnabled());
+    QVERIFY(!dlg.m_dlgConnectionInformation->isVisible());
+    QCOMPARE(tools.window->Child<QTabBar>(1079)->currentIndex(), 3);
+    QVERIFY(!tools.window->Child<CColorTabCtrl>(1079)->IsTabsEnabled());
+    QCOMPARE(tools.window->Child<QLabel>(1056)->text(), QStringLiteral("connected"));
+
+    tools.Choose(image);
+    const DownloadRun second = PressStart(tools);
+    QVERIFY(!second.steps.isEmpty());
+    QCOMPARE(second.steps.last(), QStringLiteral("100% Download procedure finished successfully"));
+    const QString mismatch = FlashMismatch(tools.env.sim, image);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+    QCOMPARE(tools.FirmwareShown(), QStringLiteral("V4.02"));
+    QVERIFY(tools.window->Child<CColorTabCtrl>(1079)->IsTabsEnabled());
+}
+
+void ToolsTest::aFittingInItsBootloaderAtStart_data()
+{
+    QTest::addColumn<bool>("serviceMode");
+    QTest::addColumn<QString>("advice");
+    QTest::newRow("service mode") << true << QStringLiteral("Program its firmware on the Tools page");
+    QTest::newRow("technician") << false << QStringLiteral("A service technician must program its firmware.");
+}
+
+// Found in its boot loader by the window's monitor: in service mode the
+// Tools page opens with the fitting's product; otherwise the window says who
+// can help. Next stays off: there is nothing to read.
+void ToolsTest::aFittingInItsBootloaderAtStart()
+{
+    QFETCH(bool, serviceMode);
+    QFETCH(QString, advice);
+    AppEnvironment env("[adapter]\nfitting = Ambra\nstartup_ms = 100\nready_ms = 0\n");
+    SimulatedTime time{env.sim.api, 1};
+    {
+        CVelmorTPExt link;
+        std::string strError;
+        QCOMPARE(link.LoadDriver(strError), 0);
+        QCOMPARE(link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, strError), 0);
+        QCOMPARE(link.ActivateBootloader(strError), 0);
+        QCOMPARE(link.ResetModule(strError), 0); // the boot loader takes over at the restart
+    }
+    env.settings->setValue(QStringLiteral("Settings/DontChange"), serviceMode ? kServiceCode : 0u);
+    env.settings->setValue(QStringLiteral("Settings/Language"), kLanguageEnglish);
+    QString shown;
+    AnswerMessageBox(QMessageBox::Ok, &shown);
+    StartedWindow window(env);
+    QTRY_COMPARE_WITH_TIMEOUT(window.dlg.m_nConnState, kConnectionInBootloader, 10000);
+    QTRY_VERIFY(!shown.isEmpty());
+    QVERIFY2(shown.startsWith(QStringLiteral("The faucet is waiting in its boot loader")) && shown.contains(advice), qPrintable(shown));
+    QVERIFY(!window.Child(1053)->isEnabled());
+    if (serviceMode) {
+        QCOMPARE(window.dlg.m_nViewMode, static_cast<int>(CNexaroDlg::kWorkView));
+        QCOMPARE(window.dlg.m_nProductType, 3);
+        QCOMPARE(window.Child<QTabBar>(1079)->currentIndex(), 3);
+        QVERIFY(window.dlg.findChild<CDlgTools*>(QStringLiteral("Tools"))->isVisible());
+    } else {
+        QCOMPARE(window.dlg.m_nViewMode, static_cast<int>(CNexaroDlg::kStartView));
+        QCOMPARE(window.Child<QLabel>(1045)->text(), QStringLiteral("The faucet is waiting in its boot loader"));
+    }
+    SaveScreenshot(window.dlg, serviceMode ? QStringLiteral("bootloader_service_en") : QStringLiteral("bootloader_start_en"));
 }
 
 QTEST_MAIN(ToolsTest)
