@@ -127,6 +127,7 @@ public:
     // setting by its label. Nothing on the page changes.
     int CheckConfigurationFile(const CDeviceConfig& definition, int nProductType, CDeviceConfig& file,
                                const std::string& strFileName, std::string& strError) const;
+    const CPageDescription& Description() const { return m_Description; }
     // Whether a row's marker shows its value out of range.
     bool IsMarked(const std::string& strField) const;
 
