@@ -85,8 +85,14 @@ void CDlgTools::ApplyManualProgramming()
 
 void CDlgTools::ShowChosenFile()
 {
-    m_pPath->setText(!m_strChosenPath.isEmpty() ? QDir::toNativeSeparators(m_strChosenPath)
-                                                : Text(g_nLanguage, "Choose file", "Wähle Datei"));
+    if (m_strChosenPath.isEmpty()) {
+        m_pPath->setText(Text(g_nLanguage, "Choose file", "Wähle Datei"));
+        return;
+    }
+    // A file in the home folder is named from there, as the technician knows it.
+    const QString home = QDir::homePath() + QLatin1Char('/');
+    m_pPath->setText(QDir::toNativeSeparators(m_strChosenPath.startsWith(home) ? QStringLiteral("~/") + m_strChosenPath.mid(home.size())
+                                                                               : m_strChosenPath));
 }
 
 void CDlgTools::SelectFile()

@@ -5,6 +5,7 @@
 // way out of the key pad and the connection dialogs.
 
 #include "AppTestSupport.h"
+#include "ProductPagesSupport.h"
 
 #include "app/AppGlobals.h"
 #include "app/DlgBusconverter.h"
@@ -27,13 +28,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<unsigned char> Eeprom(CSimulatorLibrary& sim)
-{
-    std::vector<unsigned char> eeprom(512);
-    sim.api.ReadEeprom(0, 0, eeprom.data(), static_cast<unsigned>(eeprom.size()));
-    return eeprom;
-}
 
 // Puts a value into the fitting's field, little-endian, with the row's sum.
 void PutValue(CSimulatorLibrary& sim, int nAddress, int nSize, unsigned uValue)
