@@ -461,14 +461,16 @@ void MainWindowTest::progressTurnsTheHourGlassDuringAJob()
     // A job of 600 ms on its worker: the hour glass turns (about 15 frames)
     // and wraps from the twelfth frame to the first.
     std::string strError;
-    const int nResult = window.dlg.Jobs().Run(6, [](std::string&) {
+    const int nResult = window.dlg.Jobs().Run(6, [&progress](std::string&) {
         std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        // As the technician sees it while the job runs.
+        QMetaObject::invokeMethod(&progress, [&progress] { SaveScreenshot(progress, QStringLiteral("progress_hourglass_de")); },
+                                  Qt::BlockingQueuedConnection);
         return 0;
     }, strError);
     QCOMPARE(nResult, 0);
     QVERIFY2(progress.FramesDrawn() >= 12, qPrintable(QString::number(progress.FramesDrawn())));
     QCOMPARE(progress.NextFrame(), progress.FramesDrawn() % 12);
-    SaveScreenshot(progress, QStringLiteral("progress_hourglass_de"));
     g_nLanguage = kLanguageEnglish;
     progress.SetStep(2);
     progress.SetPos(40);
