@@ -353,8 +353,9 @@ TEST_F(AfterDownload, TheUnitProgrammedMustAnswerWithTheImagesVersion)
         SCOPED_TRACE(c.szName);
         m_link.ClosePort(m_strError);
         m_sim.Reset();
-        if (c.bExchanged)
+        if (c.bExchanged) {
             ASSERT_EQ(VSIM_OK, m_sim.api.ExchangeFitting(0, nullptr, nullptr));
+        }
         // Layout 0 reports one version, that of the software running.
         ASSERT_EQ(VSIM_OK, m_sim.api.SetVersions(0, 0, nullptr, c.szRunning));
         if (c.bSignatureErased) {
