@@ -251,26 +251,28 @@ public:
     }
     void IdentifyFittingAgain() override
     {
-        if (m_Download.GetResult() != Result::Ok)
-            return;
-        for (int nAttempt = 0; nAttempt < kAttempts; ++nAttempt) {
-            m_nResult = IdentifyFitting(m_Session.link, m_Session.catalog, m_Session.identity, m_strError);
-            if (m_nResult == Result::Ok)
-                return;
-            TimeService().SleepMs(kPauseMs);
-        }
+        if (m_Download.GetResult() == Result::Ok)
+            m_nResult = IdentifyFittingWithin(m_Session.link, m_Session.catalog, kReidentifyWaitMs, m_Session.identity,
+                                              m_strError);
     }
     int GetResult() const { return m_nResult; }
     const std::string& GetError() const { return m_strError; }
 
 private:
-    static constexpr int kAttempts = 10;
-    static constexpr unsigned kPauseMs = 1000;
     CFittingSession& m_Session;
     const CFirmwareDownload& m_Download;
     int m_nResult = Result::NoResponse;
     std::string m_strError;
 };
+
+int FailSilentAfterDownload(const CCliContext& context, const std::string& strError)
+{
+    return context.Fail(FormatText(PickText("The fitting did not answer within %u s after the download: %s",
+                                            "Die Armatur hat nach dem Download %u s lang nicht geantwortet: %s"),
+                                   kReidentifyWaitMs / 1000, strError.c_str()),
+                        "Check its cable and power supply, then run 'fluxa-cli identify'; if it waits in its boot loader, run the download again.",
+                        "Prüfen Sie Kabel und Versorgung der Armatur und rufen Sie dann 'fluxa-cli identify' auf; wartet sie im Bootloader, starten Sie den Download erneut.");
+}
 
 } // namespace
 
@@ -517,6 +519,9 @@ int RunFlash(CCliContext& context)
     std::string strError;
     if (download.ChooseFile(context.rawArgs.at(0), session.identity.nProductType, strError) != Result::Ok)
         return context.Fail(strError);
+    std::string strImageVersion;
+    download.GetImageVersion(session.identity.nProductType, strImageVersion);
+    const CFittingIdentity before = session.identity;
     CReidentification reidentification(session, download);
     int nResult = Result::Ok;
     {
@@ -530,8 +535,18 @@ int RunFlash(CCliContext& context)
     if (download.GetResult() != Result::Ok)
         return context.Fail(download.GetError(), "The fitting may be left in its boot loader: run the download again.",
                             "Die Armatur ist womöglich im Bootloader geblieben: starten Sie den Download erneut.");
+    if (reidentification.GetResult() == Result::NoResponse)
+        return FailSilentAfterDownload(context, reidentification.GetError());
     if (reidentification.GetResult() != Result::Ok)
-        return FailNoFitting(context, reidentification.GetError());
-    context.Print(IdentityReport(session));
+        return FailJob(context, reidentification.GetResult(), reidentification.GetError());
+    // Whatever the check finds, the report shows what answers now beside what was programmed.
+    CCliReport report = IdentityReport(session);
+    report.Add(QStringLiteral("unitSerialNumberBefore"), Label("Serial number of the unit programmed (EEPROM)", "Seriennummer des programmierten Geräts (EEPROM)"),
+               before.strUnitSerialNumber);
+    report.Add(QStringLiteral("imageVersion"), Label("Version of the image", "Version des Abbilds"), strImageVersion);
+    context.Print(report);
+    if (CheckProgrammedFitting(before, session.identity, strImageVersion, strError) != Result::Ok)
+        return context.Fail(strError, "Check which fitting is connected now ('fluxa-cli identify'); if it is the unit meant, run the download again.",
+                            "Prüfen Sie, welche Armatur jetzt angeschlossen ist ('fluxa-cli identify'); ist es das gemeinte Gerät, starten Sie den Download erneut.");
     return ExitOk;
 }

@@ -12,6 +12,7 @@
 #include <QSettings>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -34,6 +35,16 @@ constexpr const char* kIdentityJson =
     "\"Product ID\", \"BL version\" (layout 1), \"SW version\", \"Serial number\"}, productionDate,\n"
     "bootloader (1: the fitting waits in its boot loader and has no working application; 'identify'\n"
     "then ends with exit code 1 and names 'fluxa-cli flash <file>' as the way to program it)";
+
+// flash shows the fitting identified after the download beside what it checked.
+const char* FlashJson()
+{
+    static const std::string strJson = std::string(kIdentityJson) +
+        ",\nunitSerialNumberBefore (the programmed unit's, read before the download; exit code 1 when\n"
+        "unitSerialNumber differs), imageVersion (the version the image carries; exit code 1 when\n"
+        "moduleInformation \"SW version\" differs or the fitting waits in its boot loader)";
+    return strJson.c_str();
+}
 
 const std::vector<CommandSpec>& Commands()
 {
@@ -67,8 +78,9 @@ const std::vector<CommandSpec>& Commands()
          RunHex, 2, 4, {"merge"},
          "file, endOfFileRecord (0: the file has none and may be cut off; then also warning),\n"
          "records [{start, end, length, lengthHex}]"},
-        {"flash", "<file>", "Program firmware from an Intel HEX file into the fitting (service mode only).", RunFlash, 1, 1, {},
-         kIdentityJson},
+        {"flash", "<file>", "Program firmware from an Intel HEX file into the fitting (service mode only), then check that the unit programmed "
+         "answers within 15 s and runs the version the image carries.", RunFlash, 1, 1, {},
+         FlashJson()},
         {"read", "", "Show the fitting's settings as its settings page reads them.", RunRead, 0, 0, {},
          "article, articleFormatted, typeName,\n"
          "settings [{name, value, label (check boxes and groups kept off in their value: on/off; lists: the label)}],\n"

@@ -113,14 +113,6 @@ std::string ActiveApplicationText(BYTE byValue)
     return FormatText("0x%02X = Unknown", byValue);
 }
 
-// Bit 7 of the major byte marks a test version.
-std::string VersionText(BYTE byMajor, BYTE byMinor)
-{
-    if (byMajor & 0x80)
-        return FormatText("T%02d.%02d", byMajor & 0x7F, byMinor);
-    return FormatText("V%d.%02d", byMajor, byMinor);
-}
-
 std::string SerialNumberText(const BYTE* p)
 {
     return FormatText("%02X%02X%02X%02X%02X%02X", p[0], p[1], p[2], p[3], p[4], p[5]);
@@ -159,13 +151,20 @@ int ParseModuleRecord(const BYTE* pRecord, const char* const* pVersionNames, int
         nResult = AddValue(parameters, "Product ID", FormatText("%02X%02X", pRecord[1], pRecord[2]), strError);
     int nOffset = 3;
     for (int i = 0; i < nVersions && nResult == Result::Ok; ++i, nOffset += 2)
-        nResult = AddValue(parameters, pVersionNames[i], VersionText(pRecord[nOffset], pRecord[nOffset + 1]), strError);
+        nResult = AddValue(parameters, pVersionNames[i], ModuleVersionText(pRecord[nOffset], pRecord[nOffset + 1]), strError);
     if (nResult == Result::Ok)
         nResult = AddValue(parameters, "Serial number", SerialNumberText(pRecord + nOffset), strError);
     return nResult;
 }
 
 } // namespace
+
+std::string ModuleVersionText(BYTE byMajor, BYTE byMinor)
+{
+    if (byMajor & 0x80)
+        return FormatText("T%02d.%02d", byMajor & 0x7F, byMinor);
+    return FormatText("V%d.%02d", byMajor, byMinor);
+}
 
 CVelmorTPBase::CVelmorTPBase()
 {

@@ -157,6 +157,28 @@ private:
     int CheckMinimumResponse(int nMinimumLength, const char* szPrefix, std::string& strError);
 };
 
+// A version of the module information as the tool shows it: "V4.02", or
+// "T05.03" when bit 7 of the major byte marks a test version.
+std::string ModuleVersionText(BYTE byMajor, BYTE byMinor);
+
+// Sets a protocol's retry count for a scope; the previous one is back on
+// every way out.
+class CRetryCountGuard {
+public:
+    CRetryCountGuard(CVelmorTPBase& protocol, int nRetryCount)
+        : m_Protocol(protocol), m_nPrevious(protocol.GetRetryCount())
+    {
+        m_Protocol.SetRetryCount(nRetryCount);
+    }
+    ~CRetryCountGuard() { m_Protocol.SetRetryCount(m_nPrevious); }
+    CRetryCountGuard(const CRetryCountGuard&) = delete;
+    CRetryCountGuard& operator=(const CRetryCountGuard&) = delete;
+
+private:
+    CVelmorTPBase& m_Protocol;
+    int m_nPrevious;
+};
+
 // Holds the protocol lock of one protocol object for a scope.
 class CProtocolLock {
 public:

@@ -18,23 +18,6 @@ constexpr BYTE kEEPROMFlag[1] = {0x01};
 constexpr WORD kEEPROMWordAddr = 0x6D;
 constexpr BYTE kEEPROMWord[2] = {0x37, 0x02};
 
-// Restores the protocol's retry count on every way out.
-class CRetryCountGuard {
-public:
-    CRetryCountGuard(CVelmorTPBase& protocol, int nRetryCount)
-        : m_Protocol(protocol), m_nPrevious(protocol.GetRetryCount())
-    {
-        m_Protocol.SetRetryCount(nRetryCount);
-    }
-    ~CRetryCountGuard() { m_Protocol.SetRetryCount(m_nPrevious); }
-    CRetryCountGuard(const CRetryCountGuard&) = delete;
-    CRetryCountGuard& operator=(const CRetryCountGuard&) = delete;
-
-private:
-    CVelmorTPBase& m_Protocol;
-    int m_nPrevious;
-};
-
 std::string SpeedText(long nBaudrate)
 {
     return FormatText(PickText("Change the communication speed to: %d Bit/s\n",
@@ -119,6 +102,18 @@ bool CFirmwareDownload::HasSignature(const FirmwareProductParameters& parameters
         if (!m_Image.FindByte(parameters.nSignatureAddr + i, byValue) || byValue != kSignature[i])
             return false;
     }
+    return true;
+}
+
+bool CFirmwareDownload::GetImageVersion(int nProductType, std::string& strVersion) const
+{
+    FirmwareProductParameters parameters{};
+    BYTE byMajor = 0;
+    BYTE byMinor = 0;
+    if (!GetProductParameters(nProductType, parameters) || !m_Image.FindByte(parameters.nSignatureAddr - 2, byMajor) ||
+        !m_Image.FindByte(parameters.nSignatureAddr - 1, byMinor))
+        return false;
+    strVersion = ModuleVersionText(byMajor, byMinor);
     return true;
 }
 

@@ -75,6 +75,11 @@ public:
     virtual int StartProgramming(CVelmorTPFTDI& port, int nProductType, const FirmwareProgressCallback& onProgress,
                                  IFittingReidentification* pReidentification, std::string& strError);
 
+    // The application version the image carries in the two bytes below its
+    // signature, as the fitting's module information shows it. False when
+    // the image lacks them or the product type is none of 1..7.
+    bool GetImageVersion(int nProductType, std::string& strVersion) const;
+
     int GetResult() const { return m_nResult; }
     const std::string& GetError() const { return m_strError; }
     CIntelHex& Image() { return m_Image; }

@@ -3,6 +3,7 @@
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
+#include "common/TimeService.h"
 #include "configdata/XMLLib.h"
 #include "devicelink/FTDID2Driver.h"
 #include "devicelink/VelmorTPExt.h"
@@ -16,6 +17,7 @@
 namespace {
 
 constexpr UCHAR kValveIndex = 1;
+constexpr unsigned kReidentifyPauseMs = 1000;
 constexpr int kErrorEntries = 5;
 constexpr EEAddrType kErrorEntryTypes[kErrorEntries] = {EE_ERROR_1, EE_ERROR_2, EE_ERROR_3, EE_ERROR_4, EE_ERROR_5};
 
@@ -107,6 +109,9 @@ int IdentifyFitting(CVelmorTPExt& link, CProductCatalog& catalog, CFittingIdenti
     identity.bInBootloader =
         CVelmorTPExt::ActiveApplicationOf(identity.moduleInformation, nApplication, strIgnored) == Result::Ok &&
         nApplication == CVelmorTPExt::kRunningBootloader;
+    CStringParameter version;
+    if (identity.moduleInformation.GetParameterByName("SW version", version, strIgnored) == Result::Ok)
+        identity.strSoftwareVersion = version.GetValue();
     identity.bDefinitionFound = catalog.FindDefinition(identity.strArticleNumber, identity.definition);
     if (!identity.bDefinitionFound)
         return Result::Ok;
@@ -121,6 +126,42 @@ int IdentifyFitting(CVelmorTPExt& link, CProductCatalog& catalog, CFittingIdenti
     if (nResult == Result::Ok)
         nResult = link.ReadProductionDate(nAddress, identity.strProductionDate, strError);
     return nResult;
+}
+
+int IdentifyFittingWithin(CVelmorTPExt& link, CProductCatalog& catalog, unsigned nWaitMs, CFittingIdentity& identity,
+                          std::string& strError)
+{
+    // A download's ten tries per command would let one attempt overrun the wait by seconds.
+    CRetryCountGuard retries(link, CVelmorTPBase::kDefaultRetryCount);
+    ITimeService& time = TimeService();
+    const std::uint64_t nDeadline = time.NowMs() + nWaitMs;
+    for (;;) {
+        const int nResult = IdentifyFitting(link, catalog, identity, strError);
+        const std::uint64_t nNow = time.NowMs();
+        if (nResult == Result::Ok || nNow >= nDeadline)
+            return nResult;
+        time.SleepMs(static_cast<unsigned>(std::min<std::uint64_t>(nDeadline - nNow, kReidentifyPauseMs)));
+    }
+}
+
+int CheckProgrammedFitting(const CFittingIdentity& before, const CFittingIdentity& after,
+                           const std::string& strImageVersion, std::string& strError)
+{
+    if (after.strUnitSerialNumber != before.strUnitSerialNumber)
+        strError = FormatText(PickText("Another unit answers after the download: serial number %s before, %s now.",
+                                       "Nach dem Download antwortet ein anderes Gerät: vorher Seriennummer %s, jetzt %s."),
+                              before.strUnitSerialNumber.c_str(), after.strUnitSerialNumber.c_str());
+    else if (after.bInBootloader)
+        strError = FormatText(PickText("The fitting waits in its boot loader after the download: the image's version %s does not run.",
+                                       "Die Armatur wartet nach dem Download in ihrem Bootloader: die Version %s des Abbilds läuft nicht."),
+                              strImageVersion.c_str());
+    else if (!strImageVersion.empty() && after.strSoftwareVersion != strImageVersion)
+        strError = FormatText(PickText("The fitting runs %s after the download, the image carries %s.",
+                                       "Die Armatur führt nach dem Download %s aus, das Abbild enthält %s."),
+                              after.strSoftwareVersion.c_str(), strImageVersion.c_str());
+    else
+        return Result::Ok;
+    return Result::MissingPrecondition;
 }
 
 int CheckArticleNumber(CVelmorTPExt& link, const std::string& strConfiguredArticle, std::string& strError)

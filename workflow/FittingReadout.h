@@ -43,6 +43,7 @@ struct CFittingIdentity {
     bool bInBootloader = false;      // no application runs: only programming helps
     std::string strUnitSerialNumber; // the unit's own, from its EEPROM
     std::string strProductionDate;
+    std::string strSoftwareVersion;  // the module information's "SW version"
 };
 // The "Next" read: article number, module information, the article's
 // definition, the unit's serial number and production date. A fitting silent
@@ -51,6 +52,24 @@ struct CFittingIdentity {
 // without definition is no failure (bDefinitionFound stays false and nothing
 // more is read), nor is a fitting in its boot loader (bInBootloader).
 int IdentifyFitting(CVelmorTPExt& link, CProductCatalog& catalog, CFittingIdentity& identity, std::string& strError);
+
+// ---- After a firmware download ---------------------------------------------
+
+// A fitting answers about a second after the restart that ends a download;
+// one silent for this long is not coming back by itself.
+constexpr unsigned kReidentifyWaitMs = 15000;
+// Identifies the fitting again as soon as it answers: attempts at the default
+// retry count, 1000 ms apart, until one succeeds or nWaitMs have passed on the
+// time service (the last attempt may end up to about 1.5 s later). Returns
+// the last attempt's result.
+int IdentifyFittingWithin(CVelmorTPExt& link, CProductCatalog& catalog, unsigned nWaitMs, CFittingIdentity& identity,
+                          std::string& strError);
+// 0 when the unit identified after a download is the one programmed (the
+// same serial number from its EEPROM) and runs its application in the
+// image's version (not compared when empty: the image carries none); else
+// -1002 with the message that names what differs.
+int CheckProgrammedFitting(const CFittingIdentity& before, const CFittingIdentity& after,
+                           const std::string& strImageVersion, std::string& strError);
 
 // 0 when the fitting's article number equals the configured one, else -1002
 // with the message that names both.

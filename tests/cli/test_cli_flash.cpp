@@ -10,6 +10,7 @@
 #include "devicelink/VelmorTPFTDI.h"
 #include "firmware/FirmwareDownload.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <future>
@@ -165,4 +166,77 @@ TEST_F(Cli, IdentifyAndFlashAFittingLeftInItsBootloaderInEachPhase)
         EXPECT_TRUE(Contains(outcome.identifyAfter.strOut, "1 = Application")) << outcome.identifyAfter.strOut;
         EXPECT_TRUE(Contains(ReadText(dirs[i] / "fitting.state"), "state software=application baud=2400"));
     }
+}
+
+// flash reports success only for the unit programmed running the image's
+// version; a fitting silent after the download is given up within the wait.
+// The cases run at once, each in its own folder: the tool's waits are real.
+TEST_F(Cli, FlashChecksTheUnitThatAnswersAfterTheDownload)
+{
+    const struct {
+        const char* szName;
+        const char* szFault; // the scenario's fault line
+        const char* szLanguage;
+        int nExit;
+        const char* szMessage;
+        const char* szSerialAfter; // "" when nothing answers
+        const char* szVersionAfter;
+    } cases[] = {
+        {"programmed", "", "en", 0, "", "000003012301", "V4.02"},
+        {"another unit at activate application", "fault = exchange_fitting command 22", "en", 1,
+         "Another unit answers after the download: serial number 000003012301 before, 000003012302 now.",
+         "000003012302", "V1.12"},
+        // In place of the unit programmed one with its serial number and its old firmware.
+        {"old version runs", "fault = exchange_fitting command 22 serial=000003012301", "de", 1,
+         "Die Armatur führt nach dem Download V1.12 aus, das Abbild enthält V4.02.", "000003012301", "V1.12"},
+        // Deaf to every article number read after the identification before the download.
+        {"silent after the download", "fault = no_answer command 11 skip=3", "en", 1,
+         "The fitting did not answer within 15 s after the download", "", ""},
+    };
+    struct Outcome {
+        CliResult flash;
+        std::chrono::steady_clock::duration taken;
+    };
+    std::vector<fs::path> dirs;
+    std::vector<std::future<Outcome>> outcomes;
+    for (const auto& c : cases) {
+        const fs::path dir = Dir() / c.szName;
+        fs::create_directories(dir / "config" / "VELMOR");
+        std::ofstream(dir / "config" / "VELMOR" / "fluxa-usb.conf") << "[Settings]\nDontChange=727587911\n";
+        std::ofstream(dir / "scenario.txt") << "time_scale = 0\n[adapter]\nserial = VB4711\nfitting = Ambra\nstartup_ms = 100\n"
+                                            << "eeprom_file = " << (dir / "fitting.state").string() << "\n" << c.szFault << "\n";
+        const std::string arguments = "flash '" + kFaucetImage + "' --json --lang " + c.szLanguage;
+        outcomes.push_back(std::async(std::launch::async, [dir, arguments] {
+            const auto start = std::chrono::steady_clock::now();
+            Outcome outcome;
+            outcome.flash = RunIn(dir, arguments);
+            outcome.taken = std::chrono::steady_clock::now() - start;
+            return outcome;
+        }));
+        dirs.push_back(dir);
+    }
+    for (std::size_t i = 0; i < dirs.size(); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(c.szName);
+        ASSERT_EQ(std::future_status::ready, outcomes[i].wait_for(std::chrono::minutes(3)));
+        const Outcome outcome = outcomes[i].get();
+        const CliResult& flash = outcome.flash;
+        EXPECT_EQ(c.nExit, flash.nExit) << flash.strErr;
+        EXPECT_TRUE(Contains(flash.strErr, c.szMessage)) << flash.strErr;
+        // What answers after the download, from the fitting, beside what was programmed.
+        if (*c.szSerialAfter == '\0') {
+            EXPECT_EQ("", flash.strOut);
+            // Ten identifications of ten tries each waited over a minute.
+            EXPECT_LT(outcome.taken, std::chrono::seconds(45));
+        } else {
+            EXPECT_TRUE(Contains(flash.strOut, "\"unitSerialNumber\": \"" + std::string(c.szSerialAfter) + "\"")) << flash.strOut;
+            EXPECT_TRUE(Contains(flash.strOut, "\"SW version\": \"" + std::string(c.szVersionAfter) + "\"")) << flash.strOut;
+            EXPECT_TRUE(Contains(flash.strOut, "\"unitSerialNumberBefore\": \"000003012301\"")) << flash.strOut;
+            EXPECT_TRUE(Contains(flash.strOut, "\"imageVersion\": \"V4.02\"")) << flash.strOut;
+        }
+    }
+    // The unit programmed holds the image: its version and signature at the flash's end.
+    const std::string state = ReadText(dirs[0] / "fitting.state");
+    EXPECT_TRUE(Contains(state, "state software=application baud=2400")) << state;
+    EXPECT_TRUE(Contains(state, "flash 0x7FF0: B4 FC AB 00 D9 D9 06 A8 4C A9 E2 E2 04 02 55 34")) << state;
 }

@@ -6,9 +6,12 @@
 #include "workflow/ProductCatalog.h"
 #include "FakeTimeService.h"
 #include "LanguageGuard.h"
+#include "SimulatedTime.h"
 #include "SimulatorControl.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 namespace {
 
@@ -255,4 +258,137 @@ TEST(UsbDevices, ListsAdaptersAmongOtherDevices)
     EXPECT_EQ(devices[1].nAdapterNumber, 0);
     EXPECT_EQ(devices[2].nAdapterNumber, 1);
     EXPECT_EQ(devices[2].strDescription, "VELMOR bus CONVERTER");
+}
+
+namespace {
+
+// The Ambra faucet at time scale 0, identified as before a download; the
+// tool's waits let the simulated time pass.
+class AfterDownload : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(m_catalog.LoadDeviceConfigs(DefaultConfigDirectory(), m_strError), 0) << m_strError;
+        ASSERT_EQ(m_link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, m_strError), 0) << m_strError;
+        ASSERT_EQ(IdentifyFitting(m_link, m_catalog, m_before, m_strError), 0) << m_strError;
+    }
+    std::uint64_t SimulatedMs() { return m_sim.api.GetTimeNs() / 1000000; }
+
+    LanguageGuard m_english{kLanguageEnglish};
+    SimulatorControl m_sim;
+    SimulatedTime m_time{m_sim.api};
+    CProductCatalog m_catalog;
+    CVelmorTPExt m_link;
+    CFittingIdentity m_before;
+    std::string m_strError;
+};
+
+} // namespace
+
+// A restarting fitting is found once its silence ends; one that stays silent
+// is given up at the wait's end, within one more attempt.
+TEST_F(AfterDownload, TheFittingIsWaitedForAsLongAsTheWaitAllowsAndNoLonger)
+{
+    constexpr unsigned kWaitMs = 15000;
+    constexpr std::uint64_t kLastAttemptMs = 2000;
+    constexpr int kDownloadRetries = 10;
+    const struct {
+        const char* szName;
+        unsigned nSilentMs; // after the restart; 0: never answers again
+        int nResult;
+    } cases[] = {{"answers at once", 100, Result::Ok},
+                 {"answers late", 9000, Result::Ok},
+                 {"stays silent", 0, Result::NoResponse}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szName);
+        ASSERT_EQ(VSIM_OK, m_sim.api.SetStartupTime(0, c.nSilentMs, 0));
+        ASSERT_EQ(VSIM_OK, m_sim.api.RestartFitting(0));
+        int nFault = 0;
+        if (c.nSilentMs == 0) {
+            const VSimFault silence{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 0, 0, 0, nullptr, nullptr, 0};
+            nFault = m_sim.api.AddFault(0, &silence);
+            ASSERT_GT(nFault, 0) << m_sim.api.GetLastError();
+        }
+        m_link.SetRetryCount(kDownloadRetries);
+        const std::uint64_t nStart = SimulatedMs();
+        CFittingIdentity after;
+        EXPECT_EQ(c.nResult, IdentifyFittingWithin(m_link, m_catalog, kWaitMs, after, m_strError)) << m_strError;
+        const std::uint64_t nTaken = SimulatedMs() - nStart;
+        EXPECT_EQ(kDownloadRetries, m_link.GetRetryCount()); // the download's, back
+        if (c.nResult == Result::Ok) {
+            EXPECT_GE(nTaken, c.nSilentMs);
+            EXPECT_LT(nTaken, c.nSilentMs + kLastAttemptMs);
+            EXPECT_EQ(m_before.strUnitSerialNumber, after.strUnitSerialNumber);
+        } else {
+            EXPECT_GE(nTaken, kWaitMs);
+            EXPECT_LT(nTaken, kWaitMs + kLastAttemptMs);
+            EXPECT_GT(m_sim.api.GetFaultHits(nFault), 0);
+        }
+        m_sim.api.ClearFaults();
+    }
+}
+
+// What the check says of the unit that answers after a download.
+TEST_F(AfterDownload, TheUnitProgrammedMustAnswerWithTheImagesVersion)
+{
+    const struct {
+        const char* szName;
+        const char* szRunning;   // the application version the unit reports
+        bool bSignatureErased;   // no valid application: the boot loader runs
+        bool bExchanged;
+        const char* szImage;     // the version the image carries
+        int nResult;
+        const char* szMessage;
+    } cases[] = {
+        {"programmed", "V4.02", false, false, "V4.02", Result::Ok, ""},
+        {"old version", "V4.01", false, false, "V4.02", Result::MissingPrecondition,
+         "The fitting runs V4.01 after the download, the image carries V4.02."},
+        {"image without version", "V4.01", false, false, "", Result::Ok, ""},
+        {"boot loader", "V4.02", true, false, "V4.02", Result::MissingPrecondition,
+         "The fitting waits in its boot loader after the download: the image's version V4.02 does not run."},
+        {"another unit", "V4.02", false, true, "V4.02", Result::MissingPrecondition,
+         "Another unit answers after the download: serial number 000003012301 before, 000003012302 now."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szName);
+        m_link.ClosePort(m_strError);
+        m_sim.Reset();
+        if (c.bExchanged) {
+            ASSERT_EQ(VSIM_OK, m_sim.api.ExchangeFitting(0, nullptr, nullptr));
+        }
+        // Layout 0 reports one version, that of the software running.
+        ASSERT_EQ(VSIM_OK, m_sim.api.SetVersions(0, 0, nullptr, c.szRunning));
+        if (c.bSignatureErased) {
+            const unsigned char erased[2] = {0xFF, 0xFF};
+            ASSERT_EQ(VSIM_OK, m_sim.api.WriteFlash(0, 0x7FFE, erased, 2));
+        }
+        ASSERT_EQ(VSIM_OK, m_sim.api.RestartFitting(0));
+        ASSERT_EQ(Result::Ok, m_link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, m_strError)) << m_strError;
+        CFittingIdentity after;
+        ASSERT_EQ(Result::Ok, IdentifyFittingWithin(m_link, m_catalog, 5000, after, m_strError)) << m_strError;
+        std::string strError;
+        EXPECT_EQ(c.nResult, CheckProgrammedFitting(m_before, after, c.szImage, strError));
+        EXPECT_EQ(c.szMessage, strError);
+    }
+}
+
+// The wait on the real clock and a real-time line: the one place where the
+// time service is not simulated.
+TEST(AfterDownloadRealTime, ASilentFittingIsGivenUpSoonAfterTheWait)
+{
+    SimulatorControl sim(nullptr, 1.0);
+    const VSimFault silence{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 0, 0, 0, nullptr, nullptr, 0};
+    ASSERT_GT(sim.api.AddFault(0, &silence), 0) << sim.api.GetLastError();
+    CProductCatalog catalog;
+    CVelmorTPExt link;
+    std::string strError;
+    ASSERT_EQ(Result::Ok, link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, strError)) << strError;
+    CFittingIdentity identity;
+    constexpr auto kWait = std::chrono::milliseconds(2000);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Result::NoResponse,
+              IdentifyFittingWithin(link, catalog, static_cast<unsigned>(kWait.count()), identity, strError));
+    const auto taken = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(taken, kWait);
+    EXPECT_LT(taken, kWait + std::chrono::milliseconds(2500)); // one more attempt, about 1.4 s
 }
