@@ -488,7 +488,7 @@ void ToolsTest::aDownloadCutShortCanBeFinished()
     // says so and opens the Tools page again.
     QCOMPARE(tools.env.sim.api.AddAdapter(-1, nullptr, "VB4711"), 0);
     CNexaroDlg& dlg = tools.window->dlg;
-    QTRY_COMPARE_WITH_TIMEOUT(dlg.m_nConnState, kConnectionInBootloader, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.m_nConnState, kConnectionInBootloader, 20000);
     QTRY_VERIFY(boxes.unexpected.size() >= 2);
     QVERIFY2(boxes.unexpected.last().contains(QStringLiteral("Program its firmware on the Tools page")), qPrintable(boxes.unexpected.last()));
     QVERIFY(dlg.isEnabled());
@@ -537,7 +537,7 @@ void ToolsTest::aFittingInItsBootloaderAtStart()
     QString shown;
     AnswerMessageBox(QMessageBox::Ok, &shown);
     StartedWindow window(env);
-    QTRY_COMPARE_WITH_TIMEOUT(window.dlg.m_nConnState, kConnectionInBootloader, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(window.dlg.m_nConnState, kConnectionInBootloader, 20000);
     QTRY_VERIFY(!shown.isEmpty());
     QVERIFY2(shown.startsWith(QStringLiteral("The faucet is waiting in its boot loader")) && shown.contains(advice), qPrintable(shown));
     QVERIFY(!window.Child(1053)->isEnabled());
