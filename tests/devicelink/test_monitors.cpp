@@ -313,9 +313,11 @@ TEST_F(MonitorTest, FailingValveReadsPostNothing)
 {
     const int nFault = m_Sim.AddFault(0, VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, CVelmorTPBase::CmdReadByteByIndex);
     ASSERT_EQ(m_Protocol.StartValveMonitor(m_strError), Result::Ok);
-    while (m_Sim.api.GetFaultHits(nFault) < 8)
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (m_Sim.api.GetFaultHits(nFault) < 8 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     m_Protocol.StopValveMonitor(m_strError);
+    EXPECT_GE(m_Sim.api.GetFaultHits(nFault), 8) << "the valve monitor stopped asking";
     EXPECT_TRUE(m_MainWindow.Posts(kWmValveState).empty());
 }
 

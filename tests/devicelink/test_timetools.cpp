@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <chrono>
+#include <future>
 
 namespace {
 
@@ -111,9 +112,10 @@ TEST(TimeTools, CrossedCopiesBetweenThreads)
             source.Stop();
         }
     };
-    std::thread forward(copyMany, std::ref(first), std::ref(second));
-    std::thread backward(copyMany, std::ref(second), std::ref(first));
-    forward.join();
-    backward.join();
-    SUCCEED();
+    auto forward = std::async(std::launch::async, copyMany, std::ref(first), std::ref(second));
+    auto backward = std::async(std::launch::async, copyMany, std::ref(second), std::ref(first));
+    // A deadlock shows as copies that never end (the futures then block at
+    // the end of the test, which the test run's time-out ends).
+    EXPECT_EQ(forward.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    EXPECT_EQ(backward.wait_for(std::chrono::seconds(20)), std::future_status::ready);
 }
