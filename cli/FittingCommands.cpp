@@ -241,30 +241,6 @@ CCliReport IdentityReport(CFittingSession& session)
     return report;
 }
 
-// After programming the fitting restarts; identify it again as soon as it
-// answers. After a failed download the failure is reported, not the fitting.
-class CReidentification final : public IFittingReidentification {
-public:
-    CReidentification(CFittingSession& session, const CFirmwareDownload& download)
-        : m_Session(session), m_Download(download)
-    {
-    }
-    void IdentifyFittingAgain() override
-    {
-        if (m_Download.GetResult() == Result::Ok)
-            m_nResult = IdentifyFittingWithin(m_Session.link, m_Session.catalog, kReidentifyWaitMs, m_Session.identity,
-                                              m_strError);
-    }
-    int GetResult() const { return m_nResult; }
-    const std::string& GetError() const { return m_strError; }
-
-private:
-    CFittingSession& m_Session;
-    const CFirmwareDownload& m_Download;
-    int m_nResult = Result::NoResponse;
-    std::string m_strError;
-};
-
 int FailSilentAfterDownload(const CCliContext& context, const std::string& strError)
 {
     return context.Fail(FormatText(PickText("The fitting did not answer within %u s after the download: %s",
@@ -522,7 +498,9 @@ int RunFlash(CCliContext& context)
     std::string strImageVersion;
     download.GetImageVersion(session.identity.nProductType, strImageVersion);
     const CFittingIdentity before = session.identity;
-    CReidentification reidentification(session, download);
+    // After programming the fitting restarts: identified again as soon as it
+    // answers. After a failed download the failure is reported, not the fitting.
+    CIdentificationAfterDownload reidentification(session.link, session.catalog, download, session.identity);
     int nResult = Result::Ok;
     {
         CProgressView progress;

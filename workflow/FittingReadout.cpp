@@ -128,6 +128,12 @@ int IdentifyFitting(CVelmorTPExt& link, CProductCatalog& catalog, CFittingIdenti
     return nResult;
 }
 
+void CIdentificationAfterDownload::IdentifyFittingAgain()
+{
+    if (m_download.GetResult() == Result::Ok)
+        m_nResult = IdentifyFittingWithin(m_link, m_catalog, kReidentifyWaitMs, m_identity, m_strError);
+}
+
 int IdentifyFittingWithin(CVelmorTPExt& link, CProductCatalog& catalog, unsigned nWaitMs, CFittingIdentity& identity,
                           std::string& strError)
 {

@@ -5,8 +5,10 @@
 // raw EEPROM rows.
 
 #include "common/FluxaTypes.h"
+#include "common/ResultCodes.h"
 #include "configdata/DeviceConfig.h"
 #include "configdata/StringParameter.h"
+#include "firmware/FirmwareDownload.h"
 
 #include <array>
 #include <functional>
@@ -70,6 +72,29 @@ int IdentifyFittingWithin(CVelmorTPExt& link, CProductCatalog& catalog, unsigned
 // -1002 with the message that names what differs.
 int CheckProgrammedFitting(const CFittingIdentity& before, const CFittingIdentity& after,
                            const std::string& strImageVersion, std::string& strError);
+
+// The identification that ends a download, for CFirmwareDownload: the fitting
+// identified again within kReidentifyWaitMs, when the download succeeded.
+class CIdentificationAfterDownload final : public IFittingReidentification {
+public:
+    CIdentificationAfterDownload(CVelmorTPExt& link, CProductCatalog& catalog, const CFirmwareDownload& download,
+                                 CFittingIdentity& identity)
+        : m_link(link), m_catalog(catalog), m_download(download), m_identity(identity)
+    {
+    }
+    void IdentifyFittingAgain() override;
+    // -1008 (no response) until the fitting answered after a download.
+    int GetResult() const { return m_nResult; }
+    const std::string& GetError() const { return m_strError; }
+
+private:
+    CVelmorTPExt& m_link;
+    CProductCatalog& m_catalog;
+    const CFirmwareDownload& m_download;
+    CFittingIdentity& m_identity;
+    int m_nResult = Result::NoResponse;
+    std::string m_strError;
+};
 
 // 0 when the fitting's article number equals the configured one, else -1002
 // with the message that names both.

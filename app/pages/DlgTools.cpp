@@ -10,6 +10,7 @@
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 #include "devicelink/VelmorTPExt.h"
+#include "workflow/FittingReadout.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -125,48 +126,87 @@ void CDlgTools::StartProgramming()
     m_pStart->setEnabled(false);
     m_strChosenPath.clear();
     const int nProductType = g_pMainDlg->m_nProductType;
+    std::string strImageVersion;
+    m_Download.GetImageVersion(nProductType, strImageVersion);
     std::string strError;
-    int nResult = Result::Ok;
-    bool bDownloadFailed = false; // as against refused before anything was sent
-    bool bApplicationRuns = false;
+    DownloadEnd eEnd = DownloadEnd::Refused;
     {
         // The download and the identification after it as one.
         const CFittingJobOwner::CSequence sequence(Jobs(), 2);
-        nResult = Jobs().Run(2, [&](std::string& strJobError) {
-            const auto onProgress = [this](const std::string& strText, int nPercent) {
-                QMetaObject::invokeMethod(this, [this, strText, nPercent] { ShowProgress(strText, nPercent); }, Qt::QueuedConnection);
-            };
-            CVelmorTPExt& link = g_pMainDlg->m_link;
-            int nJobResult = m_Download.StartProgramming(link, nProductType, onProgress, nullptr, strJobError);
-            if (nJobResult == Result::Ok && (nJobResult = m_Download.GetResult()) != Result::Ok) {
-                strJobError = m_Download.GetError();
-                bDownloadFailed = true;
-                // A download that failed before the boot loader took over leaves the application.
-                int nRunning = 0;
-                std::string strIgnored;
-                bApplicationRuns = link.GetActiveApplication(nRunning, strIgnored) == Result::Ok && nRunning == CVelmorTPExt::kRunningApplication;
-            }
-            return nJobResult;
-        }, strError);
-        if (nResult == Result::Ok) {
-            g_pMainDlg->ReadConnectedProduct();
+        Jobs().Run(2, [&](std::string& strJobError) { return Program(nProductType, strImageVersion, eEnd, strJobError); }, strError);
+        if (eEnd == DownloadEnd::Programmed || eEnd == DownloadEnd::NotConfirmed) {
+            g_pMainDlg->ReadConnectedProduct(); // what answers now, whatever it is
             std::string strIgnored;
             g_pMainDlg->m_Pages.SendToAll(kWmEnableFittingOperations, 0, 1, strIgnored);
-        } else if (!bDownloadFailed) {
-            ShowJobError(strError);
-        } else {
-            // Told before what the monitors saw meanwhile.
-            ShowJobError(std::string(bApplicationRuns ? PickText("The firmware download was not completed: the faucet still runs its application.",
-                                                                 "Die Firmware wurde nicht programmiert: Die Armatur arbeitet weiter mit ihrer Applikation.")
-                                                      : PickText("The firmware download was not completed: the faucet has no working application "
-                                                                 "now and waits in its boot loader.\n\nChoose the file and press \"Start programming\" again.",
-                                                                 "Die Firmware wurde nicht vollständig programmiert: Die Armatur hat jetzt keine "
-                                                                 "funktionsfähige Applikation und wartet in ihrem Bootloader.\n\nWählen Sie die Datei "
-                                                                 "und drücken Sie erneut \"Start Programmierung\"."))
-                         + "\n\nDetails: " + strError);
         }
+        // Told before what the monitors saw meanwhile.
+        ReportDownloadEnd(eEnd, strError);
     }
     ShowChosenFile();
+}
+
+int CDlgTools::Program(int nProductType, const std::string& strImageVersion, DownloadEnd& eEnd, std::string& strError)
+{
+    CVelmorTPExt& link = g_pMainDlg->m_link;
+    CProductCatalog& catalog = g_pMainDlg->m_Configs;
+    CFittingIdentity before;
+    CFittingIdentity after;
+    eEnd = DownloadEnd::Refused;
+    int nResult = IdentifyFitting(link, catalog, before, strError); // the unit to be programmed
+    if (nResult != Result::Ok)
+        return nResult;
+    CIdentificationAfterDownload identifyAgain(link, catalog, m_Download, after);
+    const auto onProgress = [this](const std::string& strText, int nPercent) {
+        QMetaObject::invokeMethod(this, [this, strText, nPercent] { ShowProgress(strText, nPercent); }, Qt::QueuedConnection);
+    };
+    if ((nResult = m_Download.StartProgramming(link, nProductType, onProgress, &identifyAgain, strError)) != Result::Ok)
+        return nResult;
+    if ((nResult = m_Download.GetResult()) != Result::Ok) {
+        strError = m_Download.GetError();
+        // A download that failed before the boot loader took over leaves the application.
+        int nRunning = 0;
+        std::string strIgnored;
+        const bool bApplication = link.GetActiveApplication(nRunning, strIgnored) == Result::Ok && nRunning == CVelmorTPExt::kRunningApplication;
+        eEnd = bApplication ? DownloadEnd::ApplicationKept : DownloadEnd::CutShort;
+        return nResult;
+    }
+    eEnd = DownloadEnd::NotConfirmed;
+    if ((nResult = identifyAgain.GetResult()) != Result::Ok) {
+        strError = identifyAgain.GetError();
+        return nResult;
+    }
+    if ((nResult = CheckProgrammedFitting(before, after, strImageVersion, strError)) == Result::Ok)
+        eEnd = DownloadEnd::Programmed;
+    return nResult;
+}
+
+void CDlgTools::ReportDownloadEnd(DownloadEnd eEnd, const std::string& strError)
+{
+    const char* szWhat = nullptr;
+    switch (eEnd) {
+    case DownloadEnd::Programmed:
+        return;
+    case DownloadEnd::Refused:
+        ShowJobError(strError);
+        return;
+    case DownloadEnd::ApplicationKept:
+        szWhat = PickText("The firmware download was not completed: the faucet still runs its application.",
+                          "Die Firmware wurde nicht programmiert: Die Armatur arbeitet weiter mit ihrer Applikation.");
+        break;
+    case DownloadEnd::CutShort:
+        szWhat = PickText("The firmware download was not completed: the faucet has no working application now and waits in its boot "
+                          "loader.\n\nChoose the file and press \"Start programming\" again.",
+                          "Die Firmware wurde nicht vollständig programmiert: Die Armatur hat jetzt keine funktionsfähige Applikation und "
+                          "wartet in ihrem Bootloader.\n\nWählen Sie die Datei und drücken Sie erneut \"Start Programmierung\".");
+        break;
+    case DownloadEnd::NotConfirmed:
+        szWhat = PickText("The firmware was written, but what answers now is not the faucet as programmed. Check which faucet is "
+                          "connected; if it is the one meant, program it again.",
+                          "Die Firmware wurde geschrieben, aber es antwortet nicht die Armatur wie programmiert. Prüfen Sie, welche "
+                          "Armatur angeschlossen ist; ist es die gemeinte, programmieren Sie sie erneut.");
+        break;
+    }
+    ShowJobError(std::string(szWhat) + "\n\nDetails: " + strError);
 }
 
 void CDlgTools::ShowProgress(const std::string& strText, int nPercent)

@@ -29,6 +29,15 @@ signals:
     void ProgressShown(const QString& text, int nPercent);
 
 private:
+    // How a download ended: refused before anything was sent, failed with
+    // the application still running or cut short (the fitting waits in its
+    // boot loader), written but not confirmed by what answers afterwards, or
+    // programmed.
+    enum class DownloadEnd { Refused, ApplicationKept, CutShort, NotConfirmed, Programmed };
+    // On the job's worker: the download, the identification after it, and
+    // the check that the unit programmed runs the image's version.
+    int Program(int nProductType, const std::string& strImageVersion, DownloadEnd& eEnd, std::string& strError);
+    static void ReportDownloadEnd(DownloadEnd eEnd, const std::string& strError);
     void ArrangeControls();
     // Select and the texts it governs follow the check box.
     void ApplyManualProgramming();

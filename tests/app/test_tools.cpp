@@ -14,6 +14,7 @@
 #include "common/ResultCodes.h"
 #include "common/TimeService.h"
 #include "devicelink/MainWindowLink.h"
+#include "devicelink/VelmorTPBase.h"
 #include "devicelink/VelmorTPExt.h"
 #include "firmware/IntelHex.h"
 
@@ -221,6 +222,7 @@ private slots:
     void startProgramsTheFitting_data();
     void startProgramsTheFitting();
     void faultInTheMiddleAbortsAndTheNextRunSucceeds();
+    void anotherUnitAfterTheDownloadIsNoSuccess();
     void aDownloadCutShortCanBeFinished_data();
     void aDownloadCutShortCanBeFinished();
     void aFittingInItsBootloaderAtStart_data();
@@ -459,6 +461,25 @@ void ToolsTest::faultInTheMiddleAbortsAndTheNextRunSucceeds()
     const QString mismatch = FlashMismatch(tools.env.sim, image);
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     QCOMPARE(tools.FirmwareShown(), QStringLiteral("V4.02"));
+}
+
+// A fitting exchanged as the application is activated: the download wrote
+// its blocks, but another unit answers; the window says so and shows it.
+void ToolsTest::anotherUnitAfterTheDownloadIsNoSuccess()
+{
+    ToolsWindow tools(kLanguageEnglish);
+    tools.Choose(Firmware(QStringLiteral("faucet_V4.02.hex")));
+    const VSimFault exchange{VSIM_FAULT_EXCHANGE_FITTING, VSIM_TRIGGER_COMMAND, CVelmorTPBase::CmdActivateApplication, 1, 0, 0, nullptr, nullptr, 0};
+    QVERIFY(tools.env.sim.api.AddFault(0, &exchange) > 0);
+    MessageBoxWatch boxes;
+    const DownloadRun run = PressStart(tools);
+    QVERIFY(!run.steps.isEmpty());
+    QCOMPARE(boxes.unexpected.size(), 1);
+    const QString message = boxes.unexpected.first();
+    QVERIFY2(message.startsWith(QStringLiteral("The firmware was written, but what answers now is not the faucet as programmed."))
+                 && message.contains(QStringLiteral("Another unit answers after the download")),
+             qPrintable(message));
+    QCOMPARE(tools.FirmwareShown(), QStringLiteral("V1.12")); // the unit that answers now, never programmed
 }
 
 void ToolsTest::aDownloadCutShortCanBeFinished_data()
