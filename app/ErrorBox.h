@@ -8,6 +8,9 @@ class QWidget;
 void ShowErrorMessage(QWidget* pOwner, const std::string& strText);
 // A Yes/No question with the question icon; true for Yes.
 bool AskQuestion(QWidget* pOwner, const std::string& strCaption, const std::string& strText);
+// A message for the technician with the internal text, when there is one,
+// on a detail line below.
+std::string WithDetails(const std::string& strText, const std::string& strDetail);
 // The message for a configuration file that was not loaded: what is wrong
 // with it in the tool's language, and the internal message, when there is
 // one, on a detail line below.

@@ -69,7 +69,6 @@ int FailCatalog(const CCliContext& context, const std::string& strCatalogError)
                         "Entfernen oder reparieren Sie den genannten Ordner im Verzeichnis der Produktdefinitionen (--config <Verzeichnis>).");
 }
 
-
 int FailUnknownArticle(const CCliContext& context, const CFittingIdentity& identity)
 {
     return context.Fail(FormatText(PickText("The connected fitting's article number %s is in no product definition.",

@@ -206,7 +206,7 @@ void CDlgTools::ReportDownloadEnd(DownloadEnd eEnd, const std::string& strError)
                           "Armatur angeschlossen ist; ist es die gemeinte, programmieren Sie sie erneut.");
         break;
     }
-    ShowJobError(std::string(szWhat) + "\n\nDetails: " + strError);
+    ShowJobError(WithDetails(szWhat, strError));
 }
 
 void CDlgTools::ShowProgress(const std::string& strText, int nPercent)
