@@ -7,7 +7,6 @@
 
 int g_bShowKeyPad = 0;
 std::uint32_t g_nServiceCode = 0;
-CNexaroDlg* g_pMainDlg = nullptr;
 
 QFont g_fontSmall;
 QFont g_fontBold;

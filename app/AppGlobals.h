@@ -1,7 +1,7 @@
 #pragma once
-// What the whole program shares: the settings read at start, the main
-// window, the shared fonts, the window messages between the window and its
-// pages, and dialog-unit geometry.
+// What the whole program shares: the settings read at start, the shared
+// fonts, the window messages between the window and its pages, and
+// dialog-unit geometry.
 
 #include <QEvent>
 #include <QFont>
@@ -9,7 +9,6 @@
 
 #include <cstdint>
 
-class CNexaroDlg;
 
 // The on-screen key pad pops up for number fields (0 or 1).
 extern int g_bShowKeyPad;
@@ -17,8 +16,6 @@ extern int g_bShowKeyPad;
 extern std::uint32_t g_nServiceCode;
 constexpr std::uint32_t kServiceCode = 0x2B5E1C47;
 inline bool IsServiceMode() { return g_nServiceCode == kServiceCode; }
-// The one main window, set by its constructor.
-extern CNexaroDlg* g_pMainDlg;
 
 // Shared fonts, made by the main window at its start.
 extern QFont g_fontSmall; // 14 pixels

@@ -2,7 +2,6 @@
 
 #include "app/AppGlobals.h"
 #include "app/ErrorBox.h"
-#include "app/NexaroDlg.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 #include "common/ResultCodes.h"
@@ -21,15 +20,10 @@ QString AdapterText(int nLanguage, int nAdapter)
     return Pick(nLanguage, "Adapter number %1", "Adapternummer %1").arg(nAdapter);
 }
 
-void EnableMainWindow()
-{
-    if (g_pMainDlg != nullptr)
-        g_pMainDlg->setEnabled(true);
-}
-
 } // namespace
 
-CDlgBusconverter::CDlgBusconverter(CVelmorTPFTDI& link) : QDialog(nullptr), m_link(link)
+CDlgBusconverter::CDlgBusconverter(CVelmorTPFTDI& link, QWidget* pMainWindow)
+    : QDialog(nullptr), m_link(link), m_pMainWindow(pMainWindow)
 {
     setObjectName(QStringLiteral("CDlgBusconverter"));
     setFixedSize(DluSize(262, 87));
@@ -115,7 +109,8 @@ void CDlgBusconverter::OnOpen()
         return;
     }
     hide();
-    EnableMainWindow();
+    if (m_pMainWindow != nullptr)
+        m_pMainWindow->setEnabled(true);
 }
 
 int CDlgBusconverter::OpenSelectedAdapter(std::string& strError)
@@ -145,7 +140,8 @@ int CDlgBusconverter::OpenSelectedAdapter(std::string& strError)
 
 void CDlgBusconverter::reject()
 {
-    EnableMainWindow();
+    if (m_pMainWindow != nullptr)
+        m_pMainWindow->setEnabled(true);
     hide();
 }
 

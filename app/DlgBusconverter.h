@@ -5,6 +5,7 @@
 // the main window deletes it before it goes.
 
 #include <QDialog>
+#include <QPointer>
 
 #include <map>
 #include <string>
@@ -17,7 +18,9 @@ class QPushButton;
 class CDlgBusconverter : public QDialog {
     Q_OBJECT
 public:
-    explicit CDlgBusconverter(CVelmorTPFTDI& link);
+    // The main window is disabled while the dialog is open; closing it
+    // enables the main window again.
+    CDlgBusconverter(CVelmorTPFTDI& link, QWidget* pMainWindow);
 
     void SetLanguage(int nLanguage);
     // Lists the adapters anew; a single one is opened right away.
@@ -36,6 +39,7 @@ private:
     int OpenSelectedAdapter(std::string& strError);
 
     CVelmorTPFTDI& m_link;
+    QPointer<QWidget> m_pMainWindow;
     CColorStatic* m_pLabel;
     QComboBox* m_pAdapters;
     QPushButton* m_pOpen;

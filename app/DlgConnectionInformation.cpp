@@ -43,16 +43,9 @@ QString Pick(const char* const (&szTexts)[2])
     return szTexts[0] == nullptr ? QString() : QString::fromUtf8(PickText(szTexts[0], szTexts[1]));
 }
 
-// 0x40B: lParam 1 enables, 0 disables the pages' fitting operations.
-void SendToAllPages(std::intptr_t lParam)
-{
-    std::string strIgnored;
-    g_pMainDlg->m_Pages.SendToAll(kWmEnableFittingOperations, 0, lParam, strIgnored);
-}
-
 } // namespace
 
-CDlgConnectionInformation::CDlgConnectionInformation() : QDialog(nullptr)
+CDlgConnectionInformation::CDlgConnectionInformation(CNexaroDlg& mainDlg) : QDialog(nullptr), m_mainDlg(mainDlg)
 {
     setObjectName(QStringLiteral("CDlgConnectionInformation"));
     setFixedSize(DluSize(274, 143));
@@ -72,13 +65,12 @@ CDlgConnectionInformation::CDlgConnectionInformation() : QDialog(nullptr)
     connect(m_pRead, &QPushButton::clicked, this, &CDlgConnectionInformation::OnRead);
     connect(m_pClose, &QPushButton::clicked, this, &CDlgConnectionInformation::CloseDialog);
     SetLanguage(g_nLanguage);
-    g_pMainDlg->m_onConnectionDialog = [this](std::uintptr_t bClose, int nState) { OnConnectionState(bClose, nState); };
+    m_mainDlg.m_onConnectionDialog = [this](std::uintptr_t bClose, int nState) { OnConnectionState(bClose, nState); };
 }
 
 CDlgConnectionInformation::~CDlgConnectionInformation()
 {
-    if (g_pMainDlg != nullptr)
-        g_pMainDlg->m_onConnectionDialog = nullptr;
+    m_mainDlg.m_onConnectionDialog = nullptr;
 }
 
 CColorStatic* CDlgConnectionInformation::AddStatic(int nId, const QRect& geometry, int nFontPixels)
@@ -138,7 +130,7 @@ void CDlgConnectionInformation::ShowProductLine(int nState)
     m_pProductLine->hide();
     CDeviceConfig definition;
     if ((nState != kConnectionOtherUnit && nState != kConnectionOtherProduct)
-        || !g_pMainDlg->m_Configs.FindDefinition(g_pMainDlg->m_link.GetArticleNumber(), definition))
+        || !m_mainDlg.Session().Catalog().FindDefinition(m_mainDlg.Session().Link().GetArticleNumber(), definition))
         return;
     std::string strDescription;
     std::string strExtended;
@@ -155,13 +147,13 @@ void CDlgConnectionInformation::ShowState(int nState)
     m_pClose->show();
     switch (nState) {
     case kConnectionKnownFitting:
-        SendToAllPages(1);
+        m_mainDlg.EnableFittingOperations(1);
         ShowDialog(0);
         return;
     case kConnectionOtherUnit:
     case kConnectionNoFitting:
     case kConnectionUnknownFitting:
-        SendToAllPages(0);
+        m_mainDlg.EnableFittingOperations(0);
         break;
     case kConnectionOtherProduct:
         break;
@@ -185,15 +177,15 @@ void CDlgConnectionInformation::ShowDialog(int bShow)
 {
     if (!bShow) {
         hide();
-        g_pMainDlg->setEnabled(true);
-        g_pMainDlg->raise();
-        g_pMainDlg->activateWindow();
+        m_mainDlg.setEnabled(true);
+        m_mainDlg.raise();
+        m_mainDlg.activateWindow();
         return;
     }
-    if (g_pMainDlg->m_dlgKeyPad != nullptr)
-        g_pMainDlg->m_dlgKeyPad->reject(); // its field may be gone with the fitting
-    g_pMainDlg->setEnabled(false);
-    move(g_pMainDlg->geometry().center() - rect().center());
+    if (m_mainDlg.m_dlgKeyPad != nullptr)
+        m_mainDlg.m_dlgKeyPad->reject(); // its field may be gone with the fitting
+    m_mainDlg.setEnabled(false);
+    move(m_mainDlg.geometry().center() - rect().center());
     show();
     raise();
     activateWindow();
@@ -202,24 +194,24 @@ void CDlgConnectionInformation::ShowDialog(int bShow)
 void CDlgConnectionInformation::OnRead()
 {
     ShowDialog(0);
-    const int nState = g_pMainDlg->m_nConnState;
+    const int nState = m_mainDlg.m_nConnState;
     if (nState != kConnectionOtherUnit && nState != kConnectionOtherProduct)
         return;
-    g_pMainDlg->ReadConnectedProduct();
-    SendToAllPages(1);
+    m_mainDlg.ReadConnectedProduct();
+    m_mainDlg.EnableFittingOperations(1);
 }
 
 void CDlgConnectionInformation::CloseDialog()
 {
     ShowDialog(0);
-    switch (g_pMainDlg->m_nConnState) {
+    switch (m_mainDlg.m_nConnState) {
     case kConnectionOtherUnit:
-        SendToAllPages(1);
+        m_mainDlg.EnableFittingOperations(1);
         break;
     case kConnectionNoFitting:
     case kConnectionUnknownFitting:
     case kConnectionOtherProduct:
-        SendToAllPages(0);
+        m_mainDlg.EnableFittingOperations(0);
         break;
     default:
         break;

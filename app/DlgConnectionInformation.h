@@ -11,13 +11,14 @@
 #include <string>
 
 class CColorStatic;
+class CNexaroDlg;
 class QPushButton;
 
 class CDlgConnectionInformation : public QDialog {
     Q_OBJECT
 public:
     // Follows the main window's connection states from now on.
-    CDlgConnectionInformation();
+    explicit CDlgConnectionInformation(CNexaroDlg& mainDlg);
     ~CDlgConnectionInformation() override;
 
     // The dialog's part of a connection state the main window applies in
@@ -42,6 +43,7 @@ protected:
     void reject() override { CloseDialog(); }
 
 private:
+    CNexaroDlg& m_mainDlg;
     CColorStatic* AddStatic(int nId, const QRect& geometry, int nFontPixels);
     QPushButton* AddButton(int nId, const QRect& geometry);
     void OnRead();

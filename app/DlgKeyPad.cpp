@@ -81,6 +81,22 @@ void CDlgKeyPad::Backspace()
         m_pTarget->setText(m_pTarget->text().chopped(1));
 }
 
+void CDlgKeyPad::ShowFor(QLineEdit* pTarget, const std::string& strPrompt)
+{
+    if (isVisible() || m_pMainWindow == nullptr)
+        return;
+    SetPrompt(strPrompt);
+    SetTarget(pTarget);
+    // In the other half of the window, so that the field stays in sight.
+    const QRect window = m_pMainWindow->geometry();
+    const bool bFieldLeft = pTarget->mapToGlobal(QPoint(0, 0)).x() < window.center().x();
+    const int nX = bFieldLeft ? window.center().x() + (window.width() / 2 - width()) / 2
+                              : window.left() + (window.width() / 2 - width()) / 2;
+    move(nX, window.center().y() - height() / 2);
+    m_pMainWindow->setEnabled(false);
+    show();
+}
+
 void CDlgKeyPad::reject()
 {
     m_pTarget = nullptr;

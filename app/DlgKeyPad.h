@@ -21,6 +21,9 @@ public:
     void SetPrompt(const std::string& strPrompt);
     void SetTitle(const std::string& strTitle);
     void SetTarget(QLineEdit* pTarget) { m_pTarget = pTarget; }
+    // Opens the pad for the field, in the half of the main window the field
+    // is not in, and disables the main window; nothing while it is open.
+    void ShowFor(QLineEdit* pTarget, const std::string& strPrompt);
     QLineEdit* GetTarget() const { return m_pTarget; }
     // Appends where the target takes it as typed (its typing limit).
     void AppendText(const QString& text);

@@ -52,7 +52,7 @@ void SelectByPrefix(QComboBox* pList, const std::string& strText)
 
 } // namespace
 
-CDlgNewConfiguration::CDlgNewConfiguration() : QDialog(nullptr)
+CDlgNewConfiguration::CDlgNewConfiguration(CNexaroDlg& mainDlg) : QDialog(nullptr), m_mainDlg(mainDlg)
 {
     setObjectName(QStringLiteral("CDlgNewConfiguration"));
     setFixedSize(DluSize(202, 369));
@@ -117,7 +117,7 @@ QFrame* CDlgNewConfiguration::AddFrame(int nId, const QRect& geometry)
 
 void CDlgNewConfiguration::CenterOverMainWindow()
 {
-    const QRect area = g_pMainDlg != nullptr ? g_pMainDlg->geometry() : screen()->availableGeometry();
+    const QRect area = m_mainDlg.geometry();
     move(area.center() - rect().center());
 }
 
@@ -150,7 +150,7 @@ void CDlgNewConfiguration::SetLanguage(int nLanguage)
 
 std::vector<CDlgNewConfiguration::CListedDefinition> CDlgNewConfiguration::ListDefinitions(std::string& strError) const
 {
-    CHashedObjects<CDeviceConfig>& configs = g_pMainDlg->m_Configs.Configs();
+    CHashedObjects<CDeviceConfig>& configs = m_mainDlg.Session().Catalog().Configs();
     std::vector<CListedDefinition> definitions(static_cast<std::size_t>(configs.GetCount()));
     for (std::size_t i = 0; i < definitions.size(); ++i) {
         CListedDefinition& definition = definitions[i];
@@ -265,27 +265,26 @@ void CDlgNewConfiguration::OnAccept()
 {
     if (m_pArticles->currentIndex() < 0 || m_pDescriptions->currentIndex() < 0)
         return;
-    CNexaroDlg& mainDlg = *g_pMainDlg;
-    if (!mainDlg.m_CurrentConfig.GetArticleNumber().empty()
+    CNexaroDlg& mainDlg = m_mainDlg;
+    if (!mainDlg.Session().Config().GetArticleNumber().empty()
         && !AskQuestion(this, "Override the settings",
                         PickText("Do you want to override the current settings?", "Möchten Sie die aktuelle Konfiguration überschrieben?")))
         return;
     const std::string strArticleNumber = m_pArticles->currentText().toStdString();
     std::string strError;
     CDeviceConfig* pDefinition = nullptr;
-    if (mainDlg.m_Configs.Configs().LookupObjectByName(strArticleNumber, pDefinition, MustExist, strError) != Result::Ok) {
+    if (mainDlg.Session().Catalog().Configs().LookupObjectByName(strArticleNumber, pDefinition, MustExist, strError) != Result::Ok) {
         ShowErrorMessage(this, strError);
         return;
     }
     const CDeviceConfig definition(*pDefinition);
-    mainDlg.SetCurrentConfig(definition);
+    mainDlg.Session().SetCurrentConfig(definition);
     mainDlg.ShowDescriptions();
     mainDlg.SetViewMode(CNexaroDlg::kWorkView);
-    int nResult = mainDlg.SelectProduct(definition.GetConfigSheet(), strError);
+    int nResult = mainDlg.Session().SelectProduct(definition.GetConfigSheet(), strError);
     if (nResult == Result::Ok)
         nResult = mainDlg.LoadProductPicture(strError);
-    std::string strIgnored;
-    mainDlg.m_Pages.SendToAll(kWmEnableFittingOperations, 0, 1, strIgnored);
+    mainDlg.EnableFittingOperations(true);
     mainDlg.SetLanguage(g_nLanguage);
     if (nResult != Result::Ok) {
         ShowErrorMessage(this, strError);
@@ -301,7 +300,7 @@ void CDlgNewConfiguration::OnAccept()
 // connection monitor saw it last.
 int CDlgNewConfiguration::ConnectionStateFor(const std::string& strArticleNumber) const
 {
-    CVelmorTPExt& link = g_pMainDlg->m_link;
+    CVelmorTPExt& link = m_mainDlg.Session().Link();
     if (link.GetConnectionState() == kConnectionNoFitting)
         return kConnectionNoFitting;
     return link.GetArticleNumber() == strArticleNumber ? kConnectionOtherUnit : kConnectionOtherProduct;
@@ -309,7 +308,7 @@ int CDlgNewConfiguration::ConnectionStateFor(const std::string& strArticleNumber
 
 void CDlgNewConfiguration::reject()
 {
-    g_pMainDlg->setEnabled(true);
+    m_mainDlg.setEnabled(true);
     hide();
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 class CColorStatic;
+class CNexaroDlg;
 class QComboBox;
 class QFrame;
 class QPushButton;
@@ -23,7 +24,7 @@ class QPushButton;
 class CDlgNewConfiguration : public QDialog {
     Q_OBJECT
 public:
-    CDlgNewConfiguration();
+    explicit CDlgNewConfiguration(CNexaroDlg& mainDlg);
 
     // Centred over the main window, with no choice made yet.
     void ShowDialog();
@@ -41,6 +42,7 @@ protected:
     void reject() override;
 
 private:
+    CNexaroDlg& m_mainDlg;
     // A definition with its descriptions in the language of the program.
     struct CListedDefinition {
         CDeviceConfig config;

@@ -9,13 +9,10 @@
 #include "app/DlgKeyPad.h"
 #include "app/DlgProgress.h"
 #include "app/ErrorBox.h"
+#include "app/PageTable.h"
 #include "app/ToolVersion.h"
-#include "app/pages/DlgAmbra.h"
-#include "app/pages/DlgDiagnosticGeneric.h"
 #include "app/pages/DlgInfoGeneric.h"
-#include "app/pages/DlgTarvo.h"
 #include "app/pages/DlgTools.h"
-#include "app/pages/DlgUrinalWc.h"
 #include "app/pages/SettingsPage.h"
 #include "app/widgets/ColorControls.h"
 #include "common/FilePaths.h"
@@ -28,7 +25,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -38,8 +34,6 @@
 #include <QSettings>
 #include <QToolTip>
 
-#include <algorithm>
-
 namespace {
 
 constexpr QColor kDarkRed(145, 15, 10);
@@ -47,7 +41,6 @@ constexpr QColor kGreen(0, 164, 0);
 constexpr QColor kGrey(153, 153, 153);
 constexpr QColor kDarkGrey(102, 102, 102);
 constexpr QColor kLightGrey(170, 170, 170);
-constexpr int kRecentLimit = 10;
 
 // Menu and command ids.
 enum Command {
@@ -70,15 +63,6 @@ QString Text(const char* szEnglish, const char* szGerman)
 
 } // namespace
 
-const std::vector<CPageEntry>& PageTable()
-{
-    // Tools only in service mode.
-    static const std::vector<CPageEntry> pages = {
-        {"InfoGeneric", 130, false}, {"Ambra", 137, false},             {"Urinal", 1300, false}, {"Tarvo", 136, false},
-        {"TarvoV2", 112, false},     {"GenericDiagnostics", 138, false}, {"Tools", 162, true}};
-    return pages;
-}
-
 // The client area: the main window's controls sit on it and it paints the
 // pictures.
 class CMainCanvas : public QWidget {
@@ -97,11 +81,11 @@ private:
 };
 
 CNexaroDlg::CNexaroDlg(QSettings& settings, CVelmorTPExt& link, QWidget* pParent)
-    : QMainWindow(pParent), m_link(link), m_settings(settings),
+    : QMainWindow(pParent), m_link(link), m_settings(settings), m_session(link), m_recentNames(settings),
       m_jobs([this](unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam) { HandleWindowMessage(nMessage, wParam, lParam); })
 {
-    g_pMainDlg = this;
     InitPictureResources();
+    m_session.SetProductTypeListener([this] { OnProductType(); });
     setObjectName(QStringLiteral("CNexaroDlg"));
     m_Pages.SetPageFactory([this](int nPageId) { return CreatePageById(nPageId); });
     CreateControls();
@@ -119,30 +103,46 @@ CNexaroDlg::~CNexaroDlg()
     delete m_dlgBusconverter;
     delete m_dlgNewConfiguration;
     delete m_dlgConnectionInformation;
-    if (g_pMainDlg == this)
-        g_pMainDlg = nullptr;
 }
 
 QWidget* CNexaroDlg::CreatePageById(int nPageId)
 {
-    switch (nPageId) {
-    case 130:
-        return new CDlgInfoGeneric;
-    case 137:
-        return new CDlgAmbra;
-    case 1300:
-        return new CDlgUrinalWc;
-    case 136:
-        return new CDlgTarvo;
-    case 112:
-        return new CDlgTarvoV2;
-    case 162:
-        return new CDlgTools;
-    case 138:
-        return new CDlgDiagnosticGeneric;
-    default:
+    const CPageEntry* pEntry = FindPageEntry(nPageId);
+    if (pEntry == nullptr)
         return nullptr;
+    CPageBase* pPage = pEntry->create(m_pageContext);
+    ConnectPage(pPage);
+    return pPage;
+}
+
+void CNexaroDlg::ConnectPage(CPageBase* pPage)
+{
+    if (auto* pSettings = qobject_cast<CSettingsPage*>(pPage)) {
+        connect(pSettings, &CSettingsPage::KeyPadWanted, this, [this](QLineEdit* pEdit, const std::string& strPrompt) {
+            if (m_dlgKeyPad != nullptr)
+                m_dlgKeyPad->ShowFor(pEdit, strPrompt);
+        });
+        // The information page shows the installation record just written.
+        connect(pSettings, &CSettingsPage::InstallationWritten, this,
+                [this](const std::string& strInstaller, const std::string& strPlacement, const std::string& strDate) {
+                    CDisplayDialog* pInfo = nullptr;
+                    std::string strIgnored;
+                    if (m_Pages.GetDialog("InfoGeneric", pInfo, strIgnored) == Result::Ok)
+                        if (auto* pInfoPage = qobject_cast<CDlgInfoGeneric*>(pInfo->GetWnd()))
+                            pInfoPage->ShowInstallation(strInstaller, strPlacement, strDate);
+                });
     }
+    if (auto* pTools = qobject_cast<CDlgTools*>(pPage))
+        connect(pTools, &CDlgTools::ImageWritten, this, [this] {
+            ReadConnectedProduct(); // what answers now, whatever it is
+            EnableFittingOperations(true);
+        });
+}
+
+void CNexaroDlg::EnableFittingOperations(bool bEnable)
+{
+    std::string strIgnored;
+    m_Pages.SendToAll(kWmEnableFittingOperations, 0, bEnable ? 1 : 0, strIgnored);
 }
 
 CColorStatic* CNexaroDlg::AddStatic(int nId, const QRect& geometry, Qt::Alignment alignment)
@@ -230,7 +230,7 @@ std::string CNexaroDlg::OnInitDialog()
     m_dlgProgress = new CDlgProgress(this);
     m_jobs.SetProgressDialog(m_dlgProgress);
     m_dlgKeyPad = new CDlgKeyPad(this);
-    m_dlgConnectionInformation = new CDlgConnectionInformation;
+    m_dlgConnectionInformation = new CDlgConnectionInformation(*this);
     m_dlgInfoState = new CDlgInfoState(m_pCanvas);
     for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgAbout), static_cast<QWidget*>(m_dlgProgress),
                              static_cast<QWidget*>(m_dlgConnectionInformation), static_cast<QWidget*>(m_dlgKeyPad),
@@ -252,8 +252,8 @@ std::string CNexaroDlg::OnInitDialog()
 
     std::string strStartError = RegisterPages();
     if (strStartError.empty()) {
-        m_dlgBusconverter = new CDlgBusconverter(m_link);
-        m_dlgNewConfiguration = new CDlgNewConfiguration;
+        m_dlgBusconverter = new CDlgBusconverter(m_link, this);
+        m_dlgNewConfiguration = new CDlgNewConfiguration(*this);
         for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgBusconverter), static_cast<QWidget*>(m_dlgNewConfiguration)}) {
             pDialog->hide();
             emit Created(pDialog->objectName());
@@ -263,7 +263,7 @@ std::string CNexaroDlg::OnInitDialog()
         // Without a single definition no fitting can ever be known: that is
         // said at start, not left for the technician to find out.
         if (ListSubdirectories(m_strConfigPath, m_lstConfigDirs, strStartError) == Result::Ok)
-            m_Configs.LoadDeviceConfigs(m_strConfigPath, strStartError, CheckDefinitionFitsFields);
+            m_session.Catalog().LoadDeviceConfigs(m_strConfigPath, strStartError, CheckDefinitionFitsFields);
         if (strStartError.empty()) {
             if (m_link.LoadDriver(strStartError) == Result::Ok) {
                 m_link.SetMainWindow(this);
@@ -440,7 +440,7 @@ void CNexaroDlg::UpdateTexts(int nLanguage)
 {
     std::string strDescription;
     std::string strExtended;
-    m_CurrentConfig.GetProductDescription(nLanguage, strDescription, strExtended);
+    m_session.Config().GetProductDescription(nLanguage, strDescription, strExtended);
     if (!strDescription.empty()) {
         m_stcDescription->setText(QString::fromStdString(strDescription));
         m_stcExtDescription->setText(QString::fromStdString(strExtended));
@@ -511,15 +511,15 @@ void CNexaroDlg::OnTabChanged()
     m_nShownTab = nTab;
     std::string strIgnored;
     m_link.StopValveMonitor(strIgnored);
-    if (m_nProductType < 1 || m_nProductType > 7)
+    const std::string strConfigurationPage = ConfigurationPageOf(m_session.ProductType());
+    if (strConfigurationPage.empty())
         return;
-    static const char* const kConfigurationPages[8] = {"", "Tarvo", "TarvoV2", "Ambra", "Urinal", "Urinal", "Ambra", "Ambra"};
     switch (nTab) {
     case 0:
         m_Pages.ShowDialog("InfoGeneric", strIgnored);
         break;
     case 1:
-        m_Pages.ShowDialog(kConfigurationPages[m_nProductType], strIgnored);
+        m_Pages.ShowDialog(strConfigurationPage, strIgnored);
         break;
     case 2:
         if (m_Pages.ShowDialog("GenericDiagnostics", strIgnored) == Result::Ok)
@@ -584,7 +584,7 @@ void CNexaroDlg::OnConnectionState(std::uintptr_t bClose, int nState)
         m_stcConnState->SetTextColor(kGreen);
         nIcon = nState == kConnectionOtherProduct ? 110 : 144;
         CDeviceConfig definition;
-        if (m_Configs.FindDefinition(m_link.GetArticleNumber(), definition)) {
+        if (m_session.Catalog().FindDefinition(m_link.GetArticleNumber(), definition)) {
             std::string strDescription;
             std::string strExtended;
             definition.GetProductDescription(g_nLanguage, strDescription, strExtended);
@@ -633,15 +633,15 @@ void CNexaroDlg::OnFittingInBootloader()
         m_onConnectionDialog(1, kConnectionInBootloader); // "connection terminated" no longer holds
 
     CDeviceConfig definition;
-    const bool bProgrammable = IsServiceMode() && m_Configs.FindDefinition(m_link.GetArticleNumber(), definition);
+    const bool bProgrammable = IsServiceMode() && m_session.Catalog().FindDefinition(m_link.GetArticleNumber(), definition);
     const bool bToolsShown = m_nViewMode != kStartView && m_tabPages->currentIndex() == kToolsTab;
     if (bProgrammable && !bToolsShown) {
         // The product whose image the Tools page programs.
-        SetCurrentConfig(definition);
+        m_session.SetCurrentConfig(definition);
         SetViewMode(kWorkView);
         ShowDescriptions();
         std::string strIgnored;
-        SelectProduct(definition.GetConfigSheet(), strIgnored);
+        m_session.SelectProduct(definition.GetConfigSheet(), strIgnored);
         LoadProductPicture(strIgnored);
     }
     if (m_nViewMode != kStartView) {
@@ -662,55 +662,34 @@ void CNexaroDlg::OnFittingInBootloader()
                                                                "Ihre Firmware muss von einem Servicetechniker programmiert werden.")));
 }
 
-void CNexaroDlg::SetCurrentConfig(const CDeviceConfig& definition)
-{
-    m_CurrentConfig = definition;
-    std::lock_guard<std::mutex> lock(m_inForceLock);
-    m_strArticleInForce = definition.GetArticleNumber();
-}
-
 void CNexaroDlg::ShowDescriptions()
 {
     std::string strDescription;
     std::string strExtended;
-    m_CurrentConfig.GetProductDescription(g_nLanguage, strDescription, strExtended);
+    m_session.Config().GetProductDescription(g_nLanguage, strDescription, strExtended);
     m_stcDescription->setText(QString::fromStdString(strDescription));
     m_stcExtDescription->setText(QString::fromStdString(strExtended));
-    m_stcArticleNumber->setText(QString::fromStdString(FormatArticleNumber(m_CurrentConfig.GetArticleNumber())));
+    m_stcArticleNumber->setText(QString::fromStdString(FormatArticleNumber(m_session.Config().GetArticleNumber())));
     m_dlgInfoState->SetProductLine(QString::fromStdString(strDescription));
 }
 
-int CNexaroDlg::SelectProduct(const std::string& strTypeName, std::string& strError)
+void CNexaroDlg::OnProductType()
 {
-    int nType = 0;
-    const int nResult = ProductNameToType(strTypeName, nType, strError);
-    return nResult != Result::Ok ? nResult : SetProductType(nType, strError);
-}
-
-int CNexaroDlg::SetProductType(int nProductType, std::string& strError)
-{
-    strError.clear();
-    m_nProductType = nProductType;
     OnTabChanged();
-    m_Pages.SendToAll(kWmTakeDefaults, strError);
-    return Result::Ok;
-}
-
-int CNexaroDlg::CheckArticleNumber(std::string& strError)
-{
-    return ::CheckArticleNumber(m_link, GetArticleNumberInForce(), strError);
+    std::string strIgnored;
+    m_Pages.SendToAll(kWmTakeDefaults, strIgnored);
 }
 
 int CNexaroDlg::LoadProductPicture(std::string& strError)
 {
-    const QString path = QString::fromStdString(m_CurrentConfig.GetPicturePath());
+    const QString path = QString::fromStdString(m_session.Config().GetPicturePath());
     if (!m_imgProduct.LoadFile(path)) {
         m_bPictureLoaded = 0;
         m_stcPictureSquare->hide();
         m_stcPictureTall->hide();
         strError = FormatText(PickText("The product picture (%s) can't be loaded and displayed",
                                        "Das Produktbild (%s) konnte nicht geladen und angezeigt werden"),
-                              m_CurrentConfig.GetPicturePath().c_str());
+                              m_session.Config().GetPicturePath().c_str());
         return Result::InvalidArgument;
     }
     m_imgProduct.ApplyPremultipliedAlpha();
@@ -733,16 +712,16 @@ void CNexaroDlg::ReadConnectedProduct()
     CFittingIdentity identity;
     std::string strError;
     const int nIdentified = m_jobs.Run(0, [&](std::string& strJobError) {
-        return IdentifyFitting(m_link, m_Configs, identity, strJobError);
+        return IdentifyFitting(m_link, m_session.Catalog(), identity, strJobError);
     }, strError);
     // A fitting in its boot loader has no settings to read.
     if (nIdentified == Result::Ok && identity.bDefinitionFound && !identity.bInBootloader) {
-        SetCurrentConfig(identity.definition);
+        m_session.SetCurrentConfig(identity.definition);
         SetLanguage(g_nLanguage);
         SetViewMode(kWorkView);
         ShowDescriptions();
         std::string strIgnored;
-        if (SelectProduct(identity.definition.GetConfigSheet(), strIgnored) == Result::Ok) {
+        if (m_session.SelectProduct(identity.definition.GetConfigSheet(), strIgnored) == Result::Ok) {
             LoadProductPicture(strIgnored);
             const auto parameter = [&identity](const char* szName) {
                 CStringParameter value;
@@ -765,7 +744,7 @@ void CNexaroDlg::ReadConnectedProduct()
 
 void CNexaroDlg::OpenConfigurationFile()
 {
-    if (!m_CurrentConfig.GetArticleNumber().empty()
+    if (!m_session.Config().GetArticleNumber().empty()
         && !AskQuestion(this, PickText("Override the settings", "Überschreiben der aktuellen Einstellungen"),
                         PickText("Do you want to override the current settings?",
                                  "Durch das Laden wird die aktuelle Konfiguration überschrieben.\nMöchten Sie fortfahren?")))
@@ -784,18 +763,17 @@ void CNexaroDlg::OpenConfigurationFile()
         ShowErrorMessage(this, strError);
         return;
     }
-    m_ToolConfig.GetConfig() = file.GetConfig();
-    SetCurrentConfig(definition);
-    m_Pages.ShowDialog(ConfigurationPageForType(m_CurrentConfig.GetConfigSheet()), strError);
-    int nResult = SelectProduct(m_CurrentConfig.GetConfigSheet(), strError);
+    m_session.LoadedFile().GetConfig() = file.GetConfig();
+    m_session.SetCurrentConfig(definition);
+    int nResult = m_session.SelectProduct(definition.GetConfigSheet(), strError);
     if (nResult == Result::Ok)
         nResult = LoadProductPicture(strError);
     if (nResult == Result::Ok) {
         SetViewMode(kWorkView);
         ShowDescriptions();
-        m_stcArticleNumber->setText(QString::fromStdString(FormatArticleNumber(m_ToolConfig.GetConfig().GetArticleNumber())));
+        m_stcArticleNumber->setText(QString::fromStdString(FormatArticleNumber(m_session.LoadedFile().GetConfig().GetArticleNumber())));
         m_Pages.SendToAll(kWmConfigurationLoaded, strError);
-        m_Pages.SendToAll(kWmEnableFittingOperations, 0, 1, strError);
+        EnableFittingOperations(true);
     }
     if (nResult != Result::Ok)
         ShowErrorMessage(this, strError);
@@ -811,7 +789,7 @@ int CNexaroDlg::ReadConfigurationFor(const QString& path, CToolConfigXML& file, 
         return nResult;
     }
     const std::string strArticle = file.GetConfig().GetArticleNumber();
-    if (!m_Configs.FindDefinition(strArticle, definition)) {
+    if (!m_session.Catalog().FindDefinition(strArticle, definition)) {
         strError = FileNotLoadedMessage(strFileName, FormatText(PickText("no product definition is known for its article number %s.",
                                                                          "Für ihre Artikelnummer %s ist keine Produktdefinition bekannt."),
                                                                 FormatArticleNumber(strArticle).c_str()), {});
@@ -824,7 +802,7 @@ int CNexaroDlg::ReadConfigurationFor(const QString& path, CToolConfigXML& file, 
                                                                 definition.GetConfigSheet().c_str()), {});
         return Result::InvalidArgument;
     }
-    const int nProductType = m_Configs.FindProductTypeForArticle(strArticle);
+    const int nProductType = m_session.Catalog().FindProductTypeForArticle(strArticle);
     for (CDisplayDialog* pPage : m_Pages.Dialogs())
         if (auto* pSettings = qobject_cast<CSettingsPage*>(pPage->GetWnd()))
             if ((nResult = pSettings->CheckConfigurationFile(definition, nProductType, file.GetConfig(), strFileName, strError)) != Result::Ok)
@@ -835,7 +813,7 @@ int CNexaroDlg::ReadConfigurationFor(const QString& path, CToolConfigXML& file, 
 void CNexaroDlg::SaveConfigurationFile()
 {
     std::string strError;
-    if (m_CurrentConfig.GetArticleNumber().empty()) {
+    if (m_session.Config().GetArticleNumber().empty()) {
         ShowErrorMessage(this, PickText("Can't save the settings.\n\nLoad a configuration file first or read the settings from the target.",
                                         "Die Einstellungen können nicht gespeichert werden.\n\nLaden Sie zunächst eine Konfigurationsdatei oder \nlesen Sie die aktuellen Einstellungen aus dem Produkt aus"));
         return;
@@ -850,17 +828,12 @@ void CNexaroDlg::PostToMainWindow(unsigned nMessage, std::uintptr_t wParam, std:
 
 bool CNexaroDlg::FindProductTypeForArticle(const std::string& strArticleNumber, int& nProductType)
 {
-    CDeviceConfig definition;
-    if (!m_Configs.FindDefinition(strArticleNumber, definition))
-        return false;
-    nProductType = m_Configs.FindProductTypeForArticle(strArticleNumber);
-    return true;
+    return m_session.FindProductTypeForArticle(strArticleNumber, nProductType);
 }
 
 std::string CNexaroDlg::GetArticleNumberInForce()
 {
-    std::lock_guard<std::mutex> lock(m_inForceLock);
-    return m_strArticleInForce;
+    return m_session.GetArticleNumberInForce();
 }
 
 bool CNexaroDlg::event(QEvent* pEvent)
@@ -960,87 +933,4 @@ void CNexaroDlg::CloseSequence()
 void CNexaroDlg::contextMenuEvent(QContextMenuEvent* pEvent)
 {
     m_pContextMenu->popup(pEvent->globalPos());
-}
-
-int CNexaroDlg::FillInstallerCombo(QComboBox* pCombo, std::string&)
-{
-    return FillRecentCombo(pCombo, m_lstInstaller, "Installer", "Installer_", "InstallerLast");
-}
-
-int CNexaroDlg::FillPlacementCombo(QComboBox* pCombo, std::string&)
-{
-    return FillRecentCombo(pCombo, m_lstPlacement, "Placement", "Placement_", "PlacementLast");
-}
-
-int CNexaroDlg::StoreInstallerCombo(QComboBox* pCombo, std::string&)
-{
-    return StoreRecentCombo(pCombo, m_lstInstaller, "Installer", "Installer_", "InstallerLast");
-}
-
-int CNexaroDlg::StorePlacementCombo(QComboBox* pCombo, std::string&)
-{
-    return StoreRecentCombo(pCombo, m_lstPlacement, "Placement", "Placement_", "PlacementLast");
-}
-
-namespace {
-
-QString SettingKey(const char* szSection, const QString& name)
-{
-    return QString::fromUtf8(szSection) + QLatin1Char('/') + name;
-}
-
-// The first entry after entry 0, wrapping around, that begins with the text.
-void SelectByPrefix(QComboBox* pCombo, const QString& prefix)
-{
-    const int nCount = pCombo->count();
-    for (int i = 1; i <= nCount; ++i) {
-        const int nIndex = i % nCount;
-        if (pCombo->itemText(nIndex).startsWith(prefix, Qt::CaseInsensitive)) {
-            pCombo->setCurrentIndex(nIndex);
-            return;
-        }
-    }
-}
-
-} // namespace
-
-int CNexaroDlg::FillRecentCombo(QComboBox* pCombo, std::vector<std::string>& list, const char* szSection, const char* szPrefix,
-                                const char* szLast)
-{
-    pCombo->clear();
-    const QString last = m_settings.value(SettingKey(szSection, QString::fromUtf8(szLast))).toString();
-    for (int i = 0; i < kRecentLimit; ++i) {
-        const QString name = m_settings.value(SettingKey(szSection, QStringLiteral("%1%2").arg(QString::fromUtf8(szPrefix)).arg(i)))
-                                 .toString()
-                                 .trimmed();
-        if (name.isEmpty())
-            continue;
-        pCombo->addItem(name);
-        if (std::find(list.begin(), list.end(), name.toStdString()) == list.end())
-            list.insert(list.begin(), name.toStdString());
-    }
-    if (!last.isEmpty() && pCombo->count() > 0)
-        SelectByPrefix(pCombo, last);
-    return Result::Ok;
-}
-
-int CNexaroDlg::StoreRecentCombo(QComboBox* pCombo, std::vector<std::string>& list, const char* szSection, const char* szPrefix,
-                                 const char* szLast)
-{
-    const QString text = pCombo->currentText().trimmed();
-    if (text.isEmpty())
-        return Result::Ok;
-    if (std::find(list.begin(), list.end(), text.toStdString()) == list.end())
-        list.insert(list.begin(), text.toStdString());
-    if (list.size() > static_cast<std::size_t>(kRecentLimit))
-        list.pop_back();
-    m_settings.setValue(SettingKey(szSection, QString::fromUtf8(szLast)), text);
-    pCombo->clear();
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const QString name = QString::fromStdString(list[i]);
-        m_settings.setValue(SettingKey(szSection, QStringLiteral("%1%2").arg(QString::fromUtf8(szPrefix)).arg(i)), name);
-        pCombo->addItem(name);
-    }
-    SelectByPrefix(pCombo, text);
-    return Result::Ok;
 }

@@ -1,21 +1,22 @@
 #pragma once
 // The main window: the start and work views, menus and language, the page
-// tabs, the pictures, the services the pages call, the monitors' messages,
-// and the start and close sequences.
+// tabs, the pictures, the monitors' messages, and the start and close
+// sequences. The product in force, the recent names and the fitting jobs
+// are parts of their own that the pages receive.
 
 #include "app/DisplayDialog.h"
 #include "app/FittingJobOwner.h"
+#include "app/ProductSession.h"
+#include "app/RecentNames.h"
+#include "app/pages/PageBase.h"
 #include "app/widgets/FCObjImage.h"
-#include "configdata/ToolConfigXML.h"
 #include "devicelink/MainWindowLink.h"
-#include "workflow/ProductCatalog.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
 #include <functional>
 #include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -29,18 +30,8 @@ class CDlgInfoState;
 class CDlgKeyPad;
 class CDlgProgress;
 class CVelmorTPExt;
-class QComboBox;
 class QPushButton;
 class QSettings;
-
-// A page of the page table: its name and page id, in registration order.
-struct CPageEntry {
-    const char* szName;
-    int nPageId;
-    bool bServiceOnly;
-};
-// The pages the main window registers at start, in this order.
-const std::vector<CPageEntry>& PageTable();
 
 class CNexaroDlg : public QMainWindow, public IMainWindowLink {
     Q_OBJECT
@@ -69,33 +60,27 @@ public:
     void RebuildTabs();
     void OnTabChanged();
     void SetViewMode(int nMode);
-    // Makes a new page for a page id; nullptr for an id without a page.
+    // Makes a new page for a page id, connected to the window; nullptr for
+    // an id without a page.
     QWidget* CreatePageById(int nPageId);
 
-    // The product in force and the fitting.
-    int SelectProduct(const std::string& strTypeName, std::string& strError);
-    int SetProductType(int nProductType, std::string& strError);
+    // The fitting and the files.
     void OnConnectionState(std::uintptr_t bClose, int nState);
     void ReadConnectedProduct();
     void OpenConfigurationFile();
     void SaveConfigurationFile();
-    // 0 when the fitting's article number is the one in force; safe from a
-    // fitting job's worker.
-    int CheckArticleNumber(std::string& strError);
     int LoadProductPicture(std::string& strError);
-    // Makes the definition the product in force (also for the monitor).
-    void SetCurrentConfig(const CDeviceConfig& definition);
     // Descriptions and article number of the product in force.
     void ShowDescriptions();
+    // 0x40B to every page: their fitting buttons on or off.
+    void EnableFittingOperations(bool bEnable);
 
-    // Recent installer and placement names.
-    int FillInstallerCombo(QComboBox* pCombo, std::string& strError);
-    int FillPlacementCombo(QComboBox* pCombo, std::string& strError);
-    int StoreInstallerCombo(QComboBox* pCombo, std::string& strError);
-    int StorePlacementCombo(QComboBox* pCombo, std::string& strError);
-
+    // The product in force.
+    CProductSession& Session() { return m_session; }
     // Every fitting job of the window runs through it.
     CFittingJobOwner& Jobs() { return m_jobs; }
+    // What each page is made with.
+    const CPageContext& PageContext() const { return m_pageContext; }
 
     // The close sequence without its question.
     void CloseSequence();
@@ -107,10 +92,7 @@ public:
     bool FindProductTypeForArticle(const std::string& strArticleNumber, int& nProductType) override;
     std::string GetArticleNumberInForce() override;
 
-    // Members the pages and dialogs use directly.
-    CDeviceConfig m_CurrentConfig;
-    CToolConfigXML m_ToolConfig; // the configuration file loaded last
-    CProductCatalog m_Configs;
+    // Members the dialogs use directly.
     CDisplayDialogHandler m_Pages;
     CDlgProgress* m_dlgProgress = nullptr;
     CDlgKeyPad* m_dlgKeyPad = nullptr;
@@ -122,11 +104,8 @@ public:
     CDlgNewConfiguration* m_dlgNewConfiguration = nullptr;
     std::string m_strConfigPath;
     std::vector<std::string> m_lstConfigDirs;
-    std::vector<std::string> m_lstInstaller;
-    std::vector<std::string> m_lstPlacement;
     int m_nViewMode = kStartView;
     int m_nConnState = 0;
-    int m_nProductType = 0;
     int m_bPictureLoaded = 0;
     double m_dPictureAspect = 0;
     int m_bShowIllustration = 1;
@@ -176,10 +155,10 @@ private:
     void HandleWindowMessage(unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam);
     void HoverTest(const QPoint& clientPosition);
     bool AskToQuit();
-    int FillRecentCombo(QComboBox* pCombo, std::vector<std::string>& list, const char* szSection, const char* szPrefix,
-                        const char* szLast);
-    int StoreRecentCombo(QComboBox* pCombo, std::vector<std::string>& list, const char* szSection, const char* szPrefix,
-                         const char* szLast);
+    // Connects what a page asks of the window.
+    void ConnectPage(CPageBase* pPage);
+    // The product type in force changed: its page, and every page reset.
+    void OnProductType();
 
     QWidget* m_pCanvas = nullptr;
     QWidget* m_stcPageFrame = nullptr;
@@ -196,10 +175,10 @@ private:
     QPushButton* m_btnNext = nullptr;
     QMenu* m_pContextMenu = nullptr;
 
-    mutable std::mutex m_inForceLock; // the article in force, read by the monitor thread
-    std::string m_strArticleInForce;
-
+    CProductSession m_session;
+    CRecentNames m_recentNames;
     CFittingJobOwner m_jobs;
+    CPageContext m_pageContext{m_session, m_jobs, m_recentNames};
     int m_nShownTab = 0; // the tab a click during a job falls back to
     bool m_bClosing = false;
 };

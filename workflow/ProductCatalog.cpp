@@ -53,15 +53,6 @@ int ProductNameToType(const std::string& strTypeName, int& nProductType, std::st
     return Result::InvalidArgument;
 }
 
-std::string ConfigurationPageForType(const std::string& strTypeName)
-{
-    if (strTypeName == "Pelio" || strTypeName == "Culina")
-        return "Ambra";
-    if (strTypeName == "WC")
-        return "Urinal";
-    return strTypeName;
-}
-
 int CProductCatalog::LoadDeviceConfigs(const std::string& strConfigPath, std::string& strError, const DefinitionCheck& check)
 {
     m_Configs.RemoveAll();

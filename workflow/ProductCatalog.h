@@ -1,6 +1,6 @@
 #pragma once
 // The product definitions of the definition directory and the mapping of
-// product type names to type codes and configuration pages.
+// product type names to type codes.
 
 #include "configdata/DeviceConfig.h"
 #include "configdata/HashedObjects.h"
@@ -20,9 +20,6 @@ int ListSubdirectories(const std::string& strDirectory, std::vector<std::string>
 // "Tarvo" 1, "TarvoV2" 2, "Ambra" 3, "Urinal" 4, "WC" 5, "Pelio" 6,
 // "Culina" 7, compared exactly; anything else is -1001.
 int ProductNameToType(const std::string& strTypeName, int& nProductType, std::string& strError);
-// The configuration page that shows a product type name: the basin faucets
-// "Pelio" and "Culina" share "Ambra", "WC" shares "Urinal".
-std::string ConfigurationPageForType(const std::string& strTypeName);
 
 // A check of a definition just read, beyond its file's form: 0 takes it,
 // a failure refuses it with its message. The settings pages give theirs

@@ -1,7 +1,7 @@
 #include "app/pages/DlgAmbra.h"
 
 #include "app/AppGlobals.h"
-#include "app/NexaroDlg.h"
+#include "app/ProductSession.h"
 
 #include <cstring>
 
@@ -66,11 +66,6 @@ const CPageDescription& FaucetPage()
     return page;
 }
 
-int ProductType()
-{
-    return g_pMainDlg != nullptr ? g_pMainDlg->m_nProductType : 0;
-}
-
 bool IsField(const CPageRow& row, const char* szName)
 {
     return std::strcmp(row.szField, szName) == 0;
@@ -78,7 +73,7 @@ bool IsField(const CPageRow& row, const char* szName)
 
 } // namespace
 
-CDlgAmbra::CDlgAmbra(QWidget* pParent) : CSettingsPage(FaucetPage(), pParent)
+CDlgAmbra::CDlgAmbra(const CPageContext& context, QWidget* pParent) : CSettingsPage(FaucetPage(), context, pParent)
 {
 }
 
@@ -86,12 +81,12 @@ CDlgAmbra::CDlgAmbra(QWidget* pParent) : CSettingsPage(FaucetPage(), pParent)
 // none of the groups of the right column but power saving.
 bool CDlgAmbra::IsRowHidden(const CPageRow& row) const
 {
-    return (ProductType() == 6 || ProductType() == 7) && IsField(row, "Maxruntime");
+    return (Session().ProductType() == 6 || Session().ProductType() == 7) && IsField(row, "Maxruntime");
 }
 
 bool CDlgAmbra::IsGroupHidden(const CPageGroup& group) const
 {
-    const int nType = ProductType();
+    const int nType = Session().ProductType();
     if ((nType == 6 || nType == 7) && group.nTitleId == 1171)
         return true;
     return nType == 7 && (group.nTitleId == 1197 || group.nTitleId == 1204 || group.nTitleId == 1189);
@@ -99,12 +94,12 @@ bool CDlgAmbra::IsGroupHidden(const CPageGroup& group) const
 
 CPageText CDlgAmbra::RowLabel(const CPageRow& row) const
 {
-    return IsField(row, "Runtime") && (ProductType() == 6 || ProductType() == 7) ? PageTexts::kRuntimeSeconds : row.label;
+    return IsField(row, "Runtime") && (Session().ProductType() == 6 || Session().ProductType() == 7) ? PageTexts::kRuntimeSeconds : row.label;
 }
 
 CPageText CDlgAmbra::RowTip(const CPageRow& row) const
 {
-    if (IsField(row, "Runtime") && (ProductType() == 6 || ProductType() == 7))
+    if (IsField(row, "Runtime") && (Session().ProductType() == 6 || Session().ProductType() == 7))
         return {"Defines the flush time in seconds", "Stellt die Laufzeit der Armatur in Sekunden ein"};
     return row.tip;
 }

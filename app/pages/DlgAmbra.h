@@ -7,7 +7,7 @@
 class CDlgAmbra : public CSettingsPage {
     Q_OBJECT
 public:
-    explicit CDlgAmbra(QWidget* pParent = nullptr);
+    explicit CDlgAmbra(const CPageContext& context, QWidget* pParent = nullptr);
 
 protected:
     bool IsRowHidden(const CPageRow& row) const override;

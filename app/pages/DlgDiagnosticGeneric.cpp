@@ -3,7 +3,7 @@
 #include "app/AppGlobals.h"
 #include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
-#include "app/NexaroDlg.h"
+#include "app/ProductSession.h"
 #include "app/widgets/ColorControls.h"
 #include "app/widgets/ControlElements.h"
 #include "common/Language.h"
@@ -20,7 +20,7 @@ constexpr QColor kLightGrey(170, 170, 170);
 
 } // namespace
 
-CDlgDiagnosticGeneric::CDlgDiagnosticGeneric(QWidget* pParent) : CPageBase("GenericDiagnostics", pParent)
+CDlgDiagnosticGeneric::CDlgDiagnosticGeneric(const CPageContext& context, QWidget* pParent) : CPageBase("GenericDiagnostics", context, pParent)
 {
     AddStatic(1095, 12, true);
     for (int i = 0; i < 5; ++i) {
@@ -96,7 +96,7 @@ void CDlgDiagnosticGeneric::UpdateErrorDisplay()
 {
     std::vector<std::string> lines;
     std::string strError;
-    if (ErrorHistoryLines(m_history, g_pMainDlg != nullptr ? g_pMainDlg->m_nProductType : 0, lines, strError) != Result::Ok)
+    if (ErrorHistoryLines(m_history, Session().ProductType(), lines, strError) != Result::Ok)
         return;
     for (int i = 0; i < 5; ++i) {
         const bool bShown = i < static_cast<int>(lines.size());
@@ -124,12 +124,13 @@ void CDlgDiagnosticGeneric::ReadHistory()
 {
     if (!Jobs().CanStart())
         return;
-    const int nProductType = g_pMainDlg->m_nProductType;
+    CProductSession& session = Session();
+    const int nProductType = session.ProductType();
     CErrorHistory history = m_history;
     std::string strError;
     const int nResult = Jobs().Run(0, [&](std::string& strJobError) {
-        const int nJobResult = g_pMainDlg->CheckArticleNumber(strJobError);
-        return nJobResult != Result::Ok ? nJobResult : ReadErrorHistory(g_pMainDlg->m_link, nProductType, history, strJobError);
+        const int nJobResult = session.CheckArticleNumber(strJobError);
+        return nJobResult != Result::Ok ? nJobResult : ReadErrorHistory(session.Link(), nProductType, history, strJobError);
     }, strError);
     ShowHistory(history);
     if (nResult != Result::Ok)
@@ -139,16 +140,17 @@ void CDlgDiagnosticGeneric::ReadHistory()
 void CDlgDiagnosticGeneric::ClearHistory()
 {
     if (!Jobs().CanStart()
-        || !AskQuestion(g_pMainDlg, "Information",
+        || !AskQuestion(window(), "Information",
                         PickText("Do you want to reset the error history?", "Möchten Sie die Fehlerhistorie zurücksetzen?")))
         return;
-    const int nProductType = g_pMainDlg->m_nProductType;
+    CProductSession& session = Session();
+    const int nProductType = session.ProductType();
     CErrorHistory history = m_history;
     std::string strError;
     // The history shown afterwards is what the fitting holds, read back.
     const int nResult = Jobs().Run(0, [&](std::string& strJobError) {
-        const int nJobResult = g_pMainDlg->CheckArticleNumber(strJobError);
-        return nJobResult != Result::Ok ? nJobResult : ClearErrorHistory(g_pMainDlg->m_link, nProductType, history, strJobError);
+        const int nJobResult = session.CheckArticleNumber(strJobError);
+        return nJobResult != Result::Ok ? nJobResult : ClearErrorHistory(session.Link(), nProductType, history, strJobError);
     }, strError);
     ShowHistory(history.bComplete ? history : m_history);
     if (nResult != Result::Ok)
@@ -160,8 +162,9 @@ void CDlgDiagnosticGeneric::SwitchValveByHand()
     if (!Jobs().CanStart())
         return;
     const bool bOpen = m_nValveState != 2;
+    CVelmorTPExt& link = Session().Link();
     std::string strError;
-    if (Jobs().Run(0, [&](std::string& strJobError) { return SwitchValve(g_pMainDlg->m_link, bOpen, strJobError); }, strError) != Result::Ok)
+    if (Jobs().Run(0, [&](std::string& strJobError) { return SwitchValve(link, bOpen, strJobError); }, strError) != Result::Ok)
         ShowJobError(strError);
     // The display changes when the valve monitor reports the new state.
 }

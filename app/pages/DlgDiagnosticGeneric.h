@@ -12,7 +12,7 @@ class QPushButton;
 class CDlgDiagnosticGeneric : public CPageBase {
     Q_OBJECT
 public:
-    explicit CDlgDiagnosticGeneric(QWidget* pParent = nullptr);
+    explicit CDlgDiagnosticGeneric(const CPageContext& context, QWidget* pParent = nullptr);
     void SetLanguage(int nLanguage) override;
     void ReadHistory();
     void ClearHistory();

@@ -3,7 +3,7 @@
 #include "app/AppGlobals.h"
 #include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
-#include "app/NexaroDlg.h"
+#include "app/ProductSession.h"
 #include "app/widgets/ColorControls.h"
 #include "app/widgets/ControlElements.h"
 #include "common/Language.h"
@@ -40,7 +40,7 @@ constexpr int kValues[] = {1047, 1052, 1059, 1063, 1094, 1096, 1099};
 
 } // namespace
 
-CDlgInfoGeneric::CDlgInfoGeneric(QWidget* pParent) : CPageBase("InfoGeneric", pParent)
+CDlgInfoGeneric::CDlgInfoGeneric(const CPageContext& context, QWidget* pParent) : CPageBase("InfoGeneric", context, pParent)
 {
     for (const PageText& text : kTexts)
         AddStatic(text.nId);
@@ -136,13 +136,15 @@ void CDlgInfoGeneric::ReadInformation()
         return;
     // Fields read before a failure take their new values, the others keep theirs.
     CFittingInformation information = m_information;
-    const int nProductType = g_pMainDlg->m_nProductType;
+    CProductSession& session = Session();
+    CFittingJobOwner& jobs = Jobs();
+    const int nProductType = session.ProductType();
     std::string strError;
-    const int nResult = Jobs().Run(3, [&](std::string& strJobError) {
-        int nJobResult = g_pMainDlg->CheckArticleNumber(strJobError);
+    const int nResult = jobs.Run(3, [&](std::string& strJobError) {
+        int nJobResult = session.CheckArticleNumber(strJobError);
         if (nJobResult == Result::Ok)
-            nJobResult = ReadFittingInformation(g_pMainDlg->m_link, nProductType, information, strJobError,
-                                                [](int nPercent) { Jobs().ReportProgress(3, nPercent); });
+            nJobResult = ReadFittingInformation(session.Link(), nProductType, information, strJobError,
+                                                [&jobs](int nPercent) { jobs.ReportProgress(3, nPercent); });
         return nJobResult;
     }, strError);
     m_information = information;

@@ -10,7 +10,7 @@ class QPushButton;
 class CDlgInfoGeneric : public CPageBase {
     Q_OBJECT
 public:
-    explicit CDlgInfoGeneric(QWidget* pParent = nullptr);
+    explicit CDlgInfoGeneric(const CPageContext& context, QWidget* pParent = nullptr);
     void SetLanguage(int nLanguage) override;
     void ReadInformation();
     const CFittingInformation& Information() const { return m_information; }

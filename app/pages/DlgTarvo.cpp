@@ -60,7 +60,7 @@ const CPageDescription& TarvoV2Page()
 
 } // namespace
 
-CDlgTarvo::CDlgTarvo(QWidget* pParent) : CSettingsPage(TarvoPage(), pParent)
+CDlgTarvo::CDlgTarvo(const CPageContext& context, QWidget* pParent) : CSettingsPage(TarvoPage(), context, pParent)
 {
 }
 
@@ -71,6 +71,6 @@ bool CDlgTarvo::IsGroupHidden(const CPageGroup& group) const
     return group.nTitleId == kSimpleSwitchTitle || CSettingsPage::IsGroupHidden(group);
 }
 
-CDlgTarvoV2::CDlgTarvoV2(QWidget* pParent) : CSettingsPage(TarvoV2Page(), pParent)
+CDlgTarvoV2::CDlgTarvoV2(const CPageContext& context, QWidget* pParent) : CSettingsPage(TarvoV2Page(), context, pParent)
 {
 }

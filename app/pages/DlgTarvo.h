@@ -9,7 +9,7 @@
 class CDlgTarvo : public CSettingsPage {
     Q_OBJECT
 public:
-    explicit CDlgTarvo(QWidget* pParent = nullptr);
+    explicit CDlgTarvo(const CPageContext& context, QWidget* pParent = nullptr);
 
 protected:
     bool IsGroupHidden(const CPageGroup& group) const override;
@@ -18,5 +18,5 @@ protected:
 class CDlgTarvoV2 : public CSettingsPage {
     Q_OBJECT
 public:
-    explicit CDlgTarvoV2(QWidget* pParent = nullptr);
+    explicit CDlgTarvoV2(const CPageContext& context, QWidget* pParent = nullptr);
 };

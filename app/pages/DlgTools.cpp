@@ -4,7 +4,7 @@
 #include "app/DlgProgress.h"
 #include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
-#include "app/NexaroDlg.h"
+#include "app/ProductSession.h"
 #include "app/widgets/ColorControls.h"
 #include "app/widgets/ControlElements.h"
 #include "common/Language.h"
@@ -31,7 +31,7 @@ QString Text(int nLanguage, const char* szEnglish, const char* szGerman)
 
 } // namespace
 
-CDlgTools::CDlgTools(QWidget* pParent) : CPageBase("Tools", pParent)
+CDlgTools::CDlgTools(const CPageContext& context, QWidget* pParent) : CPageBase("Tools", context, pParent)
 {
     m_pTitle = AddStatic(1264, 12, true);
     AddLine(1265);
@@ -109,13 +109,13 @@ void CDlgTools::SelectFile()
 void CDlgTools::ChooseFile(const QString& path)
 {
     std::string strError;
-    const bool bSupported = m_Download.ChooseFile(path.toStdString(), g_pMainDlg->m_nProductType, strError) == Result::Ok;
+    const bool bSupported = m_Download.ChooseFile(path.toStdString(), Session().ProductType(), strError) == Result::Ok;
     // The path shown is always the file that Start would program.
     m_strChosenPath = bSupported ? path : QString();
     m_pStart->setEnabled(bSupported);
     ShowChosenFile();
     if (!bSupported)
-        ShowErrorMessage(g_pMainDlg, strError);
+        ShowErrorMessage(window(), strError);
 }
 
 void CDlgTools::StartProgramming()
@@ -125,7 +125,7 @@ void CDlgTools::StartProgramming()
     // Start waits for the next choice of a file.
     m_pStart->setEnabled(false);
     m_strChosenPath.clear();
-    const int nProductType = g_pMainDlg->m_nProductType;
+    const int nProductType = Session().ProductType();
     std::string strImageVersion;
     m_Download.GetImageVersion(nProductType, strImageVersion);
     std::string strError;
@@ -134,11 +134,8 @@ void CDlgTools::StartProgramming()
         // The download and the identification after it as one.
         const CFittingJobOwner::CSequence sequence(Jobs(), 2);
         Jobs().Run(2, [&](std::string& strJobError) { return Program(nProductType, strImageVersion, eEnd, strJobError); }, strError);
-        if (eEnd == DownloadEnd::Programmed || eEnd == DownloadEnd::NotConfirmed) {
-            g_pMainDlg->ReadConnectedProduct(); // what answers now, whatever it is
-            std::string strIgnored;
-            g_pMainDlg->m_Pages.SendToAll(kWmEnableFittingOperations, 0, 1, strIgnored);
-        }
+        if (eEnd == DownloadEnd::Programmed || eEnd == DownloadEnd::NotConfirmed)
+            emit ImageWritten();
         // Told before what the monitors saw meanwhile.
         ReportDownloadEnd(eEnd, strError);
     }
@@ -147,8 +144,8 @@ void CDlgTools::StartProgramming()
 
 int CDlgTools::Program(int nProductType, const std::string& strImageVersion, DownloadEnd& eEnd, std::string& strError)
 {
-    CVelmorTPExt& link = g_pMainDlg->m_link;
-    CProductCatalog& catalog = g_pMainDlg->m_Configs;
+    CVelmorTPExt& link = Session().Link();
+    CProductCatalog& catalog = Session().Catalog();
     CFittingIdentity before;
     CFittingIdentity after;
     eEnd = DownloadEnd::Refused;
@@ -180,7 +177,7 @@ int CDlgTools::Program(int nProductType, const std::string& strImageVersion, Dow
     return nResult;
 }
 
-void CDlgTools::ReportDownloadEnd(DownloadEnd eEnd, const std::string& strError)
+void CDlgTools::ReportDownloadEnd(DownloadEnd eEnd, const std::string& strError) const
 {
     const char* szWhat = nullptr;
     switch (eEnd) {

@@ -12,7 +12,7 @@ class QPushButton;
 class CDlgTools : public CPageBase {
     Q_OBJECT
 public:
-    explicit CDlgTools(QWidget* pParent = nullptr);
+    explicit CDlgTools(const CPageContext& context, QWidget* pParent = nullptr);
     void SetLanguage(int nLanguage) override;
 
     // Select: the file dialog, then ChooseFile with the path picked.
@@ -27,6 +27,9 @@ public:
 signals:
     // A step of the download as the progress dialog has just shown it.
     void ProgressShown(const QString& text, int nPercent);
+    // An image was written, within the download's job sequence: the window
+    // identifies what answers now, whatever it is, and opens its pages.
+    void ImageWritten();
 
 private:
     // How a download ended: refused before anything was sent, failed with
@@ -37,7 +40,7 @@ private:
     // On the job's worker: the download, the identification after it, and
     // the check that the unit programmed runs the image's version.
     int Program(int nProductType, const std::string& strImageVersion, DownloadEnd& eEnd, std::string& strError);
-    static void ReportDownloadEnd(DownloadEnd eEnd, const std::string& strError);
+    void ReportDownloadEnd(DownloadEnd eEnd, const std::string& strError) const;
     void ArrangeControls();
     // Select and the texts it governs follow the check box.
     void ApplyManualProgramming();

@@ -62,6 +62,6 @@ const CPageDescription& UrinalWcPage()
 
 } // namespace
 
-CDlgUrinalWc::CDlgUrinalWc(QWidget* pParent) : CSettingsPage(UrinalWcPage(), pParent)
+CDlgUrinalWc::CDlgUrinalWc(const CPageContext& context, QWidget* pParent) : CSettingsPage(UrinalWcPage(), context, pParent)
 {
 }

@@ -9,5 +9,5 @@
 class CDlgUrinalWc : public CSettingsPage {
     Q_OBJECT
 public:
-    explicit CDlgUrinalWc(QWidget* pParent = nullptr);
+    explicit CDlgUrinalWc(const CPageContext& context, QWidget* pParent = nullptr);
 };

@@ -2,14 +2,14 @@
 
 #include "app/AppGlobals.h"
 #include "app/ErrorBox.h"
-#include "app/NexaroDlg.h"
+#include "app/FittingJobOwner.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 
 #include <QFrame>
 #include <QPushButton>
 
-CPageBase::CPageBase(const char* szPageName, QWidget* pParent) : QWidget(pParent)
+CPageBase::CPageBase(const char* szPageName, const CPageContext& context, QWidget* pParent) : QWidget(pParent), m_context(context)
 {
     setObjectName(QString::fromUtf8(szPageName));
     setFixedSize(DluSize(482, 302));
@@ -73,13 +73,8 @@ void CPageBase::SetToolTip(QWidget* pControl, int nId, const char* szEnglish, co
     pControl->setToolTip(QString::fromStdString(m_mapToolTips[nId]).left(79));
 }
 
-CFittingJobOwner& CPageBase::Jobs()
-{
-    return g_pMainDlg->Jobs();
-}
-
-void CPageBase::ShowJobError(const std::string& strError)
+void CPageBase::ShowJobError(const std::string& strError) const
 {
     Jobs().HideProgress();
-    ShowErrorMessage(g_pMainDlg, strError);
+    ShowErrorMessage(window(), strError);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // What every page of the main window shares: its size, the messages of the
-// main window as virtual handlers, tooltips cut to 79 characters, and the
-// owner of the window's fitting jobs.
+// main window as virtual handlers, tooltips cut to 79 characters, and what it
+// works with: the product in force, the owner of the window's fitting jobs
+// and the recent names.
 
 #include <QWidget>
 
@@ -11,18 +12,29 @@
 
 class CColorStatic;
 class CFittingJobOwner;
+class CProductSession;
+class CRecentNames;
 class QPushButton;
+
+// What the main window gives each page; all outlive the pages.
+struct CPageContext {
+    CProductSession& session;
+    CFittingJobOwner& jobs;
+    CRecentNames& recentNames;
+};
 
 class CPageBase : public QWidget {
     Q_OBJECT
 public:
     // 482 by 302 dialog units.
-    CPageBase(const char* szPageName, QWidget* pParent = nullptr);
+    CPageBase(const char* szPageName, const CPageContext& context, QWidget* pParent = nullptr);
 
     virtual void SetLanguage(int nLanguage) = 0;
 
+    CProductSession& Session() const { return m_context.session; }
     // Every fitting job of a page runs through it.
-    static CFittingJobOwner& Jobs();
+    CFittingJobOwner& Jobs() const { return m_context.jobs; }
+    CRecentNames& RecentNames() const { return m_context.recentNames; }
 
 protected:
     bool event(QEvent* pEvent) override;
@@ -39,7 +51,10 @@ protected:
     void SetToolTip(QWidget* pControl, int nId, const char* szEnglish, const char* szGerman);
 
     // A failed job's message, with the progress dialog out of its way.
-    static void ShowJobError(const std::string& strError);
+    void ShowJobError(const std::string& strError) const;
 
     std::map<int, std::string> m_mapToolTips;
+
+private:
+    CPageContext m_context;
 };

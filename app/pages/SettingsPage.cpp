@@ -1,11 +1,10 @@
 #include "app/pages/SettingsPage.h"
 
 #include "app/AppGlobals.h"
-#include "app/DlgKeyPad.h"
-#include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
-#include "app/NexaroDlg.h"
-#include "app/pages/DlgInfoGeneric.h"
+#include "app/FittingJobOwner.h"
+#include "app/ProductSession.h"
+#include "app/RecentNames.h"
 #include "app/widgets/ColorControls.h"
 #include "app/widgets/ControlElements.h"
 #include "common/Language.h"
@@ -47,12 +46,6 @@ public:
     }
 };
 
-// The model's progress, from the job's worker.
-void ReportToJobOwner(int nStep, int nPosition)
-{
-    CPageBase::Jobs().ReportProgress(nStep, nPosition);
-}
-
 QString Text(const CPageText& text)
 {
     return QString::fromUtf8(text.Pick());
@@ -77,8 +70,8 @@ struct CSettingsPage::RowControls {
     QWidget* Control() const { return pEdit != nullptr ? static_cast<QWidget*>(pEdit) : pList; }
 };
 
-CSettingsPage::CSettingsPage(const CPageDescription& description, QWidget* pParent)
-    : CPageBase(description.szPageName, pParent), m_Description(description)
+CSettingsPage::CSettingsPage(const CPageDescription& description, const CPageContext& context, QWidget* pParent)
+    : CPageBase(description.szPageName, context, pParent), m_Description(description)
 {
     m_imgMarker.LoadResource(kMarkerPicture);
     m_imgMarker.ApplyPremultipliedAlpha();
@@ -134,10 +127,8 @@ void CSettingsPage::BuildControls()
     m_pPlacement->SetTextLimit(30);
     for (QComboBox* pName : {static_cast<QComboBox*>(m_pInstaller), static_cast<QComboBox*>(m_pPlacement)})
         pName->setValidator(new CFittingTextValidator(pName));
-    if (g_pMainDlg != nullptr) {
-        m_pInstaller->SetCompletionList(&g_pMainDlg->m_lstInstaller);
-        m_pPlacement->SetCompletionList(&g_pMainDlg->m_lstPlacement);
-    }
+    m_pInstaller->SetCompletionList(RecentNames().List(CRecentNames::kInstaller));
+    m_pPlacement->SetCompletionList(RecentNames().List(CRecentNames::kPlacement));
     m_pDate = new QDateEdit(this);
     m_pDate->setObjectName(QStringLiteral("id%1").arg(m_Description.nDateId));
     m_pDate->setCalendarPopup(true);
@@ -154,14 +145,14 @@ void CSettingsPage::BuildControls()
     m_pWrite = AddButton(m_Description.nWriteId);
     connect(m_pRead, &QPushButton::clicked, this, &CSettingsPage::ReadFromTarget);
     connect(m_pReset, &QPushButton::clicked, this, [this] {
-        if (!AskQuestion(g_pMainDlg, "Information",
+        if (!AskQuestion(window(), "Information",
                          PickText("Do you want to reset the settings to their defaults?",
                                   "Möchten Sie die Daten der Benutzeroberfläche zurücksetzen?\n\n(Die Daten in der Armatur bleiben unverändert.)")))
             return;
         TakeForm(); // what the reset leaves, it leaves as shown
         std::string strError;
         if (ResetToDefaults(strError) != Result::Ok)
-            ShowErrorMessage(g_pMainDlg, strError);
+            ShowErrorMessage(window(), strError);
     });
     connect(m_pWrite, &QPushButton::clicked, this, &CSettingsPage::WriteToTarget);
     SetLanguage(g_nLanguage);
@@ -171,11 +162,9 @@ void CSettingsPage::BuildControls()
 // messages to every page.
 const CSettingsFamily* CSettingsPage::FamilyInForce() const
 {
-    if (g_pMainDlg == nullptr)
-        return nullptr;
     const CSettingsFamily* pFamily = FindSheetFamily(m_Description.szPageName);
-    const bool bInForce = pFamily != nullptr && pFamily == FindSettingsFamily(g_pMainDlg->m_nProductType)
-                          && IsFamilySheet(*pFamily, g_pMainDlg->m_CurrentConfig.GetConfigSheet());
+    const bool bInForce = pFamily != nullptr && pFamily == FindSettingsFamily(Session().ProductType())
+                          && IsFamilySheet(*pFamily, Session().Config().GetConfigSheet());
     return bInForce ? pFamily : nullptr;
 }
 
@@ -192,7 +181,7 @@ void CSettingsPage::RebuildModel()
     const CSettingsFamily* pFamily = FamilyInForce();
     // A job still holding the old model keeps it until it ends.
     m_pModel = pFamily == nullptr ? nullptr
-                                  : std::make_shared<CSettingsModel>(*pFamily, g_pMainDlg->m_CurrentConfig, g_pMainDlg->m_nProductType);
+                                  : std::make_shared<CSettingsModel>(*pFamily, Session().Config(), Session().ProductType());
 }
 
 QString CSettingsPage::FieldLabel(const std::string& strField) const
@@ -517,7 +506,7 @@ void CSettingsPage::mouseReleaseEvent(QMouseEvent* pEvent)
         DWORD dwIgnored = 0;
         std::string strError;
         pModel->CheckValue(pRow->pRow->szField, pRow->pEdit->text().toStdString(), dwIgnored, strError);
-        ShowErrorMessage(g_pMainDlg, strError);
+        ShowErrorMessage(window(), strError);
         return;
     }
     CPageBase::mouseReleaseEvent(pEvent);
@@ -534,6 +523,12 @@ void CSettingsPage::ReportFailedRow(const std::string& strField, const std::stri
     }
 }
 
+SettingsProgress CSettingsPage::Progress() const
+{
+    CFittingJobOwner& jobs = Jobs();
+    return [&jobs](int nStep, int nPosition) { jobs.ReportProgress(nStep, nPosition); };
+}
+
 void CSettingsPage::OnReadFromTarget()
 {
     ReadFromTarget();
@@ -545,12 +540,12 @@ void CSettingsPage::ReadFromTarget()
     if (pModel == nullptr || !Jobs().CanStart())
         return;
     UpdateProductVariant();
-    std::string strError;
-    g_pMainDlg->FillInstallerCombo(m_pInstaller, strError);
-    g_pMainDlg->FillPlacementCombo(m_pPlacement, strError);
+    RecentNames().Fill(CRecentNames::kInstaller, m_pInstaller);
+    RecentNames().Fill(CRecentNames::kPlacement, m_pPlacement);
     TakeForm(); // what a failed read does not reach stays as shown
-    const int nResult = Jobs().Run(StepRead, [pModel](std::string& strJobError) {
-        return pModel->ReadFromTarget(g_pMainDlg->m_link, ReportToJobOwner, strJobError);
+    std::string strError;
+    const int nResult = Jobs().Run(StepRead, [this, pModel](std::string& strJobError) {
+        return pModel->ReadFromTarget(Session().Link(), Progress(), strJobError);
     }, strError);
     ShowForm(kFormAll);
     if (nResult != Result::Ok)
@@ -576,14 +571,14 @@ void CSettingsPage::WriteToTarget()
         const CFittingJobOwner::CSequence sequence(Jobs(), StepWrite);
         CWriteJournal journal;
         nResult = Jobs().Run(StepWrite, [&](std::string& strJobError) {
-            return pModel->WriteToTarget(g_pMainDlg->m_link, ReportToJobOwner, journal, strJobError, strFailedField);
+            return pModel->WriteToTarget(Session().Link(), Progress(), journal, strJobError, strFailedField);
         }, strError);
         if (nResult == Result::Ok) {
-            g_pMainDlg->StoreInstallerCombo(m_pInstaller, strError);
-            g_pMainDlg->StorePlacementCombo(m_pPlacement, strError);
+            RecentNames().Store(CRecentNames::kInstaller, m_pInstaller);
+            RecentNames().Store(CRecentNames::kPlacement, m_pPlacement);
             bool bReady = false;
             nResult = Jobs().Run(0, [&](std::string& strJobError) {
-                return RestartAndWait(g_pMainDlg->m_link, ReportToJobOwner, bReady, strJobError);
+                return RestartAndWait(Session().Link(), Progress(), bReady, strJobError);
             }, strError);
         }
     }
@@ -591,12 +586,7 @@ void CSettingsPage::WriteToTarget()
         ReportFailedRow(strFailedField, strError);
         return;
     }
-    // The information page shows the installation record just written.
-    CDisplayDialog* pInfo = nullptr;
-    std::string strIgnored;
-    if (g_pMainDlg->m_Pages.GetDialog("InfoGeneric", pInfo, strIgnored) == Result::Ok)
-        if (auto* pInfoPage = qobject_cast<CDlgInfoGeneric*>(pInfo->GetWnd()))
-            pInfoPage->ShowInstallation(StoredInstaller(values.strInstaller), StoredPlacement(values.strPlacement), DateText(values.date));
+    emit InstallationWritten(StoredInstaller(values.strInstaller), StoredPlacement(values.strPlacement), DateText(values.date));
 }
 
 int CSettingsPage::ResetToDefaults(std::string& strError)
@@ -617,12 +607,12 @@ int CSettingsPage::SaveConfiguration(std::string& strError)
         return Result::Ok;
     TakeForm();
     std::string strFailedField;
-    CToolConfigXML& file = g_pMainDlg->m_ToolConfig;
+    CToolConfigXML& file = Session().LoadedFile();
     int nResult = pModel->SaveConfiguration(file, strError, strFailedField);
     if (nResult != Result::Ok)
         return nResult;
     const QString path = m_chooseSaveFile ? m_chooseSaveFile()
-                                          : QFileDialog::getSaveFileName(g_pMainDlg, QString(), QString(),
+                                          : QFileDialog::getSaveFileName(window(), QString(), QString(),
                                                                          QString::fromUtf8(PickText("Configuration files (*.xml)", "Konfigurationsdateien (*.xml)")));
     if (path.isEmpty())
         return Result::Ok;
@@ -637,7 +627,7 @@ int CSettingsPage::LoadConfiguration(std::string& strError)
     if (pModel == nullptr)
         return Result::Ok;
     TakeForm(); // the date stays as shown
-    const int nResult = pModel->LoadConfiguration(g_pMainDlg->m_ToolConfig.GetConfig(), strError);
+    const int nResult = pModel->LoadConfiguration(Session().LoadedFile().GetConfig(), strError);
     ShowForm(kFormValues | kFormNames);
     return nResult;
 }
@@ -654,7 +644,7 @@ bool CSettingsPage::event(QEvent* pEvent)
                         : nMessage == kWmSaveConfiguration ? SaveConfiguration(strError)
                                                            : ResetToDefaults(strError);
     if (nResult != Result::Ok)
-        ShowErrorMessage(g_pMainDlg, strError);
+        ShowErrorMessage(window(), strError);
     return true;
 }
 
@@ -674,20 +664,7 @@ bool CSettingsPage::eventFilter(QObject* pWatched, QEvent* pEvent)
 
 void CSettingsPage::ShowKeyPad(int nEditId)
 {
-    auto* pEdit = findChild<QLineEdit*>(QStringLiteral("id%1").arg(nEditId));
-    CDlgKeyPad* pPad = g_pMainDlg->m_dlgKeyPad;
-    if (pEdit == nullptr || pPad == nullptr || pPad->isVisible())
-        return;
     for (const auto& pRow : m_rows)
-        if (pRow->pEdit == pEdit)
-            pPad->SetPrompt(pRow->pLabel->text().toStdString());
-    pPad->SetTarget(pEdit);
-    // In the other half of the window, so that the field stays in sight.
-    const QRect window = g_pMainDlg->geometry();
-    const bool bFieldLeft = pEdit->mapToGlobal(QPoint(0, 0)).x() < window.center().x();
-    const int nX = bFieldLeft ? window.center().x() + (window.width() / 2 - pPad->width()) / 2
-                              : window.left() + (window.width() / 2 - pPad->width()) / 2;
-    pPad->move(nX, window.center().y() - pPad->height() / 2);
-    g_pMainDlg->setEnabled(false);
-    pPad->show();
+        if (pRow->pEdit != nullptr && pRow->pEdit->objectName() == QStringLiteral("id%1").arg(nEditId))
+            emit KeyPadWanted(pRow->pEdit, pRow->pLabel->text().toStdString());
 }

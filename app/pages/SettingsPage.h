@@ -18,6 +18,7 @@ class CColorStatic;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QLineEdit;
 class QPushButton;
 
 // A text in both languages.
@@ -109,7 +110,7 @@ struct CPageDescription {
 class CSettingsPage : public CPageBase {
     Q_OBJECT
 public:
-    CSettingsPage(const CPageDescription& description, QWidget* pParent = nullptr);
+    CSettingsPage(const CPageDescription& description, const CPageContext& context, QWidget* pParent = nullptr);
     ~CSettingsPage() override;
 
     void SetLanguage(int nLanguage) override;
@@ -118,6 +119,7 @@ public:
     int ResetToDefaults(std::string& strError);
     int SaveConfiguration(std::string& strError);
     int LoadConfiguration(std::string& strError);
+    // Asks for the key pad for the row's edit.
     void ShowKeyPad(int nEditId);
 
     // The save dialog's choice; tests answer it instead of a person.
@@ -130,6 +132,12 @@ public:
     const CPageDescription& Description() const { return m_Description; }
     // Whether a row's marker shows its value out of range.
     bool IsMarked(const std::string& strField) const;
+
+signals:
+    // The key pad is to type into the edit; the prompt is the row's label.
+    void KeyPadWanted(QLineEdit* pEdit, const std::string& strPrompt);
+    // A write and its restart succeeded with this installation record.
+    void InstallationWritten(const std::string& strInstaller, const std::string& strPlacement, const std::string& strDate);
 
 protected:
     void OnReadFromTarget() override;
@@ -173,6 +181,8 @@ private:
     void StepRow(RowControls& row, int nStep);
     void ReportFailedRow(const std::string& strField, const std::string& strError);
     QRect MarkerRect(const RowControls& row) const;
+    // The model's progress, from the job's worker, to the job owner.
+    SettingsProgress Progress() const;
 
     std::vector<std::unique_ptr<RowControls>> m_rows;
     std::map<std::string, QCheckBox*> m_switches;

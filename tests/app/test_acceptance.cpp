@@ -64,7 +64,7 @@ void AcceptanceTest::aTechniciansDay()
     QVERIFY2(window.strStartError.empty(), window.strStartError.c_str());
     window.PressNext();
     CNexaroDlg& dlg = window.dlg;
-    QCOMPARE(dlg.m_nProductType, productType);
+    QCOMPARE(dlg.Session().ProductType(), productType);
     QVERIFY(!dlg.m_dlgProgress->isVisible());
 
     // Every tab shows its page.

@@ -151,7 +151,7 @@ void DialogsTest::busAdapterRescanListsAndOpens()
     g_nLanguage = kLanguageGerman;
     AppEnvironment env(scenario.constData());
     MainWindow window(env, false);
-    CDlgBusconverter dlg(window.link);
+    CDlgBusconverter dlg(window.link, &window.dlg);
     window.dlg.setEnabled(false); // as the menu command does
     dlg.show();
     QVERIFY(dlg.isEnabled()); // a window of its own, not disabled with the main window
@@ -202,7 +202,7 @@ void DialogsTest::busAdapterOpenFailuresKeepTheDialog()
                           Case{"library missing", "Can't load the FTDI device driver DLL"}}) {
         AppEnvironment env("[adapter]\nserial = VB1\n[adapter]\nserial = VB2\n");
         MainWindow window(env, false);
-        CDlgBusconverter dlg(window.link);
+        CDlgBusconverter dlg(window.link, &window.dlg);
         window.dlg.setEnabled(false);
         dlg.show();
         std::string strError;
@@ -230,7 +230,7 @@ void DialogsTest::busAdapterDialogFollowsTheLanguage()
     g_nLanguage = kLanguageEnglish;
     AppEnvironment env("[adapter]\n[adapter]\n");
     MainWindow window(env, false);
-    CDlgBusconverter dlg(window.link);
+    CDlgBusconverter dlg(window.link, &window.dlg);
     Child<QPushButton>(dlg, 1033)->click();
     struct Texts {
         int nLanguage;
@@ -310,7 +310,7 @@ void DialogsTest::connectionDialogShowsTheState()
     g_nLanguage = kLanguageEnglish;
     AppEnvironment env;
     MainWindow window(env, false);
-    CDlgConnectionInformation dlg;
+    CDlgConnectionInformation dlg(window.dlg);
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Connection state"));
     window.dlg.m_nConnState = nState; // the main window stores the state before it shows it
     dlg.ShowState(nState);
@@ -360,18 +360,18 @@ void DialogsTest::connectionDialogReadsOnlyANewFitting()
     AppEnvironment env("[adapter]\nfitting = Ambra\n");
     MainWindow window(env, true);
     QTRY_COMPARE_WITH_TIMEOUT(window.link.GetConnectionState(), kConnectionKnownFitting, 3000);
-    CDlgConnectionInformation dlg;
+    CDlgConnectionInformation dlg(window.dlg);
     QCOMPARE(dlg.ToolTipText(1176), QStringLiteral("Read the settings to continue"));
     for (const auto& [nState, szRead] : {std::pair{2, "230300301"}, std::pair{5, "230300301"}, std::pair{1, ""}, std::pair{3, ""}}) {
         dlg.ShowState(kConnectionOtherProduct);
         window.dlg.m_nConnState = nState; // the state may change while the dialog is open
-        window.dlg.m_CurrentConfig.Clear();
+        window.dlg.Session().SetCurrentConfig(CDeviceConfig());
         window.pageMessages.clear();
         Child<QPushButton>(dlg, 1176)->click();
         QVERIFY(!dlg.isVisible());
         QVERIFY(window.dlg.isEnabled());
         // The Next read made the connected product the one in force.
-        QCOMPARE(window.dlg.m_CurrentConfig.GetArticleNumber(), std::string(szRead));
+        QCOMPARE(window.dlg.Session().Config().GetArticleNumber(), std::string(szRead));
         if (*szRead != '\0')
             QCOMPARE(window.pageMessages.back(), (Message{0, 1}));
         else
@@ -384,7 +384,7 @@ void DialogsTest::connectionDialogFollowsTheMainWindow()
     AppEnvironment env("[adapter]\nfitting = Ambra\n");
     MainWindow window(env, true);
     QTRY_COMPARE_WITH_TIMEOUT(window.link.GetConnectionState(), kConnectionKnownFitting, 3000);
-    CDlgConnectionInformation dlg;
+    CDlgConnectionInformation dlg(window.dlg);
     window.dlg.SetViewMode(CNexaroDlg::kWorkView);
     for (int nLanguage : {kLanguageGerman, kLanguageEnglish}) {
         g_nLanguage = nLanguage;
@@ -446,9 +446,9 @@ void DialogsTest::newConfigurationListsFollowThePrefixSearch()
         descriptions.AddParameter(CStringParameter("DE_EXT", d.szExtended), strError);
         config.SetDescriptions(descriptions);
         config.SetPicturePath(dir.filePath(QString::fromUtf8(d.szPicture)).toStdString());
-        QCOMPARE(window.dlg.m_Configs.Configs().AddObjectByName(config, strError), 0);
+        QCOMPARE(window.dlg.Session().Catalog().Configs().AddObjectByName(config, strError), 0);
     }
-    CDlgNewConfiguration dlg;
+    CDlgNewConfiguration dlg(window.dlg);
     dlg.ShowDialog();
     auto* pDescriptions = Child<QComboBox>(dlg, 1025);
     auto* pExtended = Child<QComboBox>(dlg, 1030);
@@ -524,7 +524,7 @@ void DialogsTest::newConfigurationAcceptPostsTheConnectionState()
     MainWindow window(env, true);
     QVERIFY2(window.strStartError.empty(), window.strStartError.c_str());
     QTRY_COMPARE_WITH_TIMEOUT(window.link.GetConnectionState(), nMonitorState, 3000); // as the monitor saw it last
-    CDlgNewConfiguration dlg;
+    CDlgNewConfiguration dlg(window.dlg);
     window.dlg.setEnabled(false); // as the menu command does
     dlg.ShowDialog();
     Choose(Child<QComboBox>(dlg, 1026), article);
@@ -532,9 +532,9 @@ void DialogsTest::newConfigurationAcceptPostsTheConnectionState()
     Child<QPushButton>(dlg, 1023)->click(); // no product in force: no question
 
     QCOMPARE(window.dlg.GetArticleNumberInForce(), article.toStdString()); // what the monitor compares with
-    QCOMPARE(window.dlg.m_CurrentConfig.GetArticleNumber(), article.toStdString());
+    QCOMPARE(window.dlg.Session().Config().GetArticleNumber(), article.toStdString());
     QCOMPARE(window.dlg.m_nViewMode, static_cast<int>(CNexaroDlg::kWorkView));
-    QCOMPARE(window.dlg.m_nProductType, nProductType);
+    QCOMPARE(window.dlg.Session().ProductType(), nProductType);
     QCOMPARE(window.dlg.m_bPictureLoaded, 1);
     QCOMPARE(window.pageMessages, (Messages{{0, 1}}));
     QVERIFY(!dlg.isVisible());
@@ -551,19 +551,21 @@ void DialogsTest::newConfigurationAcceptNeedsChoiceAndConsent()
     // A product of an unknown type and one without its picture; both with
     // the shipped faucet's settings, so that its page takes their defaults.
     CDeviceConfig faucet;
-    QVERIFY(window.dlg.m_Configs.FindDefinition("230300301", faucet));
+    QVERIFY(window.dlg.Session().Catalog().FindDefinition("230300301", faucet));
     for (const auto& [szArticle, szType] : {std::pair{"100000008", "Urinal2"}, std::pair{"100000009", "Ambra"}}) {
         CDeviceConfig definition = faucet;
         definition.SetArticleNumber(szArticle);
         definition.SetConfigSheet(szType);
         definition.SetPicturePath(QDir(env.Path()).filePath(QStringLiteral("missing.bmp")).toStdString());
         std::string strError;
-        QCOMPARE(window.dlg.m_Configs.Configs().AddObjectByName(definition, strError), 0);
+        QCOMPARE(window.dlg.Session().Catalog().Configs().AddObjectByName(definition, strError), 0);
     }
-    CDlgNewConfiguration dlg;
+    CDlgNewConfiguration dlg(window.dlg);
     std::string strError;
-    QCOMPARE(window.dlg.m_Configs.Configs().GetObjectByIndex(0, window.dlg.m_CurrentConfig, strError), 0);
-    const std::string strInForce = window.dlg.m_CurrentConfig.GetArticleNumber();
+    CDeviceConfig first;
+    QCOMPARE(window.dlg.Session().Catalog().Configs().GetObjectByIndex(0, first, strError), 0);
+    window.dlg.Session().SetCurrentConfig(first);
+    const std::string strInForce = window.dlg.Session().Config().GetArticleNumber();
     window.dlg.setEnabled(false);
     dlg.ShowDialog();
 
@@ -578,12 +580,12 @@ void DialogsTest::newConfigurationAcceptNeedsChoiceAndConsent()
     Child<QPushButton>(dlg, 1023)->click();
     QCOMPARE(question, QStringLiteral("Möchten Sie die aktuelle Konfiguration überschrieben?"));
     QVERIFY(dlg.isVisible());
-    QCOMPARE(window.dlg.m_CurrentConfig.GetArticleNumber(), strInForce);
+    QCOMPARE(window.dlg.Session().Config().GetArticleNumber(), strInForce);
 
     // A product that cannot be selected or shown is reported; the dialog stays.
     for (const auto& [szArticle, szError] : {std::pair{"100000008", "Das Produkt (Urinal2) ist nicht bekannt"},
                                              std::pair{"100000009", "Das Produktbild ("}}) {
-        window.dlg.m_CurrentConfig.Clear(); // no question
+        window.dlg.Session().SetCurrentConfig(CDeviceConfig()); // no question
         window.pageMessages.clear();
         Choose(Child<QComboBox>(dlg, 1026), QString::fromUtf8(szArticle));
         QString error;
@@ -592,7 +594,7 @@ void DialogsTest::newConfigurationAcceptNeedsChoiceAndConsent()
         QVERIFY2(error.startsWith(QString::fromUtf8(szError)), qPrintable(error));
         QVERIFY(dlg.isVisible());
         QVERIFY(!window.dlg.isEnabled());
-        QCOMPARE(window.dlg.m_CurrentConfig.GetArticleNumber(), std::string(szArticle));
+        QCOMPARE(window.dlg.Session().Config().GetArticleNumber(), std::string(szArticle));
         QCOMPARE(window.pageMessages, (Messages{{0, 1}}));
     }
     QCoreApplication::processEvents();
@@ -602,14 +604,14 @@ void DialogsTest::newConfigurationAcceptNeedsChoiceAndConsent()
     Child<QPushButton>(dlg, 1024)->click();
     QVERIFY(!dlg.isVisible());
     QVERIFY(window.dlg.isEnabled());
-    QCOMPARE(window.dlg.m_CurrentConfig.GetArticleNumber(), std::string("100000009"));
+    QCOMPARE(window.dlg.Session().Config().GetArticleNumber(), std::string("100000009"));
 }
 
 void DialogsTest::newConfigurationDialogInBothLanguages()
 {
     AppEnvironment env;
     MainWindow window(env, true);
-    CDlgNewConfiguration dlg;
+    CDlgNewConfiguration dlg(window.dlg);
     struct Texts {
         int nLanguage;
         const char* szTitle;

@@ -218,7 +218,7 @@ void FaucetPageTest::saveAndOpenRoundTrip()
     // Open takes the file's values into the controls.
     window.PageChild<QLineEdit>("Ambra", 1150)->setText(QStringLiteral("12"));
     std::string strError;
-    QCOMPARE(window.dlg.m_ToolConfig.ReadConfigurationFile(path.toStdString(), strError), 0);
+    QCOMPARE(window.dlg.Session().LoadedFile().ReadConfigurationFile(path.toStdString(), strError), 0);
     CWindowMessage loaded(kWmConfigurationLoaded, 0, 0);
     QCoreApplication::sendEvent(pPage, &loaded);
     QCOMPARE(window.PageChild<QLineEdit>("Ambra", 1150)->text(), QStringLiteral("33"));

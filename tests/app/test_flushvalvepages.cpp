@@ -197,13 +197,13 @@ void FlushValvePagesTest::resetSaveAndOpenActOnlyOnTheirOwnSheet()
     AppEnvironment env;
     StartedWindow window(env);
     CDeviceConfig definition;
-    QVERIFY(window.dlg.m_Configs.FindDefinition(article.toStdString(), definition));
+    QVERIFY(window.dlg.Session().Catalog().FindDefinition(article.toStdString(), definition));
     int nProductType = 0;
     std::string strError;
     QCOMPARE(ProductNameToType(definition.GetConfigSheet(), nProductType, strError), 0);
     definition.SetConfigSheet(sheet.toStdString());
-    window.dlg.SetCurrentConfig(definition);
-    window.dlg.m_nProductType = nProductType;
+    window.dlg.Session().SetCurrentConfig(definition);
+    QCOMPARE(window.dlg.Session().SetProductType(nProductType, strError), 0);
 
     // Every edit of every settings page holds a mark, every save is noted.
     const QStringList pages = {QStringLiteral("Ambra"), QStringLiteral("Urinal"), QStringLiteral("Tarvo"), QStringLiteral("TarvoV2")};
@@ -225,7 +225,7 @@ void FlushValvePagesTest::resetSaveAndOpenActOnlyOnTheirOwnSheet()
     QCOMPARE(saved, actingPage.isEmpty() ? QStringList() : QStringList{QString::fromUtf8(actingPage)});
     if (!actingPage.isEmpty()) {
         edit()->setText(QStringLiteral("12"));
-        QCOMPARE(window.dlg.m_ToolConfig.ReadConfigurationFile(path.toStdString(), strError), 0);
+        QCOMPARE(window.dlg.Session().LoadedFile().ReadConfigurationFile(path.toStdString(), strError), 0);
         window.dlg.m_Pages.SendToAll(kWmConfigurationLoaded, strError);
         QCOMPARE(edit()->text(), defaultValue);
     }

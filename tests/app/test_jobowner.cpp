@@ -123,7 +123,7 @@ void JobOwnerTest::oneJobAtATime()
     w.ShowTab(job.nTab);
     QPushButton* pButton = job.button(w);
     const std::string strArticle = dlg.GetArticleNumberInForce();
-    const int nProductType = dlg.m_nProductType;
+    const int nProductType = dlg.Session().ProductType();
     const int nTab = w.window->Child<QTabBar>(1079)->currentIndex();
 
     int nJobs = 0;
@@ -141,7 +141,7 @@ void JobOwnerTest::oneJobAtATime()
     QCOMPARE(nJobs, job.nJobs);
     QVERIFY2(boxes.unexpected.isEmpty(), qPrintable(boxes.unexpected.join(QLatin1Char('|'))));
     QCOMPARE(dlg.GetArticleNumberInForce(), strArticle);
-    QCOMPARE(dlg.m_nProductType, nProductType);
+    QCOMPARE(dlg.Session().ProductType(), nProductType);
     QCOMPARE(w.window->Child<QTabBar>(1079)->currentIndex(), nTab);
     QVERIFY(dlg.isVisible());
     QVERIFY(!dlg.m_dlgNewConfiguration->isVisible());

@@ -8,6 +8,8 @@
 #include "app/DlgInfoState.h"
 #include "app/DlgProgress.h"
 #include "app/NexaroDlg.h"
+#include "app/PageTable.h"
+#include "app/RecentNames.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 #include "devicelink/VelmorTPExt.h"
@@ -61,6 +63,7 @@ private slots:
     void loadMenusWithAnUnknownLanguageTakesGerman();
     void viewsShowTheirElements();
     void tabsWithoutAProductShowNoPage();
+    void configurationTabShowsThePageOfTheProductType();
     void tooltipsAreCutTo79Characters();
     void hoverOverTheConnectionTextShowsTheStatePanel();
     void statePanelFollowsTheState();
@@ -110,12 +113,11 @@ void MainWindowTest::startCreatesDialogsPagesThenTheRest()
     QStringList created;
     connect(&dlg, &CNexaroDlg::Created, [&created](const QString& name) { created << name; });
     QVERIFY(StartMainWindow(dlg, *env.settings).empty());
-    QStringList expected = {QStringLiteral("CDlgAbout"), QStringLiteral("CDlgProgress"), QStringLiteral("CDlgConnectionInformation"),
-                            QStringLiteral("CDlgKeyPad"), QStringLiteral("CDlgInfoState")};
-    for (const CPageEntry& page : PageTable())
-        if (!page.bServiceOnly)
-            expected << QString::fromUtf8(page.szName);
-    expected << QStringLiteral("CDlgBusconverter") << QStringLiteral("CDlgNewConfiguration");
+    const QStringList expected = {QStringLiteral("CDlgAbout"),   QStringLiteral("CDlgProgress"),       QStringLiteral("CDlgConnectionInformation"),
+                                  QStringLiteral("CDlgKeyPad"),  QStringLiteral("CDlgInfoState"),      QStringLiteral("InfoGeneric"),
+                                  QStringLiteral("Ambra"),       QStringLiteral("Urinal"),             QStringLiteral("Tarvo"),
+                                  QStringLiteral("TarvoV2"),     QStringLiteral("GenericDiagnostics"), QStringLiteral("CDlgBusconverter"),
+                                  QStringLiteral("CDlgNewConfiguration")};
     QCOMPARE(created, expected);
     QCOMPARE(dlg.m_Pages.Dialogs().size(), static_cast<std::size_t>(expected.size() - 7));
 }
@@ -278,6 +280,27 @@ void MainWindowTest::tabsWithoutAProductShowNoPage()
     }
 }
 
+void MainWindowTest::configurationTabShowsThePageOfTheProductType()
+{
+    AppEnvironment env;
+    StartedWindow window(env);
+    window.dlg.SetViewMode(CNexaroDlg::kWorkView);
+    Child<QTabBar>(window.dlg, 1079)->setCurrentIndex(1);
+    struct Case {
+        const char* szTypeName;
+        const char* szPage;
+    };
+    for (const Case& c : {Case{"Tarvo", "Tarvo"}, {"TarvoV2", "TarvoV2"}, {"Ambra", "Ambra"}, {"Urinal", "Urinal"},
+                          {"WC", "Urinal"}, {"Pelio", "Ambra"}, {"Culina", "Ambra"}}) {
+        std::string strError;
+        QCOMPARE(window.dlg.Session().SelectProduct(c.szTypeName, strError), 0);
+        QVERIFY(window.dlg.m_Pages.GetCurrent() != nullptr);
+        QCOMPARE(window.dlg.m_Pages.GetCurrent()->GetName(), std::string(c.szPage));
+    }
+    QCOMPARE(ConfigurationPageOf(0), std::string());
+    QCOMPARE(ConfigurationPageOf(8), std::string());
+}
+
 void MainWindowTest::tooltipsAreCutTo79Characters()
 {
     AppEnvironment env;
@@ -369,13 +392,12 @@ void MainWindowTest::recentNamesFollowTheStoredOrder()
     for (const Case& c : {Case{"K", "KJIHGFEDCB"}, Case{"C", "JIHGFEDCBA"}}) {
         AppEnvironment env;
         storeAToJ(*env.settings);
-        StartedWindow window(env);
+        CRecentNames names(*env.settings);
         CColorComboBox combo;
-        std::string strError;
-        QCOMPARE(window.dlg.FillInstallerCombo(&combo, strError), 0);
+        names.Fill(CRecentNames::kInstaller, &combo);
         QCOMPARE(combo.count(), 10);
         combo.setEditText(QString::fromUtf8(c.szStore));
-        QCOMPARE(window.dlg.StoreInstallerCombo(&combo, strError), 0);
+        names.Store(CRecentNames::kInstaller, &combo);
         QCOMPARE(stored(*env.settings), QString::fromUtf8(c.szEntries));
         QCOMPARE(env.settings->value(QStringLiteral("Installer/InstallerLast")).toString(), QString::fromUtf8(c.szStore));
         QCOMPARE(combo.currentText(), QString::fromUtf8(c.szStore));
@@ -385,18 +407,17 @@ void MainWindowTest::recentNamesFollowTheStoredOrder()
     AppEnvironment env;
     storeAToJ(*env.settings);
     env.settings->setValue(QStringLiteral("Installer/Installer_3"), QStringLiteral("   "));
-    StartedWindow window(env);
+    CRecentNames names(*env.settings);
     CColorComboBox combo;
-    std::string strError;
     combo.setEditText(QStringLiteral("   "));
-    QCOMPARE(window.dlg.StoreInstallerCombo(&combo, strError), 0);
+    names.Store(CRecentNames::kInstaller, &combo);
     QCOMPARE(env.settings->value(QStringLiteral("Installer/InstallerLast")).toString(), QString());
     combo.setEditText(QStringLiteral("Z"));
-    QCOMPARE(window.dlg.StoreInstallerCombo(&combo, strError), 0);
+    names.Store(CRecentNames::kInstaller, &combo);
     QCOMPARE(stored(*env.settings), QStringLiteral("ZBC   EFGHIJ"));
-    QCOMPARE(window.dlg.FillInstallerCombo(&combo, strError), 0);
+    names.Fill(CRecentNames::kInstaller, &combo);
     QCOMPARE(combo.count(), 9); // the blank entry is skipped
-    QCOMPARE(window.dlg.m_lstInstaller.size(), std::size_t{9}); // "Z" once
+    QCOMPARE(names.List(CRecentNames::kInstaller)->size(), std::size_t{9}); // "Z" once
 }
 
 void MainWindowTest::enterDoesNothingAndEscapeAsks()

@@ -133,7 +133,7 @@ void PageTrustTest::valuesFromTheFittingAreShownWholeAndRefused()
     QFETCH(int, productType);
     PageWindow w(profile);
     QVERIFY(w.page != nullptr);
-    CSettingsModel model(*FindSettingsFamily(productType), w.window->dlg.m_CurrentConfig, productType);
+    CSettingsModel model(*FindSettingsFamily(productType), w.window->dlg.Session().Config(), productType);
     int nCases = 0;
     for (const CPageGroup& group : w.page->Description().groups) {
         for (const CPageRow& row : group.rows) {
@@ -229,7 +229,7 @@ void PageTrustTest::aFileIsTakenWholeOrNotAtAll()
     for (QLineEdit* pEdit : w.page->findChildren<QLineEdit*>())
         shown << pEdit->text();
     const std::string strArticle = w.window->dlg.GetArticleNumberInForce();
-    const int nType = w.window->dlg.m_nProductType;
+    const int nType = w.window->dlg.Session().ProductType();
 
     w.window->dlg.m_chooseOpenFile = [path] { return path; };
     MessageBoxWatch boxes(QStringLiteral("Do you want to override the current settings?"));
@@ -244,7 +244,7 @@ void PageTrustTest::aFileIsTakenWholeOrNotAtAll()
         after << pEdit->text();
     QCOMPARE(after, shown);
     QCOMPARE(w.window->dlg.GetArticleNumberInForce(), strArticle);
-    QCOMPARE(w.window->dlg.m_nProductType, nType);
+    QCOMPARE(w.window->dlg.Session().ProductType(), nType);
     QVERIFY(w.VisiblePage() == w.page);
 }
 

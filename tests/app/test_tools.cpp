@@ -52,18 +52,6 @@ QByteArray FileContent(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Until the main window's page table lists the page, the test registers it.
-void RegisterToolsPage(CNexaroDlg& dlg)
-{
-    CDisplayDialog* pRegistered = nullptr;
-    std::string strError;
-    if (dlg.m_Pages.GetDialog("Tools", pRegistered, strError) == Result::Ok)
-        return;
-    const PageFactory factory = dlg.m_Pages.GetPageFactory();
-    dlg.SetPageFactory([factory](int nPageId) -> QWidget* { return nPageId == 162 ? new CDlgTools : factory(nPageId); });
-    dlg.m_Pages.AddDialog("Tools", 162, strError);
-}
-
 // A window in service mode with the Ambra (type 3, V1.12) read and the Tools
 // tab shown.
 struct ToolsWindow {
@@ -73,7 +61,6 @@ struct ToolsWindow {
         env.settings->setValue(QStringLiteral("Settings/Language"), nLanguage);
         window.emplace(env);
         window->PressNext();
-        RegisterToolsPage(window->dlg);
         ShowToolsTab();
         page = window->dlg.findChild<CDlgTools*>(QStringLiteral("Tools"));
     }
@@ -356,7 +343,8 @@ void ToolsTest::productWithoutDownloadIsNotSupported()
     ToolsWindow tools(language);
     QVERIFY(tools.page != nullptr);
     tools.Choose(Firmware(QStringLiteral("faucet_V4.02.hex")));
-    tools.window->dlg.m_nProductType = 0; // the product in force has gone since
+    std::string strIgnored;
+    tools.window->dlg.Session().SetProductType(0, strIgnored); // the product in force has gone since
     tools.env.sim.api.ClearTrace();
     QString shown;
     AnswerMessageBox(QMessageBox::Ok, &shown);
@@ -564,7 +552,7 @@ void ToolsTest::aFittingInItsBootloaderAtStart()
     QVERIFY(!window.Child(1053)->isEnabled());
     if (serviceMode) {
         QCOMPARE(window.dlg.m_nViewMode, static_cast<int>(CNexaroDlg::kWorkView));
-        QCOMPARE(window.dlg.m_nProductType, 3);
+        QCOMPARE(window.dlg.Session().ProductType(), 3);
         QCOMPARE(window.Child<QTabBar>(1079)->currentIndex(), 3);
         QVERIFY(window.dlg.findChild<CDlgTools*>(QStringLiteral("Tools"))->isVisible());
     } else {

@@ -63,7 +63,7 @@ void WorkflowTest::nextReadFillsTheWorkView()
         window.PressNext();
         CNexaroDlg& dlg = window.dlg;
         QCOMPARE(dlg.m_nViewMode, static_cast<int>(CNexaroDlg::kWorkView));
-        QCOMPARE(dlg.m_nProductType, 3);
+        QCOMPARE(dlg.Session().ProductType(), 3);
         QCOMPARE(window.Child<QLabel>(1040)->text(), QStringLiteral("23 030 03 01"));
         QVERIFY(window.Child<QLabel>(1035)->text().startsWith(QStringLiteral("Ambra")));
         QCOMPARE(window.Child<QLabel>(1087)->text(), QStringLiteral("V1.12"));

@@ -40,21 +40,18 @@ protected:
 
 } // namespace
 
-TEST(ProductTypes, NamesCodesAndPages)
+TEST(ProductTypes, NamesAndCodes)
 {
     LanguageGuard english(kLanguageEnglish);
     struct Case {
         const char* name;
         int type;
-        const char* page;
     };
-    for (const Case& c : {Case{"Tarvo", 1, "Tarvo"}, {"TarvoV2", 2, "TarvoV2"}, {"Ambra", 3, "Ambra"}, {"Urinal", 4, "Urinal"},
-                          {"WC", 5, "Urinal"}, {"Pelio", 6, "Ambra"}, {"Culina", 7, "Ambra"}}) {
+    for (const Case& c : {Case{"Tarvo", 1}, {"TarvoV2", 2}, {"Ambra", 3}, {"Urinal", 4}, {"WC", 5}, {"Pelio", 6}, {"Culina", 7}}) {
         int nType = 0;
         std::string strError;
         EXPECT_EQ(ProductNameToType(c.name, nType, strError), 0);
         EXPECT_EQ(nType, c.type);
-        EXPECT_EQ(ConfigurationPageForType(c.name), c.page);
     }
     int nType = 0;
     std::string strError;
