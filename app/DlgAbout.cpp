@@ -1,6 +1,7 @@
 #include "app/DlgAbout.h"
 
 #include "app/AppGlobals.h"
+#include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 
@@ -54,7 +55,7 @@ constexpr AboutLine kLines[] = {
 
 } // namespace
 
-CDlgAbout::CDlgAbout(QWidget* pParent) : QDialog(pParent)
+CDlgAbout::CDlgAbout(QWidget* pParent) : CLanguageDialog(pParent)
 {
     setObjectName(QStringLiteral("CDlgAbout"));
     setFixedSize(DluSize(361, 301));
@@ -68,7 +69,6 @@ CDlgAbout::CDlgAbout(QWidget* pParent) : QDialog(pParent)
             pStatic->setWordWrap(true);
             pStatic->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         }
-        m_texts.push_back({pStatic, line.szEnglish, line.szGerman});
     }
     // The contact lines open their text when clicked.
     for (const auto& [nId, nY, szText] : {std::tuple{1031, 102, "service@velmor.example"}, std::tuple{1033, 113, "https://www.velmor.example"}}) {
@@ -78,7 +78,7 @@ CDlgAbout::CDlgAbout(QWidget* pParent) : QDialog(pParent)
         pContact->SetClickable(true);
     }
     m_pClose = new QPushButton(this);
-    m_pClose->setObjectName(QStringLiteral("id1002"));
+    m_pClose->setObjectName(ControlName(1002));
     m_pClose->setGeometry(DluRect(155, 276, 50, 14));
     m_pClose->setAutoDefault(false);
     connect(m_pClose, &QPushButton::clicked, this, &QDialog::hide);
@@ -88,7 +88,7 @@ CDlgAbout::CDlgAbout(QWidget* pParent) : QDialog(pParent)
 CColorStatic* CDlgAbout::AddStatic(int nId, const QRect& geometry, bool bBold)
 {
     auto* pStatic = new CColorStatic(this);
-    pStatic->setObjectName(QStringLiteral("id%1").arg(nId));
+    pStatic->setObjectName(ControlName(nId));
     pStatic->setGeometry(geometry);
     pStatic->SetFontWeight(bBold);
     return pStatic;
@@ -107,18 +107,8 @@ void CDlgAbout::ShowAbout()
 
 void CDlgAbout::SetLanguage(int nLanguage)
 {
-    const bool bEnglish = nLanguage == kLanguageEnglish;
-    setWindowTitle(bEnglish ? QStringLiteral("Info about Fluxa USB") : QStringLiteral("Info über Fluxa USB"));
-    m_pClose->setText(bEnglish ? QStringLiteral("Close") : QStringLiteral("Schließen"));
-    for (const BilingualText& text : m_texts)
-        text.pStatic->setText(QString::fromUtf8(bEnglish ? text.szEnglish : text.szGerman));
-}
-
-bool CDlgAbout::event(QEvent* pEvent)
-{
-    if (CWindowMessage::MessageOf(pEvent) == kWmLanguageChanged) {
-        SetLanguage(g_nLanguage);
-        return true;
-    }
-    return QDialog::event(pEvent);
+    setWindowTitle(UiText(nLanguage, "Info about Fluxa USB", "Info über Fluxa USB"));
+    m_pClose->setText(UiText(nLanguage, "Close", "Schließen"));
+    for (const AboutLine& line : kLines)
+        ChildById<CColorStatic>(this, line.nId)->setText(UiText(nLanguage, line.szEnglish, line.szGerman));
 }

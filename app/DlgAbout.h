@@ -3,33 +3,25 @@
 // details, clickable mail and web lines, and the non-warranty statement. One
 // window, shown again on every request.
 
-#include <QDialog>
+#include "app/LanguageDialog.h"
 
-#include <vector>
 
 class CColorStatic;
 class QPushButton;
 
-class CDlgAbout : public QDialog {
+class CDlgAbout : public CLanguageDialog {
     Q_OBJECT
 public:
     explicit CDlgAbout(QWidget* pParent);
 
     void ShowAbout();
-    void SetLanguage(int nLanguage);
+    void SetLanguage(int nLanguage) override;
 
 protected:
-    bool event(QEvent* pEvent) override;
     void reject() override { hide(); }
 
 private:
     CColorStatic* AddStatic(int nId, const QRect& geometry, bool bBold = false);
 
-    struct BilingualText {
-        CColorStatic* pStatic;
-        const char* szEnglish;
-        const char* szGerman;
-    };
-    std::vector<BilingualText> m_texts;
     QPushButton* m_pClose;
 };

@@ -2,6 +2,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/ErrorBox.h"
+#include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 #include "common/ResultCodes.h"
@@ -10,30 +11,25 @@
 
 namespace {
 
-QString Pick(int nLanguage, const char* szEnglish, const char* szGerman)
-{
-    return QString::fromUtf8(nLanguage == kLanguageEnglish ? szEnglish : szGerman);
-}
-
 QString AdapterText(int nLanguage, int nAdapter)
 {
-    return Pick(nLanguage, "Adapter number %1", "Adapternummer %1").arg(nAdapter);
+    return UiText(nLanguage, "Adapter number %1", "Adapternummer %1").arg(nAdapter);
 }
 
 } // namespace
 
 CDlgBusconverter::CDlgBusconverter(CVelmorTPFTDI& link, QWidget* pMainWindow)
-    : QDialog(nullptr), m_link(link), m_pMainWindow(pMainWindow)
+    : CLanguageDialog(nullptr), m_link(link), m_pMainWindow(pMainWindow)
 {
     setObjectName(QStringLiteral("CDlgBusconverter"));
     setFixedSize(DluSize(262, 87));
     setFont(DialogFont());
     setWindowIcon(QIcon(QStringLiteral(":/pictures/app_icon.png")));
     m_pLabel = new CColorStatic(this);
-    m_pLabel->setObjectName(QStringLiteral("id1027"));
+    m_pLabel->setObjectName(ControlName(1027));
     m_pLabel->setGeometry(DluRect(7, 22, 95, 10));
     m_pAdapters = new QComboBox(this);
-    m_pAdapters->setObjectName(QStringLiteral("id1029"));
+    m_pAdapters->setObjectName(ControlName(1029));
     m_pAdapters->setGeometry(DluRect(105, 20, 150, 14));
     m_pRescan = AddButton(1033, DluRect(7, 56, 78, 14));
     m_pOpen = AddButton(1031, DluRect(92, 56, 78, 14));
@@ -53,7 +49,7 @@ CDlgBusconverter::CDlgBusconverter(CVelmorTPFTDI& link, QWidget* pMainWindow)
 QPushButton* CDlgBusconverter::AddButton(int nId, const QRect& geometry)
 {
     auto* pButton = new QPushButton(this);
-    pButton->setObjectName(QStringLiteral("id%1").arg(nId));
+    pButton->setObjectName(ControlName(nId));
     pButton->setGeometry(geometry);
     pButton->setAutoDefault(false); // Enter presses nothing
     return pButton;
@@ -61,28 +57,17 @@ QPushButton* CDlgBusconverter::AddButton(int nId, const QRect& geometry)
 
 void CDlgBusconverter::SetLanguage(int nLanguage)
 {
-    const auto pick = [nLanguage](const char* szEnglish, const char* szGerman) { return Pick(nLanguage, szEnglish, szGerman); };
-    setWindowTitle(pick("VELMOR bus connector selection", "VELMOR Bus Adapter Auswahl"));
-    m_pLabel->setText(pick("VELMOR bus adapter port:", "VELMOR Bus Adapter:"));
-    m_pOpen->setText(pick("Open", "Öffnen"));
-    m_pClose->setText(pick("Close", "Schließen"));
-    m_pRescan->setText(pick("Rescan", "Neu suchen"));
+    setWindowTitle(UiText(nLanguage, "VELMOR bus connector selection", "VELMOR Bus Adapter Auswahl"));
+    m_pLabel->setText(UiText(nLanguage, "VELMOR bus adapter port:", "VELMOR Bus Adapter:"));
+    m_pOpen->setText(UiText(nLanguage, "Open", "Öffnen"));
+    m_pClose->setText(UiText(nLanguage, "Close", "Schließen"));
+    m_pRescan->setText(UiText(nLanguage, "Rescan", "Neu suchen"));
     for (int i = 0; i < m_pAdapters->count(); ++i)
         m_pAdapters->setItemText(i, AdapterText(nLanguage, i));
-    m_mapToolTips = {
-        {1031, pick("Open the selected interface", "Öffnet die ausgewählte Schnittstelle")},
-        {1032, pick("Close the interface", "Schliesst eine bereits geöffnete Schnittstelle")},
-        {1033, pick("Scan for the connectors", "Sucht nach angeschlossenen Adaptern")},
-        {1029, pick("Selection for the used connector", "Auswahl des Adapters")},
-    };
-    for (const auto& [nId, text] : m_mapToolTips)
-        findChild<QWidget*>(QStringLiteral("id%1").arg(nId))->setToolTip(ToolTipText(nId));
-}
-
-QString CDlgBusconverter::ToolTipText(int nControlId) const
-{
-    const auto found = m_mapToolTips.find(nControlId);
-    return found == m_mapToolTips.end() ? QString() : found->second.left(79);
+    m_mapToolTips.Set(m_pOpen, 1031, UiText(nLanguage, "Open the selected interface", "Öffnet die ausgewählte Schnittstelle"));
+    m_mapToolTips.Set(m_pClose, 1032, UiText(nLanguage, "Close the interface", "Schliesst eine bereits geöffnete Schnittstelle"));
+    m_mapToolTips.Set(m_pRescan, 1033, UiText(nLanguage, "Scan for the connectors", "Sucht nach angeschlossenen Adaptern"));
+    m_mapToolTips.Set(m_pAdapters, 1029, UiText(nLanguage, "Selection for the used connector", "Auswahl des Adapters"));
 }
 
 int CDlgBusconverter::Rescan(std::string& strError)
@@ -143,13 +128,4 @@ void CDlgBusconverter::reject()
     if (m_pMainWindow != nullptr)
         m_pMainWindow->setEnabled(true);
     hide();
-}
-
-bool CDlgBusconverter::event(QEvent* pEvent)
-{
-    if (CWindowMessage::MessageOf(pEvent) == kWmLanguageChanged) {
-        SetLanguage(g_nLanguage);
-        return true;
-    }
-    return QDialog::event(pEvent);
 }

@@ -4,7 +4,9 @@
 // the dialog is a window of its own (a child would be disabled with it);
 // the main window deletes it before it goes.
 
-#include <QDialog>
+#include "app/LanguageDialog.h"
+#include "app/UiText.h"
+
 #include <QPointer>
 
 #include <map>
@@ -15,21 +17,20 @@ class CVelmorTPFTDI;
 class QComboBox;
 class QPushButton;
 
-class CDlgBusconverter : public QDialog {
+class CDlgBusconverter : public CLanguageDialog {
     Q_OBJECT
 public:
     // The main window is disabled while the dialog is open; closing it
     // enables the main window again.
     CDlgBusconverter(CVelmorTPFTDI& link, QWidget* pMainWindow);
 
-    void SetLanguage(int nLanguage);
+    void SetLanguage(int nLanguage) override;
     // Lists the adapters anew; a single one is opened right away.
     int Rescan(std::string& strError);
     // The tooltip text of a control id, cut to 79 characters; empty for none.
-    QString ToolTipText(int nControlId) const;
+    QString ToolTipText(int nControlId) const { return m_mapToolTips.Text(nControlId); }
 
 protected:
-    bool event(QEvent* pEvent) override;
     // Escape and the close box.
     void reject() override;
 
@@ -45,5 +46,5 @@ private:
     QPushButton* m_pOpen;
     QPushButton* m_pClose;
     QPushButton* m_pRescan;
-    std::map<int, QString> m_mapToolTips; // control id to tooltip text
+    CToolTipMap m_mapToolTips;
 };

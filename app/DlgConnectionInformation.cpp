@@ -3,6 +3,7 @@
 #include "app/AppGlobals.h"
 #include "app/DlgKeyPad.h"
 #include "app/NexaroDlg.h"
+#include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 #include "devicelink/MainWindowLink.h"
@@ -12,40 +13,33 @@ namespace {
 
 constexpr QColor kDarkRed(145, 15, 10);
 
-// The texts of a state, English then German; nullptr leaves the line empty.
+// The texts of a state; a text without words leaves its line empty.
 struct StateTexts {
-    const char* szHeadline[2];
-    const char* szExplanation[2];
-    const char* szQuestion[2];
+    CUiText headline = {};
+    CUiText explanation = {};
+    CUiText question = {};
 };
 
-constexpr const char* kNewFaucet[2] = {"New faucet detected.", "Neue Armatur erkannt."};
-constexpr const char* kReadQuestion[2] = {"Read settings from connected faucet?", "Daten aus der Armatur auslesen?"};
+constexpr CUiText kNewFaucet{"New faucet detected.", "Neue Armatur erkannt."};
+constexpr CUiText kReadQuestion{"Read settings from connected faucet?", "Daten aus der Armatur auslesen?"};
 
 // States 2 to 5.
 const StateTexts kStateTexts[4] = {
-    {{kNewFaucet[0], kNewFaucet[1]}, {nullptr, nullptr}, {kReadQuestion[0], kReadQuestion[1]}},
-    {{"The connection to the faucet was terminated.", "Die Verbindung zur Armatur wurde unterbrochen."},
-     {"Please connect the faucet again to continue.", "Bitte schließen Sie die Armatur wieder an, um weiterzuarbeiten."},
-     {nullptr, nullptr}},
-    {{"Unknown faucet", "Unbekannte Armatur"},
-     {"The connected faucet can't be configured with this SW version.",
-      "Die angeschlossene Armatur kann mit der aktuellen Softwareversion nicht konfiguriert werden."},
-     {nullptr, nullptr}},
-    {{kNewFaucet[0], kNewFaucet[1]},
-     {"The connected faucet is not compatible with the selected product configuration.",
-      "Die angeschlossene Armatur ist mit der aktuellen\nProduktkonfiguration nicht kompatibel."},
-     {kReadQuestion[0], kReadQuestion[1]}},
+    {.headline = kNewFaucet, .question = kReadQuestion},
+    {.headline = {"The connection to the faucet was terminated.", "Die Verbindung zur Armatur wurde unterbrochen."},
+     .explanation = {"Please connect the faucet again to continue.", "Bitte schließen Sie die Armatur wieder an, um weiterzuarbeiten."}},
+    {.headline = {"Unknown faucet", "Unbekannte Armatur"},
+     .explanation = {"The connected faucet can't be configured with this SW version.",
+                     "Die angeschlossene Armatur kann mit der aktuellen Softwareversion nicht konfiguriert werden."}},
+    {.headline = kNewFaucet,
+     .explanation = {"The connected faucet is not compatible with the selected product configuration.",
+                     "Die angeschlossene Armatur ist mit der aktuellen\nProduktkonfiguration nicht kompatibel."},
+     .question = kReadQuestion},
 };
-
-QString Pick(const char* const (&szTexts)[2])
-{
-    return szTexts[0] == nullptr ? QString() : QString::fromUtf8(PickText(szTexts[0], szTexts[1]));
-}
 
 } // namespace
 
-CDlgConnectionInformation::CDlgConnectionInformation(CNexaroDlg& mainDlg) : QDialog(nullptr), m_mainDlg(mainDlg)
+CDlgConnectionInformation::CDlgConnectionInformation(CNexaroDlg& mainDlg) : CLanguageDialog(nullptr), m_mainDlg(mainDlg)
 {
     setObjectName(QStringLiteral("CDlgConnectionInformation"));
     setFixedSize(DluSize(274, 143));
@@ -76,7 +70,7 @@ CDlgConnectionInformation::~CDlgConnectionInformation()
 CColorStatic* CDlgConnectionInformation::AddStatic(int nId, const QRect& geometry, int nFontPixels)
 {
     auto* pStatic = new CColorStatic(this);
-    pStatic->setObjectName(QStringLiteral("id%1").arg(nId));
+    pStatic->setObjectName(ControlName(nId));
     pStatic->setGeometry(geometry);
     pStatic->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     pStatic->setWordWrap(true);
@@ -88,7 +82,7 @@ CColorStatic* CDlgConnectionInformation::AddStatic(int nId, const QRect& geometr
 QPushButton* CDlgConnectionInformation::AddButton(int nId, const QRect& geometry)
 {
     auto* pButton = new QPushButton(this);
-    pButton->setObjectName(QStringLiteral("id%1").arg(nId));
+    pButton->setObjectName(ControlName(nId));
     pButton->setGeometry(geometry);
     pButton->setAutoDefault(false); // Enter presses nothing
     return pButton;
@@ -96,24 +90,11 @@ QPushButton* CDlgConnectionInformation::AddButton(int nId, const QRect& geometry
 
 void CDlgConnectionInformation::SetLanguage(int nLanguage)
 {
-    const auto pick = [nLanguage](const char* szEnglish, const char* szGerman) {
-        return QString::fromUtf8(nLanguage == kLanguageEnglish ? szEnglish : szGerman);
-    };
-    setWindowTitle(pick("Connection state", "Verbindungsstatus"));
-    m_pRead->setText(pick("Read", "Auslesen"));
-    m_pClose->setText(pick("Close", "Schließen"));
-    m_mapToolTips = {
-        {1176, pick("Read the settings to continue", "Auslesen der Einstellungen um fortzufahren")},
-        {1139, pick("Close this dialog", "Schließt diesen Dialog")},
-    };
-    m_pRead->setToolTip(ToolTipText(1176));
-    m_pClose->setToolTip(ToolTipText(1139));
-}
-
-QString CDlgConnectionInformation::ToolTipText(int nControlId) const
-{
-    const auto found = m_mapToolTips.find(nControlId);
-    return found == m_mapToolTips.end() ? QString() : found->second.left(79);
+    setWindowTitle(UiText(nLanguage, "Connection state", "Verbindungsstatus"));
+    m_pRead->setText(UiText(nLanguage, "Read", "Auslesen"));
+    m_pClose->setText(UiText(nLanguage, "Close", "Schließen"));
+    m_mapToolTips.Set(m_pRead, 1176, UiText(nLanguage, "Read the settings to continue", "Auslesen der Einstellungen um fortzufahren"));
+    m_mapToolTips.Set(m_pClose, 1139, UiText(nLanguage, "Close this dialog", "Schließt diesen Dialog"));
 }
 
 void CDlgConnectionInformation::OnConnectionState(std::uintptr_t bClose, int nState)
@@ -161,9 +142,9 @@ void CDlgConnectionInformation::ShowState(int nState)
         return;
     }
     const StateTexts& texts = kStateTexts[nState - kConnectionOtherUnit];
-    m_pHeadline->setText(Pick(texts.szHeadline));
-    m_pExplanation->setText(Pick(texts.szExplanation));
-    m_pQuestion->setText(Pick(texts.szQuestion));
+    m_pHeadline->setText(texts.headline.Text());
+    m_pExplanation->setText(texts.explanation.Text());
+    m_pQuestion->setText(texts.question.Text());
     // Nothing to read without a known fitting: Close alone, in the middle.
     const bool bReadable = nState == kConnectionOtherUnit || nState == kConnectionOtherProduct;
     m_pRead->setEnabled(bReadable);
@@ -216,13 +197,4 @@ void CDlgConnectionInformation::CloseDialog()
     default:
         break;
     }
-}
-
-bool CDlgConnectionInformation::event(QEvent* pEvent)
-{
-    if (CWindowMessage::MessageOf(pEvent) == kWmLanguageChanged) {
-        SetLanguage(g_nLanguage);
-        return true;
-    }
-    return QDialog::event(pEvent);
 }

@@ -4,7 +4,9 @@
 // is disabled, so the dialog is a window of its own (a child would be
 // disabled with it); the main window deletes it before it goes.
 
-#include <QDialog>
+#include "app/LanguageDialog.h"
+#include "app/UiText.h"
+
 
 #include <cstdint>
 #include <map>
@@ -14,7 +16,7 @@ class CColorStatic;
 class CNexaroDlg;
 class QPushButton;
 
-class CDlgConnectionInformation : public QDialog {
+class CDlgConnectionInformation : public CLanguageDialog {
     Q_OBJECT
 public:
     // Follows the main window's connection states from now on.
@@ -31,15 +33,14 @@ public:
     // 1 disables the main window and shows the dialog centred over it; 0
     // hides it and hands the main window back.
     void ShowDialog(int bShow);
-    void SetLanguage(int nLanguage);
+    void SetLanguage(int nLanguage) override;
     // Close, Escape, the close box, and the main window applying a state
     // with close flag 1.
     void CloseDialog();
     // The tooltip text of a control id, cut to 79 characters; empty for none.
-    QString ToolTipText(int nControlId) const;
+    QString ToolTipText(int nControlId) const { return m_mapToolTips.Text(nControlId); }
 
 protected:
-    bool event(QEvent* pEvent) override;
     void reject() override { CloseDialog(); }
 
 private:
@@ -59,5 +60,5 @@ private:
     QPushButton* m_pClose;
     QRect m_rectRead;  // the buttons' places as laid out
     QRect m_rectClose;
-    std::map<int, QString> m_mapToolTips; // control id to tooltip text
+    CToolTipMap m_mapToolTips;
 };

@@ -1,6 +1,7 @@
 #include "app/DlgKeyPad.h"
 
 #include "app/AppGlobals.h"
+#include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
 
 #include <QKeyEvent>
@@ -20,7 +21,7 @@ CDlgKeyPad::CDlgKeyPad(QWidget* pMainWindow) : QDialog(nullptr, Qt::Tool | Qt::W
     setAutoFillBackground(true);
 
     m_pPrompt = new CColorStatic(this);
-    m_pPrompt->setObjectName(QStringLiteral("id1254"));
+    m_pPrompt->setObjectName(ControlName(1254));
     m_pPrompt->setAlignment(Qt::AlignCenter);
     m_pPrompt->setWordWrap(true);
     m_pPrompt->setGeometry(DluRect(6, 6, 162, 18));
@@ -34,7 +35,7 @@ CDlgKeyPad::CDlgKeyPad(QWidget* pMainWindow) : QDialog(nullptr, Qt::Tool | Qt::W
     QPushButton* pBack = AddButton(1252, QStringLiteral("Back"), DluRect(132, 30, 40, 30));
     connect(pBack, &QPushButton::clicked, this, &CDlgKeyPad::Backspace);
     QPushButton* pOk = new QPushButton(QStringLiteral("OK"), this);
-    pOk->setObjectName(QStringLiteral("id1253"));
+    pOk->setObjectName(ControlName(1253));
     pOk->setGeometry(DluRect(132, 66, 40, 102));
     pOk->setAutoDefault(false);
     connect(pOk, &QPushButton::clicked, this, &CDlgKeyPad::reject);
@@ -43,7 +44,7 @@ CDlgKeyPad::CDlgKeyPad(QWidget* pMainWindow) : QDialog(nullptr, Qt::Tool | Qt::W
 QPushButton* CDlgKeyPad::AddButton(int nId, const QString& text, const QRect& geometry)
 {
     auto* pButton = new QPushButton(text, this);
-    pButton->setObjectName(QStringLiteral("id%1").arg(nId));
+    pButton->setObjectName(ControlName(nId));
     pButton->setGeometry(geometry);
     pButton->setFont(DialogFont(20));
     pButton->setAutoDefault(false);

@@ -3,6 +3,7 @@
 #include "app/AppGlobals.h"
 #include "app/ErrorBox.h"
 #include "app/NexaroDlg.h"
+#include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 #include "common/ResultCodes.h"
@@ -52,7 +53,7 @@ void SelectByPrefix(QComboBox* pList, const std::string& strText)
 
 } // namespace
 
-CDlgNewConfiguration::CDlgNewConfiguration(CNexaroDlg& mainDlg) : QDialog(nullptr), m_mainDlg(mainDlg)
+CDlgNewConfiguration::CDlgNewConfiguration(CNexaroDlg& mainDlg) : CLanguageDialog(nullptr), m_mainDlg(mainDlg)
 {
     setObjectName(QStringLiteral("CDlgNewConfiguration"));
     setFixedSize(DluSize(202, 369));
@@ -81,7 +82,7 @@ CDlgNewConfiguration::CDlgNewConfiguration(CNexaroDlg& mainDlg) : QDialog(nullpt
 CColorStatic* CDlgNewConfiguration::AddStatic(int nId, const QRect& geometry)
 {
     auto* pStatic = new CColorStatic(this);
-    pStatic->setObjectName(QStringLiteral("id%1").arg(nId));
+    pStatic->setObjectName(ControlName(nId));
     pStatic->setGeometry(geometry);
     return pStatic;
 }
@@ -89,7 +90,7 @@ CColorStatic* CDlgNewConfiguration::AddStatic(int nId, const QRect& geometry)
 QComboBox* CDlgNewConfiguration::AddList(int nId, const QRect& geometry)
 {
     auto* pList = new QComboBox(this);
-    pList->setObjectName(QStringLiteral("id%1").arg(nId));
+    pList->setObjectName(ControlName(nId));
     pList->setGeometry(geometry);
     return pList;
 }
@@ -97,7 +98,7 @@ QComboBox* CDlgNewConfiguration::AddList(int nId, const QRect& geometry)
 QPushButton* CDlgNewConfiguration::AddButton(int nId, const QRect& geometry)
 {
     auto* pButton = new QPushButton(this);
-    pButton->setObjectName(QStringLiteral("id%1").arg(nId));
+    pButton->setObjectName(ControlName(nId));
     pButton->setGeometry(geometry);
     pButton->setAutoDefault(false); // Enter presses nothing
     return pButton;
@@ -106,7 +107,7 @@ QPushButton* CDlgNewConfiguration::AddButton(int nId, const QRect& geometry)
 QFrame* CDlgNewConfiguration::AddFrame(int nId, const QRect& geometry)
 {
     auto* pFrame = new QFrame(this);
-    pFrame->setObjectName(QStringLiteral("id%1").arg(nId));
+    pFrame->setObjectName(ControlName(nId));
     pFrame->setGeometry(geometry);
     pFrame->setFrameShape(QFrame::Box);
     QPalette palette = pFrame->palette();
@@ -136,15 +137,12 @@ void CDlgNewConfiguration::ShowDialog()
 
 void CDlgNewConfiguration::SetLanguage(int nLanguage)
 {
-    const auto pick = [nLanguage](const char* szEnglish, const char* szGerman) {
-        return QString::fromUtf8(nLanguage == kLanguageEnglish ? szEnglish : szGerman);
-    };
-    setWindowTitle(pick("New product configuration", "Neue Produktkonfiguration"));
-    m_pDescriptionLabel->setText(pick("Product description:", "Produktbezeichnung:"));
-    m_pExtendedLabel->setText(pick("Extended description:", "Erweiterte Beschreibung:"));
-    m_pArticleLabel->setText(pick("Article number:", "Artikelnummer:"));
-    m_pAccept->setText(pick("Accept", "Übernehmen"));
-    m_pCancel->setText(pick("Cancel", "Abbrechen"));
+    setWindowTitle(UiText(nLanguage, "New product configuration", "Neue Produktkonfiguration"));
+    m_pDescriptionLabel->setText(UiText(nLanguage, "Product description:", "Produktbezeichnung:"));
+    m_pExtendedLabel->setText(UiText(nLanguage, "Extended description:", "Erweiterte Beschreibung:"));
+    m_pArticleLabel->setText(UiText(nLanguage, "Article number:", "Artikelnummer:"));
+    m_pAccept->setText(UiText(nLanguage, "Accept", "Übernehmen"));
+    m_pCancel->setText(UiText(nLanguage, "Cancel", "Abbrechen"));
     FillLists();
 }
 
@@ -310,13 +308,4 @@ void CDlgNewConfiguration::reject()
 {
     m_mainDlg.setEnabled(true);
     hide();
-}
-
-bool CDlgNewConfiguration::event(QEvent* pEvent)
-{
-    if (CWindowMessage::MessageOf(pEvent) == kWmLanguageChanged) {
-        SetLanguage(g_nLanguage);
-        return true;
-    }
-    return QDialog::event(pEvent);
 }

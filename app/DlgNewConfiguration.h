@@ -6,10 +6,9 @@
 // dialog is shown, so the dialog is a window of its own (a child would be
 // disabled with it); the main window deletes it before it goes.
 
+#include "app/LanguageDialog.h"
 #include "app/widgets/FCObjImage.h"
 #include "configdata/DeviceConfig.h"
-
-#include <QDialog>
 
 #include <functional>
 #include <string>
@@ -21,7 +20,7 @@ class QComboBox;
 class QFrame;
 class QPushButton;
 
-class CDlgNewConfiguration : public QDialog {
+class CDlgNewConfiguration : public CLanguageDialog {
     Q_OBJECT
 public:
     explicit CDlgNewConfiguration(CNexaroDlg& mainDlg);
@@ -29,14 +28,13 @@ public:
     // Centred over the main window, with no choice made yet.
     void ShowDialog();
     // Texts and the lists, filled from the main window's definitions.
-    void SetLanguage(int nLanguage);
+    void SetLanguage(int nLanguage) override;
 
     // The preview: loaded, its width / height.
     int m_bPreviewLoaded = 0;
     double m_dPreviewAspect = 0;
 
 protected:
-    bool event(QEvent* pEvent) override;
     void paintEvent(QPaintEvent* pEvent) override;
     // Cancel, Escape and the close box.
     void reject() override;

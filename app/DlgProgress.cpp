@@ -1,6 +1,7 @@
 #include "app/DlgProgress.h"
 
 #include "app/AppGlobals.h"
+#include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 
@@ -19,11 +20,11 @@ CDlgProgress::CDlgProgress(QWidget* pParent) : QDialog(pParent)
     setFont(DialogFont());
     setAutoFillBackground(true);
     m_pText = new CColorStatic(this);
-    m_pText->setObjectName(QStringLiteral("id100"));
+    m_pText->setObjectName(ControlName(100));
     m_pText->setAlignment(Qt::AlignCenter);
     m_pText->setGeometry(DluRect(18, 18, 258, 12));
     m_pBar = new QProgressBar(this);
-    m_pBar->setObjectName(QStringLiteral("id1000"));
+    m_pBar->setObjectName(ControlName(1000));
     m_pBar->setGeometry(DluRect(18, 41, 258, 14));
     m_pBar->setTextVisible(false);
     for (int i = 0; i < 12; ++i) {

@@ -11,6 +11,7 @@
 #include "app/ErrorBox.h"
 #include "app/PageTable.h"
 #include "app/ToolVersion.h"
+#include "app/UiText.h"
 #include "app/pages/DlgInfoGeneric.h"
 #include "app/pages/DlgTools.h"
 #include "app/pages/SettingsPage.h"
@@ -55,11 +56,6 @@ enum Command {
     kCmdOpen = 1093,
     kCmdKeyPad = 1255,
 };
-
-QString Text(const char* szEnglish, const char* szGerman)
-{
-    return QString::fromUtf8(PickText(szEnglish, szGerman));
-}
 
 } // namespace
 
@@ -148,7 +144,7 @@ void CNexaroDlg::EnableFittingOperations(bool bEnable)
 CColorStatic* CNexaroDlg::AddStatic(int nId, const QRect& geometry, Qt::Alignment alignment)
 {
     auto* pStatic = new CColorStatic(m_pCanvas);
-    pStatic->setObjectName(QStringLiteral("id%1").arg(nId));
+    pStatic->setObjectName(ControlName(nId));
     pStatic->setGeometry(geometry);
     pStatic->setAlignment(alignment);
     return pStatic;
@@ -166,7 +162,7 @@ void CNexaroDlg::CreateControls()
     m_stcDescription = AddStatic(1035, DluRect(6, 21, 487, 12));
     m_stcExtDescription = AddStatic(1037, DluRect(6, 35, 487, 12));
     m_tabPages = new CColorTabCtrl(m_pCanvas);
-    m_tabPages->setObjectName(QStringLiteral("id1079"));
+    m_tabPages->setObjectName(ControlName(1079));
     m_tabPages->setGeometry(DluRect(7, 57, 483, 12));
     connect(m_tabPages, &QTabBar::currentChanged, this, [this] {
         if (!m_jobs.IsBusy()) {
@@ -177,19 +173,19 @@ void CNexaroDlg::CreateControls()
         m_tabPages->setCurrentIndex(m_nShownTab);
     });
     m_stcPageFrame = new QWidget(m_pCanvas);
-    m_stcPageFrame->setObjectName(QStringLiteral("id1077"));
+    m_stcPageFrame->setObjectName(ControlName(1077));
     m_stcPageFrame->setGeometry(DluRect(7, 68, 484, 304));
     m_stcPageFrame->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_stcPictureTall = new QWidget(m_pCanvas);
-    m_stcPictureTall->setObjectName(QStringLiteral("id1004"));
+    m_stcPictureTall->setObjectName(ControlName(1004));
     m_stcPictureTall->setGeometry(DluRect(498, 68, 150, 205));
     m_stcPictureSquare = new QWidget(m_pCanvas);
-    m_stcPictureSquare->setObjectName(QStringLiteral("id1020"));
+    m_stcPictureSquare->setObjectName(ControlName(1020));
     m_stcPictureSquare->setGeometry(DluRect(498, 68, 150, 128));
     m_stcConnState = AddStatic(1042, DluRect(291, 301, 73, 8), Qt::AlignCenter);
     m_stcCenterText = AddStatic(1045, DluRect(175, 315, 305, 12), Qt::AlignCenter);
     m_btnNext = new QPushButton(m_pCanvas);
-    m_btnNext->setObjectName(QStringLiteral("id1053"));
+    m_btnNext->setObjectName(ControlName(1053));
     m_btnNext->setGeometry(DluRect(267, 336, 121, 14));
     m_btnNext->setAutoDefault(false);
     connect(m_btnNext, &QPushButton::clicked, this, &CNexaroDlg::ReadConnectedProduct);
@@ -352,25 +348,25 @@ void CNexaroDlg::LoadMenus(int nLanguage)
     QMenuBar* pMenuBar = new QMenuBar(this);
     pMenuBar->setObjectName(nLanguage == kLanguageEnglish ? QStringLiteral("menu108") : QStringLiteral("menu109"));
     const auto addAction = [this](QMenu* pMenu, int nId, const char* szEnglish, const char* szGerman) {
-        QAction* pAction = pMenu->addAction(Text(szEnglish, szGerman));
-        pAction->setObjectName(QStringLiteral("id%1").arg(nId));
+        QAction* pAction = pMenu->addAction(UiText(szEnglish, szGerman));
+        pAction->setObjectName(ControlName(nId));
         connect(pAction, &QAction::triggered, this, [this, nId] { HandleCommand(nId); });
         return pAction;
     };
     QMenu* pProgram = pMenuBar->addMenu(QStringLiteral("Fluxa USB"));
     addAction(pProgram, kCmdAbout, "About Fluxa USB", "Über Fluxa USB");
     pProgram->addSeparator();
-    QMenu* pLanguage = pProgram->addMenu(Text("Language", "Sprache"));
+    QMenu* pLanguage = pProgram->addMenu(UiText("Language", "Sprache"));
     QAction* pGerman = addAction(pLanguage, kCmdGerman, "German", "Deutsch");
     QAction* pEnglish = addAction(pLanguage, kCmdEnglish, "English", "Englisch");
     pProgram->addSeparator();
-    QMenu* pSettings = pProgram->addMenu(Text("Settings", "Einstellungen"));
+    QMenu* pSettings = pProgram->addMenu(UiText("Settings", "Einstellungen"));
     addAction(pSettings, kCmdBusAdapter, "Bus adapter", "Bus Adapter");
     pSettings->addSeparator();
     QAction* pKeyPad = addAction(pSettings, kCmdKeyPad, "Show key pad", "Nummerntastatur einblenden");
     pProgram->addSeparator();
     addAction(pProgram, kCmdQuit, "Quit", "Beenden");
-    QMenu* pConfiguration = pMenuBar->addMenu(Text("Configuration", "Konfiguration"));
+    QMenu* pConfiguration = pMenuBar->addMenu(UiText("Configuration", "Konfiguration"));
     addAction(pConfiguration, kCmdNew, "New ...", "Neu ...");
     addAction(pConfiguration, kCmdOpen, "Open ...", "Öffnen ...");
     addAction(pConfiguration, kCmdSaveAs, "Save as ...", "Speichern unter ...");
@@ -451,44 +447,37 @@ void CNexaroDlg::UpdateTexts(int nLanguage)
                                        {"Firmware:", "Firmware:"},
                                        {"Bootloader:", "Bootloader:"}};
     for (int i = 0; i < 4; ++i)
-        m_stcDeviceInfo[2 * i]->setText(Text(kLabels[i][0], kLabels[i][1]));
+        m_stcDeviceInfo[2 * i]->setText(UiText(kLabels[i][0], kLabels[i][1]));
     const bool bConnected = m_nConnState == kConnectionKnownFitting || m_nConnState == kConnectionOtherUnit
                             || m_nConnState == kConnectionOtherProduct || m_nConnState == kConnectionUnknownFitting
                             || m_nConnState == kConnectionInBootloader;
-    const QString connection = bConnected ? Text("connected", "verbunden") : Text("not connected", "nicht verbunden");
+    const QString connection = bConnected ? UiText("connected", "verbunden") : UiText("not connected", "nicht verbunden");
     m_stcConnState->setText(connection);
     m_stcConnStateSmall->setText(connection);
     if (m_nConnState == kConnectionUnknownFitting)
-        m_stcCenterText->setText(Text("The connected faucet is not known", "Die angeschlossene Armatur ist nicht bekannt"));
+        m_stcCenterText->setText(UiText("The connected faucet is not known", "Die angeschlossene Armatur ist nicht bekannt"));
     if (m_nConnState == kConnectionInBootloader)
-        m_stcCenterText->setText(Text("The faucet is waiting in its boot loader", "Die Armatur wartet in ihrem Bootloader"));
+        m_stcCenterText->setText(UiText("The faucet is waiting in its boot loader", "Die Armatur wartet in ihrem Bootloader"));
 
     if (m_nViewMode == kStartView) {
-        m_stcDescription->setText(Text("Fluxa USB programming and diagnostic software", "Fluxa USB Programmier- und Diagnosesoftware"));
+        m_stcDescription->setText(UiText("Fluxa USB programming and diagnostic software", "Fluxa USB Programmier- und Diagnosesoftware"));
         m_stcExtDescription->clear();
         m_stcArticleNumber->clear();
         if (m_link.GetConnectionState() == kConnectionNoFitting) {
-            m_stcCenterText->setText(Text("No faucet connected", "Keine Armatur angeschlossen"));
+            m_stcCenterText->setText(UiText("No faucet connected", "Keine Armatur angeschlossen"));
             m_btnNext->setEnabled(false);
         } else if (m_nConnState == kConnectionKnownFitting || m_nConnState == kConnectionOtherUnit
                    || m_nConnState == kConnectionOtherProduct) {
             m_btnNext->setEnabled(true);
         }
     }
-    m_btnNext->setText(Text("Next", "Weiter"));
+    m_btnNext->setText(UiText("Next", "Weiter"));
 }
 
 void CNexaroDlg::UpdateNextToolTip(int nLanguage)
 {
-    m_mapToolTips[1053] = nLanguage == kLanguageEnglish ? "Read the current settings from the faucet"
-                                                        : "Liest die aktuellen Einstellungen aus der Armatur";
-    m_btnNext->setToolTip(ToolTipText(1053));
-}
-
-QString CNexaroDlg::ToolTipText(int nControlId) const
-{
-    const auto found = m_mapToolTips.find(nControlId);
-    return found == m_mapToolTips.end() ? QString() : QString::fromStdString(found->second).left(79);
+    m_mapToolTips.Set(m_btnNext, 1053,
+                      UiText(nLanguage, "Read the current settings from the faucet", "Liest die aktuellen Einstellungen aus der Armatur"));
 }
 
 void CNexaroDlg::RebuildTabs()
@@ -498,8 +487,8 @@ void CNexaroDlg::RebuildTabs()
     while (m_tabPages->count() > 0)
         m_tabPages->removeTab(0);
     m_tabPages->addTab(QStringLiteral("Information"));
-    m_tabPages->addTab(Text("Configuration", "Konfiguration"));
-    m_tabPages->addTab(Text("Diagnostics", "Diagnose"));
+    m_tabPages->addTab(UiText("Configuration", "Konfiguration"));
+    m_tabPages->addTab(UiText("Diagnostics", "Diagnose"));
     if (IsServiceMode())
         m_tabPages->addTab(QStringLiteral("Tools"));
     m_tabPages->setCurrentIndex(nSelected >= 0 && nSelected < m_tabPages->count() ? nSelected : 0);
@@ -751,7 +740,7 @@ void CNexaroDlg::OpenConfigurationFile()
         return;
     const QString path = m_chooseOpenFile ? m_chooseOpenFile()
                                           : QFileDialog::getOpenFileName(this, QString(), QString(),
-                                                                         Text("Configuration files (*.xml)", "Konfigurationsdateien (*.xml)"));
+                                                                         UiText("Configuration files (*.xml)", "Konfigurationsdateien (*.xml)"));
     if (path.isEmpty())
         return;
     // Checked whole before anything changes: the product in force and the

@@ -8,6 +8,7 @@
 #include "app/FittingJobOwner.h"
 #include "app/ProductSession.h"
 #include "app/RecentNames.h"
+#include "app/UiText.h"
 #include "app/pages/PageBase.h"
 #include "app/widgets/FCObjImage.h"
 #include "devicelink/MainWindowLink.h"
@@ -85,7 +86,7 @@ public:
     // The close sequence without its question.
     void CloseSequence();
     // The tooltip text of a control id, cut to 79 characters; empty for none.
-    QString ToolTipText(int nControlId) const;
+    QString ToolTipText(int nControlId) const { return m_mapToolTips.Text(nControlId); }
 
     // IMainWindowLink, safe from the monitor threads.
     void PostToMainWindow(unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam) override;
@@ -110,7 +111,7 @@ public:
     double m_dPictureAspect = 0;
     int m_bShowIllustration = 1;
     FCObjImage m_imgLogo, m_imgProduct, m_imgIllustration, m_imgState;
-    std::map<int, std::string> m_mapToolTips; // control id to tooltip text
+    CToolTipMap m_mapToolTips;
     CVelmorTPExt& m_link;
     QSettings& m_settings;
 

@@ -4,6 +4,7 @@
 #include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
 #include "app/ProductSession.h"
+#include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
 #include "app/widgets/ControlElements.h"
 #include "common/Language.h"
@@ -47,9 +48,8 @@ CDlgDiagnosticGeneric::CDlgDiagnosticGeneric(const CPageContext& context, QWidge
 void CDlgDiagnosticGeneric::SetLanguage(int nLanguage)
 {
     OnValveState(0);
-    const bool bEnglish = nLanguage == kLanguageEnglish;
-    const auto set = [this, bEnglish](int nId, const char* szEnglish, const char* szGerman) {
-        findChild<QWidget*>(QStringLiteral("id%1").arg(nId))->setProperty("text", QString::fromUtf8(bEnglish ? szEnglish : szGerman));
+    const auto set = [this, nLanguage](int nId, const char* szEnglish, const char* szGerman) {
+        ChildById(this, nId)->setProperty("text", UiText(nLanguage, szEnglish, szGerman));
     };
     set(1095, "Error history", "Fehlerspeicher");
     set(1097, "Valve", "Magnetventil");
@@ -64,7 +64,7 @@ void CDlgDiagnosticGeneric::SetLanguage(int nLanguage)
 
 void CDlgDiagnosticGeneric::ArrangeControls()
 {
-    const auto child = [this](int nId) { return findChild<QWidget*>(QStringLiteral("id%1").arg(nId)); };
+    const auto child = [this](int nId) { return ChildById(this, nId); };
     const int nColumn = PageGeometry::ColumnWidth(width());
     // Left half: the headline and five error lines in 21-pixel rows.
     CControlOption history(width());
@@ -175,8 +175,8 @@ void CDlgDiagnosticGeneric::OnValveState(std::intptr_t lParam)
     m_imgValve.LoadResource(m_nValveState == 2 ? 144 : 145);
     m_imgValve.ApplyPremultipliedAlpha();
     const bool bOpen = m_nValveState == 2;
-    m_pValveText->setText(QString::fromUtf8(bOpen ? PickText("Opened", "Geöffnet") : PickText("Closed", "Geschlossen")));
-    m_pValve->setText(QString::fromUtf8(bOpen ? PickText("Close valve", "Ventil schliessen") : PickText("Open valve", "Ventil öffnen")));
+    m_pValveText->setText(bOpen ? UiText("Opened", "Geöffnet") : UiText("Closed", "Geschlossen"));
+    m_pValve->setText(bOpen ? UiText("Close valve", "Ventil schliessen") : UiText("Open valve", "Ventil öffnen"));
     update();
 }
 

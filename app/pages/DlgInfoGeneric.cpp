@@ -4,6 +4,7 @@
 #include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
 #include "app/ProductSession.h"
+#include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
 #include "app/widgets/ControlElements.h"
 #include "common/Language.h"
@@ -45,13 +46,13 @@ CDlgInfoGeneric::CDlgInfoGeneric(const CPageContext& context, QWidget* pParent) 
     for (const PageText& text : kTexts)
         AddStatic(text.nId);
     for (int nId : kHeadlines)
-        findChild<CColorStatic*>(QStringLiteral("id%1").arg(nId))->setFont(DialogFont(12, true));
+        ChildById<CColorStatic>(this, nId)->setFont(DialogFont(12, true));
     for (int nId : kValues) {
         CColorStatic* pValue = AddStatic(nId);
         pValue->SetTextColor(kValueColor);
     }
     for (int nId : {1047, 1052, 1059, 1063}) {
-        auto* pCounter = findChild<CColorStatic*>(QStringLiteral("id%1").arg(nId));
+        auto* pCounter = ChildById<CColorStatic>(this, nId);
         pCounter->setAlignment(Qt::AlignRight | Qt::AlignTop);
         pCounter->setText(QStringLiteral("0"));
     }
@@ -67,16 +68,15 @@ CDlgInfoGeneric::CDlgInfoGeneric(const CPageContext& context, QWidget* pParent) 
 
 void CDlgInfoGeneric::SetLanguage(int nLanguage)
 {
-    const bool bEnglish = nLanguage == kLanguageEnglish;
     for (const PageText& text : kTexts)
-        findChild<CColorStatic*>(QStringLiteral("id%1").arg(text.nId))->setText(QString::fromUtf8(bEnglish ? text.szEnglish : text.szGerman));
-    m_pRead->setText(bEnglish ? QStringLiteral("Read faucet settings") : QStringLiteral("Daten auslesen"));
+        ChildById<CColorStatic>(this, text.nId)->setText(UiText(nLanguage, text.szEnglish, text.szGerman));
+    m_pRead->setText(UiText(nLanguage, "Read faucet settings", "Daten auslesen"));
     SetToolTip(m_pRead, 1081, "Read the current settings from the faucet", "Liest die aktuellen Einstellungen aus der Armatur");
 }
 
 void CDlgInfoGeneric::ArrangeControls()
 {
-    const auto child = [this](int nId) { return findChild<QWidget*>(QStringLiteral("id%1").arg(nId)); };
+    const auto child = [this](int nId) { return ChildById(this, nId); };
     // Three groups in the left column: title, line, then value-and-unit or
     // label-and-value rows.
     const int nGroups[3][2] = {{1044, 1236}, {1057, 1237}, {1067, 1238}};
@@ -112,7 +112,7 @@ void CDlgInfoGeneric::OnEnableFittingOperations(bool bEnable)
 
 void CDlgInfoGeneric::ShowInformation()
 {
-    const auto set = [this](int nId, const QString& text) { findChild<CColorStatic*>(QStringLiteral("id%1").arg(nId))->setText(text); };
+    const auto set = [this](int nId, const QString& text) { ChildById<CColorStatic>(this, nId)->setText(text); };
     set(1047, QString::number(m_information.nHoursTotal));
     set(1052, QString::number(m_information.nHoursSinceReset));
     set(1059, QString::number(m_information.llSwitchCountTotal));

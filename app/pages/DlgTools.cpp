@@ -5,6 +5,7 @@
 #include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
 #include "app/ProductSession.h"
+#include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
 #include "app/widgets/ControlElements.h"
 #include "common/Language.h"
@@ -24,11 +25,6 @@ constexpr int kSelectWidth = 120;
 constexpr int kButtonHeight = 25;
 constexpr int kPathGap = 12;
 
-QString Text(int nLanguage, const char* szEnglish, const char* szGerman)
-{
-    return QString::fromUtf8(nLanguage == kLanguageEnglish ? szEnglish : szGerman);
-}
-
 } // namespace
 
 CDlgTools::CDlgTools(const CPageContext& context, QWidget* pParent) : CPageBase("Tools", context, pParent)
@@ -36,7 +32,7 @@ CDlgTools::CDlgTools(const CPageContext& context, QWidget* pParent) : CPageBase(
     m_pTitle = AddStatic(1264, 12, true);
     AddLine(1265);
     m_pManual = new QCheckBox(this);
-    m_pManual->setObjectName(QStringLiteral("id1275"));
+    m_pManual->setObjectName(ControlName(1275));
     m_pSelect = AddButton(1276);
     m_pPath = AddStatic(1266, 11);
     m_pPath->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -53,9 +49,9 @@ CDlgTools::CDlgTools(const CPageContext& context, QWidget* pParent) : CPageBase(
 
 void CDlgTools::SetLanguage(int nLanguage)
 {
-    m_pTitle->setText(Text(nLanguage, "Programming FLASH memory", "Programmierung FLASH Speicher"));
-    m_pSelect->setText(Text(nLanguage, "Select", "Auswahl"));
-    m_pStart->setText(Text(nLanguage, "Start programming", "Start Programmierung"));
+    m_pTitle->setText(UiText(nLanguage, "Programming FLASH memory", "Programmierung FLASH Speicher"));
+    m_pSelect->setText(UiText(nLanguage, "Select", "Auswahl"));
+    m_pStart->setText(UiText(nLanguage, "Start programming", "Start Programmierung"));
     ShowChosenFile();
     SetToolTip(m_pManual, 1275, "Enables / disables the manual programming", "Schaltet die manuelle Programmierung ein/aus");
 }
@@ -65,7 +61,7 @@ void CDlgTools::ArrangeControls()
     CControlOption group(width());
     group.SetTitle(m_pTitle);
     group.SetCheck(m_pManual);
-    group.SetLine(findChild<QWidget*>(QStringLiteral("id1265")));
+    group.SetLine(findChild<QWidget*>(ControlName(1265)));
     group.SetPosition(PageGeometry::kFirstColumnLeft, PageGeometry::kColumnTop / 2);
     group.Arrange();
     // The path gets the rest of the page's width: it can be long.
@@ -87,7 +83,7 @@ void CDlgTools::ApplyManualProgramming()
 void CDlgTools::ShowChosenFile()
 {
     if (m_strChosenPath.isEmpty()) {
-        m_pPath->setText(Text(g_nLanguage, "Choose file", "Wähle Datei"));
+        m_pPath->setText(UiText("Choose file", "Wähle Datei"));
         return;
     }
     // A file in the home folder is named from there, as the technician knows it.
@@ -98,7 +94,7 @@ void CDlgTools::ShowChosenFile()
 
 void CDlgTools::SelectFile()
 {
-    QFileDialog dialog(this, QString(), QString(), Text(g_nLanguage, "Flash files (*.hex)", "Flash Dateien (*.hex)"));
+    QFileDialog dialog(this, QString(), QString(), UiText("Flash files (*.hex)", "Flash Dateien (*.hex)"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("hex"));

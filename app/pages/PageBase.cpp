@@ -3,6 +3,7 @@
 #include "app/AppGlobals.h"
 #include "app/ErrorBox.h"
 #include "app/FittingJobOwner.h"
+#include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 
@@ -44,7 +45,7 @@ bool CPageBase::event(QEvent* pEvent)
 CColorStatic* CPageBase::AddStatic(int nId, int nPixels, bool bBold)
 {
     auto* pStatic = new CColorStatic(this);
-    pStatic->setObjectName(QStringLiteral("id%1").arg(nId));
+    pStatic->setObjectName(ControlName(nId));
     pStatic->setFont(DialogFont(nPixels, bBold));
     pStatic->setAlignment(Qt::AlignLeft | Qt::AlignTop); // rows of different heights share their top line
     return pStatic;
@@ -53,7 +54,7 @@ CColorStatic* CPageBase::AddStatic(int nId, int nPixels, bool bBold)
 QPushButton* CPageBase::AddButton(int nId)
 {
     auto* pButton = new QPushButton(this);
-    pButton->setObjectName(QStringLiteral("id%1").arg(nId));
+    pButton->setObjectName(ControlName(nId));
     pButton->setAutoDefault(false);
     return pButton;
 }
@@ -61,7 +62,7 @@ QPushButton* CPageBase::AddButton(int nId)
 QWidget* CPageBase::AddLine(int nId)
 {
     auto* pLine = new QFrame(this);
-    pLine->setObjectName(QStringLiteral("id%1").arg(nId));
+    pLine->setObjectName(ControlName(nId));
     pLine->setFrameShape(QFrame::HLine);
     pLine->setFrameShadow(QFrame::Sunken);
     return pLine;
@@ -69,8 +70,7 @@ QWidget* CPageBase::AddLine(int nId)
 
 void CPageBase::SetToolTip(QWidget* pControl, int nId, const char* szEnglish, const char* szGerman)
 {
-    m_mapToolTips[nId] = PickText(szEnglish, szGerman);
-    pControl->setToolTip(QString::fromStdString(m_mapToolTips[nId]).left(79));
+    m_mapToolTips.Set(pControl, nId, UiText(szEnglish, szGerman));
 }
 
 void CPageBase::ShowJobError(const std::string& strError) const

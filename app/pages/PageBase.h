@@ -4,6 +4,8 @@
 // works with: the product in force, the owner of the window's fitting jobs
 // and the recent names.
 
+#include "app/UiText.h"
+
 #include <QWidget>
 
 #include <cstdint>
@@ -53,7 +55,7 @@ protected:
     // A failed job's message, with the progress dialog out of its way.
     void ShowJobError(const std::string& strError) const;
 
-    std::map<int, std::string> m_mapToolTips;
+    CToolTipMap m_mapToolTips;
 
 private:
     CPageContext m_context;

@@ -5,6 +5,7 @@
 #include "app/FittingJobOwner.h"
 #include "app/ProductSession.h"
 #include "app/RecentNames.h"
+#include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
 #include "app/widgets/ControlElements.h"
 #include "common/Language.h"
@@ -88,7 +89,7 @@ void CSettingsPage::BuildControls()
             AddLine(group.nLineId);
         if (group.szSwitch != nullptr) {
             auto* pBox = new QCheckBox(this);
-            pBox->setObjectName(QStringLiteral("id%1").arg(group.nSwitchId));
+            pBox->setObjectName(ControlName(group.nSwitchId));
             connect(pBox, &QCheckBox::toggled, this, [this] { UpdateSwitches(); });
             m_switches[group.szSwitch] = pBox;
         }
@@ -97,7 +98,7 @@ void CSettingsPage::BuildControls()
             RowControls* pControls = controls.get();
             if (row.nPlusId != 0) {
                 controls->pEdit = new CColorEdit(this);
-                controls->pEdit->setObjectName(QStringLiteral("id%1").arg(row.nControlId));
+                controls->pEdit->setObjectName(ControlName(row.nControlId));
                 controls->pEdit->SetTextColor(kValueColor);
                 controls->pEdit->SetTypingLimit(row.nEditLimit);
                 controls->pEdit->installEventFilter(this);
@@ -110,7 +111,7 @@ void CSettingsPage::BuildControls()
                 connect(controls->pMinus, &QPushButton::clicked, this, [this, pControls] { StepRow(*pControls, -1); });
             } else {
                 controls->pList = new QComboBox(this);
-                controls->pList->setObjectName(QStringLiteral("id%1").arg(row.nControlId));
+                controls->pList->setObjectName(ControlName(row.nControlId));
             }
             m_rows.push_back(std::move(controls));
         }
@@ -120,17 +121,17 @@ void CSettingsPage::BuildControls()
     AddStatic(m_Description.nDateLabelId);
     AddLine(m_Description.nTopLineId);
     m_pInstaller = new CColorComboBox(this);
-    m_pInstaller->setObjectName(QStringLiteral("id%1").arg(m_Description.nInstallerId));
+    m_pInstaller->setObjectName(ControlName(m_Description.nInstallerId));
     m_pInstaller->SetTextLimit(15);
     m_pPlacement = new CColorComboBox(this);
-    m_pPlacement->setObjectName(QStringLiteral("id%1").arg(m_Description.nPlacementId));
+    m_pPlacement->setObjectName(ControlName(m_Description.nPlacementId));
     m_pPlacement->SetTextLimit(30);
     for (QComboBox* pName : {static_cast<QComboBox*>(m_pInstaller), static_cast<QComboBox*>(m_pPlacement)})
         pName->setValidator(new CFittingTextValidator(pName));
     m_pInstaller->SetCompletionList(RecentNames().List(CRecentNames::kInstaller));
     m_pPlacement->SetCompletionList(RecentNames().List(CRecentNames::kPlacement));
     m_pDate = new QDateEdit(this);
-    m_pDate->setObjectName(QStringLiteral("id%1").arg(m_Description.nDateId));
+    m_pDate->setObjectName(ControlName(m_Description.nDateId));
     m_pDate->setCalendarPopup(true);
     m_pDate->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     m_pDate->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31)); // the fitting keeps two BCD digits
@@ -228,8 +229,8 @@ int CSettingsPage::CheckConfigurationFile(const CDeviceConfig& definition, int n
 void CSettingsPage::SetLanguage(int)
 {
     for (const CPageGroup& group : m_Description.groups)
-        findChild<CColorStatic*>(QStringLiteral("id%1").arg(group.nTitleId))->setText(Text(group.title));
-    const auto setText = [this](int nId, const CPageText& text) { findChild<QWidget*>(QStringLiteral("id%1").arg(nId))->setProperty("text", Text(text)); };
+        ChildById<CColorStatic>(this, group.nTitleId)->setText(Text(group.title));
+    const auto setText = [this](int nId, const CPageText& text) { ChildById(this, nId)->setProperty("text", Text(text)); };
     setText(m_Description.nInstallerLabelId, {"Installer:", "Installateur:"});
     setText(m_Description.nPlacementLabelId, {"Placement:", "Einsatzort:"});
     setText(m_Description.nDateLabelId, {"Date:", "Datum:"});
@@ -267,11 +268,8 @@ void CSettingsPage::UpdateProductVariant()
 
 void CSettingsPage::UpdateToolTips()
 {
-    m_mapToolTips.clear();
-    const auto tip = [this](QWidget* pControl, int nId, const QString& text) {
-        m_mapToolTips[nId] = text.toStdString();
-        pControl->setToolTip(text.left(79));
-    };
+    m_mapToolTips.Clear();
+    const auto tip = [this](QWidget* pControl, int nId, const QString& text) { m_mapToolTips.Set(pControl, nId, text); };
     CSettingsModel* pModel = Model();
     for (const auto& pRow : m_rows) {
         QString text = Text(RowTip(*pRow->pRow));
@@ -301,7 +299,7 @@ void CSettingsPage::ArrangeControls()
 {
     // The installation row across the top.
     const auto place = [](QWidget* pWidget, int x, int y, int w, int h) { pWidget->setGeometry(x, y, w, h); };
-    const auto child = [this](int nId) { return findChild<QWidget*>(QStringLiteral("id%1").arg(nId)); };
+    const auto child = [this](int nId) { return ChildById(this, nId); };
     place(child(m_Description.nInstallerLabelId), 21, 14, 70, 16);
     place(m_pInstaller, 95, 10, 140, 22);
     place(child(m_Description.nPlacementLabelId), 250, 14, 70, 16);
@@ -385,7 +383,7 @@ void CSettingsPage::UpdateSwitches()
     for (const CPageGroup& group : m_Description.groups) {
         const bool bOn = (group.szSwitch == nullptr || checked(group.szSwitch))
                          && (group.szOffWhenChecked == nullptr || !checked(group.szOffWhenChecked));
-        findChild<CColorStatic*>(QStringLiteral("id%1").arg(group.nTitleId))->SetTextColor(bOn ? QColor(Qt::black) : kSwitchedOff);
+        ChildById<CColorStatic>(this, group.nTitleId)->SetTextColor(bOn ? QColor(Qt::black) : kSwitchedOff);
         for (const auto& pRow : m_rows) {
             if (pRow->pGroup != &group)
                 continue;
@@ -665,6 +663,6 @@ bool CSettingsPage::eventFilter(QObject* pWatched, QEvent* pEvent)
 void CSettingsPage::ShowKeyPad(int nEditId)
 {
     for (const auto& pRow : m_rows)
-        if (pRow->pEdit != nullptr && pRow->pEdit->objectName() == QStringLiteral("id%1").arg(nEditId))
+        if (pRow->pEdit != nullptr && pRow->pEdit->objectName() == ControlName(nEditId))
             emit KeyPadWanted(pRow->pEdit, pRow->pLabel->text().toStdString());
 }

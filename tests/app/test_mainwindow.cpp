@@ -309,8 +309,12 @@ void MainWindowTest::tooltipsAreCutTo79Characters()
     QCOMPARE(window.dlg.ToolTipText(1053), QStringLiteral("Read the current settings from the faucet"));
     window.dlg.UpdateNextToolTip(kLanguageGerman);
     QCOMPARE(window.dlg.ToolTipText(1053), QStringLiteral("Liest die aktuellen Einstellungen aus der Armatur"));
-    window.dlg.m_mapToolTips[1053] = std::string(100, 'x');
-    QCOMPARE(window.dlg.ToolTipText(1053), QString(79, QLatin1Char('x')));
+    auto* pNext = Child<QPushButton>(window.dlg, 1053);
+    for (const auto& [nLength, nShown] : {std::pair{78, 78}, std::pair{79, 79}, std::pair{80, 79}, std::pair{100, 79}}) {
+        window.dlg.m_mapToolTips.Set(pNext, 1053, QString(nLength, QLatin1Char('x')));
+        QCOMPARE(window.dlg.ToolTipText(1053), QString(nShown, QLatin1Char('x')));
+        QCOMPARE(pNext->toolTip(), QString(nShown, QLatin1Char('x')));
+    }
     QCOMPARE(window.dlg.ToolTipText(4711), QString());
 }
 
