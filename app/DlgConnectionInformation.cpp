@@ -4,14 +4,13 @@
 #include "app/DlgKeyPad.h"
 #include "app/NexaroDlg.h"
 #include "app/UiText.h"
+#include "app/WindowColors.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 #include "devicelink/MainWindowLink.h"
 #include "devicelink/VelmorTPExt.h"
 
 namespace {
-
-constexpr QColor kDarkRed(145, 15, 10);
 
 // The texts of a state; a text without words leaves its line empty.
 struct StateTexts {

@@ -30,18 +30,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPushButton>
 #include <QSettings>
 #include <QToolTip>
 
 namespace {
-
-constexpr QColor kDarkRed(145, 15, 10);
-constexpr QColor kGreen(0, 164, 0);
-constexpr QColor kGrey(153, 153, 153);
-constexpr QColor kDarkGrey(102, 102, 102);
-constexpr QColor kLightGrey(170, 170, 170);
 
 // Menu and command ids.
 enum Command {
@@ -58,23 +51,6 @@ enum Command {
 };
 
 } // namespace
-
-// The client area: the main window's controls sit on it and it paints the
-// pictures.
-class CMainCanvas : public QWidget {
-public:
-    explicit CMainCanvas(CNexaroDlg& dlg) : QWidget(&dlg), m_dlg(dlg) { setObjectName(QStringLiteral("clientArea")); }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        m_dlg.PaintClientArea(painter);
-    }
-
-private:
-    CNexaroDlg& m_dlg;
-};
 
 CNexaroDlg::CNexaroDlg(QSettings& settings, CVelmorTPExt& link, QWidget* pParent)
     : QMainWindow(pParent), m_link(link), m_settings(settings), m_session(link), m_recentNames(settings),
@@ -141,77 +117,21 @@ void CNexaroDlg::EnableFittingOperations(bool bEnable)
     m_Pages.SendToAll(kWmEnableFittingOperations, 0, bEnable ? 1 : 0, strIgnored);
 }
 
-CColorStatic* CNexaroDlg::AddStatic(int nId, const QRect& geometry, Qt::Alignment alignment)
-{
-    auto* pStatic = new CColorStatic(m_pCanvas);
-    pStatic->setObjectName(ControlName(nId));
-    pStatic->setGeometry(geometry);
-    pStatic->setAlignment(alignment);
-    return pStatic;
-}
-
 void CNexaroDlg::CreateControls()
 {
-    m_pCanvas = new CMainCanvas(*this);
-    m_pCanvas->setFixedSize(kClientWidth, kClientHeight);
-    m_pCanvas->setFont(DialogFont());
+    m_pCanvas = new CMainCanvas(this);
     setCentralWidget(m_pCanvas);
     setFont(DialogFont());
-
-    m_stcArticleNumber = AddStatic(1040, DluRect(6, 12, 148, 8));
-    m_stcDescription = AddStatic(1035, DluRect(6, 21, 487, 12));
-    m_stcExtDescription = AddStatic(1037, DluRect(6, 35, 487, 12));
-    m_tabPages = new CColorTabCtrl(m_pCanvas);
-    m_tabPages->setObjectName(ControlName(1079));
-    m_tabPages->setGeometry(DluRect(7, 57, 483, 12));
-    connect(m_tabPages, &QTabBar::currentChanged, this, [this] {
+    connect(m_pCanvas->m_tabPages, &QTabBar::currentChanged, this, [this] {
         if (!m_jobs.IsBusy()) {
             OnTabChanged();
             return;
         }
-        const QSignalBlocker blocker(m_tabPages); // the page in force stays while a job runs
-        m_tabPages->setCurrentIndex(m_nShownTab);
+        const QSignalBlocker blocker(m_pCanvas->m_tabPages); // the page in force stays while a job runs
+        m_pCanvas->m_tabPages->setCurrentIndex(m_nShownTab);
     });
-    m_stcPageFrame = new QWidget(m_pCanvas);
-    m_stcPageFrame->setObjectName(ControlName(1077));
-    m_stcPageFrame->setGeometry(DluRect(7, 68, 484, 304));
-    m_stcPageFrame->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_stcPictureTall = new QWidget(m_pCanvas);
-    m_stcPictureTall->setObjectName(ControlName(1004));
-    m_stcPictureTall->setGeometry(DluRect(498, 68, 150, 205));
-    m_stcPictureSquare = new QWidget(m_pCanvas);
-    m_stcPictureSquare->setObjectName(ControlName(1020));
-    m_stcPictureSquare->setGeometry(DluRect(498, 68, 150, 128));
-    m_stcConnState = AddStatic(1042, DluRect(291, 301, 73, 8), Qt::AlignCenter);
-    m_stcCenterText = AddStatic(1045, DluRect(175, 315, 305, 12), Qt::AlignCenter);
-    m_btnNext = new QPushButton(m_pCanvas);
-    m_btnNext->setObjectName(ControlName(1053));
-    m_btnNext->setGeometry(DluRect(267, 336, 121, 14));
-    m_btnNext->setAutoDefault(false);
-    connect(m_btnNext, &QPushButton::clicked, this, &CNexaroDlg::ReadConnectedProduct);
-    for (int i = 0; i < 4; ++i) {
-        m_stcDeviceInfo[2 * i] = AddStatic(1082 + 2 * i, DluRect(499, 314 + 12 * i, 70, 8));
-        m_stcDeviceInfo[2 * i + 1] = AddStatic(1083 + 2 * i, DluRect(578, 314 + 12 * i, 67, 8));
-    }
-    m_stcConnStateSmall = AddStatic(1056, DluRect(562, 365, 73, 8), Qt::AlignRight | Qt::AlignVCenter);
-    m_stcConnStateSmall->setMouseTracking(true);
-    m_pCanvas->setMouseTracking(true);
+    connect(m_pCanvas->m_btnNext, &QPushButton::clicked, this, &CNexaroDlg::ReadConnectedProduct);
     qApp->installEventFilter(this);
-}
-
-void CNexaroDlg::ApplyColorsAndFonts()
-{
-    m_stcDescription->SetTextColor(kDarkRed);
-    m_stcDescription->setFont(DialogFont(18, true));
-    m_stcExtDescription->SetTextColor(kDarkRed);
-    m_stcExtDescription->setFont(DialogFont(12, true));
-    m_stcArticleNumber->SetTextColor(kDarkRed);
-    m_stcArticleNumber->setFont(DialogFont(12));
-    m_stcCenterText->SetTextColor(kGrey);
-    m_stcCenterText->setFont(DialogFont(16));
-    for (CColorStatic* pInfo : m_stcDeviceInfo)
-        pInfo->SetTextColor(kDarkGrey);
-    m_stcConnState->SetTextColor(kDarkRed);
 }
 
 std::string CNexaroDlg::OnInitDialog()
@@ -235,16 +155,10 @@ std::string CNexaroDlg::OnInitDialog()
         emit Created(pDialog->objectName());
     }
     m_Pages.SetParentWnd(m_pCanvas);
-    m_Pages.SetFrameWnd(m_stcPageFrame);
+    m_Pages.SetFrameWnd(m_pCanvas->m_stcPageFrame);
 
-    ApplyColorsAndFonts();
+    m_pCanvas->Initialize();
     setWindowTitle(QString::fromStdString(CToolVersion().GetTitle()));
-    m_imgLogo.LoadResource(106);
-    m_imgLogo.ApplyPremultipliedAlpha();
-    m_imgIllustration.LoadResource(107);
-    m_imgIllustration.ApplyPremultipliedAlpha();
-    m_stcPictureTall->hide();
-    m_stcPictureSquare->hide();
 
     std::string strStartError = RegisterPages();
     if (strStartError.empty()) {
@@ -271,10 +185,6 @@ std::string CNexaroDlg::OnInitDialog()
     }
     SetLanguage(g_nLanguage);
     SetViewMode(kStartView);
-    m_tabPages->SetSelectedTextColor(kDarkRed);
-    m_tabPages->SetNormalTextColor(Qt::black);
-    m_tabPages->SetDisabledTextColor(kLightGrey);
-    m_stcConnState->SetTextColor(kDarkRed);
     if (!strStartError.empty()) {
         show();
         ShowErrorMessage(this, strStartError);
@@ -375,7 +285,7 @@ void CNexaroDlg::LoadMenus(int nLanguage)
     pKeyPad->setChecked(g_bShowKeyPad == 1);
     (g_nLanguage == kLanguageEnglish ? pEnglish : pGerman)->setChecked(true);
     setMenuBar(pMenuBar); // deletes the menu bar of the other language
-    setFixedSize(kClientWidth, kClientHeight + pMenuBar->sizeHint().height());
+    setFixedSize(CMainCanvas::kClientWidth, CMainCanvas::kClientHeight + pMenuBar->sizeHint().height());
 
     // This platform has no system menu: its "Info about" item lives in the
     // window's context menu, made anew like the system menu is reset.
@@ -438,8 +348,8 @@ void CNexaroDlg::UpdateTexts(int nLanguage)
     std::string strExtended;
     m_session.Config().GetProductDescription(nLanguage, strDescription, strExtended);
     if (!strDescription.empty()) {
-        m_stcDescription->setText(QString::fromStdString(strDescription));
-        m_stcExtDescription->setText(QString::fromStdString(strExtended));
+        m_pCanvas->m_stcDescription->setText(QString::fromStdString(strDescription));
+        m_pCanvas->m_stcExtDescription->setText(QString::fromStdString(strExtended));
     }
     RebuildTabs();
     const char* const kLabels[4][2] = {{"Production date:", "Herstellungsdatum:"},
@@ -447,56 +357,56 @@ void CNexaroDlg::UpdateTexts(int nLanguage)
                                        {"Firmware:", "Firmware:"},
                                        {"Bootloader:", "Bootloader:"}};
     for (int i = 0; i < 4; ++i)
-        m_stcDeviceInfo[2 * i]->setText(UiText(kLabels[i][0], kLabels[i][1]));
+        m_pCanvas->m_stcDeviceInfo[2 * i]->setText(UiText(kLabels[i][0], kLabels[i][1]));
     const bool bConnected = m_nConnState == kConnectionKnownFitting || m_nConnState == kConnectionOtherUnit
                             || m_nConnState == kConnectionOtherProduct || m_nConnState == kConnectionUnknownFitting
                             || m_nConnState == kConnectionInBootloader;
     const QString connection = bConnected ? UiText("connected", "verbunden") : UiText("not connected", "nicht verbunden");
-    m_stcConnState->setText(connection);
-    m_stcConnStateSmall->setText(connection);
+    m_pCanvas->m_stcConnState->setText(connection);
+    m_pCanvas->m_stcConnStateSmall->setText(connection);
     if (m_nConnState == kConnectionUnknownFitting)
-        m_stcCenterText->setText(UiText("The connected faucet is not known", "Die angeschlossene Armatur ist nicht bekannt"));
+        m_pCanvas->m_stcCenterText->setText(UiText("The connected faucet is not known", "Die angeschlossene Armatur ist nicht bekannt"));
     if (m_nConnState == kConnectionInBootloader)
-        m_stcCenterText->setText(UiText("The faucet is waiting in its boot loader", "Die Armatur wartet in ihrem Bootloader"));
+        m_pCanvas->m_stcCenterText->setText(UiText("The faucet is waiting in its boot loader", "Die Armatur wartet in ihrem Bootloader"));
 
     if (m_nViewMode == kStartView) {
-        m_stcDescription->setText(UiText("Fluxa USB programming and diagnostic software", "Fluxa USB Programmier- und Diagnosesoftware"));
-        m_stcExtDescription->clear();
-        m_stcArticleNumber->clear();
+        m_pCanvas->m_stcDescription->setText(UiText("Fluxa USB programming and diagnostic software", "Fluxa USB Programmier- und Diagnosesoftware"));
+        m_pCanvas->m_stcExtDescription->clear();
+        m_pCanvas->m_stcArticleNumber->clear();
         if (m_link.GetConnectionState() == kConnectionNoFitting) {
-            m_stcCenterText->setText(UiText("No faucet connected", "Keine Armatur angeschlossen"));
-            m_btnNext->setEnabled(false);
+            m_pCanvas->m_stcCenterText->setText(UiText("No faucet connected", "Keine Armatur angeschlossen"));
+            m_pCanvas->m_btnNext->setEnabled(false);
         } else if (m_nConnState == kConnectionKnownFitting || m_nConnState == kConnectionOtherUnit
                    || m_nConnState == kConnectionOtherProduct) {
-            m_btnNext->setEnabled(true);
+            m_pCanvas->m_btnNext->setEnabled(true);
         }
     }
-    m_btnNext->setText(UiText("Next", "Weiter"));
+    m_pCanvas->m_btnNext->setText(UiText("Next", "Weiter"));
 }
 
 void CNexaroDlg::UpdateNextToolTip(int nLanguage)
 {
-    m_mapToolTips.Set(m_btnNext, 1053,
+    m_mapToolTips.Set(m_pCanvas->m_btnNext, 1053,
                       UiText(nLanguage, "Read the current settings from the faucet", "Liest die aktuellen Einstellungen aus der Armatur"));
 }
 
 void CNexaroDlg::RebuildTabs()
 {
-    const int nSelected = m_tabPages->currentIndex();
-    const QSignalBlocker blocker(m_tabPages);
-    while (m_tabPages->count() > 0)
-        m_tabPages->removeTab(0);
-    m_tabPages->addTab(QStringLiteral("Information"));
-    m_tabPages->addTab(UiText("Configuration", "Konfiguration"));
-    m_tabPages->addTab(UiText("Diagnostics", "Diagnose"));
+    const int nSelected = m_pCanvas->m_tabPages->currentIndex();
+    const QSignalBlocker blocker(m_pCanvas->m_tabPages);
+    while (m_pCanvas->m_tabPages->count() > 0)
+        m_pCanvas->m_tabPages->removeTab(0);
+    m_pCanvas->m_tabPages->addTab(QStringLiteral("Information"));
+    m_pCanvas->m_tabPages->addTab(UiText("Configuration", "Konfiguration"));
+    m_pCanvas->m_tabPages->addTab(UiText("Diagnostics", "Diagnose"));
     if (IsServiceMode())
-        m_tabPages->addTab(QStringLiteral("Tools"));
-    m_tabPages->setCurrentIndex(nSelected >= 0 && nSelected < m_tabPages->count() ? nSelected : 0);
+        m_pCanvas->m_tabPages->addTab(QStringLiteral("Tools"));
+    m_pCanvas->m_tabPages->setCurrentIndex(nSelected >= 0 && nSelected < m_pCanvas->m_tabPages->count() ? nSelected : 0);
 }
 
 void CNexaroDlg::OnTabChanged()
 {
-    const int nTab = m_tabPages->currentIndex();
+    const int nTab = m_pCanvas->m_tabPages->currentIndex();
     m_nShownTab = nTab;
     std::string strIgnored;
     m_link.StopValveMonitor(strIgnored);
@@ -527,38 +437,18 @@ void CNexaroDlg::SetViewMode(int nMode)
     m_nViewMode = nMode;
     UpdateTexts(g_nLanguage);
     const bool bWork = nMode != kStartView;
-    m_stcPageFrame->setVisible(bWork);
-    m_tabPages->setVisible(bWork);
-    m_stcConnState->setVisible(!bWork);
-    m_stcConnStateSmall->setVisible(bWork);
-    for (CColorStatic* pInfo : m_stcDeviceInfo)
+    m_pCanvas->m_stcPageFrame->setVisible(bWork);
+    m_pCanvas->m_tabPages->setVisible(bWork);
+    m_pCanvas->m_stcConnState->setVisible(!bWork);
+    m_pCanvas->m_stcConnStateSmall->setVisible(bWork);
+    for (CColorStatic* pInfo : m_pCanvas->m_stcDeviceInfo)
         pInfo->setVisible(bWork);
-    m_bShowIllustration = bWork ? 0 : 1;
-    m_btnNext->setVisible(!bWork);
-    m_btnNext->setEnabled(false);
-    m_stcCenterText->setVisible(!bWork);
+    m_pCanvas->m_btnNext->setVisible(!bWork);
+    m_pCanvas->m_btnNext->setEnabled(false);
+    m_pCanvas->m_stcCenterText->setVisible(!bWork);
     if (!bWork)
         UpdateTexts(g_nLanguage); // enables Next again for a usable fitting
-    m_pCanvas->update();
-}
-
-void CNexaroDlg::PaintClientArea(QPainter& painter)
-{
-    if (m_bPictureLoaded) {
-        const QWidget* pFrame = m_dPictureAspect == 1.0 ? m_stcPictureSquare : m_stcPictureTall;
-        m_imgProduct.Draw(painter, pFrame->geometry().adjusted(1, 1, -1, -1));
-    }
-    if (m_imgLogo.IsValid())
-        m_imgLogo.Draw(painter, QRect(kClientWidth - 20 - m_imgLogo.Width(), 25, m_imgLogo.Width(), m_imgLogo.Height()));
-    if (m_bShowIllustration && m_imgIllustration.IsValid()) {
-        const QRect illustration(QPoint(0, 0), QSize(m_imgIllustration.Width(), m_imgIllustration.Height()));
-        m_imgIllustration.Draw(painter, illustration.translated(m_pCanvas->rect().center() - illustration.center()));
-    }
-    if (m_nViewMode != kStartView && m_imgState.IsValid()) {
-        const QRect label = m_stcConnStateSmall->geometry();
-        m_imgState.Draw(painter, QRect(label.right() + 1 + 6, label.center().y() - m_imgState.Height() / 2, m_imgState.Width(),
-                                       m_imgState.Height()));
-    }
+    m_pCanvas->SetWorkView(bWork);
 }
 
 void CNexaroDlg::OnConnectionState(std::uintptr_t bClose, int nState)
@@ -570,7 +460,7 @@ void CNexaroDlg::OnConnectionState(std::uintptr_t bClose, int nState)
     case kConnectionKnownFitting:
     case kConnectionOtherUnit:
     case kConnectionOtherProduct: {
-        m_stcConnState->SetTextColor(kGreen);
+        m_pCanvas->m_stcConnState->SetTextColor(kGreen);
         nIcon = nState == kConnectionOtherProduct ? 110 : 144;
         CDeviceConfig definition;
         if (m_session.Catalog().FindDefinition(m_link.GetArticleNumber(), definition)) {
@@ -578,24 +468,24 @@ void CNexaroDlg::OnConnectionState(std::uintptr_t bClose, int nState)
             std::string strExtended;
             definition.GetProductDescription(g_nLanguage, strDescription, strExtended);
             if (m_nViewMode == kStartView)
-                m_stcCenterText->setText(QString::fromStdString(strDescription));
-            m_btnNext->setEnabled(m_nViewMode == kStartView);
+                m_pCanvas->m_stcCenterText->setText(QString::fromStdString(strDescription));
+            m_pCanvas->m_btnNext->setEnabled(m_nViewMode == kStartView);
         }
-        m_stcCenterText->SetTextColor(Qt::black);
+        m_pCanvas->m_stcCenterText->SetTextColor(Qt::black);
         break;
     }
     case kConnectionNoFitting:
     case kConnectionUnknownFitting:
     case kConnectionInBootloader:
-        m_stcConnState->SetTextColor(kDarkRed);
+        m_pCanvas->m_stcConnState->SetTextColor(kDarkRed);
         nIcon = nState == kConnectionNoFitting ? 145 : 111;
-        m_stcCenterText->SetTextColor(kGrey);
+        m_pCanvas->m_stcCenterText->SetTextColor(kGrey);
         break;
     default:
         return;
     }
-    m_imgState.LoadResource(nIcon);
-    m_imgState.ApplyPremultipliedAlpha();
+    m_pCanvas->m_imgState.LoadResource(nIcon);
+    m_pCanvas->m_imgState.ApplyPremultipliedAlpha();
     if (nState == kConnectionInBootloader) {
         OnFittingInBootloader();
         return;
@@ -606,10 +496,10 @@ void CNexaroDlg::OnConnectionState(std::uintptr_t bClose, int nState)
     // the configuration of the product in force.
     const bool bLock = nState == kConnectionNoFitting || nState == kConnectionUnknownFitting || nState == kConnectionOtherProduct;
     if (bLock) {
-        const QSignalBlocker blocker(m_tabPages);
-        m_tabPages->setCurrentIndex(1);
+        const QSignalBlocker blocker(m_pCanvas->m_tabPages);
+        m_pCanvas->m_tabPages->setCurrentIndex(1);
     }
-    m_tabPages->EnableTabs(!bLock);
+    m_pCanvas->m_tabPages->EnableTabs(!bLock);
     if (bLock)
         OnTabChanged();
     if (m_onConnectionDialog)
@@ -623,7 +513,7 @@ void CNexaroDlg::OnFittingInBootloader()
 
     CDeviceConfig definition;
     const bool bProgrammable = IsServiceMode() && m_session.Catalog().FindDefinition(m_link.GetArticleNumber(), definition);
-    const bool bToolsShown = m_nViewMode != kStartView && m_tabPages->currentIndex() == kToolsTab;
+    const bool bToolsShown = m_nViewMode != kStartView && m_pCanvas->m_tabPages->currentIndex() == kToolsTab;
     if (bProgrammable && !bToolsShown) {
         // The product whose image the Tools page programs.
         m_session.SetCurrentConfig(definition);
@@ -636,9 +526,9 @@ void CNexaroDlg::OnFittingInBootloader()
     if (m_nViewMode != kStartView) {
         // Only programming helps: the window stays on the page that does it,
         // or on the configuration without service mode.
-        const QSignalBlocker blocker(m_tabPages);
-        m_tabPages->setCurrentIndex(bProgrammable ? kToolsTab : 1);
-        m_tabPages->EnableTabs(false);
+        const QSignalBlocker blocker(m_pCanvas->m_tabPages);
+        m_pCanvas->m_tabPages->setCurrentIndex(bProgrammable ? kToolsTab : 1);
+        m_pCanvas->m_tabPages->EnableTabs(false);
         OnTabChanged();
     }
     if (!bToolsShown)
@@ -656,9 +546,9 @@ void CNexaroDlg::ShowDescriptions()
     std::string strDescription;
     std::string strExtended;
     m_session.Config().GetProductDescription(g_nLanguage, strDescription, strExtended);
-    m_stcDescription->setText(QString::fromStdString(strDescription));
-    m_stcExtDescription->setText(QString::fromStdString(strExtended));
-    m_stcArticleNumber->setText(QString::fromStdString(FormatArticleNumber(m_session.Config().GetArticleNumber())));
+    m_pCanvas->m_stcDescription->setText(QString::fromStdString(strDescription));
+    m_pCanvas->m_stcExtDescription->setText(QString::fromStdString(strExtended));
+    m_pCanvas->m_stcArticleNumber->setText(QString::fromStdString(FormatArticleNumber(m_session.Config().GetArticleNumber())));
     m_dlgInfoState->SetProductLine(QString::fromStdString(strDescription));
 }
 
@@ -671,22 +561,12 @@ void CNexaroDlg::OnProductType()
 
 int CNexaroDlg::LoadProductPicture(std::string& strError)
 {
-    const QString path = QString::fromStdString(m_session.Config().GetPicturePath());
-    if (!m_imgProduct.LoadFile(path)) {
-        m_bPictureLoaded = 0;
-        m_stcPictureSquare->hide();
-        m_stcPictureTall->hide();
+    if (!m_pCanvas->LoadProductPicture(QString::fromStdString(m_session.Config().GetPicturePath()))) {
         strError = FormatText(PickText("The product picture (%s) can't be loaded and displayed",
                                        "Das Produktbild (%s) konnte nicht geladen und angezeigt werden"),
                               m_session.Config().GetPicturePath().c_str());
         return Result::InvalidArgument;
     }
-    m_imgProduct.ApplyPremultipliedAlpha();
-    m_dPictureAspect = static_cast<double>(m_imgProduct.Width()) / m_imgProduct.Height();
-    m_stcPictureSquare->setVisible(m_dPictureAspect == 1.0);
-    m_stcPictureTall->setVisible(m_dPictureAspect != 1.0);
-    m_bPictureLoaded = 1;
-    m_pCanvas->update();
     return Result::Ok;
 }
 
@@ -719,10 +599,10 @@ void CNexaroDlg::ReadConnectedProduct()
                            ? QString::fromStdString(value.GetValue())
                            : QString();
             };
-            m_stcDeviceInfo[7]->setText(parameter("BL version"));
-            m_stcDeviceInfo[5]->setText(parameter("SW version"));
-            m_stcDeviceInfo[3]->setText(parameter("Serial number"));
-            m_stcDeviceInfo[1]->setText(QString::fromStdString(identity.strProductionDate));
+            m_pCanvas->m_stcDeviceInfo[7]->setText(parameter("BL version"));
+            m_pCanvas->m_stcDeviceInfo[5]->setText(parameter("SW version"));
+            m_pCanvas->m_stcDeviceInfo[3]->setText(parameter("Serial number"));
+            m_pCanvas->m_stcDeviceInfo[1]->setText(QString::fromStdString(identity.strProductionDate));
             m_nConnState = kConnectionKnownFitting;
             OnConnectionState(0, kConnectionKnownFitting);
             m_Pages.SendToAll(kWmReadFromTarget, strIgnored);
@@ -760,7 +640,7 @@ void CNexaroDlg::OpenConfigurationFile()
     if (nResult == Result::Ok) {
         SetViewMode(kWorkView);
         ShowDescriptions();
-        m_stcArticleNumber->setText(QString::fromStdString(FormatArticleNumber(m_session.LoadedFile().GetConfig().GetArticleNumber())));
+        m_pCanvas->m_stcArticleNumber->setText(QString::fromStdString(FormatArticleNumber(m_session.LoadedFile().GetConfig().GetArticleNumber())));
         m_Pages.SendToAll(kWmConfigurationLoaded, strError);
         EnableFittingOperations(true);
     }
@@ -859,7 +739,7 @@ bool CNexaroDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
 void CNexaroDlg::HoverTest(const QPoint& clientPosition)
 {
     // 978 stands in for the label's right edge.
-    const QRect label = m_stcConnStateSmall->geometry();
+    const QRect label = m_pCanvas->m_stcConnStateSmall->geometry();
     const bool bInside = label.left() <= clientPosition.x() && clientPosition.x() <= 978 && label.top() <= clientPosition.y()
                          && clientPosition.y() <= label.bottom();
     if (bInside)

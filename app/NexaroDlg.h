@@ -10,7 +10,7 @@
 #include "app/RecentNames.h"
 #include "app/UiText.h"
 #include "app/pages/PageBase.h"
-#include "app/widgets/FCObjImage.h"
+#include "app/MainCanvas.h"
 #include "devicelink/MainWindowLink.h"
 
 #include <QMainWindow>
@@ -39,8 +39,6 @@ class CNexaroDlg : public QMainWindow, public IMainWindowLink {
 public:
     enum ViewMode { kStartView = 1, kWorkView = 4 };
     static constexpr int kToolsTab = 3;
-    static constexpr int kClientWidth = 984;  // 656 dialog units
-    static constexpr int kClientHeight = 662; // 378 dialog units
 
     // The settings store and the device link outlive the window.
     CNexaroDlg(QSettings& settings, CVelmorTPExt& link, QWidget* pParent = nullptr);
@@ -107,10 +105,7 @@ public:
     std::vector<std::string> m_lstConfigDirs;
     int m_nViewMode = kStartView;
     int m_nConnState = 0;
-    int m_bPictureLoaded = 0;
-    double m_dPictureAspect = 0;
-    int m_bShowIllustration = 1;
-    FCObjImage m_imgLogo, m_imgProduct, m_imgIllustration, m_imgState;
+    CMainCanvas& Canvas() { return *m_pCanvas; }
     CToolTipMap m_mapToolTips;
     CVelmorTPExt& m_link;
     QSettings& m_settings;
@@ -140,13 +135,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
-    friend class CMainCanvas;
     void CreateControls();
     void HandleCommand(int nCommand);
-    CColorStatic* AddStatic(int nId, const QRect& geometry, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
-    void ApplyColorsAndFonts();
     std::string RegisterPages();
-    void PaintClientArea(QPainter& painter);
     // Reads the file and checks it against the product its article number
     // names and that product's page; nothing of the window changes.
     int ReadConfigurationFor(const QString& path, CToolConfigXML& file, CDeviceConfig& definition, std::string& strError);
@@ -161,19 +152,7 @@ private:
     // The product type in force changed: its page, and every page reset.
     void OnProductType();
 
-    QWidget* m_pCanvas = nullptr;
-    QWidget* m_stcPageFrame = nullptr;
-    QWidget* m_stcPictureTall = nullptr;
-    QWidget* m_stcPictureSquare = nullptr;
-    CColorStatic* m_stcDescription = nullptr;
-    CColorStatic* m_stcExtDescription = nullptr;
-    CColorStatic* m_stcArticleNumber = nullptr;
-    CColorStatic* m_stcCenterText = nullptr;
-    CColorStatic* m_stcConnState = nullptr;
-    CColorStatic* m_stcConnStateSmall = nullptr;
-    CColorStatic* m_stcDeviceInfo[8] = {};
-    CColorTabCtrl* m_tabPages = nullptr;
-    QPushButton* m_btnNext = nullptr;
+    CMainCanvas* m_pCanvas = nullptr;
     QMenu* m_pContextMenu = nullptr;
 
     CProductSession m_session;

@@ -5,6 +5,7 @@
 #include "app/ErrorBox.h"
 #include "app/ProductSession.h"
 #include "app/UiText.h"
+#include "app/WindowColors.h"
 #include "app/widgets/ColorControls.h"
 #include "app/widgets/ControlElements.h"
 #include "common/Language.h"
@@ -17,7 +18,6 @@
 namespace {
 
 constexpr int kErrorRowStep = 21;
-constexpr QColor kLightGrey(170, 170, 170);
 
 } // namespace
 

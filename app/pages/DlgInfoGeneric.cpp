@@ -5,6 +5,7 @@
 #include "app/ErrorBox.h"
 #include "app/ProductSession.h"
 #include "app/UiText.h"
+#include "app/WindowColors.h"
 #include "app/widgets/ColorControls.h"
 #include "app/widgets/ControlElements.h"
 #include "common/Language.h"
@@ -17,8 +18,6 @@
 #include <vector>
 
 namespace {
-
-constexpr QColor kValueColor(145, 15, 10);
 
 // The page's texts: id, English, German.
 struct PageText {
@@ -49,7 +48,7 @@ CDlgInfoGeneric::CDlgInfoGeneric(const CPageContext& context, QWidget* pParent) 
         ChildById<CColorStatic>(this, nId)->setFont(DialogFont(12, true));
     for (int nId : kValues) {
         CColorStatic* pValue = AddStatic(nId);
-        pValue->SetTextColor(kValueColor);
+        pValue->SetTextColor(kDarkRed);
     }
     for (int nId : {1047, 1052, 1059, 1063}) {
         auto* pCounter = ChildById<CColorStatic>(this, nId);

@@ -6,6 +6,7 @@
 #include "app/ErrorBox.h"
 #include "app/ProductSession.h"
 #include "app/UiText.h"
+#include "app/WindowColors.h"
 #include "app/widgets/ColorControls.h"
 #include "app/widgets/ControlElements.h"
 #include "common/Language.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr QColor kLightGrey(170, 170, 170);
 constexpr int kSelectWidth = 120;
 constexpr int kButtonHeight = 25;
 constexpr int kPathGap = 12;

@@ -6,6 +6,7 @@
 #include "app/ProductSession.h"
 #include "app/RecentNames.h"
 #include "app/UiText.h"
+#include "app/WindowColors.h"
 #include "app/widgets/ColorControls.h"
 #include "app/widgets/ControlElements.h"
 #include "common/Language.h"
@@ -27,8 +28,6 @@
 
 namespace {
 
-constexpr QColor kValueColor(145, 15, 10);
-constexpr QColor kSwitchedOff(170, 170, 170);
 constexpr QColor kOutOfRange(255, 251, 233);
 constexpr int kMarkerPicture = 110;
 
@@ -99,7 +98,7 @@ void CSettingsPage::BuildControls()
             if (row.nPlusId != 0) {
                 controls->pEdit = new CColorEdit(this);
                 controls->pEdit->setObjectName(ControlName(row.nControlId));
-                controls->pEdit->SetTextColor(kValueColor);
+                controls->pEdit->SetTextColor(kDarkRed);
                 controls->pEdit->SetTypingLimit(row.nEditLimit);
                 controls->pEdit->installEventFilter(this);
                 connect(controls->pEdit, &QLineEdit::textChanged, this, [this, pControls] { CheckRow(*pControls); });
@@ -138,7 +137,7 @@ void CSettingsPage::BuildControls()
     m_pDate->setDate(QDate::currentDate());
     for (QWidget* pValue : {static_cast<QWidget*>(m_pInstaller), static_cast<QWidget*>(m_pPlacement), static_cast<QWidget*>(m_pDate)}) {
         QPalette palette = pValue->palette();
-        palette.setColor(QPalette::Text, kValueColor);
+        palette.setColor(QPalette::Text, kDarkRed);
         pValue->setPalette(palette);
     }
     m_pRead = AddButton(m_Description.nReadId);
@@ -383,11 +382,11 @@ void CSettingsPage::UpdateSwitches()
     for (const CPageGroup& group : m_Description.groups) {
         const bool bOn = (group.szSwitch == nullptr || checked(group.szSwitch))
                          && (group.szOffWhenChecked == nullptr || !checked(group.szOffWhenChecked));
-        ChildById<CColorStatic>(this, group.nTitleId)->SetTextColor(bOn ? QColor(Qt::black) : kSwitchedOff);
+        ChildById<CColorStatic>(this, group.nTitleId)->SetTextColor(bOn ? QColor(Qt::black) : kLightGrey);
         for (const auto& pRow : m_rows) {
             if (pRow->pGroup != &group)
                 continue;
-            pRow->pLabel->SetTextColor(bOn ? QColor(Qt::black) : kSwitchedOff);
+            pRow->pLabel->SetTextColor(bOn ? QColor(Qt::black) : kLightGrey);
             for (QWidget* pWidget : {pRow->Control(), static_cast<QWidget*>(pRow->pPlus), static_cast<QWidget*>(pRow->pMinus)})
                 if (pWidget != nullptr)
                     pWidget->setEnabled(bOn);
@@ -455,7 +454,7 @@ void CSettingsPage::CheckRow(RowControls& row)
         row.pEdit->SetBkColor(kOutOfRange);
     } else {
         row.pEdit->setPalette(QPalette());
-        row.pEdit->SetTextColor(kValueColor);
+        row.pEdit->SetTextColor(kDarkRed);
     }
     update(MarkerRect(row));
 }

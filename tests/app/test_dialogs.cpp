@@ -535,7 +535,7 @@ void DialogsTest::newConfigurationAcceptPostsTheConnectionState()
     QCOMPARE(window.dlg.Session().Config().GetArticleNumber(), article.toStdString());
     QCOMPARE(window.dlg.m_nViewMode, static_cast<int>(CNexaroDlg::kWorkView));
     QCOMPARE(window.dlg.Session().ProductType(), nProductType);
-    QCOMPARE(window.dlg.m_bPictureLoaded, 1);
+    QCOMPARE(window.dlg.Canvas().m_bPictureLoaded, 1);
     QCOMPARE(window.pageMessages, (Messages{{0, 1}}));
     QVERIFY(!dlg.isVisible());
     QVERIFY(window.dlg.isEnabled());

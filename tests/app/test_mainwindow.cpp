@@ -197,7 +197,7 @@ void MainWindowTest::startViewInBothLanguages()
         // The monitor finds no fitting within its first cycles.
         QTRY_COMPARE_WITH_TIMEOUT(Child<QLabel>(window.dlg, 1045)->text(), QString::fromUtf8(szCenter), 3000);
         QVERIFY(!Child<QPushButton>(window.dlg, 1053)->isEnabled());
-        QVERIFY(window.dlg.m_imgLogo.IsValid() && window.dlg.m_imgIllustration.IsValid());
+        QVERIFY(window.dlg.Canvas().m_imgLogo.IsValid() && window.dlg.Canvas().m_imgIllustration.IsValid());
         SaveScreenshot(window.dlg, QString::fromUtf8(szName));
     }
 }
@@ -255,7 +255,7 @@ void MainWindowTest::viewsShowTheirElements()
         for (const Element& element : elements)
             QVERIFY2(Child(window.dlg, element.nId)->isVisible() == (element.bStartView == (nMode == CNexaroDlg::kStartView)),
                      qPrintable(QStringLiteral("id%1 in view %2").arg(element.nId).arg(nMode)));
-        QCOMPARE(window.dlg.m_bShowIllustration, nMode == CNexaroDlg::kStartView ? 1 : 0);
+        QCOMPARE(window.dlg.Canvas().m_bShowIllustration, nMode == CNexaroDlg::kStartView ? 1 : 0);
     }
     QTRY_VERIFY_WITH_TIMEOUT(Child<QPushButton>(window.dlg, 1053)->isEnabled(), 3000); // a known fitting answers
 }

@@ -70,9 +70,9 @@ void WorkflowTest::nextReadFillsTheWorkView()
         QCOMPARE(window.Child<QLabel>(1089)->text(), QStringLiteral("V1.03"));
         QCOMPARE(window.Child<QLabel>(1085)->text(), QStringLiteral("000003012301"));
         QCOMPARE(window.Child<QLabel>(1083)->text(), QStringLiteral("2024.05.17"));
-        QVERIFY(dlg.m_bPictureLoaded);
-        QCOMPARE(window.Child(1020)->isVisible(), dlg.m_dPictureAspect == 1.0);
-        QCOMPARE(window.Child(1004)->isVisible(), dlg.m_dPictureAspect != 1.0);
+        QVERIFY(dlg.Canvas().m_bPictureLoaded);
+        QCOMPARE(window.Child(1020)->isVisible(), dlg.Canvas().m_dPictureAspect == 1.0);
+        QCOMPARE(window.Child(1004)->isVisible(), dlg.Canvas().m_dPictureAspect != 1.0);
         // Both pages read behind the one progress dialog, hidden at the end.
         QVERIFY(!dlg.m_dlgProgress->isVisible());
         QCOMPARE(window.PageChild<QLabel>("InfoGeneric", 1047)->text(), QStringLiteral("5678"));
