@@ -1,6 +1,7 @@
 #include "app/NexaroDlg.h"
 
 #include "app/AppGlobals.h"
+#include "app/ConfigurationFileCheck.h"
 #include "app/DlgAbout.h"
 #include "app/DlgBusconverter.h"
 #include "app/DlgConnectionInformation.h"
@@ -9,6 +10,7 @@
 #include "app/DlgKeyPad.h"
 #include "app/DlgProgress.h"
 #include "app/ErrorBox.h"
+#include "app/MainMenu.h"
 #include "app/PageTable.h"
 #include "app/ToolVersion.h"
 #include "app/UiText.h"
@@ -28,29 +30,9 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
-#include <QToolTip>
-
-namespace {
-
-// Menu and command ids.
-enum Command {
-    kCmdSystemInfo = 16,
-    kCmdBusAdapter = 1070,
-    kCmdGerman = 1071,
-    kCmdEnglish = 1073,
-    kCmdAbout = 1075,
-    kCmdNew = 1048,
-    kCmdQuit = 1054,
-    kCmdSaveAs = 1058,
-    kCmdOpen = 1093,
-    kCmdKeyPad = 1255,
-};
-
-} // namespace
 
 CNexaroDlg::CNexaroDlg(QSettings& settings, CVelmorTPExt& link, QWidget* pParent)
     : QMainWindow(pParent), m_link(link), m_settings(settings), m_session(link), m_recentNames(settings),
@@ -255,45 +237,12 @@ void CNexaroDlg::LoadMenus(int nLanguage)
 {
     if (nLanguage != kLanguageEnglish)
         g_nLanguage = kLanguageGerman;
-    QMenuBar* pMenuBar = new QMenuBar(this);
-    pMenuBar->setObjectName(nLanguage == kLanguageEnglish ? QStringLiteral("menu108") : QStringLiteral("menu109"));
-    const auto addAction = [this](QMenu* pMenu, int nId, const char* szEnglish, const char* szGerman) {
-        QAction* pAction = pMenu->addAction(UiText(szEnglish, szGerman));
-        pAction->setObjectName(ControlName(nId));
-        connect(pAction, &QAction::triggered, this, [this, nId] { HandleCommand(nId); });
-        return pAction;
-    };
-    QMenu* pProgram = pMenuBar->addMenu(QStringLiteral("Fluxa USB"));
-    addAction(pProgram, kCmdAbout, "About Fluxa USB", "Über Fluxa USB");
-    pProgram->addSeparator();
-    QMenu* pLanguage = pProgram->addMenu(UiText("Language", "Sprache"));
-    QAction* pGerman = addAction(pLanguage, kCmdGerman, "German", "Deutsch");
-    QAction* pEnglish = addAction(pLanguage, kCmdEnglish, "English", "Englisch");
-    pProgram->addSeparator();
-    QMenu* pSettings = pProgram->addMenu(UiText("Settings", "Einstellungen"));
-    addAction(pSettings, kCmdBusAdapter, "Bus adapter", "Bus Adapter");
-    pSettings->addSeparator();
-    QAction* pKeyPad = addAction(pSettings, kCmdKeyPad, "Show key pad", "Nummerntastatur einblenden");
-    pProgram->addSeparator();
-    addAction(pProgram, kCmdQuit, "Quit", "Beenden");
-    QMenu* pConfiguration = pMenuBar->addMenu(UiText("Configuration", "Konfiguration"));
-    addAction(pConfiguration, kCmdNew, "New ...", "Neu ...");
-    addAction(pConfiguration, kCmdOpen, "Open ...", "Öffnen ...");
-    addAction(pConfiguration, kCmdSaveAs, "Save as ...", "Speichern unter ...");
-    for (QAction* pCheckable : {pGerman, pEnglish, pKeyPad})
-        pCheckable->setCheckable(true);
-    pKeyPad->setChecked(g_bShowKeyPad == 1);
-    (g_nLanguage == kLanguageEnglish ? pEnglish : pGerman)->setChecked(true);
+    const CommandHandler onCommand = [this](int nCommand) { HandleCommand(nCommand); };
+    QMenuBar* pMenuBar = BuildMenuBar(this, nLanguage, g_bShowKeyPad == 1, onCommand);
     setMenuBar(pMenuBar); // deletes the menu bar of the other language
     setFixedSize(CMainCanvas::kClientWidth, CMainCanvas::kClientHeight + pMenuBar->sizeHint().height());
-
-    // This platform has no system menu: its "Info about" item lives in the
-    // window's context menu, made anew like the system menu is reset.
     delete m_pContextMenu;
-    m_pContextMenu = new QMenu(this);
-    m_pContextMenu->setObjectName(QStringLiteral("systemMenu"));
-    m_pContextMenu->addSeparator();
-    addAction(m_pContextMenu, kCmdSystemInfo, "Info about Fluxa USB", "Info über Fluxa USB");
+    m_pContextMenu = BuildContextMenu(this, onCommand);
 }
 
 void CNexaroDlg::HandleCommand(int nCommand)
@@ -451,96 +400,6 @@ void CNexaroDlg::SetViewMode(int nMode)
     m_pCanvas->SetWorkView(bWork);
 }
 
-void CNexaroDlg::OnConnectionState(std::uintptr_t bClose, int nState)
-{
-    m_nConnState = nState;
-    UpdateTexts(g_nLanguage);
-    int nIcon = 0;
-    switch (nState) {
-    case kConnectionKnownFitting:
-    case kConnectionOtherUnit:
-    case kConnectionOtherProduct: {
-        m_pCanvas->m_stcConnState->SetTextColor(kGreen);
-        nIcon = nState == kConnectionOtherProduct ? 110 : 144;
-        CDeviceConfig definition;
-        if (m_session.Catalog().FindDefinition(m_link.GetArticleNumber(), definition)) {
-            std::string strDescription;
-            std::string strExtended;
-            definition.GetProductDescription(g_nLanguage, strDescription, strExtended);
-            if (m_nViewMode == kStartView)
-                m_pCanvas->m_stcCenterText->setText(QString::fromStdString(strDescription));
-            m_pCanvas->m_btnNext->setEnabled(m_nViewMode == kStartView);
-        }
-        m_pCanvas->m_stcCenterText->SetTextColor(Qt::black);
-        break;
-    }
-    case kConnectionNoFitting:
-    case kConnectionUnknownFitting:
-    case kConnectionInBootloader:
-        m_pCanvas->m_stcConnState->SetTextColor(kDarkRed);
-        nIcon = nState == kConnectionNoFitting ? 145 : 111;
-        m_pCanvas->m_stcCenterText->SetTextColor(kGrey);
-        break;
-    default:
-        return;
-    }
-    m_pCanvas->m_imgState.LoadResource(nIcon);
-    m_pCanvas->m_imgState.ApplyPremultipliedAlpha();
-    if (nState == kConnectionInBootloader) {
-        OnFittingInBootloader();
-        return;
-    }
-    if (m_nViewMode == kStartView)
-        return;
-    // A fitting that is gone, unknown or another product locks the window on
-    // the configuration of the product in force.
-    const bool bLock = nState == kConnectionNoFitting || nState == kConnectionUnknownFitting || nState == kConnectionOtherProduct;
-    if (bLock) {
-        const QSignalBlocker blocker(m_pCanvas->m_tabPages);
-        m_pCanvas->m_tabPages->setCurrentIndex(1);
-    }
-    m_pCanvas->m_tabPages->EnableTabs(!bLock);
-    if (bLock)
-        OnTabChanged();
-    if (m_onConnectionDialog)
-        m_onConnectionDialog(bClose, nState);
-}
-
-void CNexaroDlg::OnFittingInBootloader()
-{
-    if (m_onConnectionDialog)
-        m_onConnectionDialog(1, kConnectionInBootloader); // "connection terminated" no longer holds
-
-    CDeviceConfig definition;
-    const bool bProgrammable = IsServiceMode() && m_session.Catalog().FindDefinition(m_link.GetArticleNumber(), definition);
-    const bool bToolsShown = m_nViewMode != kStartView && m_pCanvas->m_tabPages->currentIndex() == kToolsTab;
-    if (bProgrammable && !bToolsShown) {
-        // The product whose image the Tools page programs.
-        m_session.SetCurrentConfig(definition);
-        SetViewMode(kWorkView);
-        ShowDescriptions();
-        std::string strIgnored;
-        m_session.SelectProduct(definition.GetConfigSheet(), strIgnored);
-        LoadProductPicture(strIgnored);
-    }
-    if (m_nViewMode != kStartView) {
-        // Only programming helps: the window stays on the page that does it,
-        // or on the configuration without service mode.
-        const QSignalBlocker blocker(m_pCanvas->m_tabPages);
-        m_pCanvas->m_tabPages->setCurrentIndex(bProgrammable ? kToolsTab : 1);
-        m_pCanvas->m_tabPages->EnableTabs(false);
-        OnTabChanged();
-    }
-    if (!bToolsShown)
-        ShowErrorMessage(this, std::string(PickText("The faucet is waiting in its boot loader: it has no working application.",
-                                                    "Die Armatur wartet in ihrem Bootloader: Sie hat keine funktionsfähige Applikation."))
-                                   + "\n\n"
-                                   + (bProgrammable ? PickText("Program its firmware on the Tools page: choose the file and press \"Start programming\".",
-                                                               "Programmieren Sie ihre Firmware auf der Seite \"Tools\": Wählen Sie die Datei und drücken Sie \"Start Programmierung\".")
-                                                    : PickText("A service technician must program its firmware.",
-                                                               "Ihre Firmware muss von einem Servicetechniker programmiert werden.")));
-}
-
 void CNexaroDlg::ShowDescriptions()
 {
     std::string strDescription;
@@ -570,47 +429,6 @@ int CNexaroDlg::LoadProductPicture(std::string& strError)
     return Result::Ok;
 }
 
-void CNexaroDlg::ReadConnectedProduct()
-{
-    if (!m_jobs.CanStart())
-        return;
-    // One job sequence for the identification and every page's read: the
-    // hour glass turns from the start and the monitors' messages wait for
-    // the last page.
-    const CFittingJobOwner::CSequence sequence(m_jobs, 7, true);
-    CFittingIdentity identity;
-    std::string strError;
-    const int nIdentified = m_jobs.Run(0, [&](std::string& strJobError) {
-        return IdentifyFitting(m_link, m_session.Catalog(), identity, strJobError);
-    }, strError);
-    // A fitting in its boot loader has no settings to read.
-    if (nIdentified == Result::Ok && identity.bDefinitionFound && !identity.bInBootloader) {
-        m_session.SetCurrentConfig(identity.definition);
-        SetLanguage(g_nLanguage);
-        SetViewMode(kWorkView);
-        ShowDescriptions();
-        std::string strIgnored;
-        if (m_session.SelectProduct(identity.definition.GetConfigSheet(), strIgnored) == Result::Ok) {
-            LoadProductPicture(strIgnored);
-            const auto parameter = [&identity](const char* szName) {
-                CStringParameter value;
-                std::string strUnused;
-                return identity.moduleInformation.GetParameterByName(szName, value, strUnused) == Result::Ok
-                           ? QString::fromStdString(value.GetValue())
-                           : QString();
-            };
-            m_pCanvas->m_stcDeviceInfo[7]->setText(parameter("BL version"));
-            m_pCanvas->m_stcDeviceInfo[5]->setText(parameter("SW version"));
-            m_pCanvas->m_stcDeviceInfo[3]->setText(parameter("Serial number"));
-            m_pCanvas->m_stcDeviceInfo[1]->setText(QString::fromStdString(identity.strProductionDate));
-            m_nConnState = kConnectionKnownFitting;
-            OnConnectionState(0, kConnectionKnownFitting);
-            m_Pages.SendToAll(kWmReadFromTarget, strIgnored);
-        }
-    }
-    m_pCanvas->update();
-}
-
 void CNexaroDlg::OpenConfigurationFile()
 {
     if (!m_session.Config().GetArticleNumber().empty()
@@ -628,7 +446,7 @@ void CNexaroDlg::OpenConfigurationFile()
     std::string strError;
     CToolConfigXML file;
     CDeviceConfig definition;
-    if (ReadConfigurationFor(path, file, definition, strError) != Result::Ok) {
+    if (ReadConfigurationFor(path, m_session.Catalog(), m_Pages, file, definition, strError) != Result::Ok) {
         ShowErrorMessage(this, strError);
         return;
     }
@@ -646,37 +464,6 @@ void CNexaroDlg::OpenConfigurationFile()
     }
     if (nResult != Result::Ok)
         ShowErrorMessage(this, strError);
-}
-
-int CNexaroDlg::ReadConfigurationFor(const QString& path, CToolConfigXML& file, CDeviceConfig& definition, std::string& strError)
-{
-    const std::string strFileName = QFileInfo(path).fileName().toStdString();
-    std::string strDetail;
-    int nResult = file.ReadConfigurationFile(QFile::encodeName(path).toStdString(), strDetail);
-    if (nResult != Result::Ok) {
-        strError = FileNotLoadedMessage(strFileName, PickText("it can't be read.", "Sie kann nicht gelesen werden."), strDetail);
-        return nResult;
-    }
-    const std::string strArticle = file.GetConfig().GetArticleNumber();
-    if (!m_session.Catalog().FindDefinition(strArticle, definition)) {
-        strError = FileNotLoadedMessage(strFileName, FormatText(PickText("no product definition is known for its article number %s.",
-                                                                         "Für ihre Artikelnummer %s ist keine Produktdefinition bekannt."),
-                                                                FormatArticleNumber(strArticle).c_str()), {});
-        return Result::InvalidArgument;
-    }
-    if (file.GetConfig().GetConfigSheet() != definition.GetConfigSheet()) {
-        strError = FileNotLoadedMessage(strFileName, FormatText(PickText("it holds settings of the product type \"%s\", but article %s is a \"%s\".",
-                                                                         "Sie enthält Einstellungen des Produkttyps \"%s\", Artikel %s ist aber ein \"%s\"."),
-                                                                file.GetConfig().GetConfigSheet().c_str(), FormatArticleNumber(strArticle).c_str(),
-                                                                definition.GetConfigSheet().c_str()), {});
-        return Result::InvalidArgument;
-    }
-    const int nProductType = m_session.Catalog().FindProductTypeForArticle(strArticle);
-    for (CDisplayDialog* pPage : m_Pages.Dialogs())
-        if (auto* pSettings = qobject_cast<CSettingsPage*>(pPage->GetWnd()))
-            if ((nResult = pSettings->CheckConfigurationFile(definition, nProductType, file.GetConfig(), strFileName, strError)) != Result::Ok)
-                return nResult;
-    return Result::Ok;
 }
 
 void CNexaroDlg::SaveConfigurationFile()

@@ -138,9 +138,6 @@ private:
     void CreateControls();
     void HandleCommand(int nCommand);
     std::string RegisterPages();
-    // Reads the file and checks it against the product its article number
-    // names and that product's page; nothing of the window changes.
-    int ReadConfigurationFor(const QString& path, CToolConfigXML& file, CDeviceConfig& definition, std::string& strError);
     // Says that only programming helps and, in service mode, opens the Tools
     // page with the fitting's product in force.
     void OnFittingInBootloader();

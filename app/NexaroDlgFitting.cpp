@@ -1,0 +1,145 @@
+// The main window following the fitting: the connection states the monitor
+// reports, a fitting waiting in its boot loader, and the Next read.
+
+#include "app/NexaroDlg.h"
+
+#include "app/AppGlobals.h"
+#include "app/ErrorBox.h"
+#include "app/UiText.h"
+#include "app/WindowColors.h"
+#include "app/widgets/ColorControls.h"
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+#include "devicelink/VelmorTPExt.h"
+#include "workflow/FittingReadout.h"
+
+void CNexaroDlg::OnConnectionState(std::uintptr_t bClose, int nState)
+{
+    m_nConnState = nState;
+    UpdateTexts(g_nLanguage);
+    int nIcon = 0;
+    switch (nState) {
+    case kConnectionKnownFitting:
+    case kConnectionOtherUnit:
+    case kConnectionOtherProduct: {
+        m_pCanvas->m_stcConnState->SetTextColor(kGreen);
+        nIcon = nState == kConnectionOtherProduct ? 110 : 144;
+        CDeviceConfig definition;
+        if (m_session.Catalog().FindDefinition(m_link.GetArticleNumber(), definition)) {
+            std::string strDescription;
+            std::string strExtended;
+            definition.GetProductDescription(g_nLanguage, strDescription, strExtended);
+            if (m_nViewMode == kStartView)
+                m_pCanvas->m_stcCenterText->setText(QString::fromStdString(strDescription));
+            m_pCanvas->m_btnNext->setEnabled(m_nViewMode == kStartView);
+        }
+        m_pCanvas->m_stcCenterText->SetTextColor(Qt::black);
+        break;
+    }
+    case kConnectionNoFitting:
+    case kConnectionUnknownFitting:
+    case kConnectionInBootloader:
+        m_pCanvas->m_stcConnState->SetTextColor(kDarkRed);
+        nIcon = nState == kConnectionNoFitting ? 145 : 111;
+        m_pCanvas->m_stcCenterText->SetTextColor(kGrey);
+        break;
+    default:
+        return;
+    }
+    m_pCanvas->m_imgState.LoadResource(nIcon);
+    m_pCanvas->m_imgState.ApplyPremultipliedAlpha();
+    if (nState == kConnectionInBootloader) {
+        OnFittingInBootloader();
+        return;
+    }
+    if (m_nViewMode == kStartView)
+        return;
+    // A fitting that is gone, unknown or another product locks the window on
+    // the configuration of the product in force.
+    const bool bLock = nState == kConnectionNoFitting || nState == kConnectionUnknownFitting || nState == kConnectionOtherProduct;
+    if (bLock) {
+        const QSignalBlocker blocker(m_pCanvas->m_tabPages);
+        m_pCanvas->m_tabPages->setCurrentIndex(1);
+    }
+    m_pCanvas->m_tabPages->EnableTabs(!bLock);
+    if (bLock)
+        OnTabChanged();
+    if (m_onConnectionDialog)
+        m_onConnectionDialog(bClose, nState);
+}
+
+void CNexaroDlg::OnFittingInBootloader()
+{
+    if (m_onConnectionDialog)
+        m_onConnectionDialog(1, kConnectionInBootloader); // "connection terminated" no longer holds
+
+    CDeviceConfig definition;
+    const bool bProgrammable = IsServiceMode() && m_session.Catalog().FindDefinition(m_link.GetArticleNumber(), definition);
+    const bool bToolsShown = m_nViewMode != kStartView && m_pCanvas->m_tabPages->currentIndex() == kToolsTab;
+    if (bProgrammable && !bToolsShown) {
+        // The product whose image the Tools page programs.
+        m_session.SetCurrentConfig(definition);
+        SetViewMode(kWorkView);
+        ShowDescriptions();
+        std::string strIgnored;
+        m_session.SelectProduct(definition.GetConfigSheet(), strIgnored);
+        LoadProductPicture(strIgnored);
+    }
+    if (m_nViewMode != kStartView) {
+        // Only programming helps: the window stays on the page that does it,
+        // or on the configuration without service mode.
+        const QSignalBlocker blocker(m_pCanvas->m_tabPages);
+        m_pCanvas->m_tabPages->setCurrentIndex(bProgrammable ? kToolsTab : 1);
+        m_pCanvas->m_tabPages->EnableTabs(false);
+        OnTabChanged();
+    }
+    if (!bToolsShown)
+        ShowErrorMessage(this, std::string(PickText("The faucet is waiting in its boot loader: it has no working application.",
+                                                    "Die Armatur wartet in ihrem Bootloader: Sie hat keine funktionsfähige Applikation."))
+                                   + "\n\n"
+                                   + (bProgrammable ? PickText("Program its firmware on the Tools page: choose the file and press \"Start programming\".",
+                                                               "Programmieren Sie ihre Firmware auf der Seite \"Tools\": Wählen Sie die Datei und drücken Sie \"Start Programmierung\".")
+                                                    : PickText("A service technician must program its firmware.",
+                                                               "Ihre Firmware muss von einem Servicetechniker programmiert werden.")));
+}
+
+void CNexaroDlg::ReadConnectedProduct()
+{
+    if (!m_jobs.CanStart())
+        return;
+    // One job sequence for the identification and every page's read: the
+    // hour glass turns from the start and the monitors' messages wait for
+    // the last page.
+    const CFittingJobOwner::CSequence sequence(m_jobs, 7, true);
+    CFittingIdentity identity;
+    std::string strError;
+    const int nIdentified = m_jobs.Run(0, [&](std::string& strJobError) {
+        return IdentifyFitting(m_link, m_session.Catalog(), identity, strJobError);
+    }, strError);
+    // A fitting in its boot loader has no settings to read.
+    if (nIdentified == Result::Ok && identity.bDefinitionFound && !identity.bInBootloader) {
+        m_session.SetCurrentConfig(identity.definition);
+        SetLanguage(g_nLanguage);
+        SetViewMode(kWorkView);
+        ShowDescriptions();
+        std::string strIgnored;
+        if (m_session.SelectProduct(identity.definition.GetConfigSheet(), strIgnored) == Result::Ok) {
+            LoadProductPicture(strIgnored);
+            const auto parameter = [&identity](const char* szName) {
+                CStringParameter value;
+                std::string strUnused;
+                return identity.moduleInformation.GetParameterByName(szName, value, strUnused) == Result::Ok
+                           ? QString::fromStdString(value.GetValue())
+                           : QString();
+            };
+            m_pCanvas->m_stcDeviceInfo[7]->setText(parameter("BL version"));
+            m_pCanvas->m_stcDeviceInfo[5]->setText(parameter("SW version"));
+            m_pCanvas->m_stcDeviceInfo[3]->setText(parameter("Serial number"));
+            m_pCanvas->m_stcDeviceInfo[1]->setText(QString::fromStdString(identity.strProductionDate));
+            m_nConnState = kConnectionKnownFitting;
+            OnConnectionState(0, kConnectionKnownFitting);
+            m_Pages.SendToAll(kWmReadFromTarget, strIgnored);
+        }
+    }
+    m_pCanvas->update();
+}
