@@ -169,7 +169,14 @@ private:
     // A setting as the page names it: its row's label, its group's title.
     QString FieldLabel(const std::string& strField) const;
     void BuildControls();
+    std::unique_ptr<RowControls> BuildRow(const CPageGroup& group, const CPageRow& row);
+    void BuildInstallationRow();
+    void BuildButtons();
     void ArrangeControls();
+    void ArrangeInstallationRow();
+    void ShowGroup(const CPageGroup& group, bool bShown);
+    // Lays the group out from the position; returns where the next group starts.
+    QPoint ArrangeGroup(const CPageGroup& group, const QPoint& position);
     void UpdateToolTips();
     void UpdateSwitches();
     void RelabelLists();
