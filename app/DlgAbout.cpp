@@ -1,6 +1,7 @@
 #include "app/DlgAbout.h"
 
 #include "app/AppGlobals.h"
+#include "app/Controls.h"
 #include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
@@ -77,9 +78,7 @@ CDlgAbout::CDlgAbout(QWidget* pParent) : CLanguageDialog(pParent)
         pContact->SetTextColor(QColor(0, 0, 192));
         pContact->SetClickable(true);
     }
-    m_pClose = new QPushButton(this);
-    m_pClose->setObjectName(ControlName(1002));
-    m_pClose->setGeometry(DluRect(155, 276, 50, 14));
+    m_pClose = NewControl<QPushButton>(this, 1002, DluRect(155, 276, 50, 14));
     m_pClose->setAutoDefault(false);
     connect(m_pClose, &QPushButton::clicked, this, &QDialog::hide);
     SetLanguage(g_nLanguage);
@@ -87,9 +86,7 @@ CDlgAbout::CDlgAbout(QWidget* pParent) : CLanguageDialog(pParent)
 
 CColorStatic* CDlgAbout::AddStatic(int nId, const QRect& geometry, bool bBold)
 {
-    auto* pStatic = new CColorStatic(this);
-    pStatic->setObjectName(ControlName(nId));
-    pStatic->setGeometry(geometry);
+    auto* pStatic = NewControl<CColorStatic>(this, nId, geometry);
     pStatic->SetFontWeight(bBold);
     return pStatic;
 }

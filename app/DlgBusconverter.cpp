@@ -1,6 +1,7 @@
 #include "app/DlgBusconverter.h"
 
 #include "app/AppGlobals.h"
+#include "app/Controls.h"
 #include "app/ErrorBox.h"
 #include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
@@ -25,15 +26,11 @@ CDlgBusconverter::CDlgBusconverter(CVelmorTPFTDI& link, QWidget* pMainWindow)
     setFixedSize(DluSize(262, 87));
     setFont(DialogFont());
     setWindowIcon(QIcon(QStringLiteral(":/pictures/app_icon.png")));
-    m_pLabel = new CColorStatic(this);
-    m_pLabel->setObjectName(ControlName(1027));
-    m_pLabel->setGeometry(DluRect(7, 22, 95, 10));
-    m_pAdapters = new QComboBox(this);
-    m_pAdapters->setObjectName(ControlName(1029));
-    m_pAdapters->setGeometry(DluRect(105, 20, 150, 14));
-    m_pRescan = AddButton(1033, DluRect(7, 56, 78, 14));
-    m_pOpen = AddButton(1031, DluRect(92, 56, 78, 14));
-    m_pClose = AddButton(1032, DluRect(177, 56, 78, 14));
+    m_pLabel = NewControl<CColorStatic>(this, 1027, DluRect(7, 22, 95, 10));
+    m_pAdapters = NewControl<QComboBox>(this, 1029, DluRect(105, 20, 150, 14));
+    m_pRescan = NewButton(this, 1033, DluRect(7, 56, 78, 14));
+    m_pOpen = NewButton(this, 1031, DluRect(92, 56, 78, 14));
+    m_pClose = NewButton(this, 1032, DluRect(177, 56, 78, 14));
     connect(m_pRescan, &QPushButton::clicked, this, [this] {
         std::string strIgnored; // a failed scan just leaves the list empty
         Rescan(strIgnored);
@@ -44,15 +41,6 @@ CDlgBusconverter::CDlgBusconverter(CVelmorTPFTDI& link, QWidget* pMainWindow)
         m_link.ClosePort(strIgnored);
     });
     SetLanguage(g_nLanguage);
-}
-
-QPushButton* CDlgBusconverter::AddButton(int nId, const QRect& geometry)
-{
-    auto* pButton = new QPushButton(this);
-    pButton->setObjectName(ControlName(nId));
-    pButton->setGeometry(geometry);
-    pButton->setAutoDefault(false); // Enter presses nothing
-    return pButton;
 }
 
 void CDlgBusconverter::SetLanguage(int nLanguage)

@@ -35,7 +35,6 @@ protected:
     void reject() override;
 
 private:
-    QPushButton* AddButton(int nId, const QRect& geometry);
     void OnOpen();
     int OpenSelectedAdapter(std::string& strError);
 

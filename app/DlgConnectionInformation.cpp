@@ -1,6 +1,7 @@
 #include "app/DlgConnectionInformation.h"
 
 #include "app/AppGlobals.h"
+#include "app/Controls.h"
 #include "app/DlgKeyPad.h"
 #include "app/NexaroDlg.h"
 #include "app/UiText.h"
@@ -51,8 +52,8 @@ CDlgConnectionInformation::CDlgConnectionInformation(CNexaroDlg& mainDlg) : CLan
     m_pQuestion = AddStatic(1178, DluRect(6, 99, 258, 18), 12);
     m_pHeadline->SetTextColor(kDarkRed);
     m_pProductLine->SetTextColor(kDarkRed);
-    m_pRead = AddButton(1176, DluRect(6, 120, 127, 14));
-    m_pClose = AddButton(1139, DluRect(138, 120, 127, 14));
+    m_pRead = NewButton(this, 1176, DluRect(6, 120, 127, 14));
+    m_pClose = NewButton(this, 1139, DluRect(138, 120, 127, 14));
     m_rectRead = m_pRead->geometry();
     m_rectClose = m_pClose->geometry();
     connect(m_pRead, &QPushButton::clicked, this, &CDlgConnectionInformation::OnRead);
@@ -68,23 +69,12 @@ CDlgConnectionInformation::~CDlgConnectionInformation()
 
 CColorStatic* CDlgConnectionInformation::AddStatic(int nId, const QRect& geometry, int nFontPixels)
 {
-    auto* pStatic = new CColorStatic(this);
-    pStatic->setObjectName(ControlName(nId));
-    pStatic->setGeometry(geometry);
+    auto* pStatic = NewControl<CColorStatic>(this, nId, geometry);
     pStatic->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     pStatic->setWordWrap(true);
     if (nFontPixels > 0)
         pStatic->setFont(DialogFont(nFontPixels));
     return pStatic;
-}
-
-QPushButton* CDlgConnectionInformation::AddButton(int nId, const QRect& geometry)
-{
-    auto* pButton = new QPushButton(this);
-    pButton->setObjectName(ControlName(nId));
-    pButton->setGeometry(geometry);
-    pButton->setAutoDefault(false); // Enter presses nothing
-    return pButton;
 }
 
 void CDlgConnectionInformation::SetLanguage(int nLanguage)

@@ -46,7 +46,6 @@ protected:
 private:
     CNexaroDlg& m_mainDlg;
     CColorStatic* AddStatic(int nId, const QRect& geometry, int nFontPixels);
-    QPushButton* AddButton(int nId, const QRect& geometry);
     void OnRead();
     // "(description)" of the connected fitting's product for states 2 and
     // 5, hidden otherwise.

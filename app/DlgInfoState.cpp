@@ -1,7 +1,7 @@
 #include "app/DlgInfoState.h"
 
 #include "app/AppGlobals.h"
-#include "app/UiText.h"
+#include "app/Controls.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 #include "devicelink/MainWindowLink.h"
@@ -37,8 +37,7 @@ CDlgInfoState::CDlgInfoState(QWidget* pParent) : QWidget(pParent)
 
 CColorStatic* CDlgInfoState::AddStatic(int nId)
 {
-    auto* pStatic = new CColorStatic(this);
-    pStatic->setObjectName(ControlName(nId));
+    auto* pStatic = NewControl<CColorStatic>(this, nId);
     pStatic->setFont(DialogFont(14));
     return pStatic;
 }

@@ -1,7 +1,7 @@
 #include "app/DlgKeyPad.h"
 
 #include "app/AppGlobals.h"
-#include "app/UiText.h"
+#include "app/Controls.h"
 #include "app/widgets/ColorControls.h"
 
 #include <QKeyEvent>
@@ -20,8 +20,7 @@ CDlgKeyPad::CDlgKeyPad(QWidget* pMainWindow) : QDialog(nullptr, Qt::Tool | Qt::W
     setPalette(palette);
     setAutoFillBackground(true);
 
-    m_pPrompt = new CColorStatic(this);
-    m_pPrompt->setObjectName(ControlName(1254));
+    m_pPrompt = NewControl<CColorStatic>(this, 1254);
     m_pPrompt->setAlignment(Qt::AlignCenter);
     m_pPrompt->setWordWrap(true);
     m_pPrompt->setGeometry(DluRect(6, 6, 162, 18));
@@ -34,20 +33,16 @@ CDlgKeyPad::CDlgKeyPad(QWidget* pMainWindow) : QDialog(nullptr, Qt::Tool | Qt::W
     AddButton(1251, QStringLiteral("0"), DluRect(6, 138, 120, 30));
     QPushButton* pBack = AddButton(1252, QStringLiteral("Back"), DluRect(132, 30, 40, 30));
     connect(pBack, &QPushButton::clicked, this, &CDlgKeyPad::Backspace);
-    QPushButton* pOk = new QPushButton(QStringLiteral("OK"), this);
-    pOk->setObjectName(ControlName(1253));
-    pOk->setGeometry(DluRect(132, 66, 40, 102));
-    pOk->setAutoDefault(false);
+    QPushButton* pOk = NewButton(this, 1253, DluRect(132, 66, 40, 102));
+    pOk->setText(QStringLiteral("OK"));
     connect(pOk, &QPushButton::clicked, this, &CDlgKeyPad::reject);
 }
 
 QPushButton* CDlgKeyPad::AddButton(int nId, const QString& text, const QRect& geometry)
 {
-    auto* pButton = new QPushButton(text, this);
-    pButton->setObjectName(ControlName(nId));
-    pButton->setGeometry(geometry);
+    QPushButton* pButton = NewButton(this, nId, geometry);
+    pButton->setText(text);
     pButton->setFont(DialogFont(20));
-    pButton->setAutoDefault(false);
     pButton->setFocusPolicy(Qt::NoFocus); // the target keeps the focus
     if (nId != 1252)
         connect(pButton, &QPushButton::clicked, this, [this, text] { AppendText(text); });

@@ -1,6 +1,7 @@
 #include "app/DlgNewConfiguration.h"
 
 #include "app/AppGlobals.h"
+#include "app/Controls.h"
 #include "app/ErrorBox.h"
 #include "app/NexaroDlg.h"
 #include "app/UiText.h"
@@ -68,8 +69,8 @@ CDlgNewConfiguration::CDlgNewConfiguration(CNexaroDlg& mainDlg) : CLanguageDialo
     m_stcPictureTall = AddFrame(1004, DluRect(15, 98, 171, 240));
     m_stcPictureSquare = AddFrame(1020, DluRect(15, 143, 171, 150));
     m_stcPictureSquare->hide();
-    m_pAccept = AddButton(1023, DluRect(7, 347, 90, 14));
-    m_pCancel = AddButton(1024, DluRect(105, 347, 90, 14));
+    m_pAccept = NewButton(this, 1023, DluRect(7, 347, 90, 14));
+    m_pCancel = NewButton(this, 1024, DluRect(105, 347, 90, 14));
     connect(m_pDescriptions, &QComboBox::activated, this, &CDlgNewConfiguration::OnDescriptionChosen);
     connect(m_pExtended, &QComboBox::activated, this, &CDlgNewConfiguration::OnExtendedChosen);
     connect(m_pArticles, &QComboBox::activated, this, &CDlgNewConfiguration::OnArticleChosen);
@@ -81,34 +82,19 @@ CDlgNewConfiguration::CDlgNewConfiguration(CNexaroDlg& mainDlg) : CLanguageDialo
 
 CColorStatic* CDlgNewConfiguration::AddStatic(int nId, const QRect& geometry)
 {
-    auto* pStatic = new CColorStatic(this);
-    pStatic->setObjectName(ControlName(nId));
-    pStatic->setGeometry(geometry);
+    auto* pStatic = NewControl<CColorStatic>(this, nId, geometry);
     return pStatic;
 }
 
 QComboBox* CDlgNewConfiguration::AddList(int nId, const QRect& geometry)
 {
-    auto* pList = new QComboBox(this);
-    pList->setObjectName(ControlName(nId));
-    pList->setGeometry(geometry);
+    auto* pList = NewControl<QComboBox>(this, nId, geometry);
     return pList;
-}
-
-QPushButton* CDlgNewConfiguration::AddButton(int nId, const QRect& geometry)
-{
-    auto* pButton = new QPushButton(this);
-    pButton->setObjectName(ControlName(nId));
-    pButton->setGeometry(geometry);
-    pButton->setAutoDefault(false); // Enter presses nothing
-    return pButton;
 }
 
 QFrame* CDlgNewConfiguration::AddFrame(int nId, const QRect& geometry)
 {
-    auto* pFrame = new QFrame(this);
-    pFrame->setObjectName(ControlName(nId));
-    pFrame->setGeometry(geometry);
+    auto* pFrame = NewControl<QFrame>(this, nId, geometry);
     pFrame->setFrameShape(QFrame::Box);
     QPalette palette = pFrame->palette();
     palette.setColor(QPalette::WindowText, Qt::black);

@@ -50,7 +50,6 @@ private:
 
     CColorStatic* AddStatic(int nId, const QRect& geometry);
     QComboBox* AddList(int nId, const QRect& geometry);
-    QPushButton* AddButton(int nId, const QRect& geometry);
     QFrame* AddFrame(int nId, const QRect& geometry);
     void CenterOverMainWindow();
     void FillLists();

@@ -1,7 +1,7 @@
 #include "app/DlgProgress.h"
 
 #include "app/AppGlobals.h"
-#include "app/UiText.h"
+#include "app/Controls.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 
@@ -19,13 +19,10 @@ CDlgProgress::CDlgProgress(QWidget* pParent) : QDialog(pParent)
     setFixedSize(DluSize(295, 74));
     setFont(DialogFont());
     setAutoFillBackground(true);
-    m_pText = new CColorStatic(this);
-    m_pText->setObjectName(ControlName(100));
+    m_pText = NewControl<CColorStatic>(this, 100);
     m_pText->setAlignment(Qt::AlignCenter);
     m_pText->setGeometry(DluRect(18, 18, 258, 12));
-    m_pBar = new QProgressBar(this);
-    m_pBar->setObjectName(ControlName(1000));
-    m_pBar->setGeometry(DluRect(18, 41, 258, 14));
+    m_pBar = NewControl<QProgressBar>(this, 1000, DluRect(18, 41, 258, 14));
     m_pBar->setTextVisible(false);
     for (int i = 0; i < 12; ++i) {
         m_imgHourGlass[static_cast<std::size_t>(i)].LoadResource(149 + i);

@@ -1,7 +1,7 @@
 #include "app/MainCanvas.h"
 
 #include "app/AppGlobals.h"
-#include "app/UiText.h"
+#include "app/Controls.h"
 #include "app/widgets/ColorControls.h"
 
 #include <QPainter>
@@ -15,24 +15,14 @@ CMainCanvas::CMainCanvas(QWidget* pParent) : QWidget(pParent)
     m_stcArticleNumber = AddStatic(1040, DluRect(6, 12, 148, 8));
     m_stcDescription = AddStatic(1035, DluRect(6, 21, 487, 12));
     m_stcExtDescription = AddStatic(1037, DluRect(6, 35, 487, 12));
-    m_tabPages = new CColorTabCtrl(this);
-    m_tabPages->setObjectName(ControlName(1079));
-    m_tabPages->setGeometry(DluRect(7, 57, 483, 12));
-    m_stcPageFrame = new QWidget(this);
-    m_stcPageFrame->setObjectName(ControlName(1077));
-    m_stcPageFrame->setGeometry(DluRect(7, 68, 484, 304));
+    m_tabPages = NewControl<CColorTabCtrl>(this, 1079, DluRect(7, 57, 483, 12));
+    m_stcPageFrame = NewControl<QWidget>(this, 1077, DluRect(7, 68, 484, 304));
     m_stcPageFrame->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_stcPictureTall = new QWidget(this);
-    m_stcPictureTall->setObjectName(ControlName(1004));
-    m_stcPictureTall->setGeometry(DluRect(498, 68, 150, 205));
-    m_stcPictureSquare = new QWidget(this);
-    m_stcPictureSquare->setObjectName(ControlName(1020));
-    m_stcPictureSquare->setGeometry(DluRect(498, 68, 150, 128));
+    m_stcPictureTall = NewControl<QWidget>(this, 1004, DluRect(498, 68, 150, 205));
+    m_stcPictureSquare = NewControl<QWidget>(this, 1020, DluRect(498, 68, 150, 128));
     m_stcConnState = AddStatic(1042, DluRect(291, 301, 73, 8), Qt::AlignCenter);
     m_stcCenterText = AddStatic(1045, DluRect(175, 315, 305, 12), Qt::AlignCenter);
-    m_btnNext = new QPushButton(this);
-    m_btnNext->setObjectName(ControlName(1053));
-    m_btnNext->setGeometry(DluRect(267, 336, 121, 14));
+    m_btnNext = NewControl<QPushButton>(this, 1053, DluRect(267, 336, 121, 14));
     m_btnNext->setAutoDefault(false);
     for (int i = 0; i < 4; ++i) {
         m_stcDeviceInfo[2 * i] = AddStatic(1082 + 2 * i, DluRect(499, 314 + 12 * i, 70, 8));
@@ -45,9 +35,7 @@ CMainCanvas::CMainCanvas(QWidget* pParent) : QWidget(pParent)
 
 CColorStatic* CMainCanvas::AddStatic(int nId, const QRect& geometry, Qt::Alignment alignment)
 {
-    auto* pStatic = new CColorStatic(this);
-    pStatic->setObjectName(ControlName(nId));
-    pStatic->setGeometry(geometry);
+    auto* pStatic = NewControl<CColorStatic>(this, nId, geometry);
     pStatic->setAlignment(alignment);
     return pStatic;
 }

@@ -1,5 +1,6 @@
 #include "app/MainMenu.h"
 
+#include "app/Controls.h"
 #include "app/UiText.h"
 #include "common/Language.h"
 

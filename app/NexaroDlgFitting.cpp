@@ -5,7 +5,6 @@
 
 #include "app/AppGlobals.h"
 #include "app/ErrorBox.h"
-#include "app/UiText.h"
 #include "app/WindowColors.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"

@@ -2,6 +2,8 @@
 
 #include "common/Language.h"
 
+#include <QWidget>
+
 QString CUiText::Text() const
 {
     return szEnglish == nullptr ? QString() : UiText(szEnglish, szGerman);
@@ -15,11 +17,6 @@ QString UiText(const char* szEnglish, const char* szGerman)
 QString UiText(int nLanguage, const char* szEnglish, const char* szGerman)
 {
     return QString::fromUtf8(nLanguage == kLanguageEnglish ? szEnglish : szGerman);
-}
-
-QString ControlName(int nId)
-{
-    return QStringLiteral("id%1").arg(nId);
 }
 
 void CToolTipMap::Set(QWidget* pControl, int nId, const QString& text)

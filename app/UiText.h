@@ -1,11 +1,12 @@
 #pragma once
 // The window's texts: a text in both languages picked by the language in
-// force, the tooltip rule and the controls' object names.
+// force, and the tooltip rule.
 
 #include <QString>
-#include <QWidget>
 
 #include <map>
+
+class QWidget;
 
 // A text in both languages.
 struct CUiText {
@@ -18,15 +19,6 @@ struct CUiText {
 // The text in the language in force, or in the language given.
 QString UiText(const char* szEnglish, const char* szGerman);
 QString UiText(int nLanguage, const char* szEnglish, const char* szGerman);
-
-// The object name of a control: "id" and its id, as the tests find it.
-QString ControlName(int nId);
-// The child control with that id; nullptr for none.
-template <class Control = QWidget>
-Control* ChildById(const QWidget* pParent, int nId)
-{
-    return pParent->findChild<Control*>(ControlName(nId));
-}
 
 // A window's tooltip texts by control id. A text is shown whole up to 79
 // characters and cut beyond: the answer buffer of a tooltip holds 80 bytes.

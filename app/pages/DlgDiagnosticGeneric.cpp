@@ -1,6 +1,7 @@
 #include "app/pages/DlgDiagnosticGeneric.h"
 
 #include "app/AppGlobals.h"
+#include "app/Controls.h"
 #include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
 #include "app/ProductSession.h"
@@ -122,19 +123,8 @@ void CDlgDiagnosticGeneric::ShowHistory(const CErrorHistory& history)
 
 void CDlgDiagnosticGeneric::ReadHistory()
 {
-    if (!Jobs().CanStart())
-        return;
-    CProductSession& session = Session();
-    const int nProductType = session.ProductType();
-    CErrorHistory history = m_history;
-    std::string strError;
-    const int nResult = Jobs().Run(0, [&](std::string& strJobError) {
-        const int nJobResult = session.CheckArticleNumber(strJobError);
-        return nJobResult != Result::Ok ? nJobResult : ReadErrorHistory(session.Link(), nProductType, history, strJobError);
-    }, strError);
-    ShowHistory(history);
-    if (nResult != Result::Ok)
-        ShowJobError(strError);
+    if (Jobs().CanStart())
+        RunHistoryJob(ReadErrorHistory, false);
 }
 
 void CDlgDiagnosticGeneric::ClearHistory()
@@ -143,16 +133,21 @@ void CDlgDiagnosticGeneric::ClearHistory()
         || !AskQuestion(window(), "Information",
                         PickText("Do you want to reset the error history?", "Möchten Sie die Fehlerhistorie zurücksetzen?")))
         return;
+    // The history shown afterwards is what the fitting holds, read back.
+    RunHistoryJob(ClearErrorHistory, true);
+}
+
+void CDlgDiagnosticGeneric::RunHistoryJob(HistoryJob job, bool bShowOnlyComplete)
+{
     CProductSession& session = Session();
     const int nProductType = session.ProductType();
     CErrorHistory history = m_history;
     std::string strError;
-    // The history shown afterwards is what the fitting holds, read back.
     const int nResult = Jobs().Run(0, [&](std::string& strJobError) {
         const int nJobResult = session.CheckArticleNumber(strJobError);
-        return nJobResult != Result::Ok ? nJobResult : ClearErrorHistory(session.Link(), nProductType, history, strJobError);
+        return nJobResult != Result::Ok ? nJobResult : job(session.Link(), nProductType, history, strJobError);
     }, strError);
-    ShowHistory(history.bComplete ? history : m_history);
+    ShowHistory(history.bComplete || !bShowOnlyComplete ? history : m_history);
     if (nResult != Result::Ok)
         ShowJobError(strError);
 }

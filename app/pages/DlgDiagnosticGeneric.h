@@ -7,6 +7,7 @@
 #include "workflow/FittingReadout.h"
 
 class CColorStatic;
+class CVelmorTPExt;
 class QPushButton;
 
 class CDlgDiagnosticGeneric : public CPageBase {
@@ -30,6 +31,10 @@ private:
     void ArrangeControls();
     void UpdateErrorDisplay();
     void ShowHistory(const CErrorHistory& history);
+    // Reads or clears the history behind the article check and shows what
+    // came back: all of it, or only a history read back whole.
+    using HistoryJob = int (*)(CVelmorTPExt& link, int nProductType, CErrorHistory& history, std::string& strError);
+    void RunHistoryJob(HistoryJob job, bool bShowOnlyComplete);
 
     CErrorHistory m_history;
     int m_nValveState = 1; // 1 closed, 2 open

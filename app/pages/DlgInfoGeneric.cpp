@@ -1,6 +1,7 @@
 #include "app/pages/DlgInfoGeneric.h"
 
 #include "app/AppGlobals.h"
+#include "app/Controls.h"
 #include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
 #include "app/ProductSession.h"

@@ -1,6 +1,7 @@
 #include "app/pages/DlgTools.h"
 
 #include "app/AppGlobals.h"
+#include "app/Controls.h"
 #include "app/DlgProgress.h"
 #include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
@@ -31,8 +32,7 @@ CDlgTools::CDlgTools(const CPageContext& context, QWidget* pParent) : CPageBase(
 {
     m_pTitle = AddStatic(1264, 12, true);
     AddLine(1265);
-    m_pManual = new QCheckBox(this);
-    m_pManual->setObjectName(ControlName(1275));
+    m_pManual = NewControl<QCheckBox>(this, 1275);
     m_pSelect = AddButton(1276);
     m_pPath = AddStatic(1266, 11);
     m_pPath->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

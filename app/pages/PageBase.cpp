@@ -1,6 +1,7 @@
 #include "app/pages/PageBase.h"
 
 #include "app/AppGlobals.h"
+#include "app/Controls.h"
 #include "app/ErrorBox.h"
 #include "app/FittingJobOwner.h"
 #include "app/UiText.h"
@@ -44,8 +45,7 @@ bool CPageBase::event(QEvent* pEvent)
 
 CColorStatic* CPageBase::AddStatic(int nId, int nPixels, bool bBold)
 {
-    auto* pStatic = new CColorStatic(this);
-    pStatic->setObjectName(ControlName(nId));
+    auto* pStatic = NewControl<CColorStatic>(this, nId);
     pStatic->setFont(DialogFont(nPixels, bBold));
     pStatic->setAlignment(Qt::AlignLeft | Qt::AlignTop); // rows of different heights share their top line
     return pStatic;
@@ -53,16 +53,12 @@ CColorStatic* CPageBase::AddStatic(int nId, int nPixels, bool bBold)
 
 QPushButton* CPageBase::AddButton(int nId)
 {
-    auto* pButton = new QPushButton(this);
-    pButton->setObjectName(ControlName(nId));
-    pButton->setAutoDefault(false);
-    return pButton;
+    return NewButton(this, nId);
 }
 
 QWidget* CPageBase::AddLine(int nId)
 {
-    auto* pLine = new QFrame(this);
-    pLine->setObjectName(ControlName(nId));
+    auto* pLine = NewControl<QFrame>(this, nId);
     pLine->setFrameShape(QFrame::HLine);
     pLine->setFrameShadow(QFrame::Sunken);
     return pLine;

@@ -1,11 +1,11 @@
 #include "app/pages/SettingsPageRows.h"
 
 #include "app/AppGlobals.h"
+#include "app/Controls.h"
 #include "app/ErrorBox.h"
 #include "app/FittingJobOwner.h"
 #include "app/ProductSession.h"
 #include "app/RecentNames.h"
-#include "app/UiText.h"
 #include "app/WindowColors.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"

@@ -2,6 +2,7 @@
 // language in force and laid out: the installation row, the two columns of
 // groups, the buttons.
 
+#include "app/Controls.h"
 #include "app/pages/SettingsPageRows.h"
 
 #include "app/AppGlobals.h"
@@ -60,8 +61,7 @@ void CSettingsPage::BuildControls()
         if (group.nLineId != 0)
             AddLine(group.nLineId);
         if (group.szSwitch != nullptr) {
-            auto* pBox = new QCheckBox(this);
-            pBox->setObjectName(ControlName(group.nSwitchId));
+            auto* pBox = NewControl<QCheckBox>(this, group.nSwitchId);
             connect(pBox, &QCheckBox::toggled, this, [this] { UpdateSwitches(); });
             m_switches[group.szSwitch] = pBox;
         }
@@ -78,12 +78,10 @@ std::unique_ptr<CSettingsPage::RowControls> CSettingsPage::BuildRow(const CPageG
     auto controls = std::make_unique<RowControls>(RowControls{&row, &group, AddStatic(row.nLabelId)});
     RowControls* pControls = controls.get();
     if (row.nPlusId == 0) {
-        controls->pList = new QComboBox(this);
-        controls->pList->setObjectName(ControlName(row.nControlId));
+        controls->pList = NewControl<QComboBox>(this, row.nControlId);
         return controls;
     }
-    controls->pEdit = new CColorEdit(this);
-    controls->pEdit->setObjectName(ControlName(row.nControlId));
+    controls->pEdit = NewControl<CColorEdit>(this, row.nControlId);
     controls->pEdit->SetTextColor(kDarkRed);
     controls->pEdit->SetTypingLimit(row.nEditLimit);
     controls->pEdit->installEventFilter(this);
@@ -103,18 +101,15 @@ void CSettingsPage::BuildInstallationRow()
     AddStatic(m_Description.nPlacementLabelId);
     AddStatic(m_Description.nDateLabelId);
     AddLine(m_Description.nTopLineId);
-    m_pInstaller = new CColorComboBox(this);
-    m_pInstaller->setObjectName(ControlName(m_Description.nInstallerId));
+    m_pInstaller = NewControl<CColorComboBox>(this, m_Description.nInstallerId);
     m_pInstaller->SetTextLimit(15);
-    m_pPlacement = new CColorComboBox(this);
-    m_pPlacement->setObjectName(ControlName(m_Description.nPlacementId));
+    m_pPlacement = NewControl<CColorComboBox>(this, m_Description.nPlacementId);
     m_pPlacement->SetTextLimit(30);
     for (QComboBox* pName : {static_cast<QComboBox*>(m_pInstaller), static_cast<QComboBox*>(m_pPlacement)})
         pName->setValidator(new CFittingTextValidator(pName));
     m_pInstaller->SetCompletionList(RecentNames().List(CRecentNames::kInstaller));
     m_pPlacement->SetCompletionList(RecentNames().List(CRecentNames::kPlacement));
-    m_pDate = new QDateEdit(this);
-    m_pDate->setObjectName(ControlName(m_Description.nDateId));
+    m_pDate = NewControl<QDateEdit>(this, m_Description.nDateId);
     m_pDate->setCalendarPopup(true);
     m_pDate->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     m_pDate->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31)); // the fitting keeps two BCD digits
