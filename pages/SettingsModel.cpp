@@ -7,6 +7,7 @@
 #include "configdata/ToolConfigXML.h"
 #include "configdata/XMLLib.h"
 #include "devicelink/VelmorTPExt.h"
+#include "fitting/Bcd.h"
 #include "pages/FaucetSettings.h"
 #include "pages/FlushValveSettings.h"
 #include "pages/SettingValue.h"
@@ -77,11 +78,6 @@ std::string ToWindows1252(const std::string& strText)
 std::vector<BYTE> TextBytes(const std::array<BYTE, 16>& line)
 {
     return {line.begin(), line.begin() + kTextFieldLength};
-}
-
-bool IsBcd(BYTE by)
-{
-    return (by & 0x0F) <= 9 && (by >> 4) <= 9;
 }
 
 // Year, month and day of a stored record; not set when one is marked 0x00

@@ -17,7 +17,7 @@
 
 #include "common/FluxaTypes.h"
 #include "configdata/DeviceConfig.h"
-#include "pages/EEAddressMap.h"
+#include "fitting/EEAddressMap.h"
 
 #include <array>
 #include <functional>
