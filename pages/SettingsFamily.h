@@ -77,7 +77,7 @@ struct CSettingsFamily {
     std::vector<CSettingField> fields;     // in the order they are checked and written
     std::vector<std::string> readOrder;    // field names
     std::vector<std::string> saveOrder;    // field names, also the order of loading
-    std::vector<CDerivedField> derived;
+    std::vector<CDerivedField> derived = {};
     // Refuses a combination of values with -1002 and its message before
     // anything is written; nullptr when the family has none.
     int (*pCrossCheck)(const CSettingValues& values, std::string& strError) = nullptr;
