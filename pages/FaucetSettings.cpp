@@ -3,10 +3,13 @@
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 
+#include <initializer_list>
+
 namespace {
 
 constexpr const char* kNonStop = "NonStopOperationMode";
 constexpr const char* kThermal = "ThermaldisinfectionMode";
+constexpr std::initializer_list<int> kSpecialOperationTypes{kProductAmbra, kProductPelio};
 
 // The fitting runs one special operation at a time.
 int CheckSpecialOperation(const CSettingValues& values, std::string& strError)
@@ -37,8 +40,9 @@ const CSettingsFamily& FaucetFamily()
         .fields = {
             {.szName = "StartupProgramming", .eKind = Flag, .eAddrType = EE_STARTUP_PROGRAMMING, .nSize = 1,
              .szSwitch = "StartupProgramming"},
-            {.szName = "LEDCurrentOff", .eKind = Symbolic, .eAddrType = EE_LED_CURRENT_OFF, .nSize = 1},
-            {.szName = "Maxruntime", .eKind = Number, .eAddrType = EE_MAX_RUNTIME, .nSize = 2},
+            // Pelio and Culina offer no detection range and no maximum runtime.
+            {.szName = "LEDCurrentOff", .eKind = Symbolic, .eAddrType = EE_LED_CURRENT_OFF, .nSize = 1, .shownByTypes = {kProductAmbra}},
+            {.szName = "Maxruntime", .eKind = Number, .eAddrType = EE_MAX_RUNTIME, .nSize = 2, .shownByTypes = {kProductAmbra}},
             {.szName = "Runtime", .eKind = Number, .eAddrType = EE_RUNTIME, .nSize = 2},
             {.szName = "StagnationMode", .eKind = Symbolic, .eAddrType = EE_STAGNATION_MODE, .nSize = 1,
              .szSwitch = "StagnationMode", .bZeroMeansOff = true},
@@ -48,18 +52,19 @@ const CSettingsFamily& FaucetFamily()
              .szSwitch = "StagnationMode"},
             {.szName = "PowerSavingTimeout", .eKind = Number, .eAddrType = EE_POWER_SAVING_TIMEOUT, .nSize = 1,
              .szSwitch = "PowerSavingMode", .bZeroMeansOff = true},
+            // Culina offers none of the special operations.
             {.szName = kThermal, .eKind = Flag, .eAddrType = EE_THERMAL_DISINFECTION_MODE, .nSize = 1,
-             .szSwitch = kThermal, .bLoadIfPresent = true},
+             .szSwitch = kThermal, .bLoadIfPresent = true, .shownByTypes = kSpecialOperationTypes},
             {.szName = "ThermaldisinfectionRuntime", .eKind = Number, .eAddrType = EE_THERMAL_DISINFECTION_RUNTIME, .nSize = 2,
-             .szSwitch = kThermal, .bLoadIfPresent = true},
+             .szSwitch = kThermal, .bLoadIfPresent = true, .shownByTypes = kSpecialOperationTypes},
             {.szName = kNonStop, .eKind = Flag, .eAddrType = EE_NON_STOP_OPERATION_MODE, .nSize = 1,
-             .szSwitch = kNonStop, .bLoadIfPresent = true},
+             .szSwitch = kNonStop, .bLoadIfPresent = true, .shownByTypes = kSpecialOperationTypes},
             {.szName = "NonStopOperationRuntime", .eKind = Number, .eAddrType = EE_NON_STOP_OPERATION_RUNTIME, .nSize = 2,
-             .szSwitch = kNonStop, .bLoadIfPresent = true},
+             .szSwitch = kNonStop, .bLoadIfPresent = true, .shownByTypes = kSpecialOperationTypes},
             {.szName = "CleaningStopMode", .eKind = Flag, .eAddrType = EE_CLEANING_STOP_MODE, .nSize = 1,
-             .szSwitch = "CleaningStopMode", .bLoadIfPresent = true},
+             .szSwitch = "CleaningStopMode", .bLoadIfPresent = true, .shownByTypes = kSpecialOperationTypes},
             {.szName = "CleaningStopRuntime", .eKind = Number, .eAddrType = EE_CLEANING_STOP_RUNTIME, .nSize = 2,
-             .szSwitch = "CleaningStopMode", .bLoadIfPresent = true},
+             .szSwitch = "CleaningStopMode", .bLoadIfPresent = true, .shownByTypes = kSpecialOperationTypes},
         },
         .readOrder = {"StartupProgramming", "LEDCurrentOff", "Maxruntime", "Runtime", "StagnationMode", "StagnationRuntime",
                       "StagnationCycleTime", "PowerSavingTimeout", kNonStop, "NonStopOperationRuntime", kThermal,

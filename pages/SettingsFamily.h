@@ -36,6 +36,10 @@ struct CSettingField {
     // Kept only by this product type of the family (a variant's own value);
     // 0: by every type.
     int nOnlyProductType = 0;
+    // The product types whose page shows the row and whose settings
+    // fluxa-cli lists; empty: every type that keeps the field. A row not
+    // shown is read, written, saved and loaded all the same.
+    std::vector<int> shownByTypes = {};
     // A box that is on only at 1: any other byte (say an unprogrammed 0xFF)
     // reads as off.
     bool bOnOnlyAtOne = false;

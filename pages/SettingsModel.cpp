@@ -28,6 +28,13 @@ const CSettingField* CSettingsModel::FindField(const std::string& strName) const
     return it != m_Fields.end() ? &*it : nullptr;
 }
 
+bool CSettingsModel::ShowsField(const std::string& strName) const
+{
+    const CSettingField* pField = FindField(strName);
+    return pField != nullptr
+           && (pField->shownByTypes.empty() || std::ranges::find(pField->shownByTypes, m_nProductType) != pField->shownByTypes.end());
+}
+
 std::vector<std::string> CSettingsModel::Switches() const
 {
     std::vector<std::string> names;

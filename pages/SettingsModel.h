@@ -83,6 +83,11 @@ public:
     const std::vector<CSettingField>& Fields() const { return m_Fields; }
     // One of Fields(), or nullptr.
     const CSettingField* FindField(const std::string& strName) const;
+    // Whether the page of the product type shows the row of one of Fields()
+    // and fluxa-cli lists it.
+    bool ShowsField(const std::string& strName) const;
+    // The product type the model was built for.
+    int ProductType() const { return m_nProductType; }
     // Every check box's name, in field order.
     std::vector<std::string> Switches() const;
     CDeviceConfig& Definition() { return m_Definition; }

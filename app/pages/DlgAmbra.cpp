@@ -1,8 +1,8 @@
 #include "app/pages/DlgAmbra.h"
 
-#include "app/AppGlobals.h"
-#include "app/ProductSession.h"
+#include "fitting/EEAddressMap.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -81,35 +81,44 @@ bool IsField(const CPageRow& row, const char* szName)
     return std::strcmp(row.szField, szName) == 0;
 }
 
+// Pelio and Culina keep their runtime in seconds.
+bool IsRuntimeInSeconds(const CSettingsModel* pModel, const CPageRow& row)
+{
+    return IsField(row, "Runtime") && pModel != nullptr
+           && (pModel->ProductType() == kProductPelio || pModel->ProductType() == kProductCulina);
+}
+
 } // namespace
 
 CDlgAmbra::CDlgAmbra(const CPageContext& context, QWidget* pParent) : CSettingsPage(FaucetPage(), context, pParent)
 {
 }
 
-// The types 6 and 7 have no detection range and no maximum runtime; 7 has
-// none of the groups of the right column but power saving.
+// Which rows a variant shows is the faucet family's to say; with no faucet
+// in force every row stands.
 bool CDlgAmbra::IsRowHidden(const CPageRow& row) const
 {
-    return (Session().ProductType() == 6 || Session().ProductType() == 7) && IsField(row, "Maxruntime");
+    const CSettingsModel* pModel = Model();
+    return pModel != nullptr && !pModel->ShowsField(row.szField);
 }
 
 bool CDlgAmbra::IsGroupHidden(const CPageGroup& group) const
 {
-    const int nType = Session().ProductType();
-    if ((nType == 6 || nType == 7) && group.nTitleId == 1171)
-        return true;
-    return nType == 7 && (group.nTitleId == 1197 || group.nTitleId == 1204 || group.nTitleId == 1189);
+    const CSettingsModel* pModel = Model();
+    if (pModel == nullptr)
+        return false;
+    return !(group.szSwitch != nullptr && pModel->ShowsField(group.szSwitch))
+           && std::ranges::all_of(group.rows, [this](const CPageRow& row) { return IsRowHidden(row); });
 }
 
 CPageText CDlgAmbra::RowLabel(const CPageRow& row) const
 {
-    return IsField(row, "Runtime") && (Session().ProductType() == 6 || Session().ProductType() == 7) ? PageTexts::kRuntimeSeconds : row.label;
+    return IsRuntimeInSeconds(Model(), row) ? PageTexts::kRuntimeSeconds : row.label;
 }
 
 CPageText CDlgAmbra::RowTip(const CPageRow& row) const
 {
-    if (IsField(row, "Runtime") && (Session().ProductType() == 6 || Session().ProductType() == 7))
+    if (IsRuntimeInSeconds(Model(), row))
         return {"Defines the flush time in seconds", "Stellt die Laufzeit der Armatur in Sekunden ein"};
     return row.tip;
 }

@@ -159,14 +159,15 @@ protected:
     virtual CPageText RowTip(const CPageRow& row) const { return row.tip; }
     void UpdateProductVariant();
 
+    // The model of the product in force; nullptr when the page does not serve it.
+    CSettingsModel* Model() const;
+
     const CPageDescription& m_Description;
 
 private:
     struct RowControls;
     // The family the page serves when its product is in force, else nullptr.
     const CSettingsFamily* FamilyInForce() const;
-    // The model of the product in force; nullptr when the page does not serve it.
-    CSettingsModel* Model() const;
     // Made when another product comes into force; a running job shares it.
     void RebuildModel();
     // A setting as the page names it: its row's label, its group's title.
