@@ -5,7 +5,7 @@
 #include "common/ResultCodes.h"
 #include "configdata/StringParameter.h"
 #include "devicelink/VelmorTPExt.h"
-#include "pages/EEAddressMap.h"
+#include "fitting/EEAddressMap.h"
 #include "simulator/SimulatorApi.h"
 
 #include <chrono>

@@ -83,6 +83,8 @@ CCliReport SettingsReport(const CCliContext& context, CSettingsModel& model)
     std::vector<CCliReport> items;
     QStringList lines;
     for (const CSettingField& field : model.Fields()) {
+        if (!model.ShowsField(field.szName))
+            continue; // as on the page
         const DWORD dwValue = values.Number(field.szName);
         CCliReport item;
         item.Add(QStringLiteral("name"), QString(), QString::fromUtf8(field.szName));

@@ -81,7 +81,7 @@ const std::vector<CommandSpec>& Commands()
         {"flash", "<file>", "Program firmware from an Intel HEX file into the fitting (service mode only), then check that the unit programmed "
          "answers within 15 s and runs the version the image carries.", RunFlash, 1, 1, {},
          FlashJson()},
-        {"read", "", "Show the fitting's settings as its settings page reads them.", RunRead, 0, 0, {},
+        {"read", "", "Show the fitting's settings that its settings page shows, as the page reads them.", RunRead, 0, 0, {},
          "article, articleFormatted, typeName,\n"
          "settings [{name, value, label (check boxes and groups kept off in their value: on/off; lists: the label)}],\n"
          "installer, placement, installationDate (dd.mm.yyyy, empty when not set)"},

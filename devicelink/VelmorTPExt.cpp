@@ -4,7 +4,7 @@
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
 #include "common/TimeService.h"
-#include "pages/EEAddressMap.h"
+#include "fitting/EEAddressMap.h"
 
 #include <algorithm>
 #include <cstdlib>

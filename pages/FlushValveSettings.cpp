@@ -9,43 +9,45 @@ constexpr const char* kSimpleSwitch = "SimpleSwitchFunction";
 CSettingsFamily MakeFamily(int nProductType, const char* szSheet, const char* szSimpleSwitchGerman)
 {
     using enum SettingKind;
-    CSettingField holdOff{kHoldOff, Number, EE_VALVE_DEAD_TIME_TIMEOUT, 2, kHoldOff, true};
-    holdOff.bSaveChecksWhenOff = true;
-    CSettingField simpleSwitch{kSimpleSwitch, Flag, EE_SIMPLE_SWITCH_FUNCTION, 1, kSimpleSwitch};
-    simpleSwitch.bOnOnlyAtOne = true;
-    CSettingsFamily family{
-        {nProductType},
-        {szSheet},
-        nProductType,
-        {
-            {"StartupProgramming", Flag, EE_STARTUP_PROGRAMMING, 1, "StartupProgramming"},
-            {"SwitchLevel", Symbolic, EE_SWITCH_LEVEL, 2},
-            {"FlushTime", Number, EE_RUNTIME, 2},
-            {kStagnationMode, Symbolic, EE_STAGNATION_MODE, 1, kStagnationMode, true},
-            {"StagnationCycleTime", Number, EE_STAGNATION_CYCLE_TIME, 2, kStagnationMode},
-            {"StagnationRuntime", Number, EE_STAGNATION_RUNTIME, 2, kStagnationMode},
-            holdOff,
-            {"ValveDeadTimeRuntime", Number, EE_VALVE_DEAD_TIME_RUNTIME, 2, kHoldOff},
-            simpleSwitch,
+    return {
+        .productTypes = {nProductType},
+        .configSheets = {szSheet},
+        .nMapProductType = nProductType,
+        .fields = {
+            {.szName = "StartupProgramming", .eKind = Flag, .eAddrType = EE_STARTUP_PROGRAMMING, .nSize = 1,
+             .szSwitch = "StartupProgramming"},
+            {.szName = "SwitchLevel", .eKind = Symbolic, .eAddrType = EE_SWITCH_LEVEL, .nSize = 2},
+            {.szName = "FlushTime", .eKind = Number, .eAddrType = EE_RUNTIME, .nSize = 2},
+            {.szName = kStagnationMode, .eKind = Symbolic, .eAddrType = EE_STAGNATION_MODE, .nSize = 1,
+             .szSwitch = kStagnationMode, .bZeroMeansOff = true},
+            {.szName = "StagnationCycleTime", .eKind = Number, .eAddrType = EE_STAGNATION_CYCLE_TIME, .nSize = 2,
+             .szSwitch = kStagnationMode},
+            {.szName = "StagnationRuntime", .eKind = Number, .eAddrType = EE_STAGNATION_RUNTIME, .nSize = 2,
+             .szSwitch = kStagnationMode},
+            {.szName = kHoldOff, .eKind = Number, .eAddrType = EE_VALVE_DEAD_TIME_TIMEOUT, .nSize = 2,
+             .szSwitch = kHoldOff, .bZeroMeansOff = true, .bSaveChecksWhenOff = true},
+            {.szName = "ValveDeadTimeRuntime", .eKind = Number, .eAddrType = EE_VALVE_DEAD_TIME_RUNTIME, .nSize = 2,
+             .szSwitch = kHoldOff},
+            {.szName = kSimpleSwitch, .eKind = Flag, .eAddrType = EE_SIMPLE_SWITCH_FUNCTION, .nSize = 1,
+             .szSwitch = kSimpleSwitch, .bOnOnlyAtOne = true},
         },
-        {"StartupProgramming", "SwitchLevel", "FlushTime", kStagnationMode, "StagnationRuntime", "StagnationCycleTime",
-         kHoldOff, "ValveDeadTimeRuntime", kSimpleSwitch},
-        {"StartupProgramming", "SwitchLevel", "FlushTime", kStagnationMode, "StagnationRuntime", "StagnationCycleTime",
-         "ValveDeadTimeRuntime", kHoldOff, kSimpleSwitch},
-        {},
-        nullptr,
-        {{kStagnationMode, 2, IsOldFlushValveApplication,
-          "The stagnation mode (%s) is not supported by the application version V%d.%02d.\n\n"
-          "Please upgrade the faucets SW to use this option.",
-          "Der Stagnationsmodus (%s) wird von der Applikationsversion V%d.%02d nicht unterstützt.\n\n"
-          "Bitte aktualisieren Sie die Produkt SW der Armatur um diese Einstellung nutzen zu können"},
-         {kSimpleSwitch, 1, IsOldFlushValveApplication,
-          "The simple switch mode is not supported by the application version V%d.%02d.\n\n"
-          "Please upgrade the faucets SW to use this option.",
-          szSimpleSwitchGerman}},
-        8,
+        .readOrder = {"StartupProgramming", "SwitchLevel", "FlushTime", kStagnationMode, "StagnationRuntime", "StagnationCycleTime",
+                      kHoldOff, "ValveDeadTimeRuntime", kSimpleSwitch},
+        .saveOrder = {"StartupProgramming", "SwitchLevel", "FlushTime", kStagnationMode, "StagnationRuntime", "StagnationCycleTime",
+                      "ValveDeadTimeRuntime", kHoldOff, kSimpleSwitch},
+        .versionRequirements = {
+            {.szField = kStagnationMode, .dwFirstValue = 2, .pIsTooOld = IsOldFlushValveApplication,
+             .szEnglish = "The stagnation mode (%s) is not supported by the application version V%d.%02d.\n\n"
+                          "Please upgrade the faucets SW to use this option.",
+             .szGerman = "Der Stagnationsmodus (%s) wird von der Applikationsversion V%d.%02d nicht unterstützt.\n\n"
+                         "Bitte aktualisieren Sie die Produkt SW der Armatur um diese Einstellung nutzen zu können"},
+            {.szField = kSimpleSwitch, .dwFirstValue = 1, .pIsTooOld = IsOldFlushValveApplication,
+             .szEnglish = "The simple switch mode is not supported by the application version V%d.%02d.\n\n"
+                          "Please upgrade the faucets SW to use this option.",
+             .szGerman = szSimpleSwitchGerman},
+        },
+        .nProgressStep = 8,
     };
-    return family;
 }
 
 } // namespace

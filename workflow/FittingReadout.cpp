@@ -7,12 +7,12 @@
 #include "configdata/XMLLib.h"
 #include "devicelink/FTDID2Driver.h"
 #include "devicelink/VelmorTPExt.h"
-#include "pages/EEAddressMap.h"
-#include "pages/ErrorHistory.h"
+#include "fitting/Bcd.h"
+#include "fitting/EEAddressMap.h"
+#include "fitting/ErrorHistory.h"
 #include "workflow/ProductCatalog.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -183,24 +183,6 @@ int CheckArticleNumber(CVelmorTPExt& link, const std::string& strConfiguredArtic
                                    "Die konfigurierte Artikelnummer (%s) stimmt nicht \nmit der Artikelnummer des Ziels (%s) überein.\n\nKonfiguration des Ziels wurde abgebrochen."),
                           strConfiguredArticle.c_str(), strArticle.c_str());
     return Result::MissingPrecondition;
-}
-
-int BcdToInt(BYTE byBcd)
-{
-    return std::atoi(FormatText("%X", byBcd).c_str());
-}
-
-BYTE IntToBcd(int nValue)
-{
-    return static_cast<BYTE>(std::strtol(FormatText("%d", nValue).c_str(), nullptr, 16));
-}
-
-std::string InstallationDateText(const BYTE* pDate)
-{
-    for (int i = 0; i < 3; ++i)
-        if (pDate[i] == 0x00 || pDate[i] == 0xFF)
-            return {};
-    return FormatText("%02d.%02d.%04d", BcdToInt(pDate[2]), BcdToInt(pDate[1]), 2000 + BcdToInt(pDate[0]));
 }
 
 std::string InstallerText(const std::vector<BYTE>& bytes)

@@ -117,11 +117,6 @@ struct CFittingInformation {
 int ReadFittingInformation(CVelmorTPExt& link, int nProductType, CFittingInformation& information,
                            std::string& strError, const ProgressCallback& progress = {});
 
-// Decimal digits stored as hexadecimal digits: 12 <-> 0x12.
-int BcdToInt(BYTE byBcd);
-BYTE IntToBcd(int nValue);
-// "dd.mm.yyyy" of BCD year, month and day; empty when one is 0x00 or 0xFF.
-std::string InstallationDateText(const BYTE* pDate);
 // EEPROM texts (Windows-1252 bytes) as UTF-8.
 std::string InstallerText(const std::vector<BYTE>& bytes);        // ends at 0x00 or 0xFF
 std::string PlacementText(const std::vector<BYTE>& first, const std::vector<BYTE>& second); // each ends below 0x20 or at 0xFF

@@ -1,8 +1,8 @@
 #include "app/pages/DlgAmbra.h"
 
-#include "app/AppGlobals.h"
-#include "app/ProductSession.h"
+#include "fitting/EEAddressMap.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -12,56 +12,66 @@ constexpr CPageText kSecondLess{"Decreases the runtime by 1 second", "Reduziert 
 
 const CPageDescription& FaucetPage()
 {
+    using namespace PageTexts;
     static const CPageDescription page = {
-        "Ambra",
-        {
-            {0, 1142, 1228, PageTexts::kManualProgramming, "StartupProgramming", 1144,
-             PageTexts::kManualProgrammingTip, {}},
-            {0, 1171, 1229, {"Sensor detection range", "Sensor-Erfassungsbereich"}, nullptr, 0, {},
-             {{"LEDCurrentOff", 1175, 1173, 0, 0, {"Range:", "Reichweite:"}, 0, {"Changes the detection range", "Ändert die Erkennungsreichweite"}, {}, {}}}},
-            {0, 1146, 1230, PageTexts::kRuntime, nullptr, 0, {},
-             {{"Maxruntime", 1148, 1150, 1152, 1154, {"Max runtime [s]:", "Max. Laufzeit [s]:"}, 3,
-               {"Defines the max. flush time in seconds", "Stellt die maximale Laufzeit der Armatur in Sekunden ein"},
-               {"Increases the max. flush time by 1 second", "Erhöht die maximale Spüldauer um 1 Sekunde"},
-               {"Decreases the max flush time by 1 second", "Reduziert die maximale Spülzeit um 1 Sekunde"}},
-              {"Runtime", 1213, 1210, 1211, 1212, {"Post runtime [ms]:", "Nachlaufzeit [ms]:"}, 5, PageTexts::kFlushTimeTip,
-               PageTexts::kFlushTimeMore,
-               PageTexts::kFlushTimeLess}}},
-            {0, 1156, 1231, {"Stagnation flushing", "Stagnationsspülung"}, "StagnationMode", 1157,
-             PageTexts::kStagnationTip,
-             {{"StagnationMode", 1158, 1159, 0, 0, PageTexts::kStagnationMode, 0, PageTexts::kStagnationModeTip, {}, {}},
-              {"StagnationRuntime", 1164, 1165, 1166, 1167, PageTexts::kRuntimeSeconds, 4,
-               PageTexts::kStagnationRuntimeTip,
-               PageTexts::kStagnationRuntimeMore,
-               PageTexts::kStagnationRuntimeLess},
-              {"StagnationCycleTime", 1160, 1161, 1162, 1163, PageTexts::kCycleTime, 4,
-               PageTexts::kCycleTimeTip,
-               PageTexts::kCycleTimeMore,
-               PageTexts::kCycleTimeLess}}},
-            {1, 1177, 1232, {"Power saving mode", "Energiesparmodus"}, "PowerSavingMode", 1188,
-             {"Enable / disable the power saving mode", "Schaltet den Energiesparmodus ein bzw. aus"},
-             {{"PowerSavingTimeout", 1186, 1180, 1182, 1184, {"Activation time [h]:", "Aktivierungszeit [h]:"}, 3,
-               {"Activation time of the power save mode", "Aktivierungszeit des Energiesparmodus"},
-               {"Increases the value by 1 hour", "Erhöht den Wert um 1 Stunde"}, {"Decreases the value by 1 hour", "Reduziert den Wert um 1 Stunde"}}}},
-            {1, 1197, 1233, {"Thermal disinfection", "Thermische Desinfektion"}, "ThermaldisinfectionMode", 1203,
-             {"Enable / disable the thermal disinfection", "Schaltet die thermische Desinfektion ein bzw. aus"},
-             {{"ThermaldisinfectionRuntime", 1202, 1199, 1200, 1201, PageTexts::kRuntimeSeconds, 3,
-               {"Runtime of the thermal disinfection", "Laufzeit der Thermischen Desinfektion"}, kSecondMore, kSecondLess}}},
-            {1, 1204, 1234, {"Non-stop operation", "Dauerlauf"}, "NonStopOperationMode", 1209,
-             {"Enable / disable the non-stop operation mode", "Schaltet den Dauerbetrieb ein bzw. aus"},
-             {{"NonStopOperationRuntime", 1208, 1205, 1206, 1207, PageTexts::kRuntimeSeconds, 3,
-               {"Runtime of the non-stop operation", "Laufzeit des Dauerlaufes"}, kSecondMore, kSecondLess}}},
-            {1, 1189, 1235, {"Cleaning stop", "Reinigungsstop"}, "CleaningStopMode", 1195,
-             {"Enable / disable the cleaning stop", "Schaltet den Reinigungsstop ein bzw. aus"},
-             {{"CleaningStopRuntime", 1193, 1190, 1191, 1192, PageTexts::kRuntimeSeconds, 3, {"Runtime of the cleaning stop", "Laufzeit des Reinigungsstop"},
-               kSecondMore, kSecondLess}}},
+        .szPageName = "Ambra",
+        .groups = {
+            {.nColumn = 0, .nTitleId = 1142, .title = kManualProgramming, .nLineId = 1228,
+             .szSwitch = "StartupProgramming", .nSwitchId = 1144, .switchTip = kManualProgrammingTip},
+            {.nColumn = 0, .nTitleId = 1171, .title = {"Sensor detection range", "Sensor-Erfassungsbereich"}, .nLineId = 1229,
+             .rows = {{.szField = "LEDCurrentOff", .nLabelId = 1175, .label = {"Range:", "Reichweite:"},
+                       .nControlId = 1173, .tip = {"Changes the detection range", "Ändert die Erkennungsreichweite"}}}},
+            {.nColumn = 0, .nTitleId = 1146, .title = kRuntime, .nLineId = 1230,
+             .rows = {{.szField = "Maxruntime", .nLabelId = 1148, .label = {"Max runtime [s]:", "Max. Laufzeit [s]:"},
+                       .nControlId = 1150, .tip = {"Defines the max. flush time in seconds", "Stellt die maximale Laufzeit der Armatur in Sekunden ein"},
+                       .nEditLimit = 3,
+                       .nPlusId = 1152, .plusTip = {"Increases the max. flush time by 1 second", "Erhöht die maximale Spüldauer um 1 Sekunde"},
+                       .nMinusId = 1154, .minusTip = {"Decreases the max flush time by 1 second", "Reduziert die maximale Spülzeit um 1 Sekunde"}},
+                      {.szField = "Runtime", .nLabelId = 1213, .label = {"Post runtime [ms]:", "Nachlaufzeit [ms]:"},
+                       .nControlId = 1210, .tip = kFlushTimeTip, .nEditLimit = 5,
+                       .nPlusId = 1211, .plusTip = kFlushTimeMore, .nMinusId = 1212, .minusTip = kFlushTimeLess}}},
+            {.nColumn = 0, .nTitleId = 1156, .title = {"Stagnation flushing", "Stagnationsspülung"}, .nLineId = 1231,
+             .szSwitch = "StagnationMode", .nSwitchId = 1157, .switchTip = kStagnationTip,
+             .rows = {{.szField = "StagnationMode", .nLabelId = 1158, .label = kStagnationMode,
+                       .nControlId = 1159, .tip = kStagnationModeTip},
+                      {.szField = "StagnationRuntime", .nLabelId = 1164, .label = kRuntimeSeconds,
+                       .nControlId = 1165, .tip = kStagnationRuntimeTip, .nEditLimit = 4,
+                       .nPlusId = 1166, .plusTip = kStagnationRuntimeMore, .nMinusId = 1167, .minusTip = kStagnationRuntimeLess},
+                      {.szField = "StagnationCycleTime", .nLabelId = 1160, .label = kCycleTime,
+                       .nControlId = 1161, .tip = kCycleTimeTip, .nEditLimit = 4,
+                       .nPlusId = 1162, .plusTip = kCycleTimeMore, .nMinusId = 1163, .minusTip = kCycleTimeLess}}},
+            {.nColumn = 1, .nTitleId = 1177, .title = {"Power saving mode", "Energiesparmodus"}, .nLineId = 1232,
+             .szSwitch = "PowerSavingMode", .nSwitchId = 1188,
+             .switchTip = {"Enable / disable the power saving mode", "Schaltet den Energiesparmodus ein bzw. aus"},
+             .rows = {{.szField = "PowerSavingTimeout", .nLabelId = 1186, .label = {"Activation time [h]:", "Aktivierungszeit [h]:"},
+                       .nControlId = 1180, .tip = {"Activation time of the power save mode", "Aktivierungszeit des Energiesparmodus"},
+                       .nEditLimit = 3,
+                       .nPlusId = 1182, .plusTip = {"Increases the value by 1 hour", "Erhöht den Wert um 1 Stunde"},
+                       .nMinusId = 1184, .minusTip = {"Decreases the value by 1 hour", "Reduziert den Wert um 1 Stunde"}}}},
+            {.nColumn = 1, .nTitleId = 1197, .title = {"Thermal disinfection", "Thermische Desinfektion"}, .nLineId = 1233,
+             .szSwitch = "ThermaldisinfectionMode", .nSwitchId = 1203,
+             .switchTip = {"Enable / disable the thermal disinfection", "Schaltet die thermische Desinfektion ein bzw. aus"},
+             .rows = {{.szField = "ThermaldisinfectionRuntime", .nLabelId = 1202, .label = kRuntimeSeconds,
+                       .nControlId = 1199, .tip = {"Runtime of the thermal disinfection", "Laufzeit der Thermischen Desinfektion"},
+                       .nEditLimit = 3, .nPlusId = 1200, .plusTip = kSecondMore, .nMinusId = 1201, .minusTip = kSecondLess}}},
+            {.nColumn = 1, .nTitleId = 1204, .title = {"Non-stop operation", "Dauerlauf"}, .nLineId = 1234,
+             .szSwitch = "NonStopOperationMode", .nSwitchId = 1209,
+             .switchTip = {"Enable / disable the non-stop operation mode", "Schaltet den Dauerbetrieb ein bzw. aus"},
+             .rows = {{.szField = "NonStopOperationRuntime", .nLabelId = 1208, .label = kRuntimeSeconds,
+                       .nControlId = 1205, .tip = {"Runtime of the non-stop operation", "Laufzeit des Dauerlaufes"},
+                       .nEditLimit = 3, .nPlusId = 1206, .plusTip = kSecondMore, .nMinusId = 1207, .minusTip = kSecondLess}}},
+            {.nColumn = 1, .nTitleId = 1189, .title = {"Cleaning stop", "Reinigungsstop"}, .nLineId = 1235,
+             .szSwitch = "CleaningStopMode", .nSwitchId = 1195,
+             .switchTip = {"Enable / disable the cleaning stop", "Schaltet den Reinigungsstop ein bzw. aus"},
+             .rows = {{.szField = "CleaningStopRuntime", .nLabelId = 1193, .label = kRuntimeSeconds,
+                       .nControlId = 1190, .tip = {"Runtime of the cleaning stop", "Laufzeit des Reinigungsstop"},
+                       .nEditLimit = 3, .nPlusId = 1191, .plusTip = kSecondMore, .nMinusId = 1192, .minusTip = kSecondLess}}},
         },
-        1220, 1214, 1219, 1215, 1194, 1217, 1196,
-        1168, 1169, 1170,
-        PageTexts::kReadSettings, PageTexts::kReset, PageTexts::kWriteSettings,
-        PageTexts::kReadSettingsTip,
-        PageTexts::kResetTip,
-        PageTexts::kWriteSettingsTip,
+        .nInstallerId = 1220, .nInstallerLabelId = 1214, .nPlacementId = 1219, .nPlacementLabelId = 1215,
+        .nDateId = 1194, .nDateLabelId = 1217, .nTopLineId = 1196,
+        .nReadId = 1168, .nResetId = 1169, .nWriteId = 1170,
+        .readText = kReadSettings, .resetText = kReset, .writeText = kWriteSettings,
+        .readTip = kReadSettingsTip, .resetTip = kResetTip, .writeTip = kWriteSettingsTip,
     };
     return page;
 }
@@ -71,35 +81,44 @@ bool IsField(const CPageRow& row, const char* szName)
     return std::strcmp(row.szField, szName) == 0;
 }
 
+// Pelio and Culina keep their runtime in seconds.
+bool IsRuntimeInSeconds(const CSettingsModel* pModel, const CPageRow& row)
+{
+    return IsField(row, "Runtime") && pModel != nullptr
+           && (pModel->ProductType() == kProductPelio || pModel->ProductType() == kProductCulina);
+}
+
 } // namespace
 
 CDlgAmbra::CDlgAmbra(const CPageContext& context, QWidget* pParent) : CSettingsPage(FaucetPage(), context, pParent)
 {
 }
 
-// The types 6 and 7 have no detection range and no maximum runtime; 7 has
-// none of the groups of the right column but power saving.
+// Which rows a variant shows is the faucet family's to say; with no faucet
+// in force every row stands.
 bool CDlgAmbra::IsRowHidden(const CPageRow& row) const
 {
-    return (Session().ProductType() == 6 || Session().ProductType() == 7) && IsField(row, "Maxruntime");
+    const CSettingsModel* pModel = Model();
+    return pModel != nullptr && !pModel->ShowsField(row.szField);
 }
 
 bool CDlgAmbra::IsGroupHidden(const CPageGroup& group) const
 {
-    const int nType = Session().ProductType();
-    if ((nType == 6 || nType == 7) && group.nTitleId == 1171)
-        return true;
-    return nType == 7 && (group.nTitleId == 1197 || group.nTitleId == 1204 || group.nTitleId == 1189);
+    const CSettingsModel* pModel = Model();
+    if (pModel == nullptr)
+        return false;
+    return !(group.szSwitch != nullptr && pModel->ShowsField(group.szSwitch))
+           && std::ranges::all_of(group.rows, [this](const CPageRow& row) { return IsRowHidden(row); });
 }
 
 CPageText CDlgAmbra::RowLabel(const CPageRow& row) const
 {
-    return IsField(row, "Runtime") && (Session().ProductType() == 6 || Session().ProductType() == 7) ? PageTexts::kRuntimeSeconds : row.label;
+    return IsRuntimeInSeconds(Model(), row) ? PageTexts::kRuntimeSeconds : row.label;
 }
 
 CPageText CDlgAmbra::RowTip(const CPageRow& row) const
 {
-    if (IsField(row, "Runtime") && (Session().ProductType() == 6 || Session().ProductType() == 7))
+    if (IsRuntimeInSeconds(Model(), row))
         return {"Defines the flush time in seconds", "Stellt die Laufzeit der Armatur in Sekunden ein"};
     return row.tip;
 }

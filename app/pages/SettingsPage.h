@@ -66,17 +66,20 @@ inline constexpr CPageText kWriteSettingsTip{"Send the current settings to the f
                                              "Überträgt die aktuellen Einstellungen zur Armatur"};
 } // namespace PageTexts
 
-// One row of a group: the setting it shows, its controls' ids, its label and
-// tooltips. Number rows have an edit with "+" (nPlusId) and "-" (nMinusId).
+// One row of a group: the setting it shows, its label, its control with its
+// tooltip, and for a Number row the edit's typing limit and its "+" and "-"
+// buttons with theirs.
 struct CPageRow {
     const char* szField;
     int nLabelId;
-    int nControlId;
-    int nPlusId = 0;
-    int nMinusId = 0;
     CPageText label;
+    int nControlId;
+    CPageText tip;
     int nEditLimit = 0;
-    CPageText tip, plusTip, minusTip;
+    int nPlusId = 0;
+    CPageText plusTip = {};
+    int nMinusId = 0;
+    CPageText minusTip = {};
 };
 
 // A titled group, in the left (0) or right (1) column; its check box, when it
@@ -84,12 +87,12 @@ struct CPageRow {
 struct CPageGroup {
     int nColumn;
     int nTitleId;
-    int nLineId; // the line under the title; 0: none
     CPageText title;
+    int nLineId = 0; // the line under the title; 0: none
     const char* szSwitch = nullptr;
     int nSwitchId = 0;
-    CPageText switchTip;
-    std::vector<CPageRow> rows;
+    CPageText switchTip = {};
+    std::vector<CPageRow> rows = {};
     // Another group's box that switches this group off while it is checked;
     // the rows are still checked and written.
     const char* szOffWhenChecked = nullptr;
@@ -156,14 +159,15 @@ protected:
     virtual CPageText RowTip(const CPageRow& row) const { return row.tip; }
     void UpdateProductVariant();
 
+    // The model of the product in force; nullptr when the page does not serve it.
+    CSettingsModel* Model() const;
+
     const CPageDescription& m_Description;
 
 private:
     struct RowControls;
     // The family the page serves when its product is in force, else nullptr.
     const CSettingsFamily* FamilyInForce() const;
-    // The model of the product in force; nullptr when the page does not serve it.
-    CSettingsModel* Model() const;
     // Made when another product comes into force; a running job shares it.
     void RebuildModel();
     // A setting as the page names it: its row's label, its group's title.

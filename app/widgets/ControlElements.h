@@ -3,7 +3,7 @@
 // whose width follows the page: short-lived helpers that move the page's own
 // widgets (not owned) to their rectangles. Rows follow at 28-pixel steps.
 
-#include "pages/PageGeometry.h"
+#include "app/widgets/PageGeometry.h"
 
 #include <QPoint>
 #include <vector>

@@ -5,7 +5,7 @@
 
 #include "app/pages/DlgTarvo.h"
 #include "app/pages/DlgUrinalWc.h"
-#include "pages/EEAddressMap.h"
+#include "fitting/EEAddressMap.h"
 
 #include <QTest>
 

@@ -8,7 +8,7 @@
 #include "app/DlgProgress.h"
 #include "app/pages/DlgAmbra.h"
 #include "common/Language.h"
-#include "pages/EEAddressMap.h"
+#include "fitting/EEAddressMap.h"
 
 #include <QCheckBox>
 #include <QComboBox>

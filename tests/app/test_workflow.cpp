@@ -10,7 +10,7 @@
 #include "app/pages/DlgInfoGeneric.h"
 #include "common/Language.h"
 #include "devicelink/VelmorTPExt.h"
-#include "pages/EEAddressMap.h"
+#include "fitting/EEAddressMap.h"
 
 #include <QDir>
 #include <QFile>

@@ -318,6 +318,48 @@ TEST_F(CliSettings, SaveThenApplyOnTheSameOddFittingChangesNothing)
     EXPECT_TRUE(Contains(std::string(std::istreambuf_iterator<char>(valve), {}), "<SimpleSwitchFunction>0<"));
 }
 
+TEST_F(CliSettings, ReadListsTheRowsTheVariantShowsAndSaveKeepsEveryField)
+{
+    // Pelio and Culina have no detection range and no maximum runtime on
+    // their page; Culina has no special operations either.
+    const std::vector<std::string> kCommon{"StartupProgramming", "Runtime", "StagnationMode", "StagnationRuntime",
+                                           "StagnationCycleTime", "PowerSavingTimeout"};
+    const std::vector<std::string> kSpecial{"ThermaldisinfectionMode", "ThermaldisinfectionRuntime", "NonStopOperationMode",
+                                            "NonStopOperationRuntime", "CleaningStopMode", "CleaningStopRuntime"};
+    const std::vector<std::string> kAmbraOwn{"LEDCurrentOff", "Maxruntime"};
+    const struct {
+        const char* szProfile;
+        std::vector<std::vector<std::string>> shown;
+        std::vector<std::vector<std::string>> hidden;
+    } cases[] = {{"Ambra", {kCommon, kSpecial, kAmbraOwn}, {}},
+                 {"Pelio", {kCommon, kSpecial}, {kAmbraOwn}},
+                 {"Culina", {kCommon}, {kSpecial, kAmbraOwn}}};
+    const fs::path saved = Dir() / "saved.xml";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szProfile);
+        fs::remove(EepromFile());
+        Fitting(c.szProfile);
+        const CliResult json = Run("read --json");
+        const CliResult text = Run("read --lang en");
+        ASSERT_EQ(json.nExit, 0) << json.strErr;
+        ASSERT_EQ(text.nExit, 0) << text.strErr;
+        ASSERT_EQ(Run("save '" + saved.string() + "'").nExit, 0);
+        std::ifstream in(saved);
+        const std::string strSaved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        for (const auto& names : c.shown)
+            for (const std::string& strName : names) {
+                EXPECT_TRUE(Contains(json.strOut, "\"name\": \"" + strName + "\"")) << strName;
+                EXPECT_TRUE(Contains(text.strOut, "\n  " + strName + " ")) << strName;
+            }
+        for (const auto& names : c.hidden)
+            for (const std::string& strName : names) {
+                EXPECT_FALSE(Contains(json.strOut, "\"name\": \"" + strName + "\"")) << strName;
+                EXPECT_FALSE(Contains(text.strOut, strName)) << strName;
+                EXPECT_TRUE(Contains(strSaved, "<" + strName + ">")) << strName; // still read and saved
+            }
+    }
+}
+
 TEST_F(CliSettings, ABackupGivesTheFittingBackByteForByte)
 {
     std::vector<FamilyCase> cases(std::begin(kFamilies), std::end(kFamilies));

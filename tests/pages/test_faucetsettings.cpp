@@ -1,7 +1,7 @@
 // The basin faucet settings model against the simulated faucet, through the
 // real binding: what it reads and writes where, and what the EEPROM holds
 // afterwards.
-#include "workflow/FittingReadout.h"
+#include "fitting/Bcd.h"
 
 #include "SettingsModelTest.h"
 

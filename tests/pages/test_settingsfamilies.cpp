@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 TEST(SettingsFamilies, EveryProductTypeAndSheetHasItsFamily)
 {
@@ -36,6 +37,40 @@ TEST(SettingsFamilies, EveryProductTypeAndSheetHasItsFamily)
     EXPECT_EQ(FindSettingsFamily(0), nullptr);
     for (const char* szSheet : {"tarvo", "TARVOV2", "urinal", "Wc", ""})
         EXPECT_EQ(FindSheetFamily(szSheet), nullptr) << szSheet;
+}
+
+TEST(SettingsFamilies, EachProductTypeShowsItsRowsAndKeepsWhatItsFamilyKeeps)
+{
+    const std::set<std::string> kAmbraOwn{"LEDCurrentOff", "Maxruntime"};
+    const std::set<std::string> kSpecial{"ThermaldisinfectionMode", "ThermaldisinfectionRuntime", "NonStopOperationMode",
+                                         "NonStopOperationRuntime", "CleaningStopMode", "CleaningStopRuntime"};
+    std::set<std::string> culinaHides = kAmbraOwn;
+    culinaHides.insert(kSpecial.begin(), kSpecial.end());
+    const struct {
+        int nProductType;
+        std::size_t nKept;
+        std::set<std::string> hidden;
+    } cases[] = {
+        {kProductAmbra, 14, {}}, {kProductPelio, 14, kAmbraOwn}, {kProductCulina, 14, culinaHides},
+        {kProductUrinal, 14, {}}, {kProductWC, 7, {}}, {kProductTarvo, 9, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.nProductType);
+        const CSettingsModel model(*FindSettingsFamily(c.nProductType), CDeviceConfig(), c.nProductType);
+        EXPECT_EQ(model.ProductType(), c.nProductType);
+        // Hiding a row changes nothing the fitting or a file gets.
+        EXPECT_EQ(model.Fields().size(), c.nKept);
+        for (const CSettingField& field : model.Fields())
+            EXPECT_EQ(model.ShowsField(field.szName), !c.hidden.contains(field.szName)) << field.szName;
+        for (const std::string& strName : c.hidden)
+            EXPECT_NE(model.FindField(strName), nullptr) << strName;
+    }
+    // What a type does not keep, it does not show; nor a switch that is no field.
+    const CSettingsModel wc(UrinalWcFamily(), CDeviceConfig(), kProductWC);
+    EXPECT_FALSE(wc.ShowsField("StadiumMode"));
+    EXPECT_FALSE(wc.ShowsField("Runtime"));
+    EXPECT_FALSE(wc.ShowsField("PowerSavingMode"));
+    EXPECT_FALSE(wc.ShowsField(""));
 }
 
 TEST(SettingsFamilies, OldFlushValveApplications)

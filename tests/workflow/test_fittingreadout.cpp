@@ -1,7 +1,7 @@
 #include "common/FilePaths.h"
 #include "common/ResultCodes.h"
 #include "devicelink/VelmorTPExt.h"
-#include "pages/EEAddressMap.h"
+#include "fitting/EEAddressMap.h"
 #include "workflow/FittingReadout.h"
 #include "workflow/ProductCatalog.h"
 #include "FakeTimeService.h"
@@ -51,17 +51,8 @@ protected:
 
 } // namespace
 
-TEST(FittingTexts, BcdDatesAndEepromTexts)
+TEST(FittingTexts, EepromTexts)
 {
-    EXPECT_EQ(BcdToInt(0x24), 24);
-    EXPECT_EQ(IntToBcd(24), 0x24);
-    const BYTE date[] = {0x24, 0x03, 0x15};
-    EXPECT_EQ(InstallationDateText(date), "15.03.2024");
-    for (BYTE bad : {BYTE{0x00}, BYTE{0xFF}}) {
-        BYTE unset[] = {0x24, 0x03, 0x15};
-        unset[1] = bad;
-        EXPECT_EQ(InstallationDateText(unset), "");
-    }
     EXPECT_EQ(InstallerText({'A', 'b', 0xE4, 0x00, 'x'}), "Ab\xC3\xA4"); // Windows-1252 ä
     EXPECT_EQ(InstallerText({0x00, 'x'}), "");
     EXPECT_EQ(PlacementText({'K', 'i', 't', 'c', 'h', 'e', 'n', ' ', 'W', 'C', 0xFF, 'z'}, {'R', 'o', 'o', 'm', '1', 0x00}),

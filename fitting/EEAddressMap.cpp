@@ -1,4 +1,4 @@
-#include "pages/EEAddressMap.h"
+#include "fitting/EEAddressMap.h"
 
 #include "common/Language.h"
 #include "common/ResultCodes.h"

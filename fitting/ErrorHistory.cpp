@@ -1,9 +1,9 @@
-#include "pages/ErrorHistory.h"
+#include "fitting/ErrorHistory.h"
 
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
-#include "pages/EEAddressMap.h"
+#include "fitting/EEAddressMap.h"
 
 namespace {
 

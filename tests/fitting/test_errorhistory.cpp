@@ -1,5 +1,5 @@
 #include "common/ResultCodes.h"
-#include "pages/ErrorHistory.h"
+#include "fitting/ErrorHistory.h"
 #include "LanguageGuard.h"
 
 #include <gtest/gtest.h>

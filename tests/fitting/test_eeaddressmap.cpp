@@ -1,5 +1,5 @@
 #include "common/ResultCodes.h"
-#include "pages/EEAddressMap.h"
+#include "fitting/EEAddressMap.h"
 #include "LanguageGuard.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The pages' column geometry, by numbers.
-#include "pages/PageGeometry.h"
+#include "app/widgets/PageGeometry.h"
 
 #include <gtest/gtest.h>
 

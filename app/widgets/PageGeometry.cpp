@@ -1,4 +1,4 @@
-#include "pages/PageGeometry.h"
+#include "app/widgets/PageGeometry.h"
 
 namespace PageGeometry {
 
