@@ -127,7 +127,7 @@ void AcceptanceTest::aTechniciansDay()
     // Pulled in the middle of a write: the message says so; no row is left
     // with a wrong sum.
     ChangeASetting(*pPage);
-    VSimFault pulled{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, 12, 0, 0, 0, nullptr, nullptr, 2};
+    VSimFault pulled{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, 12, 0, 0, 0, nullptr, nullptr, 2, 0, 0};
     env.sim.api.AddFault(0, &pulled);
     QString error;
     AnswerMessageBox(QMessageBox::Ok, &error);

@@ -429,7 +429,7 @@ void ToolsTest::faultInTheMiddleAbortsAndTheNextRunSucceeds()
     const QString image = Firmware(QStringLiteral("faucet_V4.02.hex"));
     tools.Choose(image);
     // The 101st flash write and every one after it go unheard, retries too.
-    VSimFault fault{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, 16, 0, 0, 0, nullptr, nullptr, 100};
+    VSimFault fault{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, 16, 0, 0, 0, nullptr, nullptr, 100, 0, 0};
     const int nFault = tools.env.sim.api.AddFault(0, &fault);
     QString failure;
     AnswerMessageBox(QMessageBox::Ok, &failure);
@@ -457,7 +457,7 @@ void ToolsTest::anotherUnitAfterTheDownloadIsNoSuccess()
 {
     ToolsWindow tools(kLanguageEnglish);
     tools.Choose(Firmware(QStringLiteral("faucet_V4.02.hex")));
-    const VSimFault exchange{VSIM_FAULT_EXCHANGE_FITTING, VSIM_TRIGGER_COMMAND, CVelmorTPBase::CmdActivateApplication, 1, 0, 0, nullptr, nullptr, 0};
+    const VSimFault exchange{VSIM_FAULT_EXCHANGE_FITTING, VSIM_TRIGGER_COMMAND, CVelmorTPBase::CmdActivateApplication, 1, 0, 0, nullptr, nullptr, 0, 0, 0};
     QVERIFY(tools.env.sim.api.AddFault(0, &exchange) > 0);
     MessageBoxWatch boxes;
     const DownloadRun run = PressStart(tools);
@@ -486,7 +486,7 @@ void ToolsTest::aDownloadCutShortCanBeFinished()
     ToolsWindow tools(kLanguageEnglish);
     const QString image = Firmware(QStringLiteral("faucet_V4.02.hex"));
     tools.Choose(image);
-    const VSimFault pull{VSIM_FAULT_UNPLUG_ADAPTER, VSIM_TRIGGER_COMMAND, cut.commandID, 1, 0, 0, nullptr, nullptr, cut.skip};
+    const VSimFault pull{VSIM_FAULT_UNPLUG_ADAPTER, VSIM_TRIGGER_COMMAND, cut.commandID, 1, 0, 0, nullptr, nullptr, cut.skip, 0, 0};
     QVERIFY(tools.env.sim.api.AddFault(0, &pull) > 0);
     MessageBoxWatch boxes;
     PressStart(tools);

@@ -137,7 +137,7 @@ void WorkflowTest::clearingTheHistoryIsHonest()
     window.PressNext();
     auto* pPage = window.dlg.findChild<CDlgDiagnosticGeneric*>();
     // The row read before the third entry's write is garbled on both attempts.
-    VSimFault fault{VSIM_FAULT_BAD_CHECKSUM, VSIM_TRIGGER_COMMAND, 11, 2, 0, 0, nullptr, nullptr, 4};
+    VSimFault fault{VSIM_FAULT_BAD_CHECKSUM, VSIM_TRIGGER_COMMAND, 11, 2, 0, 0, nullptr, nullptr, 4, 0, 0};
     std::string strIgnored;
     window.link.StopConnectionMonitor(strIgnored); // its reads would count too
     env.sim.api.AddFault(0, &fault);

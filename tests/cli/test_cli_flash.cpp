@@ -97,7 +97,7 @@ void LeaveInterruptedDownload(const std::string& scenario, const DownloadPhase& 
     ASSERT_EQ(Result::Ok, port.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, error)) << error;
     ASSERT_EQ(Result::Ok, download.ChooseFile(kFaucetImage, 3, error)) << error;
     const VSimFault pull{VSIM_FAULT_UNPLUG_ADAPTER, VSIM_TRIGGER_COMMAND, phase.commandID, 1, 0, 0, nullptr, nullptr,
-                         phase.skip};
+                         phase.skip, 0, 0};
     ASSERT_GT(sim.api.AddFault(0, &pull), 0) << sim.api.GetLastError();
     ASSERT_EQ(Result::Ok, download.StartProgramming(port, 3, {}, nullptr, error)) << error;
     ASSERT_NE(Result::Ok, download.GetResult());

@@ -206,7 +206,7 @@ TEST_F(DownloadOnSimulatedBus, TimeOutDuringTheWritesIsRepeatedAtTheDownloadSpee
     Connect();
     Choose("faucet_V4.02.hex", 3);
     const VSimFault unheard{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, CVelmorTPBase::CmdWriteFlashByAddr, 1, 0, 0,
-                            nullptr, nullptr, 10};
+                            nullptr, nullptr, 10, 0, 0};
     ASSERT_GT(m_sim.api.AddFault(0, &unheard), 0) << m_sim.api.GetLastError();
     m_sim.api.ClearTrace();
     Download(3);
@@ -319,7 +319,7 @@ protected:
     // find it quiet again.
     void DisturbFrom(const Step& step, int kind)
     {
-        const VSimFault fault{kind, VSIM_TRIGGER_COMMAND, step.commandID, 0, 0, 0, nullptr, nullptr, step.skip};
+        const VSimFault fault{kind, VSIM_TRIGGER_COMMAND, step.commandID, 0, 0, 0, nullptr, nullptr, step.skip, 0, 0};
         m_nFault = m_sim.api.AddFault(0, &fault);
         ASSERT_GT(m_nFault, 0) << m_sim.api.GetLastError();
         m_onText = [this](const std::string& text) {
@@ -403,7 +403,7 @@ TEST_P(AdapterPulledInAPhase, MonitorReportsTheBootloaderAndANewDownloadPrograms
     Connect();
     Choose(kFaucet.image, kFaucet.productType);
     const VSimFault pull{VSIM_FAULT_UNPLUG_ADAPTER, VSIM_TRIGGER_COMMAND, phase.commandID, 1, 0, 0, nullptr, nullptr,
-                         phase.skip};
+                         phase.skip, 0, 0};
     ASSERT_GT(m_sim.api.AddFault(0, &pull), 0) << m_sim.api.GetLastError();
     Download(kFaucet.productType);
     ASSERT_NE(Result::Ok, m_download.GetResult());

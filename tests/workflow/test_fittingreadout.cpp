@@ -181,7 +181,7 @@ TEST_F(FittingReadout, AClearWithAFailedWriteFailsAndShowsWhatTheFittingHolds)
     // The row read before the third entry's write is garbled on both attempts.
     // Count and entries share a row: reads 1 to 3 serve the count, entry 1
     // and entry 2, the next two are the third entry's attempts.
-    VSimFault fault{VSIM_FAULT_BAD_CHECKSUM, VSIM_TRIGGER_COMMAND, 11, 2, 0, 0, nullptr, nullptr, 3};
+    VSimFault fault{VSIM_FAULT_BAD_CHECKSUM, VSIM_TRIGGER_COMMAND, 11, 2, 0, 0, nullptr, nullptr, 3, 0, 0};
     ASSERT_GT(m_sim.api.AddFault(0, &fault), 0);
     CErrorHistory history;
     EXPECT_EQ(ClearErrorHistory(m_link, kProductAmbra, history, m_strError), Result::InvalidResponse);
@@ -235,7 +235,7 @@ TEST_F(FittingReadout, AFailureInsideTheRangeEndsTheReadAndKeepsTheRowsRead)
                           Case{0, state.eepromSize + 0x3F, state.eepromSize / 16, Result::TargetError}}) { // past the EEPROM's end
         m_sim.api.ClearFaults();
         if (c.nFault != 0) {
-            VSimFault fault{c.nFault, VSIM_TRIGGER_COMMAND, 11, 0, 0, 0, nullptr, nullptr, c.nSkip};
+            VSimFault fault{c.nFault, VSIM_TRIGGER_COMMAND, 11, 0, 0, 0, nullptr, nullptr, c.nSkip, 0, 0};
             ASSERT_GT(m_sim.api.AddFault(0, &fault), 0);
         }
         std::vector<CEepromRow> rows;
@@ -305,7 +305,7 @@ TEST_F(AfterDownload, TheFittingIsWaitedForAsLongAsTheWaitAllowsAndNoLonger)
         ASSERT_EQ(VSIM_OK, m_sim.api.RestartFitting(0));
         int nFault = 0;
         if (c.nSilentMs == 0) {
-            const VSimFault silence{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 0, 0, 0, nullptr, nullptr, 0};
+            const VSimFault silence{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 0, 0, 0, nullptr, nullptr, 0, 0, 0};
             nFault = m_sim.api.AddFault(0, &silence);
             ASSERT_GT(nFault, 0) << m_sim.api.GetLastError();
         }
@@ -377,7 +377,7 @@ TEST_F(AfterDownload, TheUnitProgrammedMustAnswerWithTheImagesVersion)
 TEST(AfterDownloadRealTime, ASilentFittingIsGivenUpSoonAfterTheWait)
 {
     SimulatorControl sim(nullptr, 1.0);
-    const VSimFault silence{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 0, 0, 0, nullptr, nullptr, 0};
+    const VSimFault silence{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 0, 0, 0, nullptr, nullptr, 0, 0, 0};
     ASSERT_GT(sim.api.AddFault(0, &silence), 0) << sim.api.GetLastError();
     CProductCatalog catalog;
     CVelmorTPExt link;
