@@ -33,6 +33,34 @@ std::uint32_t Be(const std::uint8_t* p, int n)
 
 } // namespace
 
+bool SimFrameMemoryRange(const std::uint8_t* pFrame, int nLength, unsigned& nFirst, unsigned& nCount)
+{
+    if (nLength < 6 || pFrame[0] != 0xF1 || pFrame[1] != 0x01)
+        return false;
+    const std::uint8_t opcode = pFrame[3];
+    const std::uint8_t* p = pFrame + 4;
+    const int n = nLength - 5; // parameter bytes
+    if (opcode >= 0x0A && opcode <= 0x0D && n >= 3) {
+        nFirst = Be(p, 2) * (opcode >= 0x0C ? kSimEepromRow : 1u);
+        nCount = p[2];
+    } else if ((opcode == 0x0E || opcode == 0x0F || opcode == 0x1C) && n >= 5) {
+        nFirst = Be(p, 4);
+        nCount = p[4];
+    } else if (opcode == 0x1A && n >= 2) {
+        nFirst = p[0];
+        nCount = p[1];
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool IsSimEepromWrite(const std::uint8_t* pFrame, int nLength)
+{
+    unsigned nFirst = 0, nCount = 0;
+    return SimFrameMemoryRange(pFrame, nLength, nFirst, nCount) && (pFrame[3] == 0x0B || pFrame[3] == 0x0D);
+}
+
 CSimFitting::CSimFitting(const CSimProfile& profile, const std::uint8_t serial[6])
     : m_pProfile(&profile),
       m_eeprom(BuildSimEeprom(profile, serial)),

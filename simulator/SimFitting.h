@@ -26,6 +26,12 @@ enum : std::uint8_t {
     kSimErrRowChecksum = 0x09,
 };
 
+// The memory a request frame (F1 01 L opcode ...) addresses: EEPROM for
+// commands 11..14, flash for 15..17, RAM for 28. False for other frames.
+bool SimFrameMemoryRange(const std::uint8_t* pFrame, int nLength, unsigned& nFirst, unsigned& nCount);
+// True for a frame that writes the EEPROM (commands 12 and 14).
+bool IsSimEepromWrite(const std::uint8_t* pFrame, int nLength);
+
 class CSimFitting {
 public:
     CSimFitting(const CSimProfile& profile, const std::uint8_t serial[6]);

@@ -46,8 +46,58 @@ const std::pair<const char*, int> kFaultKinds[]{
     {"target_error", VSIM_FAULT_TARGET_ERROR},       {"target_error_lib", VSIM_FAULT_TARGET_ERROR_LIB},
     {"late_answer", VSIM_FAULT_LATE_ANSWER},         {"garbage", VSIM_FAULT_GARBAGE},
     {"unplug_adapter", VSIM_FAULT_UNPLUG_ADAPTER},   {"exchange_fitting", VSIM_FAULT_EXCHANGE_FITTING},
-    {"driver_status", VSIM_FAULT_DRIVER_STATUS},
+    {"driver_status", VSIM_FAULT_DRIVER_STATUS},     {"ignore_write", VSIM_FAULT_IGNORE_WRITE},
 };
+
+// "0x1A0" (one address) or "0x1A0-0x1AF" (a range, both ends in it).
+bool ParseAddressRange(const std::string& text, VSimFault& fault)
+{
+    const std::size_t dash = text.find('-', 1);
+    long first = 0;
+    if (!ParseNumber(text.substr(0, dash), first))
+        return false;
+    long last = first;
+    if (dash != std::string::npos && !ParseNumber(text.substr(dash + 1), last))
+        return false;
+    if (first < 0 || last < first)
+        return false;
+    fault.address = static_cast<unsigned>(first);
+    fault.addressCount = static_cast<unsigned>(last - first + 1);
+    return true;
+}
+
+// One "key=value" word of a fault line.
+bool ApplyFaultSetting(const std::string& word, CSimFaultSpec& spec, std::string& strError)
+{
+    const std::size_t eq = word.find('=');
+    const std::string key = Lower(word.substr(0, eq));
+    const std::string text = word.substr(eq + 1);
+    long number = 0;
+    const bool bNumber = ParseNumber(text, number);
+    if (key == "function" || key == "profile") {
+        spec.strText = text;
+    } else if (key == "serial") {
+        spec.strText2 = text;
+    } else if (bNumber && (key == "param" || key == "code" || key == "status" || key == "position" || key == "ms" ||
+                           key == "bytes" || key == "delta")) {
+        spec.fault.param = static_cast<int>(number);
+    } else if (bNumber && (key == "param2" || key == "lib")) {
+        spec.fault.param2 = static_cast<int>(number);
+    } else if (bNumber && key == "times") {
+        spec.fault.times = static_cast<int>(number);
+    } else if (bNumber && key == "skip") {
+        spec.fault.skip = static_cast<int>(number);
+    } else if (key == "address") {
+        if (!ParseAddressRange(text, spec.fault)) {
+            strError = "\"address\" takes an address or a range such as 0x40-0x4F";
+            return false;
+        }
+    } else {
+        strError = "unknown fault setting \"" + word + "\"";
+        return false;
+    }
+    return true;
+}
 
 // "<kind> [next | every N | command N] [key=value ...]"
 bool ParseFault(const std::string& value, CSimFaultSpec& spec, std::string& strError)
@@ -64,14 +114,13 @@ bool ParseFault(const std::string& value, CSimFaultSpec& spec, std::string& strE
     spec.fault.kind = kind->second;
     spec.fault.trigger = VSIM_TRIGGER_NEXT;
     while (in >> word) {
-        long number = 0;
         std::string lower = Lower(word);
-        std::size_t eq = word.find('=');
         if (lower == "next") {
             spec.fault.trigger = VSIM_TRIGGER_NEXT;
         } else if (lower == "every" || lower == "command") {
             std::string n;
             in >> n;
+            long number = 0;
             if (!ParseNumber(n, number)) {
                 strError = "\"" + word + "\" needs a number";
                 return false;
@@ -81,27 +130,9 @@ bool ParseFault(const std::string& value, CSimFaultSpec& spec, std::string& strE
         } else if (lower == "always") {
             spec.fault.trigger = VSIM_TRIGGER_EVERY;
             spec.fault.n = 1;
-        } else if (eq != std::string::npos) {
-            std::string key = Lower(word.substr(0, eq));
-            std::string text = word.substr(eq + 1);
-            bool bNumber = ParseNumber(text, number);
-            if (key == "function" || key == "profile") {
-                spec.strText = text;
-            } else if (key == "serial") {
-                spec.strText2 = text;
-            } else if (bNumber && (key == "param" || key == "code" || key == "status" || key == "position" ||
-                                   key == "ms" || key == "bytes" || key == "delta")) {
-                spec.fault.param = static_cast<int>(number);
-            } else if (bNumber && (key == "param2" || key == "lib")) {
-                spec.fault.param2 = static_cast<int>(number);
-            } else if (bNumber && key == "times") {
-                spec.fault.times = static_cast<int>(number);
-            } else if (bNumber && key == "skip") {
-                spec.fault.skip = static_cast<int>(number);
-            } else {
-                strError = "unknown fault setting \"" + word + "\"";
+        } else if (word.find('=') != std::string::npos) {
+            if (!ApplyFaultSetting(word, spec, strError))
                 return false;
-            }
         } else {
             strError = "unknown fault word \"" + word + "\"";
             return false;
@@ -162,7 +193,7 @@ bool ApplyFittingKey(const std::string& key, const std::string& value, CSimFitti
 
 const char* SimFaultProblem(const VSimFault& fault, const std::string& strFunction)
 {
-    if (fault.kind < VSIM_FAULT_CORRUPT_ECHO || fault.kind > VSIM_FAULT_DRIVER_STATUS ||
+    if (fault.kind < VSIM_FAULT_CORRUPT_ECHO || fault.kind > VSIM_FAULT_IGNORE_WRITE ||
         fault.trigger < VSIM_TRIGGER_NEXT || fault.trigger > VSIM_TRIGGER_COMMAND)
         return "unknown fault kind or trigger";
     if (fault.kind == VSIM_FAULT_DRIVER_STATUS && strFunction.empty())
@@ -174,6 +205,9 @@ const char* SimFaultProblem(const VSimFault& fault, const std::string& strFuncti
         return "\"command\" needs a command ID from 1 to 33";
     if (fault.skip < 0)
         return "\"skip\" takes a number from 0 on";
+    if (fault.kind == VSIM_FAULT_IGNORE_WRITE && fault.trigger == VSIM_TRIGGER_COMMAND && fault.n != 12 &&
+        fault.n != 14)
+        return "an ignored write is an EEPROM write: command 12 or 14";
     return nullptr;
 }
 

@@ -165,7 +165,10 @@ private:
     void Transmit(CSimDevice& device, const std::uint8_t* pBytes, int nLength);
     std::int64_t Deliver(CSimDevice& device, std::int64_t tStart, int nBaud, const std::uint8_t* pBytes,
                          int nLength, int nDirection);
-    void ArmedFor(CSimDevice& device, int nOpcode, CSimFired& fired);
+    void ArmedFor(CSimDevice& device, const std::uint8_t* pBytes, int nLength, CSimFired& fired);
+    // The fitting hears the frame; true with its answer when it answers.
+    bool FittingHears(CSimDevice& device, const std::uint8_t* pBytes, int nLength, std::int64_t tStart,
+                      const CSimFired& fired, CSimAnswer& answer);
     void SendAnswer(CSimDevice& device, CSimAnswer& answer, const CSimFired& fired, std::int64_t tAfter);
     void ExchangeFitting(CSimDevice& device, const std::string& strProfile, const std::string& strSerial);
     void Record(const CSimDevice& device, std::int64_t tNs, std::int64_t nLineNs, int nDirection, int nBaud,

@@ -153,6 +153,8 @@ VSIM_API int VSim_SetEepromFile(int device, const char* path);
 #define VSIM_FAULT_UNPLUG_ADAPTER 11   /* the adapter is pulled as the frame is written */
 #define VSIM_FAULT_EXCHANGE_FITTING 12 /* text: profile (NULL keeps it), text2: serial (NULL: +1) */
 #define VSIM_FAULT_DRIVER_STATUS 13    /* text: D2XX function name, param: status (0: FT_IO_ERROR) */
+#define VSIM_FAULT_IGNORE_WRITE 14     /* an EEPROM write (command 12 or 14) is acknowledged, but its bytes in the
+                                          fault's address range (all of them without one) are not stored */
 
 #define VSIM_TRIGGER_NEXT 0    /* the next frame (call) only */
 #define VSIM_TRIGGER_EVERY 1   /* every n-th frame (call); n = 1: all */
@@ -168,6 +170,10 @@ typedef struct VSimFault {
     const char* text;  /* copied */
     const char* text2; /* copied */
     int skip;          /* matching frames (calls) let pass before the fault fires */
+    /* With addressCount > 0 only frames whose memory range (commands 11..17
+     * and 28) meets address..address+addressCount-1 match; others pass unseen. */
+    unsigned address;
+    unsigned addressCount;
 } VSimFault;
 /* device: the adapter; -1 for VSIM_FAULT_DRIVER_STATUS on any handle (and on
  * calls without a handle such as FT_CreateDeviceInfoList). A device's own

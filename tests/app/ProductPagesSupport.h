@@ -31,12 +31,9 @@ inline bool EveryRowSumHolds(CSimulatorLibrary& sim)
     return true;
 }
 
-// A field of the product type's map as the fitting keeps it.
-inline unsigned EepromValue(CSimulatorLibrary& sim, int nProductType, EEAddrType type, int nSize)
+// A little-endian value of one or two bytes as the fitting keeps it.
+inline unsigned EepromValue(CSimulatorLibrary& sim, unsigned nAddress, int nSize)
 {
-    int nAddress = 0;
-    std::string strError;
-    GetEEAddr(type, nProductType, nAddress, strError);
     const std::vector<unsigned char> eeprom = Eeprom(sim);
-    return eeprom[static_cast<std::size_t>(nAddress)] | (nSize > 1 ? eeprom[static_cast<std::size_t>(nAddress) + 1] << 8 : 0);
+    return eeprom[nAddress] | (nSize > 1 ? eeprom[nAddress + 1] << 8 : 0);
 }

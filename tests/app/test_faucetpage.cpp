@@ -1,14 +1,14 @@
 // The basin faucet page in the window: variants, the live check with its
 // marker, "+" and "-", read, write with restart, save and open.
 
-#include "AppTestSupport.h"
+#include "AmbraAddresses.h"
+#include "ProductPagesSupport.h"
 
 #include "app/AppGlobals.h"
 #include "app/DlgKeyPad.h"
 #include "app/DlgProgress.h"
 #include "app/pages/DlgAmbra.h"
 #include "common/Language.h"
-#include "fitting/EEAddressMap.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,35 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
-
-namespace {
-
-// Every row of the simulated EEPROM carries its sum.
-bool EveryRowSumHolds(CSimulatorLibrary& sim)
-{
-    unsigned char eeprom[512] = {};
-    sim.api.ReadEeprom(0, 0, eeprom, sizeof eeprom);
-    for (int row = 0; row < 512; row += 16) {
-        unsigned char sum = 0;
-        for (int i = 0; i < 15; ++i)
-            sum = static_cast<unsigned char>(sum + eeprom[row + i]);
-        if (sum != eeprom[row + 15])
-            return false;
-    }
-    return true;
-}
-
-unsigned EepromValue(CSimulatorLibrary& sim, EEAddrType type, int nSize)
-{
-    int nAddress = 0;
-    std::string strError;
-    GetEEAddr(type, 3, nAddress, strError);
-    unsigned char bytes[3] = {};
-    sim.api.ReadEeprom(0, static_cast<unsigned>(nAddress), bytes, static_cast<unsigned>(nSize));
-    return bytes[0] | (nSize > 1 ? bytes[1] << 8 : 0);
-}
-
-} // namespace
 
 class FaucetPageTest : public QObject {
     Q_OBJECT
@@ -163,10 +134,10 @@ void FaucetPageTest::writeRestartsAndTheFittingHoldsTheValues()
     VSimFittingState before{};
     env.sim.api.GetFittingState(0, &before);
     window.PageChild<QPushButton>("Ambra", 1170)->click();
-    QCOMPARE(EepromValue(env.sim, EE_MAX_RUNTIME, 2), 42u);
-    QCOMPARE(EepromValue(env.sim, EE_RUNTIME, 2), 2500u);
-    QCOMPARE(EepromValue(env.sim, EE_THERMAL_DISINFECTION_MODE, 1), 0u);
-    QCOMPARE(EepromValue(env.sim, EE_INSTALLER, 1), static_cast<unsigned>('A'));
+    QCOMPARE(EepromValue(env.sim, kMaxRuntime, 2), 42u);
+    QCOMPARE(EepromValue(env.sim, kRuntime, 2), 2500u);
+    QCOMPARE(EepromValue(env.sim, kThermalDisinfectionMode, 1), 0u);
+    QCOMPARE(EepromValue(env.sim, kInstaller, 1), static_cast<unsigned>('A'));
     QVERIFY(EveryRowSumHolds(env.sim));
     VSimFittingState after{};
     env.sim.api.GetFittingState(0, &after);

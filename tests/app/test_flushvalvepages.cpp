@@ -21,6 +21,9 @@
 namespace {
 
 constexpr QColor kSwitchedOff(170, 170, 170);
+// Both flush valves keep the Tarvo map.
+constexpr unsigned kTarvoRuntime = 0x86;
+constexpr unsigned kTarvoSimpleSwitch = 0x8B;
 
 QColor TextColor(QWidget* pLabel)
 {
@@ -133,12 +136,12 @@ void FlushValvePagesTest::simpleSwitchTurnsTheRuntimeOffOnTheSecondGeneration()
     window.PageChild<QPushButton>(szPage, 1137)->click();
     const int nMaximum = productType == kProductTarvo ? 60 : 120;
     QTRY_COMPARE(refusal, QStringLiteral("Enter a valid value in the range from (1) to (%1).").arg(nMaximum));
-    QCOMPARE(EepromValue(env.sim, productType, EE_SIMPLE_SWITCH_FUNCTION, 1), 0u);
+    QCOMPARE(EepromValue(env.sim, kTarvoSimpleSwitch, 1), 0u);
     // ... and written.
     pFlushTime->setText(QStringLiteral("33"));
     window.PageChild<QPushButton>(szPage, 1137)->click();
-    QCOMPARE(EepromValue(env.sim, productType, EE_RUNTIME, 2), 33u);
-    QCOMPARE(EepromValue(env.sim, productType, EE_SIMPLE_SWITCH_FUNCTION, 1), 1u);
+    QCOMPARE(EepromValue(env.sim, kTarvoRuntime, 2), 33u);
+    QCOMPARE(EepromValue(env.sim, kTarvoSimpleSwitch, 1), 1u);
     QVERIFY(EveryRowSumHolds(env.sim));
 
     pBox->setChecked(false);

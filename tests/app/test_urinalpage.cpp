@@ -108,11 +108,11 @@ void UrinalPageTest::flushTimeInSecondsOnThePage()
     QCOMPARE(pFlushTime->text(), QStringLiteral("1"));
     auto* pWrite = window.PageChild<QPushButton>("Urinal", 1321);
     pWrite->click();
-    QCOMPARE(EepromValue(env.sim, kProductUrinal, EE_RUNTIME, 2), 1000u);
+    QCOMPARE(EepromValue(env.sim, 0x72, 2), 1000u);
     pFlushTime->setText(QStringLiteral("12"));
     pWrite->click();
-    QCOMPARE(EepromValue(env.sim, kProductUrinal, EE_RUNTIME, 2), 0x2EE0u);
-    QCOMPARE(EepromValue(env.sim, kProductUrinal, EE_FLUSH_INDEX, 1), 3u);
+    QCOMPARE(EepromValue(env.sim, 0x72, 2), 0x2EE0u);
+    QCOMPARE(EepromValue(env.sim, 0xC8, 1), 3u);
     QVERIFY(EveryRowSumHolds(env.sim));
 }
 

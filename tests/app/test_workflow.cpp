@@ -1,6 +1,7 @@
 // Following the bus: the Next read into the work view, the information and
 // diagnostics pages, the connection states in the work view, Open and Save.
 
+#include "AmbraAddresses.h"
 #include "AppTestSupport.h"
 
 #include "app/AppGlobals.h"
@@ -10,7 +11,6 @@
 #include "app/pages/DlgInfoGeneric.h"
 #include "common/Language.h"
 #include "devicelink/VelmorTPExt.h"
-#include "fitting/EEAddressMap.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,20 +20,11 @@
 
 namespace {
 
-
-int Address(EEAddrType type, int nProductType = 3)
-{
-    int nAddress = 0;
-    std::string strError;
-    GetEEAddr(type, nProductType, nAddress, strError);
-    return nAddress;
-}
-
 // "eeprom 0x.. = bytes" lines of a scenario.
-std::string EepromLine(EEAddrType type, const char* szBytes)
+std::string EepromLine(unsigned nAddress, const char* szBytes)
 {
     char szLine[96];
-    std::snprintf(szLine, sizeof szLine, "eeprom 0x%X = %s\n", Address(type), szBytes);
+    std::snprintf(szLine, sizeof szLine, "eeprom 0x%X = %s\n", nAddress, szBytes);
     return szLine;
 }
 
@@ -89,10 +80,10 @@ void WorkflowTest::informationPageShowsTheCounters()
 {
     // Switch counts A 1000 (E8 03 00) and B 234 (EA 00 00); a date 15.03.2024;
     // a placement of ten letters ended by 0xFF, then five; an empty installer.
-    const std::string scenario = "[adapter]\nfitting = Ambra\n" + EepromLine(EE_SWITCH_COUNT_A, "E8 03 00") +
-                                 EepromLine(EE_SWITCH_COUNT_B, "EA 00 00") + EepromLine(EE_INSTALLATION_DATE, "24 03 15") +
-                                 EepromLine(EE_PLACEMENT_1, "41 42 43 44 45 46 47 48 49 4A FF") +
-                                 EepromLine(EE_PLACEMENT_2, "4B 4C 4D 4E 4F 00") + EepromLine(EE_INSTALLER, "00 41");
+    const std::string scenario = "[adapter]\nfitting = Ambra\n" + EepromLine(kSwitchCountA, "E8 03 00") +
+                                 EepromLine(kSwitchCountB, "EA 00 00") + EepromLine(kInstallationDate, "24 03 15") +
+                                 EepromLine(kPlacement1, "41 42 43 44 45 46 47 48 49 4A FF") +
+                                 EepromLine(kPlacement2, "4B 4C 4D 4E 4F 00") + EepromLine(kInstaller, "00 41");
     AppEnvironment env(scenario.c_str());
     StartedWindow window(env);
     window.PressNext();
@@ -117,7 +108,7 @@ void WorkflowTest::diagnosticsShowTheStoredErrors()
     QFETCH(int, shownLines);
     char szCount[8];
     std::snprintf(szCount, sizeof szCount, "%02X", count);
-    const std::string scenario = "[adapter]\nfitting = Ambra\n" + EepromLine(EE_ERROR_COUNT, szCount);
+    const std::string scenario = "[adapter]\nfitting = Ambra\n" + EepromLine(kErrorCount, szCount);
     AppEnvironment env(scenario.c_str());
     env.settings->setValue(QStringLiteral("Settings/Language"), kLanguageEnglish);
     StartedWindow window(env);
@@ -137,7 +128,7 @@ void WorkflowTest::clearingTheHistoryIsHonest()
     window.PressNext();
     auto* pPage = window.dlg.findChild<CDlgDiagnosticGeneric*>();
     // The row read before the third entry's write is garbled on both attempts.
-    VSimFault fault{VSIM_FAULT_BAD_CHECKSUM, VSIM_TRIGGER_COMMAND, 11, 2, 0, 0, nullptr, nullptr, 4};
+    VSimFault fault{VSIM_FAULT_BAD_CHECKSUM, VSIM_TRIGGER_COMMAND, 11, 2, 0, 0, nullptr, nullptr, 4, 0, 0};
     std::string strIgnored;
     window.link.StopConnectionMonitor(strIgnored); // its reads would count too
     env.sim.api.AddFault(0, &fault);
@@ -152,7 +143,7 @@ void WorkflowTest::clearingTheHistoryIsHonest()
     QCOMPARE(pPage->History().byCount, 0);
     QVERIFY(pPage->History().abyEntries[2] != 0); // the entry that survived is shown
     unsigned char entry = 0;
-    env.sim.api.ReadEeprom(0, static_cast<unsigned>(Address(EE_ERROR_3)), &entry, 1);
+    env.sim.api.ReadEeprom(0, kError3, &entry, 1);
     QCOMPARE(static_cast<int>(pPage->History().abyEntries[2]), static_cast<int>(entry));
 
     env.sim.api.ClearFaults();

@@ -172,9 +172,9 @@ TEST_F(Cli, AFailureInsideTheDumpRangeEndsItAfterTheRowsRead)
         const char* arguments;
         const char* message;
     };
-    // Three reads identify the fitting; rows follow from the fourth read on.
-    for (const Case& c : {Case{"target_error command 11 skip=7 times=1", "", "Error code 0x07 reported by target"},
-                          Case{"no_answer command 11 skip=7", "", "Timeout"},
+    // The read of row 0x40 fails: the rows before it are shown.
+    for (const Case& c : {Case{"target_error command 11 address=0x40 times=1", "", "Error code 0x07 reported by target"},
+                          Case{"no_answer command 11 address=0x40", "", "Timeout"},
                           Case{"", "--range 0x1C0 0x23F", "Error code 0x08 reported by target"}}) { // beyond the 512 bytes
         Scenario(std::string("time_scale = 0\n[adapter]\nfitting = Ambra\n") + (*c.fault != 0 ? "fault = " : "") + c.fault + "\n");
         const CliResult text = Run(std::string("eeprom dump --lang en ") + c.arguments);
@@ -218,8 +218,9 @@ TEST_F(Cli, FailuresSayWhatToDo)
         const char* hint;
     };
     for (const Case& c : {Case{"missing_echo always", "Invalid echo response", "not even as echo. Check the bus adapter and its cable"},
-                          Case{"unplug_adapter command 11 skip=3", "FT_", "it may have been unplugged"},
-                          Case{"target_error command 11 skip=3 code=0x0C", "Error code 0x0C reported by target", "The fitting refused the request"}}) {
+                          // The first read of the information: the total hours at 0x42.
+                          Case{"unplug_adapter command 11 address=0x42", "FT_", "it may have been unplugged"},
+                          Case{"target_error command 11 address=0x42 code=0x0C", "Error code 0x0C reported by target", "The fitting refused the request"}}) {
         Scenario(std::string("time_scale = 0\n[adapter]\nfitting = Ambra\nfault = ") + c.fault + "\n");
         const CliResult result = Run("info --lang en");
         EXPECT_EQ(result.nExit, 1) << c.fault;

@@ -57,7 +57,7 @@ TEST_F(Cli, FlashReachesAFittingThatAnInterruptedDownloadLeftAtTheDownloadSpeed)
         SCOPED_TRACE(bAdapterPulled ? "adapter pulled during the writes" : "program killed");
         fs::remove(stateFile);
         if (bAdapterPulled) {
-            Scenario(fitting + "fault = unplug_adapter command 16 skip=100\n");
+            Scenario(fitting + "fault = unplug_adapter command 16 address=0x3100\n"); // the 101st block
             const CliResult first = Run(flash);
             EXPECT_EQ(first.nExit, 1);
             EXPECT_TRUE(Contains(first.strErr, "Download procedure aborted")) << first.strErr;
@@ -96,8 +96,7 @@ void LeaveInterruptedDownload(const std::string& scenario, const DownloadPhase& 
     std::string error;
     ASSERT_EQ(Result::Ok, port.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, error)) << error;
     ASSERT_EQ(Result::Ok, download.ChooseFile(kFaucetImage, 3, error)) << error;
-    const VSimFault pull{VSIM_FAULT_UNPLUG_ADAPTER, VSIM_TRIGGER_COMMAND, phase.commandID, 1, 0, 0, nullptr, nullptr,
-                         phase.skip};
+    const VSimFault pull = PullInPhase(phase);
     ASSERT_GT(sim.api.AddFault(0, &pull), 0) << sim.api.GetLastError();
     ASSERT_EQ(Result::Ok, download.StartProgramming(port, 3, {}, nullptr, error)) << error;
     ASSERT_NE(Result::Ok, download.GetResult());

@@ -109,29 +109,6 @@ TEST_F(AdapterPort, SpeedSwitchesAlsoWhenTheFittingRefuses)
     EXPECT_EQ((std::vector<unsigned>{100, 100}), m_time.Sleeps());
 }
 
-TEST_F(AdapterPort, ChecksumFailureStillKeepsThePayload)
-{
-    OpenFirstAdapter();
-    m_port.SetRetryCount(1);
-    m_sim.AddFault(0, VSIM_FAULT_BAD_CHECKSUM);
-    EXPECT_EQ(Result::InvalidResponse, m_port.WriteByteByIndex(1, 0, m_error));
-    EXPECT_EQ("Invalid checksum", m_error);
-    ASSERT_EQ(5, m_port.GetRxLength());
-    EXPECT_EQ(0x02, m_port.GetRxFrame()[2]);
-    EXPECT_EQ(1, m_port.GetResponseLength());
-    EXPECT_EQ(0x00, m_port.GetResponse()[0]);
-}
-
-TEST_F(AdapterPort, EchoDifferingInOneByteStopsBeforeTheResponse)
-{
-    OpenFirstAdapter();
-    m_port.SetRetryCount(1);
-    m_sim.AddFault(0, VSIM_FAULT_CORRUPT_ECHO, VSIM_TRIGGER_NEXT, 0, 3);
-    EXPECT_EQ(Result::InvalidResponse, ReadValve());
-    EXPECT_EQ("Invalid echo response", m_error);
-    EXPECT_EQ(0, m_port.GetRxLength());
-}
-
 TEST_F(AdapterPort, TimeOutReopensAndRepeatsOnce)
 {
     OpenFirstAdapter();
@@ -370,6 +347,9 @@ struct FaultCase {
     int nExpected;
     const char* szError;
     size_t nFrames; // frames sent: 2 when the transport reopened and repeated
+    int nRxLength;  // answer bytes kept; -1: not looked at
+    Bytes rxFrame;  // the answer kept, as far as given
+    Bytes response; // the payload kept from it, as far as given
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os)
@@ -392,28 +372,38 @@ TEST_P(AdapterFault, IsMetWithItsCodeAndText)
     EXPECT_EQ(1, m_sim.api.GetFaultHits(nFault));
     EXPECT_EQ(c.nFrames, FramesToFitting().size());
     EXPECT_TRUE(m_time.Sleeps().empty());
+    if (c.nRxLength >= 0) {
+        ASSERT_EQ(c.nRxLength, m_port.GetRxLength());
+        EXPECT_EQ(c.rxFrame, Bytes(m_port.GetRxFrame(), m_port.GetRxFrame() + c.rxFrame.size()));
+        ASSERT_GE(m_port.GetResponseLength(), static_cast<int>(c.response.size()));
+        EXPECT_EQ(c.response, Bytes(m_port.GetResponse(), m_port.GetResponse() + c.response.size()));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     AdapterPort, AdapterFault,
     ::testing::Values(
-        FaultCase{"CorruptEcho", VSIM_FAULT_CORRUPT_ECHO, 0, nullptr, Result::InvalidResponse, "Invalid echo response", 1},
-        FaultCase{"MissingEcho", VSIM_FAULT_MISSING_ECHO, 0, nullptr, Result::InvalidResponse, "Invalid echo response", 1},
-        FaultCase{"NoAnswer", VSIM_FAULT_NO_ANSWER, 0, nullptr, Result::Ok, "", 2},
-        FaultCase{"ShortAnswer", VSIM_FAULT_SHORT_ANSWER, 0, nullptr, Result::Ok, "", 2},
-        FaultCase{"BadChecksum", VSIM_FAULT_BAD_CHECKSUM, 0, nullptr, Result::InvalidResponse, "Invalid checksum", 1},
-        FaultCase{"BadLength", VSIM_FAULT_BAD_LENGTH, 0, nullptr, Result::Ok, "", 2},
+        FaultCase{"CorruptEcho", VSIM_FAULT_CORRUPT_ECHO, 0, nullptr, Result::InvalidResponse, "Invalid echo response", 1, 0, {}, {}},
+        // Stopped before the answer: nothing of it is kept.
+        FaultCase{"EchoDifferingInTheOpcode", VSIM_FAULT_CORRUPT_ECHO, 3, nullptr, Result::InvalidResponse, "Invalid echo response", 1, 0, {}, {}},
+        FaultCase{"MissingEcho", VSIM_FAULT_MISSING_ECHO, 0, nullptr, Result::InvalidResponse, "Invalid echo response", 1, -1, {}, {}},
+        FaultCase{"NoAnswer", VSIM_FAULT_NO_ANSWER, 0, nullptr, Result::Ok, "", 2, -1, {}, {}},
+        FaultCase{"ShortAnswer", VSIM_FAULT_SHORT_ANSWER, 0, nullptr, Result::Ok, "", 2, -1, {}, {}},
+        // The answer with its payload is kept for the caller to look at.
+        FaultCase{"BadChecksum", VSIM_FAULT_BAD_CHECKSUM, 0, nullptr, Result::InvalidResponse, "Invalid checksum", 1, 6,
+                  {0x01, 0xF1, 0x03, 0x00, 0x00, 0xF6}, {0x00, 0x00}},
+        FaultCase{"BadLength", VSIM_FAULT_BAD_LENGTH, 0, nullptr, Result::Ok, "", 2, -1, {}, {}},
         FaultCase{"TargetError", VSIM_FAULT_TARGET_ERROR, 0x05, nullptr, Result::TargetError,
-                  "CVelmorTPBase::SendCommand Error code 0x05 reported by target", 1},
+                  "CVelmorTPBase::SendCommand Error code 0x05 reported by target", 1, -1, {}, {}},
         FaultCase{"TargetErrorLib", VSIM_FAULT_TARGET_ERROR_LIB, 0, nullptr, Result::TargetError,
-                  "Error code 0x07 for SW lib 0x01 reported by target", 1},
-        FaultCase{"LateAnswer", VSIM_FAULT_LATE_ANSWER, 0, nullptr, Result::Ok, "", 2},
-        FaultCase{"Garbage", VSIM_FAULT_GARBAGE, 0, nullptr, Result::Ok, "", 2},
+                  "Error code 0x07 for SW lib 0x01 reported by target", 1, -1, {}, {}},
+        FaultCase{"LateAnswer", VSIM_FAULT_LATE_ANSWER, 0, nullptr, Result::Ok, "", 2, -1, {}, {}},
+        FaultCase{"Garbage", VSIM_FAULT_GARBAGE, 0, nullptr, Result::Ok, "", 2, -1, {}, {}},
         FaultCase{"UnplugAdapter", VSIM_FAULT_UNPLUG_ADAPTER, 0, nullptr, Result::DriverStatus,
-                  "Call to function (FT_Write) failed with the device error code (4)", 0},
-        FaultCase{"ExchangeFitting", VSIM_FAULT_EXCHANGE_FITTING, 0, nullptr, Result::Ok, "", 1},
+                  "Call to function (FT_Write) failed with the device error code (4)", 0, -1, {}, {}},
+        FaultCase{"ExchangeFitting", VSIM_FAULT_EXCHANGE_FITTING, 0, nullptr, Result::Ok, "", 1, -1, {}, {}},
         FaultCase{"DriverStatus", VSIM_FAULT_DRIVER_STATUS, FT_IO_ERROR, "FT_Write", Result::DriverStatus,
-                  "Call to function (FT_Write) failed with the device error code (4)", 0}),
+                  "Call to function (FT_Write) failed with the device error code (4)", 0, -1, {}, {}}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.szName); });
 
 } // namespace

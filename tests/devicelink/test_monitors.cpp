@@ -161,7 +161,7 @@ TEST_F(MonitorTest, FailedSerialNumberReadIsRetriedInTheNextCycle)
     BetweenCycles([&] {
         m_Sim.api.PlugFitting(0, "Ambra"); // the same unit again
         // The next cycle's second frame is the serial number read.
-        VSimFault fault{VSIM_FAULT_TARGET_ERROR, VSIM_TRIGGER_EVERY, 2, 1, 0, 0, nullptr, nullptr, 0};
+        VSimFault fault{VSIM_FAULT_TARGET_ERROR, VSIM_TRIGGER_EVERY, 2, 1, 0, 0, nullptr, nullptr, 0, 0, 0};
         nFault = m_Sim.api.AddFault(0, &fault);
     });
     ASSERT_GT(nFault, 0);
@@ -207,7 +207,7 @@ TEST_F(MonitorTest, DriverFailureClosesThePortAndTheNextCycleReopensIt)
     StartConnectionMonitor();
     ASSERT_EQ(WaitForStates(1), std::vector<std::intptr_t>({1}));
     BetweenCycles([&] {
-        VSimFault fault{VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_EVERY, 1, 2, 0, 0, "FT_Read", nullptr, 0};
+        VSimFault fault{VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_EVERY, 1, 2, 0, 0, "FT_Read", nullptr, 0, 0, 0};
         ASSERT_GT(m_Sim.api.AddFault(-1, &fault), 0) << m_Sim.api.GetLastError();
     });
     EXPECT_EQ(WaitForStates(3), std::vector<std::intptr_t>({1, 3, 1}));

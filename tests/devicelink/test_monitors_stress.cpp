@@ -90,7 +90,7 @@ TEST(MonitorStress, CommandsBesideBothMonitorsWithFaultsOnTheLine)
 
     // Faults every so many frames, at periods that do not line up.
     auto addFault = [&](int nKind, int nPeriod, const char* pszText = nullptr) {
-        VSimFault fault{nKind, VSIM_TRIGGER_EVERY, nPeriod, 0, 0, 0, pszText, nullptr, 0};
+        VSimFault fault{nKind, VSIM_TRIGGER_EVERY, nPeriod, 0, 0, 0, pszText, nullptr, 0, 0, 0};
         ASSERT_GT(sim.api.AddFault(pszText != nullptr ? -1 : 0, &fault), 0) << sim.api.GetLastError();
     };
     addFault(VSIM_FAULT_CORRUPT_ECHO, 23);

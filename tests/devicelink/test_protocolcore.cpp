@@ -183,48 +183,62 @@ INSTANTIATE_TEST_SUITE_P(
                       TargetAnswerCase{"StatusOnly", {0xFF}, Result::Ok, "", ""}),
     [](const ::testing::TestParamInfo<TargetAnswerCase>& info) { return std::string(info.param.szName); });
 
-TEST(ProtocolCore, TimeOutIsRepeatedAfterOnePause)
-{
-    FakeTimeService time;
-    CScriptedTransport protocol;
-    protocol.Fail(Result::NoResponse);
-    protocol.Reply({0x00, 0x42});
-    std::string error;
-    EXPECT_EQ(Result::Ok, protocol.SendCommand(3, 1, Bytes{1}.data(), error));
-    EXPECT_EQ(2u, protocol.m_requests.size());
-    EXPECT_EQ(std::vector<unsigned>{500}, time.Sleeps());
-    EXPECT_EQ(0x42, protocol.GetResponse()[1]);
-}
+// What the transport gives for each attempt: a failure, or an answer.
+struct Attempt {
+    int nFailure; // Result::Ok: the answer
+    Bytes answer;
+};
 
-TEST(ProtocolCore, LastFailureOfAllAttemptsIsReturned)
-{
-    FakeTimeService time;
-    CScriptedTransport protocol;
-    protocol.Fail(Result::InvalidResponse);
-    protocol.Fail(Result::NoResponse);
-    std::string error;
-    EXPECT_EQ(Result::NoResponse, protocol.SendCommand(1, 0, nullptr, error));
-    EXPECT_EQ("Timeout", error);
-    EXPECT_EQ(2u, protocol.m_requests.size());
-    EXPECT_EQ(std::vector<unsigned>{500}, time.Sleeps());
-}
+struct AttemptsCase {
+    const char* szName;
+    int nRetryCount; // -1: the default
+    std::vector<Attempt> attempts; // then every attempt times out
+    int nExpected;
+    const char* szError;   // nullptr: the error is not looked at
+    Bytes response;        // of a command that succeeds
+    std::size_t nRequests;
+    std::vector<unsigned> sleeps;
+};
 
-TEST(ProtocolCore, RetryCountSetsTheAttempts)
+// Attempts up to the retry count with a 500 ms pause between them; the last
+// failure is the one returned.
+TEST(ProtocolCore, AttemptsFollowTheRetryCount)
 {
-    FakeTimeService time;
-    CScriptedTransport protocol;
-    EXPECT_EQ(2, protocol.GetRetryCount());
-    protocol.SetRetryCount(10);
-    EXPECT_EQ(10, protocol.GetRetryCount());
-    std::string error;
-    EXPECT_EQ(Result::NoResponse, protocol.SendCommand(1, 0, nullptr, error));
-    EXPECT_EQ(10u, protocol.m_requests.size());
-    EXPECT_EQ(std::vector<unsigned>(9, 500), time.Sleeps());
-
-    CScriptedTransport silent;
-    silent.SetRetryCount(0);
-    EXPECT_EQ(Result::Ok, silent.SendCommand(1, 0, nullptr, error));
-    EXPECT_TRUE(silent.m_requests.empty());
+    EXPECT_EQ(2, CScriptedTransport().GetRetryCount()) << "the default";
+    const AttemptsCase cases[] = {
+        {"a time-out is repeated after one pause", -1, {{Result::NoResponse, {}}, {Result::Ok, {0x00, 0x42}}}, Result::Ok,
+         nullptr, {0x00, 0x42}, 2, {500}},
+        {"the last failure of all attempts", -1, {{Result::InvalidResponse, {}}, {Result::NoResponse, {}}},
+         Result::NoResponse, "Timeout", {}, 2, {500}},
+        {"ten attempts", 10, {}, Result::NoResponse, "Timeout", {}, 10, std::vector<unsigned>(9, 500)},
+        {"no attempt", 0, {}, Result::Ok, nullptr, {}, 0, {}},
+    };
+    for (const AttemptsCase& c : cases) {
+        SCOPED_TRACE(c.szName);
+        FakeTimeService time;
+        CScriptedTransport protocol;
+        if (c.nRetryCount >= 0) {
+            protocol.SetRetryCount(c.nRetryCount);
+            EXPECT_EQ(c.nRetryCount, protocol.GetRetryCount());
+        }
+        for (const Attempt& attempt : c.attempts) {
+            if (attempt.nFailure == Result::Ok)
+                protocol.Reply(attempt.answer);
+            else
+                protocol.Fail(attempt.nFailure);
+        }
+        std::string error;
+        EXPECT_EQ(c.nExpected, protocol.SendCommand(3, 1, Bytes{1}.data(), error));
+        if (c.szError != nullptr) {
+            EXPECT_EQ(c.szError, error);
+        }
+        if (!c.response.empty()) {
+            ASSERT_EQ(static_cast<int>(c.response.size()), protocol.GetResponseLength());
+            EXPECT_EQ(c.response, Bytes(protocol.GetResponse(), protocol.GetResponse() + c.response.size()));
+        }
+        EXPECT_EQ(c.nRequests, protocol.m_requests.size());
+        EXPECT_EQ(c.sleeps, time.Sleeps());
+    }
 }
 
 // The download raises the count while the connection monitor's commands run:

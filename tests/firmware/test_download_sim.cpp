@@ -205,8 +205,9 @@ TEST_F(DownloadOnSimulatedBus, TimeOutDuringTheWritesIsRepeatedAtTheDownloadSpee
 {
     Connect();
     Choose("faucet_V4.02.hex", 3);
+    // The eleventh block's write goes unheard once.
     const VSimFault unheard{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, CVelmorTPBase::CmdWriteFlashByAddr, 1, 0, 0,
-                            nullptr, nullptr, 10};
+                            nullptr, nullptr, 0, 0x1A80, 1};
     ASSERT_GT(m_sim.api.AddFault(0, &unheard), 0) << m_sim.api.GetLastError();
     m_sim.api.ClearTrace();
     Download(3);
@@ -270,24 +271,26 @@ const Family kFaucet{"[adapter]\nserial = VB4711\nfitting = Ambra\n", 3, "faucet
 const Family kFlushValve{"[adapter]\nserial = VB4711\nfitting = Tarvo\n", 1, "flushvalve_V3.01.hex", "V3.01"};
 
 // A step of the procedure, found by its command: the fault begins at the
-// frame of that command after `skip` others.
+// frame of that command for the flash from `fromBlock` on, or (commands
+// without an address) after `skip` others.
 struct Step {
     const char* name;
     const Family* family;
     int commandID;
+    unsigned fromBlock;
     int skip;
 };
 const Step kSteps[] = {
-    {"ActivateBootloader", &kFaucet, CVelmorTPBase::CmdActivateBootloader, 0},
-    {"ResetIntoBootloader", &kFaucet, CVelmorTPBase::CmdResetModule, 0},
-    {"SwitchToDownloadSpeed", &kFaucet, CVelmorTPBase::CmdSetBaudrate, 0},
-    {"Erase", &kFaucet, CVelmorTPBase::CmdEraseFlashByAddr, 200},
-    {"Write", &kFaucet, CVelmorTPBase::CmdWriteFlashByAddr, 200},
-    {"FlushValveWrite", &kFlushValve, CVelmorTPBase::CmdWriteFlashByAddr, 100},
-    {"ConfigureEEPROM", &kFlushValve, CVelmorTPBase::CmdWriteEEByAddr, 0},
-    {"SwitchBackTo2400", &kFaucet, CVelmorTPBase::CmdSetBaudrate, 1},
-    {"ActivateApplication", &kFaucet, CVelmorTPBase::CmdActivateApplication, 0},
-    {"FinalReset", &kFaucet, CVelmorTPBase::CmdResetModule, 1},
+    {"ActivateBootloader", &kFaucet, CVelmorTPBase::CmdActivateBootloader, 0, 0},
+    {"ResetIntoBootloader", &kFaucet, CVelmorTPBase::CmdResetModule, 0, 0},
+    {"SwitchToDownloadSpeed", &kFaucet, CVelmorTPBase::CmdSetBaudrate, 0, 0},
+    {"Erase", &kFaucet, CVelmorTPBase::CmdEraseFlashByAddr, 0x4A00, 0}, // the 201st block
+    {"Write", &kFaucet, CVelmorTPBase::CmdWriteFlashByAddr, 0x4A00, 0},
+    {"FlushValveWrite", &kFlushValve, CVelmorTPBase::CmdWriteFlashByAddr, 0, 100},
+    {"ConfigureEEPROM", &kFlushValve, CVelmorTPBase::CmdWriteEEByAddr, 0, 0},
+    {"SwitchBackTo2400", &kFaucet, CVelmorTPBase::CmdSetBaudrate, 0, 1},
+    {"ActivateApplication", &kFaucet, CVelmorTPBase::CmdActivateApplication, 0, 0},
+    {"FinalReset", &kFaucet, CVelmorTPBase::CmdResetModule, 0, 1},
 };
 
 struct FaultKind {
@@ -319,7 +322,8 @@ protected:
     // find it quiet again.
     void DisturbFrom(const Step& step, int kind)
     {
-        const VSimFault fault{kind, VSIM_TRIGGER_COMMAND, step.commandID, 0, 0, 0, nullptr, nullptr, step.skip};
+        const VSimFault fault{kind,      VSIM_TRIGGER_COMMAND, step.commandID, 0, 0, 0, nullptr, nullptr, step.skip,
+                              step.fromBlock, step.fromBlock != 0 ? 0x8000 - step.fromBlock : 0};
         m_nFault = m_sim.api.AddFault(0, &fault);
         ASSERT_GT(m_nFault, 0) << m_sim.api.GetLastError();
         m_onText = [this](const std::string& text) {
@@ -402,8 +406,7 @@ TEST_P(AdapterPulledInAPhase, MonitorReportsTheBootloaderAndANewDownloadPrograms
     m_sim.Reset(kFaucet.scenario);
     Connect();
     Choose(kFaucet.image, kFaucet.productType);
-    const VSimFault pull{VSIM_FAULT_UNPLUG_ADAPTER, VSIM_TRIGGER_COMMAND, phase.commandID, 1, 0, 0, nullptr, nullptr,
-                         phase.skip};
+    const VSimFault pull = PullInPhase(phase);
     ASSERT_GT(m_sim.api.AddFault(0, &pull), 0) << m_sim.api.GetLastError();
     Download(kFaucet.productType);
     ASSERT_NE(Result::Ok, m_download.GetResult());

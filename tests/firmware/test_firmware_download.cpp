@@ -619,16 +619,57 @@ TEST_F(FirmwareDownloadTest, NothingLoaded)
     EXPECT_EQ((std::vector<unsigned>{1000, 1000}), m_time.Sleeps());
 }
 
-TEST_F(FirmwareDownloadTest, Type3GermanEraseTexts)
+// The steps the window shows, in each language: percent and text, in order
+// (with the erases and writes between them).
+TEST_F(FirmwareDownloadTest, Type3StepTextsInEachLanguage)
 {
-    LanguageGuard german(kLanguageGerman);
-    Choose(kSampleDir + "/faucet_V4.02.hex", 3);
-    Start(3);
-    const std::vector<std::string> texts = m_host.Texts();
-    ASSERT_EQ(3u + 416u + 416u + 5u, texts.size());
-    EXPECT_EQ("Lösche Flash-Speicher: Adresse: 0x1800, Länge: 64\n", texts[3]);
-    EXPECT_EQ("Lösche Flash-Speicher: Adresse: 0x7FC0, Länge: 64\n", texts[3 + 415]);
-    EXPECT_EQ("Programmiere Flash-Speicher: Adresse: 0x1800, Länge: 64\n", texts[3 + 416]);
+    struct Case {
+        int language;
+        std::vector<Progress> steps;
+    };
+    const Case cases[] = {
+        {kLanguageGerman,
+         {{"Aktivierung des Bootloader\n", 10},
+          {"Zurücksetzen des Moduls\n", 20},
+          {"Setze Kommunikationsgeschwindigkeit auf: 38400 Bit/s\n", 5},
+          {"Lösche Flash-Speicher: Adresse: 0x1800, Länge: 64\n", 0},
+          {"Lösche Flash-Speicher: Adresse: 0x7FC0, Länge: 64\n", 100},
+          {"Programmiere Flash-Speicher: Adresse: 0x1800, Länge: 64\n", 0},
+          {"Programmiere Flash-Speicher: Adresse: 0x7FC0, Länge: 64\n", 100},
+          {"Setze Kommunikationsgeschwindigkeit auf: 2400 Bit/s\n", 100},
+          {"Aktivierung der Applikation\n", 100},
+          {"Zurücksetzen des Moduls\n", 100},
+          {"Download erfolgreich beendet\n", 100}}},
+        {kLanguageEnglish,
+         {{"Activate bootloader\n", 10},
+          {"Reset module\n", 20},
+          {"Change the communication speed to: 38400 Bit/s\n", 5},
+          {"Erasing flash: Address: 0x1800, length: 64\n", 0},
+          {"Erasing flash: Address: 0x7FC0, length: 64\n", 100},
+          {"Flashing data: Address: 0x1800, length: 64\n", 0},
+          {"Flashing data: Address: 0x7FC0, length: 64\n", 100},
+          {"Change the communication speed to: 2400 Bit/s\n", 100},
+          {"Activate application\n", 100},
+          {"Reset Module\n", 100},
+          {"Download procedure finished successfully\n", 100}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        LanguageGuard language(c.language);
+        CScriptedProtocol protocol;
+        RecordingHost host;
+        CFirmwareDownload download;
+        std::string error;
+        ASSERT_EQ(Result::Ok, download.ChooseFile(kSampleDir + "/faucet_V4.02.hex", 3, error)) << error;
+        ASSERT_EQ(Result::Ok, download.StartProgramming(protocol, 3, host.Callback(), &host, error)) << error;
+        EXPECT_EQ(Result::Ok, download.GetResult()) << download.GetError();
+        EXPECT_EQ(3u + 416u + 416u + 5u, host.Texts().size());
+        auto position = host.m_events.begin();
+        for (const Progress& step : c.steps) {
+            position = std::find(position, host.m_events.end(), step);
+            ASSERT_NE(host.m_events.end(), position) << step.text << " " << step.percent;
+        }
+    }
 }
 
 } // namespace

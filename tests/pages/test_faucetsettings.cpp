@@ -5,6 +5,7 @@
 
 #include "SettingsModelTest.h"
 
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -244,10 +245,24 @@ TEST(InstallationLines, TextsAsTheFittingKeepsThem)
     EXPECT_EQ(StoredPlacement("A\tB"), "A"); // and ends the text read back
 }
 
+TEST_F(FaucetModel, TheDateIsWrittenAsBcdBesideTheBytesLeftAlone)
+{
+    Poke(0xC0, {0x24, 0x06, 0x03, 0xA5, 0x5A});
+    CSettingsModel model = Model();
+    Read(model);
+    model.Form().date = CDate{2031, 12, 9};
+    ASSERT_EQ(Write(model), Result::Ok) << m_strError;
+    // Bytes 3 and 4 are not interpreted and stay.
+    EXPECT_EQ(Peek(0xC0, 5), (std::vector<BYTE>{0x31, 0x12, 0x09, 0xA5, 0x5A}));
+    ExpectEveryRowSumRight();
+}
+
 TEST_F(FaucetModel, UnsetInstallationDateShowsAndWritesToday)
 {
     const CDate today = Today();
-    const BYTE todayBcd[] = {IntToBcd(today.nYear - 2000), IntToBcd(today.nMonth), IntToBcd(today.nDay)};
+    // A BCD byte in hexadecimal reads as the decimal number it holds.
+    char szToday[16];
+    std::snprintf(szToday, sizeof szToday, "%02d%02d%02d", today.nYear % 100, today.nMonth, today.nDay);
     for (int nPosition = 0; nPosition < 3; ++nPosition) {
         for (BYTE byMark : {BYTE{0x00}, BYTE{0xFF}}) {
             std::vector<BYTE> record = {0x24, 0x06, 0x03, 0xA5, 0x5A};
@@ -258,8 +273,11 @@ TEST_F(FaucetModel, UnsetInstallationDateShowsAndWritesToday)
             EXPECT_FALSE(model.LastRead().date.IsSet());
             EXPECT_EQ(model.Form().date, today);
             ASSERT_EQ(Write(model), Result::Ok) << m_strError;
-            // Bytes 3 and 4 are not interpreted and stay.
-            EXPECT_EQ(Peek(0xC0, 5), (std::vector<BYTE>{todayBcd[0], todayBcd[1], todayBcd[2], 0xA5, 0x5A}));
+            const std::vector<BYTE> stored = Peek(0xC0, 5);
+            char szStored[16];
+            std::snprintf(szStored, sizeof szStored, "%02X%02X%02X", stored[0], stored[1], stored[2]);
+            EXPECT_STREQ(szStored, szToday);
+            EXPECT_EQ(std::vector<BYTE>(stored.begin() + 3, stored.end()), (std::vector<BYTE>{0xA5, 0x5A}));
         }
     }
     Poke(0xC0, {0x24, 0x13, 0x40}); // no date: month 13, day 40

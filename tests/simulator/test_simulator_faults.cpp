@@ -106,12 +106,82 @@ TEST_F(SimulatorFaults, TriggersPickTheirFrames)
     EXPECT_EQ(2, sim.api.GetFaultHits(id));
     sim.api.ClearFaults();
 
-    VSimFault limited{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 2, 0, 0, nullptr, nullptr, 0};
+    VSimFault limited{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 2, 0, 0, nullptr, nullptr, 0, 0, 0};
     ASSERT_GT(sim.api.AddFault(0, &limited), 0);
     pattern.clear();
     for (int i = 0; i < 4; ++i)
         pattern += bus.Exchange(h, {0x01}).empty() ? 'x' : '.';
     EXPECT_EQ("xx..", pattern) << "times limits how often it fires";
+}
+
+TEST_F(SimulatorFaults, AnAddressRangeNarrowsTheTriggerToFramesAddressingIt)
+{
+    VSimFault fault{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, 11, 0, 0, 0, nullptr, nullptr, 0, 0x20, 5};
+    const int id = sim.api.AddFault(0, &fault);
+    ASSERT_GT(id, 0);
+    EXPECT_EQ(7u, bus.Exchange(h, {0x0A, 0x00, 0x11, 0x06}).size()) << "0x11..0x16 lies before the range";
+    EXPECT_TRUE(bus.Exchange(h, {0x0A, 0x00, 0x1E, 0x03}).empty()) << "0x1E..0x20 reaches into it";
+    EXPECT_EQ(4u, bus.Exchange(h, {0x0A, 0x00, 0x25, 0x03}).size()) << "0x25 lies beyond it";
+    EXPECT_EQ(17u, bus.Exchange(h, {0x0C, 0x00, 0x02, 0x10}).size()) << "row 2 (0x20) by block is command 13";
+    EXPECT_EQ(15u, bus.Exchange(h, {0x01}).size()) << "a frame without an address";
+    EXPECT_EQ(1, sim.api.GetFaultHits(id));
+
+    // With "next" the first frame addressing the range is the one meant.
+    sim.api.ClearFaults();
+    fault = {VSIM_FAULT_TARGET_ERROR, VSIM_TRIGGER_NEXT, 0, 0, 0x0C, 0, nullptr, nullptr, 0, 0x0100, 0x40};
+    ASSERT_GT(sim.api.AddFault(0, &fault), 0);
+    EXPECT_EQ(2u, bus.Exchange(h, {0x0A, 0x00, 0x40, 0x01}).size());
+    EXPECT_EQ(Bytes({0xFF, 0x0C}), bus.Exchange(h, {0x0C, 0x00, 0x11, 0x10})) << "row 0x11 is 0x110";
+    EXPECT_EQ(17u, bus.Exchange(h, {0x0C, 0x00, 0x11, 0x10}).size()) << "once";
+}
+
+// Reads a run of EEPROM bytes through the bus.
+Bytes ReadEeprom(SimBus& bus, FT_HANDLE h, std::uint8_t byAddress, std::uint8_t byLength)
+{
+    Bytes answer = bus.Exchange(h, {0x0A, 0x00, byAddress, byLength});
+    EXPECT_EQ(0x00, answer.empty() ? 0xFF : answer.front());
+    return answer.empty() ? answer : Bytes(answer.begin() + 1, answer.end());
+}
+
+TEST_F(SimulatorFaults, IgnoredWriteIsAcknowledgedButKeepsTheBytesInItsRange)
+{
+    const Bytes row = ReadEeprom(bus, h, 0x40, 16);
+    ASSERT_EQ(16u, row.size());
+    ASSERT_NE(0x00, row[7]) << "the profile's first error entry at 0x47";
+    VSimFault fault{VSIM_FAULT_IGNORE_WRITE, VSIM_TRIGGER_COMMAND, 12, 0, 0, 0, nullptr, nullptr, 0, 0x47, 1};
+    const int id = sim.api.AddFault(0, &fault);
+    ASSERT_GT(id, 0);
+
+    // A whole row with its sum: all but 0x47 is stored, the row stays valid.
+    Bytes cleared(row);
+    std::fill(cleared.begin() + 6, cleared.begin() + 12, 0x00);
+    std::uint8_t sum = 0;
+    for (int i = 0; i < 15; ++i)
+        sum = static_cast<std::uint8_t>(sum + cleared[static_cast<std::size_t>(i)]);
+    cleared[15] = sum;
+    EXPECT_EQ(Bytes({0x00}), bus.Exchange(h, Cat({0x0B, 0x00, 0x40, 0x10}, cleared))) << "acknowledged";
+    Bytes kept = ReadEeprom(bus, h, 0x40, 16);
+    ASSERT_EQ(16u, kept.size());
+    EXPECT_EQ(row[7], kept[7]) << "0x47 kept its entry";
+    EXPECT_EQ(Bytes(cleared.begin(), cleared.begin() + 7), Bytes(kept.begin(), kept.begin() + 7));
+    EXPECT_EQ(Bytes(cleared.begin() + 8, cleared.begin() + 15), Bytes(kept.begin() + 8, kept.begin() + 15));
+    sum = 0;
+    for (int i = 0; i < 15; ++i)
+        sum = static_cast<std::uint8_t>(sum + kept[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(sum, kept[15]) << "the row sum is renewed";
+
+    EXPECT_EQ(Bytes({0x00}), bus.Exchange(h, {0x0B, 0x00, 0x50, 0x01, 0x5A}));
+    EXPECT_EQ(Bytes({0x5A}), ReadEeprom(bus, h, 0x50, 1)) << "a write beside the range is stored";
+    EXPECT_EQ(1, sim.api.GetFaultHits(id));
+
+    // Without an address the next EEPROM write is lost whole; reads pass unseen.
+    sim.api.ClearFaults();
+    sim.AddFault(0, VSIM_FAULT_IGNORE_WRITE);
+    EXPECT_EQ(Bytes({0x5A}), ReadEeprom(bus, h, 0x50, 1));
+    EXPECT_EQ(Bytes({0x00}), bus.Exchange(h, {0x0B, 0x00, 0x50, 0x01, 0x11}));
+    EXPECT_EQ(Bytes({0x5A}), ReadEeprom(bus, h, 0x50, 1)) << "lost";
+    EXPECT_EQ(Bytes({0x00}), bus.Exchange(h, {0x0B, 0x00, 0x50, 0x01, 0x22}));
+    EXPECT_EQ(Bytes({0x22}), ReadEeprom(bus, h, 0x50, 1)) << "the next one is kept";
 }
 
 TEST_F(SimulatorFaults, TargetErrorAnswerStillLetsTheRequestAct)
@@ -177,7 +247,7 @@ TEST_F(SimulatorFaults, FittingExchangedForAnotherUnitOrProduct)
     ++next[1]; // lowest byte first
     EXPECT_EQ(next, bus.Exchange(h, {0x0A, 0x00, 0x11, 0x06})) << "the next unit of the product";
 
-    VSimFault other{VSIM_FAULT_EXCHANGE_FITTING, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, "WC", "000000000042", 0};
+    VSimFault other{VSIM_FAULT_EXCHANGE_FITTING, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, "WC", "000000000042", 0, 0, 0};
     ASSERT_GT(sim.api.AddFault(0, &other), 0);
     EXPECT_EQ(Bytes({0x00, 0x01, 0x05, 0x50, 0x30, 0x02}), bus.Exchange(h, {0x0A, 0x00, 0x20, 0x05}));
     EXPECT_EQ(Bytes({0x00, 0x42, 0, 0, 0, 0, 0}), bus.Exchange(h, {0x0A, 0x00, 0x11, 0x06}));
@@ -203,12 +273,13 @@ TEST_F(SimulatorFaults, ChosenDriverCallFailsWithItsStatus)
     EXPECT_EQ(FT_IO_ERROR, bus.FT_Close(h));
     EXPECT_EQ(1, sim.api.IsDeviceOpen(0)) << "a failing close keeps the port open";
 
-    VSimFault nameless{VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr, 0};
+    VSimFault nameless{VSIM_FAULT_DRIVER_STATUS, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr, 0, 0, 0};
     EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.AddFault(0, &nameless));
     const VSimFault neverFiring[]{
-        {99, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr, 0},
-        {VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 0, 0, 0, 0, nullptr, nullptr, 0},
-        {VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, 34, 0, 0, 0, nullptr, nullptr, 0},
+        {99, VSIM_TRIGGER_NEXT, 0, 0, 0, 0, nullptr, nullptr, 0, 0, 0},
+        {VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 0, 0, 0, 0, nullptr, nullptr, 0, 0, 0},
+        {VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_COMMAND, 34, 0, 0, 0, nullptr, nullptr, 0, 0, 0},
+        {VSIM_FAULT_IGNORE_WRITE, VSIM_TRIGGER_COMMAND, 11, 0, 0, 0, nullptr, nullptr, 0, 0, 0},
     };
     for (const VSimFault& fault : neverFiring)
         EXPECT_EQ(VSIM_ERR_ARGUMENT, sim.api.AddFault(0, &fault)) << fault.kind << " " << fault.n;

@@ -72,7 +72,8 @@ TEST_F(SimulatorScenario, TextSetsUpFittingsAndFaults)
               "ready_ms = 0\n"
               "row_check = off\n"
               "eeprom 0x72 = E8 03\n"
-              "fault = target_error command 3 code=0x0A times=1\n");
+              "fault = target_error command 3 code=0x0A times=1\n"
+              "fault = ignore_write command 12 address=0x74-0x75\n");
     FT_HANDLE h = nullptr;
     EXPECT_EQ(FT_DEVICE_NOT_OPENED, bus.FT_Open(0, &h)) << "the armed failing status";
     h = bus.OpenPort(0);
@@ -93,6 +94,11 @@ TEST_F(SimulatorScenario, TextSetsUpFittingsAndFaults)
                   write.insert(write.end(), row.begin(), row.end());
                   return write;
               }())) << "row check off";
+    Bytes before = bus.Exchange(h, {0x0A, 0x00, 0x73, 0x03});
+    ASSERT_EQ(4u, before.size());
+    EXPECT_EQ(Bytes({0x00}), bus.Exchange(h, {0x0B, 0x00, 0x73, 0x03, 0x01, 0x02, 0x03}));
+    EXPECT_EQ(Bytes({0x00, 0x01, before[2], before[3]}), bus.Exchange(h, {0x0A, 0x00, 0x73, 0x03}))
+        << "the write into 0x74-0x75 is ignored";
 }
 
 TEST_F(SimulatorScenario, MistakesAreNamedWithTheirLine)
@@ -106,6 +112,9 @@ TEST_F(SimulatorScenario, MistakesAreNamedWithTheirLine)
         "[adapter]\nfault = no_answer every\n",
         "[adapter]\nfault = no_answer every 0\n",
         "[adapter]\nfault = no_answer command 34\n",
+        "[adapter]\nfault = ignore_write command 11\n",
+        "[adapter]\nfault = no_answer command 11 address=0x30-0x20\n",
+        "[adapter]\nfault = no_answer command 11 address=low\n",
         "fault = driver_status next\n",
         "[device]\nfitting = Ambra\n",
         "time_scale = fast\n",

@@ -64,7 +64,7 @@ public:
     int AddFault(int device, int kind, int trigger = VSIM_TRIGGER_NEXT, int n = 0, int param = 0,
                  const char* text = nullptr)
     {
-        VSimFault fault{kind, trigger, n, 0, param, 0, text, nullptr, 0};
+        VSimFault fault{kind, trigger, n, 0, param, 0, text, nullptr, 0, 0, 0};
         int id = api.AddFault(device, &fault);
         EXPECT_GT(id, 0) << api.GetLastError();
         return id;

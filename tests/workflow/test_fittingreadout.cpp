@@ -4,6 +4,7 @@
 #include "fitting/EEAddressMap.h"
 #include "workflow/FittingReadout.h"
 #include "workflow/ProductCatalog.h"
+#include "AmbraAddresses.h"
 #include "FakeTimeService.h"
 #include "LanguageGuard.h"
 #include "SimulatedTime.h"
@@ -24,21 +25,15 @@ protected:
         ASSERT_TRUE(m_link.IsPortOpen());
     }
 
-    int Address(EEAddrType type)
+    void Poke(unsigned nAddress, std::vector<unsigned char> bytes)
     {
-        int nAddress = 0;
-        EXPECT_EQ(GetEEAddr(type, kProductAmbra, nAddress, m_strError), 0);
-        return nAddress;
-    }
-    void Poke(EEAddrType type, std::vector<unsigned char> bytes)
-    {
-        ASSERT_EQ(m_sim.api.WriteEeprom(0, static_cast<unsigned>(Address(type)), bytes.data(), static_cast<unsigned>(bytes.size())), VSIM_OK);
+        ASSERT_EQ(m_sim.api.WriteEeprom(0, nAddress, bytes.data(), static_cast<unsigned>(bytes.size())), VSIM_OK);
         ASSERT_EQ(m_sim.api.FixRowSums(0), VSIM_OK);
     }
-    unsigned char Peek(EEAddrType type)
+    unsigned char Peek(unsigned nAddress)
     {
         unsigned char by = 0xEE;
-        EXPECT_EQ(m_sim.api.ReadEeprom(0, static_cast<unsigned>(Address(type)), &by, 1), VSIM_OK);
+        EXPECT_EQ(m_sim.api.ReadEeprom(0, nAddress, &by, 1), VSIM_OK);
         return by;
     }
 
@@ -61,7 +56,7 @@ TEST(FittingTexts, EepromTexts)
 
 TEST_F(FittingReadout, IdentifiesTheFittingWithItsDefinition)
 {
-    Poke(EE_SERIAL_NUMBER, {0x0C, 0x0B, 0x0A, 0x00, 0x00, 0x00});
+    Poke(kSerialNumber, {0x0C, 0x0B, 0x0A, 0x00, 0x00, 0x00});
     CProductCatalog catalog;
     ASSERT_EQ(catalog.LoadDeviceConfigs(DefaultConfigDirectory(), m_strError), 0) << m_strError;
     CFittingIdentity identity;
@@ -74,9 +69,7 @@ TEST_F(FittingReadout, IdentifiesTheFittingWithItsDefinition)
     BOOL bKnown = FALSE;
     identity.moduleInformation.IsParameterKnown("Serial number", bKnown, m_strError);
     EXPECT_TRUE(bKnown);
-    unsigned char date[3] = {};
-    ASSERT_EQ(m_sim.api.ReadEeprom(0, static_cast<unsigned>(Address(EE_PRODUCTION_DATE)), date, 3), VSIM_OK);
-    EXPECT_EQ(identity.strProductionDate, FormatText("20%02X.%02X.%02X", date[0], date[1], date[2]));
+    EXPECT_EQ(identity.strProductionDate, "2024.05.17"); // the profile's
 
     m_sim.api.ExchangeFitting(0, "Unknown", nullptr);
     ASSERT_EQ(IdentifyFitting(m_link, catalog, identity, m_strError), 0) << m_strError;
@@ -94,15 +87,15 @@ TEST_F(FittingReadout, ArticleNumberCheck)
 
 TEST_F(FittingReadout, InformationPageItems)
 {
-    Poke(EE_SWITCH_COUNT_A, {0xE8, 0x03, 0x00}); // 1000
-    Poke(EE_SWITCH_COUNT_B, {0xEA, 0x00, 0x00}); // 234
-    Poke(EE_SWITCH_COUNT_SINCE_RESET, {0x05, 0x00});
-    Poke(EE_HOURS_TOTAL, {0x34, 0x12});
-    Poke(EE_HOURS_SINCE_RESET, {0x07, 0x00});
-    Poke(EE_INSTALLATION_DATE, {0x24, 0x03, 0x15, 0x00, 0x00});
-    Poke(EE_PLACEMENT_1, {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 0xFF, 0, 0, 0, 0});
-    Poke(EE_PLACEMENT_2, {'a', 'b', 'c', 'd', 'e', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-    Poke(EE_INSTALLER, {0x00, 'x', 'y', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    Poke(kSwitchCountA, {0xE8, 0x03, 0x00}); // 1000
+    Poke(kSwitchCountB, {0xEA, 0x00, 0x00}); // 234
+    Poke(kSwitchCountSinceReset, {0x05, 0x00});
+    Poke(kHoursTotal, {0x34, 0x12});
+    Poke(kHoursSinceReset, {0x07, 0x00});
+    Poke(kInstallationDate, {0x24, 0x03, 0x15, 0x00, 0x00});
+    Poke(kPlacement1, {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 0xFF, 0, 0, 0, 0});
+    Poke(kPlacement2, {'a', 'b', 'c', 'd', 'e', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    Poke(kInstaller, {0x00, 'x', 'y', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
 
     std::vector<int> progress;
     CFittingInformation information;
@@ -133,12 +126,12 @@ TEST_F(FittingReadout, ReadFailureEndsTheInformationRead)
 
 TEST_F(FittingReadout, ErrorHistoryReadDecodeAndClear)
 {
-    Poke(EE_ERROR_COUNT, {3});
-    Poke(EE_ERROR_1, {5});
-    Poke(EE_ERROR_2, {13});
-    Poke(EE_ERROR_3, {4});
-    Poke(EE_ERROR_4, {0});
-    Poke(EE_ERROR_5, {0});
+    Poke(kErrorCount, {3});
+    Poke(kError1, {5});
+    Poke(kError2, {13});
+    Poke(kError3, {4});
+    Poke(kError4, {0});
+    Poke(kError5, {0});
     CErrorHistory history;
     ASSERT_EQ(ReadErrorHistory(m_link, kProductAmbra, history, m_strError), 0) << m_strError;
     EXPECT_EQ(history.byCount, 3);
@@ -152,8 +145,8 @@ TEST_F(FittingReadout, ErrorHistoryReadDecodeAndClear)
     ASSERT_EQ(ClearErrorHistory(m_link, kProductAmbra, history, m_strError), 0) << m_strError;
     EXPECT_EQ(history.byCount, 0);
     EXPECT_EQ(history.abyEntries, (std::array<BYTE, 5>{}));
-    for (EEAddrType type : {EE_ERROR_COUNT, EE_ERROR_1, EE_ERROR_2, EE_ERROR_3})
-        EXPECT_EQ(Peek(type), 0) << type;
+    for (unsigned nAddress : {kErrorCount, kError1, kError2, kError3})
+        EXPECT_EQ(Peek(nAddress), 0) << nAddress;
     ASSERT_EQ(ErrorHistoryLines(history, kProductAmbra, lines, m_strError), 0);
     EXPECT_EQ(lines, std::vector<std::string>{"No entry"});
 
@@ -165,14 +158,14 @@ TEST_F(FittingReadout, ErrorHistoryReadDecodeAndClear)
 
 TEST_F(FittingReadout, AClearWithAFailedWriteFailsAndShowsWhatTheFittingHolds)
 {
-    Poke(EE_ERROR_1, {5});
-    Poke(EE_ERROR_2, {13});
-    Poke(EE_ERROR_3, {4});
-    Poke(EE_ERROR_COUNT, {3});
+    Poke(kError1, {5});
+    Poke(kError2, {13});
+    Poke(kError3, {4});
+    Poke(kErrorCount, {3});
     // The row read before the third entry's write is garbled on both attempts.
     // Count and entries share a row: reads 1 to 3 serve the count, entry 1
     // and entry 2, the next two are the third entry's attempts.
-    VSimFault fault{VSIM_FAULT_BAD_CHECKSUM, VSIM_TRIGGER_COMMAND, 11, 2, 0, 0, nullptr, nullptr, 3};
+    VSimFault fault{VSIM_FAULT_BAD_CHECKSUM, VSIM_TRIGGER_COMMAND, 11, 2, 0, 0, nullptr, nullptr, 3, 0, 0};
     ASSERT_GT(m_sim.api.AddFault(0, &fault), 0);
     CErrorHistory history;
     EXPECT_EQ(ClearErrorHistory(m_link, kProductAmbra, history, m_strError), Result::InvalidResponse);
@@ -180,8 +173,26 @@ TEST_F(FittingReadout, AClearWithAFailedWriteFailsAndShowsWhatTheFittingHolds)
     EXPECT_TRUE(history.bComplete);
     EXPECT_EQ(history.byCount, 0);
     EXPECT_EQ(history.abyEntries, (std::array<BYTE, 5>{0, 0, 4, 0, 0})) << "the entry not cleared reads back";
-    EXPECT_EQ(Peek(EE_ERROR_3), 4);
-    EXPECT_EQ(Peek(EE_ERROR_4), 0); // the writes after the failure were still tried
+    EXPECT_EQ(Peek(kError3), 4);
+    EXPECT_EQ(Peek(kError4), 0); // the writes after the failure were still tried
+}
+
+TEST_F(FittingReadout, AClearTheFittingAcknowledgesButDoesNotKeepFails)
+{
+    Poke(kError1, {5});
+    Poke(kError2, {13});
+    Poke(kErrorCount, {2});
+    VSimFault keep{VSIM_FAULT_IGNORE_WRITE, VSIM_TRIGGER_COMMAND, 12, 0, 0, 0, nullptr, nullptr, 0, kError1, 1};
+    const int nFault = m_sim.api.AddFault(0, &keep);
+    ASSERT_GT(nFault, 0) << m_sim.api.GetLastError();
+    CErrorHistory history;
+    EXPECT_EQ(ClearErrorHistory(m_link, kProductAmbra, history, m_strError), Result::InvalidResponse);
+    EXPECT_EQ(m_strError, "The error history was written but still holds entries: the fitting did not keep the clear.");
+    EXPECT_GT(m_sim.api.GetFaultHits(nFault), 0);
+    EXPECT_EQ(history.byCount, 0);
+    EXPECT_EQ(history.abyEntries, (std::array<BYTE, 5>{5, 0, 0, 0, 0})) << "the entry the fitting kept";
+    EXPECT_EQ(Peek(kError1), 5);
+    EXPECT_EQ(Peek(kError2), 0);
 }
 
 TEST_F(FittingReadout, ValveSwitchesAndReportsItsState)
@@ -217,21 +228,21 @@ TEST_F(FittingReadout, AFailureInsideTheRangeEndsTheReadAndKeepsTheRowsRead)
     m_sim.api.GetFittingState(0, &state);
     struct Case {
         int nFault;
-        int nLast;  // the range's end
-        int nSkip;  // rows read before the failure
+        int nLast;        // the range's end
+        unsigned nFailAt; // the row whose read fails
         int nResult;
     };
-    for (const Case& c : {Case{VSIM_FAULT_TARGET_ERROR, 0xFF, 4, Result::TargetError},
-                          Case{VSIM_FAULT_NO_ANSWER, 0xFF, 7, Result::NoResponse},
-                          Case{0, state.eepromSize + 0x3F, state.eepromSize / 16, Result::TargetError}}) { // past the EEPROM's end
+    for (const Case& c : {Case{VSIM_FAULT_TARGET_ERROR, 0xFF, 0x40, Result::TargetError},
+                          Case{VSIM_FAULT_NO_ANSWER, 0xFF, 0x70, Result::NoResponse},
+                          Case{0, state.eepromSize + 0x3F, static_cast<unsigned>(state.eepromSize), Result::TargetError}}) { // past the EEPROM's end
         m_sim.api.ClearFaults();
         if (c.nFault != 0) {
-            VSimFault fault{c.nFault, VSIM_TRIGGER_COMMAND, 11, 0, 0, 0, nullptr, nullptr, c.nSkip};
+            VSimFault fault{c.nFault, VSIM_TRIGGER_COMMAND, 11, 0, 0, 0, nullptr, nullptr, 0, c.nFailAt, 1};
             ASSERT_GT(m_sim.api.AddFault(0, &fault), 0);
         }
         std::vector<CEepromRow> rows;
         EXPECT_EQ(ReadEepromRows(m_link, 0, c.nLast, rows, m_strError), c.nResult) << c.nFault;
-        EXPECT_EQ(static_cast<int>(rows.size()), c.nSkip) << c.nFault;
+        EXPECT_EQ(rows.size(), c.nFailAt / 16) << c.nFault << ": the rows before it";
         EXPECT_FALSE(m_strError.empty());
     }
 }
@@ -296,7 +307,7 @@ TEST_F(AfterDownload, TheFittingIsWaitedForAsLongAsTheWaitAllowsAndNoLonger)
         ASSERT_EQ(VSIM_OK, m_sim.api.RestartFitting(0));
         int nFault = 0;
         if (c.nSilentMs == 0) {
-            const VSimFault silence{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 0, 0, 0, nullptr, nullptr, 0};
+            const VSimFault silence{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 0, 0, 0, nullptr, nullptr, 0, 0, 0};
             nFault = m_sim.api.AddFault(0, &silence);
             ASSERT_GT(nFault, 0) << m_sim.api.GetLastError();
         }
@@ -368,7 +379,7 @@ TEST_F(AfterDownload, TheUnitProgrammedMustAnswerWithTheImagesVersion)
 TEST(AfterDownloadRealTime, ASilentFittingIsGivenUpSoonAfterTheWait)
 {
     SimulatorControl sim(nullptr, 1.0);
-    const VSimFault silence{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 0, 0, 0, nullptr, nullptr, 0};
+    const VSimFault silence{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 0, 0, 0, nullptr, nullptr, 0, 0, 0};
     ASSERT_GT(sim.api.AddFault(0, &silence), 0) << sim.api.GetLastError();
     CProductCatalog catalog;
     CVelmorTPExt link;
