@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr CPageText kSecondMore{"Increases the runtime by 1 second", "Erhöht die Laufzeit um 1 Sekunde"};
-constexpr CPageText kSecondLess{"Decreases the runtime by 1 second", "Reduziert die Laufzeit um 1 Sekunde"};
+constexpr CUiText kSecondMore{"Increases the runtime by 1 second", "Erhöht die Laufzeit um 1 Sekunde"};
+constexpr CUiText kSecondLess{"Decreases the runtime by 1 second", "Reduziert die Laufzeit um 1 Sekunde"};
 
 const CPageDescription& FaucetPage()
 {
@@ -111,12 +111,12 @@ bool CDlgAmbra::IsGroupHidden(const CPageGroup& group) const
            && std::ranges::all_of(group.rows, [this](const CPageRow& row) { return IsRowHidden(row); });
 }
 
-CPageText CDlgAmbra::RowLabel(const CPageRow& row) const
+CUiText CDlgAmbra::RowLabel(const CPageRow& row) const
 {
     return IsRuntimeInSeconds(Model(), row) ? PageTexts::kRuntimeSeconds : row.label;
 }
 
-CPageText CDlgAmbra::RowTip(const CPageRow& row) const
+CUiText CDlgAmbra::RowTip(const CPageRow& row) const
 {
     if (IsRuntimeInSeconds(Model(), row))
         return {"Defines the flush time in seconds", "Stellt die Laufzeit der Armatur in Sekunden ein"};

@@ -12,6 +12,6 @@ public:
 protected:
     bool IsRowHidden(const CPageRow& row) const override;
     bool IsGroupHidden(const CPageGroup& group) const override;
-    CPageText RowLabel(const CPageRow& row) const override;
-    CPageText RowTip(const CPageRow& row) const override;
+    CUiText RowLabel(const CPageRow& row) const override;
+    CUiText RowTip(const CPageRow& row) const override;
 };

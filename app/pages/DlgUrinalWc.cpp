@@ -2,8 +2,8 @@
 
 namespace {
 
-constexpr CPageText kSecondMore{"Increases the time by 1 second", "Erhöht die Zeit um 1 Sekunde"};
-constexpr CPageText kSecondLess{"Decreases the time by 1 second", "Reduziert die Zeit um 1 Sekunde"};
+constexpr CUiText kSecondMore{"Increases the time by 1 second", "Erhöht die Zeit um 1 Sekunde"};
+constexpr CUiText kSecondLess{"Decreases the time by 1 second", "Reduziert die Zeit um 1 Sekunde"};
 
 // "Main flushing" (WC) and "Runtime" (urinal) take the same place: the
 // variant shows one of them.

@@ -29,17 +29,7 @@ namespace {
 constexpr QColor kOutOfRange(255, 251, 233);
 constexpr int kMarkerPicture = 110;
 
-QString Text(const CPageText& text)
-{
-    return QString::fromUtf8(text.Pick());
-}
-
 } // namespace
-
-const char* CPageText::Pick() const
-{
-    return szEnglish == nullptr ? "" : PickText(szEnglish, szGerman);
-}
 
 CSettingsPage::CSettingsPage(const CPageDescription& description, const CPageContext& context, QWidget* pParent)
     : CPageBase(description.szPageName, context, pParent), m_Description(description)
@@ -81,14 +71,14 @@ QString CSettingsPage::FieldLabel(const std::string& strField) const
 {
     for (const auto& pRow : m_rows)
         if (strField == pRow->pRow->szField)
-            return Text(RowLabel(*pRow->pRow)).remove(QLatin1Char(':'));
+            return RowLabel(*pRow->pRow).Text().remove(QLatin1Char(':'));
     for (const CPageGroup& group : m_Description.groups)
         if (group.szSwitch != nullptr && strField == group.szSwitch)
-            return Text(group.title);
+            return group.title.Text();
     if (strField == kInstallerName)
-        return Text({"Installer", "Installateur"});
+        return UiText("Installer", "Installateur");
     if (strField == kPlacementName)
-        return Text({"Placement", "Einsatzort"});
+        return UiText("Placement", "Einsatzort");
     return QString::fromStdString(strField);
 }
 

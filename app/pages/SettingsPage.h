@@ -5,6 +5,7 @@
 // with "+" and "-", the live value check with its marker, tooltips with the
 // ranges, the key pad, and read, reset, write, save and load.
 
+#include "app/UiText.h"
 #include "app/pages/PageBase.h"
 #include "app/widgets/FCObjImage.h"
 #include "pages/SettingsModel.h"
@@ -21,48 +22,41 @@ class QDateEdit;
 class QLineEdit;
 class QPushButton;
 
-// A text in both languages.
-struct CPageText {
-    const char* szEnglish = nullptr;
-    const char* szGerman = nullptr;
-    const char* Pick() const;
-};
-
 // Texts that several product pages share.
 namespace PageTexts {
-inline constexpr CPageText kManualProgramming{"Manual programming", "Manuelle Programmierung"};
-inline constexpr CPageText kManualProgrammingTip{"Enables / disables the manual programming",
+inline constexpr CUiText kManualProgramming{"Manual programming", "Manuelle Programmierung"};
+inline constexpr CUiText kManualProgrammingTip{"Enables / disables the manual programming",
                                                  "Schaltet die manuelle Programmierung ein/aus"};
-inline constexpr CPageText kRuntime{"Runtime", "Laufzeit"};
-inline constexpr CPageText kFlushTimeTip{"Defines the flush time", "Stellt die Laufzeit der Armatur ein"};
-inline constexpr CPageText kFlushTimeMore{"Increases the flush time by 1 second", "Erhöht die Spüldauer um 1 Sekunde"};
-inline constexpr CPageText kFlushTimeLess{"Decreases the flush time by 1 second", "Reduziert die Spülzeit um 1 Sekunde"};
-inline constexpr CPageText kStagnationTip{"Enables / disables the stagnation flushing",
+inline constexpr CUiText kRuntime{"Runtime", "Laufzeit"};
+inline constexpr CUiText kFlushTimeTip{"Defines the flush time", "Stellt die Laufzeit der Armatur ein"};
+inline constexpr CUiText kFlushTimeMore{"Increases the flush time by 1 second", "Erhöht die Spüldauer um 1 Sekunde"};
+inline constexpr CUiText kFlushTimeLess{"Decreases the flush time by 1 second", "Reduziert die Spülzeit um 1 Sekunde"};
+inline constexpr CUiText kStagnationTip{"Enables / disables the stagnation flushing",
                                           "Schaltet die Stagnationsspülung ein oder aus"};
-inline constexpr CPageText kStagnationMode{"Mode:", "Art:"};
-inline constexpr CPageText kStagnationModeTip{"Changes the mode of the stagnation flushing", "Ändert die Art der Stagnationsspülung"};
-inline constexpr CPageText kRuntimeSeconds{"Runtime [s]:", "Laufzeit [s]:"};
-inline constexpr CPageText kStagnationRuntimeTip{"Changes the runtime of the stagnation",
+inline constexpr CUiText kStagnationMode{"Mode:", "Art:"};
+inline constexpr CUiText kStagnationModeTip{"Changes the mode of the stagnation flushing", "Ändert die Art der Stagnationsspülung"};
+inline constexpr CUiText kRuntimeSeconds{"Runtime [s]:", "Laufzeit [s]:"};
+inline constexpr CUiText kStagnationRuntimeTip{"Changes the runtime of the stagnation",
                                                  "Stellt die Laufzeit der Stagnationsspülung ein"};
-inline constexpr CPageText kStagnationRuntimeMore{"Increases the stagnation run time by 1 second",
+inline constexpr CUiText kStagnationRuntimeMore{"Increases the stagnation run time by 1 second",
                                                   "Erhöht die Spüldauer der Stagnation um 1 Sekunde"};
-inline constexpr CPageText kStagnationRuntimeLess{"Decreases the stagnation run time by 1 second",
+inline constexpr CUiText kStagnationRuntimeLess{"Decreases the stagnation run time by 1 second",
                                                   "Reduziert die Spüldauer der Stagnation um 1 Sekunde"};
-inline constexpr CPageText kCycleTime{"Cycle time [h]:", "Intervall [h]:"};
-inline constexpr CPageText kCycleTimeTip{"Changes the cycle time of the stagnation",
+inline constexpr CUiText kCycleTime{"Cycle time [h]:", "Intervall [h]:"};
+inline constexpr CUiText kCycleTimeTip{"Changes the cycle time of the stagnation",
                                          "Stellt die Zykluszeit der Stagnationsspülung ein"};
-inline constexpr CPageText kCycleTimeMore{"Increases the stagnation cycle time by 1 hour",
+inline constexpr CUiText kCycleTimeMore{"Increases the stagnation cycle time by 1 hour",
                                           "Erhöht die Zykluszeit der Stagnation um 1 Stunde"};
-inline constexpr CPageText kCycleTimeLess{"Decreases the stagnation cycle by 1 hour",
+inline constexpr CUiText kCycleTimeLess{"Decreases the stagnation cycle by 1 hour",
                                           "Reduziert die Zykluszeit der Stagnation um 1 Stunde"};
-inline constexpr CPageText kReadSettings{"Read faucet settings", "Daten auslesen"};
-inline constexpr CPageText kReset{"Reset", "Zurücksetzen"};
-inline constexpr CPageText kWriteSettings{"Write settings", "Daten übertragen"};
-inline constexpr CPageText kReadSettingsTip{"Read the current settings from the faucet",
+inline constexpr CUiText kReadSettings{"Read faucet settings", "Daten auslesen"};
+inline constexpr CUiText kReset{"Reset", "Zurücksetzen"};
+inline constexpr CUiText kWriteSettings{"Write settings", "Daten übertragen"};
+inline constexpr CUiText kReadSettingsTip{"Read the current settings from the faucet",
                                             "Liest die aktuellen Einstellungen aus der Armatur"};
-inline constexpr CPageText kResetTip{"Reset the setting to their factory defaults",
+inline constexpr CUiText kResetTip{"Reset the setting to their factory defaults",
                                      "Setzt die Benutzeroberfläche auf die Werkseinstellungen zurück"};
-inline constexpr CPageText kWriteSettingsTip{"Send the current settings to the faucet",
+inline constexpr CUiText kWriteSettingsTip{"Send the current settings to the faucet",
                                              "Überträgt die aktuellen Einstellungen zur Armatur"};
 } // namespace PageTexts
 
@@ -72,14 +66,14 @@ inline constexpr CPageText kWriteSettingsTip{"Send the current settings to the f
 struct CPageRow {
     const char* szField;
     int nLabelId;
-    CPageText label;
+    CUiText label;
     int nControlId;
-    CPageText tip;
+    CUiText tip;
     int nEditLimit = 0;
     int nPlusId = 0;
-    CPageText plusTip = {};
+    CUiText plusTip = {};
     int nMinusId = 0;
-    CPageText minusTip = {};
+    CUiText minusTip = {};
 };
 
 // A titled group, in the left (0) or right (1) column; its check box, when it
@@ -87,11 +81,11 @@ struct CPageRow {
 struct CPageGroup {
     int nColumn;
     int nTitleId;
-    CPageText title;
+    CUiText title;
     int nLineId = 0; // the line under the title; 0: none
     const char* szSwitch = nullptr;
     int nSwitchId = 0;
-    CPageText switchTip = {};
+    CUiText switchTip = {};
     std::vector<CPageRow> rows = {};
     // Another group's box that switches this group off while it is checked;
     // the rows are still checked and written.
@@ -107,7 +101,7 @@ struct CPageDescription {
     int nInstallerId, nInstallerLabelId, nPlacementId, nPlacementLabelId, nDateId, nDateLabelId, nTopLineId;
     // Read, reset, write.
     int nReadId, nResetId, nWriteId;
-    CPageText readText, resetText, writeText, readTip, resetTip, writeTip;
+    CUiText readText, resetText, writeText, readTip, resetTip, writeTip;
 };
 
 class CSettingsPage : public CPageBase {
@@ -155,8 +149,8 @@ protected:
     // default a group is hidden when the product type keeps none of its values.
     virtual bool IsRowHidden(const CPageRow&) const { return false; }
     virtual bool IsGroupHidden(const CPageGroup& group) const;
-    virtual CPageText RowLabel(const CPageRow& row) const { return row.label; }
-    virtual CPageText RowTip(const CPageRow& row) const { return row.tip; }
+    virtual CUiText RowLabel(const CPageRow& row) const { return row.label; }
+    virtual CUiText RowTip(const CPageRow& row) const { return row.tip; }
     void UpdateProductVariant();
 
     // The model of the product in force; nullptr when the page does not serve it.

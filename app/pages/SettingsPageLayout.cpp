@@ -38,11 +38,6 @@ public:
     }
 };
 
-QString Text(const CPageText& text)
-{
-    return QString::fromUtf8(text.Pick());
-}
-
 } // namespace
 
 std::vector<QWidget*> CSettingsPage::RowControls::Widgets() const
@@ -143,14 +138,14 @@ void CSettingsPage::BuildButtons()
 void CSettingsPage::SetLanguage(int)
 {
     for (const CPageGroup& group : m_Description.groups)
-        ChildById<CColorStatic>(this, group.nTitleId)->setText(Text(group.title));
-    const auto setText = [this](int nId, const CPageText& text) { ChildById(this, nId)->setProperty("text", Text(text)); };
+        ChildById<CColorStatic>(this, group.nTitleId)->setText(group.title.Text());
+    const auto setText = [this](int nId, const CUiText& text) { ChildById(this, nId)->setProperty("text", text.Text()); };
     setText(m_Description.nInstallerLabelId, {"Installer:", "Installateur:"});
     setText(m_Description.nPlacementLabelId, {"Placement:", "Einsatzort:"});
     setText(m_Description.nDateLabelId, {"Date:", "Datum:"});
-    m_pRead->setText(Text(m_Description.readText));
-    m_pReset->setText(Text(m_Description.resetText));
-    m_pWrite->setText(Text(m_Description.writeText));
+    m_pRead->setText(m_Description.readText.Text());
+    m_pReset->setText(m_Description.resetText.Text());
+    m_pWrite->setText(m_Description.writeText.Text());
     RelabelLists();
     UpdateProductVariant();
 }
@@ -175,7 +170,7 @@ void CSettingsPage::RelabelLists()
 void CSettingsPage::UpdateProductVariant()
 {
     for (const auto& pRow : m_rows)
-        pRow->pLabel->setText(Text(RowLabel(*pRow->pRow)));
+        pRow->pLabel->setText(RowLabel(*pRow->pRow).Text());
     UpdateToolTips();
     ArrangeControls();
 }
@@ -186,27 +181,27 @@ void CSettingsPage::UpdateToolTips()
     const auto tip = [this](QWidget* pControl, int nId, const QString& text) { m_mapToolTips.Set(pControl, nId, text); };
     CSettingsModel* pModel = Model();
     for (const auto& pRow : m_rows) {
-        QString text = Text(RowTip(*pRow->pRow));
+        QString text = RowTip(*pRow->pRow).Text();
         const CProductSetting* pSetting = nullptr;
         std::string strIgnored;
         if (pRow->pEdit != nullptr && pModel != nullptr && pModel->GetSetting(pRow->pRow->szField, pSetting, strIgnored) == Result::Ok)
             text += QString::fromStdString(FormatText(", (%d)...(%d)", static_cast<int>(pSetting->GetMin()), static_cast<int>(pSetting->GetMax())));
         tip(pRow->Control(), pRow->pRow->nControlId, text);
         if (pRow->pPlus != nullptr) {
-            tip(pRow->pPlus, pRow->pRow->nPlusId, Text(pRow->pRow->plusTip));
-            tip(pRow->pMinus, pRow->pRow->nMinusId, Text(pRow->pRow->minusTip));
+            tip(pRow->pPlus, pRow->pRow->nPlusId, pRow->pRow->plusTip.Text());
+            tip(pRow->pMinus, pRow->pRow->nMinusId, pRow->pRow->minusTip.Text());
         }
     }
     for (const CPageGroup& group : m_Description.groups)
         if (group.szSwitch != nullptr)
-            tip(m_switches[group.szSwitch], group.nSwitchId, Text(group.switchTip));
-    tip(m_pInstaller, m_Description.nInstallerId, Text({"Short name of the installer (up to 15 chars)", "Eingabe eines Namenskürzel (bis zu 15 Zeichen)"}));
+            tip(m_switches[group.szSwitch], group.nSwitchId, group.switchTip.Text());
+    tip(m_pInstaller, m_Description.nInstallerId, UiText("Short name of the installer (up to 15 chars)", "Eingabe eines Namenskürzel (bis zu 15 Zeichen)"));
     tip(m_pPlacement, m_Description.nPlacementId,
-        Text({"Definition of the mounting place (up to 30 chars)", "Definition des Einsatzortes (bis zu 30 Zeichen)"}));
-    tip(m_pDate, m_Description.nDateId, Text({"Set the current date as installation date", "Setzt das aktuelle Datum als Installationsdatum"}));
-    tip(m_pRead, m_Description.nReadId, Text(m_Description.readTip));
-    tip(m_pReset, m_Description.nResetId, Text(m_Description.resetTip));
-    tip(m_pWrite, m_Description.nWriteId, Text(m_Description.writeTip));
+        UiText("Definition of the mounting place (up to 30 chars)", "Definition des Einsatzortes (bis zu 30 Zeichen)"));
+    tip(m_pDate, m_Description.nDateId, UiText("Set the current date as installation date", "Setzt das aktuelle Datum als Installationsdatum"));
+    tip(m_pRead, m_Description.nReadId, m_Description.readTip.Text());
+    tip(m_pReset, m_Description.nResetId, m_Description.resetTip.Text());
+    tip(m_pWrite, m_Description.nWriteId, m_Description.writeTip.Text());
 }
 
 void CSettingsPage::ArrangeControls()
