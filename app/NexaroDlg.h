@@ -78,8 +78,8 @@ public:
     CProductSession& Session() { return m_session; }
     // Every fitting job of the window runs through it.
     CFittingJobOwner& Jobs() { return m_jobs; }
-    // What each page is made with.
-    const CPageContext& PageContext() const { return m_pageContext; }
+    // The client area with its controls and pictures.
+    CMainCanvas& Canvas() { return *m_pCanvas; }
 
     // The close sequence without its question.
     void CloseSequence();
@@ -105,7 +105,6 @@ public:
     std::vector<std::string> m_lstConfigDirs;
     int m_nViewMode = kStartView;
     int m_nConnState = 0;
-    CMainCanvas& Canvas() { return *m_pCanvas; }
     CToolTipMap m_mapToolTips;
     CVelmorTPExt& m_link;
     QSettings& m_settings;

@@ -2,10 +2,10 @@
 // language in force and laid out: the installation row, the two columns of
 // groups, the buttons.
 
-#include "app/Controls.h"
 #include "app/pages/SettingsPageRows.h"
 
 #include "app/AppGlobals.h"
+#include "app/Controls.h"
 #include "app/ErrorBox.h"
 #include "app/RecentNames.h"
 #include "app/UiText.h"
