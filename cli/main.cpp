@@ -158,28 +158,91 @@ void ReadStoredSettings(CCliContext& context)
     context.dwServiceCode = settings.value(QStringLiteral("Settings/DontChange"), 0).toUInt();
 }
 
+// The options that only some commands take; each command names its own.
+const QStringList& CommandOptionNames()
+{
+    static const QStringList names = {QStringLiteral("clear"), QStringLiteral("yes"), QStringLiteral("merge"),
+                                      QStringLiteral("range"), QStringLiteral("dry-run"), QStringLiteral("backup"),
+                                      QStringLiteral("force")};
+    return names;
+}
+
+void AddOptions(QCommandLineParser& parser)
+{
+    parser.addOptions({QCommandLineOption(QStringLiteral("adapter"), QString(), QStringLiteral("n"), QStringLiteral("0")),
+                       QCommandLineOption(QStringLiteral("lang"), QString(), QStringLiteral("de|en")),
+                       QCommandLineOption(QStringLiteral("config"), QString(), QStringLiteral("dir")),
+                       QCommandLineOption(QStringLiteral("json")),
+                       QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
+                       QCommandLineOption(QStringLiteral("clear")), QCommandLineOption(QStringLiteral("yes")),
+                       QCommandLineOption(QStringLiteral("merge")), QCommandLineOption(QStringLiteral("range")),
+                       QCommandLineOption(QStringLiteral("dry-run")),
+                       QCommandLineOption(QStringLiteral("backup"), QString(), QStringLiteral("file")),
+                       QCommandLineOption(QStringLiteral("demo")), QCommandLineOption(QStringLiteral("force"))});
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+}
+
+// The positional arguments decoded as file names, and their bytes as given.
+void TakePositional(const QCommandLineParser& parser, QStringList& positional, std::vector<std::string>& rawPositional)
+{
+    for (const QString& argument : parser.positionalArguments()) {
+        rawPositional.push_back(argument.toLatin1().toStdString());
+        positional << QFile::decodeName(argument.toLatin1());
+    }
+}
+
+// ExitOk, or a usage error when the command's arguments or options do not fit it.
+int CheckCommandUse(const CommandSpec& command, const QStringList& arguments, const QCommandLineParser& parser)
+{
+    if (arguments.size() < command.nMinArgs || arguments.size() > command.nMaxArgs)
+        return UsageError(QStringLiteral("wrong arguments for '%1' (usage: fluxa-cli %1 %2)")
+                              .arg(QLatin1String(command.szName), QLatin1String(command.szArguments)));
+    for (const QString& name : CommandOptionNames())
+        if (parser.isSet(name) && !command.options.contains(name))
+            return UsageError(QStringLiteral("option --%1 does not apply to '%2'").arg(name, QLatin1String(command.szName)));
+    return ExitOk;
+}
+
+// The options into the context: ExitOk, or the exit code when --lang or
+// --adapter is wrong or the demo bus cannot start.
+int ApplyOptions(const QCommandLineParser& parser, CCliContext& context)
+{
+    if (parser.isSet(QStringLiteral("lang"))) {
+        const QString lang = parser.value(QStringLiteral("lang"));
+        if (lang != QLatin1String("de") && lang != QLatin1String("en"))
+            return UsageError(QStringLiteral("--lang takes de or en"));
+        g_nLanguage = lang == QLatin1String("en") ? kLanguageEnglish : kLanguageGerman;
+    }
+    bool bNumber = false;
+    context.nAdapter = parser.value(QStringLiteral("adapter")).toInt(&bNumber);
+    if (!bNumber || context.nAdapter < 0)
+        return UsageError(QStringLiteral("--adapter takes a number from 0 on"));
+    context.strConfigDir = parser.isSet(QStringLiteral("config"))
+                               ? parser.value(QStringLiteral("config")).toLatin1().toStdString()
+                               : DefaultConfigDirectory();
+    std::string strDemoError;
+    if (parser.isSet(QStringLiteral("demo")) && !UseDemoBus(strDemoError)) {
+        std::fprintf(stderr, "fluxa-cli: %s\n", strDemoError.c_str());
+        return ExitFailed;
+    }
+    context.bJson = parser.isSet(QStringLiteral("json"));
+    context.bClear = parser.isSet(QStringLiteral("clear"));
+    context.bYes = parser.isSet(QStringLiteral("yes"));
+    context.bMerge = parser.isSet(QStringLiteral("merge"));
+    context.bRange = parser.isSet(QStringLiteral("range"));
+    context.bDryRun = parser.isSet(QStringLiteral("dry-run"));
+    context.bForce = parser.isSet(QStringLiteral("force"));
+    context.strBackupFile = parser.value(QStringLiteral("backup")).toLatin1().toStdString();
+    return ExitOk;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
-    const QCommandLineOption adapterOption(QStringLiteral("adapter"), QString(), QStringLiteral("n"), QStringLiteral("0"));
-    const QCommandLineOption langOption(QStringLiteral("lang"), QString(), QStringLiteral("de|en"));
-    const QCommandLineOption configOption(QStringLiteral("config"), QString(), QStringLiteral("dir"));
-    const QCommandLineOption jsonOption(QStringLiteral("json"));
-    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption clearOption(QStringLiteral("clear"));
-    const QCommandLineOption yesOption(QStringLiteral("yes"));
-    const QCommandLineOption mergeOption(QStringLiteral("merge"));
-    const QCommandLineOption rangeOption(QStringLiteral("range"));
-    const QCommandLineOption dryRunOption(QStringLiteral("dry-run"));
-    const QCommandLineOption backupOption(QStringLiteral("backup"), QString(), QStringLiteral("file"));
-    const QCommandLineOption demoOption(QStringLiteral("demo"));
-    const QCommandLineOption forceOption(QStringLiteral("force"));
-    parser.addOptions({adapterOption, langOption, configOption, jsonOption, helpOption, clearOption, yesOption, mergeOption, rangeOption,
-                       dryRunOption, backupOption, demoOption, forceOption});
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    AddOptions(parser);
     // Parsed as Latin-1, each argument keeps its bytes: a file name that is
     // not UTF-8 still names its file.
     QStringList arguments;
@@ -190,12 +253,9 @@ int main(int argc, char* argv[])
 
     std::vector<std::string> rawPositional;
     QStringList positional;
-    for (const QString& argument : parser.positionalArguments()) {
-        rawPositional.push_back(argument.toLatin1().toStdString());
-        positional << QFile::decodeName(argument.toLatin1());
-    }
+    TakePositional(parser, positional, rawPositional);
     const CommandSpec* pCommand = positional.isEmpty() ? nullptr : FindCommand(positional.front());
-    if (parser.isSet(helpOption)) {
+    if (parser.isSet(QStringLiteral("help"))) {
         PrintUsage(pCommand);
         return ExitOk;
     }
@@ -205,40 +265,15 @@ int main(int argc, char* argv[])
         return UsageError(QStringLiteral("unknown command '%1'").arg(positional.front()));
     positional.removeFirst();
     rawPositional.erase(rawPositional.begin());
-    if (positional.size() < pCommand->nMinArgs || positional.size() > pCommand->nMaxArgs)
-        return UsageError(QStringLiteral("wrong arguments for '%1' (usage: fluxa-cli %1 %2)")
-                              .arg(QLatin1String(pCommand->szName), QLatin1String(pCommand->szArguments)));
-    for (const QString& name : {QStringLiteral("clear"), QStringLiteral("yes"), QStringLiteral("merge"), QStringLiteral("range"),
-                                QStringLiteral("dry-run"), QStringLiteral("backup"), QStringLiteral("force")})
-        if (parser.isSet(name) && !pCommand->options.contains(name))
-            return UsageError(QStringLiteral("option --%1 does not apply to '%2'").arg(name, QLatin1String(pCommand->szName)));
+    const int nUsage = CheckCommandUse(*pCommand, positional, parser);
+    if (nUsage != ExitOk)
+        return nUsage;
 
     CCliContext context;
     ReadStoredSettings(context);
-    if (parser.isSet(langOption)) {
-        const QString lang = parser.value(langOption);
-        if (lang != QLatin1String("de") && lang != QLatin1String("en"))
-            return UsageError(QStringLiteral("--lang takes de or en"));
-        g_nLanguage = lang == QLatin1String("en") ? kLanguageEnglish : kLanguageGerman;
-    }
-    bool bNumber = false;
-    context.nAdapter = parser.value(adapterOption).toInt(&bNumber);
-    if (!bNumber || context.nAdapter < 0)
-        return UsageError(QStringLiteral("--adapter takes a number from 0 on"));
-    context.strConfigDir = parser.isSet(configOption) ? parser.value(configOption).toLatin1().toStdString() : DefaultConfigDirectory();
-    std::string strDemoError;
-    if (parser.isSet(demoOption) && !UseDemoBus(strDemoError)) {
-        std::fprintf(stderr, "fluxa-cli: %s\n", strDemoError.c_str());
-        return ExitFailed;
-    }
-    context.bJson = parser.isSet(jsonOption);
-    context.bClear = parser.isSet(clearOption);
-    context.bYes = parser.isSet(yesOption);
-    context.bMerge = parser.isSet(mergeOption);
-    context.bRange = parser.isSet(rangeOption);
-    context.bDryRun = parser.isSet(dryRunOption);
-    context.bForce = parser.isSet(forceOption);
-    context.strBackupFile = parser.value(backupOption).toLatin1().toStdString();
+    const int nOptions = ApplyOptions(parser, context);
+    if (nOptions != ExitOk)
+        return nOptions;
     context.args = positional;
     context.rawArgs = rawPositional;
     return pCommand->pRun(context);

@@ -10,11 +10,11 @@
 #include <iterator>
 #include <new>
 
-namespace {
+using DataRecords::kAddMemoryText;
+using DataRecords::kAddressSpace;
+using DataRecords::kZeroLengthText;
 
-constexpr std::uint64_t kAddressSpace = std::uint64_t(1) << 32;
-constexpr const char* kZeroLengthText = "A length information set to 0 is not supported/invalid";
-constexpr const char* kAddMemoryText = "A CMemoryException was thrown while adding a new data record";
+namespace {
 
 int ClampToInt(std::uint64_t value)
 {
@@ -36,199 +36,6 @@ void AppendHexByte(std::string& strText, BYTE byValue)
 }
 
 } // namespace
-
-// ---------------------------------------------------------------- CDataRecord
-
-CDataRecord::CDataRecord(DWORD nStartAddr, DWORD nLength, const BYTE* pData)
-    : m_nStartAddr(nStartAddr), m_nLength(nLength), m_pData(pData, pData + nLength)
-{
-}
-
-void CDataRecord::Copy(const CDataRecord& other)
-{
-    *this = other;
-}
-
-BYTE CDataRecord::GetByte(DWORD nPosition) const
-{
-    return nPosition < m_nLength ? m_pData[nPosition] : 0;
-}
-
-void CDataRecord::SetStartAddr(DWORD nStartAddr)
-{
-    m_nStartAddr = nStartAddr;
-}
-
-DWORD CDataRecord::GetStartAddr() const
-{
-    return m_nStartAddr;
-}
-
-DWORD CDataRecord::GetEndAddr() const
-{
-    return m_nStartAddr + m_nLength - 1;
-}
-
-void CDataRecord::SetLength(DWORD nLength)
-{
-    m_pData.resize(nLength);
-    m_nLength = nLength;
-}
-
-DWORD CDataRecord::GetLength() const
-{
-    return m_nLength;
-}
-
-int CDataRecord::AppendData(DWORD nLength, const BYTE* pData, std::string& strError)
-{
-    if (nLength == 0) {
-        strError = kZeroLengthText;
-        return Result::InvalidArgument;
-    }
-    if (pData == nullptr) {
-        strError = "The data pointer is invalid (NULL)";
-        return Result::InvalidArgument;
-    }
-    if (GetLimitAddr() + nLength > kAddressSpace) {
-        strError = "The data can't be added as it would reach beyond the 32-bit address range";
-        return Result::InvalidArgument;
-    }
-    try {
-        m_pData.insert(m_pData.end(), pData, pData + nLength);
-    } catch (const std::bad_alloc&) {
-        strError = kAddMemoryText;
-        return Result::OutOfMemory;
-    }
-    m_nLength += nLength;
-    return Result::Ok;
-}
-
-int CDataRecord::AppendRecord(const CDataRecord& other, std::string& strError)
-{
-    if (m_nLength == 0) {
-        try {
-            Copy(other);
-        } catch (const std::bad_alloc&) {
-            strError = kAddMemoryText;
-            return Result::OutOfMemory;
-        }
-        return Result::Ok;
-    }
-    if (other.m_nStartAddr != GetLimitAddr()) {
-        strError = FormatText("The data can't be added due to spaces where detected.Current data: Start:0x%X, "
-                              "length:0x%X, data to be added:Start:0x%X, length:0x%X",
-                              m_nStartAddr, m_nLength, other.m_nStartAddr, other.m_nLength);
-        return Result::InvalidArgument;
-    }
-    return AppendData(other.m_nLength, other.GetData(), strError);
-}
-
-// --------------------------------------------------------- CDataRecordHandler
-
-int CDataRecordHandler::AddDataRecord(const CDataRecord& record, std::string& strError)
-{
-    if (record.GetLength() == 0) {
-        strError = kZeroLengthText;
-        return Result::InvalidArgument;
-    }
-    // Which of two differing bytes would end up in the flash depends on the
-    // order of writing: such an image is refused, not guessed at.
-    DWORD nConflict = 0;
-    if (FindConflict(record, nConflict)) {
-        strError = FormatText("Can't add the new data record due to its data differs from the data already stored "
-                              "at the address (0x%X)",
-                              nConflict);
-        return Result::InvalidArgument;
-    }
-    // A record beyond every stored one can neither lie inside one nor follow
-    // one, which spares large files with gaps a walk over the whole list.
-    if (record.GetStartAddr() <= m_nHighestLimit) {
-        for (CDataRecord& existing : m_Records) {
-            if (record.GetStartAddr() >= existing.GetStartAddr() &&
-                record.GetLimitAddr() <= existing.GetLimitAddr()) {
-                // Already there with the same bytes (a repeated line): dropped, not an error.
-                strError = "Can't add the new data record due to start and / or end addr is allready used";
-                return Result::Ok;
-            }
-            if (existing.GetLimitAddr() == record.GetStartAddr()) {
-                const int nResult = existing.AppendRecord(record, strError);
-                m_nHighestLimit = std::max(m_nHighestLimit, existing.GetLimitAddr());
-                return nResult;
-            }
-        }
-    }
-    try {
-        m_Records.push_back(record);
-    } catch (const std::bad_alloc&) {
-        strError = kAddMemoryText;
-        return Result::OutOfMemory;
-    }
-    m_nTotalLength += record.GetLength();
-    m_nHighestLimit = std::max(m_nHighestLimit, record.GetLimitAddr());
-    return Result::Ok;
-}
-
-bool CDataRecordHandler::FindConflict(const CDataRecord& record, DWORD& nAddress) const
-{
-    if (record.GetStartAddr() >= m_nHighestLimit)
-        return false;
-    for (const CDataRecord& existing : m_Records) {
-        const std::uint64_t nFrom = std::max(record.GetStartAddr(), existing.GetStartAddr());
-        const std::uint64_t nTo = std::min(record.GetLimitAddr(), existing.GetLimitAddr());
-        if (nFrom >= nTo)
-            continue;
-        const BYTE* pNew = record.GetData() + (nFrom - record.GetStartAddr());
-        const BYTE* pNewEnd = pNew + (nTo - nFrom);
-        const BYTE* pDiffers = std::mismatch(pNew, pNewEnd, existing.GetData() + (nFrom - existing.GetStartAddr())).first;
-        if (pDiffers != pNewEnd) {
-            nAddress = static_cast<DWORD>(nFrom + (pDiffers - pNew));
-            return true;
-        }
-    }
-    return false;
-}
-
-int CDataRecordHandler::GetCount() const
-{
-    return static_cast<int>(m_Records.size());
-}
-
-int CDataRecordHandler::GetDataRecord(int nIndex, CDataRecord& record, std::string& strError) const
-{
-    if (m_Records.empty()) {
-        strError = "No data records were currently assigned. Operation aborted";
-        return Result::MissingPrecondition;
-    }
-    if (nIndex < 0 || nIndex >= GetCount()) {
-        strError = FormatText("The passed data record index (%d) is invalid. Current stored data record count is (%d)",
-                              nIndex, GetCount());
-        return Result::InvalidArgument;
-    }
-    try {
-        record.Copy(m_Records[static_cast<std::size_t>(nIndex)]);
-    } catch (const std::bad_alloc&) {
-        strError = FormatText("A CMemoryException was thrown while accessing the data record index (%d)", nIndex);
-        return Result::OutOfMemory;
-    }
-    return Result::Ok;
-}
-
-int CDataRecordHandler::CopyFrom(const CDataRecordHandler& other, std::string& strError)
-{
-    try {
-        std::vector<CDataRecord> copy = other.m_Records;
-        m_Records.swap(copy);
-    } catch (const std::bad_alloc&) {
-        strError = kAddMemoryText;
-        return Result::OutOfMemory;
-    }
-    m_nTotalLength = other.m_nTotalLength;
-    m_nHighestLimit = other.m_nHighestLimit;
-    return Result::Ok;
-}
-
-// ------------------------------------------------------------------ CIntelHex
 
 int CIntelHex::Load(const std::string& strPath, std::string& strError)
 {
@@ -293,6 +100,17 @@ int CIntelHex::CheckLineFrame(std::uint64_t nCharCount, std::string& strError) c
 
 int CIntelHex::ParseLine(const std::string& strLine, std::string& strError)
 {
+    std::array<BYTE, (kMaxLineChars - 1) / 2> bytes{};
+    const int nResult = DecodeLine(strLine, bytes.data(), strError);
+    if (nResult != Result::Ok)
+        return nResult;
+    // Count, address (2), type and checksum frame the data bytes.
+    const DWORD nAddress = bytes[1] * 256u + bytes[2];
+    return TakeRecord(bytes[3], nAddress, bytes.data() + 4, bytes[0], strError);
+}
+
+int CIntelHex::DecodeLine(const std::string& strLine, BYTE* pBytes, std::string& strError) const
+{
     int nResult = CheckLineFrame(strLine.size(), strError);
     if (nResult != Result::Ok)
         return nResult;
@@ -301,34 +119,34 @@ int CIntelHex::ParseLine(const std::string& strLine, std::string& strError)
         return Result::InvalidArgument;
     }
     const int nByteCount = static_cast<int>(strLine.size() - 1) / 2;
-    std::array<BYTE, (kMaxLineChars - 1) / 2> bytes{};
     for (int i = 0; i < nByteCount; ++i) {
-        nResult = HexToByte(strLine, 1 + 2 * i, 2, bytes[static_cast<std::size_t>(i)], strError);
+        nResult = HexToByte(strLine, 1 + 2 * i, 2, pBytes[i], strError);
         if (nResult != Result::Ok)
             return nResult;
     }
     BYTE byComputed = 0;
-    nResult = CalcChecksum(nByteCount - 1, bytes.data(), byComputed, strError);
+    nResult = CalcChecksum(nByteCount - 1, pBytes, byComputed, strError);
     if (nResult != Result::Ok)
         return nResult;
-    const BYTE byInFile = bytes[static_cast<std::size_t>(nByteCount - 1)];
+    const BYTE byInFile = pBytes[nByteCount - 1];
     if (byComputed != byInFile) {
         strError = FormatText("The handled file line (%d) contains an invalid checksum.The checksum (0x%02X) was "
                               "expected but (0x%02X) was calculated from the line data.",
                               m_nLineNumber, byInFile, byComputed);
         return Result::InvalidArgument;
     }
-    // Count, address (2), type and checksum frame the data bytes.
-    const int nDataCount = bytes[0];
+    const int nDataCount = pBytes[0];
     const int nCarried = nByteCount - 5;
     if (nDataCount != nCarried) {
         strError = FormatText("The handled file line (%d) announces (%d) data bytes but carries (%d)", m_nLineNumber,
                               nDataCount, nCarried);
         return Result::InvalidArgument;
     }
-    const DWORD nAddress = bytes[1] * 256u + bytes[2];
-    const int nType = bytes[3];
-    const BYTE* pData = bytes.data() + 4;
+    return Result::Ok;
+}
+
+int CIntelHex::TakeRecord(int nType, DWORD nAddress, const BYTE* pData, int nDataCount, std::string& strError)
+{
     switch (nType) {
     case 0x00: {
         if (nDataCount == 0) {

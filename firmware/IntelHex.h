@@ -2,78 +2,13 @@
 // Intel HEX firmware images: a list of contiguous memory records read from
 // and written to the text format (record types 00, 01 and 04).
 #include "common/FluxaTypes.h"
+#include "firmware/DataRecord.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// One contiguous block of memory.
-class CDataRecord {
-public:
-    CDataRecord() = default;
-    CDataRecord(DWORD nStartAddr, DWORD nLength, const BYTE* pData);
-    CDataRecord(const CDataRecord&) = default;
-    CDataRecord& operator=(const CDataRecord&) = default;
-    CDataRecord(CDataRecord&&) noexcept = default;
-    CDataRecord& operator=(CDataRecord&&) noexcept = default;
-    virtual ~CDataRecord() = default;
-
-    virtual void Copy(const CDataRecord& other);
-    // Byte at a position counted from the record's start; 0 outside the record.
-    virtual BYTE GetByte(DWORD nPosition) const;
-    virtual void SetStartAddr(DWORD nStartAddr);
-    virtual DWORD GetStartAddr() const;
-    // Start + length - 1 (start - 1 for an empty record, as the format has it).
-    virtual DWORD GetEndAddr() const;
-    // Resizes the data; new bytes are 0.
-    virtual void SetLength(DWORD nLength);
-    virtual DWORD GetLength() const;
-    virtual int AppendData(DWORD nLength, const BYTE* pData, std::string& strError);
-    virtual int AppendRecord(const CDataRecord& other, std::string& strError);
-
-    const BYTE* GetData() const { return m_pData.data(); }
-    // One past the last address, without the 32-bit wrap of GetEndAddr.
-    std::uint64_t GetLimitAddr() const { return std::uint64_t(m_nStartAddr) + m_nLength; }
-
-protected:
-    DWORD m_nStartAddr = 0;
-    DWORD m_nLength = 0;
-    std::vector<BYTE> m_pData; // always m_nLength bytes
-};
-
-// Ordered list of records; joins a record to the one that ends right before it.
-// Records may overlap, but only where their bytes agree.
-class CDataRecordHandler {
-public:
-    CDataRecordHandler() = default;
-    CDataRecordHandler(const CDataRecordHandler&) = default;
-    CDataRecordHandler& operator=(const CDataRecordHandler&) = default;
-    CDataRecordHandler(CDataRecordHandler&&) noexcept = default;
-    CDataRecordHandler& operator=(CDataRecordHandler&&) noexcept = default;
-    virtual ~CDataRecordHandler() = default;
-
-    virtual int AddDataRecord(const CDataRecord& record, std::string& strError);
-    virtual int GetCount() const;
-    virtual int GetDataRecord(int nIndex, CDataRecord& record, std::string& strError) const;
-    virtual int CopyFrom(const CDataRecordHandler& other, std::string& strError);
-
-    // The first address at which the record's bytes differ from a stored
-    // record's; false when they agree wherever they overlap.
-    bool FindConflict(const CDataRecord& record, DWORD& nAddress) const;
-
-    // Read access without copying, for the writers of an image.
-    const std::vector<CDataRecord>& Records() const { return m_Records; }
-    DWORD GetTotalLength() const { return m_nTotalLength; }
-
-protected:
-    std::vector<CDataRecord> m_Records;
-    // Sum of the lengths of the records added as new list entries.
-    DWORD m_nTotalLength = 0;
-    // One past the highest address any record reaches.
-    std::uint64_t m_nHighestLimit = 0;
-};
 
 class CIntelHex {
 public:
@@ -137,6 +72,11 @@ protected:
     int m_nItemsPerLine = 16;
 
 private:
+    // The line's bytes after the ":" into pBytes, checked against the
+    // checksum and the data count the line announces.
+    int DecodeLine(const std::string& strLine, BYTE* pBytes, std::string& strError) const;
+    // Takes one decoded record of the given type into the image.
+    int TakeRecord(int nType, DWORD nAddress, const BYTE* pData, int nDataCount, std::string& strError);
     // Where each data line put its bytes, to name the line that a later,
     // conflicting one contradicts.
     struct DataLine {

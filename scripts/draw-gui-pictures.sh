@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Draws the pictures of the user interface into resources/pictures/.
 # The output is committed: run this again only after changing a drawing
-# in tools/draw_pictures/main.cpp.
+# in tools/draw_pictures/.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-pictures"
