@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kFixtures = fs::path(__FILE__).parent_path() / "fixtures";
+const fs::path kFixtures = fs::path(FLUXA_SOURCE_DIR) / "tests/configdata/fixtures";
 
 CProductSetting* FindSetting(CDeviceConfig& config, const std::string& name)
 {

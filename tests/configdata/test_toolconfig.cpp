@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kFixtures = fs::path(__FILE__).parent_path() / "fixtures";
+const fs::path kFixtures = fs::path(FLUXA_SOURCE_DIR) / "tests/configdata/fixtures";
 
 std::string ReadFile(const fs::path& path)
 {
