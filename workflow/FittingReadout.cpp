@@ -254,6 +254,7 @@ int ReadErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& histor
     if (nResult != Result::Ok)
         return nResult;
     history.byCount = static_cast<BYTE>(nValue);
+    history.bCountRead = true;
     history.abyEntries.fill(0);
     for (int i = 0; i < kErrorEntries; ++i) {
         if ((nResult = ReadItemValue(link, nProductType, kErrorEntryTypes[i], 1, nValue, strError)) != Result::Ok)

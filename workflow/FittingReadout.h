@@ -126,7 +126,8 @@ std::string PlacementText(const std::vector<BYTE>& first, const std::vector<BYTE
 struct CErrorHistory {
     BYTE byCount = 0;
     std::array<BYTE, 5> abyEntries{};
-    bool bComplete = false; // count and all five entries were read
+    bool bCountRead = false; // false: nothing is known of this fitting's errors yet
+    bool bComplete = false;  // count and all five entries were read
 };
 // Count, then entries 1 to 5, stopping at the first failure.
 int ReadErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& history, std::string& strError);

@@ -97,7 +97,9 @@ void CDlgDiagnosticGeneric::UpdateErrorDisplay()
 {
     std::vector<std::string> lines;
     std::string strError;
-    if (ErrorHistoryLines(m_history, Session().ProductType(), lines, strError) != Result::Ok)
+    if (!m_history.bCountRead)
+        lines.emplace_back(PickText("No error known", "Kein Fehler bekannt"));
+    else if (ErrorHistoryLines(m_history, Session().ProductType(), lines, strError) != Result::Ok)
         return;
     for (int i = 0; i < 5; ++i) {
         const bool bShown = i < static_cast<int>(lines.size());
@@ -105,6 +107,18 @@ void CDlgDiagnosticGeneric::UpdateErrorDisplay()
         if (bShown)
             m_pLines[i]->setText(QString::fromStdString(lines[static_cast<std::size_t>(i)]));
     }
+}
+
+bool CDlgDiagnosticGeneric::event(QEvent* pEvent)
+{
+    // A file opened or another product in force: the history shown belonged
+    // to the fitting read before.
+    const unsigned nMessage = CWindowMessage::MessageOf(pEvent);
+    if (nMessage == kWmConfigurationLoaded || nMessage == kWmTakeDefaults) {
+        ShowHistory(CErrorHistory{});
+        return true;
+    }
+    return CPageBase::event(pEvent);
 }
 
 void CDlgDiagnosticGeneric::OnReadFromTarget()

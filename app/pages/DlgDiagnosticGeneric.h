@@ -22,6 +22,7 @@ public:
     int ValveState() const { return m_nValveState; }
 
 protected:
+    bool event(QEvent* pEvent) override;
     void OnReadFromTarget() override;
     void OnEnableFittingOperations(bool bEnable) override;
     void OnValveState(std::intptr_t lParam) override;

@@ -111,9 +111,10 @@ void CColorTabCtrl::EnableTabs(bool bEnable)
 
 QColor CColorTabCtrl::TextColorOf(int nIndex) const
 {
-    if (!m_bEnabled)
-        return m_colorDisabled;
-    return nIndex == currentIndex() ? m_colorSelected : m_colorNormal;
+    // A locked bar still shows which page is open.
+    if (nIndex == currentIndex())
+        return m_colorSelected;
+    return m_bEnabled ? m_colorNormal : m_colorDisabled;
 }
 
 void CColorTabCtrl::paintEvent(QPaintEvent*)

@@ -172,8 +172,11 @@ void WidgetsTest::tabTextsTakeTheirColours()
     QCOMPARE(tabs.TextColorOf(0), QColor(145, 15, 10));
     QCOMPARE(tabs.TextColorOf(1), QColor(Qt::black));
     tabs.EnableTabs(false);
-    QCOMPARE(tabs.TextColorOf(0), QColor(170, 170, 170));
+    QCOMPARE(tabs.TextColorOf(0), QColor(145, 15, 10));
+    QCOMPARE(tabs.TextColorOf(1), QColor(170, 170, 170));
     QVERIFY(!tabs.isEnabled());
+    tabs.EnableTabs(true);
+    QCOMPARE(tabs.TextColorOf(1), QColor(Qt::black));
 }
 
 void WidgetsTest::registryShowsOnePageAtATime()

@@ -5,15 +5,19 @@
 #include "AppTestSupport.h"
 
 #include "app/AppGlobals.h"
+#include "app/DlgConnectionInformation.h"
 #include "app/DlgProgress.h"
+#include "app/FittingJobOwner.h"
 #include "app/NexaroDlg.h"
 #include "app/pages/DlgDiagnosticGeneric.h"
 #include "app/pages/DlgInfoGeneric.h"
+#include "app/widgets/ColorControls.h"
 #include "common/Language.h"
 #include "devicelink/VelmorTPExt.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
@@ -28,6 +32,37 @@ std::string EepromLine(unsigned nAddress, const char* szBytes)
     return szLine;
 }
 
+// A saved faucet configuration of the article number.
+QString WriteFaucetFile(const QString& folder, const char* szArticleNumber)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("saved.xml"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(QByteArray("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<file><ArticleNumber>") + szArticleNumber
+               + "</ArticleNumber><ConfigSheet>Ambra</ConfigSheet><Settings><StartupProgramming>1</StartupProgramming>"
+                 "<LEDCurrentOff>2</LEDCurrentOff><Maxruntime>77</Maxruntime><Runtime>900</Runtime><StagnationMode>1</StagnationMode>"
+                 "<StagnationRuntime>30</StagnationRuntime><StagnationCycleTime>24</StagnationCycleTime><PowerSavingMode>0</PowerSavingMode>"
+                 "<PowerSavingTimeout>1</PowerSavingTimeout><Installer>Fa. Muster</Installer><InstallLocation>Ward 7</InstallLocation>"
+                 "</Settings></file>\n");
+    return path;
+}
+
+// Every frame goes unanswered while it lives: the connection monitor sees
+// no fitting, as if it had been pulled, without the adapter going away.
+class SilentLine {
+public:
+    explicit SilentLine(CSimulatorLibrary& sim) : m_sim(sim)
+    {
+        const VSimFault silence{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 0, 0, 0, nullptr, nullptr, 0, 0, 0};
+        m_sim.api.AddFault(0, &silence);
+    }
+    ~SilentLine() { m_sim.api.ClearFaults(); }
+
+private:
+    CSimulatorLibrary& m_sim;
+};
+
 } // namespace
 
 class WorkflowTest : public QObject {
@@ -40,6 +75,14 @@ private slots:
     void clearingTheHistoryIsHonest();
     void valveButtonSwitchesByHand();
     void aLostFittingLocksTheConfigurationTab();
+    void tabsStayLockedUntilAKnownUnitAnswers_data();
+    void tabsStayLockedUntilAKnownUnitAnswers();
+    void diagnosticsSayNothingIsKnownUntilRead_data();
+    void diagnosticsSayNothingIsKnownUntilRead();
+    void pageButtonsFollowTheFittingLock();
+    void anInformationReadCutHalfwayKeepsWhatItRead();
+    void aNextReadThatFailsLeavesTheWindowUsable();
+    void openWithAnUnknownArticleKeepsTheProduct();
     void saveAsWithoutAProductSaysSo();
     void detectionFollowsTheScenarioFile();
 };
@@ -192,6 +235,170 @@ void WorkflowTest::aLostFittingLocksTheConfigurationTab()
     QTRY_VERIFY_WITH_TIMEOUT(window.dlg.m_nConnState == kConnectionKnownFitting || window.dlg.m_nConnState == kConnectionOtherUnit, 4000);
     QVERIFY(pTabs->isEnabled());
     QCOMPARE(pTabs->currentIndex(), 1); // the tab stays
+}
+
+void WorkflowTest::tabsStayLockedUntilAKnownUnitAnswers_data()
+{
+    QTest::addColumn<QString>("profile");
+    QTest::addColumn<int>("lockedState");
+    QTest::newRow("unknown fitting") << QStringLiteral("Unknown") << kConnectionUnknownFitting;
+    QTest::newRow("other product") << QStringLiteral("Tarvo") << kConnectionOtherProduct;
+}
+
+void WorkflowTest::tabsStayLockedUntilAKnownUnitAnswers()
+{
+    QFETCH(QString, profile);
+    QFETCH(int, lockedState);
+    AppEnvironment env;
+    StartedWindow window(env);
+    window.PressNext();
+    auto* pTabs = window.Child<CColorTabCtrl>(1079);
+    pTabs->setCurrentIndex(2);
+    // Each exchange happens while the line is silent, so the monitor
+    // identifies the unit that answers afterwards.
+    const auto exchange = [&](const char* szProfile, const char* szSerial, int nState) {
+        {
+            const SilentLine silence(env.sim);
+            QTRY_COMPARE_WITH_TIMEOUT(window.dlg.m_nConnState, kConnectionNoFitting, 4000);
+            QCOMPARE(env.sim.api.ExchangeFitting(0, szProfile, szSerial), VSIM_OK);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(window.dlg.m_nConnState, nState, 4000);
+    };
+    exchange(profile.toUtf8().constData(), nullptr, lockedState);
+    QVERIFY(!pTabs->isEnabled());
+    QCOMPARE(pTabs->currentIndex(), 1); // locked on the configuration
+    exchange("Ambra", "0000000000A2", kConnectionOtherUnit);
+    QVERIFY(pTabs->IsTabsEnabled());
+    QCOMPARE(pTabs->currentIndex(), 1);
+    // The connection dialog asks about the other unit; closed, the window is free.
+    CDlgConnectionInformation* pDialog = window.dlg.m_dlgConnectionInformation;
+    QTRY_VERIFY(pDialog->isVisible());
+    pDialog->CloseDialog();
+    QVERIFY(pTabs->isEnabled());
+    pTabs->setCurrentIndex(2);
+    QVERIFY(!window.dlg.findChild<QWidget*>(QStringLiteral("GenericDiagnostics"))->isHidden());
+}
+
+void WorkflowTest::diagnosticsSayNothingIsKnownUntilRead_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("nothingKnown");
+    QTest::newRow("German") << kLanguageGerman << QStringLiteral("Kein Fehler bekannt");
+    QTest::newRow("English") << kLanguageEnglish << QStringLiteral("No error known");
+}
+
+void WorkflowTest::diagnosticsSayNothingIsKnownUntilRead()
+{
+    QFETCH(int, language);
+    QFETCH(QString, nothingKnown);
+    AppEnvironment env; // three stored errors
+    env.settings->setValue(QStringLiteral("Settings/Language"), language);
+    StartedWindow window(env);
+    const auto firstLine = [&window] { return window.PageChild<QLabel>("GenericDiagnostics", 1104)->text(); };
+    QCOMPARE(firstLine(), nothingKnown);
+    window.PressNext();
+    QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
+    QVERIFY(firstLine() != nothingKnown);
+    QVERIFY(!window.PageChild("GenericDiagnostics", 1106)->isHidden());
+    // A file opened: what was read belonged to the fitting, not to the file.
+    const QString path = WriteFaucetFile(env.Path(), "230300301");
+    window.dlg.m_chooseOpenFile = [&path] { return path; };
+    AnswerMessageBox(QMessageBox::Yes);
+    window.dlg.findChild<QAction*>(QStringLiteral("id1093"))->trigger();
+    QCOMPARE(firstLine(), nothingKnown);
+    for (int nId : {1105, 1106, 1107, 1108})
+        QVERIFY(window.PageChild("GenericDiagnostics", nId)->isHidden());
+}
+
+void WorkflowTest::pageButtonsFollowTheFittingLock()
+{
+    AppEnvironment env;
+    StartedWindow window(env);
+    window.PressNext();
+    QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
+    const QList<QPushButton*> buttons = {window.PageChild<QPushButton>("InfoGeneric", 1081),
+                                         window.PageChild<QPushButton>("GenericDiagnostics", 1115),
+                                         window.PageChild<QPushButton>("GenericDiagnostics", 1117),
+                                         window.PageChild<QPushButton>("GenericDiagnostics", 1102)};
+    for (const bool bEnable : {false, true}) {
+        window.dlg.EnableFittingOperations(bEnable);
+        for (QPushButton* pButton : buttons)
+            QVERIFY2(pButton->isEnabled() == bEnable, qPrintable(pButton->objectName()));
+    }
+    // A locked button starts nothing.
+    window.dlg.EnableFittingOperations(false);
+    int nJobs = 0;
+    connect(&window.dlg.Jobs(), &CFittingJobOwner::JobStarted, [&nJobs] { ++nJobs; });
+    for (QPushButton* pButton : buttons)
+        QTest::mouseClick(pButton, Qt::LeftButton);
+    QCOMPARE(nJobs, 0);
+}
+
+void WorkflowTest::anInformationReadCutHalfwayKeepsWhatItRead()
+{
+    const std::string scenario = "[adapter]\nfitting = Ambra\n" + EepromLine(kHoursTotal, "0A 00")
+                                 + EepromLine(kPlacement1, "41 42 43 FF") + EepromLine(kPlacement2, "00");
+    AppEnvironment env(scenario.c_str());
+    StartedWindow window(env);
+    window.PressNext();
+    QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
+    QCOMPARE(window.PageChild<QLabel>("InfoGeneric", 1047)->text(), QStringLiteral("10"));
+    QCOMPARE(window.PageChild<QLabel>("InfoGeneric", 1099)->text(), QStringLiteral("ABC"));
+    // New hours; the placement's row no longer answers.
+    const unsigned char abyHours[2] = {0x14, 0x00};
+    env.sim.api.WriteEeprom(0, kHoursTotal, abyHours, 2);
+    env.sim.api.FixRowSums(0);
+    const VSimFault silent{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 0, 0, 0, nullptr, nullptr, 0, kPlacement1, 1};
+    env.sim.api.AddFault(0, &silent);
+    const MessageBoxWatch watch;
+    window.PageChild<QPushButton>("InfoGeneric", 1081)->click();
+    QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
+    QCOMPARE(watch.unexpected.size(), 1); // the failure is reported
+    QCOMPARE(window.PageChild<QLabel>("InfoGeneric", 1047)->text(), QStringLiteral("20"));
+    QCOMPARE(window.PageChild<QLabel>("InfoGeneric", 1099)->text(), QStringLiteral("ABC"));
+}
+
+void WorkflowTest::aNextReadThatFailsLeavesTheWindowUsable()
+{
+    AppEnvironment env;
+    // The identification succeeds; the information page's first read does not.
+    const VSimFault silent{VSIM_FAULT_NO_ANSWER, VSIM_TRIGGER_EVERY, 1, 0, 0, 0, nullptr, nullptr, 0, kHoursTotal, 1};
+    env.sim.api.AddFault(0, &silent);
+    StartedWindow window(env);
+    const MessageBoxWatch watch;
+    window.PressNext();
+    QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
+    QVERIFY(!watch.unexpected.isEmpty());
+    QCOMPARE(window.dlg.m_nViewMode, static_cast<int>(CNexaroDlg::kWorkView));
+    QVERIFY(!window.dlg.m_dlgProgress->isVisible());
+    QVERIFY(window.dlg.isEnabled());
+    QVERIFY(window.Child<QTabBar>(1079)->isEnabled());
+    // Usable: a second read succeeds once the fitting answers.
+    env.sim.api.ClearFaults();
+    window.PageChild<QPushButton>("InfoGeneric", 1081)->click();
+    QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
+    QCOMPARE(watch.unexpected.size(), 1);
+    QVERIFY(!window.PageChild<QLabel>("InfoGeneric", 1047)->text().isEmpty());
+}
+
+void WorkflowTest::openWithAnUnknownArticleKeepsTheProduct()
+{
+    AppEnvironment env;
+    env.settings->setValue(QStringLiteral("Settings/Language"), kLanguageEnglish);
+    StartedWindow window(env);
+    window.PressNext();
+    QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
+    auto* pMaxRuntime = window.PageChild<QLineEdit>("Ambra", 1150);
+    const QString shown = pMaxRuntime->text();
+    const QString path = WriteFaucetFile(env.Path(), "239999999");
+    window.dlg.m_chooseOpenFile = [&path] { return path; };
+    const MessageBoxWatch watch(QStringLiteral("Do you want to override the current settings?"));
+    window.dlg.findChild<QAction*>(QStringLiteral("id1093"))->trigger();
+    QCOMPARE(watch.unexpected.size(), 1);
+    QVERIFY2(watch.unexpected.front().contains(QStringLiteral("23 999 99 99")), qPrintable(watch.unexpected.front()));
+    QCOMPARE(window.dlg.Session().Config().GetArticleNumber(), std::string("230300301"));
+    QCOMPARE(window.dlg.Session().ProductType(), 3);
+    QCOMPARE(pMaxRuntime->text(), shown);
 }
 
 void WorkflowTest::saveAsWithoutAProductSaysSo()
