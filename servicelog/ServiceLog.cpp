@@ -1,0 +1,251 @@
+#include "servicelog/ServiceLog.h"
+
+#include "common/FilePaths.h"
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+#include "common/TextFormat.h"
+#include "servicelog/SqliteStatement.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// A database held longer than this by another program is reported busy.
+constexpr int kBusyTimeoutMs = 1000;
+
+// Step n brings a database of schema n - 1 to schema n. Steps are never
+// changed once released; a new schema adds a step.
+constexpr const char* kMigrations[] = {
+    "CREATE TABLE units(id INTEGER PRIMARY KEY, article TEXT NOT NULL, serial TEXT NOT NULL, UNIQUE(article, serial));"
+    "CREATE INDEX units_serial ON units(serial COLLATE NOCASE);"
+    "CREATE TABLE visits(id INTEGER PRIMARY KEY, unit_id INTEGER NOT NULL REFERENCES units(id), started TEXT NOT NULL,"
+    " tool_version TEXT NOT NULL, technician TEXT NOT NULL, adapter TEXT NOT NULL, module_serial TEXT NOT NULL,"
+    " software_version TEXT NOT NULL, bootloader_version TEXT NOT NULL, production_date TEXT NOT NULL);"
+    "CREATE INDEX visits_unit ON visits(unit_id, id);"
+    "CREATE INDEX visits_started ON visits(started);"
+    "CREATE TABLE events(id INTEGER PRIMARY KEY, visit_id INTEGER NOT NULL REFERENCES visits(id), time TEXT NOT NULL,"
+    " kind TEXT NOT NULL, result INTEGER NOT NULL, message TEXT NOT NULL);"
+    "CREATE INDEX events_visit ON events(visit_id, id);"
+    "CREATE TABLE items(event_id INTEGER NOT NULL REFERENCES events(id), position INTEGER NOT NULL, name TEXT NOT NULL,"
+    " before TEXT NOT NULL, after TEXT NOT NULL, held INTEGER NOT NULL, PRIMARY KEY(event_id, position)) WITHOUT ROWID;",
+};
+static_assert(std::size(kMigrations) == CServiceLog::kSchemaVersion);
+
+std::string UtcNow()
+{
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm utc{};
+#if defined(_WIN32)
+    gmtime_s(&utc, &now);
+#else
+    gmtime_r(&now, &utc);
+#endif
+    char szText[32];
+    std::strftime(szText, sizeof szText, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return szText;
+}
+
+int SchemaVersion(sqlite3* pDb, int& nVersion)
+{
+    CSqliteStatement version(pDb, "PRAGMA user_version");
+    const int nStep = version.Step();
+    if (nStep != SQLITE_ROW)
+        return nStep;
+    nVersion = static_cast<int>(version.Int(0));
+    return SQLITE_OK;
+}
+
+// Applies the missing steps in one transaction; another program may have
+// done it meanwhile, so the version is read again inside it.
+bool Migrate(sqlite3* pDb)
+{
+    CSqliteTransaction transaction(pDb);
+    int nVersion = 0;
+    if (!transaction.IsBegun() || SchemaVersion(pDb, nVersion) != SQLITE_OK)
+        return false;
+    for (; nVersion < CServiceLog::kSchemaVersion; ++nVersion)
+        if (sqlite3_exec(pDb, kMigrations[nVersion], nullptr, nullptr, nullptr) != SQLITE_OK)
+            return false;
+    const std::string strSetVersion = "PRAGMA user_version = " + std::to_string(CServiceLog::kSchemaVersion);
+    return sqlite3_exec(pDb, strSetVersion.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK && transaction.Commit();
+}
+
+std::string NewerSchemaText(const std::string& strPath, int nVersion)
+{
+    return FormatText(PickText("The service record %s was written by a newer version of Fluxa USB (schema %d); nothing is recorded in it.",
+                               "Das Serviceprotokoll %s wurde von einer neueren Version von Fluxa USB geschrieben (Schema %d); es wird nichts darin aufgezeichnet."),
+                      strPath.c_str(), nVersion);
+}
+
+} // namespace
+
+const char* ServiceEventName(ServiceEventKind eKind)
+{
+    switch (eKind) {
+    case ServiceEventKind::SettingsRead:
+        return "settings-read";
+    case ServiceEventKind::SettingsWritten:
+        return "settings-written";
+    case ServiceEventKind::ErrorsRead:
+        return "errors-read";
+    case ServiceEventKind::ErrorsCleared:
+        return "errors-cleared";
+    case ServiceEventKind::FirmwareDownload:
+        return "firmware-download";
+    case ServiceEventKind::OperatingData:
+        return "operating-data";
+    }
+    return "";
+}
+
+CServiceLog::~CServiceLog()
+{
+    Close();
+}
+
+int CServiceLog::Open(const std::string& strPath, std::string& strWarning)
+{
+    Close();
+    m_strPath = strPath;
+    std::error_code ignored; // a folder that cannot be made shows when the file cannot be opened
+    std::filesystem::create_directories(PathFromUtf8(strPath).parent_path(), ignored);
+    const int nOpened = sqlite3_open_v2(strPath.c_str(), &m_pDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (nOpened != SQLITE_OK)
+        return FailOpen(strWarning);
+    sqlite3_busy_timeout(m_pDb, kBusyTimeoutMs);
+    int nVersion = 0;
+    if (SchemaVersion(m_pDb, nVersion) != SQLITE_OK)
+        return FailOpen(strWarning);
+    if (nVersion > kSchemaVersion) {
+        strWarning = NewerSchemaText(strPath, nVersion);
+        Close();
+        return Result::MissingPrecondition;
+    }
+    // WAL lets a reader and a writer work at once; NORMAL syncs at
+    // checkpoints, which loses nothing when a program is killed.
+    if (sqlite3_exec(m_pDb, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr)
+            != SQLITE_OK
+        || (nVersion < kSchemaVersion && !Migrate(m_pDb)))
+        return FailOpen(strWarning);
+    return Result::Ok;
+}
+
+void CServiceLog::Close()
+{
+    sqlite3_close_v2(m_pDb);
+    m_pDb = nullptr;
+}
+
+std::string CServiceLog::Reason() const
+{
+    return m_pDb != nullptr ? sqlite3_errmsg(m_pDb) : "out of memory";
+}
+
+int CServiceLog::FailOpen(std::string& strWarning)
+{
+    strWarning = FormatText(PickText("The service record %s cannot be used (%s); jobs go on without it.",
+                                     "Das Serviceprotokoll %s kann nicht benutzt werden (%s); die Aufträge laufen ohne es weiter."),
+                            m_strPath.c_str(), Reason().c_str());
+    Close();
+    return Result::FileException;
+}
+
+int CServiceLog::FailRecord(std::string& strWarning) const
+{
+    strWarning = FormatText(PickText("The service record %s could not record this (%s); the job goes on.",
+                                     "Das Serviceprotokoll %s konnte dies nicht aufzeichnen (%s); der Auftrag läuft weiter."),
+                            m_strPath.c_str(), Reason().c_str());
+    return Result::FileException;
+}
+
+int CServiceLog::FailRead(std::string& strError) const
+{
+    strError = FormatText(PickText("The service record %s could not be read (%s).", "Das Serviceprotokoll %s konnte nicht gelesen werden (%s)."),
+                          m_strPath.c_str(), IsOpen() ? Reason().c_str() : PickText("not open", "nicht geöffnet"));
+    return Result::FileException;
+}
+
+long long CServiceLog::StartVisit(const CServiceUnit& unit, const CServiceContext& context, std::string& strWarning)
+{
+    if (!IsOpen())
+        return 0;
+    CSqliteTransaction transaction(m_pDb);
+    if (!transaction.IsBegun()) {
+        FailRecord(strWarning);
+        return 0;
+    }
+    CSqliteStatement addUnit(m_pDb, "INSERT OR IGNORE INTO units(article, serial) VALUES(?1, ?2)");
+    CSqliteStatement addVisit(m_pDb, "INSERT INTO visits(unit_id, started, tool_version, technician, adapter, module_serial,"
+                                     " software_version, bootloader_version, production_date)"
+                                     " SELECT id, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10 FROM units WHERE article = ?1 AND serial = ?2");
+    addVisit.Bind(1, unit.strArticleNumber).Bind(2, unit.strSerialNumber).Bind(3, UtcNow()).Bind(4, context.strToolVersion);
+    addVisit.Bind(5, context.strTechnician).Bind(6, context.strAdapter).Bind(7, unit.strModuleSerial);
+    addVisit.Bind(8, unit.strSoftwareVersion).Bind(9, unit.strBootloaderVersion).Bind(10, unit.strProductionDate);
+    if (!addUnit.Bind(1, unit.strArticleNumber).Bind(2, unit.strSerialNumber).Run() || !addVisit.Run()) {
+        FailRecord(strWarning);
+        return 0;
+    }
+    const long long llVisit = sqlite3_last_insert_rowid(m_pDb);
+    if (!transaction.Commit()) {
+        FailRecord(strWarning);
+        return 0;
+    }
+    return llVisit;
+}
+
+int CServiceLog::Record(long long llVisit, CServiceEvent event, std::string& strWarning)
+{
+    if (!IsOpen() || llVisit == 0)
+        return Result::Ok; // no log, or the visit could not be started: warned then
+    event.strTime = UtcNow();
+    CSqliteTransaction transaction(m_pDb);
+    if (!transaction.IsBegun())
+        return FailRecord(strWarning);
+    CSqliteStatement addEvent(m_pDb, "INSERT INTO events(visit_id, time, kind, result, message) VALUES(?1, ?2, ?3, ?4, ?5)");
+    addEvent.Bind(1, llVisit).Bind(2, event.strTime).Bind(3, std::string(ServiceEventName(event.eKind)));
+    addEvent.Bind(4, static_cast<long long>(event.nResult)).Bind(5, event.strMessage);
+    if (!addEvent.Run())
+        return FailRecord(strWarning);
+    const long long llEvent = sqlite3_last_insert_rowid(m_pDb);
+    CSqliteStatement addItem(m_pDb, "INSERT INTO items(event_id, position, name, before, after, held) VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
+    for (std::size_t i = 0; i < event.items.size(); ++i) {
+        const CServiceItem& item = event.items[i];
+        addItem.Bind(1, llEvent).Bind(2, static_cast<long long>(i)).Bind(3, item.strName).Bind(4, item.strBefore);
+        addItem.Bind(5, item.strAfter).Bind(6, item.bHeld ? 1LL : 0LL);
+        if (!addItem.Run())
+            return FailRecord(strWarning);
+        addItem.Reset();
+    }
+    return transaction.Commit() ? Result::Ok : FailRecord(strWarning);
+}
+
+std::string DefaultServiceLogPath()
+{
+    namespace fs = std::filesystem;
+    const auto fromEnvironment = [](const char* szName) {
+        const char* szValue = std::getenv(szName);
+        return szValue != nullptr && *szValue != '\0' ? PathFromUtf8(szValue) : fs::path();
+    };
+#if defined(_WIN32)
+    fs::path base = fromEnvironment("LOCALAPPDATA");
+#else
+    fs::path base = fromEnvironment("XDG_DATA_HOME");
+    if (base.empty() && !fromEnvironment("HOME").empty())
+        base = fromEnvironment("HOME") / ".local" / "share";
+#endif
+    return Utf8FromPath(base / "VELMOR" / "fluxa-usb" / "service.db");
+}
+
+int CountChangedSettings(const std::map<std::string, std::string>& known, const std::vector<CServiceItem>& now)
+{
+    int nChanged = 0;
+    for (const CServiceItem& item : now) {
+        const auto found = known.find(item.strName);
+        nChanged += found != known.end() && found->second != item.strAfter ? 1 : 0;
+    }
+    return nChanged;
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The service log: every unit served, what was read from it and what was
+// changed, kept in one SQLite database per user. Recording is a side effect
+// of a job: a log that cannot record says so in a warning and the job goes
+// on. The window and fluxa-cli may use the same database at the same time.
+
+#include "servicelog/ServiceRecord.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+class CServiceLog {
+public:
+    static constexpr int kSchemaVersion = 1;
+
+    CServiceLog() = default;
+    ~CServiceLog();
+    CServiceLog(const CServiceLog&) = delete;
+    CServiceLog& operator=(const CServiceLog&) = delete;
+
+    // Opens the database, creating it and its folder when missing, and brings
+    // its schema up to date. A database that cannot be used (damaged, locked
+    // for long, written by a newer version) is left as it is: the log stays
+    // closed, records nothing, and strWarning says why.
+    int Open(const std::string& strPath, std::string& strWarning);
+    void Close();
+    bool IsOpen() const { return m_pDb != nullptr; }
+    const std::string& Path() const { return m_strPath; }
+
+    // Starts a visit of the unit: its id, or 0 with a warning.
+    long long StartVisit(const CServiceUnit& unit, const CServiceContext& context, std::string& strWarning);
+    // Records one event of the visit, whole or not at all.
+    int Record(long long llVisit, CServiceEvent event, std::string& strWarning);
+
+    // The visits the filter selects, newest first.
+    int ListVisits(const CVisitFilter& filter, std::vector<CVisitSummary>& visits, std::string& strError);
+    int ReadVisit(long long llVisit, CVisitDetail& detail, std::string& strError);
+    // The unit's last visit before llBefore (0: its last visit of all).
+    int PreviousVisit(const CServiceUnit& unit, long long llBefore, CVisitSummary& visit, bool& bFound, std::string& strError);
+    // What each setting of the unit held when last seen in a visit before
+    // llBefore (0: in any visit): the value read, or the value a write left.
+    int LastKnownSettings(const CServiceUnit& unit, long long llBefore, std::map<std::string, std::string>& settings,
+                          std::string& strError);
+
+private:
+    std::string Reason() const;
+    int FailOpen(std::string& strWarning);
+    int FailRecord(std::string& strWarning) const;
+    int FailRead(std::string& strError) const;
+
+    sqlite3* m_pDb = nullptr;
+    std::string m_strPath;
+};
+
+// $XDG_DATA_HOME/VELMOR/fluxa-usb/service.db (~/.local/share without it);
+// on Windows the same below %LOCALAPPDATA%.
+std::string DefaultServiceLogPath();
+// How many of the settings read now differ from what the unit held when it
+// was last seen; settings not seen before do not count.
+int CountChangedSettings(const std::map<std::string, std::string>& known, const std::vector<CServiceItem>& now);

@@ -1,0 +1,271 @@
+// The service log: visits recorded and read back, the history of one unit,
+// and a database that is damaged, newer, locked, full or whose writer dies.
+
+#include "servicelog/ServiceLog.h"
+
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const CServiceUnit kUnit{"230300301", "0000000000A1", "M-77", "V4.02", "V2.07", "15.03.2024"};
+const CServiceUnit kOtherUnit{"230100101", "0000000000B2", "M-78", "V1.00", "V1.00", "01.01.2023"};
+const CServiceContext kContext{"K. Weber", "Adapter number 0 (VB1)", "2.15.0"};
+
+CServiceEvent Event(ServiceEventKind eKind, std::vector<CServiceItem> items, int nResult = Result::Ok)
+{
+    CServiceEvent event;
+    event.eKind = eKind;
+    event.nResult = nResult;
+    event.items = std::move(items);
+    return event;
+}
+
+// A connection of its own, as another program would hold.
+class CRawDatabase {
+public:
+    explicit CRawDatabase(const fs::path& path) { sqlite3_open(path.c_str(), &m_pDb); }
+    ~CRawDatabase() { sqlite3_close(m_pDb); }
+    bool Exec(const char* szSql) { return sqlite3_exec(m_pDb, szSql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+    std::string Value(const char* szSql)
+    {
+        sqlite3_stmt* pStatement = nullptr;
+        std::string strValue;
+        if (sqlite3_prepare_v2(m_pDb, szSql, -1, &pStatement, nullptr) == SQLITE_OK && sqlite3_step(pStatement) == SQLITE_ROW)
+            strValue = reinterpret_cast<const char*>(sqlite3_column_text(pStatement, 0));
+        sqlite3_finalize(pStatement);
+        return strValue;
+    }
+
+private:
+    sqlite3* m_pDb = nullptr;
+};
+
+std::string FileBytes(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+class ServiceLogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_nLanguage = kLanguageEnglish;
+        m_dir = fs::temp_directory_path() / ("servicelog-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        m_path = m_dir / "records" / "service.db"; // the folder is made on open
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // A visit with a read, a write where one value did not hold, and a clear.
+    long long RecordVisit(CServiceLog& log, const CServiceUnit& unit)
+    {
+        const long long llVisit = log.StartVisit(unit, kContext, m_strWarning);
+        EXPECT_NE(llVisit, 0) << m_strWarning;
+        EXPECT_EQ(log.Record(llVisit, Event(ServiceEventKind::SettingsRead, {{"Maxruntime", "", "60"}, {"Runtime", "", "900"}}), m_strWarning), 0);
+        EXPECT_EQ(log.Record(llVisit, Event(ServiceEventKind::SettingsWritten, {{"Maxruntime", "60", "75"}, {"Runtime", "900", "1200", false}, {"LEDCurrentOff", "2", "2"}}),
+                             m_strWarning),
+                  0);
+        EXPECT_EQ(log.Record(llVisit, Event(ServiceEventKind::ErrorsCleared, {{"Count", "3", "0"}, {"Entry 1", "0x21", "0x00"}}), m_strWarning), 0);
+        return llVisit;
+    }
+
+    fs::path m_dir;
+    fs::path m_path;
+    std::string m_strWarning;
+};
+
+TEST_F(ServiceLogTest, AVisitIsReadBackWhole)
+{
+    CServiceLog log;
+    ASSERT_EQ(log.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
+    const long long llVisit = RecordVisit(log, kUnit);
+    CVisitDetail detail;
+    std::string strError;
+    ASSERT_EQ(log.ReadVisit(llVisit, detail, strError), 0) << strError;
+    EXPECT_EQ(detail.summary.unit.strSerialNumber, "0000000000A1");
+    EXPECT_EQ(detail.summary.unit.strBootloaderVersion, "V2.07");
+    EXPECT_EQ(detail.summary.context.strTechnician, "K. Weber");
+    EXPECT_EQ(detail.summary.nEvents, 3);
+    EXPECT_EQ(detail.summary.nSettingsChanged, 2); // the unchanged LED current does not count
+    ASSERT_EQ(detail.events.size(), 3u);
+    EXPECT_EQ(detail.events[1].eKind, ServiceEventKind::SettingsWritten);
+    ASSERT_EQ(detail.events[1].items.size(), 3u);
+    EXPECT_EQ(detail.events[1].items[1].strBefore, "900");
+    EXPECT_EQ(detail.events[1].items[1].strAfter, "1200");
+    EXPECT_FALSE(detail.events[1].items[1].bHeld);
+    EXPECT_EQ(detail.events[2].eKind, ServiceEventKind::ErrorsCleared);
+    EXPECT_EQ(detail.events[2].items[1].strBefore, "0x21");
+    EXPECT_EQ(detail.events[0].strTime.size(), 20u) << detail.events[0].strTime; // 2026-12-11T10:00:00Z
+    EXPECT_EQ(log.ReadVisit(llVisit + 1, detail, strError), Result::InvalidArgument);
+    CRawDatabase raw(m_path);
+    EXPECT_EQ(raw.Value("PRAGMA journal_mode"), "wal");
+    EXPECT_EQ(raw.Value("PRAGMA user_version"), std::to_string(CServiceLog::kSchemaVersion));
+}
+
+TEST_F(ServiceLogTest, VisitsAreFoundNewestFirst)
+{
+    CServiceLog log;
+    ASSERT_EQ(log.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
+    const long long llFirst = RecordVisit(log, kUnit);
+    const long long llOther = RecordVisit(log, kOtherUnit);
+    const long long llSecond = RecordVisit(log, kUnit);
+    struct Case {
+        CVisitFilter filter;
+        std::vector<long long> expected;
+    };
+    const Case cases[] = {
+        {{}, {llSecond, llOther, llFirst}},
+        {{"0000000000a1", "", ""}, {llSecond, llFirst}}, // serial numbers without regard to case
+        {{"", "230100101", ""}, {llOther}},
+        {{"", "", "2000-01-01"}, {llSecond, llOther, llFirst}},
+        {{"", "", "2999-01-01"}, {}},
+        {{"unknown", "", ""}, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<CVisitSummary> visits;
+        std::string strError;
+        ASSERT_EQ(log.ListVisits(c.filter, visits, strError), 0) << strError;
+        std::vector<long long> ids;
+        for (const CVisitSummary& visit : visits)
+            ids.push_back(visit.llId);
+        EXPECT_EQ(ids, c.expected) << c.filter.strSerialNumber << c.filter.strArticleNumber << c.filter.strSince;
+    }
+}
+
+TEST_F(ServiceLogTest, AUnitIsKnownByWhatItHeldLastTime)
+{
+    CServiceLog log;
+    ASSERT_EQ(log.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
+    std::string strError;
+    CVisitSummary previous;
+    bool bFound = true;
+    ASSERT_EQ(log.PreviousVisit(kUnit, 0, previous, bFound, strError), 0);
+    EXPECT_FALSE(bFound); // first service of this unit
+
+    const long long llFirst = RecordVisit(log, kUnit);
+    RecordVisit(log, kOtherUnit);
+    const long long llNow = log.StartVisit(kUnit, kContext, m_strWarning);
+    ASSERT_EQ(log.PreviousVisit(kUnit, llNow, previous, bFound, strError), 0);
+    ASSERT_TRUE(bFound);
+    EXPECT_EQ(previous.llId, llFirst);
+
+    std::map<std::string, std::string> known;
+    ASSERT_EQ(log.LastKnownSettings(kUnit, llNow, known, strError), 0) << strError;
+    // The write left Maxruntime at 75; Runtime did not hold, so it kept 900.
+    EXPECT_EQ(known, (std::map<std::string, std::string>{{"LEDCurrentOff", "2"}, {"Maxruntime", "75"}, {"Runtime", "900"}}));
+    EXPECT_EQ(CountChangedSettings(known, {{"Maxruntime", "", "75"}, {"Runtime", "", "1000"}, {"NewSetting", "", "1"}}), 1);
+}
+
+TEST_F(ServiceLogTest, ADamagedOrNewerDatabaseIsLeftAsItIs)
+{
+    fs::create_directories(m_path.parent_path());
+    {
+        std::ofstream(m_path, std::ios::binary) << std::string(4096, '\x5A');
+    }
+    const std::string strDamaged = FileBytes(m_path);
+    CServiceLog log;
+    EXPECT_NE(log.Open(m_path.string(), m_strWarning), 0);
+    EXPECT_NE(m_strWarning.find(m_path.string()), std::string::npos) << m_strWarning;
+    EXPECT_FALSE(log.IsOpen());
+    EXPECT_EQ(log.StartVisit(kUnit, kContext, m_strWarning), 0); // records nothing, fails nothing
+    EXPECT_EQ(FileBytes(m_path), strDamaged);
+
+    fs::remove(m_path);
+    {
+        CRawDatabase newer(m_path);
+        ASSERT_TRUE(newer.Exec("CREATE TABLE future(x); INSERT INTO future VALUES(42); PRAGMA user_version = 99"));
+    }
+    m_strWarning.clear();
+    EXPECT_NE(log.Open(m_path.string(), m_strWarning), 0);
+    EXPECT_NE(m_strWarning.find("newer"), std::string::npos) << m_strWarning;
+    CRawDatabase check(m_path);
+    EXPECT_EQ(check.Value("PRAGMA user_version"), "99");
+    EXPECT_EQ(check.Value("SELECT x FROM future"), "42");
+}
+
+TEST_F(ServiceLogTest, ALockedDatabaseWarnsAndRecordsAgainWhenFree)
+{
+    CServiceLog log;
+    ASSERT_EQ(log.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
+    const long long llVisit = log.StartVisit(kUnit, kContext, m_strWarning);
+    CRawDatabase other(m_path);
+    ASSERT_TRUE(other.Exec("BEGIN EXCLUSIVE"));
+    m_strWarning.clear();
+    EXPECT_NE(log.Record(llVisit, Event(ServiceEventKind::ErrorsRead, {{"Count", "", "0"}}), m_strWarning), 0);
+    EXPECT_NE(m_strWarning.find("could not record this (database is locked)"), std::string::npos) << m_strWarning;
+    ASSERT_TRUE(other.Exec("COMMIT"));
+    EXPECT_EQ(log.Record(llVisit, Event(ServiceEventKind::OperatingData, {{"Hours", "", "120"}}), m_strWarning), 0) << m_strWarning;
+    CVisitDetail detail;
+    std::string strError;
+    ASSERT_EQ(log.ReadVisit(llVisit, detail, strError), 0);
+    ASSERT_EQ(detail.events.size(), 1u);
+    EXPECT_EQ(detail.events[0].eKind, ServiceEventKind::OperatingData);
+}
+
+// The child records until it dies; what it committed must be whole.
+TEST_F(ServiceLogTest, AFullDiskOrAKilledWriterLosesNothingCommitted)
+{
+    long long llVisit = 0;
+    {
+        CServiceLog log;
+        ASSERT_EQ(log.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
+        llVisit = RecordVisit(log, kUnit);
+    }
+    // A file size limit stands for a full disk.
+    const pid_t full = ::fork();
+    if (full == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        CServiceLog log;
+        std::string strWarning;
+        bool bWarned = log.Open(m_path.string(), strWarning) != 0;
+        const rlimit limit{64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const std::string strLarge(256 * 1024, 'x');
+        bWarned = bWarned || log.Record(llVisit, Event(ServiceEventKind::SettingsRead, {{"Big", "", strLarge}}), strWarning) != 0;
+        ::_exit(bWarned && !strWarning.empty() ? 0 : 1);
+    }
+    int nStatus = 0;
+    ASSERT_EQ(::waitpid(full, &nStatus, 0), full);
+    EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << "no warning for a full disk";
+
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        CServiceLog log;
+        std::string strWarning;
+        log.Open(m_path.string(), strWarning);
+        for (;;)
+            log.Record(llVisit, Event(ServiceEventKind::SettingsRead, {{"A", "", "1"}, {"B", "", "2"}, {"C", "", "3"}}), strWarning);
+    }
+    ::usleep(300 * 1000);
+    ::kill(writer, SIGKILL);
+    ASSERT_EQ(::waitpid(writer, &nStatus, 0), writer);
+
+    CRawDatabase check(m_path);
+    EXPECT_EQ(check.Value("PRAGMA integrity_check"), "ok");
+    // Every event has all its items, and the visit before is still there.
+    EXPECT_EQ(check.Value("SELECT count(*) FROM events e WHERE (SELECT count(*) FROM items i WHERE i.event_id = e.id) = 0"), "0");
+    EXPECT_NE(check.Value("SELECT count(*) FROM events"), "3");
+    CServiceLog log;
+    ASSERT_EQ(log.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
+    CVisitDetail detail;
+    std::string strError;
+    ASSERT_EQ(log.ReadVisit(llVisit, detail, strError), 0);
+    EXPECT_EQ(detail.events[1].items[0].strAfter, "75");
+}
+
+} // namespace
