@@ -13,6 +13,7 @@ int RunFlash(CCliContext& context);
 int RunRead(CCliContext& context);
 int RunSave(CCliContext& context);
 int RunApply(CCliContext& context);
+int RunHistory(CCliContext& context);
 
 int RunProducts(CCliContext& context);
 int RunProduct(CCliContext& context);

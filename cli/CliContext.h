@@ -3,6 +3,7 @@
 // settings of the GUI, the output in text or JSON, and the exit codes.
 
 #include "cli/CliReport.h"
+#include "servicelog/ServiceRecord.h"
 
 #include <QStringList>
 
@@ -29,6 +30,10 @@ struct CCliContext {
     bool bForce = false;       // --force: --backup may replace a file
     std::string strBackupFile; // --backup as given, empty when not given
     quint32 dwServiceCode = 0; // "DontChange" as stored
+    std::string strServiceLog;  // the service record's database; empty with --no-log
+    std::string strTechnician;  // who serves the fittings, for the service record
+    CVisitFilter historyFilter; // history: --serial, --article, --since
+    bool bCsv = false;
 
     // Prints the report as text or JSON on standard output.
     void Print(const CCliReport& report) const;

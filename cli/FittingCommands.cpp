@@ -13,6 +13,7 @@
 #include "pages/SettingsModel.h"
 #include "workflow/FittingReadout.h"
 #include "workflow/ProductCatalog.h"
+#include "workflow/ServiceRecording.h"
 
 #include <cstdio>
 #include <iostream>
@@ -89,6 +90,36 @@ int FailInBootloader(const CCliContext& context, const CFittingIdentity& identit
 
 } // namespace
 
+namespace {
+
+void WarnServiceLog(const std::string& strWarning)
+{
+    if (!strWarning.empty())
+        std::fprintf(stderr, "%s %s\n", PickText("Warning:", "Warnung:"), strWarning.c_str());
+}
+
+// Every unit identified is a visit of the service record.
+void StartVisit(const CCliContext& context, CFittingSession& session)
+{
+    if (context.strServiceLog.empty())
+        return;
+    std::string strWarning;
+    if (session.serviceLog.Open(context.strServiceLog, strWarning) == Result::Ok)
+        session.llVisit = session.serviceLog.StartVisit(ServiceUnitOf(session.identity),
+                                                        {context.strTechnician, FormatText("%d", context.nAdapter), FLUXA_VERSION}, strWarning);
+    WarnServiceLog(strWarning);
+}
+
+} // namespace
+
+void RecordVisit(CFittingSession& session, ServiceEventKind eKind, int nResult, const std::string& strMessage,
+                 std::vector<CServiceItem> items)
+{
+    std::string strWarning;
+    session.serviceLog.Record(session.llVisit, {eKind, nResult, strMessage, std::move(items), {}}, strWarning);
+    WarnServiceLog(strWarning);
+}
+
 int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefinition)
 {
     std::string strError;
@@ -119,6 +150,7 @@ int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefi
     // Without the whole catalog an article number missing from it proves nothing.
     if (bNeedDefinition && !session.identity.bDefinitionFound)
         return bCatalogLoaded ? FailUnknownArticle(context, session.identity) : FailCatalog(context, session.strCatalogError);
+    StartVisit(context, session);
     return ExitOk;
 }
 
@@ -240,6 +272,36 @@ CCliReport IdentityReport(CFittingSession& session)
     return report;
 }
 
+// What a download left, for the service record.
+struct CDownloadRecord {
+    std::string strFile;
+    std::string strImageVersion;
+    CFittingIdentity before;
+};
+
+// The download's outcome, with the check of the unit that answers after it:
+// the file, and the version before → the version that answers (empty when
+// none did).
+void RecordDownload(CFittingSession& session, const CDownloadRecord& record, int nStarted, const std::string& strStartError,
+                    const CFirmwareDownload& download, const CIdentificationAfterDownload& reidentification)
+{
+    int nResult = nStarted;
+    std::string strMessage = strStartError;
+    if (nResult == Result::Ok && download.GetResult() != Result::Ok) {
+        nResult = download.GetResult();
+        strMessage = download.GetError();
+    } else if (nResult == Result::Ok && reidentification.GetResult() != Result::Ok) {
+        nResult = reidentification.GetResult();
+        strMessage = reidentification.GetError();
+    } else if (nResult == Result::Ok) {
+        nResult = CheckProgrammedFitting(record.before, session.identity, record.strImageVersion, strMessage);
+    }
+    const bool bAnswered = nStarted == Result::Ok && download.GetResult() == Result::Ok && reidentification.GetResult() == Result::Ok;
+    RecordVisit(session, ServiceEventKind::FirmwareDownload, nResult, strMessage,
+                {{"File", "", Utf8FromPath(PathFromUtf8(record.strFile).filename())},
+                 {"Version", record.before.strSoftwareVersion, bAnswered ? session.identity.strSoftwareVersion : std::string()}});
+}
+
 int FailSilentAfterDownload(const CCliContext& context, const std::string& strError)
 {
     return context.Fail(FormatText(PickText("The fitting did not answer within %u s after the download: %s",
@@ -297,6 +359,8 @@ int RunInfo(CCliContext& context)
     CFittingInformation information;
     std::string strError;
     const int nResult = ReadFittingInformation(session.link, session.identity.nProductType, information, strError);
+    RecordVisit(session, ServiceEventKind::OperatingData, nResult, strError,
+                nResult == Result::Ok ? OperatingDataItems(information) : std::vector<CServiceItem>());
     if (nResult != Result::Ok)
         return FailJob(context, nResult, strError);
     CCliReport report;
@@ -363,6 +427,8 @@ int RunErrors(CCliContext& context)
     CErrorHistory history;
     std::string strError;
     int nResult = ReadErrorHistory(session.link, nType, history, strError);
+    RecordVisit(session, ServiceEventKind::ErrorsRead, nResult, strError,
+                history.bComplete ? ErrorHistoryItems(history) : std::vector<CServiceItem>());
     if (nResult != Result::Ok)
         return FailJob(context, nResult, strError);
     if (!context.bClear)
@@ -374,7 +440,9 @@ int RunErrors(CCliContext& context)
                             "Antworten Sie j auf die Frage, oder geben Sie --yes an, um ohne Rückfrage zu löschen.");
     if ((nExit = CheckSameFitting(context, session)) != ExitOk)
         return nExit;
+    const CErrorHistory before = history;
     nResult = ClearErrorHistory(session.link, nType, history, strError);
+    RecordVisit(session, ServiceEventKind::ErrorsCleared, nResult, strError, ErrorHistoryItems(history, &before));
     // What the fitting holds after the clear, whether or not it succeeded.
     if (history.bComplete && (nExit = PrintErrorHistory(context, session, history)) != ExitOk)
         return nExit;
@@ -507,6 +575,7 @@ int RunFlash(CCliContext& context)
                                             [&progress](const std::string& strText, int nPercent) { progress.Show(strText, nPercent); },
                                             &reidentification, strError);
     }
+    RecordDownload(session, {context.rawArgs.at(0), strImageVersion, before}, nResult, strError, download, reidentification);
     if (nResult != Result::Ok)
         return context.Fail(strError);
     if (download.GetResult() != Result::Ok)

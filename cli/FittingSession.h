@@ -4,6 +4,7 @@
 
 #include "cli/CliContext.h"
 #include "devicelink/VelmorTPExt.h"
+#include "servicelog/ServiceLog.h"
 #include "workflow/FittingReadout.h"
 #include "workflow/ProductCatalog.h"
 
@@ -15,11 +16,17 @@ struct CFittingSession {
     CProductCatalog catalog;
     std::string strCatalogError; // empty when every definition loaded
     CFittingIdentity identity;
+    CServiceLog serviceLog;
+    long long llVisit = 0; // this command's visit in the service record; 0: none
 };
 
 // Opens the chosen adapter and identifies the fitting. With bNeedDefinition
 // an article number without product definition is a failure.
 int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefinition);
+// What a command did with the unit, for the service record; a record that
+// cannot be kept is a warning on standard error, never a failure.
+void RecordVisit(CFittingSession& session, ServiceEventKind eKind, int nResult, const std::string& strMessage,
+                 std::vector<CServiceItem> items);
 // A failed fitting job: the message of the core, then what to do about it.
 int FailJob(const CCliContext& context, int nResult, const std::string& strError);
 // Asks on the terminal; false without one.

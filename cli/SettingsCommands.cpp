@@ -9,6 +9,7 @@
 #include "common/TextFormat.h"
 #include "configdata/ToolConfigXML.h"
 #include "pages/SettingsModel.h"
+#include "pages/SettingsRecord.h"
 
 #include "common/FilePaths.h"
 
@@ -36,6 +37,8 @@ int ReadFitting(const CCliContext& context, CFittingSession& session, CSettingsM
 {
     std::string strError;
     const int nResult = model.ReadFromTarget(session.link, {}, strError);
+    RecordVisit(session, ServiceEventKind::SettingsRead, nResult, strError,
+                nResult == Result::Ok ? SettingsReadItems(model, model.LastRead()) : std::vector<CServiceItem>());
     return nResult == Result::Ok ? ExitOk : FailJob(context, nResult, strError);
 }
 
@@ -284,6 +287,7 @@ int OpenFileModel(const CCliContext& context, CFittingSession& session, CDeviceC
 struct CApplyPlan {
     CToolConfigXML& file;
     CSettingValues values;                 // the values to write (not for a backup)
+    CSettingValues before;                 // what the fitting held before
     std::vector<CEepromBytes> held;        // what the fitting holds where a write goes
     bool IsBackup() const { return !file.GetBackupBytes().empty(); }
 };
@@ -327,6 +331,8 @@ int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettin
     std::vector<std::string> sequence;
     std::string strError;
     int nResult = WritePlan(session, model, plan, journal, sequence, strError);
+    if (nResult != Result::Ok) // what the fitting kept is not known
+        RecordVisit(session, ServiceEventKind::SettingsWritten, nResult, strError, SettingsWriteItems(model, plan.before, plan.values, plan.before));
     // On the terminal the lists only matter when the write ended early.
     if (context.bJson || nResult != Result::Ok)
         AddJournal(report, sequence, journal);
@@ -346,9 +352,12 @@ int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettin
     std::vector<CChange> notHeld;
     if (nResult != Result::Ok || ReadFitting(context, session, model) != ExitOk
         || (nResult = NotHeld(session, model, plan, notHeld, strError)) != Result::Ok) {
+        RecordVisit(session, ServiceEventKind::SettingsWritten, nResult != Result::Ok ? nResult : Result::NoResponse, strError,
+                    SettingsWriteItems(model, plan.before, plan.values, plan.before));
         context.Print(report);
         return nResult != Result::Ok ? FailJob(context, nResult, strError) : ExitFailed;
     }
+    RecordVisit(session, ServiceEventKind::SettingsWritten, Result::Ok, "", SettingsWriteItems(model, plan.before, plan.values, model.LastRead()));
     if (context.bJson || !notHeld.empty())
         AddChanges(context, report, QStringLiteral("notHeld"), Label("Not held by the fitting", "Von der Armatur nicht gehalten"),
                    notHeld, kNotHeldColumns);
@@ -423,7 +432,7 @@ int RunApply(CCliContext& context)
         || (nExit = ReadFitting(context, session, *model)) != ExitOk)
         return nExit;
     const CSettingValues fitting = model->LastRead();
-    CApplyPlan plan{file, {}, {}};
+    CApplyPlan plan{file, {}, fitting, {}};
     std::vector<CChange> changes;
     if ((nExit = PlanChanges(context, session, *model, plan, changes)) != ExitOk)
         return nExit;

@@ -4,9 +4,11 @@
 #include "cli/CliCommands.h"
 #include "common/FilePaths.h"
 #include "common/Language.h"
+#include "servicelog/ServiceLog.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -97,6 +99,11 @@ const std::vector<CommandSpec>& Commands()
          "written [names], failed (the write that failed: it may or may not be stored), notWritten [names],\n"
          "ready (0: the fitting did not report ready within 20 s),\n"
          "notHeld [{setting, written, readBack}] (values the fitting does not hold after the write)"},
+        {"history", "[show <id>]", "List the visits kept in the service record, newest first (--serial, --article, --since <yyyy-mm-dd>, "
+         "--csv), or show one visit with everything read and changed in it.", RunHistory, 0, 2, {"serial", "article", "since", "csv"},
+         "database, visits [{id, started (UTC), startedLocal, article, articleFormatted, unitSerialNumber, softwareVersion,\n"
+         "technician, adapter, toolVersion, events, settingsChanged}];\n"
+         "show: the visit's keys and eventList [{kind, kindName, time, result, items [{name, before, after, held}]}]"},
     };
     return commands;
 }
@@ -124,6 +131,11 @@ void PrintUsage(const CommandSpec* pCommand)
                         "                     <file>, named after the article number, date and time); an existing\n"
                         "                     file is not replaced, the file being applied never\n"
                         "  --force            let --backup replace an existing file\n");
+        if (pCommand->options.contains(QStringLiteral("csv")))
+            std::printf("\n  --serial <s>       only the visits of the unit with this serial number\n"
+                        "  --article <a>      only the visits of units with this article number\n"
+                        "  --since <date>     only the visits from this day on (yyyy-mm-dd)\n"
+                        "  --csv              print the visits as CSV\n");
         if (pCommand->options.contains(QStringLiteral("range")))
             std::printf("\n  --range <f> <l>    dump the rows holding the addresses <f> to <l> (e.g. --range 0x100 0x1FF)\n");
         std::printf("\nJSON keys (--json):\n  %s\n", QString::fromUtf8(pCommand->szJson).replace(QLatin1String("\n"), QLatin1String("\n  ")).toUtf8().constData());
@@ -140,6 +152,10 @@ void PrintUsage(const CommandSpec* pCommand)
                 "                     else the installed package's definitions)\n"
                 "  --json             print data as JSON\n"
                 "  --demo             use the simulated bus with a simulated basin faucet instead of an adapter\n"
+                "  --service-db <f>   the service record's database (default: the stored setting, else\n"
+                "                     $XDG_DATA_HOME/VELMOR/fluxa-usb/service.db)\n"
+                "  --no-log           record nothing in the service record\n"
+                "  --technician <n>   who serves the fittings, for the service record (default: the stored setting)\n"
                 "  -h, --help         show this help\n");
 }
 
@@ -156,6 +172,8 @@ void ReadStoredSettings(CCliContext& context)
     const int nLanguage = settings.value(QStringLiteral("Settings/Language"), kLanguageGerman).toInt();
     g_nLanguage = nLanguage == kLanguageEnglish ? kLanguageEnglish : kLanguageGerman;
     context.dwServiceCode = settings.value(QStringLiteral("Settings/DontChange"), 0).toUInt();
+    context.strServiceLog = settings.value(QStringLiteral("Settings/ServiceLog"), QString::fromStdString(DefaultServiceLogPath())).toString().toStdString();
+    context.strTechnician = settings.value(QStringLiteral("Settings/Technician")).toString().toStdString();
 }
 
 // The options that only some commands take; each command names its own.
@@ -163,7 +181,8 @@ const QStringList& CommandOptionNames()
 {
     static const QStringList names = {QStringLiteral("clear"), QStringLiteral("yes"), QStringLiteral("merge"),
                                       QStringLiteral("range"), QStringLiteral("dry-run"), QStringLiteral("backup"),
-                                      QStringLiteral("force")};
+                                      QStringLiteral("force"), QStringLiteral("serial"), QStringLiteral("article"),
+                                      QStringLiteral("since"), QStringLiteral("csv")};
     return names;
 }
 
@@ -178,7 +197,14 @@ void AddOptions(QCommandLineParser& parser)
                        QCommandLineOption(QStringLiteral("merge")), QCommandLineOption(QStringLiteral("range")),
                        QCommandLineOption(QStringLiteral("dry-run")),
                        QCommandLineOption(QStringLiteral("backup"), QString(), QStringLiteral("file")),
-                       QCommandLineOption(QStringLiteral("demo")), QCommandLineOption(QStringLiteral("force"))});
+                       QCommandLineOption(QStringLiteral("demo")), QCommandLineOption(QStringLiteral("force")),
+                       QCommandLineOption(QStringLiteral("service-db"), QString(), QStringLiteral("file")),
+                       QCommandLineOption(QStringLiteral("no-log")),
+                       QCommandLineOption(QStringLiteral("technician"), QString(), QStringLiteral("name")),
+                       QCommandLineOption(QStringLiteral("serial"), QString(), QStringLiteral("s")),
+                       QCommandLineOption(QStringLiteral("article"), QString(), QStringLiteral("a")),
+                       QCommandLineOption(QStringLiteral("since"), QString(), QStringLiteral("date")),
+                       QCommandLineOption(QStringLiteral("csv"))});
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
 }
 
@@ -200,6 +226,24 @@ int CheckCommandUse(const CommandSpec& command, const QStringList& arguments, co
     for (const QString& name : CommandOptionNames())
         if (parser.isSet(name) && !command.options.contains(name))
             return UsageError(QStringLiteral("option --%1 does not apply to '%2'").arg(name, QLatin1String(command.szName)));
+    return ExitOk;
+}
+
+// Where the service record is kept and what history shows.
+int ApplyServiceLogOptions(const QCommandLineParser& parser, CCliContext& context)
+{
+    if (parser.isSet(QStringLiteral("service-db")))
+        context.strServiceLog = parser.value(QStringLiteral("service-db")).toLatin1().toStdString();
+    if (parser.isSet(QStringLiteral("no-log")))
+        context.strServiceLog.clear();
+    if (parser.isSet(QStringLiteral("technician")))
+        context.strTechnician = parser.value(QStringLiteral("technician")).toStdString();
+    const QString since = parser.value(QStringLiteral("since"));
+    if (!since.isEmpty() && !QDate::fromString(since, Qt::ISODate).isValid())
+        return UsageError(QStringLiteral("--since takes a date yyyy-mm-dd"));
+    context.historyFilter = {parser.value(QStringLiteral("serial")).toStdString(),
+                             parser.value(QStringLiteral("article")).remove(QLatin1Char(' ')).toStdString(), since.toStdString()};
+    context.bCsv = parser.isSet(QStringLiteral("csv"));
     return ExitOk;
 }
 
@@ -233,7 +277,7 @@ int ApplyOptions(const QCommandLineParser& parser, CCliContext& context)
     context.bDryRun = parser.isSet(QStringLiteral("dry-run"));
     context.bForce = parser.isSet(QStringLiteral("force"));
     context.strBackupFile = parser.value(QStringLiteral("backup")).toLatin1().toStdString();
-    return ExitOk;
+    return ApplyServiceLogOptions(parser, context);
 }
 
 } // namespace

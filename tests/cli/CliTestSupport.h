@@ -45,6 +45,7 @@ protected:
         const fs::path errFile = dir / "stderr.txt";
         const std::string command = "env FLUXA_D2XX_LIBRARY='" FLUXA_VELMORSIM_PATH "' VELMOR_SIM_SCENARIO='" +
                                     (dir / "scenario.txt").string() + "' XDG_CONFIG_HOME='" + (dir / "config").string() +
+                                    "' XDG_DATA_HOME='" + (dir / "data").string() +
                                     "' '" FLUXA_CLI_PATH "' " + strArguments + " 2>'" + errFile.string() + "' </dev/null";
         CliResult result;
         FILE* pipe = ::popen(command.c_str(), "r");

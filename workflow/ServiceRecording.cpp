@@ -1,0 +1,49 @@
+#include "workflow/ServiceRecording.h"
+
+#include "common/TextFormat.h"
+
+#include <string>
+
+namespace {
+
+std::string ModuleValue(const CFittingIdentity& identity, const char* szName)
+{
+    CStringParameterHandler information = identity.moduleInformation; // its look-up is not const
+    CStringParameter value;
+    std::string strIgnored; // layout 0 has no boot loader version
+    return information.GetParameterByName(szName, value, strIgnored) == Result::Ok ? value.GetValue() : std::string();
+}
+
+std::string CodeText(BYTE byCode)
+{
+    return FormatText("0x%02X", byCode);
+}
+
+} // namespace
+
+CServiceUnit ServiceUnitOf(const CFittingIdentity& identity)
+{
+    return {identity.strArticleNumber,  identity.strUnitSerialNumber,         ModuleValue(identity, "Serial number"),
+            identity.strSoftwareVersion, ModuleValue(identity, "BL version"), identity.strProductionDate};
+}
+
+std::vector<CServiceItem> OperatingDataItems(const CFittingInformation& information)
+{
+    return {{"HoursTotal", "", std::to_string(information.nHoursTotal)},
+            {"HoursSinceReset", "", std::to_string(information.nHoursSinceReset)},
+            {"SwitchCountTotal", "", std::to_string(information.llSwitchCountTotal)},
+            {"SwitchCountSinceReset", "", std::to_string(information.llSwitchCountSinceReset)},
+            {"InstallationDate", "", information.strInstallationDate},
+            {"Installer", "", information.strInstaller},
+            {"Placement", "", information.strPlacement}};
+}
+
+std::vector<CServiceItem> ErrorHistoryItems(const CErrorHistory& history, const CErrorHistory* pBefore)
+{
+    std::vector<CServiceItem> items;
+    items.push_back({"Count", pBefore != nullptr ? std::to_string(pBefore->byCount) : "", std::to_string(history.byCount)});
+    for (std::size_t i = 0; i < history.abyEntries.size(); ++i)
+        items.push_back({"Entry " + std::to_string(i + 1), pBefore != nullptr ? CodeText(pBefore->abyEntries[i]) : "",
+                         CodeText(history.abyEntries[i])});
+    return items;
+}
