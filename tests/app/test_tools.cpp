@@ -7,6 +7,7 @@
 #include "app/AppGlobals.h"
 #include "app/DlgConnectionInformation.h"
 #include "app/DlgProgress.h"
+#include "app/FileChooser.h"
 #include "app/NexaroDlg.h"
 #include "app/pages/DlgTools.h"
 #include "app/widgets/ColorControls.h"
@@ -86,6 +87,7 @@ struct ToolsWindow {
 
 // What the file dialog offered, seen when the test answered it.
 struct FileDialogSeen {
+    QString directory;
     QStringList filters;
     QString suffix;
     bool bExistingFile = false;
@@ -98,7 +100,7 @@ void AnswerFileDialog(const QString& path, FileDialogSeen* pSeen, int nTries = 2
     QTimer::singleShot(10, [=] {
         auto* pDialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (pDialog != nullptr) {
-            *pSeen = {pDialog->nameFilters(), pDialog->defaultSuffix(), pDialog->fileMode() == QFileDialog::ExistingFile,
+            *pSeen = {pDialog->directory().absolutePath(), pDialog->nameFilters(), pDialog->defaultSuffix(), pDialog->fileMode() == QFileDialog::ExistingFile,
                       pDialog->acceptMode() == QFileDialog::AcceptOpen};
             // The dialog leaves the name field alone while it has the focus.
             if (QWidget* pFocus = pDialog->focusWidget())
@@ -113,13 +115,23 @@ void AnswerFileDialog(const QString& path, FileDialogSeen* pSeen, int nTries = 2
     });
 }
 
-// The main window with the progress dialog over it, as the technician sees
-// them during a download.
-void SaveScreenshotWithProgress(CNexaroDlg& dlg, const QString& name)
+// The main window with a dialog over it, as the technician sees them; a
+// dialog placed outside the window is drawn in its middle.
+void SaveScreenshotWithDialog(CNexaroDlg& dlg, QWidget& dialog, const QString& name)
 {
     QPixmap shot = dlg.grab();
     QPainter painter(&shot);
-    painter.drawPixmap(dlg.mapFromGlobal(dlg.m_dlgProgress->mapToGlobal(QPoint(0, 0))), dlg.m_dlgProgress->grab());
+    QPoint position = dlg.mapFromGlobal(dialog.mapToGlobal(QPoint(0, 0)));
+    if (!dlg.rect().contains(QRect(position, dialog.size())))
+        position = dlg.rect().center() - dialog.rect().center();
+    painter.drawPixmap(position, dialog.grab());
+    // The frame and title bar a window manager would draw.
+    const QRect title(position.x(), position.y() - 22, dialog.width(), 22);
+    painter.fillRect(title, QColor(220, 220, 220));
+    painter.setPen(Qt::black);
+    painter.drawText(title.adjusted(8, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, dialog.windowTitle());
+    painter.setPen(QColor(120, 120, 120));
+    painter.drawRect(title.united(QRect(position, dialog.size())).adjusted(0, 0, -1, -1));
     painter.end();
     QDir().mkpath(QStringLiteral(FLUXA_SCREENSHOT_DIR));
     shot.save(QStringLiteral(FLUXA_SCREENSHOT_DIR "/%1.png").arg(name));
@@ -131,6 +143,7 @@ void SaveScreenshotWithProgress(CNexaroDlg& dlg, const QString& name)
 struct DownloadRun {
     QStringList steps;
     QString notLive;
+    QString question; // asked before the download, answered Yes
 };
 
 DownloadRun PressStart(ToolsWindow& tools, const QString& screenshot = QString())
@@ -153,12 +166,17 @@ DownloadRun PressStart(ToolsWindow& tools, const QString& screenshot = QString()
             run.notLive = step;
         // Half-way through the writes, which follow an erase that ended at 100 %.
         if (!screenshot.isEmpty() && bErased && nPercent >= 50 && !bShot) {
-            SaveScreenshotWithProgress(tools.window->dlg, screenshot);
+            SaveScreenshotWithDialog(tools.window->dlg, *tools.window->dlg.m_dlgProgress, screenshot);
             bShot = true;
         }
         bErased |= nPercent == 100;
     });
+    tools.page->m_askToProgram = [&run](const std::string& strQuestion) {
+        run.question = QString::fromStdString(strQuestion);
+        return true;
+    };
     pStart->click();
+    tools.page->m_askToProgram = nullptr;
     QObject::disconnect(connection);
     return run;
 }
@@ -173,6 +191,26 @@ QString MissingStep(const QStringList& shown, const QStringList& expected)
             return step;
     }
     return {};
+}
+
+// The application area of the fitting's flash.
+QByteArray ApplicationFlash(CSimulatorLibrary& sim)
+{
+    QByteArray flash(0x6800, '\0');
+    sim.api.ReadFlash(0, 0x1800, reinterpret_cast<unsigned char*>(flash.data()), 0x6800);
+    return flash;
+}
+
+// True when the trace holds a request to activate the boot loader.
+bool BootloaderActivated(CSimulatorLibrary& sim)
+{
+    for (int i = 0; i < sim.api.GetTraceCount(); ++i) {
+        VSimFrame frame{};
+        sim.api.GetTraceFrame(i, &frame);
+        if (frame.direction == VSIM_DIR_TO_FITTING && frame.bytes[3] == 0x13)
+            return true;
+    }
+    return false;
 }
 
 // The first address where the fitting's flash differs from the image file.
@@ -202,6 +240,11 @@ private slots:
     void textsFollowTheLanguage();
     void selectOffersFlashFiles_data();
     void selectOffersFlashFiles();
+    void fileDialogsStartWhereTheLastFileWas();
+    void chosenImageIsShownBesideTheRunningVersion_data();
+    void chosenImageIsShownBesideTheRunningVersion();
+    void startAsksNamingBothVersions_data();
+    void startAsksNamingBothVersions();
     void filesThatCannotBeProgrammedAreRefused_data();
     void filesThatCannotBeProgrammedAreRefused();
     void productWithoutDownloadIsNotSupported_data();
@@ -287,6 +330,118 @@ void ToolsTest::selectOffersFlashFiles()
     QVERIFY(tools.PageChild(1268)->isEnabled());
 }
 
+// Each kind of file starts in the folder it was taken from last, kept in the
+// settings store; at first, and when that folder is gone, in the documents.
+void ToolsTest::fileDialogsStartWhereTheLastFileWas()
+{
+    ToolsWindow tools(kLanguageEnglish);
+    QVERIFY(tools.page != nullptr);
+    const QString image = Firmware(QStringLiteral("faucet_V4.02.hex"));
+    const QString documents = QDir::homePath() + QStringLiteral("/Documents");
+    QVERIFY(QDir().mkpath(documents));
+    CFileChooser files(*tools.env.settings);
+    QCOMPARE(files.StartFolder(CFileChooser::kFirmware), documents);
+    tools.PageChild<QCheckBox>(1275)->setChecked(true);
+    FileDialogSeen seen;
+    for (const QString& expected : {documents, QFileInfo(image).absolutePath()}) {
+        AnswerFileDialog(image, &seen);
+        tools.PageChild<QPushButton>(1276)->click();
+        QCOMPARE(seen.directory, expected);
+    }
+    QCOMPARE(tools.env.settings->value(QStringLiteral("Folders/Firmware")).toString(), QFileInfo(image).absolutePath());
+    QCOMPARE(files.StartFolder(CFileChooser::kConfiguration), documents); // a kind of its own
+    QVERIFY(QDir(QFileInfo(image).absolutePath()).removeRecursively());
+    QCOMPARE(files.StartFolder(CFileChooser::kFirmware), documents);
+}
+
+void ToolsTest::chosenImageIsShownBesideTheRunningVersion_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("texts"); // 1400 to 1407: label, value, ...
+    QTest::newRow("de") << kLanguageGerman
+                        << QStringList{"Version der Datei:", "V4.02", "Produktfamilie:", "Waschtischarmaturen, Urinal- und WC-Steuerungen",
+                                       "Größe:", "26624 Byte", "Version in der Armatur:", "V1.12"};
+    QTest::newRow("en") << kLanguageEnglish
+                        << QStringList{"Version of the image:", "V4.02", "Product family:", "Basin faucets, urinal and WC controls",
+                                       "Size:", "26624 bytes", "Version in the faucet:", "V1.12"};
+}
+
+void ToolsTest::chosenImageIsShownBesideTheRunningVersion()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, texts);
+    ToolsWindow tools(language);
+    QVERIFY(tools.page != nullptr);
+    QVERIFY(!tools.PageChild(1401)->isVisible()); // no file yet
+    tools.Choose(Firmware(QStringLiteral("faucet_V4.02.hex")));
+    for (int i = 0; i < texts.size(); ++i) {
+        auto* pText = tools.PageChild<QLabel>(1400 + i);
+        QVERIFY(pText->isVisible());
+        QCOMPARE(pText->text(), texts[i]);
+        // Whole on the page, below the path and clear of Start.
+        QVERIFY(tools.page->rect().contains(pText->geometry()));
+        QVERIFY(pText->geometry().top() > tools.PageChild(1266)->geometry().bottom());
+        QVERIFY(!pText->geometry().intersects(tools.PageChild(1268)->geometry()));
+        QVERIFY(pText->fontMetrics().horizontalAdvance(pText->text()) <= pText->width());
+    }
+    SaveScreenshot(tools.window->dlg, QStringLiteral("tools_image_") + (language == kLanguageEnglish ? "en" : "de"));
+    // A file that cannot be programmed leaves nothing to show.
+    AnswerMessageBox(QMessageBox::Ok);
+    tools.page->ChooseFile(Firmware(QStringLiteral("faucet_wrong_signature.hex")));
+    QVERIFY(!tools.PageChild(1401)->isVisible());
+}
+
+void ToolsTest::startAsksNamingBothVersions_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("question");
+    QTest::newRow("de") << kLanguageGerman << QStringLiteral("Start Programmierung")
+                        << QStringLiteral("Möchten Sie die Firmware der Datei in die Armatur programmieren?\n\n"
+                                          "In der Armatur: V1.12\nAus der Datei: V4.02");
+    QTest::newRow("en") << kLanguageEnglish << QStringLiteral("Start programming")
+                        << QStringLiteral("Do you want to program the firmware of the file into the faucet?\n\n"
+                                          "In the faucet: V1.12\nFrom the file: V4.02");
+}
+
+// No leaves the fitting as it was: nothing is sent to its boot loader, its
+// flash and version are unchanged, and Start stays for the same file.
+void ToolsTest::startAsksNamingBothVersions()
+{
+    QFETCH(int, language);
+    QFETCH(QString, title);
+    QFETCH(QString, question);
+    ToolsWindow tools(language);
+    QVERIFY(tools.page != nullptr);
+    tools.Choose(Firmware(QStringLiteral("faucet_V4.02.hex")));
+    const QByteArray flashBefore = ApplicationFlash(tools.env.sim);
+    tools.env.sim.api.ClearTrace();
+    QString shownTitle;
+    QString shownText;
+    bool bQuestionIcon = false;
+    QTimer::singleShot(0, [&] {
+        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr, 5000);
+        auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        shownTitle = pBox->windowTitle();
+        shownText = pBox->text();
+        bQuestionIcon = pBox->icon() == QMessageBox::Question;
+        SaveScreenshotWithDialog(tools.window->dlg, *pBox, QStringLiteral("tools_confirm_") + (language == kLanguageEnglish ? "en" : "de"));
+        pBox->button(QMessageBox::No)->click();
+    });
+    tools.PageChild<QPushButton>(1268)->click();
+    QCOMPARE(shownTitle, title);
+    QCOMPARE(shownText, question);
+    QVERIFY(bQuestionIcon);
+    QVERIFY2(!BootloaderActivated(tools.env.sim), "the boot loader was activated");
+    QVERIFY(ApplicationFlash(tools.env.sim) == flashBefore);
+    VSimFittingState state{};
+    tools.env.sim.api.GetFittingState(0, &state);
+    QCOMPARE(state.running, VSIM_RUNNING_APPLICATION);
+    QCOMPARE(tools.FirmwareShown(), QStringLiteral("V1.12"));
+    QVERIFY(tools.PageChild(1268)->isEnabled());
+    QVERIFY(!tools.window->dlg.m_dlgProgress->isVisible());
+}
+
 void ToolsTest::filesThatCannotBeProgrammedAreRefused_data()
 {
     QTest::addColumn<int>("language");
@@ -350,11 +505,8 @@ void ToolsTest::productWithoutDownloadIsNotSupported()
     const DownloadRun run = PressStart(tools);
     QCOMPARE(shown, message);
     QVERIFY2(run.steps.isEmpty(), qPrintable(run.steps.join(QLatin1Char('\n'))));
-    for (int i = 0; i < tools.env.sim.api.GetTraceCount(); ++i) {
-        VSimFrame frame{};
-        tools.env.sim.api.GetTraceFrame(i, &frame);
-        QVERIFY2(frame.direction != VSIM_DIR_TO_FITTING || frame.bytes[3] != 0x13, "the boot loader was activated");
-    }
+    QVERIFY(run.question.isEmpty()); // nothing to ask about
+    QVERIFY2(!BootloaderActivated(tools.env.sim), "the boot loader was activated");
     QVERIFY(!tools.window->dlg.m_dlgProgress->isVisible());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
@@ -385,6 +537,8 @@ void ToolsTest::startProgramsTheFitting()
 
     const int nRetryCount = tools.window->link.GetRetryCount();
     const DownloadRun run = PressStart(tools, QStringLiteral("tools_during_") + suffix);
+    QCOMPARE(run.question, QStringLiteral("Do you want to program the firmware of the file into the faucet?\n\n"
+                                          "In the faucet: V1.12\nFrom the file: V4.02"));
     QVERIFY2(run.notLive.isEmpty(), qPrintable(run.notLive));
     const QString missing = MissingStep(run.steps, steps);
     QVERIFY2(missing.isEmpty(), qPrintable(missing + QStringLiteral(" not shown after:\n") + run.steps.join(QLatin1Char('\n'))));

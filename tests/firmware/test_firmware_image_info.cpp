@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 #include <string>
@@ -65,7 +66,12 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(SampleCase{"flushvalve_V3.01.hex", FirmwareFamily::FlushValves, "V3.01", 0x2440 - 0x1000 + 16},
                     SampleCase{"faucet_V4.02.hex", FirmwareFamily::FaucetsAndControls, "V4.02", 0x6800},
                     SampleCase{"faucet_V4.03_gap.hex", FirmwareFamily::FaucetsAndControls, "V4.03", 0x1000 + 0x400 + 16},
-                    SampleCase{"faucet_wrong_signature.hex", FirmwareFamily::None, "", 0x6800}));
+                    SampleCase{"faucet_wrong_signature.hex", FirmwareFamily::None, "", 0x6800}),
+    [](const testing::TestParamInfo<SampleCase>& info) {
+        std::string strName = info.param.szFile;
+        std::replace(strName.begin(), strName.end(), '.', '_');
+        return strName;
+    });
 
 TEST(FirmwareImageInfo, TheFaucetSignatureWinsAndAMissingVersionStaysEmpty)
 {
