@@ -25,6 +25,7 @@ private slots:
     void liveCheckMarksAndTheMarkerTells();
     void plusAndMinusKeepTheLimits();
     void tabFollowsTheRowsAndKeysStep();
+    void cursorOnlyWithTheFocus();
     void writeRestartsAndTheFittingHoldsTheValues();
     void writeWithAnotherProductSendsNothing();
     void saveAndOpenRoundTrip();
@@ -164,6 +165,45 @@ void FaucetPageTest::tabFollowsTheRowsAndKeysStep()
     QTest::keyClick(pEdit, Qt::Key_Minus);
     QCOMPARE(pEdit->text(), QStringLiteral("29"));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(pEdit));
+}
+
+// True when the edit draws its text cursor: it looks different read-only,
+// which draws none.
+bool CursorDrawn(QLineEdit* pEdit)
+{
+    const QImage shown = pEdit->grab().toImage();
+    const bool bReadOnly = pEdit->isReadOnly();
+    pEdit->setReadOnly(true);
+    const QImage plain = pEdit->grab().toImage();
+    pEdit->setReadOnly(bReadOnly);
+    return shown != plain;
+}
+
+// Only the edit with the focus draws a cursor, also when the key pad opens
+// for it (and takes the window's focus) and after it closed.
+void FaucetPageTest::cursorOnlyWithTheFocus()
+{
+    AppEnvironment env;
+    StartedWindow window(env);
+    window.PressNext();
+    window.Child<QTabBar>(1079)->setCurrentIndex(1);
+    window.dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window.dlg));
+    auto* pEdit = window.PageChild<QLineEdit>("Ambra", 1150);
+    auto* pOther = window.PageChild<QLineEdit>("Ambra", 1210);
+    pEdit->setFocus(Qt::TabFocusReason);
+    QVERIFY(CursorDrawn(pEdit));
+    QVERIFY(!CursorDrawn(pOther));
+    g_bShowKeyPad = 1;
+    pOther->setFocus(Qt::MouseFocusReason);
+    g_bShowKeyPad = 0;
+    QVERIFY(window.dlg.m_dlgKeyPad->isVisible());
+    QVERIFY(!pOther->hasFocus());
+    QVERIFY(!CursorDrawn(pOther));
+    QVERIFY(!CursorDrawn(pEdit));
+    QMetaObject::invokeMethod(window.dlg.m_dlgKeyPad, "reject");
+    QVERIFY(window.dlg.isEnabled());
+    QVERIFY(!CursorDrawn(pOther));
 }
 
 void FaucetPageTest::writeRestartsAndTheFittingHoldsTheValues()
