@@ -12,6 +12,7 @@
 #include "app/ErrorBox.h"
 #include "app/MainMenu.h"
 #include "app/PageTable.h"
+#include "app/QtLanguage.h"
 #include "app/ToolVersion.h"
 #include "app/UiText.h"
 #include "app/pages/DlgInfoGeneric.h"
@@ -29,13 +30,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 
 CNexaroDlg::CNexaroDlg(QSettings& settings, CVelmorTPExt& link, QWidget* pParent)
-    : QMainWindow(pParent), m_link(link), m_settings(settings), m_session(link), m_recentNames(settings),
+    : QMainWindow(pParent), m_link(link), m_settings(settings), m_session(link), m_recentNames(settings), m_files(settings),
       m_jobs([this](unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam) { HandleWindowMessage(nMessage, wParam, lParam); })
 {
     InitPictureResources();
@@ -219,6 +219,7 @@ int CNexaroDlg::WriteDeviceConfigPath(std::string& strError)
 void CNexaroDlg::SetLanguage(int nLanguage)
 {
     LoadMenus(nLanguage);
+    UseQtLanguage(g_nLanguage);
     UpdateTexts(g_nLanguage);
     UpdateNextToolTip(g_nLanguage);
     std::string strIgnored;
@@ -437,8 +438,8 @@ void CNexaroDlg::OpenConfigurationFile()
                                  "Durch das Laden wird die aktuelle Konfiguration überschrieben.\nMöchten Sie fortfahren?")))
         return;
     const QString path = m_chooseOpenFile ? m_chooseOpenFile()
-                                          : QFileDialog::getOpenFileName(this, QString(), QString(),
-                                                                         UiText("Configuration files (*.xml)", "Konfigurationsdateien (*.xml)"));
+                                          : m_files.ChooseOpenFile(this, CFileChooser::kConfiguration,
+                                                                   UiText("Configuration files (*.xml)", "Konfigurationsdateien (*.xml)"));
     if (path.isEmpty())
         return;
     // Checked whole before anything changes: the product in force and the

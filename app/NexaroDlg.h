@@ -5,6 +5,7 @@
 // are parts of their own that the pages receive.
 
 #include "app/DisplayDialog.h"
+#include "app/FileChooser.h"
 #include "app/FittingJobOwner.h"
 #include "app/ProductSession.h"
 #include "app/RecentNames.h"
@@ -153,8 +154,9 @@ private:
 
     CProductSession m_session;
     CRecentNames m_recentNames;
+    CFileChooser m_files;
     CFittingJobOwner m_jobs;
-    CPageContext m_pageContext{m_session, m_jobs, m_recentNames};
+    CPageContext m_pageContext{m_session, m_jobs, m_recentNames, m_files};
     int m_nShownTab = 0; // the tab a click during a job falls back to
     bool m_bClosing = false;
 };

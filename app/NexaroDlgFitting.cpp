@@ -15,6 +15,9 @@
 void CNexaroDlg::OnConnectionState(std::uintptr_t bClose, int nState)
 {
     m_nConnState = nState;
+    // Another unit, or none: what it runs is known again after Next.
+    if (nState != kConnectionKnownFitting && nState != kConnectionInBootloader)
+        m_session.SetRunningFirmware({}, false);
     UpdateTexts(g_nLanguage);
     int nIcon = 0;
     switch (nState) {
@@ -71,6 +74,7 @@ void CNexaroDlg::OnFittingInBootloader()
 {
     if (m_onConnectionDialog)
         m_onConnectionDialog(1, kConnectionInBootloader); // "connection terminated" no longer holds
+    m_session.SetRunningFirmware({}, true);
 
     CDeviceConfig definition;
     const bool bProgrammable = IsServiceMode() && m_session.Catalog().FindDefinition(m_link.GetArticleNumber(), definition);
@@ -115,6 +119,8 @@ void CNexaroDlg::ReadConnectedProduct()
     const int nIdentified = m_jobs.Run(0, [&](std::string& strJobError) {
         return IdentifyFitting(m_link, m_session.Catalog(), identity, strJobError);
     }, strError);
+    m_session.SetRunningFirmware(nIdentified == Result::Ok ? identity.strSoftwareVersion : std::string(),
+                                 nIdentified == Result::Ok && identity.bInBootloader);
     // A fitting in its boot loader has no settings to read.
     if (nIdentified == Result::Ok && identity.bDefinitionFound && !identity.bInBootloader) {
         m_session.SetCurrentConfig(identity.definition);

@@ -26,6 +26,12 @@ int CProductSession::SetProductType(int nProductType, std::string& strError)
     return Result::Ok;
 }
 
+void CProductSession::SetRunningFirmware(const std::string& strVersion, bool bInBootloader)
+{
+    m_strRunningVersion = strVersion;
+    m_bInBootloader = bInBootloader;
+}
+
 int CProductSession::CheckArticleNumber(std::string& strError)
 {
     return ::CheckArticleNumber(m_link, GetArticleNumberInForce(), strError);

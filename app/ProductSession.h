@@ -34,6 +34,12 @@ public:
     int SetProductType(int nProductType, std::string& strError);
     void SetProductTypeListener(std::function<void()> listener) { m_onProductType = std::move(listener); }
 
+    // The firmware the fitting ran when it was identified last: its version
+    // (empty when not known) and whether it waited in its boot loader.
+    void SetRunningFirmware(const std::string& strVersion, bool bInBootloader);
+    const std::string& RunningVersion() const { return m_strRunningVersion; }
+    bool IsInBootloader() const { return m_bInBootloader; }
+
     // 0 when the fitting's article number is the one in force; safe from a
     // fitting job's worker.
     int CheckArticleNumber(std::string& strError);
@@ -47,6 +53,8 @@ private:
     CDeviceConfig m_config;
     int m_nProductType = 0;
     CToolConfigXML m_loadedFile;
+    std::string m_strRunningVersion;
+    bool m_bInBootloader = false;
     std::function<void()> m_onProductType;
     mutable std::mutex m_inForceLock; // the article in force, read by the monitor thread
     std::string m_strArticleInForce;

@@ -5,13 +5,13 @@
 #include "common/TextFormat.h"
 #include "common/TimeService.h"
 #include "devicelink/VelmorTPFTDI.h"
+#include "firmware/FirmwareImageInfo.h"
 
 #include <algorithm>
 #include <array>
 
 namespace {
 
-constexpr BYTE kSignature[2] = {0x55, 0x34}; // "U4"
 // Values the flush valves need in their EEPROM after a new application.
 constexpr WORD kEEPROMFlagAddr = 0x8C;
 constexpr BYTE kEEPROMFlag[1] = {0x01};
@@ -35,11 +35,11 @@ void Wait(unsigned nMilliseconds)
 bool CFirmwareDownload::GetProductParameters(int nProductType, FirmwareProductParameters& parameters)
 {
     if (nProductType == 1 || nProductType == 2) {
-        parameters = {32, 19200, 0x3FFE, false, true};
+        parameters = {32, 19200, FirmwareSignatureAddr(FirmwareFamily::FlushValves), false, true};
         return true;
     }
     if (nProductType >= 3 && nProductType <= 7) {
-        parameters = {64, 38400, 0x7FFE, true, false};
+        parameters = {64, 38400, FirmwareSignatureAddr(FirmwareFamily::FaucetsAndControls), true, false};
         return true;
     }
     return false;
@@ -50,6 +50,8 @@ int CFirmwareDownload::ChooseFile(const std::string& strPath, int nProductType, 
     int nResult = m_Image.Load(strPath, strError);
     // What a failing file left in the image is never programmed.
     m_bImageLoaded = nResult == Result::Ok;
+    // Read before the merge below fills the gaps.
+    ReadFirmwareImageInfo(m_Image, m_ImageInfo);
     if (nResult != Result::Ok)
         return nResult;
     nResult = CheckWholeImage(strError);
@@ -92,29 +94,13 @@ bool CFirmwareDownload::CheckFile(int nProductType)
             m_Image.GetDataRecordCount() == 0)
             return false;
     }
-    return HasSignature(parameters);
-}
-
-bool CFirmwareDownload::HasSignature(const FirmwareProductParameters& parameters) const
-{
-    for (DWORD i = 0; i < 2; ++i) {
-        BYTE byValue = 0;
-        if (!m_Image.FindByte(parameters.nSignatureAddr + i, byValue) || byValue != kSignature[i])
-            return false;
-    }
-    return true;
+    return HasFirmwareSignature(m_Image, parameters.nSignatureAddr);
 }
 
 bool CFirmwareDownload::GetImageVersion(int nProductType, std::string& strVersion) const
 {
     FirmwareProductParameters parameters{};
-    BYTE byMajor = 0;
-    BYTE byMinor = 0;
-    if (!GetProductParameters(nProductType, parameters) || !m_Image.FindByte(parameters.nSignatureAddr - 2, byMajor) ||
-        !m_Image.FindByte(parameters.nSignatureAddr - 1, byMinor))
-        return false;
-    strVersion = ModuleVersionText(byMajor, byMinor);
-    return true;
+    return GetProductParameters(nProductType, parameters) && ReadFirmwareVersion(m_Image, parameters.nSignatureAddr, strVersion);
 }
 
 int CFirmwareDownload::StartProgramming(CVelmorTPFTDI& port, int nProductType,
@@ -197,7 +183,7 @@ void CFirmwareDownload::PrepareImage(const FirmwareProductParameters& parameters
                               "Download abgebrochen, da noch keine Datei für den Download ausgewählt wurde!");
     } else if (const int nWhole = CheckWholeImage(m_strError); nWhole != Result::Ok) {
         m_nResult = nWhole;
-    } else if (!HasSignature(parameters)) {
+    } else if (!HasFirmwareSignature(m_Image, parameters.nSignatureAddr)) {
         // The fitting in force may have changed since the file was chosen.
         m_nResult = Result::InvalidArgument;
         m_strError = PickText("File not supported", "Die gewählte Datei ist nicht gültig!");

@@ -3,6 +3,7 @@
 // boot loader. Free of any user interface: the firmware page and the
 // command-line tool show the progress and the failures.
 #include "common/FluxaTypes.h"
+#include "firmware/FirmwareImageInfo.h"
 #include "firmware/IntelHex.h"
 
 #include <cstdint>
@@ -80,6 +81,10 @@ public:
     // the image lacks them or the product type is none of 1..7.
     bool GetImageVersion(int nProductType, std::string& strVersion) const;
 
+    // The family, version and size of the file chosen last, read before the
+    // check; no family when it carries no signature.
+    const CFirmwareImageInfo& ImageInfo() const { return m_ImageInfo; }
+
     int GetResult() const { return m_nResult; }
     const std::string& GetError() const { return m_strError; }
     CIntelHex& Image() { return m_Image; }
@@ -102,7 +107,6 @@ private:
     // An image holds data and ended with its end-of-file record; a cut-off
     // copy would leave the fitting with part of a firmware.
     int CheckWholeImage(std::string& strError) const;
-    bool HasSignature(const FirmwareProductParameters& parameters) const;
     // A command without parameters wherever the fitting answers, then the
     // progress (unchanged when it is the percentage in force) and the step's wait.
     void PlainCommandStep(CVelmorTPFTDI& port, int nCommandID, const std::string& strText, int nPercent);
@@ -123,6 +127,7 @@ private:
     void Show(const std::string& strText, int nPercent);
 
     bool m_bImageLoaded = false; // the last file chosen loaded without failure
+    CFirmwareImageInfo m_ImageInfo;
     FirmwareProgressCallback m_OnProgress;
     std::string m_strProgressText;
     int m_nPercent = 0;

@@ -5,6 +5,7 @@
 #include "app/DlgProgress.h"
 #include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
+#include "app/FileChooser.h"
 #include "app/ProductSession.h"
 #include "app/UiText.h"
 #include "app/WindowColors.h"
@@ -12,12 +13,12 @@
 #include "app/widgets/ControlElements.h"
 #include "common/Language.h"
 #include "common/ResultCodes.h"
+#include "common/TextFormat.h"
 #include "devicelink/VelmorTPExt.h"
 #include "workflow/FittingReadout.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QPushButton>
 
 namespace {
@@ -25,6 +26,9 @@ namespace {
 constexpr int kSelectWidth = 120;
 constexpr int kButtonHeight = 25;
 constexpr int kPathGap = 12;
+constexpr int kInfoFirstId = 1400; // label, value, label, value, ...
+constexpr int kInfoLabelWidth = 190;
+constexpr int kInfoRowHeight = 22;
 
 } // namespace
 
@@ -39,6 +43,11 @@ CDlgTools::CDlgTools(const CPageContext& context, QWidget* pParent) : CPageBase(
     m_pStart = AddButton(1268);
     m_pStart->setFont(g_fontLarge);
     m_pStart->setEnabled(false);
+    for (int i = 0; i < 2 * kInfoRows; ++i) {
+        m_pInfo[i] = AddStatic(kInfoFirstId + i, 11);
+        m_pInfo[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        m_pInfo[i]->SetTextColor(i % 2 == 0 ? kDarkGrey : kDarkRed);
+    }
     connect(m_pManual, &QCheckBox::toggled, this, &CDlgTools::ApplyManualProgramming);
     connect(m_pSelect, &QPushButton::clicked, this, &CDlgTools::SelectFile);
     connect(m_pStart, &QPushButton::clicked, this, &CDlgTools::StartProgramming);
@@ -70,6 +79,17 @@ void CDlgTools::ArrangeControls()
     const int nPathLeft = row.x() + kSelectWidth + kPathGap;
     m_pPath->setGeometry(nPathLeft, row.y(), width() - PageGeometry::kFirstColumnLeft - nPathLeft, kButtonHeight);
     m_pStart->setGeometry(width() - 221, height() - 71, 200, 50);
+    ArrangeImageInfo(row.y() + kButtonHeight + kPathGap);
+}
+
+void CDlgTools::ArrangeImageInfo(int nTop)
+{
+    const int nValueLeft = PageGeometry::kFirstColumnLeft + kInfoLabelWidth;
+    for (int i = 0; i < kInfoRows; ++i) {
+        const int y = nTop + i * kInfoRowHeight;
+        m_pInfo[2 * i]->setGeometry(PageGeometry::kFirstColumnLeft, y, kInfoLabelWidth, kInfoRowHeight);
+        m_pInfo[2 * i + 1]->setGeometry(nValueLeft, y, width() - PageGeometry::kFirstColumnLeft - nValueLeft, kInfoRowHeight);
+    }
 }
 
 void CDlgTools::ApplyManualProgramming()
@@ -82,24 +102,57 @@ void CDlgTools::ApplyManualProgramming()
 
 void CDlgTools::ShowChosenFile()
 {
+    for (CColorStatic* pInfo : m_pInfo)
+        pInfo->setVisible(!m_strChosenPath.isEmpty());
     if (m_strChosenPath.isEmpty()) {
         m_pPath->setText(UiText("Choose file", "Wähle Datei"));
         return;
     }
+    const CFirmwareImageInfo& image = m_Download.ImageInfo();
+    const QString texts[2 * kInfoRows] = {
+        UiText("Version of the image:", "Version der Datei:"),
+        image.strVersion.empty() ? UiText("unknown", "unbekannt") : QString::fromStdString(image.strVersion),
+        UiText("Product family:", "Produktfamilie:"),
+        QString::fromStdString(FirmwareFamilyText(image.eFamily)),
+        UiText("Size:", "Größe:"),
+        QString::fromStdString(FormatText(PickText("%llu bytes", "%llu Byte"), static_cast<unsigned long long>(image.nDataBytes))),
+        UiText("Version in the faucet:", "Version in der Armatur:"),
+        RunningVersionText(),
+    };
+    for (int i = 0; i < 2 * kInfoRows; ++i)
+        m_pInfo[i]->setText(texts[i]);
     // A file in the home folder is named from there, as the technician knows it.
     const QString home = QDir::homePath() + QLatin1Char('/');
     m_pPath->setText(QDir::toNativeSeparators(m_strChosenPath.startsWith(home) ? QStringLiteral("~/") + m_strChosenPath.mid(home.size())
                                                                                : m_strChosenPath));
 }
 
+QString CDlgTools::RunningVersionText() const
+{
+    if (Session().IsInBootloader())
+        return UiText("none (boot loader)", "keine (Bootloader)");
+    const std::string& strVersion = Session().RunningVersion();
+    return strVersion.empty() ? UiText("unknown", "unbekannt") : QString::fromStdString(strVersion);
+}
+
+bool CDlgTools::ConfirmProgramming() const
+{
+    const std::string& strImage = m_Download.ImageInfo().strVersion;
+    const std::string strQuestion = FormatText(PickText("Do you want to program the firmware of the file into the faucet?\n\n"
+                                                        "In the faucet: %s\nFrom the file: %s",
+                                                        "Möchten Sie die Firmware der Datei in die Armatur programmieren?\n\n"
+                                                        "In der Armatur: %s\nAus der Datei: %s"),
+                                               RunningVersionText().toStdString().c_str(),
+                                               strImage.empty() ? PickText("unknown", "unbekannt") : strImage.c_str());
+    return m_askToProgram ? m_askToProgram(strQuestion) : AskQuestion(window(), PickText("Start programming", "Start Programmierung"), strQuestion);
+}
+
 void CDlgTools::SelectFile()
 {
-    QFileDialog dialog(this, QString(), QString(), UiText("Flash files (*.hex)", "Flash Dateien (*.hex)"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("hex"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        ChooseFile(dialog.selectedFiles().constFirst());
+    const QString path = Files().ChooseOpenFile(this, CFileChooser::kFirmware, UiText("Flash files (*.hex)", "Flash Dateien (*.hex)"),
+                                                QStringLiteral("hex"));
+    if (!path.isEmpty())
+        ChooseFile(path);
 }
 
 void CDlgTools::ChooseFile(const QString& path)
@@ -118,6 +171,10 @@ void CDlgTools::StartProgramming()
 {
     if (!Jobs().CanStart())
         return;
+    // A product without a download is told so by the download itself.
+    FirmwareProductParameters parameters{};
+    if (CFirmwareDownload::GetProductParameters(Session().ProductType(), parameters) && !ConfirmProgramming())
+        return; // nothing sent; Start stays for the same file
     // Start waits for the next choice of a file.
     m_pStart->setEnabled(false);
     m_strChosenPath.clear();

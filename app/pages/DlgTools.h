@@ -5,6 +5,9 @@
 #include "app/pages/PageBase.h"
 #include "firmware/FirmwareDownload.h"
 
+#include <functional>
+#include <string>
+
 class CColorStatic;
 class QCheckBox;
 class QPushButton;
@@ -20,9 +23,14 @@ public:
     // Loads and checks the image for the product in force; a file that is
     // not programmable disables Start and is explained in an error box.
     void ChooseFile(const QString& path);
-    // Start programming: the download behind the progress dialog, then the
-    // fitting is identified again.
+    // Start programming: asks, naming the version the fitting runs and the
+    // image's; then the download behind the progress dialog, and the fitting
+    // is identified again.
     void StartProgramming();
+
+    // The answer to the question before programming; tests answer it
+    // instead of a person (unset: the question box).
+    std::function<bool(const std::string& strQuestion)> m_askToProgram;
 
 signals:
     // A step of the download as the progress dialog has just shown it.
@@ -44,7 +52,12 @@ private:
     void ArrangeControls();
     // Select and the texts it governs follow the check box.
     void ApplyManualProgramming();
+    // The path of the file Start programs, and what the image is beside what
+    // the fitting runs; the latter only while there is such a file.
     void ShowChosenFile();
+    void ArrangeImageInfo(int nTop);
+    QString RunningVersionText() const;
+    bool ConfirmProgramming() const;
     void ShowProgress(const std::string& strText, int nPercent);
 
     CFirmwareDownload m_Download;
@@ -54,4 +67,8 @@ private:
     QCheckBox* m_pManual;
     QPushButton* m_pSelect;
     QPushButton* m_pStart;
+    // Label and value of the image's version, family and size and of the
+    // version the fitting runs.
+    static constexpr int kInfoRows = 4;
+    CColorStatic* m_pInfo[2 * kInfoRows] = {};
 };

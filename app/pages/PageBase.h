@@ -1,8 +1,8 @@
 #pragma once
 // What every page of the main window shares: its size, the messages of the
 // main window as virtual handlers, tooltips cut to 79 characters, and what it
-// works with: the product in force, the owner of the window's fitting jobs
-// and the recent names.
+// works with: the product in force, the owner of the window's fitting jobs,
+// the recent names and the file dialogs.
 
 #include "app/UiText.h"
 
@@ -13,6 +13,7 @@
 #include <string>
 
 class CColorStatic;
+class CFileChooser;
 class CFittingJobOwner;
 class CProductSession;
 class CRecentNames;
@@ -23,6 +24,7 @@ struct CPageContext {
     CProductSession& session;
     CFittingJobOwner& jobs;
     CRecentNames& recentNames;
+    CFileChooser& files;
 };
 
 class CPageBase : public QWidget {
@@ -37,6 +39,8 @@ public:
     // Every fitting job of a page runs through it.
     CFittingJobOwner& Jobs() const { return m_context.jobs; }
     CRecentNames& RecentNames() const { return m_context.recentNames; }
+    // The file dialogs, each starting in the folder used last.
+    CFileChooser& Files() const { return m_context.files; }
 
 protected:
     bool event(QEvent* pEvent) override;

@@ -3,6 +3,7 @@
 #include "app/AppGlobals.h"
 #include "app/Controls.h"
 #include "app/ErrorBox.h"
+#include "app/FileChooser.h"
 #include "app/FittingJobOwner.h"
 #include "app/ProductSession.h"
 #include "app/RecentNames.h"
@@ -17,7 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QFileDialog>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -323,8 +324,8 @@ int CSettingsPage::SaveConfiguration(std::string& strError)
     if (nResult != Result::Ok)
         return nResult;
     const QString path = m_chooseSaveFile ? m_chooseSaveFile()
-                                          : QFileDialog::getSaveFileName(window(), QString(), QString(),
-                                                                         QString::fromUtf8(PickText("Configuration files (*.xml)", "Konfigurationsdateien (*.xml)")));
+                                          : Files().ChooseSaveFile(window(), CFileChooser::kConfiguration,
+                                                                   UiText("Configuration files (*.xml)", "Konfigurationsdateien (*.xml)"));
     if (path.isEmpty())
         return Result::Ok;
     return file.WriteConfigurationFile(path.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive) ? path.toStdString()
@@ -370,6 +371,18 @@ bool CSettingsPage::eventFilter(QObject* pWatched, QEvent* pEvent)
     if (pEvent->type() == QEvent::FocusIn && g_bShowKeyPad == 1)
         if (auto* pEdit = qobject_cast<QLineEdit*>(pWatched))
             ShowKeyPad(pEdit->objectName().mid(2).toInt());
+    if (pEvent->type() == QEvent::KeyPress) {
+        const int nKey = static_cast<QKeyEvent*>(pEvent)->key();
+        // Tab leaves the date for the next row; the arrow keys go through its parts.
+        if (pWatched == m_pDate && (nKey == Qt::Key_Tab || nKey == Qt::Key_Backtab))
+            return focusNextPrevChild(nKey == Qt::Key_Tab);
+        if (nKey == Qt::Key_Plus || nKey == Qt::Key_Minus)
+            for (const auto& pRow : m_rows)
+                if (pRow->pEdit == pWatched) {
+                    StepRow(*pRow, nKey == Qt::Key_Plus ? +1 : -1);
+                    return true;
+                }
+    }
     return CPageBase::eventFilter(pWatched, pEvent);
 }
 

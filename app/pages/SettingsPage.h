@@ -170,6 +170,9 @@ private:
     std::unique_ptr<RowControls> BuildRow(const CPageGroup& group, const CPageRow& row);
     void BuildInstallationRow();
     void BuildButtons();
+    // Tab goes along the rows, the left column first; "+" and "-" are no
+    // stops: their keys step the edit that has the focus.
+    void SetTabOrder();
     void ArrangeControls();
     void ArrangeInstallationRow();
     void ShowGroup(const CPageGroup& group, bool bShown);

@@ -7,6 +7,7 @@
 #include "app/AppGlobals.h"
 #include "app/Controls.h"
 #include "app/ErrorBox.h"
+#include "app/QtLanguage.h"
 #include "app/RecentNames.h"
 #include "app/UiText.h"
 #include "app/WindowColors.h"
@@ -15,6 +16,7 @@
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QValidator>
@@ -65,6 +67,7 @@ void CSettingsPage::BuildControls()
     }
     BuildInstallationRow();
     BuildButtons();
+    SetTabOrder();
     SetLanguage(g_nLanguage);
 }
 
@@ -85,6 +88,8 @@ std::unique_ptr<CSettingsPage::RowControls> CSettingsPage::BuildRow(const CPageG
     controls->pPlus->setText(QStringLiteral("+"));
     controls->pMinus = AddButton(row.nMinusId);
     controls->pMinus->setText(QStringLiteral("-"));
+    for (QPushButton* pStep : {controls->pPlus, controls->pMinus})
+        pStep->setFocusPolicy(Qt::NoFocus);
     connect(controls->pPlus, &QPushButton::clicked, this, [this, pControls] { StepRow(*pControls, +1); });
     connect(controls->pMinus, &QPushButton::clicked, this, [this, pControls] { StepRow(*pControls, -1); });
     return controls;
@@ -106,6 +111,7 @@ void CSettingsPage::BuildInstallationRow()
     m_pPlacement->SetCompletionList(RecentNames().List(CRecentNames::kPlacement));
     m_pDate = NewControl<QDateEdit>(this, m_Description.nDateId);
     m_pDate->setCalendarPopup(true);
+    m_pDate->installEventFilter(this);
     m_pDate->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     m_pDate->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31)); // the fitting keeps two BCD digits
     m_pDate->setDate(QDate::currentDate());
@@ -135,8 +141,30 @@ void CSettingsPage::BuildButtons()
     connect(m_pWrite, &QPushButton::clicked, this, &CSettingsPage::WriteToTarget);
 }
 
+void CSettingsPage::SetTabOrder()
+{
+    std::vector<QWidget*> chain{m_pInstaller, m_pPlacement, m_pDate};
+    for (const int nColumn : {0, 1}) {
+        for (const CPageGroup& group : m_Description.groups) {
+            if (group.nColumn != nColumn)
+                continue;
+            if (group.szSwitch != nullptr)
+                chain.push_back(m_switches[group.szSwitch]);
+            for (const auto& pRow : m_rows)
+                if (pRow->pGroup == &group)
+                    chain.push_back(pRow->Control());
+        }
+    }
+    chain.insert(chain.end(), {m_pRead, m_pReset, m_pWrite});
+    for (std::size_t i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+}
+
 void CSettingsPage::SetLanguage(int)
 {
+    // The calendar's month and day names in the window's language.
+    m_pDate->setLocale(LanguageLocale(g_nLanguage));
+    m_pDate->calendarWidget()->setLocale(LanguageLocale(g_nLanguage));
     for (const CPageGroup& group : m_Description.groups)
         ChildById<CColorStatic>(this, group.nTitleId)->setText(group.title.Text());
     const auto setText = [this](int nId, const CUiText& text) { ChildById(this, nId)->setProperty("text", text.Text()); };

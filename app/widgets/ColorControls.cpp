@@ -50,6 +50,12 @@ void CColorEdit::SetTypingLimit(int nLimit)
     setValidator(new CTypingLimit(nLimit, this));
 }
 
+void CColorEdit::focusInEvent(QFocusEvent* pEvent)
+{
+    if (hasFocus())
+        CColorControl<QLineEdit>::focusInEvent(pEvent);
+}
+
 CColorComboBox::CColorComboBox(QWidget* pParent) : CColorControl<QComboBox>(pParent)
 {
     setEditable(true);

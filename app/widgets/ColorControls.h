@@ -74,6 +74,11 @@ class CColorEdit : public CColorControl<QLineEdit> {
 public:
     using CColorControl<QLineEdit>::CColorControl;
     void SetTypingLimit(int nLimit);
+
+protected:
+    // A focus that moved on while it was being delivered (the key pad opened
+    // for this edit disables the window) leaves no cursor behind.
+    void focusInEvent(QFocusEvent* pEvent) override;
 };
 
 // An editable combo box with a text limit and an optional completion list

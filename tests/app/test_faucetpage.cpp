@@ -24,6 +24,8 @@ private slots:
     void variantsShowTheirGroups();
     void liveCheckMarksAndTheMarkerTells();
     void plusAndMinusKeepTheLimits();
+    void tabFollowsTheRowsAndKeysStep();
+    void cursorOnlyWithTheFocus();
     void writeRestartsAndTheFittingHoldsTheValues();
     void writeWithAnotherProductSendsNothing();
     void saveAndOpenRoundTrip();
@@ -119,6 +121,89 @@ void FaucetPageTest::plusAndMinusKeepTheLimits()
     pEdit->setText(QStringLiteral("x"));
     pPlus->click(); // a beep, nothing changes
     QCOMPARE(pEdit->text(), QStringLiteral("x"));
+}
+
+// The id of the control that holds the focus (a combo box's edit counts as
+// the combo box).
+QString FocusedControl()
+{
+    for (QWidget* pWidget = QApplication::focusWidget(); pWidget != nullptr; pWidget = pWidget->parentWidget())
+        if (pWidget->objectName().startsWith(QStringLiteral("id")))
+            return pWidget->objectName();
+    return {};
+}
+
+// Tab goes down the left column's rows, then the right one's, skipping
+// "+" and "-" and what is switched off; their keys step the edit instead.
+void FaucetPageTest::tabFollowsTheRowsAndKeysStep()
+{
+    AppEnvironment env;
+    StartedWindow window(env);
+    window.PressNext();
+    window.Child<QTabBar>(1079)->setCurrentIndex(1);
+    window.dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window.dlg));
+    QVERIFY(!window.PageChild("Ambra", 1180)->isEnabled()); // power saving is off
+    // Installation row; manual programming; range; runtime; stagnation;
+    // the switches of the right column; the buttons.
+    const QStringList expected{"id1220", "id1219", "id1194", "id1144", "id1173", "id1150", "id1210", "id1157", "id1159",
+                               "id1165", "id1161", "id1188", "id1203", "id1209", "id1195", "id1168", "id1169", "id1170"};
+    window.PageChild("Ambra", 1220)->setFocus(Qt::TabFocusReason);
+    QStringList visited{FocusedControl()};
+    while (visited.size() < expected.size()) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << FocusedControl();
+    }
+    QCOMPARE(visited, expected);
+
+    auto* pEdit = window.PageChild<QLineEdit>("Ambra", 1150);
+    pEdit->setFocus(Qt::TabFocusReason);
+    pEdit->setText(QStringLiteral("30"));
+    QTest::keyClick(pEdit, Qt::Key_Plus);
+    QCOMPARE(pEdit->text(), QStringLiteral("31"));
+    QTest::keyClick(pEdit, Qt::Key_Minus, Qt::KeypadModifier);
+    QTest::keyClick(pEdit, Qt::Key_Minus);
+    QCOMPARE(pEdit->text(), QStringLiteral("29"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(pEdit));
+}
+
+// True when the edit draws its text cursor: it looks different read-only,
+// which draws none.
+bool CursorDrawn(QLineEdit* pEdit)
+{
+    const QImage shown = pEdit->grab().toImage();
+    const bool bReadOnly = pEdit->isReadOnly();
+    pEdit->setReadOnly(true);
+    const QImage plain = pEdit->grab().toImage();
+    pEdit->setReadOnly(bReadOnly);
+    return shown != plain;
+}
+
+// Only the edit with the focus draws a cursor, also when the key pad opens
+// for it (and takes the window's focus) and after it closed.
+void FaucetPageTest::cursorOnlyWithTheFocus()
+{
+    AppEnvironment env;
+    StartedWindow window(env);
+    window.PressNext();
+    window.Child<QTabBar>(1079)->setCurrentIndex(1);
+    window.dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window.dlg));
+    auto* pEdit = window.PageChild<QLineEdit>("Ambra", 1150);
+    auto* pOther = window.PageChild<QLineEdit>("Ambra", 1210);
+    pEdit->setFocus(Qt::TabFocusReason);
+    QVERIFY(CursorDrawn(pEdit));
+    QVERIFY(!CursorDrawn(pOther));
+    g_bShowKeyPad = 1;
+    pOther->setFocus(Qt::MouseFocusReason);
+    g_bShowKeyPad = 0;
+    QVERIFY(window.dlg.m_dlgKeyPad->isVisible());
+    QVERIFY(!pOther->hasFocus());
+    QVERIFY(!CursorDrawn(pOther));
+    QVERIFY(!CursorDrawn(pEdit));
+    QMetaObject::invokeMethod(window.dlg.m_dlgKeyPad, "reject");
+    QVERIFY(window.dlg.isEnabled());
+    QVERIFY(!CursorDrawn(pOther));
 }
 
 void FaucetPageTest::writeRestartsAndTheFittingHoldsTheValues()

@@ -66,7 +66,9 @@ const std::vector<JobKind>& JobKinds()
         {"settings write", 1, [](JobWindow& w) { return w.Button("Ambra", 1170); }, 2},
         {"firmware download", 3, [](JobWindow& w) {
              w.window->PageChild<QCheckBox>("Tools", 1275)->setChecked(true);
-             w.window->dlg.findChild<CDlgTools*>(QStringLiteral("Tools"))->ChooseFile(QStringLiteral(FLUXA_SOURCE_DIR "/data/Firmware/faucet_V4.02.hex"));
+             auto* pTools = w.window->dlg.findChild<CDlgTools*>(QStringLiteral("Tools"));
+             pTools->ChooseFile(QStringLiteral(FLUXA_SOURCE_DIR "/data/Firmware/faucet_V4.02.hex"));
+             pTools->m_askToProgram = [](const std::string&) { return true; }; // Start asks first
              return w.Button("Tools", 1268);
          }, 5}, // the download, then the Next read
     };

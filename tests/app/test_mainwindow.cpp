@@ -14,7 +14,11 @@
 #include "common/Language.h"
 #include "devicelink/VelmorTPExt.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -69,6 +73,8 @@ private slots:
     void statePanelFollowsTheState();
     void recentNamesFollowTheStoredOrder();
     void enterDoesNothingAndEscapeAsks();
+    void qtTextsFollowTheLanguage();
+    void windowKeepsItsSize();
     void closingSwitchesTheValveOffAndStoresTheSettings();
     void progressTurnsTheHourGlassDuringAJob();
     void heldMessagesAreDeliveredAfterTheJob();
@@ -436,6 +442,60 @@ void MainWindowTest::enterDoesNothingAndEscapeAsks()
     QTest::keyClick(&window.dlg, Qt::Key_Escape);
     QCOMPARE(question, QStringLiteral("Möchten Sie diese Applikation beenden?"));
     QVERIFY(window.dlg.isVisible());
+}
+
+// Qt's own texts switch with the window's language at run time: the
+// standard buttons, the file dialogs and the calendar of the date edits.
+void MainWindowTest::qtTextsFollowTheLanguage()
+{
+    AppEnvironment env;
+    StartedWindow window(env);
+    const QStringList expected[] = {{"Ja", "Nein", "Abbrechen"}, {"Yes", "No", "Cancel"}, {"Ja", "Nein", "Abbrechen"}};
+    for (int i = 0; i < 3; ++i) {
+        const bool bEnglish = i == 1;
+        if (i > 0)
+            window.dlg.menuBar()->findChild<QAction*>(bEnglish ? QStringLiteral("id1073") : QStringLiteral("id1071"))->trigger();
+        QStringList shown;
+        QTimer::singleShot(0, [&shown] {
+            auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (pBox == nullptr)
+                return;
+            shown << pBox->button(QMessageBox::Yes)->text().remove(QLatin1Char('&'))
+                  << pBox->button(QMessageBox::No)->text().remove(QLatin1Char('&'));
+            pBox->button(QMessageBox::No)->click();
+        });
+        QTest::keyClick(&window.dlg, Qt::Key_Escape); // the quit question
+        QFileDialog files(&window.dlg);
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        shown << files.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&'));
+        QCOMPARE(shown, expected[i]);
+        auto* pDate = window.PageChild<QDateEdit>("Ambra", 1194);
+        QCOMPARE(pDate->calendarWidget()->locale().language(), bEnglish ? QLocale::English : QLocale::German);
+    }
+}
+
+// The layout is fixed: the window can be neither enlarged nor shrunk, in
+// either language, and shows its client area whole below the menu bar.
+void MainWindowTest::windowKeepsItsSize()
+{
+    AppEnvironment env;
+    StartedWindow window(env);
+    for (const QString& language : {QStringLiteral("id1073"), QStringLiteral("id1071")}) {
+        window.dlg.menuBar()->findChild<QAction*>(language)->trigger();
+        QApplication::processEvents();
+        const QSize size = window.dlg.size();
+        QCOMPARE(window.dlg.minimumSize(), size);
+        QCOMPARE(window.dlg.maximumSize(), size);
+        for (const QSize& wanted : {size + QSize(200, 150), size - QSize(200, 150)}) {
+            window.dlg.resize(wanted);
+            QApplication::processEvents();
+            QCOMPARE(window.dlg.size(), size);
+        }
+        const QRect client = window.dlg.centralWidget()->geometry();
+        QCOMPARE(client.size(), QSize(CMainCanvas::kClientWidth, CMainCanvas::kClientHeight));
+        QVERIFY(window.dlg.rect().contains(client));
+        QCOMPARE(client.top(), window.dlg.menuBar()->geometry().bottom() + 1);
+    }
 }
 
 void MainWindowTest::closingSwitchesTheValveOffAndStoresTheSettings()

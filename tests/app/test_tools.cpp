@@ -1,198 +1,7 @@
 // The firmware page in service mode: choosing an image, programming the
 // simulated fitting behind the progress dialog, and identifying it again.
 
-#include "AppTestSupport.h"
-#include "DownloadPhases.h"
-
-#include "app/AppGlobals.h"
-#include "app/DlgConnectionInformation.h"
-#include "app/DlgProgress.h"
-#include "app/NexaroDlg.h"
-#include "app/pages/DlgTools.h"
-#include "app/widgets/ColorControls.h"
-#include "common/Language.h"
-#include "common/ResultCodes.h"
-#include "common/TimeService.h"
-#include "devicelink/MainWindowLink.h"
-#include "devicelink/VelmorTPBase.h"
-#include "devicelink/VelmorTPExt.h"
-#include "firmware/IntelHex.h"
-
-#include <QCheckBox>
-#include <QFileDialog>
-#include <QLabel>
-#include <QPainter>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTabBar>
-#include <QThread>
-
-#include <algorithm>
-#include <optional>
-#include <thread>
-#include <vector>
-
-namespace {
-
-// A sample image as a technician keeps it, in ~/firmware of a home folder
-// of the test's own.
-QString Firmware(const QString& name)
-{
-    static QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    QDir(home.path()).mkpath(QStringLiteral("firmware"));
-    const QString path = home.path() + QStringLiteral("/firmware/") + name;
-    QFile::copy(QStringLiteral(FLUXA_SOURCE_DIR "/data/Firmware/") + name, path);
-    return path;
-}
-
-QByteArray FileContent(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A window in service mode with the Ambra (type 3, V1.12) read and the Tools
-// tab shown.
-struct ToolsWindow {
-    explicit ToolsWindow(int nLanguage, const char* szScenario = "[adapter]\nserial = VB4711\nfitting = Ambra\n") : env(szScenario)
-    {
-        env.settings->setValue(QStringLiteral("Settings/DontChange"), kServiceCode);
-        env.settings->setValue(QStringLiteral("Settings/Language"), nLanguage);
-        window.emplace(env);
-        window->PressNext();
-        ShowToolsTab();
-        page = window->dlg.findChild<CDlgTools*>(QStringLiteral("Tools"));
-    }
-    void ShowToolsTab() { window->Child<QTabBar>(1079)->setCurrentIndex(3); }
-    template <class T = QWidget>
-    T* PageChild(int nId)
-    {
-        return window->PageChild<T>("Tools", nId);
-    }
-    // Ticks the check box and chooses the file as Select would.
-    void Choose(const QString& path)
-    {
-        PageChild<QCheckBox>(1275)->setChecked(true);
-        page->ChooseFile(path);
-    }
-    QString FirmwareShown() { return window->Child<QLabel>(1087)->text(); }
-
-    AppEnvironment env;
-    SimulatedTime time{env.sim.api, 1};
-    std::optional<StartedWindow> window;
-    CDlgTools* page = nullptr;
-};
-
-// What the file dialog offered, seen when the test answered it.
-struct FileDialogSeen {
-    QStringList filters;
-    QString suffix;
-    bool bExistingFile = false;
-    bool bOpen = false;
-};
-
-// Answers the next file dialog with the file (within about two seconds).
-void AnswerFileDialog(const QString& path, FileDialogSeen* pSeen, int nTries = 200)
-{
-    QTimer::singleShot(10, [=] {
-        auto* pDialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (pDialog != nullptr) {
-            *pSeen = {pDialog->nameFilters(), pDialog->defaultSuffix(), pDialog->fileMode() == QFileDialog::ExistingFile,
-                      pDialog->acceptMode() == QFileDialog::AcceptOpen};
-            // The dialog leaves the name field alone while it has the focus.
-            if (QWidget* pFocus = pDialog->focusWidget())
-                pFocus->clearFocus();
-            pDialog->selectFile(path);
-            static_cast<QDialog*>(pDialog)->accept(); // public there
-            if (pDialog->isVisible())
-                pDialog->reject(); // the test fails instead of hanging
-        } else if (nTries > 1) {
-            AnswerFileDialog(path, pSeen, nTries - 1); // not shown yet
-        }
-    });
-}
-
-// The main window with the progress dialog over it, as the technician sees
-// them during a download.
-void SaveScreenshotWithProgress(CNexaroDlg& dlg, const QString& name)
-{
-    QPixmap shot = dlg.grab();
-    QPainter painter(&shot);
-    painter.drawPixmap(dlg.mapFromGlobal(dlg.m_dlgProgress->mapToGlobal(QPoint(0, 0))), dlg.m_dlgProgress->grab());
-    painter.end();
-    QDir().mkpath(QStringLiteral(FLUXA_SCREENSHOT_DIR));
-    shot.save(QStringLiteral(FLUXA_SCREENSHOT_DIR "/%1.png").arg(name));
-}
-
-// What one Start showed: every step as "percent% text", and the first step
-// at which the progress dialog, the wait cursor or Start were not as they
-// must be during the whole download.
-struct DownloadRun {
-    QStringList steps;
-    QString notLive;
-};
-
-DownloadRun PressStart(ToolsWindow& tools, const QString& screenshot = QString())
-{
-    DownloadRun run;
-    CDlgProgress* pProgress = tools.window->dlg.m_dlgProgress;
-    auto* pStart = tools.PageChild<QPushButton>(1268);
-    bool bErased = false;
-    bool bShot = false;
-    const auto connection = QObject::connect(tools.page, &CDlgTools::ProgressShown, [&](const QString& text, int nPercent) {
-        const QString step = QStringLiteral("%1% %2").arg(nPercent).arg(text);
-        run.steps << step;
-        const QCursor* pCursor = QApplication::overrideCursor();
-        // Shown by the window's own thread while the fitting job still runs.
-        const bool bLive = QThread::currentThread() == pProgress->thread() && !tools.window->dlg.Jobs().CanStart() &&
-                           pProgress->isVisible() && pProgress->findChild<QLabel*>(QStringLiteral("id100"))->text() == text &&
-                           pProgress->findChild<QProgressBar*>(QStringLiteral("id1000"))->value() == nPercent &&
-                           g_nProgressStep == 2 && pCursor != nullptr && pCursor->shape() == Qt::WaitCursor && !pStart->isEnabled();
-        if (!bLive && run.notLive.isEmpty())
-            run.notLive = step;
-        // Half-way through the writes, which follow an erase that ended at 100 %.
-        if (!screenshot.isEmpty() && bErased && nPercent >= 50 && !bShot) {
-            SaveScreenshotWithProgress(tools.window->dlg, screenshot);
-            bShot = true;
-        }
-        bErased |= nPercent == 100;
-    });
-    pStart->click();
-    QObject::disconnect(connection);
-    return run;
-}
-
-// The expected steps appear in this order (others may come between).
-QString MissingStep(const QStringList& shown, const QStringList& expected)
-{
-    auto position = shown.cbegin();
-    for (const QString& step : expected) {
-        position = std::find(position, shown.cend(), step);
-        if (position == shown.cend())
-            return step;
-    }
-    return {};
-}
-
-// The first address where the fitting's flash differs from the image file.
-QString FlashMismatch(CSimulatorLibrary& sim, const QString& path)
-{
-    CIntelHex image;
-    std::string strError;
-    if (image.Load(path.toStdString(), strError) != Result::Ok)
-        return QString::fromStdString(strError);
-    for (const CDataRecord& record : image.Records().Records()) {
-        std::vector<unsigned char> flash(record.GetLength());
-        sim.api.ReadFlash(0, record.GetStartAddr(), flash.data(), record.GetLength());
-        const auto differs = std::mismatch(flash.begin(), flash.end(), record.GetData());
-        if (differs.first != flash.end())
-            return QStringLiteral("0x%1").arg(record.GetStartAddr() + (differs.first - flash.begin()), 4, 16, QLatin1Char('0'));
-    }
-    return {};
-}
-
-} // namespace
+#include "ToolsTestSupport.h"
 
 class ToolsTest : public QObject {
     Q_OBJECT
@@ -350,11 +159,8 @@ void ToolsTest::productWithoutDownloadIsNotSupported()
     const DownloadRun run = PressStart(tools);
     QCOMPARE(shown, message);
     QVERIFY2(run.steps.isEmpty(), qPrintable(run.steps.join(QLatin1Char('\n'))));
-    for (int i = 0; i < tools.env.sim.api.GetTraceCount(); ++i) {
-        VSimFrame frame{};
-        tools.env.sim.api.GetTraceFrame(i, &frame);
-        QVERIFY2(frame.direction != VSIM_DIR_TO_FITTING || frame.bytes[3] != 0x13, "the boot loader was activated");
-    }
+    QVERIFY(run.question.isEmpty()); // nothing to ask about
+    QVERIFY2(!BootloaderActivated(tools.env.sim), "the boot loader was activated");
     QVERIFY(!tools.window->dlg.m_dlgProgress->isVisible());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
@@ -385,6 +191,8 @@ void ToolsTest::startProgramsTheFitting()
 
     const int nRetryCount = tools.window->link.GetRetryCount();
     const DownloadRun run = PressStart(tools, QStringLiteral("tools_during_") + suffix);
+    QCOMPARE(run.question, QStringLiteral("Do you want to program the firmware of the file into the faucet?\n\n"
+                                          "In the faucet: V1.12\nFrom the file: V4.02"));
     QVERIFY2(run.notLive.isEmpty(), qPrintable(run.notLive));
     const QString missing = MissingStep(run.steps, steps);
     QVERIFY2(missing.isEmpty(), qPrintable(missing + QStringLiteral(" not shown after:\n") + run.steps.join(QLatin1Char('\n'))));

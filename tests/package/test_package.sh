@@ -19,6 +19,8 @@ for path in usr/bin/fluxa-usb usr/bin/fluxa-cli usr/libexec/fluxa-usb/libvelmors
             usr/share/doc/fluxa-usb/examples/faucet_V4.02.hex; do
   [ -e "$root/$path" ] || fail "the package lacks /$path"
 done
+# Qt's German texts come from their own package.
+dpkg-deb -f "$deb" Depends | grep -q "qt6-translations-l10n" || fail "the package does not depend on qt6-translations-l10n"
 
 # The installed programs find the definitions in the package's data folder
 # and the simulated bus with --demo; the demo's state goes to a scratch file.
