@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -25,7 +26,9 @@ class Cli : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() / ("fluxa_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        // The process id keeps test runs of two build folders apart.
+        m_dir = fs::temp_directory_path() / ("fluxa_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_"
+                                             + std::to_string(::getpid()));
         fs::remove_all(m_dir);
         fs::create_directories(m_dir / "config" / "VELMOR");
         Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\n");
