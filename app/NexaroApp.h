@@ -11,8 +11,12 @@ class QSettings;
 // program's base name.
 QSettings* OpenSettingsStore();
 
+// How the bus adapter is reached: "auto", "d2xx" or "serial" (an unknown
+// value reads as auto), unless --port or --device chose for this run.
+constexpr const char* kAdapterPortKey = "Settings/AdapterPort";
+
 // "Language" (outside 1..2 reads as 1), "DontChange" and "KeyPad" (outside
-// 0..1 reads as 0) into the globals.
+// 0..1 reads as 0) into the globals; "AdapterPort" into the port choice.
 void ReadStoredSettings(QSettings& settings);
 
 class CNexaroDlg;

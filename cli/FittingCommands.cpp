@@ -327,6 +327,9 @@ int RunAdapters(CCliContext& context)
         item.Add(QStringLiteral("serial"), Label("Serial number", "Seriennummer"), device.strSerialNumber);
         item.Add(QStringLiteral("adapter"), Label("Bus adapter", "Busadapter"),
                  device.nAdapterNumber >= 0 ? QString::number(device.nAdapterNumber) : QStringLiteral("-"));
+        item.Add(QStringLiteral("port"), Label("Port", "Anschluss"), device.strPort);
+        if (!device.strPath.empty())
+            item.Add(QStringLiteral("path"), Label("Serial device", "Serielles Gerät"), device.strPath);
         items.push_back(item);
     }
     CCliReport report;

@@ -4,6 +4,7 @@
 #include "cli/CliCommands.h"
 #include "common/FilePaths.h"
 #include "common/Language.h"
+#include "devicelink/AdapterPort.h"
 #include "servicelog/ServiceLog.h"
 
 #include <QCommandLineParser>
@@ -52,7 +53,8 @@ const std::vector<CommandSpec>& Commands()
 {
     static const std::vector<CommandSpec> commands = {
         {"adapters", "", "List the USB serial devices and, among them, the bus adapters.", RunAdapters, 0, 0, {},
-         "devices [{device, description, serial, adapter (its number among the bus adapters, \"-\" for other devices)}]"},
+         "devices [{device, description, serial, adapter (its number among the bus adapters, \"-\" for other devices),\n"
+         "port (d2xx or serial: how the adapter is reached), path (the serial device; serial only)}]"},
         {"identify", "", "Identify the connected fitting: article number, product definition, serial numbers, module information, production date. "
          "A fitting waiting in its boot loader (a download cut short) is looked for at the download speeds too, brought back "
          "to 2400 bit/s and reported with exit code 1.",
@@ -147,6 +149,11 @@ void PrintUsage(const CommandSpec* pCommand)
     }
     std::printf("\nOptions for all commands:\n"
                 "  --adapter <n>      bus adapter number (default 0)\n"
+                "  --port auto|d2xx|serial\n"
+                "                     how adapters are reached: the vendor's D2XX library, or the kernel's\n"
+                "                     serial driver (default: the stored \"AdapterPort\" setting, else auto:\n"
+                "                     serial when the kernel's driver holds a bus adapter, else D2XX)\n"
+                "  --device <path>    the serial device of the bus adapter (implies --port serial)\n"
                 "  --lang de|en       language of texts (default: the stored \"Language\" setting)\n"
                 "  --config <dir>     product definition directory (default: \"Config\" beside the program,\n"
                 "                     else the installed package's definitions)\n"
@@ -174,6 +181,10 @@ void ReadStoredSettings(CCliContext& context)
     context.dwServiceCode = settings.value(QStringLiteral("Settings/DontChange"), 0).toUInt();
     context.strServiceLog = settings.value(QStringLiteral("Settings/ServiceLog"), QString::fromStdString(DefaultServiceLogPath())).toString().toStdString();
     context.strTechnician = settings.value(QStringLiteral("Settings/Technician")).toString().toStdString();
+    CAdapterPortChoice choice;
+    // An unknown stored value leaves the default.
+    ParseAdapterPortKind(settings.value(QStringLiteral("Settings/AdapterPort")).toString().toStdString(), choice.eKind);
+    SetAdapterPortChoice(choice);
 }
 
 // The options that only some commands take; each command names its own.
@@ -189,6 +200,8 @@ const QStringList& CommandOptionNames()
 void AddOptions(QCommandLineParser& parser)
 {
     parser.addOptions({QCommandLineOption(QStringLiteral("adapter"), QString(), QStringLiteral("n"), QStringLiteral("0")),
+                       QCommandLineOption(QStringLiteral("port"), QString(), QStringLiteral("auto|d2xx|serial")),
+                       QCommandLineOption(QStringLiteral("device"), QString(), QStringLiteral("path")),
                        QCommandLineOption(QStringLiteral("lang"), QString(), QStringLiteral("de|en")),
                        QCommandLineOption(QStringLiteral("config"), QString(), QStringLiteral("dir")),
                        QCommandLineOption(QStringLiteral("json")),
@@ -247,8 +260,26 @@ int ApplyServiceLogOptions(const QCommandLineParser& parser, CCliContext& contex
     return ExitOk;
 }
 
-// The options into the context: ExitOk, or the exit code when --lang or
-// --adapter is wrong or the demo bus cannot start.
+// --port and --device over the stored choice: ExitOk, or a usage error.
+int ApplyPortOptions(const QCommandLineParser& parser)
+{
+    CAdapterPortChoice choice = GetAdapterPortChoice();
+    if (parser.isSet(QStringLiteral("port")) && !ParseAdapterPortKind(parser.value(QStringLiteral("port")).toStdString(), choice.eKind))
+        return UsageError(QStringLiteral("--port takes auto, d2xx or serial"));
+    if (parser.isSet(QStringLiteral("device"))) {
+        if (parser.isSet(QStringLiteral("port")) && choice.eKind == EAdapterPortKind::D2xx)
+            return UsageError(QStringLiteral("--device names a serial device; it does not go with --port d2xx"));
+        choice.eKind = EAdapterPortKind::Serial;
+        choice.strDevicePath = QFile::encodeName(parser.value(QStringLiteral("device"))).toStdString();
+    }
+    if (choice.eKind == EAdapterPortKind::Serial && !HasSerialAdapterPort())
+        return UsageError(QStringLiteral("--port serial is not available on this system"));
+    SetAdapterPortChoice(choice);
+    return ExitOk;
+}
+
+// The options into the context: ExitOk, or the exit code when --lang,
+// --adapter or --port is wrong or the demo bus cannot start.
 int ApplyOptions(const QCommandLineParser& parser, CCliContext& context)
 {
     if (parser.isSet(QStringLiteral("lang"))) {
@@ -261,6 +292,8 @@ int ApplyOptions(const QCommandLineParser& parser, CCliContext& context)
     context.nAdapter = parser.value(QStringLiteral("adapter")).toInt(&bNumber);
     if (!bNumber || context.nAdapter < 0)
         return UsageError(QStringLiteral("--adapter takes a number from 0 on"));
+    if (const int nPort = ApplyPortOptions(parser); nPort != ExitOk)
+        return nPort;
     context.strConfigDir = parser.isSet(QStringLiteral("config"))
                                ? parser.value(QStringLiteral("config")).toLatin1().toStdString()
                                : DefaultConfigDirectory();

@@ -85,9 +85,19 @@ bool UseDemoBus(std::string& strError)
 
 const char* MissingLibraryHint()
 {
+#if defined(_WIN32)
     return PickText("The bus adapter's D2XX library is missing: install the USB chip vendor's D2XX package (libftd2xx) so that the "
                     "system finds it, or name the file with FLUXA_D2XX_LIBRARY. To try the tool without an adapter, start it with --demo.",
                     "Die D2XX-Bibliothek des Busadapters fehlt: Installieren Sie das D2XX-Paket des USB-Chip-Herstellers (libftd2xx), "
                     "damit das System sie findet, oder nennen Sie die Datei mit FLUXA_D2XX_LIBRARY. Zum Ausprobieren ohne Adapter "
                     "starten Sie das Programm mit --demo.");
+#else
+    return PickText("The system's serial driver holds no bus adapter, and the D2XX library is not installed. Plug in the bus adapter: "
+                    "it works without further software. Those who want the USB chip vendor's D2XX library install its package "
+                    "(libftd2xx) or name the file with FLUXA_D2XX_LIBRARY. To try the tool without an adapter, start it with --demo.",
+                    "Der serielle Treiber des Systems hält keinen Busadapter, und die D2XX-Bibliothek ist nicht installiert. Stecken "
+                    "Sie den Busadapter ein: er arbeitet ohne weitere Software. Wer die D2XX-Bibliothek des USB-Chip-Herstellers "
+                    "möchte, installiert ihr Paket (libftd2xx) oder nennt die Datei mit FLUXA_D2XX_LIBRARY. Zum Ausprobieren ohne "
+                    "Adapter starten Sie das Programm mit --demo.");
+#endif
 }

@@ -1,5 +1,7 @@
 #include "devicelink/FTDID2Driver.h"
 
+#include "devicelink/AdapterPort.h"
+
 #include "common/FilePaths.h"
 
 #include "common/ResultCodes.h"
@@ -176,8 +178,7 @@ int CFTDID2Driver::VerifyDriverLoaded(std::string& strError)
 
 int CFTDID2Driver::ReportDeviceError(FT_STATUS status, const char* szFunction, std::string& strError)
 {
-    strError = FormatText("Call to function (%s) failed with the device error code (%d)", szFunction, static_cast<int>(status));
-    return Result::DriverStatus;
+    return ReportDriverStatus(status, szFunction, strError);
 }
 
 int CFTDID2Driver::ReportInvalidFunctionPointer(const char* szFunction, std::string& strError)

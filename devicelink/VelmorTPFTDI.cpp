@@ -24,23 +24,43 @@ CVelmorTPFTDI::CVelmorTPFTDI()
 {
     std::memset(m_byTxFrame, 0, sizeof(m_byTxFrame));
     std::memset(m_byRxFrame, 0, sizeof(m_byRxFrame));
+    FollowPortChoice();
 }
 
 CVelmorTPFTDI::~CVelmorTPFTDI()
 {
     std::string strIgnored;
-    if (m_hPort != nullptr)
+    if (m_pPort->IsOpen())
         ClosePort(strIgnored);
+}
+
+void CVelmorTPFTDI::FollowPortChoice()
+{
+    if (m_pPort != nullptr && m_pPort->IsOpen())
+        return;
+    const CAdapterPortChoice choice = GetAdapterPortChoice();
+    const EAdapterPortKind eKind = ResolveAdapterPortKind(choice);
+    if (m_pPort != nullptr && eKind == m_ePortKind && choice.strDevicePath == m_strPortDevice)
+        return;
+    m_pPort = CreateAdapterPort(eKind, choice);
+    m_ePortKind = eKind;
+    m_strPortDevice = choice.strDevicePath;
+}
+
+const char* CVelmorTPFTDI::GetPortName()
+{
+    CProtocolLock lock(*this);
+    return m_pPort->GetName();
 }
 
 int CVelmorTPFTDI::LoadDriver(std::string& strError)
 {
-    return m_Driver.LoadDriver(CFTDID2Driver::DefaultLibraryPath(), strError);
+    return m_pPort->Load(strError);
 }
 
 int CVelmorTPFTDI::UnloadDriver(std::string& strError)
 {
-    return m_Driver.UnloadDriver(strError);
+    return m_pPort->Unload(strError);
 }
 
 // The port operations take the protocol lock: the connection monitor and the
@@ -48,12 +68,12 @@ int CVelmorTPFTDI::UnloadDriver(std::string& strError)
 bool CVelmorTPFTDI::IsPortOpen()
 {
     CProtocolLock lock(*this);
-    return m_hPort != nullptr;
+    return m_pPort->IsOpen();
 }
 
 int CVelmorTPFTDI::VerifyPortHandle(std::string& strError)
 {
-    if (m_hPort != nullptr)
+    if (m_pPort->IsOpen())
         return Result::Ok;
     strError = FormatText(PickText("%s The comport is not opened yet, open the port first", "%s Öffnen Sie zunächst die Schnittstelle"),
                           "CVelmorTPFTDI::VerifyPortHandle:");
@@ -116,34 +136,10 @@ int CVelmorTPFTDI::OpenPort(int nDevice, long nBaudrate, std::string& strError)
 {
     CProtocolLock lock(*this);
     int nResult = LoadDriver(strError);
+    if (nResult == Result::Ok)
+        nResult = m_pPort->Open(nDevice, nBaudrate, strError);
     if (nResult != Result::Ok)
         return nResult;
-    // A port still open would stay claimed with its handle lost.
-    if (m_hPort != nullptr) {
-        std::string strIgnored;
-        m_Driver.FT_Close(m_hPort, strIgnored);
-        m_hPort = nullptr;
-    }
-    FT_HANDLE hPort = nullptr;
-    nResult = m_Driver.FT_Open(nDevice, &hPort, strError);
-    if (nResult != Result::Ok)
-        return nResult;
-    nResult = m_Driver.FT_SetTimeouts(hPort, kLineTimeoutMs, kLineTimeoutMs, strError);
-    if (nResult == Result::Ok)
-        nResult = m_Driver.FT_SetFlowControl(hPort, FT_FLOW_NONE, 0, 0, strError);
-    if (nResult == Result::Ok)
-        nResult = m_Driver.FT_SetBaudRate(hPort, static_cast<ULONG>(nBaudrate), strError);
-    if (nResult == Result::Ok)
-        nResult = m_Driver.FT_SetDataCharacteristics(hPort, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE, strError);
-    if (nResult == Result::Ok)
-        nResult = m_Driver.FT_Purge(hPort, FT_PURGE_RX | FT_PURGE_TX, strError);
-    if (nResult != Result::Ok) {
-        // A port half set up (a read without time-out waits for ever) is no port.
-        std::string strIgnored;
-        m_Driver.FT_Close(hPort, strIgnored);
-        return nResult;
-    }
-    m_hPort = hPort;
     m_byPortNumber = static_cast<BYTE>(nDevice);
     m_nLineBaudrate = static_cast<int>(nBaudrate);
     return Result::Ok;
@@ -154,41 +150,38 @@ int CVelmorTPFTDI::ClosePort(std::string& strError)
     CProtocolLock lock(*this);
     int nResult = VerifyPortHandle(strError);
     if (nResult == Result::Ok)
-        nResult = m_Driver.FT_Close(m_hPort, strError);
+        nResult = m_pPort->Close(strError);
     if (nResult != Result::Ok)
         return nResult;
-    m_hPort = nullptr;
     return UnloadDriver(strError);
 }
 
 int CVelmorTPFTDI::GetDeviceCount(DWORD& dwCount, std::string& strError)
 {
     CProtocolLock lock(*this);
-    return m_Driver.FT_CreateDeviceInfoList(&dwCount, strError);
+    FollowPortChoice();
+    return m_pPort->CreateDeviceList(dwCount, strError);
 }
 
-// The description is at most 64 bytes and need not end in a zero byte.
-int CVelmorTPFTDI::ReadDeviceDescription(DWORD dwDevice, char (&szDescription)[FT_DESCRIPTION_SIZE + 1],
-                                         std::string& strError)
+int CVelmorTPFTDI::ReadDeviceDescription(DWORD dwDevice, std::string& strDescription, std::string& strError)
 {
-    DWORD dwFlags = 0, dwType = 0, dwID = 0, dwLocation = 0;
-    char szSerial[FT_SERIAL_NUMBER_SIZE] = {};
-    FT_HANDLE hDevice = nullptr;
-    std::memset(szDescription, 0, sizeof(szDescription));
-    return m_Driver.FT_GetDeviceInfoDetail(dwDevice, &dwFlags, &dwType, &dwID, &dwLocation, szSerial, szDescription,
-                                           &hDevice, strError);
+    CAdapterDevice device;
+    const int nResult = m_pPort->GetDeviceDetail(dwDevice, device, strError);
+    strDescription = device.strDescription;
+    return nResult;
 }
 
 int CVelmorTPFTDI::CountAdapters(const std::string& strDescription, int& nCount, std::string& strError)
 {
     CProtocolLock lock(*this);
     nCount = 0;
+    FollowPortChoice();
     DWORD dwDevices = 0;
-    int nResult = m_Driver.FT_CreateDeviceInfoList(&dwDevices, strError);
+    int nResult = m_pPort->CreateDeviceList(dwDevices, strError);
     for (DWORD i = 0; nResult == Result::Ok && i < dwDevices; ++i) {
-        char szDescription[FT_DESCRIPTION_SIZE + 1];
-        nResult = ReadDeviceDescription(i, szDescription, strError);
-        if (nResult == Result::Ok && EqualsNoCase(szDescription, strDescription))
+        std::string strFound;
+        nResult = ReadDeviceDescription(i, strFound, strError);
+        if (nResult == Result::Ok && EqualsNoCase(strFound, strDescription))
             ++nCount;
     }
     return nResult;
@@ -197,20 +190,20 @@ int CVelmorTPFTDI::CountAdapters(const std::string& strDescription, int& nCount,
 int CVelmorTPFTDI::OpenAdapter(const std::string& strDescription, int nAdapter, std::string& strError)
 {
     CProtocolLock lock(*this);
-    if (m_hPort != nullptr) {
-        m_Driver.FT_Close(m_hPort, strError);
-        m_hPort = nullptr;
+    if (m_pPort->IsOpen()) {
+        m_pPort->Release();
         strError.clear();
     }
+    FollowPortChoice();
     int nResult = LoadDriver(strError);
     DWORD dwDevices = 0;
     if (nResult == Result::Ok)
-        nResult = m_Driver.FT_CreateDeviceInfoList(&dwDevices, strError);
+        nResult = m_pPort->CreateDeviceList(dwDevices, strError);
     int nMatch = 0;
     for (DWORD i = 0; nResult == Result::Ok && i < dwDevices; ++i) {
-        char szDescription[FT_DESCRIPTION_SIZE + 1];
-        nResult = ReadDeviceDescription(i, szDescription, strError);
-        if (nResult != Result::Ok || !EqualsNoCase(szDescription, strDescription))
+        std::string strFound;
+        nResult = ReadDeviceDescription(i, strFound, strError);
+        if (nResult != Result::Ok || !EqualsNoCase(strFound, strDescription))
             continue;
         if (nMatch == nAdapter)
             return Open(FormatText("PortNumber=%d; Baudrate=2400;", static_cast<int>(i)), strError);
@@ -253,7 +246,7 @@ int CVelmorTPFTDI::SetLineBaudrate(long nBaudrate, std::string& strError)
     CProtocolLock lock(*this);
     int nResult = VerifyPortHandle(strError);
     if (nResult == Result::Ok)
-        nResult = m_Driver.FT_SetBaudRate(m_hPort, static_cast<ULONG>(nBaudrate), strError);
+        nResult = m_pPort->SetBaudRate(nBaudrate, strError);
     if (nResult == Result::Ok)
         m_nLineBaudrate = static_cast<int>(nBaudrate);
     return nResult;
@@ -350,7 +343,7 @@ int CVelmorTPFTDI::ReadFully(BYTE* pBuffer, int nCount, std::string& strError)
     int nReceived = 0;
     while (nReceived < nCount) {
         DWORD dwRead = 0;
-        const int nResult = m_Driver.FT_Read(m_hPort, pBuffer + nReceived, static_cast<DWORD>(nCount - nReceived), &dwRead, strError);
+        const int nResult = m_pPort->Read(pBuffer + nReceived, static_cast<DWORD>(nCount - nReceived), dwRead, strError);
         if (nResult != Result::Ok)
             return nResult;
         if (dwRead == 0)
@@ -366,20 +359,20 @@ int CVelmorTPFTDI::TransferFrame(std::string& strError)
     m_nRxLength = 0;
     int nResult = VerifyPortHandle(strError);
     if (nResult == Result::Ok)
-        nResult = m_Driver.FT_Purge(m_hPort, FT_PURGE_RX | FT_PURGE_TX, strError);
+        nResult = m_pPort->Purge(strError);
     DWORD dwWritten = 0;
     if (nResult == Result::Ok)
-        nResult = m_Driver.FT_Write(m_hPort, m_byTxFrame, static_cast<DWORD>(m_nTxLength), &dwWritten, strError);
+        nResult = m_pPort->Write(m_byTxFrame, static_cast<DWORD>(m_nTxLength), dwWritten, strError);
     if (nResult != Result::Ok)
         return nResult;
 
     // The one-wire line returns every byte written.
     BYTE byEcho[kBufferSize];
     DWORD dwEcho = 0;
-    nResult = m_Driver.FT_Read(m_hPort, byEcho, static_cast<DWORD>(m_nTxLength), &dwEcho, strError);
+    nResult = m_pPort->Read(byEcho, static_cast<DWORD>(m_nTxLength), dwEcho, strError);
     if (nResult == Result::Ok && dwEcho < dwWritten && dwEcho < static_cast<DWORD>(m_nTxLength)) {
         DWORD dwMore = 0;
-        nResult = m_Driver.FT_Read(m_hPort, byEcho + dwEcho, static_cast<DWORD>(m_nTxLength) - dwEcho, &dwMore, strError);
+        nResult = m_pPort->Read(byEcho + dwEcho, static_cast<DWORD>(m_nTxLength) - dwEcho, dwMore, strError);
         dwEcho += dwMore;
     }
     if (nResult != Result::Ok)

@@ -2,17 +2,19 @@
 // The transport of the transfer protocol over the USB bus adapter: finds
 // adapters by description, opens one, frames a request (F1 01 L request sum),
 // writes it, checks the echo of the one-wire line, reads and checks the
-// response frame, and follows the fitting's speed changes.
+// response frame, and follows the fitting's speed changes. The adapter is
+// reached through the port the process's choice names (AdapterPort.h); the
+// choice is followed whenever adapters are listed with no port open.
 
-#include "devicelink/FTDID2Driver.h"
+#include "devicelink/AdapterPort.h"
 #include "devicelink/VelmorTPBase.h"
 
+#include <memory>
 #include <string>
 
 class CVelmorTPFTDI : public CVelmorTPBase {
 public:
     static constexpr const char* kAdapterDescription = "Velmor BUS converter";
-    static constexpr ULONG kLineTimeoutMs = 100;
     static constexpr unsigned kSpeedSwitchWaitMs = 100;
     // A fitting listens at the normal speed, or at a download speed while
     // its boot loader is being programmed.
@@ -74,6 +76,8 @@ public:
     // answered. Call it with the line at 2400 bit/s.
     virtual int RestartFromDownloadSpeed(std::string& strError);
     int GetPortNumber() const { return m_byPortNumber; }
+    // "d2xx" or "serial": the port the adapters are reached through.
+    const char* GetPortName();
 
 protected:
     int TransferCommand(int nCommandID, std::string& strError) override;
@@ -87,12 +91,15 @@ protected:
     int m_nBaudrate = 0;
     int m_nLineBaudrate = 0;
     std::string m_strParameters;
-    CFTDID2Driver m_Driver;
-    FT_HANDLE m_hPort = nullptr;
+    std::unique_ptr<IAdapterPort> m_pPort;
+    EAdapterPortKind m_ePortKind = EAdapterPortKind::D2xx;
+    std::string m_strPortDevice; // the device the serial port was made for
 
 private:
     void BuildTxFrame();
-    int ReadDeviceDescription(DWORD dwDevice, char (&szDescription)[FT_DESCRIPTION_SIZE + 1], std::string& strError);
+    // Takes the port the process's choice names now, unless one is open.
+    void FollowPortChoice();
+    int ReadDeviceDescription(DWORD dwDevice, std::string& strDescription, std::string& strError);
     int ReadFully(BYTE* pBuffer, int nCount, std::string& strError);
     int SwitchBaudrate(long nBaudrate, std::string& strError);
     // After a time-out: the port opened afresh at the line speed in force.

@@ -5,7 +5,7 @@
 #include "common/TextFormat.h"
 #include "common/TimeService.h"
 #include "configdata/XMLLib.h"
-#include "devicelink/FTDID2Driver.h"
+#include "devicelink/AdapterPort.h"
 #include "devicelink/VelmorTPExt.h"
 #include "fitting/Bcd.h"
 #include "fitting/EEAddressMap.h"
@@ -69,29 +69,30 @@ std::string TextUntil(const std::vector<BYTE>& bytes, Accept accept)
 int ListUsbDevices(std::vector<CUsbDevice>& devices, std::string& strError)
 {
     devices.clear();
-    CFTDID2Driver driver;
-    int nResult = driver.LoadDriver(CFTDID2Driver::DefaultLibraryPath(), strError);
+    const CAdapterPortChoice choice = GetAdapterPortChoice();
+    const std::unique_ptr<IAdapterPort> pPort = CreateAdapterPort(ResolveAdapterPortKind(choice), choice);
+    int nResult = pPort->Load(strError);
     DWORD dwCount = 0;
     if (nResult == Result::Ok)
-        nResult = driver.FT_CreateDeviceInfoList(&dwCount, strError);
+        nResult = pPort->CreateDeviceList(dwCount, strError);
     int nAdapters = 0;
     for (DWORD dwDevice = 0; nResult == Result::Ok && dwDevice < dwCount; ++dwDevice) {
-        char szSerial[FT_SERIAL_NUMBER_SIZE + 1] = {};
-        char szDescription[FT_DESCRIPTION_SIZE + 1] = {};
-        nResult = driver.FT_GetDeviceInfoDetail(dwDevice, nullptr, nullptr, nullptr, nullptr, szSerial, szDescription,
-                                                nullptr, strError);
+        CAdapterDevice found;
+        nResult = pPort->GetDeviceDetail(dwDevice, found, strError);
         if (nResult != Result::Ok)
             break;
         CUsbDevice device;
         device.nDeviceNumber = static_cast<int>(dwDevice);
-        device.strDescription = szDescription;
-        device.strSerialNumber = szSerial;
+        device.strDescription = found.strDescription;
+        device.strSerialNumber = found.strSerialNumber;
+        device.strPort = pPort->GetName();
+        device.strPath = found.strPath;
         if (EqualsNoCase(device.strDescription, CVelmorTPFTDI::kAdapterDescription))
             device.nAdapterNumber = nAdapters++;
         devices.push_back(device);
     }
     std::string strIgnored;
-    driver.UnloadDriver(strIgnored);
+    pPort->Unload(strIgnored);
     return nResult;
 }
 

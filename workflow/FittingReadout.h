@@ -29,8 +29,11 @@ struct CUsbDevice {
     std::string strDescription;
     std::string strSerialNumber;
     int nAdapterNumber = -1; // position among the bus adapters, -1 for other devices
+    std::string strPort;     // "d2xx" or "serial"
+    std::string strPath;     // the serial device; empty for D2XX
 };
-// Every D2XX device and, among them, the bus adapters numbered in list order.
+// Every device of the port the process's choice names and, among them, the
+// bus adapters numbered in list order.
 int ListUsbDevices(std::vector<CUsbDevice>& devices, std::string& strError);
 
 // ---- Identification --------------------------------------------------------

@@ -16,11 +16,16 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 for path in usr/bin/fluxa-usb usr/bin/fluxa-cli usr/libexec/fluxa-usb/libvelmorsim.so \
             usr/share/fluxa-usb/Config usr/share/fluxa-usb/demo-scenario.txt usr/lib/udev/rules.d/60-fluxa-usb.rules \
             usr/share/applications/fluxa-usb.desktop usr/share/man/man1/fluxa-cli.1.gz usr/share/man/man1/fluxa-usb.1.gz \
-            usr/share/doc/fluxa-usb/examples/faucet_V4.02.hex; do
+            usr/share/doc/fluxa-usb/examples/faucet_V4.02.hex usr/share/doc/fluxa-usb/examples/61-fluxa-usb-d2xx.rules; do
   [ -e "$root/$path" ] || fail "the package lacks /$path"
 done
 # Qt's German texts come from their own package.
 dpkg-deb -f "$deb" Depends | grep -q "qt6-translations-l10n" || fail "the package does not depend on qt6-translations-l10n"
+
+# The installed rule leaves the adapter to the kernel's serial driver; taking
+# it away for D2XX is the optional example's business.
+grep -q unbind "$root/usr/lib/udev/rules.d/60-fluxa-usb.rules" && fail "the installed udev rule unbinds the serial driver"
+grep -q 'SUBSYSTEM=="tty".*uaccess' "$root/usr/lib/udev/rules.d/60-fluxa-usb.rules" || fail "the udev rule does not give the user the adapter's tty"
 
 # The installed programs find the definitions in the package's data folder
 # and the simulated bus with --demo; the demo's state goes to a scratch file.
