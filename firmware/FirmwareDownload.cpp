@@ -50,15 +50,22 @@ int CFirmwareDownload::ChooseFile(const std::string& strPath, int nProductType, 
     int nResult = m_Image.Load(strPath, strError);
     // What a failing file left in the image is never programmed.
     m_bImageLoaded = nResult == Result::Ok;
-    if (nResult != Result::Ok)
+    if (nResult != Result::Ok) {
+        // Before its first line the file could not be opened.
+        m_eRefusal = nResult == Result::FileException || m_Image.GetLineNumber() == 0 ? FirmwareFileRefusal::Unreadable
+                                                                                      : FirmwareFileRefusal::Damaged;
         return nResult;
+    }
+    m_eRefusal = FirmwareFileRefusal::Incomplete;
     nResult = CheckWholeImage(strError);
     if (nResult != Result::Ok)
         return nResult;
     if (!CheckFile(nProductType)) {
+        m_eRefusal = FirmwareFileRefusal::NotForProduct;
         strError = PickText("File not supported", "Die gewählte Datei ist nicht gültig!");
         return Result::InvalidArgument;
     }
+    m_eRefusal = FirmwareFileRefusal::None;
     return Result::Ok;
 }
 
@@ -103,6 +110,16 @@ bool CFirmwareDownload::HasSignature(const FirmwareProductParameters& parameters
             return false;
     }
     return true;
+}
+
+int CFirmwareDownload::ImageFamilyType() const
+{
+    for (int nType : {1, 3}) {
+        FirmwareProductParameters parameters{};
+        if (GetProductParameters(nType, parameters) && HasSignature(parameters))
+            return nType;
+    }
+    return 0;
 }
 
 bool CFirmwareDownload::GetImageVersion(int nProductType, std::string& strVersion) const
