@@ -25,9 +25,7 @@ int ReadConfigurationFor(const QString& path, CProductCatalog& catalog, const CD
     }
     const std::string strArticle = file.GetConfig().GetArticleNumber();
     if (!catalog.FindDefinition(strArticle, definition)) {
-        strError = FileNotLoadedMessage(strFileName, FormatText(PickText("no product definition is known for its article number %s.",
-                                                                         "Für ihre Artikelnummer %s ist keine Produktdefinition bekannt."),
-                                                                FormatArticleNumber(strArticle).c_str()), {});
+        strError = FileRefusedMessage(UnknownArticleOfFile(strFileName, FormatArticleNumber(strArticle)), {});
         return Result::InvalidArgument;
     }
     if (file.GetConfig().GetConfigSheet() != definition.GetConfigSheet()) {

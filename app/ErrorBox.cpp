@@ -22,15 +22,14 @@ bool AskQuestion(QWidget* pOwner, const std::string& strCaption, const std::stri
     return box.exec() == QMessageBox::Yes;
 }
 
-std::string WithDetails(const std::string& strText, const std::string& strDetail)
-{
-    return strDetail.empty() ? strText : strText + "\n\nDetails: " + strDetail;
-}
-
 std::string FileNotLoadedMessage(const std::string& strFileName, const std::string& strReason, const std::string& strDetail)
 {
-    return WithDetails(FormatText(PickText("The configuration file \"%s\" was not loaded: %s\n\nThe settings shown stay as they are.",
-                                           "Die Konfigurationsdatei \"%s\" wurde nicht geladen: %s\n\nDie angezeigten Einstellungen bleiben unverändert."),
-                                  strFileName.c_str(), strReason.c_str()),
-                       strDetail);
+    return FileRefusedMessage(FormatText(PickText("The configuration file \"%s\" was not loaded: %s", "Die Konfigurationsdatei \"%s\" wurde nicht geladen: %s"),
+                                         strFileName.c_str(), strReason.c_str()),
+                              strDetail);
+}
+
+std::string FileRefusedMessage(const std::string& strLead, const std::string& strDetail)
+{
+    return WithDetails(strLead + PickText("\n\nThe settings shown stay as they are.", "\n\nDie angezeigten Einstellungen bleiben unverändert."), strDetail);
 }

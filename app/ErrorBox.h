@@ -1,4 +1,6 @@
 #pragma once
+#include "workflow/FailureHints.h"
+
 #include <string>
 
 class QWidget;
@@ -8,10 +10,10 @@ class QWidget;
 void ShowErrorMessage(QWidget* pOwner, const std::string& strText);
 // A Yes/No question with the question icon; true for Yes.
 bool AskQuestion(QWidget* pOwner, const std::string& strCaption, const std::string& strText);
-// A message for the technician with the internal text, when there is one,
-// on a detail line below.
-std::string WithDetails(const std::string& strText, const std::string& strDetail);
 // The message for a configuration file that was not loaded: what is wrong
 // with it in the tool's language, and the internal message, when there is
 // one, on a detail line below.
 std::string FileNotLoadedMessage(const std::string& strFileName, const std::string& strReason, const std::string& strDetail);
+// The message for a configuration file that was not loaded, led by its own
+// sentence: the settings shown stay.
+std::string FileRefusedMessage(const std::string& strLead, const std::string& strDetail);

@@ -28,11 +28,16 @@ void CCliContext::Print(const CCliReport& report) const
 
 int CCliContext::Fail(const std::string& strError, const char* szHintEnglish, const char* szHintGerman) const
 {
+    return Fail(strError, szHintEnglish != nullptr ? std::string(PickText(szHintEnglish, szHintGerman)) : std::string());
+}
+
+int CCliContext::Fail(const std::string& strError, const std::string& strHint) const
+{
     // Some messages of the core already begin with the word.
     const std::string strPrefix = PickText("Error:", "Fehler:");
     const bool bPrefixed = strError.rfind("Error:", 0) == 0 || strError.rfind("Fehler:", 0) == 0;
     std::fprintf(stderr, "%s\n", (bPrefixed ? strError : strPrefix + " " + strError).c_str());
-    if (szHintEnglish != nullptr)
-        std::fprintf(stderr, "%s\n", PickText(szHintEnglish, szHintGerman));
+    if (!strHint.empty())
+        std::fprintf(stderr, "%s\n", strHint.c_str());
     return ExitFailed;
 }

@@ -40,6 +40,8 @@ struct CCliContext {
     // Prints "Error: <text>" (in the chosen language) and an optional hint on
     // standard error; returns ExitFailed.
     int Fail(const std::string& strError, const char* szHintEnglish = nullptr, const char* szHintGerman = nullptr) const;
+    // The same with a hint already in the chosen language (none when empty).
+    int Fail(const std::string& strError, const std::string& strHint) const;
 };
 
 // Label in the chosen language.

@@ -11,6 +11,7 @@
 #include "devicelink/VelmorTPExt.h"
 #include "firmware/FirmwareDownload.h"
 #include "pages/SettingsModel.h"
+#include "workflow/FailureHints.h"
 #include "workflow/FittingReadout.h"
 #include "workflow/ProductCatalog.h"
 #include "workflow/ServiceRecording.h"
@@ -27,37 +28,9 @@
 #define FLUXA_FILENO fileno
 #endif
 
-namespace {
-
-int FailNoFitting(const CCliContext& context, const std::string& strError)
-{
-    return context.Fail(strError, "No fitting answers. Check that the fitting is connected to the bus adapter and powered.",
-                        "Keine Armatur antwortet. Prüfen Sie, ob die Armatur am Busadapter angeschlossen und versorgt ist.");
-}
-
-} // namespace
-
 int FailJob(const CCliContext& context, int nResult, const std::string& strError)
 {
-    switch (nResult) {
-    case Result::NoResponse:
-        return FailNoFitting(context, strError);
-    case Result::InvalidResponse:
-        if (strError == CVelmorTPFTDI::kInvalidEchoText)
-            return context.Fail(strError, "The bus did not return what was sent, not even as echo. Check the bus adapter and its cable to the fitting.",
-                                "Der Bus hat das Gesendete nicht zurückgegeben, nicht einmal als Echo. Prüfen Sie den Busadapter und sein Kabel zur Armatur.");
-        return context.Fail(strError, "The fitting's answer was garbled. Check the cable and its contacts, then repeat the command.",
-                            "Die Antwort der Armatur war gestört. Prüfen Sie das Kabel und seine Kontakte und wiederholen Sie den Befehl.");
-    case Result::DriverStatus:
-    case Result::CallException:
-        return context.Fail(strError, "The bus adapter stopped answering; it may have been unplugged. Plug it in again and repeat the command.",
-                            "Der Busadapter antwortet nicht mehr; vielleicht wurde er abgezogen. Stecken Sie ihn wieder ein und wiederholen Sie den Befehl.");
-    case Result::TargetError:
-        return context.Fail(strError, "The fitting refused the request. Check that it runs its application (not the boot loader) and is the product identified, then repeat the command.",
-                            "Die Armatur hat die Anfrage abgelehnt. Prüfen Sie, ob sie ihre Anwendung (nicht den Bootloader) ausführt und das erkannte Produkt ist, und wiederholen Sie den Befehl.");
-    default:
-        return context.Fail(strError);
-    }
+    return context.Fail(strError, FailureHint(nResult, strError, HintAudience::CommandLine));
 }
 
 namespace {
@@ -564,7 +537,7 @@ int RunFlash(CCliContext& context)
     CFirmwareDownload download;
     std::string strError;
     if (download.ChooseFile(context.rawArgs.at(0), session.identity.nProductType, strError) != Result::Ok)
-        return context.Fail(strError);
+        return context.Fail(FirmwareFileMessage(download, context.rawArgs.at(0), session.identity.nProductType, strError));
     std::string strImageVersion;
     download.GetImageVersion(session.identity.nProductType, strImageVersion);
     const CFittingIdentity before = session.identity;

@@ -8,8 +8,10 @@
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
 #include "configdata/ToolConfigXML.h"
+#include "devicelink/VelmorTPExt.h"
 #include "pages/SettingsModel.h"
 #include "pages/SettingsRecord.h"
+#include "workflow/FailureHints.h"
 
 #include "common/FilePaths.h"
 
@@ -273,7 +275,10 @@ int OpenFileModel(const CCliContext& context, CFittingSession& session, CDeviceC
     CDeviceConfig* pDefinition = nullptr;
     std::string strError;
     if (session.catalog.Configs().LookupObjectByName(file.GetArticleNumber(), pDefinition, MustExist, strError) != Result::Ok)
-        return context.Fail(strError, "'fluxa-cli products' lists the article numbers that are known.",
+        return context.Fail(WithDetails(UnknownArticleOfFile(Utf8FromPath(PathFromUtf8(context.rawArgs.at(0)).filename()),
+                                                             FormatArticleNumber(file.GetArticleNumber())),
+                                        strError),
+                            "'fluxa-cli products' lists the article numbers that are known.",
                             "'fluxa-cli products' zeigt die bekannten Artikelnummern.");
     int nProductType = 0;
     if (ProductNameToType(pDefinition->GetConfigSheet(), nProductType, strError) != Result::Ok)

@@ -76,7 +76,7 @@ int CVelmorTPFTDI::VerifyPortHandle(std::string& strError)
     if (m_pPort->IsOpen())
         return Result::Ok;
     strError = FormatText(PickText("%s The comport is not opened yet, open the port first", "%s Öffnen Sie zunächst die Schnittstelle"),
-                          "CVelmorTPFTDI::VerifyPortHandle:");
+                          kPortNotOpenSource);
     return Result::MissingPrecondition;
 }
 

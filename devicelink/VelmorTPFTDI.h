@@ -24,6 +24,9 @@ public:
     static constexpr unsigned kStartupWaitMs = 1000;
     // The message when the line did not return the frame as written.
     static constexpr const char* kInvalidEchoText = "Invalid echo response";
+    // Where the message of a command without an open port begins: the
+    // adapter went and could not be opened again.
+    static constexpr const char* kPortNotOpenSource = "CVelmorTPFTDI::VerifyPortHandle:";
 
     CVelmorTPFTDI();
     ~CVelmorTPFTDI() override;

@@ -52,15 +52,22 @@ int CFirmwareDownload::ChooseFile(const std::string& strPath, int nProductType, 
     m_bImageLoaded = nResult == Result::Ok;
     // Read before the merge below fills the gaps.
     ReadFirmwareImageInfo(m_Image, m_ImageInfo);
-    if (nResult != Result::Ok)
+    if (nResult != Result::Ok) {
+        // Before its first line the file could not be opened.
+        m_eRefusal = nResult == Result::FileException || m_Image.GetLineNumber() == 0 ? FirmwareFileRefusal::Unreadable
+                                                                                      : FirmwareFileRefusal::Damaged;
         return nResult;
+    }
+    m_eRefusal = FirmwareFileRefusal::Incomplete;
     nResult = CheckWholeImage(strError);
     if (nResult != Result::Ok)
         return nResult;
     if (!CheckFile(nProductType)) {
+        m_eRefusal = FirmwareFileRefusal::NotForProduct;
         strError = PickText("File not supported", "Die gewählte Datei ist nicht gültig!");
         return Result::InvalidArgument;
     }
+    m_eRefusal = FirmwareFileRefusal::None;
     return Result::Ok;
 }
 

@@ -36,6 +36,15 @@ struct FirmwareProductParameters {
     bool bConfigureEEPROM;     // write the two EEPROM values after the flash
 };
 
+// Why the file chosen last was refused.
+enum class FirmwareFileRefusal {
+    None,
+    Unreadable,    // it could not be opened or read
+    Damaged,       // a line of it is not valid Intel HEX
+    Incomplete,    // no data, or no end-of-file record: cut off
+    NotForProduct, // it lacks the signature of the product type in force
+};
+
 class CFirmwareDownload {
 public:
     static constexpr DWORD kApplicationStart = 0x1800;
@@ -58,6 +67,7 @@ public:
     // an unsupported file -1001 with "File not supported". All go to an error
     // box. The image stays loaded either way.
     virtual int ChooseFile(const std::string& strPath, int nProductType, std::string& strError);
+    FirmwareFileRefusal GetRefusal() const { return m_eRefusal; }
     // True when the loaded image carries the signature of the product type.
     // For types 3 to 7 the application area is merged first.
     virtual bool CheckFile(int nProductType);
@@ -128,6 +138,7 @@ private:
 
     bool m_bImageLoaded = false; // the last file chosen loaded without failure
     CFirmwareImageInfo m_ImageInfo;
+    FirmwareFileRefusal m_eRefusal = FirmwareFileRefusal::None;
     FirmwareProgressCallback m_OnProgress;
     std::string m_strProgressText;
     int m_nPercent = 0;

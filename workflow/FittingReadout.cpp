@@ -292,8 +292,7 @@ int ClearErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& histo
                         && std::all_of(history.abyEntries.begin(), history.abyEntries.end(), [](BYTE by) { return by == 0; });
     if (bEmpty)
         return Result::Ok;
-    strError = PickText("The error history was written but still holds entries: the fitting did not keep the clear.",
-                        "Die Fehlerhistorie wurde geschrieben, enthält aber noch Einträge: die Armatur hat das Löschen nicht behalten.");
+    strError = PickText(kClearNotKept.szEnglish, kClearNotKept.szGerman);
     return Result::InvalidResponse;
 }
 

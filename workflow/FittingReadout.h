@@ -139,6 +139,12 @@ int ReadErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& histor
 // what was hoped for. Any failed write fails the clear with the first
 // failure's message; so does a history that reads back not empty.
 int ClearErrorHistory(CVelmorTPExt& link, int nProductType, CErrorHistory& history, std::string& strError);
+// The message of a clear that the fitting answered but did not keep.
+inline constexpr struct {
+    const char* szEnglish;
+    const char* szGerman;
+} kClearNotKept{"The error history was written but still holds entries: the fitting did not keep the clear.",
+                "Die Fehlerhistorie wurde geschrieben, enthält aber noch Einträge: die Armatur hat das Löschen nicht behalten."};
 // The lines the diagnostics page shows: the decoded entries up to the count
 // (at least one line; "No entry" when the count is 0).
 int ErrorHistoryLines(const CErrorHistory& history, int nProductType, std::vector<std::string>& lines,

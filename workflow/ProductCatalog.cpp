@@ -40,6 +40,14 @@ int ListSubdirectories(const std::string& strDirectory, std::vector<std::string>
     return Result::Ok;
 }
 
+std::string ProductTypeName(int nProductType)
+{
+    const auto found = std::find_if(std::begin(kTypeNames), std::end(kTypeNames), [nProductType](const TypeName& entry) {
+        return entry.nType == nProductType;
+    });
+    return found != std::end(kTypeNames) ? found->szName : "";
+}
+
 int ProductNameToType(const std::string& strTypeName, int& nProductType, std::string& strError)
 {
     for (const TypeName& entry : kTypeNames) {

@@ -20,6 +20,8 @@ int ListSubdirectories(const std::string& strDirectory, std::vector<std::string>
 // "Tarvo" 1, "TarvoV2" 2, "Ambra" 3, "Urinal" 4, "WC" 5, "Pelio" 6,
 // "Culina" 7, compared exactly; anything else is -1001.
 int ProductNameToType(const std::string& strTypeName, int& nProductType, std::string& strError);
+// The type name of a code; empty for a code outside 1..7.
+std::string ProductTypeName(int nProductType);
 
 // A check of a definition just read, beyond its file's form: 0 takes it,
 // a failure refuses it with its message. The settings pages give theirs

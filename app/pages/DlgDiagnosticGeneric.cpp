@@ -163,7 +163,7 @@ void CDlgDiagnosticGeneric::RunHistoryJob(HistoryJob job, bool bShowOnlyComplete
     }, strError);
     ShowHistory(history.bComplete || !bShowOnlyComplete ? history : m_history);
     if (nResult != Result::Ok)
-        ShowJobError(strError);
+        ShowJobError(nResult, strError);
 }
 
 void CDlgDiagnosticGeneric::SwitchValveByHand()
@@ -173,8 +173,9 @@ void CDlgDiagnosticGeneric::SwitchValveByHand()
     const bool bOpen = m_nValveState != 2;
     CVelmorTPExt& link = Session().Link();
     std::string strError;
-    if (Jobs().Run(0, [&](std::string& strJobError) { return SwitchValve(link, bOpen, strJobError); }, strError) != Result::Ok)
-        ShowJobError(strError);
+    const int nResult = Jobs().Run(0, [&](std::string& strJobError) { return SwitchValve(link, bOpen, strJobError); }, strError);
+    if (nResult != Result::Ok)
+        ShowJobError(nResult, strError);
     // The display changes when the valve monitor reports the new state.
 }
 

@@ -150,5 +150,5 @@ void CDlgInfoGeneric::ReadInformation()
     m_information = information;
     ShowInformation();
     if (nResult != Result::Ok)
-        ShowJobError(strError);
+        ShowJobError(nResult, strError);
 }

@@ -164,7 +164,7 @@ void CDlgTools::ChooseFile(const QString& path)
     m_pStart->setEnabled(bSupported);
     ShowChosenFile();
     if (!bSupported)
-        ShowErrorMessage(window(), strError);
+        ShowErrorMessage(window(), FirmwareFileMessage(m_Download, path.toStdString(), Session().ProductType(), strError));
 }
 
 void CDlgTools::StartProgramming()
@@ -186,11 +186,13 @@ void CDlgTools::StartProgramming()
     {
         // The download and the identification after it as one.
         const CFittingJobOwner::CSequence sequence(Jobs(), 2);
-        Jobs().Run(2, [&](std::string& strJobError) { return Program(nProductType, strImageVersion, eEnd, strJobError); }, strError);
+        const int nResult = Jobs().Run(2, [&](std::string& strJobError) {
+            return Program(nProductType, strImageVersion, eEnd, strJobError);
+        }, strError);
         if (eEnd == DownloadEnd::Programmed || eEnd == DownloadEnd::NotConfirmed)
             emit ImageWritten();
         // Told before what the monitors saw meanwhile.
-        ReportDownloadEnd(eEnd, strError);
+        ReportDownloadEnd(eEnd, nResult, strError);
     }
     ShowChosenFile();
 }
@@ -230,14 +232,14 @@ int CDlgTools::Program(int nProductType, const std::string& strImageVersion, Dow
     return nResult;
 }
 
-void CDlgTools::ReportDownloadEnd(DownloadEnd eEnd, const std::string& strError) const
+void CDlgTools::ReportDownloadEnd(DownloadEnd eEnd, int nResult, const std::string& strError) const
 {
     const char* szWhat = nullptr;
     switch (eEnd) {
     case DownloadEnd::Programmed:
         return;
     case DownloadEnd::Refused:
-        ShowJobError(strError);
+        ShowJobError(nResult, strError);
         return;
     case DownloadEnd::ApplicationKept:
         szWhat = PickText("The firmware download was not completed: the faucet still runs its application.",
@@ -256,7 +258,9 @@ void CDlgTools::ReportDownloadEnd(DownloadEnd eEnd, const std::string& strError)
                           "Armatur angeschlossen ist; ist es die gemeinte, programmieren Sie sie erneut.");
         break;
     }
-    ShowJobError(WithDetails(szWhat, strError));
+    // The cause's hint, say an adapter pulled, follows what the fitting is left with.
+    const std::string strHint = FailureHint(nResult, strError, HintAudience::Window);
+    ShowJobMessage(WithDetails(strHint.empty() ? szWhat : szWhat + std::string("\n\n") + strHint, strError));
 }
 
 void CDlgTools::ShowProgress(const std::string& strText, int nPercent)

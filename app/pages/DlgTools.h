@@ -48,7 +48,7 @@ private:
     // On the job's worker: the download, the identification after it, and
     // the check that the unit programmed runs the image's version.
     int Program(int nProductType, const std::string& strImageVersion, DownloadEnd& eEnd, std::string& strError);
-    void ReportDownloadEnd(DownloadEnd eEnd, const std::string& strError) const;
+    void ReportDownloadEnd(DownloadEnd eEnd, int nResult, const std::string& strError) const;
     void ArrangeControls();
     // Select and the texts it governs follow the check box.
     void ApplyManualProgramming();

@@ -7,6 +7,7 @@
 #include "app/UiText.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
+#include "workflow/FailureHints.h"
 
 #include <QFrame>
 #include <QPushButton>
@@ -69,8 +70,13 @@ void CPageBase::SetToolTip(QWidget* pControl, int nId, const char* szEnglish, co
     m_mapToolTips.Set(pControl, nId, UiText(szEnglish, szGerman));
 }
 
-void CPageBase::ShowJobError(const std::string& strError) const
+void CPageBase::ShowJobError(int nResult, const std::string& strError) const
+{
+    ShowJobMessage(JobFailureMessage(nResult, strError, HintAudience::Window));
+}
+
+void CPageBase::ShowJobMessage(const std::string& strText) const
 {
     Jobs().HideProgress();
-    ShowErrorMessage(window(), strError);
+    ShowErrorMessage(window(), strText);
 }

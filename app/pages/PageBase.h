@@ -56,8 +56,10 @@ protected:
     QWidget* AddLine(int nId);
     void SetToolTip(QWidget* pControl, int nId, const char* szEnglish, const char* szGerman);
 
-    // A failed job's message, with the progress dialog out of its way.
-    void ShowJobError(const std::string& strError) const;
+    // A failed job's message, led by the hint for its result.
+    void ShowJobError(int nResult, const std::string& strError) const;
+    // A message about a job, with the progress dialog out of its way.
+    void ShowJobMessage(const std::string& strText) const;
 
     CToolTipMap m_mapToolTips;
 

@@ -24,6 +24,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -218,20 +219,57 @@ void CSettingsPage::mouseReleaseEvent(QMouseEvent* pEvent)
         DWORD dwIgnored = 0;
         std::string strError;
         pModel->CheckValue(pRow->pRow->szField, pRow->pEdit->text().toStdString(), dwIgnored, strError);
-        ShowErrorMessage(window(), strError);
+        ShowErrorMessage(window(), RowCheckMessage(*pRow, strError));
         return;
     }
     CPageBase::mouseReleaseEvent(pEvent);
 }
 
-void CSettingsPage::ReportFailedRow(const std::string& strField, const std::string& strError)
+// The check's message led by the row as the page shows it; a row switched
+// off or not shown is checked and written all the same, so the message says
+// how to reach it.
+std::string CSettingsPage::RowCheckMessage(const RowControls& row, const std::string& strError) const
 {
-    ShowJobError(strError);
-    for (const auto& pRow : m_rows) {
-        if (strField != pRow->pRow->szField || pRow->pEdit == nullptr)
-            continue;
-        pRow->pEdit->setFocus();
-        pRow->pEdit->selectAll();
+    const std::string strLabel = FieldLabel(row.pRow->szField).trimmed().toStdString();
+    const std::string strGroup = row.pGroup->title.Text().trimmed().toStdString();
+    std::string strText = strGroup.empty() ? FormatText(PickText("The value of \"%s\" is not valid.", "Der Wert für \"%s\" ist ungültig."), strLabel.c_str())
+                                           : FormatText(PickText("The value of \"%s\" in \"%s\" is not valid.", "Der Wert für \"%s\" in \"%s\" ist ungültig."),
+                                                        strLabel.c_str(), strGroup.c_str());
+    strText += " " + strError;
+    if (row.pLabel->isHidden())
+        strText += FormatText(PickText(" The page does not show this row for the product, but writes its value: \"%s\" sets it to its default.",
+                                       " Die Seite zeigt diese Zeile für das Produkt nicht, schreibt ihren Wert aber: \"%s\" setzt ihn auf seinen Standardwert."),
+                              m_pReset->text().toStdString().c_str());
+    else if (!row.Control()->isEnabled())
+        strText += FormatText(PickText(" The row is switched off by \"%s\", yet its value is written: switch the row on to correct it.",
+                                       " Die Zeile ist durch \"%s\" ausgeschaltet, ihr Wert wird aber geschrieben: Schalten Sie die Zeile ein, "
+                                       "um ihn zu korrigieren."),
+                              SwitchingGroup(*row.pGroup).title.Text().trimmed().toStdString().c_str());
+    return strText;
+}
+
+// The group whose box switches the group's rows off as the page stands.
+const CPageGroup& CSettingsPage::SwitchingGroup(const CPageGroup& group) const
+{
+    if (group.szOffWhenChecked == nullptr || !m_switches.at(group.szOffWhenChecked)->isChecked())
+        return group;
+    const auto other = std::ranges::find_if(m_Description.groups, [&group](const CPageGroup& candidate) {
+        return candidate.szSwitch != nullptr && std::string_view(candidate.szSwitch) == group.szOffWhenChecked;
+    });
+    return other != m_Description.groups.end() ? *other : group;
+}
+
+void CSettingsPage::ReportFailedRow(int nResult, const std::string& strField, const std::string& strError)
+{
+    const auto failed = std::ranges::find_if(m_rows, [&strField](const auto& pRow) { return strField == pRow->pRow->szField; });
+    if (failed == m_rows.end()) {
+        ShowJobError(nResult, strError);
+        return;
+    }
+    ShowJobMessage(RowCheckMessage(**failed, strError));
+    if ((*failed)->pEdit != nullptr) {
+        (*failed)->pEdit->setFocus();
+        (*failed)->pEdit->selectAll();
     }
 }
 
@@ -261,7 +299,7 @@ void CSettingsPage::ReadFromTarget()
     }, strError);
     ShowForm(kFormAll);
     if (nResult != Result::Ok)
-        ShowJobError(strError);
+        ShowJobError(nResult, strError);
 }
 
 void CSettingsPage::WriteToTarget()
@@ -273,11 +311,11 @@ void CSettingsPage::WriteToTarget()
     CSettingValues values;
     std::string strError;
     std::string strFailedField;
-    if (pModel->PrepareWrite(values, strError, strFailedField) != Result::Ok) {
-        ReportFailedRow(strFailedField, strError);
+    int nResult = pModel->PrepareWrite(values, strError, strFailedField);
+    if (nResult != Result::Ok) {
+        ReportFailedRow(nResult, strFailedField, strError);
         return;
     }
-    int nResult = Result::Ok;
     {
         // The write and the restart as one: no input in between.
         const CFittingJobOwner::CSequence sequence(Jobs(), StepWrite);
@@ -295,7 +333,7 @@ void CSettingsPage::WriteToTarget()
         }
     }
     if (nResult != Result::Ok) {
-        ReportFailedRow(strFailedField, strError);
+        ReportFailedRow(nResult, strFailedField, strError);
         return;
     }
     emit InstallationWritten(StoredInstaller(values.strInstaller), StoredPlacement(values.strPlacement), DateText(values.date));

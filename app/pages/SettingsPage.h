@@ -187,7 +187,10 @@ private:
     void TakeForm();
     void CheckRow(RowControls& row);
     void StepRow(RowControls& row, int nStep);
-    void ReportFailedRow(const std::string& strField, const std::string& strError);
+    std::string RowCheckMessage(const RowControls& row, const std::string& strError) const;
+    const CPageGroup& SwitchingGroup(const CPageGroup& group) const;
+    // A refused or failed write: the row's check, or the job's failure.
+    void ReportFailedRow(int nResult, const std::string& strField, const std::string& strError);
     QRect MarkerRect(const RowControls& row) const;
     // The model's progress, from the job's worker, to the job owner.
     SettingsProgress Progress() const;

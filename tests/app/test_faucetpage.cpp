@@ -92,13 +92,15 @@ void FaucetPageTest::liveCheckMarksAndTheMarkerTells()
     QString text;
     AnswerMessageBox(QMessageBox::Ok, &text);
     QTest::mouseClick(pPage, Qt::LeftButton, Qt::NoModifier, QPoint(minus.right() + 1 + 6 + 3, minus.top() + 8));
-    QTRY_VERIFY(text.startsWith(QStringLiteral("Enter a valid value in the range from (")));
+    QTRY_VERIFY2(text.startsWith(QStringLiteral("The value of \"Post runtime [ms]\" in \"Runtime\" is not valid. Enter a valid value in the range from (")),
+                 qPrintable(text));
     // Writing refuses it, tells why and gives the edit the focus back.
     env.sim.api.ClearTrace();
     QString refusal;
     AnswerMessageBox(QMessageBox::Ok, &refusal);
     window.PageChild<QPushButton>("Ambra", 1170)->click();
-    QTRY_VERIFY(refusal.startsWith(QStringLiteral("Enter a valid value")));
+    QTRY_VERIFY2(refusal.startsWith(QStringLiteral("The value of \"Post runtime [ms]\" in \"Runtime\" is not valid. Enter a valid value")),
+                 qPrintable(refusal));
     QTRY_COMPARE(window.dlg.focusWidget(), static_cast<QWidget*>(pEdit));
 }
 

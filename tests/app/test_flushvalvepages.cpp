@@ -129,13 +129,16 @@ void FlushValvePagesTest::simpleSwitchTurnsTheRuntimeOffOnTheSecondGeneration()
     if (runtimeOff)
         SaveScreenshot(window.dlg, QStringLiteral("tarvov2_page_simple_switch"));
 
-    // Switched off, the runtime is still checked ...
+    // Switched off, the runtime is still checked, and the message says how to reach it ...
     pFlushTime->setText(QStringLiteral("0"));
     QString refusal;
     AnswerMessageBox(QMessageBox::Ok, &refusal);
     window.PageChild<QPushButton>(szPage, 1137)->click();
     const int nMaximum = productType == kProductTarvo ? 60 : 120;
-    QTRY_COMPARE(refusal, QStringLiteral("Enter a valid value in the range from (1) to (%1).").arg(nMaximum));
+    const QString switchedOff = QStringLiteral(" The row is switched off by \"On/Off switch mode\", yet its value is written: switch the row on to correct it.");
+    QTRY_COMPARE(refusal, QStringLiteral("The value of \"Max runtime [s]\" in \"Runtime\" is not valid. Enter a valid value in the range from (1) to (%1).%2")
+                              .arg(nMaximum)
+                              .arg(runtimeOff ? switchedOff : QString()));
     QCOMPARE(EepromValue(env.sim, kTarvoSimpleSwitch, 1), 0u);
     // ... and written.
     pFlushTime->setText(QStringLiteral("33"));

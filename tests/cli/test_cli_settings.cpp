@@ -450,7 +450,8 @@ TEST_F(CliSettings, RefusedAppliesWriteNothing)
          "LEDCurrentOff: Enter a valid value in the range from (1) to (3)."},
         {"a file of another product", ConfigurationFile("230600601"), "--yes",
          "The configured article number (230600601) is not equal to the \nread one (230300301)"},
-        {"an unknown product", ConfigurationFile("239999999"), "--yes", "(239999999) is not known"},
+        {"an unknown product", ConfigurationFile("239999999"), "--yes",
+         "Error: The configuration file \"file.xml\" is for article number 23 999 99 99, which no product definition knows."},
         {"no answer to the question", ConfigurationFile("230300301"), "", "Nothing was written."},
     };
     const fs::path trace = Dir() / "trace.txt";
