@@ -167,29 +167,43 @@ int CVelmorTPFTDI::GetDeviceCount(DWORD& dwCount, std::string& strError)
     return m_Driver.FT_CreateDeviceInfoList(&dwCount, strError);
 }
 
-// The description is at most 64 bytes and need not end in a zero byte.
+// The description is at most 64 bytes and need not end in a zero byte; so
+// is the serial number at its 16.
 int CVelmorTPFTDI::ReadDeviceDescription(DWORD dwDevice, char (&szDescription)[FT_DESCRIPTION_SIZE + 1],
-                                         std::string& strError)
+                                         std::string& strError, std::string* pSerialNumber)
 {
     DWORD dwFlags = 0, dwType = 0, dwID = 0, dwLocation = 0;
-    char szSerial[FT_SERIAL_NUMBER_SIZE] = {};
+    char szSerial[FT_SERIAL_NUMBER_SIZE + 1] = {};
     FT_HANDLE hDevice = nullptr;
     std::memset(szDescription, 0, sizeof(szDescription));
-    return m_Driver.FT_GetDeviceInfoDetail(dwDevice, &dwFlags, &dwType, &dwID, &dwLocation, szSerial, szDescription,
-                                           &hDevice, strError);
+    const int nResult = m_Driver.FT_GetDeviceInfoDetail(dwDevice, &dwFlags, &dwType, &dwID, &dwLocation, szSerial,
+                                                        szDescription, &hDevice, strError);
+    if (pSerialNumber != nullptr)
+        *pSerialNumber = szSerial;
+    return nResult;
 }
 
 int CVelmorTPFTDI::CountAdapters(const std::string& strDescription, int& nCount, std::string& strError)
 {
+    std::vector<std::string> serialNumbers;
+    const int nResult = ListAdapters(strDescription, serialNumbers, strError);
+    nCount = static_cast<int>(serialNumbers.size());
+    return nResult;
+}
+
+int CVelmorTPFTDI::ListAdapters(const std::string& strDescription, std::vector<std::string>& serialNumbers,
+                                std::string& strError)
+{
     CProtocolLock lock(*this);
-    nCount = 0;
+    serialNumbers.clear();
     DWORD dwDevices = 0;
     int nResult = m_Driver.FT_CreateDeviceInfoList(&dwDevices, strError);
     for (DWORD i = 0; nResult == Result::Ok && i < dwDevices; ++i) {
         char szDescription[FT_DESCRIPTION_SIZE + 1];
-        nResult = ReadDeviceDescription(i, szDescription, strError);
+        std::string strSerialNumber;
+        nResult = ReadDeviceDescription(i, szDescription, strError, &strSerialNumber);
         if (nResult == Result::Ok && EqualsNoCase(szDescription, strDescription))
-            ++nCount;
+            serialNumbers.push_back(strSerialNumber);
     }
     return nResult;
 }

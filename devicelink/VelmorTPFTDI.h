@@ -8,6 +8,7 @@
 #include "devicelink/VelmorTPBase.h"
 
 #include <string>
+#include <vector>
 
 class CVelmorTPFTDI : public CVelmorTPBase {
 public:
@@ -34,6 +35,9 @@ public:
     virtual int GetDeviceCount(DWORD& dwCount, std::string& strError);
     // Devices whose description equals strDescription without regard to case.
     virtual int CountAdapters(const std::string& strDescription, int& nCount, std::string& strError);
+    // The serial numbers of those devices, in adapter number order.
+    virtual int ListAdapters(const std::string& strDescription, std::vector<std::string>& serialNumbers,
+                             std::string& strError);
     // Opens the nAdapter-th matching device at 2400 bit/s. Without such a
     // device the result is 0 and no port is open.
     virtual int OpenAdapter(const std::string& strDescription, int nAdapter, std::string& strError);
@@ -92,7 +96,8 @@ protected:
 
 private:
     void BuildTxFrame();
-    int ReadDeviceDescription(DWORD dwDevice, char (&szDescription)[FT_DESCRIPTION_SIZE + 1], std::string& strError);
+    int ReadDeviceDescription(DWORD dwDevice, char (&szDescription)[FT_DESCRIPTION_SIZE + 1], std::string& strError,
+                              std::string* pSerialNumber = nullptr);
     int ReadFully(BYTE* pBuffer, int nCount, std::string& strError);
     int SwitchBaudrate(long nBaudrate, std::string& strError);
     // After a time-out: the port opened afresh at the line speed in force.

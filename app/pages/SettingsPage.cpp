@@ -65,6 +65,7 @@ void CSettingsPage::RebuildModel()
     // A job still holding the old model keeps it until it ends.
     m_pModel = pFamily == nullptr ? nullptr
                                   : std::make_shared<CSettingsModel>(*pFamily, Session().Config(), Session().ProductType());
+    m_formHeld.reset();
 }
 
 QString CSettingsPage::FieldLabel(const std::string& strField) const
@@ -234,6 +235,33 @@ void CSettingsPage::ReportFailedRow(const std::string& strField, const std::stri
     }
 }
 
+void CSettingsPage::ReportEndedWrite(const CWriteJournal& journal, const std::string& strField, const std::string& strError)
+{
+    if (!journal.Touched()) {
+        ReportFailedRow(strField, WithDetails(WriteEndedEarlyText(journal), strError));
+        return;
+    }
+    ShowJobError(WithDetails(WriteEndedEarlyText(journal) + " "
+                                 + PickText("When it answers again, the window offers to read what it holds; \"Write settings\" writes the settings shown again.",
+                                            "Wenn sie wieder antwortet, bietet das Fenster an, auszulesen, was sie hält; \"Daten übertragen\" schreibt die angezeigten Einstellungen erneut."),
+                             strError));
+    emit WriteCutOff();
+}
+
+void CSettingsPage::NoteFormHeld()
+{
+    TakeForm();
+    m_formHeld = Model()->Form();
+}
+
+bool CSettingsPage::HasUnwrittenChanges()
+{
+    if (Model() == nullptr || !m_formHeld)
+        return false;
+    TakeForm();
+    return Model()->Form() != *m_formHeld;
+}
+
 SettingsProgress CSettingsPage::Progress() const
 {
     CFittingJobOwner& jobs = Jobs();
@@ -259,8 +287,12 @@ void CSettingsPage::ReadFromTarget()
         return pModel->ReadFromTarget(Session().Link(), Progress(), strJobError);
     }, strError);
     ShowForm(kFormAll);
-    if (nResult != Result::Ok)
+    if (nResult != Result::Ok) {
         ShowJobError(strError);
+        return;
+    }
+    NoteFormHeld();
+    emit SettingsRead();
 }
 
 void CSettingsPage::WriteToTarget()
@@ -277,14 +309,16 @@ void CSettingsPage::WriteToTarget()
         return;
     }
     int nResult = Result::Ok;
+    CWriteJournal journal;
+    bool bWritten = false;
     {
         // The write and the restart as one: no input in between.
         const CFittingJobOwner::CSequence sequence(Jobs(), StepWrite);
-        CWriteJournal journal;
         nResult = Jobs().Run(StepWrite, [&](std::string& strJobError) {
             return pModel->WriteToTarget(Session().Link(), Progress(), journal, strJobError, strFailedField);
         }, strError);
-        if (nResult == Result::Ok) {
+        bWritten = nResult == Result::Ok;
+        if (bWritten) {
             RecentNames().Store(CRecentNames::kInstaller, m_pInstaller);
             RecentNames().Store(CRecentNames::kPlacement, m_pPlacement);
             bool bReady = false;
@@ -293,10 +327,15 @@ void CSettingsPage::WriteToTarget()
             }, strError);
         }
     }
+    if (!bWritten) {
+        ReportEndedWrite(journal, strFailedField, strError);
+        return;
+    }
     if (nResult != Result::Ok) {
         ReportFailedRow(strFailedField, strError);
         return;
     }
+    NoteFormHeld();
     emit InstallationWritten(StoredInstaller(values.strInstaller), StoredPlacement(values.strPlacement), DateText(values.date));
 }
 
