@@ -12,6 +12,7 @@
 #include "common/ResultCodes.h"
 #include "devicelink/VelmorTPExt.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -265,6 +266,10 @@ void DialogsTest::busAdapterDialogFollowsTheLanguage()
         window.dlg.setEnabled(false);
         dlg.show();
         SaveScreenshot(dlg, QStringLiteral("bus_adapter_dialog_%1").arg(QString::fromUtf8(kLanguageSuffix[t.nLanguage])));
+        auto* pList = Child<QComboBox>(dlg, 1029);
+        pList->showPopup();
+        SaveScreenshot(*pList->view()->window(), QStringLiteral("bus_adapter_list_%1").arg(QString::fromUtf8(kLanguageSuffix[t.nLanguage])));
+        pList->hidePopup();
         // Enter does nothing; Escape hands the main window back.
         QTest::keyClick(&dlg, Qt::Key_Return);
         QVERIFY(dlg.isVisible());

@@ -157,6 +157,7 @@ void FittingTruthTest::aWriteCutOffSaysSoAndOffersToReadAgain()
     }
     auto* pStatus = window.Child<QLabel>(1500);
     QVERIFY2(pStatus->isVisible() && pStatus->text().startsWith(statusLine), qPrintable(pStatus->text()));
+    SaveScreenshot(window.dlg, QStringLiteral("write_cut_off_window_%1").arg(QString::fromUtf8(QTest::currentDataTag()).right(2)));
     if (fault == VSIM_FAULT_UNPLUG_ADAPTER) {
         QTRY_COMPARE_WITH_TIMEOUT(window.dlg.m_nConnState, kConnectionNoFitting, 4000);
         QCOMPARE(env.sim.api.AddAdapter(-1, nullptr, "VB1"), 0); // plugged again, the fitting as it was left
