@@ -235,10 +235,13 @@ void CSettingsPage::ReportFailedRow(const std::string& strField, const std::stri
     }
 }
 
-void CSettingsPage::ReportEndedWrite(const CWriteJournal& journal, const std::string& strField, const std::string& strError)
+void CSettingsPage::ReportEndedWrite(int nResult, const CWriteJournal& journal, const std::string& strField, const std::string& strError)
 {
+    // A check that refused the write (article, application version) says
+    // why on its own; a write the line cut off says what the fitting holds.
+    const bool bRefused = nResult == Result::MissingPrecondition || nResult == Result::InvalidArgument;
     if (!journal.Touched()) {
-        ReportFailedRow(strField, WithDetails(WriteEndedEarlyText(journal), strError));
+        ReportFailedRow(strField, bRefused ? strError : WithDetails(WriteEndedEarlyText(journal), strError));
         return;
     }
     ShowJobError(WithDetails(WriteEndedEarlyText(journal) + " "
@@ -328,7 +331,7 @@ void CSettingsPage::WriteToTarget()
         }
     }
     if (!bWritten) {
-        ReportEndedWrite(journal, strFailedField, strError);
+        ReportEndedWrite(nResult, journal, strFailedField, strError);
         return;
     }
     if (nResult != Result::Ok) {

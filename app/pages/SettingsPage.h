@@ -193,7 +193,7 @@ private:
     void CheckRow(RowControls& row);
     void StepRow(RowControls& row, int nStep);
     void ReportFailedRow(const std::string& strField, const std::string& strError);
-    void ReportEndedWrite(const CWriteJournal& journal, const std::string& strField, const std::string& strError);
+    void ReportEndedWrite(int nResult, const CWriteJournal& journal, const std::string& strField, const std::string& strError);
     // The form as shown is what the fitting holds now.
     void NoteFormHeld();
     QRect MarkerRect(const RowControls& row) const;
