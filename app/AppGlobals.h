@@ -45,6 +45,7 @@ enum WindowMessage : unsigned {
     kWmConnectionStateMsg = 0x409,
     kWmValveStateMsg = 0x40A,
     kWmEnableFittingOperations = 0x40B,
+    kWmAdapterStateMsg = 0x40C,
 };
 
 class CWindowMessage : public QEvent {

@@ -12,9 +12,9 @@
 
 namespace {
 
-QString AdapterText(int nLanguage, int nAdapter)
+QString AdapterText(int nLanguage, int nAdapter, const std::string& strSerialNumber)
 {
-    return UiText(nLanguage, "Adapter number %1", "Adapternummer %1").arg(nAdapter);
+    return UiText(nLanguage, "Adapter number %1 (%2)", "Adapternummer %1 (%2)").arg(nAdapter).arg(QString::fromStdString(strSerialNumber));
 }
 
 } // namespace
@@ -51,7 +51,8 @@ void CDlgBusconverter::SetLanguage(int nLanguage)
     m_pClose->setText(UiText(nLanguage, "Close", "Schließen"));
     m_pRescan->setText(UiText(nLanguage, "Rescan", "Neu suchen"));
     for (int i = 0; i < m_pAdapters->count(); ++i)
-        m_pAdapters->setItemText(i, AdapterText(nLanguage, i));
+        m_pAdapters->setItemText(i, AdapterText(nLanguage, i, m_serialNumbers[static_cast<std::size_t>(i)]));
+    m_pAdapters->setPlaceholderText(UiText(nLanguage, "No bus adapter found", "Kein Bus Adapter gefunden"));
     m_mapToolTips.Set(m_pOpen, 1031, UiText(nLanguage, "Open the selected interface", "Öffnet die ausgewählte Schnittstelle"));
     m_mapToolTips.Set(m_pClose, 1032, UiText(nLanguage, "Close the interface", "Schliesst eine bereits geöffnete Schnittstelle"));
     m_mapToolTips.Set(m_pRescan, 1033, UiText(nLanguage, "Scan for the connectors", "Sucht nach angeschlossenen Adaptern"));
@@ -61,17 +62,23 @@ void CDlgBusconverter::SetLanguage(int nLanguage)
 int CDlgBusconverter::Rescan(std::string& strError)
 {
     m_pAdapters->clear();
-    int nCount = 0;
+    m_serialNumbers.clear();
     // Closing a port releases the library, so it may have to be loaded again.
     int nResult = m_link.LoadDriver(strError);
     if (nResult == Result::Ok)
-        nResult = m_link.CountAdapters(CVelmorTPFTDI::kAdapterDescription, nCount, strError);
-    if (nResult != Result::Ok || nCount == 0)
+        nResult = m_link.ListAdapters(CVelmorTPFTDI::kAdapterDescription, m_serialNumbers, strError);
+    // Without an entry the list shows its placeholder: no adapter found.
+    if (nResult != Result::Ok || m_serialNumbers.empty())
         return nResult;
-    for (int i = 0; i < nCount; ++i)
-        m_pAdapters->addItem(AdapterText(g_nLanguage, i));
+    for (std::size_t i = 0; i < m_serialNumbers.size(); ++i)
+        m_pAdapters->addItem(AdapterText(g_nLanguage, static_cast<int>(i), m_serialNumbers[i]));
     m_pAdapters->setCurrentIndex(0);
-    return nCount == 1 ? m_link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, strError) : Result::Ok;
+    if (m_serialNumbers.size() != 1)
+        return Result::Ok;
+    nResult = m_link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, strError);
+    if (nResult == Result::Ok && m_link.IsPortOpen())
+        emit AdapterOpened();
+    return nResult;
 }
 
 void CDlgBusconverter::OnOpen()
@@ -84,6 +91,7 @@ void CDlgBusconverter::OnOpen()
     hide();
     if (m_pMainWindow != nullptr)
         m_pMainWindow->setEnabled(true);
+    emit AdapterOpened();
 }
 
 int CDlgBusconverter::OpenSelectedAdapter(std::string& strError)

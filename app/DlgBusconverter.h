@@ -11,6 +11,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 class CColorStatic;
 class CVelmorTPFTDI;
@@ -25,10 +26,16 @@ public:
     CDlgBusconverter(CVelmorTPFTDI& link, QWidget* pMainWindow);
 
     void SetLanguage(int nLanguage) override;
-    // Lists the adapters anew; a single one is opened right away.
+    // Lists the adapters anew with their serial numbers, or says that none
+    // was found; a single one is opened right away.
     int Rescan(std::string& strError);
     // The tooltip text of a control id, cut to 79 characters; empty for none.
     QString ToolTipText(int nControlId) const { return m_mapToolTips.Text(nControlId); }
+
+signals:
+    // The technician chose an adapter (Open, or Rescan found a single one)
+    // and it is open now.
+    void AdapterOpened();
 
 protected:
     // Escape and the close box.
@@ -46,4 +53,5 @@ private:
     QPushButton* m_pClose;
     QPushButton* m_pRescan;
     CToolTipMap m_mapToolTips;
+    std::vector<std::string> m_serialNumbers; // of the listed adapters
 };

@@ -111,6 +111,7 @@ void CDlgConnectionInformation::ShowProductLine(int nState)
 
 void CDlgConnectionInformation::ShowState(int nState)
 {
+    m_bReadAgain = false;
     m_pRead->setGeometry(m_rectRead);
     m_pClose->setGeometry(m_rectClose);
     m_pRead->show();
@@ -143,6 +144,18 @@ void CDlgConnectionInformation::ShowState(int nState)
     ShowDialog(1);
 }
 
+void CDlgConnectionInformation::ShowReadAgain()
+{
+    ShowState(kConnectionKnownFitting); // the buttons in place, the fitting operations on
+    m_pHeadline->setText(UiText("The faucet answers again.", "Die Armatur antwortet wieder."));
+    m_pExplanation->setText(UiText("The write was cut off: it may hold a mix of old and new settings.",
+                                   "Das Schreiben wurde unterbrochen: Sie hält womöglich alte und neue Einstellungen gemischt."));
+    m_pQuestion->setText(kReadQuestion.Text());
+    m_pRead->setEnabled(true);
+    m_bReadAgain = true;
+    ShowDialog(1);
+}
+
 void CDlgConnectionInformation::ShowDialog(int bShow)
 {
     if (!bShow) {
@@ -165,7 +178,7 @@ void CDlgConnectionInformation::OnRead()
 {
     ShowDialog(0);
     const int nState = m_mainDlg.m_nConnState;
-    if (nState != kConnectionOtherUnit && nState != kConnectionOtherProduct)
+    if (!m_bReadAgain && nState != kConnectionOtherUnit && nState != kConnectionOtherProduct)
         return;
     m_mainDlg.ReadConnectedProduct();
     m_mainDlg.EnableFittingOperations(1);

@@ -30,6 +30,9 @@ public:
 
     // Fills and shows the dialog for a connection state; state 1 hides it.
     void ShowState(int nState);
+    // The fitting answers again after a write to it was cut off: reading
+    // is offered, and Close keeps the settings shown for writing them again.
+    void ShowReadAgain();
     // 1 disables the main window and shows the dialog centred over it; 0
     // hides it and hands the main window back.
     void ShowDialog(int bShow);
@@ -60,4 +63,5 @@ private:
     QRect m_rectRead;  // the buttons' places as laid out
     QRect m_rectClose;
     CToolTipMap m_mapToolTips;
+    bool m_bReadAgain = false; // ShowReadAgain is on show
 };

@@ -28,6 +28,10 @@ CMainCanvas::CMainCanvas(QWidget* pParent) : QWidget(pParent)
         m_stcDeviceInfo[2 * i] = AddStatic(1082 + 2 * i, DluRect(499, 314 + 12 * i, 70, 8));
         m_stcDeviceInfo[2 * i + 1] = AddStatic(1083 + 2 * i, DluRect(578, 314 + 12 * i, 67, 8));
     }
+    // Between the product picture and the device details.
+    m_stcWriteOutcome = AddStatic(1500, DluRect(499, 280, 148, 28), Qt::AlignLeft | Qt::AlignTop);
+    m_stcWriteOutcome->setWordWrap(true);
+    m_stcWriteOutcome->hide();
     m_stcConnStateSmall = AddStatic(1056, DluRect(562, 365, 73, 8), Qt::AlignRight | Qt::AlignVCenter);
     m_stcConnStateSmall->setMouseTracking(true);
     setMouseTracking(true);
@@ -52,6 +56,7 @@ void CMainCanvas::Initialize()
     m_stcCenterText->setFont(DialogFont(16));
     for (CColorStatic* pInfo : m_stcDeviceInfo)
         pInfo->SetTextColor(kDarkGrey);
+    m_stcWriteOutcome->setFont(DialogFont(13));
     m_stcConnState->SetTextColor(kDarkRed);
     m_tabPages->SetSelectedTextColor(kDarkRed);
     m_tabPages->SetNormalTextColor(Qt::black);

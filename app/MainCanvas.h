@@ -33,6 +33,9 @@ public:
     CColorStatic* m_stcCenterText = nullptr;
     CColorStatic* m_stcConnState = nullptr;
     CColorStatic* m_stcConnStateSmall = nullptr;
+    // The work view's last word on a write: when it succeeded, or that it
+    // was cut off.
+    CColorStatic* m_stcWriteOutcome = nullptr;
     // Label and value of production date, serial number, firmware, boot loader.
     CColorStatic* m_stcDeviceInfo[8] = {};
     CColorTabCtrl* m_tabPages = nullptr;

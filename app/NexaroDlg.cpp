@@ -1,7 +1,6 @@
 #include "app/NexaroDlg.h"
 
 #include "app/AppGlobals.h"
-#include "app/ConfigurationFileCheck.h"
 #include "app/DlgAbout.h"
 #include "app/DlgBusconverter.h"
 #include "app/DlgConnectionInformation.h"
@@ -33,6 +32,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
+
+#include <algorithm>
 
 CNexaroDlg::CNexaroDlg(QSettings& settings, CVelmorTPExt& link, QWidget* pParent)
     : QMainWindow(pParent), m_link(link), m_settings(settings), m_session(link), m_recentNames(settings), m_files(settings),
@@ -84,7 +85,10 @@ void CNexaroDlg::ConnectPage(CPageBase* pPage)
                     if (m_Pages.GetDialog("InfoGeneric", pInfo, strIgnored) == Result::Ok)
                         if (auto* pInfoPage = qobject_cast<CDlgInfoGeneric*>(pInfo->GetWnd()))
                             pInfoPage->ShowInstallation(strInstaller, strPlacement, strDate);
+                    NoteWriteOutcome(kWritten);
                 });
+        connect(pSettings, &CSettingsPage::WriteCutOff, this, [this] { NoteWriteOutcome(kWriteCutOff); });
+        connect(pSettings, &CSettingsPage::SettingsRead, this, [this] { NoteWriteOutcome(kNoWriteOutcome); });
     }
     if (auto* pTools = qobject_cast<CDlgTools*>(pPage))
         connect(pTools, &CDlgTools::ImageWritten, this, [this] {
@@ -146,6 +150,7 @@ std::string CNexaroDlg::OnInitDialog()
     if (strStartError.empty()) {
         m_dlgBusconverter = new CDlgBusconverter(m_link, this);
         m_dlgNewConfiguration = new CDlgNewConfiguration(*this);
+        connect(m_dlgBusconverter, &CDlgBusconverter::AdapterOpened, this, &CNexaroDlg::OnAdapterChosen);
         for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgBusconverter), static_cast<QWidget*>(m_dlgNewConfiguration)}) {
             pDialog->hide();
             emit Created(pDialog->objectName());
@@ -315,7 +320,9 @@ void CNexaroDlg::UpdateTexts(int nLanguage)
     m_pCanvas->m_stcConnState->setText(connection);
     m_pCanvas->m_stcConnStateSmall->setText(connection);
     if (m_nConnState == kConnectionUnknownFitting)
-        m_pCanvas->m_stcCenterText->setText(UiText("The connected faucet is not known", "Die angeschlossene Armatur ist nicht bekannt"));
+        m_pCanvas->m_stcCenterText->setText(UiText("The connected faucet (article number %1) is not known",
+                                                   "Die angeschlossene Armatur (Artikelnummer %1) ist nicht bekannt")
+                                                .arg(QString::fromStdString(m_link.GetArticleNumberFormatted())));
     if (m_nConnState == kConnectionInBootloader)
         m_pCanvas->m_stcCenterText->setText(UiText("The faucet is waiting in its boot loader", "Die Armatur wartet in ihrem Bootloader"));
 
@@ -324,7 +331,8 @@ void CNexaroDlg::UpdateTexts(int nLanguage)
         m_pCanvas->m_stcExtDescription->clear();
         m_pCanvas->m_stcArticleNumber->clear();
         if (m_link.GetConnectionState() == kConnectionNoFitting) {
-            m_pCanvas->m_stcCenterText->setText(UiText("No faucet connected", "Keine Armatur angeschlossen"));
+            m_pCanvas->m_stcCenterText->setText(m_link.IsAdapterPresent() ? UiText("No faucet connected", "Keine Armatur angeschlossen")
+                                                                          : UiText("No bus adapter connected", "Kein Bus Adapter angeschlossen"));
             m_pCanvas->m_btnNext->setEnabled(false);
         } else if (m_nConnState == kConnectionKnownFitting || m_nConnState == kConnectionOtherUnit
                    || m_nConnState == kConnectionOtherProduct) {
@@ -332,6 +340,7 @@ void CNexaroDlg::UpdateTexts(int nLanguage)
         }
     }
     m_pCanvas->m_btnNext->setText(UiText("Next", "Weiter"));
+    ShowWriteOutcome();
 }
 
 void CNexaroDlg::UpdateNextToolTip(int nLanguage)
@@ -430,54 +439,6 @@ int CNexaroDlg::LoadProductPicture(std::string& strError)
     return Result::Ok;
 }
 
-void CNexaroDlg::OpenConfigurationFile()
-{
-    if (!m_session.Config().GetArticleNumber().empty()
-        && !AskQuestion(this, PickText("Override the settings", "Überschreiben der aktuellen Einstellungen"),
-                        PickText("Do you want to override the current settings?",
-                                 "Durch das Laden wird die aktuelle Konfiguration überschrieben.\nMöchten Sie fortfahren?")))
-        return;
-    const QString path = m_chooseOpenFile ? m_chooseOpenFile()
-                                          : m_files.ChooseOpenFile(this, CFileChooser::kConfiguration,
-                                                                   UiText("Configuration files (*.xml)", "Konfigurationsdateien (*.xml)"));
-    if (path.isEmpty())
-        return;
-    // Checked whole before anything changes: the product in force and the
-    // page stay as they were when the file is refused.
-    std::string strError;
-    CToolConfigXML file;
-    CDeviceConfig definition;
-    if (ReadConfigurationFor(path, m_session.Catalog(), m_Pages, file, definition, strError) != Result::Ok) {
-        ShowErrorMessage(this, strError);
-        return;
-    }
-    m_session.LoadedFile().GetConfig() = file.GetConfig();
-    m_session.SetCurrentConfig(definition);
-    int nResult = m_session.SelectProduct(definition.GetConfigSheet(), strError);
-    if (nResult == Result::Ok)
-        nResult = LoadProductPicture(strError);
-    if (nResult == Result::Ok) {
-        SetViewMode(kWorkView);
-        ShowDescriptions();
-        m_pCanvas->m_stcArticleNumber->setText(QString::fromStdString(FormatArticleNumber(m_session.LoadedFile().GetConfig().GetArticleNumber())));
-        m_Pages.SendToAll(kWmConfigurationLoaded, strError);
-        EnableFittingOperations(true);
-    }
-    if (nResult != Result::Ok)
-        ShowErrorMessage(this, strError);
-}
-
-void CNexaroDlg::SaveConfigurationFile()
-{
-    std::string strError;
-    if (m_session.Config().GetArticleNumber().empty()) {
-        ShowErrorMessage(this, PickText("Can't save the settings.\n\nLoad a configuration file first or read the settings from the target.",
-                                        "Die Einstellungen können nicht gespeichert werden.\n\nLaden Sie zunächst eine Konfigurationsdatei oder \nlesen Sie die aktuellen Einstellungen aus dem Produkt aus"));
-        return;
-    }
-    m_Pages.SendToAll(kWmSaveConfiguration, strError);
-}
-
 void CNexaroDlg::PostToMainWindow(unsigned nMessage, std::uintptr_t wParam, std::intptr_t lParam)
 {
     QCoreApplication::postEvent(this, new CWindowMessage(nMessage, wParam, lParam));
@@ -508,8 +469,13 @@ void CNexaroDlg::HandleWindowMessage(unsigned nMessage, std::uintptr_t wParam, s
 {
     std::string strIgnored;
     if (nMessage == kWmConnectionStateMsg) {
-        OnConnectionState(wParam, static_cast<int>(lParam));
+        if (wParam == 0)
+            OnMonitorState(static_cast<int>(lParam));
+        else
+            OnConnectionState(wParam, static_cast<int>(lParam));
         m_pCanvas->update(QRect(961, 640, 14, 14));
+    } else if (nMessage == kWmAdapterStateMsg) {
+        UpdateTexts(g_nLanguage);
     } else if (nMessage == kWmValveStateMsg) {
         m_Pages.SendToAll(nMessage, wParam, lParam, strIgnored);
     }
@@ -547,7 +513,19 @@ void CNexaroDlg::keyPressEvent(QKeyEvent* pEvent)
 bool CNexaroDlg::AskToQuit()
 {
     return AskQuestion(this, PickText("Application close", "Beenden der Applikation"),
-                       PickText("Do you want to quit this application?", "Möchten Sie diese Applikation beenden?"));
+                       HasUnwrittenChanges() ? PickText("The settings changed on the page have not been written to the faucet.\n"
+                                                        "Do you want to quit this application anyway?",
+                                                        "Die auf der Seite geänderten Einstellungen wurden nicht in die Armatur geschrieben.\n"
+                                                        "Möchten Sie diese Applikation trotzdem beenden?")
+                                             : PickText("Do you want to quit this application?", "Möchten Sie diese Applikation beenden?"));
+}
+
+bool CNexaroDlg::HasUnwrittenChanges() const
+{
+    return std::ranges::any_of(m_Pages.Dialogs(), [](const CDisplayDialog* pDialog) {
+        auto* pPage = qobject_cast<CSettingsPage*>(pDialog->GetWnd());
+        return pPage != nullptr && pPage->HasUnwrittenChanges();
+    });
 }
 
 void CNexaroDlg::closeEvent(QCloseEvent* pEvent)

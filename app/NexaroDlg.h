@@ -16,6 +16,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTime>
 
 #include <functional>
 #include <map>
@@ -66,6 +67,8 @@ public:
 
     // The fitting and the files.
     void OnConnectionState(std::uintptr_t bClose, int nState);
+    // A state the connection monitor posted.
+    void OnMonitorState(int nState);
     void ReadConnectedProduct();
     void OpenConfigurationFile();
     void SaveConfigurationFile();
@@ -74,6 +77,9 @@ public:
     void ShowDescriptions();
     // 0x40B to every page: their fitting buttons on or off.
     void EnableFittingOperations(bool bEnable);
+    // A write was cut off and nothing has been read since: the fitting may
+    // hold a mix of old and new settings.
+    bool IsWriteCutOff() const { return m_eWriteOutcome == kWriteCutOff; }
 
     // The product in force.
     CProductSession& Session() { return m_session; }
@@ -148,6 +154,14 @@ private:
     void ConnectPage(CPageBase* pPage);
     // The product type in force changed: its page, and every page reset.
     void OnProductType();
+    // The technician opened an adapter: what answers on it is identified anew.
+    void OnAdapterChosen();
+    // The work view's word on the last write, in the language in force.
+    enum WriteOutcome { kNoWriteOutcome, kWritten, kWriteCutOff };
+    void NoteWriteOutcome(WriteOutcome eOutcome);
+    void ShowWriteOutcome();
+    // Whether a settings page shows settings the fitting does not hold.
+    bool HasUnwrittenChanges() const;
 
     CMainCanvas* m_pCanvas = nullptr;
     QMenu* m_pContextMenu = nullptr;
@@ -159,4 +173,7 @@ private:
     CPageContext m_pageContext{m_session, m_jobs, m_recentNames, m_files};
     int m_nShownTab = 0; // the tab a click during a job falls back to
     bool m_bClosing = false;
+    bool m_bAdapterChosen = false; // until the monitor posts what answers on it
+    WriteOutcome m_eWriteOutcome = kNoWriteOutcome;
+    QTime m_timeWriteOutcome;
 };

@@ -4,6 +4,7 @@
 #include "app/NexaroDlg.h"
 
 #include "app/AppGlobals.h"
+#include "app/DlgConnectionInformation.h"
 #include "app/ErrorBox.h"
 #include "app/WindowColors.h"
 #include "app/widgets/ColorControls.h"
@@ -11,6 +12,28 @@
 #include "common/ResultCodes.h"
 #include "devicelink/VelmorTPExt.h"
 #include "workflow/FittingReadout.h"
+
+#include <utility>
+
+void CNexaroDlg::OnAdapterChosen()
+{
+    m_link.IdentifyAnew();
+    m_bAdapterChosen = true;
+}
+
+void CNexaroDlg::OnMonitorState(int nState)
+{
+    // Another fitting on the adapter just chosen: the work view of the one
+    // before would lie about it.
+    const bool bOtherFitting = nState == kConnectionOtherUnit || nState == kConnectionUnknownFitting || nState == kConnectionOtherProduct;
+    if (std::exchange(m_bAdapterChosen, false) && bOtherFitting && m_nViewMode != kStartView)
+        SetViewMode(kStartView);
+    OnConnectionState(0, nState);
+    // The fitting answers again after a write was cut off: what it holds
+    // is not what the page shows.
+    if (nState == kConnectionKnownFitting && IsWriteCutOff() && m_nViewMode != kStartView && m_dlgConnectionInformation != nullptr)
+        m_dlgConnectionInformation->ShowReadAgain();
+}
 
 void CNexaroDlg::OnConnectionState(std::uintptr_t bClose, int nState)
 {
@@ -147,4 +170,28 @@ void CNexaroDlg::ReadConnectedProduct()
         }
     }
     m_pCanvas->update();
+}
+
+void CNexaroDlg::NoteWriteOutcome(WriteOutcome eOutcome)
+{
+    m_eWriteOutcome = eOutcome;
+    m_timeWriteOutcome = QTime::currentTime();
+    ShowWriteOutcome();
+    // The fitting may have been silent only for a moment: the monitor tells
+    // when it answers again, or at once when it still does.
+    if (eOutcome == kWriteCutOff)
+        m_link.IdentifyAnew();
+}
+
+void CNexaroDlg::ShowWriteOutcome()
+{
+    const QString time = m_timeWriteOutcome.toString(QStringLiteral("HH:mm:ss"));
+    CColorStatic* pLine = m_pCanvas->m_stcWriteOutcome;
+    pLine->SetTextColor(m_eWriteOutcome == kWriteCutOff ? kDarkRed : kGreen);
+    pLine->setText(m_eWriteOutcome == kWritten      ? UiText("Settings written to the faucet at %1.", "Einstellungen um %1 in die Armatur geschrieben.").arg(time)
+                   : m_eWriteOutcome == kWriteCutOff ? UiText("Write cut off at %1: the faucet may hold a mix of old and new settings.",
+                                                              "Schreiben um %1 unterbrochen: Die Armatur hält womöglich alte und neue Einstellungen gemischt.")
+                                                           .arg(time)
+                                                     : QString());
+    pLine->setVisible(m_nViewMode != kStartView && m_eWriteOutcome != kNoWriteOutcome);
 }

@@ -344,9 +344,12 @@ int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettin
     if (nResult != Result::Ok) {
         context.Print(report);
         FailJob(context, nResult, strError);
-        return context.Fail(FormatText(PickText("The fitting may now hold a mix of old and new settings. Apply the backup file %s to restore it, or apply the file again.",
-                                                "Die Armatur hält jetzt womöglich alte und neue Einstellungen gemischt. Spielen Sie die Sicherungsdatei %s ein, um sie wiederherzustellen, oder die Datei erneut."),
-                                       backup.c_str()));
+        const std::string strWhatToDo = journal.Touched()
+                                            ? FormatText(PickText("Apply the backup file %s to restore it, or apply the file again.",
+                                                                  "Spielen Sie die Sicherungsdatei %s ein, um sie wiederherzustellen, oder die Datei erneut."),
+                                                         backup.c_str())
+                                            : PickText("Apply the file again.", "Spielen Sie die Datei erneut ein.");
+        return context.Fail(WriteEndedEarlyText(journal) + " " + strWhatToDo);
     }
     bool bReady = false;
     nResult = RestartAndWait(session.link, {}, bReady, strError);

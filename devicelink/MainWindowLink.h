@@ -7,6 +7,7 @@
 constexpr unsigned kWmUser = 0x400;
 constexpr unsigned kWmConnectionState = kWmUser + 9; // lParam: connection state
 constexpr unsigned kWmValveState = kWmUser + 10;     // lParam: valve state byte
+constexpr unsigned kWmAdapterState = kWmUser + 12;   // lParam: 1 a bus adapter is open, 0 none found
 
 // Connection states posted with kWmConnectionState.
 constexpr int kConnectionKnownFitting = 1;   // known product, in force or none in force

@@ -165,11 +165,21 @@ void CVelmorTPExt::CloseAfterDriverFailure(int nResult)
     ClosePort(strError);
 }
 
+void CVelmorTPExt::NoteAdapterPresence()
+{
+    const bool bPresent = IsPortOpen();
+    if (m_bAdapterPresent.exchange(bPresent) != bPresent && m_pMainWindow != nullptr)
+        m_pMainWindow->PostToMainWindow(kWmAdapterState, 0, bPresent ? 1 : 0);
+}
+
 void CVelmorTPExt::RunConnectionCycle(const CStopEvent& stopEvent)
 {
     CExtLock lock(*this);
+    if (m_bIdentifyAnew.exchange(false))
+        m_nPostedState = kConnectionNoFitting; // whatever answers now is classified afresh
     std::string strError;
     int nResult = EnsurePortOpen(strError);
+    NoteAdapterPresence();
     if (nResult == Result::Ok)
         nResult = ReadArticleNumberAtAnySpeed(IsProbeDue(), m_strArticleNumber, m_strArticleNumberFormatted, strError);
     CountSilentCycle(nResult);

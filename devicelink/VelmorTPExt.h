@@ -65,6 +65,12 @@ public:
 
     virtual int GetModuleInformation(CStringParameterHandler& moduleInformation, std::string& strError);
     virtual int GetConnectionState();
+    // Whether the connection monitor found a bus adapter to open on its last
+    // cycle; it posts kWmAdapterState when that changes.
+    bool IsAdapterPresent() const { return m_bAdapterPresent; }
+    // The next connection cycle identifies what answers as a newly connected
+    // fitting and posts its state, as after another adapter was opened.
+    void IdentifyAnew() { m_bIdentifyAnew = true; }
     // Plain: 9 hexadecimal digits; formatted: digit groups 2, 3, 2, 2.
     virtual int ReadArticleNumber(std::string& strArticleNumber, std::string& strArticleNumberFormatted,
                                   std::string& strError);
@@ -120,6 +126,7 @@ private:
     int IsInBootloader(bool& bInBootloader);
     int IdentifyFitting(const CStopEvent& stopEvent, int& nState);
     void CloseAfterDriverFailure(int nResult);
+    void NoteAdapterPresence();
 
     std::recursive_mutex m_csExt;
     std::unique_ptr<CStopEvent> m_hConnectionEvent;
@@ -130,6 +137,8 @@ private:
     CStringParameterHandler m_ModuleInformation;
     int m_nPostedState = kConnectionNoFitting;
     std::atomic<int> m_nConnectionState{kConnectionNoFitting};
+    std::atomic<bool> m_bAdapterPresent{false};
+    std::atomic<bool> m_bIdentifyAnew{false};
     bool m_bProbeArmed = true; // no search since a fitting was seen
     int m_nSilentCycles = 0;   // in a row
     std::string m_strPreviousArticleNumber;

@@ -173,16 +173,25 @@ int CVelmorTPFTDI::ReadDeviceDescription(DWORD dwDevice, std::string& strDescrip
 
 int CVelmorTPFTDI::CountAdapters(const std::string& strDescription, int& nCount, std::string& strError)
 {
+    std::vector<std::string> serialNumbers;
+    const int nResult = ListAdapters(strDescription, serialNumbers, strError);
+    nCount = static_cast<int>(serialNumbers.size());
+    return nResult;
+}
+
+int CVelmorTPFTDI::ListAdapters(const std::string& strDescription, std::vector<std::string>& serialNumbers,
+                                std::string& strError)
+{
     CProtocolLock lock(*this);
-    nCount = 0;
+    serialNumbers.clear();
     FollowPortChoice();
     DWORD dwDevices = 0;
     int nResult = m_pPort->CreateDeviceList(dwDevices, strError);
     for (DWORD i = 0; nResult == Result::Ok && i < dwDevices; ++i) {
-        std::string strFound;
-        nResult = ReadDeviceDescription(i, strFound, strError);
-        if (nResult == Result::Ok && EqualsNoCase(strFound, strDescription))
-            ++nCount;
+        CAdapterDevice device;
+        nResult = m_pPort->GetDeviceDetail(i, device, strError);
+        if (nResult == Result::Ok && EqualsNoCase(device.strDescription, strDescription))
+            serialNumbers.push_back(device.strSerialNumber);
     }
     return nResult;
 }

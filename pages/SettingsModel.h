@@ -47,6 +47,7 @@ struct CSettingsForm {
     std::string strInstaller;
     std::string strPlacement;
     CDate date; // the date picker
+    bool operator==(const CSettingsForm&) const = default;
 };
 
 // What a write got to: the items the fitting confirmed, in order, and the
@@ -54,7 +55,14 @@ struct CSettingsForm {
 struct CWriteJournal {
     std::vector<std::string> written;
     std::string strFailed;
+    // Whether the fitting may hold anything of the write.
+    bool Touched() const { return !written.empty() || !strFailed.empty(); }
 };
+
+// The sentence that leads the message of a write that ended early: that
+// nothing was written, or that the fitting may now hold a mix of old and
+// new settings.
+std::string WriteEndedEarlyText(const CWriteJournal& journal);
 
 // Progress dialog steps of the page.
 enum SettingsStep { StepRead = 1, StepWrite = 2, StepRestart = 5, StepWaitUntilReady = 6 };

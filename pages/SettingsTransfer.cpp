@@ -108,6 +108,14 @@ struct CWrittenItem {
 
 } // namespace
 
+std::string WriteEndedEarlyText(const CWriteJournal& journal)
+{
+    return journal.Touched() ? PickText("The fitting may now hold a mix of old and new settings.",
+                                        "Die Armatur hält jetzt womöglich alte und neue Einstellungen gemischt.")
+                             : PickText("Nothing was written: the fitting holds its settings as before.",
+                                        "Es wurde nichts geschrieben: Die Armatur hält ihre Einstellungen wie zuvor.");
+}
+
 int RestartAndWait(CVelmorTPExt& link, const SettingsProgress& progress, bool& bReady, std::string& strError)
 {
     bReady = false;

@@ -67,6 +67,7 @@ void CSettingsPage::RebuildModel()
     // A job still holding the old model keeps it until it ends.
     m_pModel = pFamily == nullptr ? nullptr
                                   : std::make_shared<CSettingsModel>(*pFamily, Session().Config(), Session().ProductType());
+    m_formHeld.reset();
 }
 
 QString CSettingsPage::FieldLabel(const std::string& strField) const
@@ -267,10 +268,49 @@ void CSettingsPage::ReportFailedRow(int nResult, const std::string& strField, co
         return;
     }
     ShowJobMessage(RowCheckMessage(**failed, strError));
-    if ((*failed)->pEdit != nullptr) {
-        (*failed)->pEdit->setFocus();
-        (*failed)->pEdit->selectAll();
+    FocusRow(strField);
+}
+
+void CSettingsPage::FocusRow(const std::string& strField)
+{
+    for (const auto& pRow : m_rows) {
+        if (strField != pRow->pRow->szField || pRow->pEdit == nullptr)
+            continue;
+        pRow->pEdit->setFocus();
+        pRow->pEdit->selectAll();
     }
+}
+
+void CSettingsPage::ReportEndedWrite(int nResult, const CWriteJournal& journal, const std::string& strField, const std::string& strError)
+{
+    // A check that refused the write (article, application version) says
+    // why on its own; a write the line cut off says what the fitting holds.
+    const bool bRefused = nResult == Result::MissingPrecondition || nResult == Result::InvalidArgument;
+    const std::string strCause = JobFailureMessage(nResult, strError, HintAudience::Window);
+    if (!journal.Touched()) {
+        ShowJobMessage(bRefused ? strCause : WriteEndedEarlyText(journal) + "\n\n" + strCause);
+        FocusRow(strField);
+        return;
+    }
+    ShowJobMessage(WriteEndedEarlyText(journal) + " "
+                   + PickText("When it answers again, the window offers to read what it holds; \"Write settings\" writes the settings shown again.",
+                              "Wenn sie wieder antwortet, bietet das Fenster an, auszulesen, was sie hält; \"Daten übertragen\" schreibt die angezeigten Einstellungen erneut.")
+                   + "\n\n" + strCause);
+    emit WriteCutOff();
+}
+
+void CSettingsPage::NoteFormHeld()
+{
+    TakeForm();
+    m_formHeld = Model()->Form();
+}
+
+bool CSettingsPage::HasUnwrittenChanges()
+{
+    if (Model() == nullptr || !m_formHeld)
+        return false;
+    TakeForm();
+    return Model()->Form() != *m_formHeld;
 }
 
 SettingsProgress CSettingsPage::Progress() const
@@ -298,8 +338,12 @@ void CSettingsPage::ReadFromTarget()
         return pModel->ReadFromTarget(Session().Link(), Progress(), strJobError);
     }, strError);
     ShowForm(kFormAll);
-    if (nResult != Result::Ok)
+    if (nResult != Result::Ok) {
         ShowJobError(nResult, strError);
+        return;
+    }
+    NoteFormHeld();
+    emit SettingsRead();
 }
 
 void CSettingsPage::WriteToTarget()
@@ -316,14 +360,16 @@ void CSettingsPage::WriteToTarget()
         ReportFailedRow(nResult, strFailedField, strError);
         return;
     }
+    CWriteJournal journal;
+    bool bWritten = false;
     {
         // The write and the restart as one: no input in between.
         const CFittingJobOwner::CSequence sequence(Jobs(), StepWrite);
-        CWriteJournal journal;
         nResult = Jobs().Run(StepWrite, [&](std::string& strJobError) {
             return pModel->WriteToTarget(Session().Link(), Progress(), journal, strJobError, strFailedField);
         }, strError);
-        if (nResult == Result::Ok) {
+        bWritten = nResult == Result::Ok;
+        if (bWritten) {
             RecentNames().Store(CRecentNames::kInstaller, m_pInstaller);
             RecentNames().Store(CRecentNames::kPlacement, m_pPlacement);
             bool bReady = false;
@@ -332,10 +378,15 @@ void CSettingsPage::WriteToTarget()
             }, strError);
         }
     }
+    if (!bWritten) {
+        ReportEndedWrite(nResult, journal, strFailedField, strError);
+        return;
+    }
     if (nResult != Result::Ok) {
         ReportFailedRow(nResult, strFailedField, strError);
         return;
     }
+    NoteFormHeld();
     emit InstallationWritten(StoredInstaller(values.strInstaller), StoredPlacement(values.strPlacement), DateText(values.date));
 }
 

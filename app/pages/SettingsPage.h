@@ -11,6 +11,7 @@
 #include "pages/SettingsModel.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CColorComboBox;
@@ -129,12 +130,19 @@ public:
     const CPageDescription& Description() const { return m_Description; }
     // Whether a row's marker shows its value out of range.
     bool IsMarked(const std::string& strField) const;
+    // Whether the page shows settings other than those it last read from
+    // or wrote to the fitting.
+    bool HasUnwrittenChanges();
 
 signals:
     // The key pad is to type into the edit; the prompt is the row's label.
     void KeyPadWanted(QLineEdit* pEdit, const std::string& strPrompt);
     // A write and its restart succeeded with this installation record.
     void InstallationWritten(const std::string& strInstaller, const std::string& strPlacement, const std::string& strDate);
+    // A write ended early after the fitting may have stored part of it.
+    void WriteCutOff();
+    // The page shows what the fitting holds: read completely.
+    void SettingsRead();
 
 protected:
     void OnReadFromTarget() override;
@@ -191,6 +199,11 @@ private:
     const CPageGroup& SwitchingGroup(const CPageGroup& group) const;
     // A refused or failed write: the row's check, or the job's failure.
     void ReportFailedRow(int nResult, const std::string& strField, const std::string& strError);
+    void FocusRow(const std::string& strField);
+    // A write that did not reach its end: what the fitting may hold now.
+    void ReportEndedWrite(int nResult, const CWriteJournal& journal, const std::string& strField, const std::string& strError);
+    // The form as shown is what the fitting holds now.
+    void NoteFormHeld();
     QRect MarkerRect(const RowControls& row) const;
     // The model's progress, from the job's worker, to the job owner.
     SettingsProgress Progress() const;
@@ -205,4 +218,5 @@ private:
     QPushButton* m_pWrite = nullptr;
     FCObjImage m_imgMarker;
     std::shared_ptr<CSettingsModel> m_pModel;
+    std::optional<CSettingsForm> m_formHeld; // none until read or written
 };

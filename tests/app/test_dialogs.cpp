@@ -12,6 +12,7 @@
 #include "common/ResultCodes.h"
 #include "devicelink/VelmorTPExt.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -132,21 +133,23 @@ private slots:
 void DialogsTest::busAdapterRescanListsAndOpens_data()
 {
     QTest::addColumn<QByteArray>("scenario");
-    QTest::addColumn<int>("nAdapters");
+    QTest::addColumn<QStringList>("serialNumbers"); // of the adapters, in their order
     QTest::addColumn<int>("nOpenAfterRescan"); // device number, -1 none
     QTest::addColumn<int>("nLastAdapterDevice");
-    QTest::newRow("none") << QByteArray("[device]\n") << 0 << -1 << -1; // a USB device, but no bus adapter
-    QTest::newRow("one") << QByteArray("[adapter]\nfitting = Ambra\n") << 1 << 0 << 0;
-    // Device 1 is another USB serial device: adapter 2 is device 3.
-    QTest::newRow("three") << QByteArray("[adapter]\nserial = VB1\n[device]\n[adapter]\nserial = VB2\n[adapter]\nserial = VB3\n") << 3
-                           << -1 << 3;
+    QTest::newRow("none") << QByteArray("[device]\n") << QStringList() << -1 << -1; // a USB device, but no bus adapter
+    QTest::newRow("one") << QByteArray("[adapter]\nserial = VB4711\nfitting = Ambra\n") << QStringList{QStringLiteral("VB4711")} << 0 << 0;
+    // Device 1 is another USB serial device (its serial number is not
+    // listed): adapter 2 is device 3.
+    QTest::newRow("three") << QByteArray("[adapter]\nserial = VB1\n[device]\nserial = FT9\n[adapter]\nserial = VB2\n[adapter]\nserial = VB3\n")
+                           << QStringList{QStringLiteral("VB1"), QStringLiteral("VB2"), QStringLiteral("VB3")} << -1 << 3;
 }
 
 void DialogsTest::busAdapterRescanListsAndOpens()
 {
     QFETCH(QByteArray, scenario);
-    QFETCH(int, nAdapters);
+    QFETCH(QStringList, serialNumbers);
     QFETCH(int, nOpenAfterRescan);
+    const int nAdapters = static_cast<int>(serialNumbers.size());
     QFETCH(int, nLastAdapterDevice);
     g_nLanguage = kLanguageGerman;
     AppEnvironment env(scenario.constData());
@@ -161,9 +164,12 @@ void DialogsTest::busAdapterRescanListsAndOpens()
     Child<QPushButton>(dlg, 1033)->click();
     QStringList expected;
     for (int i = 0; i < nAdapters; ++i)
-        expected << QStringLiteral("Adapternummer %1").arg(i);
+        expected << QStringLiteral("Adapternummer %1 (%2)").arg(i).arg(serialNumbers[i]);
     QCOMPARE(Entries(pList), expected);
     QCOMPARE(pList->currentIndex(), nAdapters > 0 ? 0 : -1);
+    // An empty list says that nothing was found.
+    QCOMPARE(pList->placeholderText(), QStringLiteral("Kein Bus Adapter gefunden"));
+    QCOMPARE(pList->currentText().isEmpty(), nAdapters == 0);
     QCOMPARE(window.link.IsPortOpen(), nOpenAfterRescan >= 0);
     for (int nDevice = 0; nDevice < env.sim.api.GetDeviceCount(); ++nDevice)
         QCOMPARE(env.sim.api.IsDeviceOpen(nDevice), nDevice == nOpenAfterRescan ? 1 : 0);
@@ -228,7 +234,7 @@ void DialogsTest::busAdapterOpenFailuresKeepTheDialog()
 void DialogsTest::busAdapterDialogFollowsTheLanguage()
 {
     g_nLanguage = kLanguageEnglish;
-    AppEnvironment env("[adapter]\n[adapter]\n");
+    AppEnvironment env("[adapter]\nserial = VB4711\n[adapter]\nserial = VB4712\n");
     MainWindow window(env, false);
     CDlgBusconverter dlg(window.link, &window.dlg);
     Child<QPushButton>(dlg, 1033)->click();
@@ -243,9 +249,9 @@ void DialogsTest::busAdapterDialogFollowsTheLanguage()
         const char* szCloseTip;
     };
     for (const Texts& t : {Texts{kLanguageGerman, "VELMOR Bus Adapter Auswahl", "VELMOR Bus Adapter:", "Öffnen", "Schließen", "Neu suchen",
-                                 "Adapternummer 1", "Schliesst eine bereits geöffnete Schnittstelle"},
+                                 "Adapternummer 1 (VB4712)", "Schliesst eine bereits geöffnete Schnittstelle"},
                            Texts{kLanguageEnglish, "VELMOR bus connector selection", "VELMOR bus adapter port:", "Open", "Close", "Rescan",
-                                 "Adapter number 1", "Close the interface"}}) {
+                                 "Adapter number 1 (VB4712)", "Close the interface"}}) {
         g_nLanguage = t.nLanguage;
         CWindowMessage message(kWmLanguageChanged, 0, 0);
         QCoreApplication::sendEvent(&dlg, &message);
@@ -260,6 +266,10 @@ void DialogsTest::busAdapterDialogFollowsTheLanguage()
         window.dlg.setEnabled(false);
         dlg.show();
         SaveScreenshot(dlg, QStringLiteral("bus_adapter_dialog_%1").arg(QString::fromUtf8(kLanguageSuffix[t.nLanguage])));
+        auto* pList = Child<QComboBox>(dlg, 1029);
+        pList->showPopup();
+        SaveScreenshot(*pList->view()->window(), QStringLiteral("bus_adapter_list_%1").arg(QString::fromUtf8(kLanguageSuffix[t.nLanguage])));
+        pList->hidePopup();
         // Enter does nothing; Escape hands the main window back.
         QTest::keyClick(&dlg, Qt::Key_Return);
         QVERIFY(dlg.isVisible());

@@ -582,7 +582,7 @@ void MainWindowTest::heldMessagesAreDeliveredAfterTheJob()
     }, strIgnored);
     QCOMPARE(nStateDuringJob, kConnectionKnownFitting);
     QCOMPARE(window.dlg.m_nConnState, kConnectionUnknownFitting); // handled as the job returned
-    QCOMPARE(Child<QLabel>(window.dlg, 1045)->text(), QStringLiteral("Die angeschlossene Armatur ist nicht bekannt"));
+    QCOMPARE(Child<QLabel>(window.dlg, 1045)->text(), QStringLiteral("Die angeschlossene Armatur (Artikelnummer 23 030 03 01) ist nicht bekannt"));
 }
 
 void MainWindowTest::aboutWindowIsOneWindow()

@@ -271,7 +271,8 @@ TEST_F(CliSettings, ALineFaultMidWayIsReportedAndTheBackupRestoresTheFitting)
         EXPECT_FALSE(Has(written, szName)) << szName;
     }
     EXPECT_TRUE(Contains(failed.strOut, "\"backup\": \"" + backup + "\"")) << failed.strOut;
-    EXPECT_TRUE(Contains(failed.strErr, "Apply the backup file " + backup)) << failed.strErr;
+    EXPECT_TRUE(Contains(failed.strErr, "The fitting may now hold a mix of old and new settings. Apply the backup file " + backup))
+        << failed.strErr;
     const Eeprom half = ReadEepromFile(EepromFile());
     EXPECT_EQ(Value(half, kFields[3]), 2500u); // Runtime, written before the fault
     EXPECT_EQ(Value(half, kFields[6]), 24u);   // StagnationCycleTime, as it was

@@ -176,8 +176,8 @@ TEST_F(AdapterPort, EveryAttemptTimingOut)
 
 TEST_F(AdapterPort, AdaptersAreNumberedAmongMatchingDevices)
 {
-    ASSERT_EQ(0, m_sim.api.AddOtherDevice(0, nullptr, nullptr));
-    ASSERT_EQ(2, m_sim.api.AddAdapter(-1, "VELMOR bus Converter", nullptr));
+    ASSERT_EQ(0, m_sim.api.AddOtherDevice(0, nullptr, "FT0000000000009"));
+    ASSERT_EQ(2, m_sim.api.AddAdapter(-1, "VELMOR bus Converter", "VB3456789012345"));
     ASSERT_EQ(Result::Ok, m_port.LoadDriver(m_error));
     DWORD dwDevices = 0;
     ASSERT_EQ(Result::Ok, m_port.GetDeviceCount(dwDevices, m_error));
@@ -185,6 +185,11 @@ TEST_F(AdapterPort, AdaptersAreNumberedAmongMatchingDevices)
     int nAdapters = 0;
     ASSERT_EQ(Result::Ok, m_port.CountAdapters(CVelmorTPFTDI::kAdapterDescription, nAdapters, m_error));
     EXPECT_EQ(2, nAdapters);
+    std::vector<std::string> serialNumbers;
+    ASSERT_EQ(Result::Ok, m_port.ListAdapters(CVelmorTPFTDI::kAdapterDescription, serialNumbers, m_error));
+    ASSERT_EQ(2u, serialNumbers.size());
+    EXPECT_FALSE(serialNumbers[0].empty());
+    EXPECT_EQ("VB3456789012345", serialNumbers[1]);
 
     ASSERT_EQ(Result::Ok, m_port.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 1, m_error)) << m_error;
     EXPECT_EQ(2, m_port.GetPortNumber());
