@@ -9,6 +9,7 @@
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
 #include "devicelink/VelmorTPFTDI.h"
+#include "workflow/FailureHints.h"
 
 namespace {
 
@@ -31,10 +32,7 @@ CDlgBusconverter::CDlgBusconverter(CVelmorTPFTDI& link, QWidget* pMainWindow)
     m_pRescan = NewButton(this, 1033, DluRect(7, 56, 78, 14));
     m_pOpen = NewButton(this, 1031, DluRect(92, 56, 78, 14));
     m_pClose = NewButton(this, 1032, DluRect(177, 56, 78, 14));
-    connect(m_pRescan, &QPushButton::clicked, this, [this] {
-        std::string strIgnored; // a failed scan just leaves the list empty
-        Rescan(strIgnored);
-    });
+    connect(m_pRescan, &QPushButton::clicked, this, &CDlgBusconverter::OnRescan);
     connect(m_pOpen, &QPushButton::clicked, this, &CDlgBusconverter::OnOpen);
     connect(m_pClose, &QPushButton::clicked, this, [this] {
         std::string strIgnored;
@@ -81,6 +79,20 @@ int CDlgBusconverter::Rescan(std::string& strError)
     return nResult;
 }
 
+// Asked for by the technician, so an empty list or a failed scan is said.
+void CDlgBusconverter::OnRescan()
+{
+    std::string strError;
+    if (Rescan(strError) != Result::Ok)
+        ShowErrorMessage(this, WithDetails(PickText("The bus adapters could not be listed. Check that the adapter's driver is installed, then press \"Rescan\" again.",
+                                                    "Die Bus Adapter konnten nicht aufgelistet werden. Prüfen Sie, ob der Treiber des Adapters installiert ist, und drücken Sie erneut \"Neu suchen\"."),
+                                           strError));
+    else if (m_serialNumbers.empty())
+        ShowErrorMessage(this, std::string(NoAdapterFoundText()) + " "
+                                   + PickText("Plug the bus adapter into the PC, then press \"Rescan\" again.",
+                                              "Stecken Sie den Bus Adapter in den PC und drücken Sie dann erneut \"Neu suchen\"."));
+}
+
 void CDlgBusconverter::OnOpen()
 {
     std::string strError;
@@ -99,8 +111,8 @@ int CDlgBusconverter::OpenSelectedAdapter(std::string& strError)
     const int nAdapter = m_pAdapters->currentIndex();
     if (nAdapter < 0) {
         // The adapter layer would close the open port and open nothing.
-        strError = PickText("No bus adapter is selected. Press \"Rescan\" and choose an adapter from the list.",
-                            "Es ist kein Bus Adapter ausgewählt. Drücken Sie \"Neu suchen\" und wählen Sie einen Adapter aus der Liste.");
+        strError = PickText("No bus adapter is selected. Plug the adapter in, press \"Rescan\" and choose it from the list.",
+                            "Es ist kein Bus Adapter ausgewählt. Stecken Sie den Adapter ein, drücken Sie \"Neu suchen\" und wählen Sie ihn aus der Liste.");
         return Result::MissingPrecondition;
     }
     int nResult = m_link.LoadDriver(strError);

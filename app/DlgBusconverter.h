@@ -42,6 +42,7 @@ protected:
     void reject() override;
 
 private:
+    void OnRescan();
     void OnOpen();
     int OpenSelectedAdapter(std::string& strError);
 

@@ -101,8 +101,7 @@ int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefi
         || session.link.CountAdapters(CVelmorTPFTDI::kAdapterDescription, nAdapters, strError) != Result::Ok)
         return context.Fail(strError, MissingLibraryHint(), MissingLibraryHint());
     if (nAdapters == 0)
-        return context.Fail(PickText("No bus adapter \"Velmor BUS converter\" was found.",
-                                     "Es wurde kein Busadapter \"Velmor BUS converter\" gefunden."),
+        return context.Fail(NoAdapterFoundText(),
                             "Plug in the bus adapter; 'fluxa-cli adapters' lists the USB devices found.",
                             "Stecken Sie den Busadapter ein; 'fluxa-cli adapters' zeigt die gefundenen USB-Geräte.");
     if (context.nAdapter >= nAdapters)

@@ -129,6 +129,11 @@ std::string JobFailureMessage(int nResult, const std::string& strError, HintAudi
     return strHint.empty() ? strError : WithDetails(strHint, strError);
 }
 
+const char* NoAdapterFoundText()
+{
+    return PickText("No bus adapter \"Velmor BUS converter\" was found.", "Es wurde kein Busadapter \"Velmor BUS converter\" gefunden.");
+}
+
 std::string UnknownArticleOfFile(const std::string& strFileName, const std::string& strArticleNumber)
 {
     return FormatText(PickText("The configuration file \"%s\" is for article number %s, which no product definition knows. "

@@ -21,6 +21,9 @@ std::string WithDetails(const std::string& strText, const std::string& strDetail
 // The hint with the core's text as detail, or the core's text alone.
 std::string JobFailureMessage(int nResult, const std::string& strError, HintAudience eAudience);
 
+// No bus adapter among the USB devices.
+const char* NoAdapterFoundText();
+
 // A configuration file whose article number no product definition knows.
 std::string UnknownArticleOfFile(const std::string& strFileName, const std::string& strArticleNumber);
 

@@ -161,7 +161,13 @@ void DialogsTest::busAdapterRescanListsAndOpens()
     auto* pList = Child<QComboBox>(dlg, 1029);
     QCOMPARE(pList->count(), 0); // empty until Rescan
 
+    QString rescanText;
+    if (nAdapters == 0)
+        AnswerMessageBox(QMessageBox::Ok, &rescanText); // asked for, so nothing found is said
     Child<QPushButton>(dlg, 1033)->click();
+    QCOMPARE(rescanText, nAdapters == 0 ? QStringLiteral("Es wurde kein Busadapter \"Velmor BUS converter\" gefunden. "
+                                                         "Stecken Sie den Bus Adapter in den PC und drücken Sie dann erneut \"Neu suchen\".")
+                                        : QString());
     QStringList expected;
     for (int i = 0; i < nAdapters; ++i)
         expected << QStringLiteral("Adapternummer %1 (%2)").arg(i).arg(serialNumbers[i]);
@@ -179,7 +185,7 @@ void DialogsTest::busAdapterRescanListsAndOpens()
         QString text;
         AnswerMessageBox(QMessageBox::Ok, &text);
         Child<QPushButton>(dlg, 1031)->click();
-        QCOMPARE(text, QStringLiteral("Es ist kein Bus Adapter ausgewählt. Drücken Sie \"Neu suchen\" und wählen Sie einen Adapter aus der Liste."));
+        QCOMPARE(text, QStringLiteral("Es ist kein Bus Adapter ausgewählt. Stecken Sie den Adapter ein, drücken Sie \"Neu suchen\" und wählen Sie ihn aus der Liste."));
         QVERIFY(dlg.isVisible());
         QVERIFY(!window.dlg.isEnabled());
         QVERIFY(!window.link.IsPortOpen());

@@ -8,6 +8,7 @@
 #include "ProductPagesSupport.h"
 
 #include "app/AppGlobals.h"
+#include "app/DlgBusconverter.h"
 #include "app/pages/DlgTools.h"
 #include "common/Language.h"
 #include "devicelink/VelmorTPBase.h"
@@ -94,26 +95,52 @@ void ChooseImageOfAnotherFamily(MessageWindow& w)
     w.ChooseFirmware(w.WriteFile(QStringLiteral("flushvalve_V3.01.hex"), SampleFirmware("flushvalve_V3.01.hex")));
 }
 
+// The bus adapter dialog with the adapter pulled: Open on the list as it
+// stands, or Rescan.
+void PressInAdapterDialogWithoutAdapter(MessageWindow& w, int nButton)
+{
+    w.env.sim.api.RemoveDevice(0);
+    w.window->dlg.findChild<QAction*>(QStringLiteral("id1070"))->trigger();
+    QMetaObject::invokeMethod(w.window->dlg.m_dlgBusconverter->findChild<QPushButton*>(QStringLiteral("id%1").arg(nButton)), "click",
+                              Qt::QueuedConnection);
+}
+
+void OpenWithoutAdapter(MessageWindow& w)
+{
+    PressInAdapterDialogWithoutAdapter(w, 1031);
+}
+
+void RescanWithoutAdapter(MessageWindow& w)
+{
+    PressInAdapterDialogWithoutAdapter(w, 1033);
+}
+
 struct MessageCase {
     const char* szName;
     void (*provoke)(MessageWindow&);
     QStringList english; // words the first line holds
     QStringList german;
-    bool bWritesNothing; // the fitting's EEPROM stays as it was
+    // What the fitting's EEPROM holds afterwards: as before, whole rows (a
+    // write cut short), or nothing to check (the adapter is gone).
+    enum { Unchanged, WholeRows, Unreachable } eAfter;
 };
 
 const MessageCase kCases[] = {
     {"unknown article", OpenUnknownArticle, {"lobby.xml", "23 999 99 99", "no product definition knows"},
-     {"lobby.xml", "23 999 99 99", "keine Produktdefinition kennt"}, true},
-    {"adapter pulled during a write", PullAdapterDuringWrite, {"bus adapter", "Plug it back in"},
-     {"Busadapter", "Stecken Sie ihn wieder ein"}, false},
+     {"lobby.xml", "23 999 99 99", "keine Produktdefinition kennt"}, MessageCase::Unchanged},
+    // The first line says what the fitting holds; the adapter's hint follows.
+    {"adapter pulled during a write", PullAdapterDuringWrite, {"The fitting may now hold a mix of old and new settings."},
+     {"Die Armatur hält jetzt womöglich alte und neue Einstellungen gemischt."}, MessageCase::WholeRows},
     {"value out of range in a disabled row", WriteWithDisabledRowOutOfRange,
      {"\"Runtime [s]\" in \"Cleaning stop\"", "range from (10) to (300)", "switched off"},
-     {"\"Laufzeit [s]\" in \"Reinigungsstop\"", "Bereich von (10) bis (300)", "ausgeschaltet"}, true},
+     {"\"Laufzeit [s]\" in \"Reinigungsstop\"", "Bereich von (10) bis (300)", "ausgeschaltet"}, MessageCase::Unchanged},
     {"cut HEX file", ChooseCutHexFile, {"\"faucet_cut.hex\"", "damaged or incomplete", "Get the file again"},
-     {"\"faucet_cut.hex\"", "beschädigt oder unvollständig", "Besorgen Sie die Datei erneut"}, true},
+     {"\"faucet_cut.hex\"", "beschädigt oder unvollständig", "Besorgen Sie die Datei erneut"}, MessageCase::Unchanged},
     {"image of another family", ChooseImageOfAnotherFamily, {"\"flushvalve_V3.01.hex\"", "flush valves", "basin faucet (Ambra)"},
-     {"\"flushvalve_V3.01.hex\"", "Spülventile", "Waschtischarmatur (Ambra)"}, true},
+     {"\"flushvalve_V3.01.hex\"", "Spülventile", "Waschtischarmatur (Ambra)"}, MessageCase::Unchanged},
+    {"no adapter", OpenWithoutAdapter, {"bus adapter", "Rescan"}, {"Bus Adapter", "Neu suchen"}, MessageCase::Unreachable},
+    {"empty rescan", RescanWithoutAdapter, {"No bus adapter", "was found", "Plug the bus adapter into the PC"},
+     {"kein Busadapter", "gefunden", "Stecken Sie den Bus Adapter in den PC"}, MessageCase::Unreachable},
 };
 
 // Answers every message box: Yes to a question, OK to an error, whose texts
@@ -181,11 +208,13 @@ void MessagesTest::firstLineNamesTheThingInTheWindowsLanguage()
     const QString firstLine = watch.errors.front().section(QLatin1Char('\n'), 0, 0);
     for (const QString& word : language == kLanguageEnglish ? c.english : c.german)
         QVERIFY2(firstLine.contains(word), qPrintable(word + QStringLiteral(" not in: ") + watch.errors.front()));
+    if (c.provoke == PullAdapterDuringWrite) // the cause and what to do about it
+        QVERIFY(watch.errors.front().contains(language == kLanguageEnglish ? QStringLiteral("Plug it back in") : QStringLiteral("Stecken Sie ihn wieder ein")));
     static const QRegularExpression internal(QStringLiteral("\\w::\\w|FT_\\w|LookupObjectByName|Timeout"));
     QVERIFY2(!firstLine.contains(internal), qPrintable(firstLine));
-    if (c.bWritesNothing)
+    if (c.eAfter == MessageCase::Unchanged)
         QVERIFY(Eeprom(w.env.sim) == before);
-    else
+    else if (c.eAfter == MessageCase::WholeRows)
         QVERIFY(EveryRowSumHolds(w.env.sim));
 }
 
