@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,7 +32,9 @@ class SerialAdapters : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_root = fs::temp_directory_path() / "fluxa_sysfs_fixture";
+        // One tree per test and process: ctest runs them side by side.
+        m_root = fs::temp_directory_path()
+                 / ("fluxa_sysfs_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" + std::to_string(::getpid()));
         fs::remove_all(m_root);
         fs::create_directories(m_root / "bus" / "usb-serial" / "devices");
     }
