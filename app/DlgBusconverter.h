@@ -6,6 +6,7 @@
 
 #include "app/LanguageDialog.h"
 #include "app/UiText.h"
+#include "devicelink/AdapterPort.h"
 
 #include <QPointer>
 
@@ -36,6 +37,8 @@ signals:
     // The technician chose an adapter (Open, or Rescan found a single one)
     // and it is open now.
     void AdapterOpened();
+    // The technician chose another port; every link of the process follows it.
+    void PortChosen(EAdapterPortKind eKind);
 
 protected:
     // Escape and the close box.
@@ -44,15 +47,19 @@ protected:
 private:
     void OnRescan();
     void OnOpen();
+    void OnPortChosen();
+    void FillPortChoices(int nLanguage);
     int OpenSelectedAdapter(std::string& strError);
 
     CVelmorTPFTDI& m_link;
     QPointer<QWidget> m_pMainWindow;
     CColorStatic* m_pLabel;
     QComboBox* m_pAdapters;
+    CColorStatic* m_pPortLabel;
+    QComboBox* m_pPorts; // the port kinds this system has, as their data
     QPushButton* m_pOpen;
     QPushButton* m_pClose;
     QPushButton* m_pRescan;
     CToolTipMap m_mapToolTips;
-    std::vector<std::string> m_serialNumbers; // of the listed adapters
+    std::vector<CAdapterDevice> m_adapters; // listed, in adapter number order
 };

@@ -8,6 +8,7 @@
 #include "app/DlgInfoState.h"
 #include "app/DlgKeyPad.h"
 #include "app/DlgProgress.h"
+#include "app/NexaroApp.h"
 #include "app/ErrorBox.h"
 #include "app/MainMenu.h"
 #include "app/PageTable.h"
@@ -151,6 +152,9 @@ std::string CNexaroDlg::OnInitDialog()
         m_dlgBusconverter = new CDlgBusconverter(m_link, this);
         m_dlgNewConfiguration = new CDlgNewConfiguration(*this);
         connect(m_dlgBusconverter, &CDlgBusconverter::AdapterOpened, this, &CNexaroDlg::OnAdapterChosen);
+        connect(m_dlgBusconverter, &CDlgBusconverter::PortChosen, this, [this](EAdapterPortKind eKind) {
+            m_settings.setValue(QLatin1String(kAdapterPortKey), QLatin1String(AdapterPortKindName(eKind)));
+        });
         for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgBusconverter), static_cast<QWidget*>(m_dlgNewConfiguration)}) {
             pDialog->hide();
             emit Created(pDialog->objectName());

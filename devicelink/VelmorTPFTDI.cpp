@@ -53,8 +53,12 @@ const char* CVelmorTPFTDI::GetPortName()
     return m_pPort->GetName();
 }
 
+// The port the choice names now is the one loaded (a choice changed since the
+// last load takes another port).
 int CVelmorTPFTDI::LoadDriver(std::string& strError)
 {
+    CProtocolLock lock(*this);
+    FollowPortChoice();
     return m_pPort->Load(strError);
 }
 
@@ -173,17 +177,16 @@ int CVelmorTPFTDI::ReadDeviceDescription(DWORD dwDevice, std::string& strDescrip
 
 int CVelmorTPFTDI::CountAdapters(const std::string& strDescription, int& nCount, std::string& strError)
 {
-    std::vector<std::string> serialNumbers;
-    const int nResult = ListAdapters(strDescription, serialNumbers, strError);
-    nCount = static_cast<int>(serialNumbers.size());
+    std::vector<CAdapterDevice> adapters;
+    const int nResult = ListAdapters(strDescription, adapters, strError);
+    nCount = static_cast<int>(adapters.size());
     return nResult;
 }
 
-int CVelmorTPFTDI::ListAdapters(const std::string& strDescription, std::vector<std::string>& serialNumbers,
-                                std::string& strError)
+int CVelmorTPFTDI::ListAdapters(const std::string& strDescription, std::vector<CAdapterDevice>& adapters, std::string& strError)
 {
     CProtocolLock lock(*this);
-    serialNumbers.clear();
+    adapters.clear();
     FollowPortChoice();
     DWORD dwDevices = 0;
     int nResult = m_pPort->CreateDeviceList(dwDevices, strError);
@@ -191,7 +194,7 @@ int CVelmorTPFTDI::ListAdapters(const std::string& strDescription, std::vector<s
         CAdapterDevice device;
         nResult = m_pPort->GetDeviceDetail(i, device, strError);
         if (nResult == Result::Ok && EqualsNoCase(device.strDescription, strDescription))
-            serialNumbers.push_back(device.strSerialNumber);
+            adapters.push_back(device);
     }
     return nResult;
 }

@@ -40,9 +40,8 @@ public:
     virtual int GetDeviceCount(DWORD& dwCount, std::string& strError);
     // Devices whose description equals strDescription without regard to case.
     virtual int CountAdapters(const std::string& strDescription, int& nCount, std::string& strError);
-    // The serial numbers of those devices, in adapter number order.
-    virtual int ListAdapters(const std::string& strDescription, std::vector<std::string>& serialNumbers,
-                             std::string& strError);
+    // Those devices (serial number, serial device path), in adapter number order.
+    virtual int ListAdapters(const std::string& strDescription, std::vector<CAdapterDevice>& adapters, std::string& strError);
     // Opens the nAdapter-th matching device at 2400 bit/s. Without such a
     // device the result is 0 and no port is open.
     virtual int OpenAdapter(const std::string& strDescription, int nAdapter, std::string& strError);

@@ -13,6 +13,7 @@
 #include "devicelink/VelmorTPExt.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -117,6 +118,7 @@ private slots:
     void busAdapterRescanListsAndOpens();
     void busAdapterOpenFailuresKeepTheDialog();
     void busAdapterDialogFollowsTheLanguage();
+    void busAdapterDialogChoosesThePort();
     void connectionDialogShowsTheState_data();
     void connectionDialogShowsTheState();
     void connectionDialogReadsOnlyANewFitting();
@@ -170,7 +172,7 @@ void DialogsTest::busAdapterRescanListsAndOpens()
                                         : QString());
     QStringList expected;
     for (int i = 0; i < nAdapters; ++i)
-        expected << QStringLiteral("Adapternummer %1 (%2)").arg(i).arg(serialNumbers[i]);
+        expected << QStringLiteral("Adapternummer %1 (%2, D2XX)").arg(i).arg(serialNumbers[i]);
     QCOMPARE(Entries(pList), expected);
     QCOMPARE(pList->currentIndex(), nAdapters > 0 ? 0 : -1);
     // An empty list says that nothing was found.
@@ -237,6 +239,41 @@ void DialogsTest::busAdapterOpenFailuresKeepTheDialog()
     }
 }
 
+// Another port lists that port's adapters; the choice is kept for the next start.
+void DialogsTest::busAdapterDialogChoosesThePort()
+{
+    QTemporaryDir noSysfs; // the serial driver holds no adapter here
+    qputenv("FLUXA_SYSFS_ROOT", noSysfs.path().toUtf8());
+    AppEnvironment env("[adapter]\nserial = VB4711\nfitting = Ambra\n");
+    env.settings->setValue(QStringLiteral("Settings/Language"), kLanguageEnglish);
+    StartedWindow window(env);
+    window.dlg.findChild<QAction*>(QStringLiteral("id1070"))->trigger();
+    CDlgBusconverter& dlg = *window.dlg.m_dlgBusconverter;
+    auto* pPorts = Child<QComboBox>(dlg, 1411);
+    auto* pList = Child<QComboBox>(dlg, 1029);
+    QCOMPARE(Entries(pPorts), (QStringList{QStringLiteral("Automatic"), QStringLiteral("D2XX library"), QStringLiteral("Serial device (kernel driver)")}));
+    QCOMPARE(pPorts->currentText(), QStringLiteral("Automatic"));
+    QString text;
+    AnswerMessageBox(QMessageBox::Ok, &text);
+    pPorts->setCurrentIndex(2);
+    emit pPorts->activated(2);
+    QVERIFY2(text.startsWith(QStringLiteral("No bus adapter \"Velmor BUS converter\" was found.")), qPrintable(text));
+    QCOMPARE(pList->count(), 0);
+    QCOMPARE(GetAdapterPortChoice().eKind, EAdapterPortKind::Serial);
+    QCOMPARE(env.settings->value(QStringLiteral("Settings/AdapterPort")).toString(), QStringLiteral("serial"));
+    QVERIFY(!window.link.IsPortOpen());
+
+    const MessageBoxWatch none; // back on D2XX the adapter is found again
+    pPorts->setCurrentIndex(1);
+    emit pPorts->activated(1);
+    QVERIFY2(none.unexpected.isEmpty(), qPrintable(none.unexpected.join(QLatin1Char('\n'))));
+    QCOMPARE(Entries(pList), QStringList{QStringLiteral("Adapter number 0 (VB4711, D2XX)")});
+    QVERIFY(window.link.IsPortOpen()); // the one adapter is opened at once
+    QCOMPARE(env.settings->value(QStringLiteral("Settings/AdapterPort")).toString(), QStringLiteral("d2xx"));
+    SetAdapterPortChoice({});
+    qunsetenv("FLUXA_SYSFS_ROOT");
+}
+
 void DialogsTest::busAdapterDialogFollowsTheLanguage()
 {
     g_nLanguage = kLanguageEnglish;
@@ -255,9 +292,9 @@ void DialogsTest::busAdapterDialogFollowsTheLanguage()
         const char* szCloseTip;
     };
     for (const Texts& t : {Texts{kLanguageGerman, "VELMOR Bus Adapter Auswahl", "VELMOR Bus Adapter:", "Öffnen", "Schließen", "Neu suchen",
-                                 "Adapternummer 1 (VB4712)", "Schliesst eine bereits geöffnete Schnittstelle"},
+                                 "Adapternummer 1 (VB4712, D2XX)", "Schliesst eine bereits geöffnete Schnittstelle"},
                            Texts{kLanguageEnglish, "VELMOR bus connector selection", "VELMOR bus adapter port:", "Open", "Close", "Rescan",
-                                 "Adapter number 1 (VB4712)", "Close the interface"}}) {
+                                 "Adapter number 1 (VB4712, D2XX)", "Close the interface"}}) {
         g_nLanguage = t.nLanguage;
         CWindowMessage message(kWmLanguageChanged, 0, 0);
         QCoreApplication::sendEvent(&dlg, &message);

@@ -279,7 +279,7 @@ void FittingTruthTest::choosingAnAdapterIdentifiesAnew()
     QVERIFY(pAdapters->isVisible());
     pAdapters->findChild<QPushButton*>(QStringLiteral("id1033"))->click();
     auto* pList = pAdapters->findChild<QComboBox*>(QStringLiteral("id1029"));
-    QCOMPARE(pList->itemText(2), QStringLiteral("Adapter number 2 (VB3)"));
+    QCOMPARE(pList->itemText(2), QStringLiteral("Adapter number 2 (VB3, D2XX)"));
     pList->setCurrentIndex(adapter);
     pAdapters->findChild<QPushButton*>(QStringLiteral("id1031"))->click();
     QVERIFY(!pAdapters->isVisible());

@@ -185,11 +185,12 @@ TEST_F(AdapterPort, AdaptersAreNumberedAmongMatchingDevices)
     int nAdapters = 0;
     ASSERT_EQ(Result::Ok, m_port.CountAdapters(CVelmorTPFTDI::kAdapterDescription, nAdapters, m_error));
     EXPECT_EQ(2, nAdapters);
-    std::vector<std::string> serialNumbers;
-    ASSERT_EQ(Result::Ok, m_port.ListAdapters(CVelmorTPFTDI::kAdapterDescription, serialNumbers, m_error));
-    ASSERT_EQ(2u, serialNumbers.size());
-    EXPECT_FALSE(serialNumbers[0].empty());
-    EXPECT_EQ("VB3456789012345", serialNumbers[1]);
+    std::vector<CAdapterDevice> adapters;
+    ASSERT_EQ(Result::Ok, m_port.ListAdapters(CVelmorTPFTDI::kAdapterDescription, adapters, m_error));
+    ASSERT_EQ(2u, adapters.size());
+    EXPECT_FALSE(adapters[0].strSerialNumber.empty());
+    EXPECT_EQ("VB3456789012345", adapters[1].strSerialNumber);
+    EXPECT_EQ("", adapters[1].strPath); // D2XX names no device
 
     ASSERT_EQ(Result::Ok, m_port.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 1, m_error)) << m_error;
     EXPECT_EQ(2, m_port.GetPortNumber());
