@@ -2,11 +2,14 @@
 // timing. Prints the measured wall time, the sum of the waits the procedure
 // and the port prescribe, the wire time of all frames from the simulator's
 // trace, and last ratio=measured/(waits+wire). Budget: at most 1.05.
+// "--port serial" runs it over the serial device port and velmorsim-serial
+// instead of D2XX.
+#include "SimulatedLine.h"
+
 #include "common/ResultCodes.h"
 #include "common/TimeService.h"
 #include "devicelink/VelmorTPFTDI.h"
 #include "firmware/FirmwareDownload.h"
-#include "simulator/SimulatorApi.h"
 
 #include <chrono>
 #include <cstdio>
@@ -14,10 +17,6 @@
 #include <filesystem>
 #include <string>
 #include <thread>
-
-#ifndef FLUXA_VELMORSIM_PATH
-#error "bench_download needs the simulator target velmorsim"
-#endif
 
 namespace {
 
@@ -60,11 +59,10 @@ int Fail(const char* szWhat, const std::string& strError)
 
 int main(int argc, char** argv)
 {
-    CSimulatorLibrary simulator;
+    CSimulatedLine line; // one adapter with a type-3 fitting
     std::string strError;
-    if (!simulator.LoadForTheTool(FLUXA_VELMORSIM_PATH, 1.0, strError)) // one adapter with a type-3 fitting
-        return Fail("cannot load the simulator", strError);
-    const SimulatorApi& sim = simulator.api;
+    if (!line.TakePortArgument(argc, argv, strError) || argc > 2 || !line.Start(strError))
+        return Fail("cannot start", strError.empty() ? "usage: bench_download [--port d2xx|serial] [image]" : strError);
 
     CountingTimeService time;
     SetTimeService(&time);
@@ -76,7 +74,7 @@ int main(int argc, char** argv)
     if (download.ChooseFile(strImage, 3, strError) != Result::Ok)
         return Fail(strImage.c_str(), strError);
 
-    sim.ClearTrace();
+    line.ClearTrace();
     const auto start = std::chrono::steady_clock::now();
     if (download.StartProgramming(port, 3, nullptr, nullptr, strError) != Result::Ok)
         return Fail("start programming", strError);
@@ -85,13 +83,14 @@ int main(int argc, char** argv)
         return Fail("download", download.GetError());
 
     const double waitsS = static_cast<double>(time.WaitedMs()) / 1e3;
-    const double wireS = static_cast<double>(sim.GetWireTimeNs()) / 1e9;
-    std::printf("frames=%d\n", sim.GetTraceCount());
+    const double wireS = line.WireMs() / 1e3;
+    const double ratio = measuredS / (waitsS + wireS);
+    std::printf("frames=%d\n", line.FrameCount());
     std::printf("measured_s=%.3f\n", measuredS);
     std::printf("waits_s=%.3f\n", waitsS);
     std::printf("wire_s=%.3f\n", wireS);
-    std::printf("ratio=%.4f\n", measuredS / (waitsS + wireS));
+    std::printf("ratio=%.4f\n", ratio);
     port.Close(strError);
     SetTimeService(nullptr);
-    return 0;
+    return ratio <= kWireRatioBudget ? 0 : 1;
 }

@@ -5,9 +5,10 @@
 // the fitting's answer, noise) reaches the terminal at line timing. A pulled
 // adapter closes the terminal, as unplugging does to a real one.
 //
-// Usage: velmorsim-serial [--adapter <n>] <scenario file>
+// Usage: velmorsim-serial [--adapter <n>] [--end-with-parent] <scenario file>
 // Prints the terminal's device path on a line of its own, then serves until
-// the adapter is pulled or the program gets SIGTERM or SIGINT.
+// the adapter is pulled or the program gets SIGTERM or SIGINT (with
+// --end-with-parent also when the program that started it ends, on Linux).
 
 #define FLUXA_D2XX_DECLARE_FUNCTIONS
 #include "devicelink/D2XXApi.h"
@@ -22,6 +23,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -217,9 +221,17 @@ bool CPtyBridge::Serve()
     return !m_bPulled;
 }
 
+// A test or benchmark killed half way leaves no terminal served behind it.
+void EndWithParent()
+{
+#ifdef __linux__
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+#endif
+}
+
 int Usage()
 {
-    std::fprintf(stderr, "Usage: velmorsim-serial [--adapter <n>] <scenario file>\n");
+    std::fprintf(stderr, "Usage: velmorsim-serial [--adapter <n>] [--end-with-parent] <scenario file>\n");
     return 2;
 }
 
@@ -232,6 +244,8 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--adapter") == 0 && i + 1 < argc)
             nAdapter = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--end-with-parent") == 0)
+            EndWithParent();
         else if (szScenario == nullptr && argv[i][0] != '-')
             szScenario = argv[i];
         else

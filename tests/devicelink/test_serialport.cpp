@@ -232,4 +232,44 @@ INSTANTIATE_TEST_SUITE_P(Ports, LinkOverBothPorts, ::testing::Values(EAdapterPor
                              return std::string(AdapterPortKindName(info.param));
                          });
 
+// ---- The front end's lifetime ------------------------------------------------
+
+// A test or benchmark killed half way leaves no front end serving behind it:
+// the front end ends with the program that started it.
+TEST(SerialFrontEndLifetime, EndsWithTheProgramThatStartedIt)
+{
+    const fs::path scenario = fs::temp_directory_path() / ("fluxa_orphan_" + std::to_string(::getpid()) + ".txt");
+    std::ofstream(scenario) << "[adapter]\nfitting = Ambra\n";
+    int pathPipe[2], goPipe[2];
+    ASSERT_EQ(0, ::pipe(pathPipe));
+    ASSERT_EQ(0, ::pipe(goPipe));
+    const pid_t starter = ::fork();
+    ASSERT_LE(0, starter);
+    if (starter == 0) { // starts it, then dies on the test's word without stopping it
+        CSerialFrontEnd frontEnd;
+        const std::string strPath = frontEnd.Start(scenario.string()) + "\n";
+        char by = 0;
+        if (::write(pathPipe[1], strPath.data(), strPath.size()) > 0)
+            (void)!::read(goPipe[0], &by, 1); // returns at the word or when the test is gone
+        ::_exit(0);
+    }
+    ::close(goPipe[0]);
+    char szPath[64] = {};
+    pollfd pathReady{pathPipe[0], POLLIN, 0};
+    ASSERT_EQ(1, ::poll(&pathReady, 1, 5000)) << "the starter told no terminal";
+    ASSERT_LT(1, ::read(pathPipe[0], szPath, sizeof szPath - 1));
+    *std::strchr(szPath, '\n') = '\0';
+    const int nTerminal = ::open(szPath, O_RDWR | O_NOCTTY);
+    ASSERT_LE(0, nTerminal) << szPath << " is not served";
+
+    ASSERT_EQ(1, ::write(goPipe[1], "x", 1));
+    ASSERT_EQ(starter, ::waitpid(starter, nullptr, 0)); // it ends at once on the word
+    pollfd hangUp{nTerminal, POLLIN, 0};
+    EXPECT_EQ(1, ::poll(&hangUp, 1, 3000)) << "the front end still serves " << szPath;
+    EXPECT_NE(0, hangUp.revents & POLLHUP);
+    for (const int nFd : {nTerminal, pathPipe[0], pathPipe[1], goPipe[1]})
+        ::close(nFd);
+    fs::remove(scenario);
+}
+
 } // namespace

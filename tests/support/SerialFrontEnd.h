@@ -22,8 +22,8 @@ public:
     CSerialFrontEnd& operator=(const CSerialFrontEnd&) = delete;
     ~CSerialFrontEnd() { Stop(); }
 
-    // Starts it on the scenario file; the terminal's path, or "" when it
-    // printed none within five seconds.
+    // Starts it on the scenario file, to end with this process at the latest;
+    // the terminal's path, or "" when it printed none within five seconds.
     std::string Start(const std::string& strScenarioFile)
     {
         int pipeFds[2];
@@ -33,7 +33,7 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
         posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-        const char* argv[] = {FLUXA_VELMORSIM_SERIAL_PATH, strScenarioFile.c_str(), nullptr};
+        const char* argv[] = {FLUXA_VELMORSIM_SERIAL_PATH, "--end-with-parent", strScenarioFile.c_str(), nullptr};
         const int nSpawn = ::posix_spawn(&m_pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ);
         posix_spawn_file_actions_destroy(&actions);
         ::close(pipeFds[1]);
