@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -93,6 +94,22 @@ protected:
 private:
     QString m_expected;
 };
+
+// A saved faucet configuration of the article number, "saved.xml" in the folder.
+inline QString WriteFaucetFile(const QString& folder, const char* szArticleNumber)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("saved.xml"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(QByteArray("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<file><ArticleNumber>") + szArticleNumber
+               + "</ArticleNumber><ConfigSheet>Ambra</ConfigSheet><Settings><StartupProgramming>1</StartupProgramming>"
+                 "<LEDCurrentOff>2</LEDCurrentOff><Maxruntime>77</Maxruntime><Runtime>900</Runtime><StagnationMode>1</StagnationMode>"
+                 "<StagnationRuntime>30</StagnationRuntime><StagnationCycleTime>24</StagnationCycleTime><PowerSavingMode>0</PowerSavingMode>"
+                 "<PowerSavingTimeout>1</PowerSavingTimeout><Installer>Fa. Muster</Installer><InstallLocation>Ward 7</InstallLocation>"
+                 "</Settings></file>\n");
+    return path;
+}
 
 // The widget as the technician sees it, into <build>/screenshots/<name>.png.
 inline void SaveScreenshot(QWidget& widget, const QString& name)

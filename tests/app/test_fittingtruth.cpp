@@ -63,21 +63,6 @@ private:
     std::function<QString()> m_probe;
 };
 
-QString WriteFaucetFile(const QString& folder, const char* szArticleNumber)
-{
-    const QString path = QDir(folder).filePath(QStringLiteral("other.xml"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    file.write(QByteArray("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<file><ArticleNumber>") + szArticleNumber
-               + "</ArticleNumber><ConfigSheet>Ambra</ConfigSheet><Settings><StartupProgramming>1</StartupProgramming>"
-                 "<LEDCurrentOff>2</LEDCurrentOff><Maxruntime>77</Maxruntime><Runtime>900</Runtime><StagnationMode>1</StagnationMode>"
-                 "<StagnationRuntime>30</StagnationRuntime><StagnationCycleTime>24</StagnationCycleTime><PowerSavingMode>0</PowerSavingMode>"
-                 "<PowerSavingTimeout>1</PowerSavingTimeout><Installer>Fa. Muster</Installer><InstallLocation>Ward 7</InstallLocation>"
-                 "</Settings></file>\n");
-    return path;
-}
-
 // The product's description in the language in force.
 QString Description(StartedWindow& window, const char* szArticle)
 {
@@ -355,7 +340,7 @@ void FittingTruthTest::aFileOfAnotherProductSaysSoAtOnce()
     QCOMPARE(boxes.texts.size(), saysSo ? 1 : 0);
     if (!saysSo)
         return;
-    QCOMPARE(boxes.texts.front(), QStringLiteral("The configuration file \"other.xml\" does not fit the connected faucet: it is for article number "
+    QCOMPARE(boxes.texts.front(), QStringLiteral("The configuration file \"saved.xml\" does not fit the connected faucet: it is for article number "
                                                  "23 030 03 02, the faucet has 23 030 03 01. To write the file, connect a faucet with article "
                                                  "number 23 030 03 02."));
     QCOMPARE(boxes.probes.front(), QString::number(CNexaroDlg::kStartView)); // before the page switched

@@ -32,22 +32,6 @@ std::string EepromLine(unsigned nAddress, const char* szBytes)
     return szLine;
 }
 
-// A saved faucet configuration of the article number.
-QString WriteFaucetFile(const QString& folder, const char* szArticleNumber)
-{
-    const QString path = QDir(folder).filePath(QStringLiteral("saved.xml"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    file.write(QByteArray("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<file><ArticleNumber>") + szArticleNumber
-               + "</ArticleNumber><ConfigSheet>Ambra</ConfigSheet><Settings><StartupProgramming>1</StartupProgramming>"
-                 "<LEDCurrentOff>2</LEDCurrentOff><Maxruntime>77</Maxruntime><Runtime>900</Runtime><StagnationMode>1</StagnationMode>"
-                 "<StagnationRuntime>30</StagnationRuntime><StagnationCycleTime>24</StagnationCycleTime><PowerSavingMode>0</PowerSavingMode>"
-                 "<PowerSavingTimeout>1</PowerSavingTimeout><Installer>Fa. Muster</Installer><InstallLocation>Ward 7</InstallLocation>"
-                 "</Settings></file>\n");
-    return path;
-}
-
 // Every frame goes unanswered while it lives: the connection monitor sees
 // no fitting, as if it had been pulled, without the adapter going away.
 class SilentLine {
