@@ -71,6 +71,20 @@ void WarnServiceLog(const std::string& strWarning)
         std::fprintf(stderr, "%s %s\n", PickText("Warning:", "Warnung:"), strWarning.c_str());
 }
 
+// The adapter as the service record names it: its number, USB serial
+// number and the way it was reached ("0 (VB4711, D2XX)").
+std::string AdapterText(const CCliContext& context, CFittingSession& session)
+{
+    std::vector<CAdapterDevice> adapters;
+    std::string strIgnored; // the number alone names it then
+    session.link.ListAdapters(CVelmorTPFTDI::kAdapterDescription, adapters, strIgnored);
+    if (context.nAdapter >= static_cast<int>(adapters.size()))
+        return FormatText("%d", context.nAdapter);
+    const CAdapterDevice& adapter = adapters[static_cast<std::size_t>(context.nAdapter)];
+    return FormatText("%d (%s, %s)", context.nAdapter, adapter.strSerialNumber.c_str(),
+                      adapter.strPath.empty() ? "D2XX" : adapter.strPath.c_str());
+}
+
 // Every unit identified is a visit of the service record.
 void StartVisit(const CCliContext& context, CFittingSession& session)
 {
@@ -79,7 +93,7 @@ void StartVisit(const CCliContext& context, CFittingSession& session)
     std::string strWarning;
     if (session.serviceLog.Open(context.strServiceLog, strWarning) == Result::Ok)
         session.llVisit = session.serviceLog.StartVisit(ServiceUnitOf(session.identity),
-                                                        {context.strTechnician, FormatText("%d", context.nAdapter), FLUXA_VERSION}, strWarning);
+                                                        {context.strTechnician, AdapterText(context, session), FLUXA_VERSION}, strWarning);
     WarnServiceLog(strWarning);
 }
 

@@ -29,7 +29,7 @@ protected:
     void SetUp() override
     {
         Cli::SetUp();
-        Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\nstartup_ms = 0\nready_ms = 0\neeprom_file = " + (Dir() / "eeprom.bin").string() + "\n");
+        Scenario("time_scale = 0\n[adapter]\nserial = VB1\nfitting = Ambra\nstartup_ms = 0\nready_ms = 0\neeprom_file = " + (Dir() / "eeprom.bin").string() + "\n");
     }
     fs::path Database() const { return Dir() / "data" / "VELMOR" / "fluxa-usb" / "service.db"; }
 };
@@ -59,6 +59,7 @@ TEST_F(CliHistory, EachVisitKeepsWhatItReadAndChanged)
     ASSERT_EQ(ids.size(), 4u) << history.strOut; // identify, save, apply, errors: newest first
     EXPECT_TRUE(std::stoi(ids[0]) > std::stoi(ids[3]));
     EXPECT_TRUE(Contains(history.strOut, "\"technician\": \"K. Weber\"")) << history.strOut;
+    EXPECT_TRUE(Contains(history.strOut, "\"adapter\": \"0 (VB1, D2XX)\"")) << history.strOut;
     EXPECT_TRUE(Contains(history.strOut, "\"settingsChanged\": 1")) << history.strOut;
 
     const CliResult apply = Run("history show " + ids[1] + " --json");
