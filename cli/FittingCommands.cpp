@@ -73,16 +73,10 @@ void WarnServiceLog(const std::string& strWarning)
 
 // The adapter as the service record names it: its number, USB serial
 // number and the way it was reached ("0 (VB4711, D2XX)").
-std::string AdapterText(const CCliContext& context, CFittingSession& session)
+std::string AdapterText(const CCliContext& context, const CFittingSession& session)
 {
-    std::vector<CAdapterDevice> adapters;
-    std::string strIgnored; // the number alone names it then
-    session.link.ListAdapters(CVelmorTPFTDI::kAdapterDescription, adapters, strIgnored);
-    if (context.nAdapter >= static_cast<int>(adapters.size()))
-        return FormatText("%d", context.nAdapter);
-    const CAdapterDevice& adapter = adapters[static_cast<std::size_t>(context.nAdapter)];
-    return FormatText("%d (%s, %s)", context.nAdapter, adapter.strSerialNumber.c_str(),
-                      adapter.strPath.empty() ? "D2XX" : adapter.strPath.c_str());
+    return FormatText("%d (%s, %s)", context.nAdapter, session.adapter.strSerialNumber.c_str(),
+                      session.adapter.strPath.empty() ? "D2XX" : session.adapter.strPath.c_str());
 }
 
 // Every unit identified is a visit of the service record.
@@ -110,10 +104,11 @@ void RecordVisit(CFittingSession& session, ServiceEventKind eKind, int nResult, 
 int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefinition)
 {
     std::string strError;
-    int nAdapters = 0;
+    std::vector<CAdapterDevice> adapters;
     if (session.link.LoadDriver(strError) != Result::Ok
-        || session.link.CountAdapters(CVelmorTPFTDI::kAdapterDescription, nAdapters, strError) != Result::Ok)
+        || session.link.ListAdapters(CVelmorTPFTDI::kAdapterDescription, adapters, strError) != Result::Ok)
         return context.Fail(strError, MissingLibraryHint(), MissingLibraryHint());
+    const int nAdapters = static_cast<int>(adapters.size());
     if (nAdapters == 0)
         return context.Fail(NoAdapterFoundText(),
                             "Plug in the bus adapter; 'fluxa-cli adapters' lists the USB devices found.",
@@ -124,6 +119,7 @@ int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefi
                                        context.nAdapter, nAdapters),
                             "Choose an adapter with --adapter <n>, counting from 0.",
                             "Wählen Sie einen Adapter mit --adapter <n>, gezählt ab 0.");
+    session.adapter = adapters[static_cast<std::size_t>(context.nAdapter)];
     if (session.link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, context.nAdapter, strError) != Result::Ok
         || !session.link.IsPortOpen())
         return context.Fail(strError.empty() ? PickText("The bus adapter could not be opened.", "Der Busadapter konnte nicht geöffnet werden.")

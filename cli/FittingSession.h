@@ -16,6 +16,7 @@ struct CFittingSession {
     CProductCatalog catalog;
     std::string strCatalogError; // empty when every definition loaded
     CFittingIdentity identity;
+    CAdapterDevice adapter; // the one opened
     CServiceLog serviceLog;
     long long llVisit = 0; // this command's visit in the service record; 0: none
 };

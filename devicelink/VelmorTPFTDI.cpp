@@ -167,14 +167,6 @@ int CVelmorTPFTDI::GetDeviceCount(DWORD& dwCount, std::string& strError)
     return m_pPort->CreateDeviceList(dwCount, strError);
 }
 
-int CVelmorTPFTDI::ReadDeviceDescription(DWORD dwDevice, std::string& strDescription, std::string& strError)
-{
-    CAdapterDevice device;
-    const int nResult = m_pPort->GetDeviceDetail(dwDevice, device, strError);
-    strDescription = device.strDescription;
-    return nResult;
-}
-
 int CVelmorTPFTDI::CountAdapters(const std::string& strDescription, int& nCount, std::string& strError)
 {
     std::vector<CAdapterDevice> adapters;
@@ -206,16 +198,15 @@ int CVelmorTPFTDI::OpenAdapter(const std::string& strDescription, int nAdapter, 
         m_pPort->Release();
         strError.clear();
     }
-    FollowPortChoice();
-    int nResult = LoadDriver(strError);
+    int nResult = LoadDriver(strError); // with the port the choice names now
     DWORD dwDevices = 0;
     if (nResult == Result::Ok)
         nResult = m_pPort->CreateDeviceList(dwDevices, strError);
     int nMatch = 0;
     for (DWORD i = 0; nResult == Result::Ok && i < dwDevices; ++i) {
-        std::string strFound;
-        nResult = ReadDeviceDescription(i, strFound, strError);
-        if (nResult != Result::Ok || !EqualsNoCase(strFound, strDescription))
+        CAdapterDevice device;
+        nResult = m_pPort->GetDeviceDetail(i, device, strError);
+        if (nResult != Result::Ok || !EqualsNoCase(device.strDescription, strDescription))
             continue;
         if (nMatch == nAdapter)
             return Open(FormatText("PortNumber=%d; Baudrate=2400;", static_cast<int>(i)), strError);

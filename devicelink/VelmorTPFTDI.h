@@ -105,7 +105,6 @@ private:
     void BuildTxFrame();
     // Takes the port the process's choice names now, unless one is open.
     void FollowPortChoice();
-    int ReadDeviceDescription(DWORD dwDevice, std::string& strDescription, std::string& strError);
     int ReadFully(BYTE* pBuffer, int nCount, std::string& strError);
     int SwitchBaudrate(long nBaudrate, std::string& strError);
     // After a time-out: the port opened afresh at the line speed in force.
