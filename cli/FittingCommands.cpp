@@ -82,7 +82,7 @@ std::string AdapterText(const CCliContext& context, const CFittingSession& sessi
 // Every unit identified is a visit of the service record.
 void StartVisit(const CCliContext& context, CFittingSession& session)
 {
-    if (context.strServiceLog.empty())
+    if (context.strServiceLog.empty() || !session.bStartVisit)
         return;
     std::string strWarning;
     if (session.serviceLog.Open(context.strServiceLog, strWarning) == Result::Ok)
