@@ -280,8 +280,8 @@ void RecordDownload(CFittingSession& session, const CDownloadRecord& record, int
     }
     const bool bAnswered = nStarted == Result::Ok && download.GetResult() == Result::Ok && reidentification.GetResult() == Result::Ok;
     RecordVisit(session, ServiceEventKind::FirmwareDownload, nResult, strMessage,
-                {{"File", "", Utf8FromPath(PathFromUtf8(record.strFile).filename())},
-                 {"Version", record.before.strSoftwareVersion, bAnswered ? session.identity.strSoftwareVersion : std::string()}});
+                FirmwareDownloadItems(record.strFile, record.before.strSoftwareVersion,
+                                      bAnswered ? session.identity.strSoftwareVersion : std::string()));
 }
 
 int FailSilentAfterDownload(const CCliContext& context, const std::string& strError)
