@@ -47,12 +47,12 @@ using Pairs = std::vector<std::pair<QString, QString>>;
 // Label and value pairs, two to a row.
 QString PairTable(const Pairs& pairs)
 {
-    QString html = QStringLiteral("<table class=\"pairs\" width=\"100%\" cellspacing=\"0\" cellpadding=\"2\">");
+    QString html = QStringLiteral("<table class=\"pairs\" width=\"100%\" cellspacing=\"0\" cellpadding=\"1\">");
     for (std::size_t i = 0; i < pairs.size(); i += 2) {
-        html += QStringLiteral("<tr><td class=\"label\" width=\"20%\">%1</td><td width=\"30%\">%2</td>").arg(pairs[i].first, pairs[i].second);
+        html += QStringLiteral("<tr><td class=\"label\" width=\"24%\">%1</td><td width=\"26%\">%2</td>").arg(pairs[i].first, pairs[i].second);
         html += i + 1 < pairs.size()
-                    ? QStringLiteral("<td class=\"label\" width=\"20%\">%1</td><td width=\"30%\">%2</td></tr>").arg(pairs[i + 1].first, pairs[i + 1].second)
-                    : QStringLiteral("<td></td><td></td></tr>");
+                    ? QStringLiteral("<td class=\"label\" width=\"24%\">%1</td><td width=\"26%\">%2</td></tr>").arg(pairs[i + 1].first, pairs[i + 1].second)
+                    : QStringLiteral("<td>&nbsp;</td><td>&nbsp;</td></tr>");
     }
     return html + QStringLiteral("</table>");
 }
@@ -60,7 +60,7 @@ QString PairTable(const Pairs& pairs)
 // A table with a header row; a row given as "<tr ...>" cells.
 QString GridTable(const QStringList& header, const QString& rows)
 {
-    QString html = QStringLiteral("<table class=\"grid\" width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\"><thead><tr>");
+    QString html = QStringLiteral("<table class=\"grid\" width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"2\"><thead><tr>");
     for (const QString& title : header)
         html += QStringLiteral("<th>%1</th>").arg(title);
     return html + QStringLiteral("</tr></thead>") + rows + QStringLiteral("</table>");
@@ -256,7 +256,7 @@ QString HeaderSection(const CVisitDetail& visit, CReportProduct& product, bool b
                     .arg(Html(strDescription), Html(strExtended), Text("Product type:", "Produkttyp:"), Html(product.definition.GetConfigSheet()));
     }
     names += QStringLiteral("<p>%1 <b>%2</b></p>").arg(Text("Article number", "Artikelnummer"), Html(FormatArticleNumber(visit.summary.unit.strArticleNumber)));
-    const QString picture = bPicture ? QStringLiteral("<img src=\"%1\" height=\"120\">").arg(QLatin1String(kPictureResource)) : QString();
+    const QString picture = bPicture ? QStringLiteral("<img src=\"%1\" height=\"110\">").arg(QLatin1String(kPictureResource)) : QString();
     return QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"0\"><tr><td valign=\"top\"><h1>%1</h1>%2</td>"
                           "<td valign=\"top\" align=\"right\">%3</td></tr></table>")
         .arg(Text("Service report", "Servicebericht"), names, picture);
@@ -364,7 +364,7 @@ QString FirmwareSection(const CVisitDetail& visit)
                 version = Change(Html(item.strBefore), item.strAfter.empty() ? QStringLiteral("?") : Html(item.strAfter));
             else if (item.strName == "File")
                 file = Html(item.strAfter);
-            else // the image's digest
+            else if (!item.strAfter.empty()) // the image's digest; older records have none
                 file += QStringLiteral("<br><span class=\"small\">%1 %2</span>").arg(Html(item.strName), Html(item.strAfter));
         }
         rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>").arg(file, version, ResultText(event));

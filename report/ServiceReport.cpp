@@ -26,8 +26,8 @@ constexpr qreal kFooterPoints = 7.5;
 
 // What QTextDocument's HTML takes of CSS.
 constexpr const char* kStyleSheet =
-    "h1 { font-size: 16pt; margin-bottom: 4px; }"
-    "h2 { font-size: 11pt; margin-top: 10px; margin-bottom: 3px; }"
+    "h1 { font-size: 15pt; margin-top: 0px; margin-bottom: 4px; }"
+    "h2 { font-size: 10.5pt; margin-top: 9px; margin-bottom: 3px; }"
     "p { margin-top: 0px; margin-bottom: 1px; }"
     "p.product { font-size: 11pt; font-weight: bold; }"
     "p.none { color: #555555; font-style: italic; }"

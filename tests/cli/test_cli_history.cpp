@@ -3,16 +3,9 @@
 
 #include "CliTestSupport.h"
 
-#include <iterator>
 #include <regex>
 
 namespace {
-
-std::string FileText(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 // The visit ids of a "history --json" output, newest first.
 std::vector<std::string> VisitIds(const std::string& strJson)
