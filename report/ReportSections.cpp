@@ -283,7 +283,7 @@ QString InstallationSection(const CVisitDetail& visit)
 {
     const ValueStates states = SeenValues(visit);
     const QString heading = Heading(Text("Installation record", "Installationsdaten"));
-    if (!states.contains("Installer"))
+    if (std::none_of(states.begin(), states.end(), [](const auto& entry) { return IsInstallationName(entry.first); }))
         return heading + NotInVisit(Text("Not read in this visit.", "In diesem Besuch nicht gelesen."));
     const auto value = [&states](const char* szName) {
         const auto found = states.find(szName);
