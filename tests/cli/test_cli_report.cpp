@@ -3,38 +3,11 @@
 // that cannot be made.
 
 #include "CliTestSupport.h"
+#include "PdfText.h"
 
 #include <regex>
 
 namespace {
-
-// Standard output of a shell command (the poppler tools).
-std::string Shell(const std::string& strCommand)
-{
-    std::string strOut;
-    FILE* pipe = ::popen(strCommand.c_str(), "r");
-    if (pipe == nullptr)
-        return strOut;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        strOut.append(buffer, n);
-    ::pclose(pipe);
-    return strOut;
-}
-
-int PageCount(const fs::path& pdf)
-{
-    std::smatch pages;
-    const std::string strInfo = Shell("pdfinfo '" + pdf.string() + "' 2>&1");
-    return std::regex_search(strInfo, pages, std::regex("Pages:\\s+([0-9]+)")) ? std::stoi(pages[1]) : -1;
-}
-
-// The text as laid out on the page: a table row stays on one line.
-std::string PdfText(const fs::path& pdf)
-{
-    return Shell("pdftotext -layout '" + pdf.string() + "' - 2>&1");
-}
 
 class CliReport : public Cli {
 protected:
@@ -101,7 +74,7 @@ TEST_F(CliReport, AWholeVisitIsReportedInEitherLanguage)
         const CliResult report = Run("report '" + pdf.string() + "' --json --lang " + c.szLanguage);
         ASSERT_EQ(report.nExit, 0) << report.strErr;
         EXPECT_TRUE(Contains(report.strOut, "\"visit\": 1")) << report.strOut;
-        const int nPages = PageCount(pdf);
+        const int nPages = PdfPageCount(pdf);
         EXPECT_TRUE(nPages >= 1 && nPages <= 2) << nPages;
         const std::string strText = PdfText(pdf);
         EXPECT_TRUE(Contains(strText, "000003012301")) << strText; // the unit's serial number
@@ -116,7 +89,7 @@ TEST_F(CliReport, AWholeVisitIsReportedInEitherLanguage)
         EXPECT_TRUE(std::regex_search(strText, std::regex(c.szHoursTotal))) << strText;
 #ifdef FLUXA_SCREENSHOT_DIR
         fs::create_directories(FLUXA_SCREENSHOT_DIR);
-        Shell("pdftoppm -r 80 -png -f 1 -l 1 -singlefile '" + pdf.string() + "' '" FLUXA_SCREENSHOT_DIR "/service_report_" + c.szLanguage + "'");
+        ShellOutput("pdftoppm -r 80 -png -f 1 -l 1 -singlefile '" + pdf.string() + "' '" FLUXA_SCREENSHOT_DIR "/service_report_" + c.szLanguage + "'");
 #endif
     }
     const CliResult after = Run("history --json");

@@ -2,6 +2,7 @@
 // a record without its product definition or from an older version, and the
 // heaviest visit still on two pages.
 
+#include "PdfText.h"
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 #include "fitting/EEAddressMap.h"
@@ -14,7 +15,6 @@
 
 #include <QGuiApplication>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <regex>
@@ -23,20 +23,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Shell(const std::string& strCommand)
-{
-    std::string strOut;
-    FILE* pipe = ::popen(strCommand.c_str(), "r");
-    if (pipe == nullptr)
-        return strOut;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        strOut.append(buffer, n);
-    ::pclose(pipe);
-    return strOut;
-}
 
 CVisitDetail Visit(const std::string& strArticle, std::vector<CServiceEvent> events)
 {
@@ -79,10 +65,8 @@ protected:
         const fs::path pdf = m_dir / "report.pdf";
         std::string strError;
         EXPECT_EQ(WriteServiceReport(visit, m_catalog, pdf.string(), strError), Result::Ok) << strError;
-        std::smatch pages;
-        const std::string strInfo = Shell("pdfinfo '" + pdf.string() + "' 2>&1");
-        nPages = std::regex_search(strInfo, pages, std::regex("Pages:\\s+([0-9]+)")) ? std::stoi(pages[1]) : -1;
-        return Shell("pdftotext -layout '" + pdf.string() + "' - 2>&1");
+        nPages = PdfPageCount(pdf);
+        return PdfText(pdf);
     }
 
     fs::path m_dir;
