@@ -19,6 +19,7 @@ struct CFittingSession {
     CAdapterDevice adapter; // the one opened
     CServiceLog serviceLog;
     long long llVisit = 0; // this command's visit in the service record; 0: none
+    const CCliContext* pContext = nullptr; // the command's, set by Connect
 };
 
 // Opens the chosen adapter and identifies the fitting. With bNeedDefinition
