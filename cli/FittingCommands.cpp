@@ -105,7 +105,7 @@ int OpenChosenAdapter(const CCliContext& context, CFittingSession& session)
                             "Plug in the bus adapter; 'fluxa-cli adapters' lists the USB devices found.",
                             "Stecken Sie den Busadapter ein; 'fluxa-cli adapters' zeigt die gefundenen USB-Geräte.");
     const auto listed = std::ranges::find(adapters, context.strAdapterSerial, &CAdapterDevice::strSerialNumber);
-    if (context.nAdapter >= nAdapters || (!context.strAdapterSerial.empty() && listed == adapters.end()))
+    if (context.strAdapterSerial.empty() ? context.nAdapter >= nAdapters : listed == adapters.end())
         return context.Fail(FormatText(PickText("There is no bus adapter number %d; %d adapter(s) found.",
                                                 "Es gibt keinen Busadapter Nummer %d; %d Adapter gefunden."),
                                        context.nAdapter, nAdapters),
