@@ -140,12 +140,14 @@ void PrepareServiceLog(const CCliContext& context)
 // Every job on its own thread; the progress is shown until the last ends.
 void RunJobs(const CCliContext& context, int (*pRun)(CCliContext&), const std::vector<std::unique_ptr<CAdapterJob>>& jobs)
 {
+    const std::string strTime = BackupTimeNow();
     std::vector<CCliContext> contexts;
     for (const auto& job : jobs) {
         CCliContext& jobContext = contexts.emplace_back(context);
         jobContext.nAdapter = job->Adapter();
         jobContext.strAdapterSerial = job->AdapterSerial();
         jobContext.pJob = job.get();
+        jobContext.strBackupTime = strTime;
     }
     std::mutex mutex;
     std::condition_variable ended;

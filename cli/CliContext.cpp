@@ -5,6 +5,7 @@
 #include "common/Language.h"
 #include "devicelink/VelmorTPExt.h"
 
+#include <QDateTime>
 #include <QJsonDocument>
 
 #include <cstdio>
@@ -17,6 +18,11 @@
 #define FLUXA_ISATTY isatty
 #define FLUXA_FILENO fileno
 #endif
+
+std::string BackupTimeNow()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")).toStdString();
+}
 
 bool IsTerminal(std::FILE* pFile)
 {

@@ -48,6 +48,10 @@ struct CCliContext {
     // adapter is the one listed with this USB serial number.
     CAdapterJob* pJob = nullptr;
     std::string strAdapterSerial;
+    // The time in default backup names; empty: the time of writing. Jobs of
+    // several take theirs at the start, as the local time is not to be read
+    // from several threads at once.
+    std::string strBackupTime;
 
     bool ServesSeveralAdapters() const { return bAllAdapters || !adapterList.empty(); }
 
@@ -72,6 +76,9 @@ QString Label(const char* szEnglish, const char* szGerman);
 // The article number as "article" (the nine digits, JSON only) and
 // "articleFormatted" (the display form, shown in text as well).
 void AddArticle(CCliReport& report, const std::string& strArticle);
+
+// The local time as backup files are named after it: yyyyMMdd_HHmmss.
+std::string BackupTimeNow();
 
 // Whether the stream is a terminal.
 bool IsTerminal(std::FILE* pFile);

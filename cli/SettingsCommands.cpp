@@ -15,7 +15,6 @@
 
 #include "common/FilePaths.h"
 
-#include <QDateTime>
 #include <QFile>
 
 #include <algorithm>
@@ -214,9 +213,9 @@ void AddChanges(const CCliContext& context, CCliReport& report, const QString& k
 // Beside the file, named after the article number (and the unit's serial
 // number for a job of several), date and time; an earlier backup is never
 // overwritten.
-fs::path DefaultBackupPath(const fs::path& file, const std::string& strName)
+fs::path DefaultBackupPath(const fs::path& file, const std::string& strName, const std::string& strTime)
 {
-    const std::string strBase = strName + "_backup_" + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")).toStdString();
+    const std::string strBase = strName + "_backup_" + (strTime.empty() ? BackupTimeNow() : strTime);
     fs::path path = file.parent_path() / (strBase + ".xml");
     for (int n = 2; fs::exists(fs::symlink_status(path)); ++n)
         path = file.parent_path() / (strBase + "_" + std::to_string(n) + ".xml");
@@ -481,7 +480,7 @@ int RunApply(CCliContext& context)
     // Jobs of several run at once: each names its backup after its own unit.
     const std::string& strSerial = session.identity.strUnitSerialNumber;
     const std::string strBackupName = model->Definition().GetArticleNumber() + (context.pJob != nullptr ? "_" + strSerial : std::string());
-    const fs::path backup = context.strBackupFile.empty() ? DefaultBackupPath(path, strBackupName)
+    const fs::path backup = context.strBackupFile.empty() ? DefaultBackupPath(path, strBackupName, context.strBackupTime)
                                                          : PathFromUtf8(WithSerial(context.strBackupFile, strSerial));
     if ((nExit = CheckBackupPath(context, backup, path)) != ExitOk)
         return nExit;
