@@ -7,7 +7,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${FLUXA_BUILD_DIR:-$top/build}")
 "$top/scripts/install-deps.sh"
-benches=(bench_simulator bench_exchange bench_identify bench_definitions bench_download bench_idle bench_startup bench_gui_job bench_service_log)
+benches=(bench_simulator bench_exchange bench_identify bench_definitions bench_download bench_idle bench_startup bench_gui_job bench_service_log bench_parallel)
 serial_benches=(bench_exchange bench_download)
 "$top/scripts/build.sh" -- "${benches[@]}" >/dev/null
 run() {

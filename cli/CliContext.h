@@ -7,10 +7,17 @@
 
 #include <QStringList>
 
+#include <cstdio>
+
 #include <string>
 #include <vector>
 
+class CAdapterJob;
+
 enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
+
+// In a file name it stands for the unit's serial number: one file per unit.
+constexpr const char* kSerialPlaceholder = "{serial}";
 
 // The service code that the "DontChange" setting must hold for service mode.
 constexpr quint32 kServiceCode = 0x2B5E1C47;
@@ -34,6 +41,19 @@ struct CCliContext {
     std::string strTechnician;  // who serves the fittings, for the service record
     CVisitFilter historyFilter; // history: --serial, --article, --since
     bool bCsv = false;
+    // --adapter all or a list (--adapter 0,2,5): one job per adapter at once.
+    bool bAllAdapters = false;
+    std::vector<int> adapterList;
+    // A job of several: its output is kept here instead of printed, and its
+    // adapter is the one listed with this USB serial number.
+    CAdapterJob* pJob = nullptr;
+    std::string strAdapterSerial;
+    // The time in default backup names; empty: the time of writing. Jobs of
+    // several take theirs at the start, as the local time is not to be read
+    // from several threads at once.
+    std::string strBackupTime;
+
+    bool ServesSeveralAdapters() const { return bAllAdapters || !adapterList.empty(); }
 
     // Prints the report as text or JSON on standard output.
     void Print(const CCliReport& report) const;
@@ -42,6 +62,12 @@ struct CCliContext {
     int Fail(const std::string& strError, const char* szHintEnglish = nullptr, const char* szHintGerman = nullptr) const;
     // The same with a hint already in the chosen language (none when empty).
     int Fail(const std::string& strError, const std::string& strHint) const;
+    // "Warning: <text>" on standard error.
+    void Warn(const std::string& strWarning) const;
+    // What a job of several shows while it runs; nothing for one adapter.
+    void Progress(const std::string& strStep, int nPercent) const;
+    void Identified(const std::string& strArticle, const std::string& strUnitSerial) const;
+    void NotHeld(const QStringList& settings) const;
 };
 
 // Label in the chosen language.
@@ -50,3 +76,9 @@ QString Label(const char* szEnglish, const char* szGerman);
 // The article number as "article" (the nine digits, JSON only) and
 // "articleFormatted" (the display form, shown in text as well).
 void AddArticle(CCliReport& report, const std::string& strArticle);
+
+// The local time as backup files are named after it: yyyyMMdd_HHmmss.
+std::string BackupTimeNow();
+
+// Whether the stream is a terminal.
+bool IsTerminal(std::FILE* pFile);

@@ -16,17 +16,10 @@
 #include "workflow/ProductCatalog.h"
 #include "workflow/ServiceRecording.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
-#if defined(_WIN32)
-#include <io.h>
-#define FLUXA_ISATTY _isatty
-#define FLUXA_FILENO _fileno
-#else
-#include <unistd.h>
-#define FLUXA_ISATTY isatty
-#define FLUXA_FILENO fileno
-#endif
+#include <optional>
 
 int FailJob(const CCliContext& context, int nResult, const std::string& strError)
 {
@@ -65,12 +58,6 @@ int FailInBootloader(const CCliContext& context, const CFittingIdentity& identit
 
 namespace {
 
-void WarnServiceLog(const std::string& strWarning)
-{
-    if (!strWarning.empty())
-        std::fprintf(stderr, "%s %s\n", PickText("Warning:", "Warnung:"), strWarning.c_str());
-}
-
 // The adapter as the service record names it: its number, USB serial
 // number and the way it was reached ("0 (VB4711, D2XX)").
 std::string AdapterText(const CCliContext& context, const CFittingSession& session)
@@ -88,7 +75,7 @@ void StartVisit(const CCliContext& context, CFittingSession& session)
     if (session.serviceLog.Open(context.strServiceLog, strWarning) == Result::Ok)
         session.llVisit = session.serviceLog.StartVisit(ServiceUnitOf(session.identity),
                                                         {context.strTechnician, AdapterText(context, session), FLUXA_VERSION}, strWarning);
-    WarnServiceLog(strWarning);
+    context.Warn(strWarning);
 }
 
 } // namespace
@@ -98,10 +85,14 @@ void RecordVisit(CFittingSession& session, ServiceEventKind eKind, int nResult, 
 {
     std::string strWarning;
     session.serviceLog.Record(session.llVisit, {eKind, nResult, strMessage, std::move(items), {}}, strWarning);
-    WarnServiceLog(strWarning);
+    session.pContext->Warn(strWarning);
 }
 
-int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefinition)
+namespace {
+
+// The adapter this command serves: by its number, or for a job of several by
+// the serial number it was listed with, wherever it is in the list now.
+int OpenChosenAdapter(const CCliContext& context, CFittingSession& session)
 {
     std::string strError;
     std::vector<CAdapterDevice> adapters;
@@ -113,22 +104,39 @@ int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefi
         return context.Fail(NoAdapterFoundText(),
                             "Plug in the bus adapter; 'fluxa-cli adapters' lists the USB devices found.",
                             "Stecken Sie den Busadapter ein; 'fluxa-cli adapters' zeigt die gefundenen USB-Geräte.");
-    if (context.nAdapter >= nAdapters)
+    const auto listed = std::ranges::find(adapters, context.strAdapterSerial, &CAdapterDevice::strSerialNumber);
+    if (context.strAdapterSerial.empty() ? context.nAdapter >= nAdapters : listed == adapters.end())
         return context.Fail(FormatText(PickText("There is no bus adapter number %d; %d adapter(s) found.",
                                                 "Es gibt keinen Busadapter Nummer %d; %d Adapter gefunden."),
                                        context.nAdapter, nAdapters),
                             "Choose an adapter with --adapter <n>, counting from 0.",
                             "Wählen Sie einen Adapter mit --adapter <n>, gezählt ab 0.");
-    session.adapter = adapters[static_cast<std::size_t>(context.nAdapter)];
-    if (session.link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, context.nAdapter, strError) != Result::Ok
-        || !session.link.IsPortOpen())
+    session.adapter = context.strAdapterSerial.empty() ? adapters[static_cast<std::size_t>(context.nAdapter)] : *listed;
+    const int nOpened = context.strAdapterSerial.empty()
+                            ? session.link.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, context.nAdapter, strError)
+                            : session.link.OpenAdapterBySerial(CVelmorTPFTDI::kAdapterDescription, context.strAdapterSerial, strError);
+    if (nOpened != Result::Ok || !session.link.IsPortOpen())
         return context.Fail(strError.empty() ? PickText("The bus adapter could not be opened.", "Der Busadapter konnte nicht geöffnet werden.")
                                              : strError,
                             "Is the adapter in use by another program?", "Wird der Adapter von einem anderen Programm benutzt?");
+    return ExitOk;
+}
+
+} // namespace
+
+int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefinition)
+{
+    session.pContext = &context;
+    context.Progress(PickText("Identifying the fitting", "Die Armatur wird identifiziert"), 5);
+    if (const int nExit = OpenChosenAdapter(context, session); nExit != ExitOk)
+        return nExit;
     const bool bCatalogLoaded = session.catalog.LoadDeviceConfigs(context.strConfigDir, session.strCatalogError, CheckDefinitionFitsFields) == Result::Ok;
+    std::string strError;
     const int nResult = IdentifyFitting(session.link, session.catalog, session.identity, strError);
     if (nResult != Result::Ok)
         return FailJob(context, nResult, strError);
+    context.Identified(session.identity.strArticleNumber, session.identity.strUnitSerialNumber);
+    context.Progress(PickText("Identified", "Identifiziert"), 20);
     // Without the whole catalog an article number missing from it proves nothing.
     if (bNeedDefinition && !session.identity.bDefinitionFound)
         return bCatalogLoaded ? FailUnknownArticle(context, session.identity) : FailCatalog(context, session.strCatalogError);
@@ -170,11 +178,6 @@ QString ModuleInformationValue(const std::string& strName, const std::string& st
     if (strName == "Active application" && strValue == "1 = Application")
         return Label("1 = Application", "1 = Anwendung");
     return QString::fromStdString(strValue);
-}
-
-bool IsTerminal(std::FILE* pFile)
-{
-    return FLUXA_ISATTY(FLUXA_FILENO(pFile)) != 0;
 }
 
 } // namespace
@@ -426,6 +429,7 @@ int RunErrors(CCliContext& context)
     if ((nExit = CheckSameFitting(context, session)) != ExitOk)
         return nExit;
     const CErrorHistory before = history;
+    context.Progress(PickText("Clearing the error history", "Die Fehlerhistorie wird gelöscht"), 60);
     nResult = ClearErrorHistory(session.link, nType, history, strError);
     RecordVisit(session, ServiceEventKind::ErrorsCleared, nResult, strError, ErrorHistoryItems(history, &before));
     // What the fitting holds after the clear, whether or not it succeeded.
@@ -555,10 +559,16 @@ int RunFlash(CCliContext& context)
     CIdentificationAfterDownload reidentification(session.link, session.catalog, download, session.identity);
     int nResult = Result::Ok;
     {
-        CProgressView progress;
-        nResult = download.StartProgramming(session.link, session.identity.nProductType,
-                                            [&progress](const std::string& strText, int nPercent) { progress.Show(strText, nPercent); },
-                                            &reidentification, strError);
+        // A job of several shows its progress in the table of all jobs.
+        std::optional<CProgressView> progress;
+        if (context.pJob == nullptr)
+            progress.emplace();
+        const auto show = [&progress, &context](const std::string& strText, int nPercent) {
+            if (progress)
+                progress->Show(strText, nPercent);
+            context.Progress(strText, nPercent);
+        };
+        nResult = download.StartProgramming(session.link, session.identity.nProductType, show, &reidentification, strError);
     }
     RecordDownload(session, {context.rawArgs.at(0), strImageVersion, before}, nResult, strError, download, reidentification);
     if (nResult != Result::Ok)

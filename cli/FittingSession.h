@@ -20,6 +20,7 @@ struct CFittingSession {
     CServiceLog serviceLog;
     bool bStartVisit = true; // false: Connect leaves the service record alone
     long long llVisit = 0;   // this command's visit in the service record; 0: none
+    const CCliContext* pContext = nullptr; // the command's, set by Connect
 };
 
 // Opens the chosen adapter and identifies the fitting. With bNeedDefinition

@@ -15,7 +15,6 @@
 
 #include "common/FilePaths.h"
 
-#include <QDateTime>
 #include <QFile>
 
 #include <algorithm>
@@ -29,6 +28,15 @@ namespace {
 
 using ModelSlot = std::optional<CSettingsModel>;
 
+// A file name with "{serial}" names one file per unit.
+std::string WithSerial(std::string strPath, const std::string& strUnitSerial)
+{
+    const std::string strPlaceholder = kSerialPlaceholder;
+    for (std::size_t n = strPath.find(strPlaceholder); n != std::string::npos; n = strPath.find(strPlaceholder, n + strUnitSerial.size()))
+        strPath.replace(n, strPlaceholder.size(), strUnitSerial);
+    return strPath;
+}
+
 // Every product type a definition can name has its family.
 void OpenModel(const CDeviceConfig& definition, int nProductType, ModelSlot& model)
 {
@@ -38,6 +46,7 @@ void OpenModel(const CDeviceConfig& definition, int nProductType, ModelSlot& mod
 int ReadFitting(const CCliContext& context, CFittingSession& session, CSettingsModel& model)
 {
     std::string strError;
+    context.Progress(PickText("Reading the settings", "Die Einstellungen werden gelesen"), 40);
     const int nResult = model.ReadFromTarget(session.link, {}, strError);
     RecordVisit(session, ServiceEventKind::SettingsRead, nResult, strError,
                 nResult == Result::Ok ? SettingsReadItems(model, model.LastRead()) : std::vector<CServiceItem>());
@@ -187,11 +196,12 @@ void AddChanges(const CCliContext& context, CCliReport& report, const QString& k
     report.AddLines(key, title, lines);
 }
 
-// Beside the file, named after the article number, date and time; an
-// earlier backup is never overwritten.
-fs::path DefaultBackupPath(const fs::path& file, const std::string& strArticle)
+// Beside the file, named after the article number (and the unit's serial
+// number for a job of several), date and time; an earlier backup is never
+// overwritten.
+fs::path DefaultBackupPath(const fs::path& file, const std::string& strName, const std::string& strTime)
 {
-    const std::string strBase = strArticle + "_backup_" + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")).toStdString();
+    const std::string strBase = strName + "_backup_" + (strTime.empty() ? BackupTimeNow() : strTime);
     fs::path path = file.parent_path() / (strBase + ".xml");
     for (int n = 2; fs::exists(fs::symlink_status(path)); ++n)
         path = file.parent_path() / (strBase + "_" + std::to_string(n) + ".xml");
@@ -316,8 +326,10 @@ int NotHeld(CFittingSession& session, CSettingsModel& model, const CApplyPlan& p
 int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettingsModel& model, const CApplyPlan& plan,
                    const fs::path& backup, CCliReport& report)
 {
-    std::fprintf(stderr, "%s\n", PickText("Writing the settings, then restarting the fitting (up to 20 s) ...",
-                                          "Die Einstellungen werden geschrieben, dann startet die Armatur neu (bis zu 20 s) ..."));
+    if (context.pJob == nullptr)
+        std::fprintf(stderr, "%s\n", PickText("Writing the settings, then restarting the fitting (up to 20 s) ...",
+                                              "Die Einstellungen werden geschrieben, dann startet die Armatur neu (bis zu 20 s) ..."));
+    context.Progress(PickText("Writing the settings", "Die Einstellungen werden geschrieben"), 60);
     CWriteJournal journal;
     std::vector<std::string> sequence;
     std::string strError;
@@ -338,6 +350,7 @@ int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettin
         return context.Fail(WriteEndedEarlyText(journal) + " " + strWhatToDo);
     }
     bool bReady = false;
+    context.Progress(PickText("Restarting the fitting", "Die Armatur startet neu"), 80);
     nResult = RestartAndWait(session.link, {}, bReady, strError);
     report.Add(QStringLiteral("ready"), QString(), static_cast<qint64>(bReady ? 1 : 0));
     if (!bReady)
@@ -362,6 +375,10 @@ int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettin
     context.Print(report);
     if (notHeld.empty())
         return ExitOk;
+    QStringList settings;
+    for (const CChange& change : notHeld)
+        settings << change.setting;
+    context.NotHeld(settings);
     return context.Fail(PickText("The fitting does not hold every value written.", "Die Armatur hält nicht jeden geschriebenen Wert."));
 }
 
@@ -402,11 +419,14 @@ int RunSave(CCliContext& context)
     CFittingSession session;
     ModelSlot model;
     int nExit = ConnectAndRead(context, session, model);
-    const std::string strPath = context.rawArgs.at(0);
-    if (nExit != ExitOk || (nExit = WriteFile(context, *model, model->LastRead(), strPath)) != ExitOk)
+    if (nExit != ExitOk)
+        return nExit;
+    const std::string& strSerial = session.identity.strUnitSerialNumber;
+    if ((nExit = WriteFile(context, *model, model->LastRead(), WithSerial(context.rawArgs.at(0), strSerial))) != ExitOk)
         return nExit;
     CCliReport report;
-    report.Add(QStringLiteral("file"), Label("File", "Datei"), context.args.at(0));
+    report.Add(QStringLiteral("file"), Label("File", "Datei"),
+               QString(context.args.at(0)).replace(QLatin1String(kSerialPlaceholder), QString::fromStdString(strSerial)));
     AddIdentity(report, *model);
     context.Print(report);
     return ExitOk;
@@ -443,8 +463,11 @@ int RunApply(CCliContext& context)
         context.Print(report);
         return ExitOk;
     }
-    const fs::path backup = context.strBackupFile.empty() ? DefaultBackupPath(path, model->Definition().GetArticleNumber())
-                                                         : PathFromUtf8(context.strBackupFile);
+    // Jobs of several run at once: each names its backup after its own unit.
+    const std::string& strSerial = session.identity.strUnitSerialNumber;
+    const std::string strBackupName = model->Definition().GetArticleNumber() + (context.pJob != nullptr ? "_" + strSerial : std::string());
+    const fs::path backup = context.strBackupFile.empty() ? DefaultBackupPath(path, strBackupName, context.strBackupTime)
+                                                         : PathFromUtf8(WithSerial(context.strBackupFile, strSerial));
     if ((nExit = CheckBackupPath(context, backup, path)) != ExitOk)
         return nExit;
     if (!context.bJson) {

@@ -1,6 +1,7 @@
 // fluxa-cli: the command-line face of Fluxa USB for scripts, production lines
 // and headless diagnostics.
 
+#include "cli/AdapterJobs.h"
 #include "cli/CliCommands.h"
 #include "common/FilePaths.h"
 #include "common/Language.h"
@@ -157,7 +158,8 @@ void PrintUsage(const CommandSpec* pCommand)
         std::printf("\n'fluxa-cli <command> --help' describes one command.\n");
     }
     std::printf("\nOptions for all commands:\n"
-                "  --adapter <n>      bus adapter number (default 0)\n"
+                "  --adapter <n>      bus adapter number (default 0); all, or a list (0,2,5), runs the command\n"
+                "                     on each of them at once (identify, info, errors, read, save, apply, flash)\n"
                 "  --port auto|d2xx|serial\n"
                 "                     how adapters are reached: the vendor's D2XX library, or the kernel's\n"
                 "                     serial driver (default: the stored \"AdapterPort\" setting, else auto:\n"
@@ -297,10 +299,8 @@ int ApplyOptions(const QCommandLineParser& parser, CCliContext& context)
             return UsageError(QStringLiteral("--lang takes de or en"));
         g_nLanguage = lang == QLatin1String("en") ? kLanguageEnglish : kLanguageGerman;
     }
-    bool bNumber = false;
-    context.nAdapter = parser.value(QStringLiteral("adapter")).toInt(&bNumber);
-    if (!bNumber || context.nAdapter < 0)
-        return UsageError(QStringLiteral("--adapter takes a number from 0 on"));
+    if (!ParseAdapterOption(parser.value(QStringLiteral("adapter")), context))
+        return UsageError(QStringLiteral("--adapter takes a number from 0 on, a list of them (0,2,5) or all"));
     if (const int nPort = ApplyPortOptions(parser); nPort != ExitOk)
         return nPort;
     context.strConfigDir = parser.isSet(QStringLiteral("config"))
@@ -373,5 +373,8 @@ int main(int argc, char* argv[])
         return nOptions;
     context.args = positional;
     context.rawArgs = rawPositional;
-    return pCommand->pRun(context);
+    if (!context.ServesSeveralAdapters())
+        return pCommand->pRun(context);
+    const QString why = SeveralAdaptersUsageError(QLatin1String(pCommand->szName), context);
+    return why.isEmpty() ? RunOnAdapters(context, pCommand->pRun) : UsageError(why);
 }

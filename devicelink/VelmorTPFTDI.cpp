@@ -88,6 +88,7 @@ int CVelmorTPFTDI::Open(const std::string& strParameters, std::string& strError)
 {
     CProtocolLock lock(*this);
     m_strParameters = strParameters;
+    m_strAdapterSerial.clear();
     std::memset(m_byTxFrame, 0, sizeof(m_byTxFrame));
     std::memset(m_byRxFrame, 0, sizeof(m_byRxFrame));
     m_nBaudrate = 0;
@@ -193,25 +194,53 @@ int CVelmorTPFTDI::ListAdapters(const std::string& strDescription, std::vector<C
 
 int CVelmorTPFTDI::OpenAdapter(const std::string& strDescription, int nAdapter, std::string& strError)
 {
-    CProtocolLock lock(*this);
-    if (m_pPort->IsOpen()) {
-        m_pPort->Release();
-        strError.clear();
-    }
-    int nResult = LoadDriver(strError); // with the port the choice names now
+    return OpenListedAdapter(strDescription, nAdapter, std::string(), strError);
+}
+
+int CVelmorTPFTDI::OpenAdapterBySerial(const std::string& strDescription, const std::string& strSerialNumber, std::string& strError)
+{
+    return OpenListedAdapter(strDescription, -1, strSerialNumber, strError);
+}
+
+int CVelmorTPFTDI::FindAdapter(const std::string& strDescription, int nAdapter, const std::string& strSerialNumber, int& nDevice,
+                               std::string& strError)
+{
+    nDevice = -1;
     DWORD dwDevices = 0;
-    if (nResult == Result::Ok)
-        nResult = m_pPort->CreateDeviceList(dwDevices, strError);
+    int nResult = m_pPort->CreateDeviceList(dwDevices, strError);
     int nMatch = 0;
     for (DWORD i = 0; nResult == Result::Ok && i < dwDevices; ++i) {
         CAdapterDevice device;
         nResult = m_pPort->GetDeviceDetail(i, device, strError);
         if (nResult != Result::Ok || !EqualsNoCase(device.strDescription, strDescription))
             continue;
-        if (nMatch == nAdapter)
-            return Open(FormatText("PortNumber=%d; Baudrate=2400;", static_cast<int>(i)), strError);
+        if (strSerialNumber.empty() ? nMatch == nAdapter : device.strSerialNumber == strSerialNumber) {
+            nDevice = static_cast<int>(i);
+            m_strAdapterSerial = device.strSerialNumber;
+            return Result::Ok;
+        }
         ++nMatch;
     }
+    return nResult;
+}
+
+int CVelmorTPFTDI::OpenListedAdapter(const std::string& strDescription, int nAdapter, const std::string& strSerialNumber,
+                                     std::string& strError)
+{
+    CProtocolLock lock(*this);
+    if (m_pPort->IsOpen()) {
+        m_pPort->Release();
+        strError.clear();
+    }
+    int nDevice = -1;
+    int nResult = LoadDriver(strError); // with the port the choice names now
+    if (nResult == Result::Ok)
+        nResult = FindAdapter(strDescription, nAdapter, strSerialNumber, nDevice, strError);
+    if (nResult != Result::Ok || nDevice < 0)
+        return nResult;
+    const std::string strFound = m_strAdapterSerial;
+    nResult = Open(FormatText("PortNumber=%d; Baudrate=2400;", nDevice), strError);
+    m_strAdapterSerial = strFound;
     return nResult;
 }
 
@@ -298,11 +327,21 @@ int CVelmorTPFTDI::SwitchBaudrate(long nBaudrate, std::string& strError)
 int CVelmorTPFTDI::ReopenAtLineSpeed(std::string& strError)
 {
     // Opening sets the configured speed; a download runs faster.
-    const std::string strParameters = m_strParameters;
+    std::string strParameters = m_strParameters;
     const int nLineBaudrate = m_nLineBaudrate;
+    const std::string strAdapterSerial = m_strAdapterSerial;
     std::string strIgnored;
     Close(strIgnored);
+    // Device numbers move when another adapter is pulled: the adapter
+    // opened is found again by its serial number, never another one.
+    int nDevice = -1;
+    if (!strAdapterSerial.empty() && LoadDriver(strIgnored) == Result::Ok
+        && FindAdapter(kAdapterDescription, -1, strAdapterSerial, nDevice, strIgnored) == Result::Ok && nDevice < 0)
+        return VerifyPortHandle(strError);
+    if (nDevice >= 0)
+        strParameters = FormatText("PortNumber=%d; Baudrate=%d;", nDevice, m_nBaudrate);
     int nResult = Open(strParameters, strError);
+    m_strAdapterSerial = strAdapterSerial;
     if (nResult == Result::Ok)
         nResult = VerifyPortHandle(strError);
     if (nResult == Result::Ok && nLineBaudrate != m_nLineBaudrate)

@@ -45,6 +45,10 @@ public:
     // Opens the nAdapter-th matching device at 2400 bit/s. Without such a
     // device the result is 0 and no port is open.
     virtual int OpenAdapter(const std::string& strDescription, int nAdapter, std::string& strError);
+    // Opens the matching device with this USB serial number at 2400 bit/s, so
+    // that the adapter listed is the one opened while others come and go.
+    // Without such a device the result is 0 and no port is open.
+    virtual int OpenAdapterBySerial(const std::string& strDescription, const std::string& strSerialNumber, std::string& strError);
     virtual int LoadDriver(std::string& strError);
     virtual int UnloadDriver(std::string& strError);
     virtual bool IsPortOpen();
@@ -100,8 +104,14 @@ protected:
     std::unique_ptr<IAdapterPort> m_pPort;
     EAdapterPortKind m_ePortKind = EAdapterPortKind::D2xx;
     std::string m_strPortDevice; // the device the serial port was made for
+    std::string m_strAdapterSerial; // the open adapter's USB serial number, when opened as an adapter
 
 private:
+    // The device number of the nAdapter-th matching device, or of the one
+    // with this serial number when one is given; -1 when there is none.
+    int FindAdapter(const std::string& strDescription, int nAdapter, const std::string& strSerialNumber, int& nDevice,
+                    std::string& strError);
+    int OpenListedAdapter(const std::string& strDescription, int nAdapter, const std::string& strSerialNumber, std::string& strError);
     void BuildTxFrame();
     // Takes the port the process's choice names now, unless one is open.
     void FollowPortChoice();

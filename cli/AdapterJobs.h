@@ -1,0 +1,71 @@
+#pragma once
+// fluxa-cli --adapter all (or a list): one job per bus adapter, all at once,
+// each on its own thread with its own link, product catalogue and service
+// record connection. A job's output is kept, not printed; while the jobs run
+// one progress line per adapter is shown, at the end each job's output and a
+// table of all (or one JSON object per adapter).
+
+#include "cli/CliContext.h"
+
+#include <QString>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+// What a job shows while it runs.
+struct CJobProgress {
+    std::string strUnitSerial; // empty until the fitting is identified
+    std::string strStep;
+    int nPercent = 0;
+};
+
+class CAdapterJob {
+public:
+    CAdapterJob(int nAdapter, std::string strAdapterSerial) : m_nAdapter(nAdapter), m_strAdapterSerial(std::move(strAdapterSerial)) {}
+
+    // From the job's own thread.
+    void Keep(const CCliReport& report);
+    void KeepError(const std::string& strError, const std::string& strMessage, const std::string& strHint);
+    void KeepWarning(const std::string& strMessage);
+    void SetUnit(const std::string& strArticle, const std::string& strUnitSerial);
+    void SetStep(const std::string& strStep, int nPercent);
+    void SetNotHeld(const QStringList& settings) { m_notHeld = settings; }
+    void Finish(int nExit);
+
+    // From any thread while the job runs.
+    CJobProgress Progress() const;
+
+    // After the job's thread has ended.
+    int Adapter() const { return m_nAdapter; }
+    const std::string& AdapterSerial() const { return m_strAdapterSerial; }
+    bool Succeeded() const { return m_nExit == ExitOk; }
+    const std::string& Article() const { return m_strArticle; }
+    const std::vector<CCliReport>& Reports() const { return m_reports; }
+    const std::vector<std::string>& Messages() const { return m_messages; }
+    // Why it failed: its first error.
+    const std::string& Why() const { return m_strWhy; }
+    const QStringList& NotHeld() const { return m_notHeld; }
+
+private:
+    int m_nAdapter;
+    std::string m_strAdapterSerial;
+    int m_nExit = ExitFailed;
+    std::string m_strArticle;
+    std::vector<CCliReport> m_reports;
+    std::vector<std::string> m_messages; // errors, hints and warnings, in order
+    std::string m_strWhy;
+    QStringList m_notHeld;
+
+    mutable std::mutex m_mutex; // guards m_progress
+    CJobProgress m_progress;
+};
+
+// --adapter: a number (one adapter, as ever), "all", or a list "0,2,5".
+// False when the value is none of them.
+bool ParseAdapterOption(const QString& value, CCliContext& context);
+// Empty when the command may run on several adapters as given; else why not.
+QString SeveralAdaptersUsageError(const QString& command, const CCliContext& context);
+// Runs the command once per adapter, all at once: ExitOk when every job
+// succeeded, ExitFailed when any failed.
+int RunOnAdapters(const CCliContext& context, int (*pRun)(CCliContext&));

@@ -1,0 +1,199 @@
+// fluxa-cli --adapter all: four simulated adapters served at once, one of
+// them with a fault; the other three end with their fittings checked.
+
+#include "CliTestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <functional>
+#include <regex>
+
+namespace {
+
+constexpr int kAdapters = 4;
+constexpr int kFaulty = 2;
+const std::string kImage = FLUXA_SOURCE_DIR "/data/Firmware/faucet_V4.03_gap.hex";
+
+std::string UnitSerial(int nAdapter)
+{
+    return "0000000000A" + std::to_string(nAdapter);
+}
+
+QJsonArray Jobs(const CliResult& result)
+{
+    return QJsonDocument::fromJson(QByteArray::fromStdString(result.strOut)).object().value(QStringLiteral("adapters")).toArray();
+}
+
+std::string Text(const QJsonValue& value)
+{
+    return value.toString().toStdString();
+}
+
+// The report of each adapter's job, by adapter number.
+std::vector<QJsonObject> Reports(const CliResult& result)
+{
+    std::vector<QJsonObject> reports(kAdapters);
+    for (const QJsonValue& job : Jobs(result))
+        reports.at(static_cast<std::size_t>(job[QStringLiteral("adapter")].toInt())) = job[QStringLiteral("report")].toObject();
+    return reports;
+}
+
+class CliParallel : public Cli {
+public:
+    // For the checks of the cases.
+    using Cli::Dir;
+    using Cli::Run;
+
+protected:
+    // Four faucets, each keeping its EEPROM and flash in a file of its own;
+    // the faulty adapter's section gets strFaulty (a fault, another profile).
+    void Adapters(const std::string& strFaulty, double dTimeScale = 0)
+    {
+        std::string text = "time_scale = " + std::to_string(dTimeScale) + "\n";
+        for (int n = 0; n < kAdapters; ++n) {
+            const bool bFaulty = n == kFaulty && !strFaulty.empty();
+            const bool bOtherProfile = bFaulty && Contains(strFaulty, "fitting =");
+            text += "[adapter]\nserial = VB000" + std::to_string(n) + "\n" + (bOtherProfile ? "" : "fitting = Ambra\n") +
+                    "fitting_serial = " + UnitSerial(n) + "\neeprom_file = " + (Dir() / ("fitting" + std::to_string(n) + ".eep")).string() + "\n" +
+                    (dTimeScale == 0 ? "startup_ms = 0\nready_ms = 0\n" : "") + (bFaulty ? strFaulty + "\n" : "");
+        }
+        Scenario(text);
+    }
+    std::string Write(const std::string& strName, const std::string& strText)
+    {
+        std::ofstream(Dir() / strName) << strText;
+        return "'" + (Dir() / strName).string() + "'";
+    }
+    // Every job but the faulty one's done; that one failed with its reason.
+    static void ExpectOnlyTheFaultyFailed(const CliResult& result, int nFaulty)
+    {
+        const QJsonArray jobs = Jobs(result);
+        ASSERT_EQ(jobs.size(), kAdapters) << result.strOut << result.strErr;
+        for (const QJsonValue& job : jobs) {
+            const int nAdapter = job[QStringLiteral("adapter")].toInt();
+            EXPECT_EQ(Text(job[QStringLiteral("adapterSerial")]), "VB000" + std::to_string(nAdapter));
+            EXPECT_EQ(Text(job[QStringLiteral("result")]), nAdapter == nFaulty ? "failed" : "done") << nAdapter << "\n" << result.strErr;
+            EXPECT_EQ(job[QStringLiteral("error")].toString().isEmpty(), nAdapter != nFaulty) << nAdapter;
+            if (nAdapter != nFaulty) {
+                EXPECT_EQ(Text(job[QStringLiteral("unitSerialNumber")]), UnitSerial(nAdapter));
+            }
+        }
+        EXPECT_EQ(result.nExit, nFaulty < 0 ? 0 : 1) << result.strErr;
+    }
+};
+
+struct ParallelCase {
+    const char* szName;
+    std::string strArguments; // after the command; {dir} is the test's folder
+    std::string strFaulty;    // the faulty adapter's scenario lines; empty: none
+    double dTimeScale;
+    // Checks the fittings afterwards, with the fault gone.
+    std::function<void(CliParallel&)> check;
+};
+
+} // namespace
+
+TEST_F(CliParallel, EveryCommandServesAllAdaptersAndAFaultFailsOnlyItsJob)
+{
+    StoreSettings("[Settings]\nDontChange=727587911\n"); // service mode, for flash
+    // A faucet's settings with another run time, to apply.
+    Adapters("");
+    ASSERT_EQ(Run("save '" + (Dir() / "saved.xml").string() + "'").nExit, 0);
+    std::ifstream saved(Dir() / "saved.xml");
+    const std::string strSaved((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    const std::string strFile = Write("runtime.xml", std::regex_replace(strSaved, std::regex("<Runtime>1500</Runtime>"), "<Runtime>20</Runtime>"));
+    const auto settingsAfter = [](CliParallel& test, const char* szSetting, int nExpected) {
+        const std::vector<QJsonObject> reports = Reports(test.Run("read --adapter all --json"));
+        for (int n = 0; n < kAdapters; ++n) {
+            if (n == kFaulty)
+                continue;
+            bool bFound = false;
+            for (const QJsonValue& setting : reports[static_cast<std::size_t>(n)][QStringLiteral("settings")].toArray())
+                if (setting[QStringLiteral("name")].toString() == QLatin1String(szSetting)) {
+                    EXPECT_EQ(setting[QStringLiteral("value")].toInt(), nExpected) << n;
+                    bFound = true;
+                }
+            EXPECT_TRUE(bFound) << n;
+        }
+    };
+    const ParallelCase cases[] = {
+        {"identify, fitting silent, real line timing", "identify", "fault = no_answer every 1", 1.0, nullptr},
+        {"info, adapter pulled", "info", "fault = unplug_adapter next", 0, nullptr},
+        {"read, bad checksums", "read", "fault = bad_checksum every 1", 0, [&](CliParallel& test) { settingsAfter(test, "Runtime", 1500); }},
+        {"errors --clear, fitting refuses", "errors --clear --yes", "fault = target_error command 12", 0,
+         [](CliParallel& test) {
+             for (const QJsonValue& job : Jobs(test.Run("errors --adapter all --json")))
+                 if (job[QStringLiteral("adapter")].toInt() != kFaulty) {
+                     EXPECT_EQ(job[QStringLiteral("report")][QStringLiteral("count")].toInt(), 0);
+                 }
+         }},
+        {"save, adapter pulled", "save '{dir}/unit-{serial}.xml'", "fault = unplug_adapter command 11 skip=3", 0,
+         [](CliParallel& test) {
+             for (int n = 0; n < kAdapters; ++n)
+                 EXPECT_EQ(fs::exists(test.Dir() / ("unit-" + UnitSerial(n) + ".xml")), n != kFaulty) << n;
+         }},
+        {"apply, a write not heard", "apply " + strFile + " --yes", "fault = no_answer command 12 skip=1", 0,
+         [&](CliParallel& test) { settingsAfter(test, "Runtime", 20); }},
+        {"apply, another product", "apply " + strFile + " --yes", "fitting = Tarvo", 0, [&](CliParallel& test) { settingsAfter(test, "Runtime", 20); }},
+        // A download cut short is retried for long: the image that does not fit fails at once.
+        {"flash, image of another product", "flash '" + kImage + "'", "fitting = Tarvo", 0,
+         [](CliParallel& test) {
+             for (const QJsonValue& job : Jobs(test.Run("identify --adapter all --json")))
+                 if (job[QStringLiteral("adapter")].toInt() != kFaulty) {
+                     EXPECT_EQ(Text(job[QStringLiteral("report")][QStringLiteral("moduleInformation")][QStringLiteral("SW version")]), "V4.03");
+                 }
+         }},
+    };
+    for (const ParallelCase& c : cases) {
+        SCOPED_TRACE(c.szName);
+        for (int n = 0; n < kAdapters; ++n)
+            fs::remove(Dir() / ("fitting" + std::to_string(n) + ".eep"));
+        Adapters(c.strFaulty, c.dTimeScale);
+        const std::string strArguments = std::regex_replace(c.strArguments, std::regex("\\{dir\\}"), Dir().string());
+        ExpectOnlyTheFaultyFailed(Run(strArguments + " --adapter all --json --lang en"), kFaulty);
+        Adapters(c.strFaulty.rfind("fitting =", 0) == 0 ? c.strFaulty : "");
+        if (c.check)
+            c.check(*this);
+    }
+}
+
+TEST_F(CliParallel, TheTableNamesEachUnitAndWhyAJobFailed)
+{
+    Adapters("fault = no_answer every 1");
+    const CliResult result = Run("info --adapter all --lang en");
+    EXPECT_EQ(result.nExit, 1) << result.strErr;
+    for (int n = 0; n < kAdapters; ++n) {
+        const std::string strAdapter = std::to_string(n) + " (VB000" + std::to_string(n) + ")";
+        // Each job's output under its adapter, then its row of the table.
+        EXPECT_TRUE(Contains(result.strOut, "Adapter " + strAdapter + "\n")) << result.strOut;
+        const std::regex row(std::to_string(n) + " \\(VB000" + std::to_string(n) + "\\) +" + (n == kFaulty ? "- +- +failed: Timeout" : UnitSerial(n) + " +23 030 03 01 +done") + "\n");
+        EXPECT_TRUE(std::regex_search(result.strOut, row)) << n << "\n" << result.strOut;
+    }
+    EXPECT_TRUE(Contains(result.strErr, "Adapter 2: Error: Timeout")) << result.strErr;
+    // Plain progress lines when standard error is no terminal.
+    EXPECT_TRUE(Contains(result.strErr, "Adapter 0 (VB0000)     0000000000A0   done")) << result.strErr;
+
+    Adapters("");
+    const CliResult german = Run("read --adapter 1,3 --lang de");
+    EXPECT_EQ(german.nExit, 0) << german.strErr;
+    EXPECT_TRUE(std::regex_search(german.strOut, std::regex("Adapter +Geräteseriennummer +Artikelnummer +Ergebnis\n1 \\(VB0001\\) .*erledigt\n3 \\(VB0003\\) .*erledigt\n$")))
+        << german.strOut;
+    const CliResult missing = Run("identify --adapter 1,7 --json");
+    EXPECT_EQ(missing.nExit, 1);
+    EXPECT_TRUE(Contains(missing.strOut, "There is no bus adapter number 7") || Contains(missing.strOut, "Es gibt keinen Busadapter Nummer 7"))
+        << missing.strOut;
+}
+
+TEST_F(CliParallel, UsesThatCannotServeSeveralAdaptersAreRefused)
+{
+    Adapters("");
+    for (const char* szArguments : {"valve state --adapter all", "eeprom dump --adapter 0,1", "save x.xml --adapter all",
+                                    "apply x.xml --adapter all", "apply x.xml --adapter all --yes --backup b.xml", "errors --clear --adapter all",
+                                    "identify --adapter 0,0", "identify --adapter 1,x", "identify --adapter every"}) {
+        const CliResult result = Run(szArguments);
+        EXPECT_EQ(result.nExit, 2) << szArguments << "\n" << result.strOut << result.strErr;
+        EXPECT_TRUE(result.strOut.empty()) << szArguments << "\n" << result.strOut;
+    }
+}
