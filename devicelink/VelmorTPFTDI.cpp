@@ -194,6 +194,7 @@ int CVelmorTPFTDI::ListAdapters(const std::string& strDescription, std::vector<C
 int CVelmorTPFTDI::OpenAdapter(const std::string& strDescription, int nAdapter, std::string& strError)
 {
     CProtocolLock lock(*this);
+    m_nOpenedAdapter = -1;
     if (m_pPort->IsOpen()) {
         m_pPort->Release();
         strError.clear();
@@ -208,11 +209,27 @@ int CVelmorTPFTDI::OpenAdapter(const std::string& strDescription, int nAdapter, 
         nResult = m_pPort->GetDeviceDetail(i, device, strError);
         if (nResult != Result::Ok || !EqualsNoCase(device.strDescription, strDescription))
             continue;
-        if (nMatch == nAdapter)
-            return Open(FormatText("PortNumber=%d; Baudrate=2400;", static_cast<int>(i)), strError);
+        if (nMatch == nAdapter) {
+            nResult = Open(FormatText("PortNumber=%d; Baudrate=2400;", static_cast<int>(i)), strError);
+            if (nResult == Result::Ok) {
+                m_nOpenedAdapter = nAdapter;
+                m_openedAdapter = device;
+            }
+            return nResult;
+        }
         ++nMatch;
     }
     return nResult;
+}
+
+bool CVelmorTPFTDI::OpenedAdapter(int& nAdapter, CAdapterDevice& device)
+{
+    CProtocolLock lock(*this);
+    if (m_nOpenedAdapter < 0 || !m_pPort->IsOpen())
+        return false;
+    nAdapter = m_nOpenedAdapter;
+    device = m_openedAdapter;
+    return true;
 }
 
 int CVelmorTPFTDI::CalcChecksum(int nLength, const BYTE* pData, BYTE& byChecksum, std::string& strError)

@@ -45,6 +45,9 @@ public:
     // Opens the nAdapter-th matching device at 2400 bit/s. Without such a
     // device the result is 0 and no port is open.
     virtual int OpenAdapter(const std::string& strDescription, int nAdapter, std::string& strError);
+    // The adapter OpenAdapter opened last (its number and device), while its
+    // port is open: what the service record names.
+    bool OpenedAdapter(int& nAdapter, CAdapterDevice& device);
     virtual int LoadDriver(std::string& strError);
     virtual int UnloadDriver(std::string& strError);
     virtual bool IsPortOpen();
@@ -100,6 +103,8 @@ protected:
     std::unique_ptr<IAdapterPort> m_pPort;
     EAdapterPortKind m_ePortKind = EAdapterPortKind::D2xx;
     std::string m_strPortDevice; // the device the serial port was made for
+    int m_nOpenedAdapter = -1;
+    CAdapterDevice m_openedAdapter;
 
 private:
     void BuildTxFrame();

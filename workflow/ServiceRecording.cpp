@@ -1,5 +1,6 @@
 #include "workflow/ServiceRecording.h"
 
+#include "common/FilePaths.h"
 #include "common/TextFormat.h"
 
 #include <string>
@@ -27,6 +28,11 @@ CServiceUnit ServiceUnitOf(const CFittingIdentity& identity)
             identity.strSoftwareVersion, ModuleValue(identity, "BL version"), identity.strProductionDate};
 }
 
+std::string ServiceAdapterName(int nAdapter, const CAdapterDevice& adapter)
+{
+    return FormatText("%d (%s, %s)", nAdapter, adapter.strSerialNumber.c_str(), adapter.strPath.empty() ? "D2XX" : adapter.strPath.c_str());
+}
+
 std::vector<CServiceItem> OperatingDataItems(const CFittingInformation& information)
 {
     return {{"HoursTotal", "", std::to_string(information.nHoursTotal)},
@@ -36,6 +42,12 @@ std::vector<CServiceItem> OperatingDataItems(const CFittingInformation& informat
             {"InstallationDate", "", information.strInstallationDate},
             {"Installer", "", information.strInstaller},
             {"Placement", "", information.strPlacement}};
+}
+
+std::vector<CServiceItem> FirmwareDownloadItems(const std::string& strFile, const std::string& strSha256, const std::string& strVersionBefore,
+                                                const std::string& strVersionAfter)
+{
+    return {{"File", "", Utf8FromPath(PathFromUtf8(strFile).filename())}, {"SHA-256", "", strSha256}, {"Version", strVersionBefore, strVersionAfter}};
 }
 
 std::vector<CServiceItem> ErrorHistoryItems(const CErrorHistory& history, const CErrorHistory* pBefore)
