@@ -9,21 +9,15 @@
 #include "app/WindowColors.h"
 #include "common/ResultCodes.h"
 #include "devicelink/VelmorTPExt.h"
+#include "report/ServiceReport.h"
 #include "servicelog/VisitCsv.h"
 
-#include <QDateTime>
 #include <QHeaderView>
 #include <QLabel>
 #include <QSaveFile>
 #include <QTreeWidget>
 
 namespace {
-
-QString LocalTime(const std::string& strUtc, const char* szFormat)
-{
-    const QDateTime time = QDateTime::fromString(QString::fromStdString(strUtc), Qt::ISODate);
-    return time.isValid() ? time.toLocalTime().toString(QLatin1String(szFormat)) : QString::fromStdString(strUtc);
-}
 
 QTreeWidget* AddTree(QWidget* pParent, int nId, const QRect& geometry, int nColumns)
 {
@@ -41,7 +35,7 @@ void AddEvent(QTreeWidget* pTree, const CServiceEvent& event)
     const QString result = event.nResult == Result::Ok
                                ? UiText("done", "erledigt")
                                : UiText("failed: %1", "fehlgeschlagen: %1").arg(QString::fromStdString(event.strMessage));
-    auto* pEvent = new QTreeWidgetItem(pTree, {LocalTime(event.strTime, "HH:mm:ss") + QStringLiteral("  ") + QString::fromUtf8(ServiceEventTitle(event.eKind)),
+    auto* pEvent = new QTreeWidgetItem(pTree, {LocalServiceTime(event.strTime) + QStringLiteral("  ") + QString::fromUtf8(ServiceEventTitle(event.eKind)),
                                                QString(), result});
     pEvent->setFirstColumnSpanned(true);
     QFont bold = pTree->font();
@@ -72,10 +66,10 @@ CDlgServiceHistory::CDlgServiceHistory(CServiceRecorder& recorder, CFileChooser&
     m_pExport = NewButton(this, 1534, DluRect(7, 281, 90, 14));
     m_pClose = NewButton(this, 1535, DluRect(343, 281, 90, 14));
     // German headers are the longer ones.
-    const int nVisitColumns[] = {118, 120, 170, 80};
+    const int nVisitColumns[] = {130, 115, 165, 75};
     for (int i = 0; i < 4; ++i)
         m_pVisits->setColumnWidth(i, nVisitColumns[i]);
-    m_pDetail->setColumnWidth(0, 230);
+    m_pDetail->setColumnWidth(0, 260);
     m_pDetail->setColumnWidth(1, 150);
     connect(m_pVisits, &QTreeWidget::currentItemChanged, this, [this] { ShowVisit(m_pVisits->currentIndex().row()); });
     connect(m_pExport, &QPushButton::clicked, this, &CDlgServiceHistory::ExportCsv);
@@ -122,7 +116,7 @@ void CDlgServiceHistory::Reload()
     }
     m_pExport->setEnabled(!m_visits.empty());
     for (const CVisitSummary& visit : m_visits)
-        new QTreeWidgetItem(m_pVisits, {LocalTime(visit.strStarted, "dd.MM.yyyy HH:mm"), QString::fromStdString(visit.context.strTechnician),
+        new QTreeWidgetItem(m_pVisits, {LocalServiceTime(visit.strStarted), QString::fromStdString(visit.context.strTechnician),
                                         QString::fromStdString(visit.context.strAdapter), QString::number(visit.nEvents),
                                         QString::number(visit.nSettingsChanged)});
     if (!m_visits.empty())

@@ -65,7 +65,9 @@ int main()
     const Clock::time_point writing = Clock::now();
     for (int nVisit = 0; nVisit < kVisits; ++nVisit) {
         Clock::time_point start = Clock::now();
-        const long long llVisit = log.StartVisit(Unit(nVisit % kUnits), {"Bench", "Adapter number 0", "2.15.0"}, strWarning);
+        // A technician per visit, so that each looks for a visit to continue
+        // and then starts one of its own.
+        const long long llVisit = log.StartVisit(Unit(nVisit % kUnits), {"Bench " + std::to_string(nVisit), "Adapter number 0", "2.15.0"}, strWarning);
         dWorstRecordMs = std::max(dWorstRecordMs, MillisecondsSince(start));
         for (CServiceEvent& event : VisitEvents(nVisit)) {
             start = Clock::now();

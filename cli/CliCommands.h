@@ -14,6 +14,8 @@ int RunRead(CCliContext& context);
 int RunSave(CCliContext& context);
 int RunApply(CCliContext& context);
 int RunHistory(CCliContext& context);
+// Needs a QGuiApplication: it draws the PDF.
+int RunReport(CCliContext& context);
 
 int RunProducts(CCliContext& context);
 int RunProduct(CCliContext& context);

@@ -74,7 +74,7 @@ void WarnServiceLog(const std::string& strWarning)
 // Every unit identified is a visit of the service record.
 void StartVisit(const CCliContext& context, CFittingSession& session)
 {
-    if (context.strServiceLog.empty())
+    if (context.strServiceLog.empty() || !session.bStartVisit)
         return;
     std::string strWarning;
     if (session.serviceLog.Open(context.strServiceLog, strWarning) == Result::Ok)
@@ -272,8 +272,8 @@ void RecordDownload(CFittingSession& session, const CDownloadRecord& record, int
     }
     const bool bAnswered = nStarted == Result::Ok && download.GetResult() == Result::Ok && reidentification.GetResult() == Result::Ok;
     RecordVisit(session, ServiceEventKind::FirmwareDownload, nResult, strMessage,
-                {{"File", "", Utf8FromPath(PathFromUtf8(record.strFile).filename())},
-                 {"Version", record.before.strSoftwareVersion, bAnswered ? session.identity.strSoftwareVersion : std::string()}});
+                FirmwareDownloadItems(record.strFile, record.before.strSoftwareVersion,
+                                      bAnswered ? session.identity.strSoftwareVersion : std::string()));
 }
 
 int FailSilentAfterDownload(const CCliContext& context, const std::string& strError)

@@ -18,7 +18,8 @@ struct CFittingSession {
     CFittingIdentity identity;
     CAdapterDevice adapter; // the one opened
     CServiceLog serviceLog;
-    long long llVisit = 0; // this command's visit in the service record; 0: none
+    bool bStartVisit = true; // false: Connect leaves the service record alone
+    long long llVisit = 0;   // this command's visit in the service record; 0: none
 };
 
 // Opens the chosen adapter and identifies the fitting. With bNeedDefinition

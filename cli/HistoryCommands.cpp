@@ -6,28 +6,20 @@
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
+#include "report/ServiceReport.h"
 #include "servicelog/ServiceLog.h"
 #include "servicelog/VisitCsv.h"
-
-#include <QDateTime>
 
 #include <cstdio>
 
 namespace {
-
-QString LocalTime(const std::string& strUtc)
-{
-    const QDateTime time = QDateTime::fromString(QString::fromStdString(strUtc), Qt::ISODate);
-    return time.isValid() ? time.toLocalTime().toString(QString::fromUtf8(PickText("yyyy-MM-dd HH:mm:ss", "dd.MM.yyyy HH:mm:ss")))
-                          : QString::fromStdString(strUtc);
-}
 
 CCliReport VisitReport(const CVisitSummary& visit)
 {
     CCliReport report;
     report.Add(QStringLiteral("id"), Label("Visit", "Besuch"), static_cast<qint64>(visit.llId));
     report.AddJson(QStringLiteral("started"), QString::fromStdString(visit.strStarted));
-    report.Add(QStringLiteral("startedLocal"), Label("Date", "Datum"), LocalTime(visit.strStarted));
+    report.Add(QStringLiteral("startedLocal"), Label("Date", "Datum"), LocalServiceTime(visit.strStarted));
     AddArticle(report, visit.unit.strArticleNumber);
     report.Add(QStringLiteral("unitSerialNumber"), Label("Serial number of the unit", "Seriennummer des Geräts"), visit.unit.strSerialNumber);
     report.Add(QStringLiteral("softwareVersion"), Label("Software version", "Softwareversion"), visit.unit.strSoftwareVersion);

@@ -54,23 +54,9 @@ int ConnectAndRead(const CCliContext& context, CFittingSession& session, ModelSl
     return ReadFitting(context, session, *model);
 }
 
-// What a value means on the page: "on"/"off" for a check box (also for a
-// group kept off in its value), a list's label; empty for a plain number.
-QString ValueLabel(CSettingsModel& model, const CSettingField& field, DWORD dwValue)
-{
-    if (field.eKind == SettingKind::Flag || (field.bZeroMeansOff && dwValue == 0))
-        return IsFlagOn(field, dwValue) ? Label("on", "ein") : Label("off", "aus");
-    const CProductSetting* pSetting = nullptr;
-    std::string strIgnored;
-    std::string strLabel;
-    if (field.eKind == SettingKind::Symbolic && model.GetSetting(field.szName, pSetting, strIgnored) == Result::Ok)
-        pSetting->GetSymbolicLabel(g_nLanguage, dwValue, strLabel);
-    return QString::fromStdString(strLabel);
-}
-
 QString ValueText(CSettingsModel& model, const CSettingField& field, DWORD dwValue)
 {
-    const QString label = ValueLabel(model, field, dwValue);
+    const QString label = QString::fromStdString(model.ValueLabel(field, dwValue));
     return label.isEmpty() ? QString::number(dwValue) : QStringLiteral("%1 (%2)").arg(dwValue).arg(label);
 }
 
@@ -94,7 +80,7 @@ CCliReport SettingsReport(const CCliContext& context, CSettingsModel& model)
         CCliReport item;
         item.Add(QStringLiteral("name"), QString(), QString::fromUtf8(field.szName));
         item.Add(QStringLiteral("value"), QString(), static_cast<qint64>(dwValue));
-        const QString label = ValueLabel(model, field, dwValue);
+        const QString label = QString::fromStdString(model.ValueLabel(field, dwValue));
         if (!label.isEmpty())
             item.Add(QStringLiteral("label"), QString(), label);
         items.push_back(item);

@@ -12,9 +12,11 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QSettings>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -106,6 +108,10 @@ const std::vector<CommandSpec>& Commands()
          "database, visits [{id, started (UTC), startedLocal, article, articleFormatted, unitSerialNumber, softwareVersion,\n"
          "technician, adapter, toolVersion, events, settingsChanged}];\n"
          "show: the visit's keys and eventList [{kind, kindName, time, result, items [{name, before, after, held}]}]"},
+        {"report", "<file.pdf>", "Write the service report of a unit's last visit as a PDF (A4, in the chosen language): the "
+         "connected fitting's, or with --serial that unit's from the service record. The report itself records no visit.",
+         RunReport, 1, 1, {"serial", "article"},
+         "file, visit (the visit's id in the service record), startedLocal, article, articleFormatted, unitSerialNumber"},
     };
     return commands;
 }
@@ -138,6 +144,9 @@ void PrintUsage(const CommandSpec* pCommand)
                         "  --article <a>      only the visits of units with this article number\n"
                         "  --since <date>     only the visits from this day on (yyyy-mm-dd)\n"
                         "  --csv              print the visits as CSV\n");
+        else if (pCommand->options.contains(QStringLiteral("serial")))
+            std::printf("\n  --serial <s>       the unit with this serial number, without a fitting connected\n"
+                        "  --article <a>      with --serial: the unit of this article number, where two share the serial number\n");
         if (pCommand->options.contains(QStringLiteral("range")))
             std::printf("\n  --range <f> <l>    dump the rows holding the addresses <f> to <l> (e.g. --range 0x100 0x1FF)\n");
         std::printf("\nJSON keys (--json):\n  %s\n", QString::fromUtf8(pCommand->szJson).replace(QLatin1String("\n"), QLatin1String("\n  ")).toUtf8().constData());
@@ -313,11 +322,21 @@ int ApplyOptions(const QCommandLineParser& parser, CCliContext& context)
     return ApplyServiceLogOptions(parser, context);
 }
 
+// Only the report draws; the other commands keep to QtCore and need no
+// display. The report draws offscreen unless told otherwise.
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char* argv[], const CommandSpec& command)
+{
+    if (command.pRun != RunReport)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication application(argc, argv);
     QCommandLineParser parser;
     AddOptions(parser);
     // Parsed as Latin-1, each argument keeps its bytes: a file name that is
@@ -346,6 +365,7 @@ int main(int argc, char* argv[])
     if (nUsage != ExitOk)
         return nUsage;
 
+    const std::unique_ptr<QCoreApplication> pApplication = MakeApplication(argc, argv, *pCommand);
     CCliContext context;
     ReadStoredSettings(context);
     const int nOptions = ApplyOptions(parser, context);

@@ -62,6 +62,18 @@ std::vector<std::string> CSettingsModel::Labels(const std::string& strName)
     return labels;
 }
 
+std::string CSettingsModel::ValueLabel(const CSettingField& field, DWORD dwValue)
+{
+    if (field.eKind == SettingKind::Flag || (field.bZeroMeansOff && dwValue == 0))
+        return IsFlagOn(field, dwValue) ? PickText("on", "ein") : PickText("off", "aus");
+    const CProductSetting* pSetting = nullptr;
+    std::string strIgnored;
+    std::string strLabel;
+    if (field.eKind == SettingKind::Symbolic && GetSetting(field.szName, pSetting, strIgnored) == Result::Ok)
+        pSetting->GetSymbolicLabel(g_nLanguage, dwValue, strLabel);
+    return strLabel;
+}
+
 int CSettingsModel::CheckValue(const std::string& strName, const std::string& strText, DWORD& dwValue,
                                std::string& strError)
 {

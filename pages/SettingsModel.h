@@ -111,6 +111,10 @@ public:
     int GetSetting(const std::string& strName, const CProductSetting*& pSetting, std::string& strError);
     // The labels of a Symbolic row in the language in force.
     std::vector<std::string> Labels(const std::string& strName);
+    // What a value of one of Fields() means on the page, in the language in
+    // force: "on"/"off" for a check box (also for a group kept off in its
+    // value), a list's label; empty for a plain number.
+    std::string ValueLabel(const CSettingField& field, DWORD dwValue);
     // The value check of a row's text (the live check and the marker's message).
     int CheckValue(const std::string& strName, const std::string& strText, DWORD& dwValue, std::string& strError);
     // "+" and "-": the new text, or none (beep). An unknown row keeps its text.

@@ -35,9 +35,9 @@ constexpr const char* kMigrations[] = {
 };
 static_assert(std::size(kMigrations) == CServiceLog::kSchemaVersion);
 
-std::string UtcNow()
+std::string UtcText(std::chrono::system_clock::time_point time)
 {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    const std::time_t now = std::chrono::system_clock::to_time_t(time);
     std::tm utc{};
 #if defined(_WIN32)
     gmtime_s(&utc, &now);
@@ -47,6 +47,11 @@ std::string UtcNow()
     char szText[32];
     std::strftime(szText, sizeof szText, "%Y-%m-%dT%H:%M:%SZ", &utc);
     return szText;
+}
+
+std::string UtcNow()
+{
+    return UtcText(std::chrono::system_clock::now());
 }
 
 int SchemaVersion(sqlite3* pDb, int& nVersion)
@@ -188,6 +193,22 @@ int CServiceLog::FailRead(std::string& strError) const
     return Result::FileException;
 }
 
+// The unit's last visit, when the same technician recorded in it recently;
+// 0 otherwise. UTC times in one format compare as text.
+long long CServiceLog::VisitToContinue(const CServiceUnit& unit, const CServiceContext& context)
+{
+    if (m_visitContinues.count() <= 0)
+        return 0;
+    CSqliteStatement last(m_pDb, "SELECT v.id, v.technician, max(v.started, ifnull((SELECT max(time) FROM events WHERE visit_id = v.id), ''))"
+                                 " FROM visits v JOIN units u ON u.id = v.unit_id WHERE u.article = ?1 AND u.serial = ?2"
+                                 " ORDER BY v.id DESC LIMIT 1");
+    last.Bind(1, unit.strArticleNumber).Bind(2, unit.strSerialNumber);
+    if (last.Step() != SQLITE_ROW || last.Text(1) != context.strTechnician
+        || last.Text(2) < UtcText(std::chrono::system_clock::now() - m_visitContinues))
+        return 0;
+    return last.Int(0);
+}
+
 long long CServiceLog::StartVisit(const CServiceUnit& unit, const CServiceContext& context, std::string& strWarning)
 {
     if (!IsOpen())
@@ -197,6 +218,8 @@ long long CServiceLog::StartVisit(const CServiceUnit& unit, const CServiceContex
         FailRecord(strWarning);
         return 0;
     }
+    if (const long long llContinued = VisitToContinue(unit, context); llContinued != 0)
+        return llContinued; // nothing written: the transaction ends unused
     CSqliteStatement addUnit(m_pDb, "INSERT OR IGNORE INTO units(article, serial) VALUES(?1, ?2)");
     CSqliteStatement addVisit(m_pDb, "INSERT INTO visits(unit_id, started, tool_version, technician, adapter, module_serial,"
                                      " software_version, bootloader_version, production_date)"

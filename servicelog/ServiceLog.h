@@ -6,6 +6,7 @@
 
 #include "servicelog/ServiceRecord.h"
 
+#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,8 +16,12 @@ struct sqlite3;
 class CServiceLog {
 public:
     static constexpr int kSchemaVersion = 1;
+    // Jobs on one unit by one technician this close together belong to one
+    // visit: identify, read, write, clear and flash make one record.
+    static constexpr std::chrono::seconds kVisitContinues = std::chrono::hours(1);
 
-    CServiceLog() = default;
+    // visitContinues 0: every StartVisit starts a visit of its own.
+    explicit CServiceLog(std::chrono::seconds visitContinues = kVisitContinues) : m_visitContinues(visitContinues) {}
     ~CServiceLog();
     CServiceLog(const CServiceLog&) = delete;
     CServiceLog& operator=(const CServiceLog&) = delete;
@@ -30,7 +35,9 @@ public:
     bool IsOpen() const { return m_pDb != nullptr; }
     const std::string& Path() const { return m_strPath; }
 
-    // Starts a visit of the unit: its id, or 0 with a warning.
+    // Starts a visit of the unit, or continues the unit's last visit when the
+    // same technician recorded in it less than visitContinues ago: its id,
+    // or 0 with a warning.
     long long StartVisit(const CServiceUnit& unit, const CServiceContext& context, std::string& strWarning);
     // Records one event of the visit, whole or not at all.
     int Record(long long llVisit, CServiceEvent event, std::string& strWarning);
@@ -51,6 +58,9 @@ private:
     int FailRecord(std::string& strWarning) const;
     int FailRead(std::string& strError) const;
 
+    long long VisitToContinue(const CServiceUnit& unit, const CServiceContext& context);
+
+    std::chrono::seconds m_visitContinues;
     sqlite3* m_pDb = nullptr;
     std::string m_strPath;
 };

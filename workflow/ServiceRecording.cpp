@@ -1,7 +1,9 @@
 #include "workflow/ServiceRecording.h"
 
+#include "common/FileDigest.h"
 #include "common/FilePaths.h"
 #include "common/TextFormat.h"
+#include "firmware/IntelHex.h"
 
 #include <string>
 
@@ -44,12 +46,6 @@ std::vector<CServiceItem> OperatingDataItems(const CFittingInformation& informat
             {"Placement", "", information.strPlacement}};
 }
 
-std::vector<CServiceItem> FirmwareDownloadItems(const std::string& strFile, const std::string& strSha256, const std::string& strVersionBefore,
-                                                const std::string& strVersionAfter)
-{
-    return {{"File", "", Utf8FromPath(PathFromUtf8(strFile).filename())}, {"SHA-256", "", strSha256}, {"Version", strVersionBefore, strVersionAfter}};
-}
-
 std::vector<CServiceItem> ErrorHistoryItems(const CErrorHistory& history, const CErrorHistory* pBefore)
 {
     std::vector<CServiceItem> items;
@@ -58,4 +54,13 @@ std::vector<CServiceItem> ErrorHistoryItems(const CErrorHistory& history, const 
         items.push_back({"Entry " + std::to_string(i + 1), pBefore != nullptr ? CodeText(pBefore->abyEntries[i]) : "",
                          CodeText(history.abyEntries[i])});
     return items;
+}
+
+std::vector<CServiceItem> FirmwareDownloadItems(const std::string& strFile, const std::string& strVersionBefore,
+                                                const std::string& strVersionAfter)
+{
+    std::string strSha256;
+    std::string strIgnored; // a file gone since the download is recorded without its digest
+    Sha256OfFile(strFile, CIntelHex::kMaxFileBytes, strSha256, strIgnored);
+    return {{"File", "", Utf8FromPath(PathFromUtf8(strFile).filename())}, {"SHA-256", "", strSha256}, {"Version", strVersionBefore, strVersionAfter}};
 }

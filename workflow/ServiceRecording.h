@@ -1,11 +1,12 @@
 #pragma once
 // What a visit puts into the service log, taken from what the jobs read: the
-// unit as identified, its counters and its error history.
+// unit as identified, its counters, its error history and its firmware.
 
 #include "devicelink/AdapterPort.h"
 #include "servicelog/ServiceRecord.h"
 #include "workflow/FittingReadout.h"
 
+#include <string>
 #include <vector>
 
 CServiceUnit ServiceUnitOf(const CFittingIdentity& identity);
@@ -13,10 +14,10 @@ CServiceUnit ServiceUnitOf(const CFittingIdentity& identity);
 // and the way it was reached ("0 (VB4711, D2XX)").
 std::string ServiceAdapterName(int nAdapter, const CAdapterDevice& adapter);
 std::vector<CServiceItem> OperatingDataItems(const CFittingInformation& information);
-// A firmware download: the file's name and SHA-256, the version the unit
-// ran before → the version that answers after (empty when none did).
-std::vector<CServiceItem> FirmwareDownloadItems(const std::string& strFile, const std::string& strSha256, const std::string& strVersionBefore,
-                                                const std::string& strVersionAfter);
 // The count and the five stored codes; with the history held before a clear,
 // each item shows before → after.
 std::vector<CServiceItem> ErrorHistoryItems(const CErrorHistory& history, const CErrorHistory* pBefore = nullptr);
+// A download of the file: its name and SHA-256, and the version the fitting
+// ran before → the version that answered after it (empty when none did).
+std::vector<CServiceItem> FirmwareDownloadItems(const std::string& strFile, const std::string& strVersionBefore,
+                                                const std::string& strVersionAfter);

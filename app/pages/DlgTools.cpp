@@ -20,8 +20,6 @@
 #include "workflow/FittingReadout.h"
 
 #include <QCheckBox>
-#include <QCryptographicHash>
-#include <QFile>
 #include <QDir>
 #include <QPushButton>
 
@@ -246,10 +244,8 @@ void CDlgTools::RecordDownload(const QString& path, const CProgrammedUnit& unit,
 {
     if (unit.before.strArticleNumber.empty())
         return; // no unit answered: nothing to record it for
-    QFile file(path);
-    const QByteArray sha256 = file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex() : QByteArray();
     Recorder().RecordFor(unit.before, ServiceEventKind::FirmwareDownload, nResult, strError,
-                         FirmwareDownloadItems(path.toStdString(), sha256.toStdString(), unit.before.strSoftwareVersion,
+                         FirmwareDownloadItems(path.toStdString(), unit.before.strSoftwareVersion,
                                                unit.bAnswered ? unit.after.strSoftwareVersion : std::string()));
 }
 

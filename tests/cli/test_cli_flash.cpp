@@ -234,10 +234,12 @@ TEST_F(Cli, FlashChecksTheUnitThatAnswersAfterTheDownload)
             EXPECT_TRUE(Contains(flash.strOut, "\"unitSerialNumberBefore\": \"000003012301\"")) << flash.strOut;
             EXPECT_TRUE(Contains(flash.strOut, "\"imageVersion\": \"V4.02\"")) << flash.strOut;
         }
-        // The service record keeps the download: its file, the version before → after, and whether it did.
+        // The service record keeps the download: its file and digest, the version before → after, and whether it did.
         const CliResult record = RunIn(dirs[i], "history show 1 --json --lang en");
         EXPECT_TRUE(Contains(record.strOut, "\"kindName\": \"firmware-download\"")) << record.strOut;
         EXPECT_TRUE(Contains(record.strOut, "\"after\": \"faucet_V4.02.hex\"")) << record.strOut;
+        EXPECT_TRUE(std::regex_search(record.strOut, std::regex("\"after\": \"[0-9a-f]{64}\",\\s*\"before\": \"\",\\s*\"held\": 1,\\s*\"name\": \"SHA-256\"")))
+            << record.strOut;
         EXPECT_TRUE(std::regex_search(record.strOut, std::regex("\"after\": \"" + std::string(c.szVersionAfter) + "\",\\s*\"before\": \"V1.12\"")))
             << record.strOut;
         EXPECT_EQ(Contains(record.strOut, "\"result\": \"done\""), c.nExit == 0) << record.strOut;

@@ -1,5 +1,6 @@
-// Whole-file reads and safe replacement of files.
+// Whole-file reads, safe replacement of files and their digests.
 
+#include "common/FileDigest.h"
 #include "common/FileIO.h"
 #include "common/ResultCodes.h"
 #include "FileSizeLimit.h"
@@ -132,4 +133,27 @@ TEST_F(FileIO, AMissingDirectoryIsReported)
     std::string strError;
     EXPECT_EQ(ReplaceFileContent(PathOf("no/such/dir.xml"), "x", strError), Result::InvalidArgument);
     EXPECT_NE(strError.find("dir.xml"), std::string::npos) << strError;
+}
+
+TEST_F(FileIO, DigestsTheWholeFile)
+{
+    struct Case {
+        const char* szContent;
+        const char* szSha256;
+    };
+    const Case cases[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+    };
+    for (const Case& c : cases) {
+        std::string strError;
+        ASSERT_EQ(ReplaceFileContent(PathOf("image.hex"), c.szContent, strError), Result::Ok) << strError;
+        std::string strHex;
+        EXPECT_EQ(Sha256OfFile(PathOf("image.hex"), 16, strHex, strError), Result::Ok) << strError;
+        EXPECT_EQ(strHex, c.szSha256);
+    }
+    std::string strHex;
+    std::string strError;
+    EXPECT_EQ(Sha256OfFile(PathOf("missing.hex"), 16, strHex, strError), Result::InvalidArgument);
+    EXPECT_NE(strError.find("missing.hex"), std::string::npos) << strError;
 }

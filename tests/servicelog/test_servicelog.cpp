@@ -121,7 +121,7 @@ TEST_F(ServiceLogTest, AVisitIsReadBackWhole)
 
 TEST_F(ServiceLogTest, VisitsAreFoundNewestFirst)
 {
-    CServiceLog log;
+    CServiceLog log(std::chrono::seconds(0)); // each visit one of its own
     ASSERT_EQ(log.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
     const long long llFirst = RecordVisit(log, kUnit);
     const long long llOther = RecordVisit(log, kOtherUnit);
@@ -168,7 +168,7 @@ TEST(VisitCsv, OneLinePerVisitWithFieldsQuotedWhereTheyMustBe)
 
 TEST_F(ServiceLogTest, AUnitIsKnownByWhatItHeldLastTime)
 {
-    CServiceLog log;
+    CServiceLog log(std::chrono::seconds(0)); // each visit one of its own
     ASSERT_EQ(log.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
     std::string strError;
     CVisitSummary previous;
@@ -188,6 +188,28 @@ TEST_F(ServiceLogTest, AUnitIsKnownByWhatItHeldLastTime)
     // The write left Maxruntime at 75; Runtime did not hold, so it kept 900.
     EXPECT_EQ(known, (std::map<std::string, std::string>{{"LEDCurrentOff", "2"}, {"Maxruntime", "75"}, {"Runtime", "900"}}));
     EXPECT_EQ(CountChangedSettings(known, {{"Maxruntime", "", "75"}, {"Runtime", "", "1000"}, {"NewSetting", "", "1"}}), 1);
+}
+
+TEST_F(ServiceLogTest, JobsCloseTogetherMakeOneVisit)
+{
+    CServiceLog log;
+    ASSERT_EQ(log.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
+    const long long llVisit = RecordVisit(log, kUnit);
+    EXPECT_EQ(log.StartVisit(kUnit, kContext, m_strWarning), llVisit);
+    EXPECT_NE(log.StartVisit(kOtherUnit, kContext, m_strWarning), llVisit);
+    const long long llOtherTechnician = log.StartVisit(kUnit, {"A. Other", kContext.strAdapter, kContext.strToolVersion}, m_strWarning);
+    EXPECT_NE(llOtherTechnician, llVisit);
+
+    // Back in the same technician's hands a day later: a visit of its own.
+    CRawDatabase raw(m_path);
+    ASSERT_TRUE(raw.Exec("UPDATE visits SET technician = 'K. Weber', started = '2026-01-01T08:00:00Z'"));
+    ASSERT_TRUE(raw.Exec("UPDATE events SET time = '2026-01-01T09:30:00Z'"));
+    const long long llLater = log.StartVisit(kUnit, kContext, m_strWarning);
+    EXPECT_GT(llLater, llOtherTechnician);
+    std::vector<CVisitSummary> visits;
+    std::string strError;
+    ASSERT_EQ(log.ListVisits({kUnit.strSerialNumber, "", ""}, visits, strError), 0) << strError;
+    EXPECT_EQ(visits.size(), 3u);
 }
 
 TEST_F(ServiceLogTest, ADamagedOrNewerDatabaseIsLeftAsItIs)
