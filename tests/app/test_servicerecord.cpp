@@ -120,6 +120,45 @@ void ServeAgainLater(AppEnvironment& env, StartedWindow& window)
     QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
 }
 
+// Opens a changed file and writes it, with no box but the question before opening.
+void ApplyFile(AppEnvironment& env, StartedWindow& window)
+{
+    MessageBoxWatch boxes(QStringLiteral("Do you want to override the current settings?"));
+    const QString file = WriteFaucetFile(env.Path(), "230300301");
+    window.dlg.m_chooseOpenFile = [&file] { return file; };
+    window.dlg.findChild<QAction*>(QStringLiteral("id1093"))->trigger();
+    window.PageChild<QPushButton>("Ambra", 1170)->click();
+    QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
+    QCOMPARE(boxes.unexpected, QStringList());
+}
+
+// Clears the error history and reads it back from the fitting: empty.
+void ClearErrors(StartedWindow& window, int& nBefore)
+{
+    auto* pDiagnostics = window.dlg.findChild<CDlgDiagnosticGeneric*>(QStringLiteral("GenericDiagnostics"));
+    pDiagnostics->ReadHistory(); // the file opened took the history read from the page
+    nBefore = pDiagnostics->History().byCount;
+    MessageBoxWatch boxes(QStringLiteral("Do you want to reset the error history?"));
+    pDiagnostics->ClearHistory();
+    pDiagnostics->ReadHistory();
+    QCOMPARE(boxes.unexpected, QStringList());
+    QCOMPARE(static_cast<int>(pDiagnostics->History().byCount), 0);
+}
+
+// Writes 42 s maximum run time and a run time the fitting acknowledges but does not keep.
+void WriteWithRuntimeNotHeld(AppEnvironment& env, StartedWindow& window, unsigned nRuntime)
+{
+    const VSimFault ignore{VSIM_FAULT_IGNORE_WRITE, VSIM_TRIGGER_COMMAND, 12, 0, 0, 0, nullptr, nullptr, 0, kRuntime, 2};
+    QVERIFY(env.sim.api.AddFault(0, &ignore) > 0);
+    window.PageChild<QLineEdit>("Ambra", 1150)->setText(QStringLiteral("42"));
+    window.PageChild<QLineEdit>("Ambra", 1210)->setText(QString::number(nRuntime + 100));
+    window.PageChild<QPushButton>("Ambra", 1170)->click();
+    QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
+    env.sim.api.ClearFaults();
+    QCOMPARE(EepromValue(env.sim, kMaxRuntime, 2), 42u);
+    QCOMPARE(EepromValue(env.sim, kRuntime, 2), nRuntime);
+}
+
 QString LocalDate(const char* szUtc)
 {
     return QDateTime::fromString(QString::fromLatin1(szUtc), Qt::ISODate).toLocalTime().toString(QStringLiteral("dd.MM.yyyy"));
@@ -147,31 +186,13 @@ void ServiceRecordTest::aWholeVisitHoldsEachBeforeAndAfter()
     StartedWindow& window = *tools.window;
     AppEnvironment& env = tools.env;
     const unsigned nMaxRuntimeBefore = EepromValue(env.sim, kMaxRuntime, 2);
-    {
-        // Apply a changed file, then write it.
-        MessageBoxWatch boxes(QStringLiteral("Do you want to override the current settings?"));
-        const QString file = WriteFaucetFile(env.Path(), "230300301");
-        window.dlg.m_chooseOpenFile = [&file] { return file; };
-        window.dlg.findChild<QAction*>(QStringLiteral("id1093"))->trigger();
-        window.PageChild<QPushButton>("Ambra", 1170)->click();
-        QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
-        QCOMPARE(boxes.unexpected, QStringList());
-    }
+    ApplyFile(env, window);
+    QVERIFY(!QTest::currentTestFailed());
     QCOMPARE(EepromValue(env.sim, kMaxRuntime, 2), 77u);
     QCOMPARE(EepromValue(env.sim, kRuntime, 2), 900u);
-
-    // Clear the error history, then read it back from the fitting.
-    auto* pDiagnostics = window.dlg.findChild<CDlgDiagnosticGeneric*>(QStringLiteral("GenericDiagnostics"));
-    pDiagnostics->ReadHistory(); // the file opened took the history read from the page
-    const int nErrorsBefore = pDiagnostics->History().byCount;
-    QVERIFY(nErrorsBefore > 0);
-    {
-        MessageBoxWatch boxes(QStringLiteral("Do you want to reset the error history?"));
-        pDiagnostics->ClearHistory();
-        pDiagnostics->ReadHistory();
-        QCOMPARE(boxes.unexpected, QStringList());
-    }
-    QCOMPARE(static_cast<int>(pDiagnostics->History().byCount), 0);
+    int nErrorsBefore = 0;
+    ClearErrors(window, nErrorsBefore);
+    QVERIFY(!QTest::currentTestFailed() && nErrorsBefore > 0);
 
     // Program the firmware.
     const QString image = Firmware(QStringLiteral("faucet_V4.02.hex"));
@@ -261,16 +282,8 @@ void ServiceRecordTest::theHistoryViewShowsAndExportsTheVisits()
     Identify(window);
     const unsigned nMaxRuntime = EepromValue(env.sim, kMaxRuntime, 2);
     const unsigned nRuntime = EepromValue(env.sim, kRuntime, 2);
-    // The fitting acknowledges the run time but does not keep it.
-    const VSimFault ignore{VSIM_FAULT_IGNORE_WRITE, VSIM_TRIGGER_COMMAND, 12, 0, 0, 0, nullptr, nullptr, 0, kRuntime, 2};
-    QVERIFY(env.sim.api.AddFault(0, &ignore) > 0);
-    window.PageChild<QLineEdit>("Ambra", 1150)->setText(QStringLiteral("42"));
-    window.PageChild<QLineEdit>("Ambra", 1210)->setText(QString::number(nRuntime + 100));
-    window.PageChild<QPushButton>("Ambra", 1170)->click();
-    QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
-    env.sim.api.ClearFaults();
-    QCOMPARE(EepromValue(env.sim, kMaxRuntime, 2), 42u);
-    QCOMPARE(EepromValue(env.sim, kRuntime, 2), nRuntime);
+    WriteWithRuntimeNotHeld(env, window, nRuntime);
+    QVERIFY(!QTest::currentTestFailed());
     ServeAgainLater(env, window);
 
     window.dlg.findChild<QAction*>(QStringLiteral("id1502"))->trigger();
