@@ -10,7 +10,14 @@ namespace {
 
 QString FolderKey(CFileChooser::Kind eKind)
 {
-    return eKind == CFileChooser::kFirmware ? QStringLiteral("Folders/Firmware") : QStringLiteral("Folders/Configuration");
+    switch (eKind) {
+    case CFileChooser::kFirmware:
+        return QStringLiteral("Folders/Firmware");
+    case CFileChooser::kServiceHistory:
+        return QStringLiteral("Folders/ServiceHistory");
+    default:
+        return QStringLiteral("Folders/Configuration");
+    }
 }
 
 } // namespace

@@ -29,9 +29,12 @@ CMainCanvas::CMainCanvas(QWidget* pParent) : QWidget(pParent)
         m_stcDeviceInfo[2 * i + 1] = AddStatic(1083 + 2 * i, DluRect(578, 314 + 12 * i, 67, 8));
     }
     // Between the product picture and the device details.
-    m_stcWriteOutcome = AddStatic(1500, DluRect(499, 280, 148, 28), Qt::AlignLeft | Qt::AlignTop);
+    m_stcWriteOutcome = AddStatic(1500, DluRect(499, 276, 148, 37), Qt::AlignLeft | Qt::AlignTop);
     m_stcWriteOutcome->setWordWrap(true);
     m_stcWriteOutcome->hide();
+    // The device column below the details has no room for a line this long.
+    m_stcLastService = AddStatic(1501, DluRect(6, 47, 487, 8));
+    m_stcLastService->hide();
     m_stcConnStateSmall = AddStatic(1056, DluRect(562, 365, 73, 8), Qt::AlignRight | Qt::AlignVCenter);
     m_stcConnStateSmall->setMouseTracking(true);
     setMouseTracking(true);
@@ -56,6 +59,7 @@ void CMainCanvas::Initialize()
     m_stcCenterText->setFont(DialogFont(16));
     for (CColorStatic* pInfo : m_stcDeviceInfo)
         pInfo->SetTextColor(kDarkGrey);
+    m_stcLastService->SetTextColor(kDarkGrey);
     m_stcWriteOutcome->setFont(DialogFont(13));
     m_stcConnState->SetTextColor(kDarkRed);
     m_tabPages->SetSelectedTextColor(kDarkRed);

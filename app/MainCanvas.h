@@ -36,6 +36,9 @@ public:
     // The work view's last word on a write: when it succeeded, or that it
     // was cut off.
     CColorStatic* m_stcWriteOutcome = nullptr;
+    // Under the product's descriptions: when the unit was last served, and
+    // how many of its settings changed since.
+    CColorStatic* m_stcLastService = nullptr;
     // Label and value of production date, serial number, firmware, boot loader.
     CColorStatic* m_stcDeviceInfo[8] = {};
     CColorTabCtrl* m_tabPages = nullptr;

@@ -39,6 +39,9 @@ QMenuBar* BuildMenuBar(QWidget* pWindow, int nLanguage, bool bKeyPad, const Comm
     AddCommand(pConfiguration, kCmdNew, "New ...", "Neu ...", onCommand);
     AddCommand(pConfiguration, kCmdOpen, "Open ...", "Öffnen ...", onCommand);
     AddCommand(pConfiguration, kCmdSaveAs, "Save as ...", "Speichern unter ...", onCommand);
+    pConfiguration->addSeparator();
+    AddCommand(pConfiguration, kCmdServiceHistory, "Service history ...", "Servicehistorie ...", onCommand);
+    AddCommand(pConfiguration, kCmdTechnician, "Technician ...", "Techniker ...", onCommand);
     for (QAction* pCheckable : {pGerman, pEnglish, pKeyPad})
         pCheckable->setCheckable(true);
     pKeyPad->setChecked(bKeyPad);

@@ -23,6 +23,8 @@ enum MainCommand {
     kCmdSaveAs = 1058,
     kCmdOpen = 1093,
     kCmdKeyPad = 1255,
+    kCmdServiceHistory = 1502,
+    kCmdTechnician = 1503,
 };
 
 using CommandHandler = std::function<void(int nCommand)>;

@@ -8,6 +8,7 @@
 #include "app/DlgInfoState.h"
 #include "app/DlgKeyPad.h"
 #include "app/DlgProgress.h"
+#include "app/DlgServiceHistory.h"
 #include "app/NexaroApp.h"
 #include "app/ErrorBox.h"
 #include "app/MainMenu.h"
@@ -45,6 +46,7 @@ CNexaroDlg::CNexaroDlg(QSettings& settings, CVelmorTPExt& link, QWidget* pParent
     setObjectName(QStringLiteral("CNexaroDlg"));
     m_Pages.SetPageFactory([this](int nPageId) { return CreatePageById(nPageId); });
     CreateControls();
+    ConnectRecorder();
 }
 
 CNexaroDlg::~CNexaroDlg()
@@ -135,9 +137,10 @@ std::string CNexaroDlg::OnInitDialog()
     m_dlgKeyPad = new CDlgKeyPad(this);
     m_dlgConnectionInformation = new CDlgConnectionInformation(*this);
     m_dlgInfoState = new CDlgInfoState(m_pCanvas);
+    m_dlgServiceHistory = new CDlgServiceHistory(m_recorder, m_files, this);
     for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgAbout), static_cast<QWidget*>(m_dlgProgress),
                              static_cast<QWidget*>(m_dlgConnectionInformation), static_cast<QWidget*>(m_dlgKeyPad),
-                             static_cast<QWidget*>(m_dlgInfoState)}) {
+                             static_cast<QWidget*>(m_dlgInfoState), static_cast<QWidget*>(m_dlgServiceHistory)}) {
         pDialog->hide();
         emit Created(pDialog->objectName());
     }
@@ -235,7 +238,7 @@ void CNexaroDlg::SetLanguage(int nLanguage)
     m_Pages.SendToAll(kWmLanguageChanged, strIgnored);
     for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgAbout), static_cast<QWidget*>(m_dlgBusconverter),
                              static_cast<QWidget*>(m_dlgNewConfiguration), static_cast<QWidget*>(m_dlgProgress),
-                             static_cast<QWidget*>(m_dlgConnectionInformation)}) {
+                             static_cast<QWidget*>(m_dlgConnectionInformation), static_cast<QWidget*>(m_dlgServiceHistory)}) {
         if (pDialog != nullptr) {
             CWindowMessage message(kWmLanguageChanged, 0, 0);
             QCoreApplication::sendEvent(pDialog, &message);
@@ -296,6 +299,13 @@ void CNexaroDlg::HandleCommand(int nCommand)
     case kCmdSaveAs:
         SaveConfigurationFile();
         break;
+    case kCmdServiceHistory:
+        if (m_dlgServiceHistory != nullptr)
+            m_dlgServiceHistory->ShowHistory();
+        break;
+    case kCmdTechnician:
+        ChangeTechnician();
+        break;
     default:
         break;
     }
@@ -345,6 +355,7 @@ void CNexaroDlg::UpdateTexts(int nLanguage)
     }
     m_pCanvas->m_btnNext->setText(UiText("Next", "Weiter"));
     ShowWriteOutcome();
+    ShowLastService();
 }
 
 void CNexaroDlg::UpdateNextToolTip(int nLanguage)
@@ -551,7 +562,7 @@ void CNexaroDlg::CloseSequence()
     // Windows of their own would keep the program running without its
     // main window.
     for (QWidget* pWindow : {static_cast<QWidget*>(m_dlgKeyPad), static_cast<QWidget*>(m_dlgConnectionInformation),
-                             static_cast<QWidget*>(m_dlgAbout)})
+                             static_cast<QWidget*>(m_dlgAbout), static_cast<QWidget*>(m_dlgServiceHistory)})
         if (pWindow != nullptr)
             pWindow->hide();
     m_jobs.SetProgressDialog(nullptr);

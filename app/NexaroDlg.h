@@ -9,6 +9,7 @@
 #include "app/FittingJobOwner.h"
 #include "app/ProductSession.h"
 #include "app/RecentNames.h"
+#include "app/ServiceRecorder.h"
 #include "app/UiText.h"
 #include "app/pages/PageBase.h"
 #include "app/MainCanvas.h"
@@ -32,6 +33,7 @@ class CDlgNewConfiguration;
 class CDlgInfoState;
 class CDlgKeyPad;
 class CDlgProgress;
+class CDlgServiceHistory;
 class CVelmorTPExt;
 class QPushButton;
 class QSettings;
@@ -85,6 +87,8 @@ public:
     CProductSession& Session() { return m_session; }
     // Every fitting job of the window runs through it.
     CFittingJobOwner& Jobs() { return m_jobs; }
+    // The service record of the units served.
+    CServiceRecorder& Recorder() { return m_recorder; }
     // The client area with its controls and pictures.
     CMainCanvas& Canvas() { return *m_pCanvas; }
 
@@ -108,6 +112,7 @@ public:
     CDlgConnectionInformation* m_dlgConnectionInformation = nullptr;
     CDlgBusconverter* m_dlgBusconverter = nullptr;
     CDlgNewConfiguration* m_dlgNewConfiguration = nullptr;
+    CDlgServiceHistory* m_dlgServiceHistory = nullptr;
     std::string m_strConfigPath;
     std::vector<std::string> m_lstConfigDirs;
     int m_nViewMode = kStartView;
@@ -159,7 +164,14 @@ private:
     // The work view's word on the last write, in the language in force.
     enum WriteOutcome { kNoWriteOutcome, kWritten, kWriteCutOff };
     void NoteWriteOutcome(WriteOutcome eOutcome);
+    // The status line: the word on the last write and a service record's warning.
     void ShowWriteOutcome();
+    QString WithRecordWarning(const QString& outcome, bool bCutOff) const;
+    // The service record: its question, warnings and last-service line.
+    void ConnectRecorder();
+    // The last-service line under the product's descriptions, in the language in force.
+    void ShowLastService();
+    void ChangeTechnician();
     // Whether a settings page shows settings the fitting does not hold.
     bool HasUnwrittenChanges() const;
 
@@ -170,10 +182,12 @@ private:
     CRecentNames m_recentNames;
     CFileChooser m_files;
     CFittingJobOwner m_jobs;
-    CPageContext m_pageContext{m_session, m_jobs, m_recentNames, m_files};
+    CServiceRecorder m_recorder{m_settings, m_link};
+    CPageContext m_pageContext{m_session, m_jobs, m_recentNames, m_files, m_recorder};
     int m_nShownTab = 0; // the tab a click during a job falls back to
     bool m_bClosing = false;
     bool m_bAdapterChosen = false; // until the monitor posts what answers on it
     WriteOutcome m_eWriteOutcome = kNoWriteOutcome;
     QTime m_timeWriteOutcome;
+    QString m_strRecordWarning; // until the next Next
 };

@@ -133,6 +133,8 @@ void CNexaroDlg::ReadConnectedProduct()
 {
     if (!m_jobs.CanStart())
         return;
+    m_recorder.AskTechnicianOnce();
+    m_strRecordWarning.clear();
     // One job sequence for the identification and every page's read: the
     // hour glass turns from the start and the monitors' messages wait for
     // the last page.
@@ -166,6 +168,7 @@ void CNexaroDlg::ReadConnectedProduct()
             m_pCanvas->m_stcDeviceInfo[1]->setText(QString::fromStdString(identity.strProductionDate));
             m_nConnState = kConnectionKnownFitting;
             OnConnectionState(0, kConnectionKnownFitting);
+            m_recorder.StartVisit(identity); // the pages' reads record into it
             m_Pages.SendToAll(kWmReadFromTarget, strIgnored);
         }
     }
@@ -188,10 +191,15 @@ void CNexaroDlg::ShowWriteOutcome()
     const QString time = m_timeWriteOutcome.toString(QStringLiteral("HH:mm:ss"));
     CColorStatic* pLine = m_pCanvas->m_stcWriteOutcome;
     pLine->SetTextColor(m_eWriteOutcome == kWriteCutOff ? kDarkRed : kGreen);
-    pLine->setText(m_eWriteOutcome == kWritten      ? UiText("Settings written to the faucet at %1.", "Einstellungen um %1 in die Armatur geschrieben.").arg(time)
-                   : m_eWriteOutcome == kWriteCutOff ? UiText("Write cut off at %1: the faucet may hold a mix of old and new settings.",
-                                                              "Schreiben um %1 unterbrochen: Die Armatur hält womöglich alte und neue Einstellungen gemischt.")
-                                                           .arg(time)
-                                                     : QString());
-    pLine->setVisible(m_nViewMode != kStartView && m_eWriteOutcome != kNoWriteOutcome);
+    const QString outcome = m_eWriteOutcome == kWritten
+                                ? UiText("Settings written to the faucet at %1.", "Einstellungen um %1 in die Armatur geschrieben.").arg(time)
+                            : m_eWriteOutcome == kWriteCutOff ? UiText("Write cut off at %1: the faucet may hold a mix of old and new settings.",
+                                                                       "Schreiben um %1 unterbrochen: Die Armatur hält womöglich alte und neue Einstellungen gemischt.")
+                                                                    .arg(time)
+                                                              : QString();
+    pLine->setTextFormat(m_strRecordWarning.isEmpty() ? Qt::PlainText : Qt::RichText);
+    pLine->setText(m_strRecordWarning.isEmpty() ? outcome : WithRecordWarning(outcome, m_eWriteOutcome == kWriteCutOff));
+    if (m_strRecordWarning.isEmpty())
+        pLine->setToolTip(QString());
+    pLine->setVisible(m_nViewMode != kStartView && !pLine->text().isEmpty());
 }

@@ -54,18 +54,6 @@ int FailInBootloader(const CCliContext& context, const CFittingIdentity& identit
                         "Programmieren Sie ihre Firmware mit 'fluxa-cli flash <Datei>' (Servicemodus).");
 }
 
-} // namespace
-
-namespace {
-
-// The adapter as the service record names it: its number, USB serial
-// number and the way it was reached ("0 (VB4711, D2XX)").
-std::string AdapterText(const CCliContext& context, const CFittingSession& session)
-{
-    return FormatText("%d (%s, %s)", context.nAdapter, session.adapter.strSerialNumber.c_str(),
-                      session.adapter.strPath.empty() ? "D2XX" : session.adapter.strPath.c_str());
-}
-
 // Every unit identified is a visit of the service record.
 void StartVisit(const CCliContext& context, CFittingSession& session)
 {
@@ -74,7 +62,7 @@ void StartVisit(const CCliContext& context, CFittingSession& session)
     std::string strWarning;
     if (session.serviceLog.Open(context.strServiceLog, strWarning) == Result::Ok)
         session.llVisit = session.serviceLog.StartVisit(ServiceUnitOf(session.identity),
-                                                        {context.strTechnician, AdapterText(context, session), FLUXA_VERSION}, strWarning);
+                                                        {context.strTechnician, ServiceAdapterName(context.nAdapter, session.adapter), FLUXA_VERSION}, strWarning);
     context.Warn(strWarning);
 }
 

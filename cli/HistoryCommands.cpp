@@ -8,29 +8,11 @@
 #include "common/TextFormat.h"
 #include "report/ServiceReport.h"
 #include "servicelog/ServiceLog.h"
+#include "servicelog/VisitCsv.h"
 
 #include <cstdio>
 
 namespace {
-
-QString EventLabel(ServiceEventKind eKind)
-{
-    switch (eKind) {
-    case ServiceEventKind::SettingsRead:
-        return Label("Settings read", "Einstellungen gelesen");
-    case ServiceEventKind::SettingsWritten:
-        return Label("Settings written", "Einstellungen geschrieben");
-    case ServiceEventKind::ErrorsRead:
-        return Label("Error history read", "Fehlerspeicher gelesen");
-    case ServiceEventKind::ErrorsCleared:
-        return Label("Error history cleared", "Fehlerspeicher gelöscht");
-    case ServiceEventKind::FirmwareDownload:
-        return Label("Firmware programmed", "Firmware programmiert");
-    case ServiceEventKind::OperatingData:
-        return Label("Operating data read", "Betriebsdaten gelesen");
-    }
-    return QString();
-}
 
 CCliReport VisitReport(const CVisitSummary& visit)
 {
@@ -52,7 +34,7 @@ CCliReport VisitReport(const CVisitSummary& visit)
 CCliReport EventReport(const CServiceEvent& event)
 {
     CCliReport report;
-    report.Add(QStringLiteral("kind"), Label("Event", "Ereignis"), EventLabel(event.eKind));
+    report.Add(QStringLiteral("kind"), Label("Event", "Ereignis"), QString::fromUtf8(ServiceEventTitle(event.eKind)));
     report.AddJson(QStringLiteral("kindName"), QString::fromUtf8(ServiceEventName(event.eKind)));
     report.AddJson(QStringLiteral("time"), QString::fromStdString(event.strTime));
     report.Add(QStringLiteral("result"), Label("Result", "Ergebnis"),
@@ -71,33 +53,6 @@ CCliReport EventReport(const CServiceEvent& event)
     report.AddLines(QStringLiteral("itemLines"), QString(), lines);
     report.AddJson(QStringLiteral("items"), items);
     return report;
-}
-
-// A field as RFC 4180 wants it: quoted when it holds a separator, a quote or
-// a line break, inner quotes doubled.
-std::string CsvField(const std::string& strValue)
-{
-    if (strValue.find_first_of(",\"\r\n") == std::string::npos)
-        return strValue;
-    std::string strQuoted = "\"";
-    for (const char c : strValue)
-        strQuoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return strQuoted + "\"";
-}
-
-void PrintCsv(const std::vector<CVisitSummary>& visits)
-{
-    std::printf("id,started,article,unitSerialNumber,moduleSerialNumber,softwareVersion,bootloaderVersion,technician,adapter,toolVersion,events,settingsChanged\r\n");
-    for (const CVisitSummary& visit : visits) {
-        const std::string fields[] = {std::to_string(visit.llId), visit.strStarted, visit.unit.strArticleNumber, visit.unit.strSerialNumber,
-                                      visit.unit.strModuleSerial, visit.unit.strSoftwareVersion, visit.unit.strBootloaderVersion,
-                                      visit.context.strTechnician, visit.context.strAdapter, visit.context.strToolVersion,
-                                      std::to_string(visit.nEvents), std::to_string(visit.nSettingsChanged)};
-        std::string strLine;
-        for (const std::string& strField : fields)
-            strLine += (strLine.empty() ? "" : ",") + CsvField(strField);
-        std::printf("%s\r\n", strLine.c_str());
-    }
 }
 
 int ShowVisit(const CCliContext& context, CServiceLog& log, const QString& id)
@@ -141,7 +96,7 @@ int RunHistory(CCliContext& context)
     if (log.ListVisits(context.historyFilter, visits, strError) != Result::Ok)
         return context.Fail(strError);
     if (context.bCsv) {
-        PrintCsv(visits);
+        std::fputs(VisitListCsv(visits).c_str(), stdout);
         return ExitOk;
     }
     std::vector<CCliReport> items;

@@ -88,7 +88,8 @@ int CVelmorTPFTDI::Open(const std::string& strParameters, std::string& strError)
 {
     CProtocolLock lock(*this);
     m_strParameters = strParameters;
-    m_strAdapterSerial.clear();
+    m_nOpenedAdapter = -1;
+    m_openedAdapter = {};
     std::memset(m_byTxFrame, 0, sizeof(m_byTxFrame));
     std::memset(m_byRxFrame, 0, sizeof(m_byRxFrame));
     m_nBaudrate = 0;
@@ -216,7 +217,8 @@ int CVelmorTPFTDI::FindAdapter(const std::string& strDescription, int nAdapter, 
             continue;
         if (strSerialNumber.empty() ? nMatch == nAdapter : device.strSerialNumber == strSerialNumber) {
             nDevice = static_cast<int>(i);
-            m_strAdapterSerial = device.strSerialNumber;
+            m_nOpenedAdapter = nMatch;
+            m_openedAdapter = device;
             return Result::Ok;
         }
         ++nMatch;
@@ -238,10 +240,22 @@ int CVelmorTPFTDI::OpenListedAdapter(const std::string& strDescription, int nAda
         nResult = FindAdapter(strDescription, nAdapter, strSerialNumber, nDevice, strError);
     if (nResult != Result::Ok || nDevice < 0)
         return nResult;
-    const std::string strFound = m_strAdapterSerial;
+    const int nFound = m_nOpenedAdapter;
+    const CAdapterDevice found = m_openedAdapter;
     nResult = Open(FormatText("PortNumber=%d; Baudrate=2400;", nDevice), strError);
-    m_strAdapterSerial = strFound;
+    m_nOpenedAdapter = nFound;
+    m_openedAdapter = found;
     return nResult;
+}
+
+bool CVelmorTPFTDI::OpenedAdapter(int& nAdapter, CAdapterDevice& device)
+{
+    CProtocolLock lock(*this);
+    if (m_nOpenedAdapter < 0 || !m_pPort->IsOpen())
+        return false;
+    nAdapter = m_nOpenedAdapter;
+    device = m_openedAdapter;
+    return true;
 }
 
 int CVelmorTPFTDI::CalcChecksum(int nLength, const BYTE* pData, BYTE& byChecksum, std::string& strError)
@@ -329,7 +343,9 @@ int CVelmorTPFTDI::ReopenAtLineSpeed(std::string& strError)
     // Opening sets the configured speed; a download runs faster.
     std::string strParameters = m_strParameters;
     const int nLineBaudrate = m_nLineBaudrate;
-    const std::string strAdapterSerial = m_strAdapterSerial;
+    const int nOpenedAdapter = m_nOpenedAdapter;
+    const CAdapterDevice openedAdapter = m_openedAdapter;
+    const std::string& strAdapterSerial = openedAdapter.strSerialNumber;
     std::string strIgnored;
     Close(strIgnored);
     // Device numbers move when another adapter is pulled: the adapter
@@ -341,7 +357,8 @@ int CVelmorTPFTDI::ReopenAtLineSpeed(std::string& strError)
     if (nDevice >= 0)
         strParameters = FormatText("PortNumber=%d; Baudrate=%d;", nDevice, m_nBaudrate);
     int nResult = Open(strParameters, strError);
-    m_strAdapterSerial = strAdapterSerial;
+    m_nOpenedAdapter = nOpenedAdapter;
+    m_openedAdapter = openedAdapter;
     if (nResult == Result::Ok)
         nResult = VerifyPortHandle(strError);
     if (nResult == Result::Ok && nLineBaudrate != m_nLineBaudrate)

@@ -49,6 +49,9 @@ public:
     // that the adapter listed is the one opened while others come and go.
     // Without such a device the result is 0 and no port is open.
     virtual int OpenAdapterBySerial(const std::string& strDescription, const std::string& strSerialNumber, std::string& strError);
+    // The adapter OpenAdapter opened last (its number and device), while its
+    // port is open: what the service record names.
+    bool OpenedAdapter(int& nAdapter, CAdapterDevice& device);
     virtual int LoadDriver(std::string& strError);
     virtual int UnloadDriver(std::string& strError);
     virtual bool IsPortOpen();
@@ -104,7 +107,10 @@ protected:
     std::unique_ptr<IAdapterPort> m_pPort;
     EAdapterPortKind m_ePortKind = EAdapterPortKind::D2xx;
     std::string m_strPortDevice; // the device the serial port was made for
-    std::string m_strAdapterSerial; // the open adapter's USB serial number, when opened as an adapter
+    // The adapter opened as the nAdapter-th matching device, while it is
+    // open: a reopen finds it again by its serial number.
+    int m_nOpenedAdapter = -1;
+    CAdapterDevice m_openedAdapter;
 
 private:
     // The device number of the nAdapter-th matching device, or of the one

@@ -107,6 +107,25 @@ const char* ServiceEventName(ServiceEventKind eKind)
     return "";
 }
 
+const char* ServiceEventTitle(ServiceEventKind eKind)
+{
+    switch (eKind) {
+    case ServiceEventKind::SettingsRead:
+        return PickText("Settings read", "Einstellungen gelesen");
+    case ServiceEventKind::SettingsWritten:
+        return PickText("Settings written", "Einstellungen geschrieben");
+    case ServiceEventKind::ErrorsRead:
+        return PickText("Error history read", "Fehlerspeicher gelesen");
+    case ServiceEventKind::ErrorsCleared:
+        return PickText("Error history cleared", "Fehlerspeicher gelöscht");
+    case ServiceEventKind::FirmwareDownload:
+        return PickText("Firmware programmed", "Firmware programmiert");
+    case ServiceEventKind::OperatingData:
+        return PickText("Operating data read", "Betriebsdaten gelesen");
+    }
+    return "";
+}
+
 CServiceLog::~CServiceLog()
 {
     Close();

@@ -25,6 +25,8 @@ struct CServiceContext {
 // The names are stored in the database: never rename one.
 enum class ServiceEventKind { SettingsRead, SettingsWritten, ErrorsRead, ErrorsCleared, FirmwareDownload, OperatingData };
 const char* ServiceEventName(ServiceEventKind eKind);
+// What the technician reads for it, in the language in force.
+const char* ServiceEventTitle(ServiceEventKind eKind);
 
 // One value of an event: a setting with its value before and after a write,
 // an error entry before and after a clear, a firmware file's name, hash and

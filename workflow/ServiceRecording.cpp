@@ -30,6 +30,11 @@ CServiceUnit ServiceUnitOf(const CFittingIdentity& identity)
             identity.strSoftwareVersion, ModuleValue(identity, "BL version"), identity.strProductionDate};
 }
 
+std::string ServiceAdapterName(int nAdapter, const CAdapterDevice& adapter)
+{
+    return FormatText("%d (%s, %s)", nAdapter, adapter.strSerialNumber.c_str(), adapter.strPath.empty() ? "D2XX" : adapter.strPath.c_str());
+}
+
 std::vector<CServiceItem> OperatingDataItems(const CFittingInformation& information)
 {
     return {{"HoursTotal", "", std::to_string(information.nHoursTotal)},

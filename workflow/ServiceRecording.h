@@ -2,6 +2,7 @@
 // What a visit puts into the service log, taken from what the jobs read: the
 // unit as identified, its counters, its error history and its firmware.
 
+#include "devicelink/AdapterPort.h"
 #include "servicelog/ServiceRecord.h"
 #include "workflow/FittingReadout.h"
 
@@ -9,6 +10,9 @@
 #include <vector>
 
 CServiceUnit ServiceUnitOf(const CFittingIdentity& identity);
+// The adapter as the service record names it: its number, USB serial number
+// and the way it was reached ("0 (VB4711, D2XX)").
+std::string ServiceAdapterName(int nAdapter, const CAdapterDevice& adapter);
 std::vector<CServiceItem> OperatingDataItems(const CFittingInformation& information);
 // The count and the five stored codes; with the history held before a clear,
 // each item shows before → after.

@@ -5,6 +5,7 @@
 #include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
 #include "app/ProductSession.h"
+#include "app/ServiceRecorder.h"
 #include "app/UiText.h"
 #include "app/WindowColors.h"
 #include "app/widgets/ColorControls.h"
@@ -12,6 +13,7 @@
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 #include "devicelink/VelmorTPExt.h"
+#include "workflow/ServiceRecording.h"
 
 #include <QPainter>
 #include <QPushButton>
@@ -138,7 +140,7 @@ void CDlgDiagnosticGeneric::ShowHistory(const CErrorHistory& history)
 void CDlgDiagnosticGeneric::ReadHistory()
 {
     if (Jobs().CanStart())
-        RunHistoryJob(ReadErrorHistory, false);
+        RunHistoryJob(ReadErrorHistory, ServiceEventKind::ErrorsRead);
 }
 
 void CDlgDiagnosticGeneric::ClearHistory()
@@ -148,11 +150,15 @@ void CDlgDiagnosticGeneric::ClearHistory()
                         PickText("Do you want to reset the error history?", "Möchten Sie die Fehlerhistorie zurücksetzen?")))
         return;
     // The history shown afterwards is what the fitting holds, read back.
-    RunHistoryJob(ClearErrorHistory, true);
+    RunHistoryJob(ClearErrorHistory, ServiceEventKind::ErrorsCleared);
 }
 
-void CDlgDiagnosticGeneric::RunHistoryJob(HistoryJob job, bool bShowOnlyComplete)
+void CDlgDiagnosticGeneric::RunHistoryJob(HistoryJob job, ServiceEventKind eKind)
 {
+    // A clear shows only a history read back whole, and is recorded with the
+    // history it cleared.
+    const bool bClear = eKind == ServiceEventKind::ErrorsCleared;
+    const CErrorHistory before = m_history;
     CProductSession& session = Session();
     const int nProductType = session.ProductType();
     CErrorHistory history = m_history;
@@ -161,7 +167,10 @@ void CDlgDiagnosticGeneric::RunHistoryJob(HistoryJob job, bool bShowOnlyComplete
         const int nJobResult = session.CheckArticleNumber(strJobError);
         return nJobResult != Result::Ok ? nJobResult : job(session.Link(), nProductType, history, strJobError);
     }, strError);
-    ShowHistory(history.bComplete || !bShowOnlyComplete ? history : m_history);
+    Recorder().Record(eKind, nResult, strError,
+                      bClear ? ErrorHistoryItems(history, &before)
+                             : history.bComplete ? ErrorHistoryItems(history) : std::vector<CServiceItem>());
+    ShowHistory(history.bComplete || !bClear ? history : m_history);
     if (nResult != Result::Ok)
         ShowJobError(nResult, strError);
 }

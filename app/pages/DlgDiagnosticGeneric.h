@@ -4,6 +4,7 @@
 
 #include "app/pages/PageBase.h"
 #include "app/widgets/FCObjImage.h"
+#include "servicelog/ServiceRecord.h"
 #include "workflow/FittingReadout.h"
 
 class CColorStatic;
@@ -32,10 +33,10 @@ private:
     void ArrangeControls();
     void UpdateErrorDisplay();
     void ShowHistory(const CErrorHistory& history);
-    // Reads or clears the history behind the article check and shows what
-    // came back: all of it, or only a history read back whole.
+    // Reads or clears the history behind the article check, records it and
+    // shows what came back.
     using HistoryJob = int (*)(CVelmorTPExt& link, int nProductType, CErrorHistory& history, std::string& strError);
-    void RunHistoryJob(HistoryJob job, bool bShowOnlyComplete);
+    void RunHistoryJob(HistoryJob job, ServiceEventKind eKind);
 
     CErrorHistory m_history;
     int m_nValveState = 1; // 1 closed, 2 open

@@ -5,6 +5,7 @@
 #include "app/FittingJobOwner.h"
 #include "app/ErrorBox.h"
 #include "app/ProductSession.h"
+#include "app/ServiceRecorder.h"
 #include "app/UiText.h"
 #include "app/WindowColors.h"
 #include "app/widgets/ColorControls.h"
@@ -12,6 +13,7 @@
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 #include "devicelink/VelmorTPExt.h"
+#include "workflow/ServiceRecording.h"
 
 #include <QPushButton>
 
@@ -147,6 +149,8 @@ void CDlgInfoGeneric::ReadInformation()
                                                 [&jobs](int nPercent) { jobs.ReportProgress(3, nPercent); });
         return nJobResult;
     }, strError);
+    Recorder().Record(ServiceEventKind::OperatingData, nResult, strError,
+                      nResult == Result::Ok ? OperatingDataItems(information) : std::vector<CServiceItem>());
     m_information = information;
     ShowInformation();
     if (nResult != Result::Ok)

@@ -7,6 +7,7 @@
 #include "app/ErrorBox.h"
 #include "app/FileChooser.h"
 #include "app/ProductSession.h"
+#include "app/ServiceRecorder.h"
 #include "app/UiText.h"
 #include "app/WindowColors.h"
 #include "app/widgets/ColorControls.h"
@@ -15,11 +16,14 @@
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
 #include "devicelink/VelmorTPExt.h"
+#include "workflow/ServiceRecording.h"
 #include "workflow/FittingReadout.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QPushButton>
+
+#include <utility>
 
 namespace {
 
@@ -175,20 +179,23 @@ void CDlgTools::StartProgramming()
     FirmwareProductParameters parameters{};
     if (CFirmwareDownload::GetProductParameters(Session().ProductType(), parameters) && !ConfirmProgramming())
         return; // nothing sent; Start stays for the same file
+    Recorder().AskTechnicianOnce();
     // Start waits for the next choice of a file.
     m_pStart->setEnabled(false);
-    m_strChosenPath.clear();
+    const QString path = std::exchange(m_strChosenPath, QString());
     const int nProductType = Session().ProductType();
     std::string strImageVersion;
     m_Download.GetImageVersion(nProductType, strImageVersion);
     std::string strError;
     DownloadEnd eEnd = DownloadEnd::Refused;
+    CProgrammedUnit unit;
     {
         // The download and the identification after it as one.
         const CFittingJobOwner::CSequence sequence(Jobs(), 2);
         const int nResult = Jobs().Run(2, [&](std::string& strJobError) {
-            return Program(nProductType, strImageVersion, eEnd, strJobError);
+            return Program(nProductType, strImageVersion, eEnd, unit, strJobError);
         }, strError);
+        RecordDownload(path, unit, nResult, strError);
         if (eEnd == DownloadEnd::Programmed || eEnd == DownloadEnd::NotConfirmed)
             emit ImageWritten();
         // Told before what the monitors saw meanwhile.
@@ -197,14 +204,14 @@ void CDlgTools::StartProgramming()
     ShowChosenFile();
 }
 
-int CDlgTools::Program(int nProductType, const std::string& strImageVersion, DownloadEnd& eEnd, std::string& strError)
+int CDlgTools::Program(int nProductType, const std::string& strImageVersion, DownloadEnd& eEnd, CProgrammedUnit& unit, std::string& strError)
 {
     CVelmorTPExt& link = Session().Link();
     CProductCatalog& catalog = Session().Catalog();
-    CFittingIdentity before;
-    CFittingIdentity after;
+    const CFittingIdentity& before = unit.before;
+    CFittingIdentity& after = unit.after;
     eEnd = DownloadEnd::Refused;
-    int nResult = IdentifyFitting(link, catalog, before, strError); // the unit to be programmed
+    int nResult = IdentifyFitting(link, catalog, unit.before, strError); // the unit to be programmed
     if (nResult != Result::Ok)
         return nResult;
     CIdentificationAfterDownload identifyAgain(link, catalog, m_Download, after);
@@ -227,9 +234,19 @@ int CDlgTools::Program(int nProductType, const std::string& strImageVersion, Dow
         strError = identifyAgain.GetError();
         return nResult;
     }
+    unit.bAnswered = true;
     if ((nResult = CheckProgrammedFitting(before, after, strImageVersion, strError)) == Result::Ok)
         eEnd = DownloadEnd::Programmed;
     return nResult;
+}
+
+void CDlgTools::RecordDownload(const QString& path, const CProgrammedUnit& unit, int nResult, const std::string& strError) const
+{
+    if (unit.before.strArticleNumber.empty())
+        return; // no unit answered: nothing to record it for
+    Recorder().RecordFor(unit.before, ServiceEventKind::FirmwareDownload, nResult, strError,
+                         FirmwareDownloadItems(path.toStdString(), unit.before.strSoftwareVersion,
+                                               unit.bAnswered ? unit.after.strSoftwareVersion : std::string()));
 }
 
 void CDlgTools::ReportDownloadEnd(DownloadEnd eEnd, int nResult, const std::string& strError) const

@@ -4,6 +4,7 @@
 
 #include "app/pages/PageBase.h"
 #include "firmware/FirmwareDownload.h"
+#include "workflow/FittingReadout.h"
 
 #include <functional>
 #include <string>
@@ -45,9 +46,17 @@ private:
     // boot loader), written but not confirmed by what answers afterwards, or
     // programmed.
     enum class DownloadEnd { Refused, ApplicationKept, CutShort, NotConfirmed, Programmed };
+    // The unit before the download and what answers after it.
+    struct CProgrammedUnit {
+        CFittingIdentity before;
+        CFittingIdentity after;
+        bool bAnswered = false;
+    };
     // On the job's worker: the download, the identification after it, and
     // the check that the unit programmed runs the image's version.
-    int Program(int nProductType, const std::string& strImageVersion, DownloadEnd& eEnd, std::string& strError);
+    int Program(int nProductType, const std::string& strImageVersion, DownloadEnd& eEnd, CProgrammedUnit& unit, std::string& strError);
+    // The download into the service record, for the unit programmed.
+    void RecordDownload(const QString& path, const CProgrammedUnit& unit, int nResult, const std::string& strError) const;
     void ReportDownloadEnd(DownloadEnd eEnd, int nResult, const std::string& strError) const;
     void ArrangeControls();
     // Select and the texts it governs follow the check box.

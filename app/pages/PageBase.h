@@ -2,7 +2,7 @@
 // What every page of the main window shares: its size, the messages of the
 // main window as virtual handlers, tooltips cut to 79 characters, and what it
 // works with: the product in force, the owner of the window's fitting jobs,
-// the recent names and the file dialogs.
+// the recent names, the file dialogs and the service record.
 
 #include "app/UiText.h"
 
@@ -17,6 +17,7 @@ class CFileChooser;
 class CFittingJobOwner;
 class CProductSession;
 class CRecentNames;
+class CServiceRecorder;
 class QPushButton;
 
 // What the main window gives each page; all outlive the pages.
@@ -25,6 +26,7 @@ struct CPageContext {
     CFittingJobOwner& jobs;
     CRecentNames& recentNames;
     CFileChooser& files;
+    CServiceRecorder& recorder;
 };
 
 class CPageBase : public QWidget {
@@ -41,6 +43,8 @@ public:
     CRecentNames& RecentNames() const { return m_context.recentNames; }
     // The file dialogs, each starting in the folder used last.
     CFileChooser& Files() const { return m_context.files; }
+    // Where the page records what its jobs read and changed, after each job.
+    CServiceRecorder& Recorder() const { return m_context.recorder; }
 
 protected:
     bool event(QEvent* pEvent) override;

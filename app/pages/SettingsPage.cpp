@@ -7,6 +7,7 @@
 #include "app/FittingJobOwner.h"
 #include "app/ProductSession.h"
 #include "app/RecentNames.h"
+#include "app/ServiceRecorder.h"
 #include "app/WindowColors.h"
 #include "app/widgets/ColorControls.h"
 #include "common/Language.h"
@@ -14,6 +15,7 @@
 #include "common/TextFormat.h"
 #include "configdata/ToolConfigXML.h"
 #include "devicelink/VelmorTPExt.h"
+#include "pages/SettingsRecord.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -337,11 +339,14 @@ void CSettingsPage::ReadFromTarget()
     const int nResult = Jobs().Run(StepRead, [this, pModel](std::string& strJobError) {
         return pModel->ReadFromTarget(Session().Link(), Progress(), strJobError);
     }, strError);
+    Recorder().Record(ServiceEventKind::SettingsRead, nResult, strError,
+                      nResult == Result::Ok ? SettingsReadItems(*pModel, pModel->LastRead()) : std::vector<CServiceItem>());
     ShowForm(kFormAll);
     if (nResult != Result::Ok) {
         ShowJobError(nResult, strError);
         return;
     }
+    m_fittingValues = pModel->LastRead();
     NoteFormHeld();
     emit SettingsRead();
 }
@@ -362,8 +367,11 @@ void CSettingsPage::WriteToTarget()
     }
     CWriteJournal journal;
     bool bWritten = false;
+    const CSettingValues before = m_fittingValues;
+    int nReadBack = Result::Ok;
+    std::string strReadBackError;
     {
-        // The write and the restart as one: no input in between.
+        // The write, the restart and the read-back as one: no input in between.
         const CFittingJobOwner::CSequence sequence(Jobs(), StepWrite);
         nResult = Jobs().Run(StepWrite, [&](std::string& strJobError) {
             return pModel->WriteToTarget(Session().Link(), Progress(), journal, strJobError, strFailedField);
@@ -377,7 +385,17 @@ void CSettingsPage::WriteToTarget()
                 return RestartAndWait(Session().Link(), Progress(), bReady, strJobError);
             }, strError);
         }
+        if (nResult == Result::Ok)
+            nReadBack = ReadBack(*pModel, strReadBackError);
     }
+    // What the fitting kept is known only from the read-back; a failed one
+    // is the record's, not the write's.
+    const bool bReadBack = nResult == Result::Ok && nReadBack == Result::Ok;
+    if (bReadBack)
+        m_fittingValues = pModel->LastRead();
+    Recorder().Record(ServiceEventKind::SettingsWritten, nResult != Result::Ok ? nResult : nReadBack,
+                      nResult != Result::Ok ? strError : strReadBackError,
+                      SettingsWriteItems(*pModel, before, values, bReadBack ? pModel->LastRead() : before));
     if (!bWritten) {
         ReportEndedWrite(nResult, journal, strFailedField, strError);
         return;
@@ -388,6 +406,16 @@ void CSettingsPage::WriteToTarget()
     }
     NoteFormHeld();
     emit InstallationWritten(StoredInstaller(values.strInstaller), StoredPlacement(values.strPlacement), DateText(values.date));
+}
+
+int CSettingsPage::ReadBack(CSettingsModel& model, std::string& strError)
+{
+    const CSettingsForm shown = model.Form(); // the page keeps showing what was written
+    const int nResult = Jobs().Run(StepRead, [&](std::string& strJobError) {
+        return model.ReadFromTarget(Session().Link(), Progress(), strJobError);
+    }, strError);
+    model.Form() = shown;
+    return nResult;
 }
 
 int CSettingsPage::ResetToDefaults(std::string& strError)

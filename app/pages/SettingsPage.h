@@ -204,6 +204,9 @@ private:
     void ReportEndedWrite(int nResult, const CWriteJournal& journal, const std::string& strField, const std::string& strError);
     // The form as shown is what the fitting holds now.
     void NoteFormHeld();
+    // After a write: what the fitting holds, into the model's last read,
+    // with the form left as shown.
+    int ReadBack(CSettingsModel& model, std::string& strError);
     QRect MarkerRect(const RowControls& row) const;
     // The model's progress, from the job's worker, to the job owner.
     SettingsProgress Progress() const;
@@ -219,4 +222,7 @@ private:
     FCObjImage m_imgMarker;
     std::shared_ptr<CSettingsModel> m_pModel;
     std::optional<CSettingsForm> m_formHeld; // none until read or written
+    // What the fitting held when last read or read back: a write's "before"
+    // in the service record, kept when a file opened rebuilds the model.
+    CSettingValues m_fittingValues;
 };

@@ -22,8 +22,9 @@
 #include <stdexcept>
 #include <string>
 
-// A settings store in a temporary folder and the simulated bus reset to a
-// scenario at time scale 0, for one test.
+// A settings store in a temporary folder, a service record in the test's own
+// folder ($XDG_DATA_HOME) kept by a technician already named, and the
+// simulated bus reset to a scenario at time scale 0, for one test.
 class AppEnvironment {
 public:
     explicit AppEnvironment(const char* szScenario = "[adapter]\nfitting = Ambra\n", double dTimeScale = 0.0)
@@ -39,6 +40,8 @@ public:
             throw std::runtime_error(strError + sim.api.GetLastError());
         settings.reset(OpenSettingsStore());
         settings->clear();
+        qputenv("XDG_DATA_HOME", m_dir.path().toUtf8());
+        settings->setValue(QStringLiteral("Settings/Technician"), QStringLiteral("K. Weber"));
     }
     ~AppEnvironment() { sim.api.Reset(nullptr); }
 

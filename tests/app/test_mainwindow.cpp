@@ -120,12 +120,13 @@ void MainWindowTest::startCreatesDialogsPagesThenTheRest()
     connect(&dlg, &CNexaroDlg::Created, [&created](const QString& name) { created << name; });
     QVERIFY(StartMainWindow(dlg, *env.settings).empty());
     const QStringList expected = {QStringLiteral("CDlgAbout"),   QStringLiteral("CDlgProgress"),       QStringLiteral("CDlgConnectionInformation"),
-                                  QStringLiteral("CDlgKeyPad"),  QStringLiteral("CDlgInfoState"),      QStringLiteral("InfoGeneric"),
+                                  QStringLiteral("CDlgKeyPad"),  QStringLiteral("CDlgInfoState"),      QStringLiteral("CDlgServiceHistory"),
+                                  QStringLiteral("InfoGeneric"),
                                   QStringLiteral("Ambra"),       QStringLiteral("Urinal"),             QStringLiteral("Tarvo"),
                                   QStringLiteral("TarvoV2"),     QStringLiteral("GenericDiagnostics"), QStringLiteral("CDlgBusconverter"),
                                   QStringLiteral("CDlgNewConfiguration")};
     QCOMPARE(created, expected);
-    QCOMPARE(dlg.m_Pages.Dialogs().size(), static_cast<std::size_t>(expected.size() - 7));
+    QCOMPARE(dlg.m_Pages.Dialogs().size(), static_cast<std::size_t>(expected.size() - 8));
 }
 
 void MainWindowTest::serviceModeAddsTheToolsTab()

@@ -2,6 +2,7 @@
 // and a database that is damaged, newer, locked, full or whose writer dies.
 
 #include "servicelog/ServiceLog.h"
+#include "servicelog/VisitCsv.h"
 
 #include "common/Language.h"
 #include "common/ResultCodes.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -145,6 +147,23 @@ TEST_F(ServiceLogTest, VisitsAreFoundNewestFirst)
             ids.push_back(visit.llId);
         EXPECT_EQ(ids, c.expected) << c.filter.strSerialNumber << c.filter.strArticleNumber << c.filter.strSince;
     }
+}
+
+TEST(VisitCsv, OneLinePerVisitWithFieldsQuotedWhereTheyMustBe)
+{
+    CVisitSummary visit;
+    visit.llId = 7;
+    visit.strStarted = "2026-03-12T09:30:00Z";
+    visit.unit = kUnit;
+    visit.context = {"Weber, \"Kai\"", "0 (VB1, /dev/ttyUSB0)", "2.15.0"};
+    visit.nEvents = 3;
+    visit.nSettingsChanged = 2;
+    EXPECT_EQ(VisitListCsv({visit}),
+              "id,started,article,unitSerialNumber,moduleSerialNumber,softwareVersion,bootloaderVersion,technician,adapter,toolVersion,"
+              "events,settingsChanged\r\n"
+              "7,2026-03-12T09:30:00Z,230300301,0000000000A1,M-77,V4.02,V2.07,\"Weber, \"\"Kai\"\"\",\"0 (VB1, /dev/ttyUSB0)\",2.15.0,3,2\r\n");
+    const std::string strEmpty = VisitListCsv({});
+    EXPECT_EQ(std::count(strEmpty.begin(), strEmpty.end(), '\n'), 1); // the header alone
 }
 
 TEST_F(ServiceLogTest, AUnitIsKnownByWhatItHeldLastTime)
