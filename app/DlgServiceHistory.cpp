@@ -4,13 +4,16 @@
 #include "app/Controls.h"
 #include "app/ErrorBox.h"
 #include "app/FileChooser.h"
+#include "app/ProductSession.h"
 #include "app/ServiceRecorder.h"
 #include "app/UiText.h"
 #include "app/WindowColors.h"
 #include "common/ResultCodes.h"
 #include "devicelink/VelmorTPExt.h"
+#include "pages/SettingCaptions.h"
 #include "report/ServiceReport.h"
 #include "servicelog/VisitCsv.h"
+#include "workflow/ServiceRecording.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -29,8 +32,18 @@ QTreeWidget* AddTree(QWidget* pParent, int nId, const QRect& geometry, int nColu
     return pTree;
 }
 
+// An item by the words of the pages; a setting with its unit.
+QString ItemName(const CServiceEvent& event, const CServiceItem& item, int nProductType)
+{
+    if (event.eKind != ServiceEventKind::SettingsRead && event.eKind != ServiceEventKind::SettingsWritten)
+        return QString::fromStdString(ServiceItemCaption(item.strName));
+    const CSettingCaption caption = SettingCaption(item.strName, nProductType);
+    const QString text = QString::fromStdString(caption.strText);
+    return *caption.szUnit == '\0' ? text : QStringLiteral("%1 [%2]").arg(text, QString::fromUtf8(caption.szUnit));
+}
+
 // One event: its time, what it was and how it ended, then its items.
-void AddEvent(QTreeWidget* pTree, const CServiceEvent& event)
+void AddEvent(QTreeWidget* pTree, const CServiceEvent& event, int nProductType)
 {
     const QString result = event.nResult == Result::Ok
                                ? UiText("done", "erledigt")
@@ -42,7 +55,7 @@ void AddEvent(QTreeWidget* pTree, const CServiceEvent& event)
     bold.setBold(true);
     pEvent->setFont(0, bold);
     for (const CServiceItem& item : event.items) {
-        auto* pItem = new QTreeWidgetItem(pTree, {QStringLiteral("    ") + QString::fromStdString(item.strName), QString::fromStdString(item.strBefore),
+        auto* pItem = new QTreeWidgetItem(pTree, {QStringLiteral("    ") + ItemName(event, item, nProductType), QString::fromStdString(item.strBefore),
                                                   QString::fromStdString(item.strAfter)
                                                       + (item.bHeld ? QString() : UiText(" (not held)", " (nicht gehalten)"))});
         if (!item.bHeld)
@@ -52,8 +65,8 @@ void AddEvent(QTreeWidget* pTree, const CServiceEvent& event)
 
 } // namespace
 
-CDlgServiceHistory::CDlgServiceHistory(CServiceRecorder& recorder, CFileChooser& files, QWidget* pParent)
-    : CLanguageDialog(pParent), m_recorder(recorder), m_files(files)
+CDlgServiceHistory::CDlgServiceHistory(CServiceRecorder& recorder, CFileChooser& files, CProductSession& session, QWidget* pParent)
+    : CLanguageDialog(pParent), m_recorder(recorder), m_files(files), m_session(session)
 {
     setObjectName(QStringLiteral("CDlgServiceHistory"));
     setModal(true);
@@ -134,8 +147,10 @@ void CDlgServiceHistory::ShowVisit(int nRow)
         new QTreeWidgetItem(m_pDetail, {QString::fromStdString(strError)});
         return;
     }
+    int nProductType = 0; // 0: settings by their names
+    m_session.FindProductTypeForArticle(detail.summary.unit.strArticleNumber, nProductType);
     for (const CServiceEvent& event : detail.events)
-        AddEvent(m_pDetail, event);
+        AddEvent(m_pDetail, event, nProductType);
 }
 
 void CDlgServiceHistory::ExportCsv()

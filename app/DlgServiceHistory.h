@@ -9,6 +9,7 @@
 #include <vector>
 
 class CFileChooser;
+class CProductSession;
 class CServiceRecorder;
 class QLabel;
 class QPushButton;
@@ -17,7 +18,7 @@ class QTreeWidget;
 class CDlgServiceHistory : public CLanguageDialog {
     Q_OBJECT
 public:
-    CDlgServiceHistory(CServiceRecorder& recorder, CFileChooser& files, QWidget* pParent);
+    CDlgServiceHistory(CServiceRecorder& recorder, CFileChooser& files, CProductSession& session, QWidget* pParent);
 
     // The visits of the unit identified last, read anew.
     void ShowHistory();
@@ -31,10 +32,10 @@ public:
 private:
     void Reload();
     void ShowVisit(int nRow);
-    void SetHeaders();
 
     CServiceRecorder& m_recorder;
     CFileChooser& m_files;
+    CProductSession& m_session; // names the settings of the unit's product
     std::vector<CVisitSummary> m_visits; // as listed
     QLabel* m_pUnit;
     QTreeWidget* m_pVisits;

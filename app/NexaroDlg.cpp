@@ -137,7 +137,7 @@ std::string CNexaroDlg::OnInitDialog()
     m_dlgKeyPad = new CDlgKeyPad(this);
     m_dlgConnectionInformation = new CDlgConnectionInformation(*this);
     m_dlgInfoState = new CDlgInfoState(m_pCanvas);
-    m_dlgServiceHistory = new CDlgServiceHistory(m_recorder, m_files, this);
+    m_dlgServiceHistory = new CDlgServiceHistory(m_recorder, m_files, m_session, this);
     for (QWidget* pDialog : {static_cast<QWidget*>(m_dlgAbout), static_cast<QWidget*>(m_dlgProgress),
                              static_cast<QWidget*>(m_dlgConnectionInformation), static_cast<QWidget*>(m_dlgKeyPad),
                              static_cast<QWidget*>(m_dlgInfoState), static_cast<QWidget*>(m_dlgServiceHistory)}) {

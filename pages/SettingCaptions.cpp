@@ -44,6 +44,9 @@ constexpr CCaptionRow kCaptions[] = {
     {"StadiumDelta", "Stadium mode: time difference", "Stadion-Betrieb: Zeitabstand", "s"},
     {"AirtrapMode", "Airtrap flushing", "Geruchsverschluß-Spülung", ""},
     {"AirtrapLastUsed", "Airtrap flushing: last used before", "Geruchsverschluß-Spülung: letzte Nutzung vor", "h"},
+    {"Installer", "Installer", "Installateur", ""},
+    {"InstallLocation", "Placement", "Einsatzort", ""},
+    {"InstallDate", "Installation date", "Installationsdatum", ""},
 };
 
 } // namespace

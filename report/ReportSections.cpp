@@ -7,6 +7,7 @@
 #include "pages/SettingsModel.h"
 #include "report/ServiceReport.h"
 #include "workflow/FittingReadout.h"
+#include "workflow/ServiceRecording.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -314,19 +315,11 @@ QString OperatingDataSection(const CVisitDetail& visit)
     const CServiceEvent* pEvent = LastDone(visit, ServiceEventKind::OperatingData);
     if (pEvent == nullptr)
         return heading + NotInVisit(Text("Not read in this visit.", "In diesem Besuch nicht gelesen."));
-    static const struct {
-        const char* szName;
-        const char* szEnglish;
-        const char* szGerman;
-    } kLabels[] = {{"HoursTotal", "Operation hours total", "Betriebsstunden gesamt"},
-                   {"SwitchCountTotal", "Switch count total", "Auslösungen gesamt"},
-                   {"HoursSinceReset", "Operation hours since last reset", "Betriebsstunden seit letzter Stromunterbrechung"},
-                   {"SwitchCountSinceReset", "Switch count since last reset", "Auslösungen seit letzter Stromunterbrechung"}};
     Pairs pairs;
-    for (const auto& label : kLabels)
+    for (const char* szName : {"HoursTotal", "SwitchCountTotal", "HoursSinceReset", "SwitchCountSinceReset"})
         for (const CServiceItem& item : pEvent->items)
-            if (item.strName == label.szName)
-                pairs.emplace_back(Text(label.szEnglish, label.szGerman), Html(item.strAfter));
+            if (item.strName == szName)
+                pairs.emplace_back(Html(ServiceItemCaption(szName)), Html(item.strAfter));
     return heading + PairTable(pairs);
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/FileDigest.h"
 #include "common/FilePaths.h"
+#include "common/Language.h"
 #include "common/TextFormat.h"
 #include "firmware/IntelHex.h"
 
@@ -22,7 +23,38 @@ std::string CodeText(BYTE byCode)
     return FormatText("0x%02X", byCode);
 }
 
+struct CItemCaption {
+    const char* szName;
+    const char* szEnglish;
+    const char* szGerman;
+};
+
+// The words of the information, diagnostics and tools pages.
+constexpr CItemCaption kItemCaptions[] = {
+    {"HoursTotal", "Operation hours total", "Betriebsstunden gesamt"},
+    {"HoursSinceReset", "Operation hours since last reset", "Betriebsstunden seit letzter Stromunterbrechung"},
+    {"SwitchCountTotal", "Switch count total", "Auslösungen gesamt"},
+    {"SwitchCountSinceReset", "Switch count since last reset", "Auslösungen seit letzter Stromunterbrechung"},
+    {"InstallationDate", "Installation date", "Installationsdatum"},
+    {"Installer", "Installer", "Installateur"},
+    {"Placement", "Placement", "Einsatzort"},
+    {"Count", "Errors stored", "Gespeicherte Fehler"},
+    {"File", "File", "Datei"},
+    {"Version", "Firmware version", "Firmwareversion"},
+};
+
 } // namespace
+
+std::string ServiceItemCaption(const std::string& strName)
+{
+    static const std::string strEntry = "Entry ";
+    if (strName.rfind(strEntry, 0) == 0)
+        return PickText("Entry ", "Eintrag ") + strName.substr(strEntry.size());
+    for (const CItemCaption& caption : kItemCaptions)
+        if (strName == caption.szName)
+            return PickText(caption.szEnglish, caption.szGerman);
+    return strName;
+}
 
 CServiceUnit ServiceUnitOf(const CFittingIdentity& identity)
 {

@@ -21,3 +21,7 @@ std::vector<CServiceItem> ErrorHistoryItems(const CErrorHistory& history, const 
 // ran before → the version that answered after it (empty when none did).
 std::vector<CServiceItem> FirmwareDownloadItems(const std::string& strFile, const std::string& strVersionBefore,
                                                 const std::string& strVersionAfter);
+// What the window and the report call an item of the operating data, the
+// error history or a download, in the language in force; any other item by
+// its name.
+std::string ServiceItemCaption(const std::string& strName);

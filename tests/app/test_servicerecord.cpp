@@ -301,12 +301,15 @@ void ServiceRecordTest::theHistoryViewShowsAndExportsTheVisits()
     const QList<QTreeWidgetItem*> events = pDetail->findItems(written, Qt::MatchContains);
     QCOMPARE(events.size(), 1);
     const QTreeWidgetItem* pChange = pDetail->itemBelow(events.front());
-    QCOMPARE(pChange->text(0).trimmed(), QStringLiteral("Maxruntime"));
+    // Settings by the words of the page, with their units.
+    QCOMPARE(pChange->text(0).trimmed(), language == kLanguageEnglish ? QStringLiteral("Max runtime [s]") : QStringLiteral("Max. Laufzeit [s]"));
     QCOMPARE(pChange->text(1), QString::number(nMaxRuntime));
     QCOMPARE(pChange->text(2), QStringLiteral("42"));
     const QTreeWidgetItem* pNotHeld = pDetail->itemBelow(pChange);
-    QCOMPARE(pNotHeld->text(0).trimmed(), QStringLiteral("Runtime"));
+    QCOMPARE(pNotHeld->text(0).trimmed(), language == kLanguageEnglish ? QStringLiteral("Post runtime [ms]") : QStringLiteral("Nachlaufzeit [ms]"));
     QCOMPARE(pNotHeld->text(2), QString::number(nRuntime + 100) + (language == kLanguageEnglish ? QStringLiteral(" (not held)") : QStringLiteral(" (nicht gehalten)")));
+    QVERIFY(!pDetail->findItems(language == kLanguageEnglish ? QStringLiteral("Errors stored") : QStringLiteral("Gespeicherte Fehler"), Qt::MatchContains).isEmpty());
+    QVERIFY(!pDetail->findItems(language == kLanguageEnglish ? QStringLiteral("Entry 5") : QStringLiteral("Eintrag 5"), Qt::MatchContains).isEmpty());
     pDetail->scrollToItem(events.front(), QAbstractItemView::PositionAtTop);
     SaveScreenshotWithDialog(window.dlg, *pDialog, QStringLiteral("service_history_%1").arg(QString::fromUtf8(QTest::currentDataTag())));
 
