@@ -28,6 +28,12 @@ void CAdapterJob::KeepError(const std::string& strError, const std::string& strM
         m_messages.push_back(strHint);
 }
 
+void CAdapterJob::KeepCause(const std::string& strCause)
+{
+    if (m_strWhy.empty() && m_strCause.empty())
+        m_strCause = strCause;
+}
+
 void CAdapterJob::KeepWarning(const std::string& strMessage)
 {
     m_messages.push_back(strMessage);

@@ -27,6 +27,9 @@ public:
     // From the job's own thread.
     void Keep(const CCliReport& report);
     void KeepError(const std::string& strError, const std::string& strMessage, const std::string& strHint);
+    // What happened, in the technician's words, when the core's text says it
+    // in its own (a time-out, a bad checksum): the table shows it instead.
+    void KeepCause(const std::string& strCause);
     void KeepWarning(const std::string& strMessage);
     void SetUnit(const std::string& strArticle, const std::string& strUnitSerial);
     void SetStep(const std::string& strStep, int nPercent);
@@ -45,6 +48,8 @@ public:
     const std::vector<std::string>& Messages() const { return m_messages; }
     // Why it failed: its first error.
     const std::string& Why() const { return m_strWhy; }
+    // The same for the table: the cause kept for it, else the error.
+    const std::string& ShownWhy() const { return m_strCause.empty() ? m_strWhy : m_strCause; }
     const QStringList& NotHeld() const { return m_notHeld; }
 
 private:
@@ -55,6 +60,7 @@ private:
     std::vector<CCliReport> m_reports;
     std::vector<std::string> m_messages; // errors, hints and warnings, in order
     std::string m_strWhy;
+    std::string m_strCause;
     QStringList m_notHeld;
 
     mutable std::mutex m_mutex; // guards m_progress

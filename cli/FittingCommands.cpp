@@ -1,5 +1,6 @@
 // Commands that talk to a fitting through a bus adapter.
 
+#include "cli/AdapterJobs.h"
 #include "cli/CliCommands.h"
 #include "cli/FittingSession.h"
 
@@ -23,7 +24,13 @@
 
 int FailJob(const CCliContext& context, int nResult, const std::string& strError)
 {
-    return context.Fail(strError, FailureHint(nResult, strError, HintAudience::CommandLine));
+    const std::string strHint = FailureHint(nResult, strError, HintAudience::CommandLine);
+    // The hint's first sentence says what happened ("No fitting answers.").
+    if (context.pJob != nullptr && !strHint.empty()) {
+        const std::size_t nEnd = strHint.find(". ");
+        context.pJob->KeepCause(nEnd == std::string::npos ? strHint : strHint.substr(0, nEnd + 1));
+    }
+    return context.Fail(strError, strHint);
 }
 
 namespace {

@@ -38,7 +38,7 @@ QString ResultText(const CAdapterJob& job)
 {
     if (job.Succeeded())
         return Label("done", "erledigt");
-    QString text = Label("failed: ", "fehlgeschlagen: ") + QString::fromStdString(job.Why());
+    QString text = Label("failed: ", "fehlgeschlagen: ") + QString::fromStdString(job.ShownWhy());
     if (!job.NotHeld().isEmpty())
         text += Label(" Not held: ", " Nicht gehalten: ") + job.NotHeld().join(QStringLiteral(", "));
     return text;

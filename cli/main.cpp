@@ -92,7 +92,7 @@ const std::vector<CommandSpec>& Commands()
          "article, articleFormatted, typeName,\n"
          "settings [{name, value, label (check boxes and groups kept off in their value: on/off; lists: the label)}],\n"
          "installer, placement, installationDate (dd.mm.yyyy, empty when not set)"},
-        {"save", "<file>", "Save the fitting's settings to a configuration file, as they are in the fitting.", RunSave, 1, 1, {},
+        {"save", "<file>", "Save the fitting's settings to a configuration file, as they are in the fitting.", RunSave, 1, 1, {"output"},
          "file, article, articleFormatted, typeName"},
         {"apply", "<file>", "Write a configuration file's settings to the fitting with the page's checks: shows the changes, "
          "asks, saves a backup, writes, restarts the fitting and reads the settings back.", RunApply, 1, 1,
@@ -140,6 +140,9 @@ void PrintUsage(const CommandSpec* pCommand)
                         "                     <file>, named after the article number, date and time); an existing\n"
                         "                     file is not replaced, the file being applied never\n"
                         "  --force            let --backup replace an existing file\n");
+        if (pCommand->options.contains(QStringLiteral("output")))
+            std::printf("\n  --output <file>    the file, in place of the argument; {serial} in its name stands for the\n"
+                        "                     unit's serial number (one file per unit with --adapter all)\n");
         if (pCommand->options.contains(QStringLiteral("csv")))
             std::printf("\n  --serial <s>       only the visits of the unit with this serial number\n"
                         "  --article <a>      only the visits of units with this article number\n"
@@ -204,7 +207,7 @@ const QStringList& CommandOptionNames()
     static const QStringList names = {QStringLiteral("clear"), QStringLiteral("yes"), QStringLiteral("merge"),
                                       QStringLiteral("range"), QStringLiteral("dry-run"), QStringLiteral("backup"),
                                       QStringLiteral("force"), QStringLiteral("serial"), QStringLiteral("article"),
-                                      QStringLiteral("since"), QStringLiteral("csv")};
+                                      QStringLiteral("since"), QStringLiteral("csv"), QStringLiteral("output")};
     return names;
 }
 
@@ -228,7 +231,8 @@ void AddOptions(QCommandLineParser& parser)
                        QCommandLineOption(QStringLiteral("serial"), QString(), QStringLiteral("s")),
                        QCommandLineOption(QStringLiteral("article"), QString(), QStringLiteral("a")),
                        QCommandLineOption(QStringLiteral("since"), QString(), QStringLiteral("date")),
-                       QCommandLineOption(QStringLiteral("csv"))});
+                       QCommandLineOption(QStringLiteral("csv")),
+                       QCommandLineOption(QStringLiteral("output"), QString(), QStringLiteral("file"))});
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
 }
 
@@ -361,6 +365,13 @@ int main(int argc, char* argv[])
         return UsageError(QStringLiteral("unknown command '%1'").arg(positional.front()));
     positional.removeFirst();
     rawPositional.erase(rawPositional.begin());
+    // "--output <file>" names the file as the argument does, for scripts.
+    if (parser.isSet(QStringLiteral("output"))) {
+        if (!positional.isEmpty())
+            return UsageError(QStringLiteral("name the file either as the argument or with --output"));
+        positional << parser.value(QStringLiteral("output"));
+        rawPositional.push_back(parser.value(QStringLiteral("output")).toLatin1().toStdString());
+    }
     const int nUsage = CheckCommandUse(*pCommand, positional, parser);
     if (nUsage != ExitOk)
         return nUsage;

@@ -129,7 +129,7 @@ TEST_F(CliParallel, EveryCommandServesAllAdaptersAndAFaultFailsOnlyItsJob)
                      EXPECT_EQ(job[QStringLiteral("report")][QStringLiteral("count")].toInt(), 0);
                  }
          }},
-        {"save, adapter pulled", "save '{dir}/unit-{serial}.xml'", "fault = unplug_adapter command 11 skip=3", 0,
+        {"save, adapter pulled", "save --output '{dir}/unit-{serial}.xml'", "fault = unplug_adapter command 11 skip=3", 0,
          [](CliParallel& test) {
              for (int n = 0; n < kAdapters; ++n)
                  EXPECT_EQ(fs::exists(test.Dir() / ("unit-" + UnitSerial(n) + ".xml")), n != kFaulty) << n;
@@ -168,7 +168,7 @@ TEST_F(CliParallel, TheTableNamesEachUnitAndWhyAJobFailed)
         const std::string strAdapter = std::to_string(n) + " (VB000" + std::to_string(n) + ")";
         // Each job's output under its adapter, then its row of the table.
         EXPECT_TRUE(Contains(result.strOut, "Adapter " + strAdapter + "\n")) << result.strOut;
-        const std::regex row(std::to_string(n) + " \\(VB000" + std::to_string(n) + "\\) +" + (n == kFaulty ? "- +- +failed: Timeout" : UnitSerial(n) + " +23 030 03 01 +done") + "\n");
+        const std::regex row(std::to_string(n) + " \\(VB000" + std::to_string(n) + "\\) +" + (n == kFaulty ? "- +- +failed: No fitting answers\\." : UnitSerial(n) + " +23 030 03 01 +done") + "\n");
         EXPECT_TRUE(std::regex_search(result.strOut, row)) << n << "\n" << result.strOut;
     }
     EXPECT_TRUE(Contains(result.strErr, "Adapter 2: Error: Timeout")) << result.strErr;
@@ -191,7 +191,8 @@ TEST_F(CliParallel, UsesThatCannotServeSeveralAdaptersAreRefused)
     Adapters("");
     for (const char* szArguments : {"valve state --adapter all", "eeprom dump --adapter 0,1", "save x.xml --adapter all",
                                     "apply x.xml --adapter all", "apply x.xml --adapter all --yes --backup b.xml", "errors --clear --adapter all",
-                                    "identify --adapter 0,0", "identify --adapter 1,x", "identify --adapter every"}) {
+                                    "identify --adapter 0,0", "identify --adapter 1,x", "identify --adapter every",
+                                    "save a-{serial}.xml --output b-{serial}.xml --adapter all", "read --output r.xml"}) {
         const CliResult result = Run(szArguments);
         EXPECT_EQ(result.nExit, 2) << szArguments << "\n" << result.strOut << result.strErr;
         EXPECT_TRUE(result.strOut.empty()) << szArguments << "\n" << result.strOut;
