@@ -15,6 +15,8 @@ QString FolderKey(CFileChooser::Kind eKind)
         return QStringLiteral("Folders/Firmware");
     case CFileChooser::kServiceHistory:
         return QStringLiteral("Folders/ServiceHistory");
+    case CFileChooser::kServiceReport:
+        return QStringLiteral("Folders/ServiceReport");
     default:
         return QStringLiteral("Folders/Configuration");
     }

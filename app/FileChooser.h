@@ -10,7 +10,7 @@ class QWidget;
 
 class CFileChooser {
 public:
-    enum Kind { kConfiguration, kFirmware, kServiceHistory };
+    enum Kind { kConfiguration, kFirmware, kServiceHistory, kServiceReport };
 
     explicit CFileChooser(QSettings& settings) : m_settings(settings) {}
 

@@ -41,6 +41,7 @@ QMenuBar* BuildMenuBar(QWidget* pWindow, int nLanguage, bool bKeyPad, const Comm
     AddCommand(pConfiguration, kCmdSaveAs, "Save as ...", "Speichern unter ...", onCommand);
     pConfiguration->addSeparator();
     AddCommand(pConfiguration, kCmdServiceHistory, "Service history ...", "Servicehistorie ...", onCommand);
+    AddCommand(pConfiguration, kCmdSaveServiceReport, "Save service report ...", "Servicebericht speichern ...", onCommand);
     AddCommand(pConfiguration, kCmdTechnician, "Technician ...", "Techniker ...", onCommand);
     for (QAction* pCheckable : {pGerman, pEnglish, pKeyPad})
         pCheckable->setCheckable(true);

@@ -25,6 +25,7 @@ enum MainCommand {
     kCmdKeyPad = 1255,
     kCmdServiceHistory = 1502,
     kCmdTechnician = 1503,
+    kCmdSaveServiceReport = 1504,
 };
 
 using CommandHandler = std::function<void(int nCommand)>;

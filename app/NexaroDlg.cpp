@@ -253,6 +253,7 @@ void CNexaroDlg::LoadMenus(int nLanguage)
     const CommandHandler onCommand = [this](int nCommand) { HandleCommand(nCommand); };
     QMenuBar* pMenuBar = BuildMenuBar(this, nLanguage, g_bShowKeyPad == 1, onCommand);
     setMenuBar(pMenuBar); // deletes the menu bar of the other language
+    EnableServiceReport();
     setFixedSize(CMainCanvas::kClientWidth, CMainCanvas::kClientHeight + pMenuBar->sizeHint().height());
     delete m_pContextMenu;
     m_pContextMenu = BuildContextMenu(this, onCommand);
@@ -305,6 +306,9 @@ void CNexaroDlg::HandleCommand(int nCommand)
         break;
     case kCmdTechnician:
         ChangeTechnician();
+        break;
+    case kCmdSaveServiceReport:
+        SaveServiceReport();
         break;
     default:
         break;

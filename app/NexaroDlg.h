@@ -123,6 +123,8 @@ public:
 
     // The open dialog's choice; tests answer it instead of a person.
     std::function<QString()> m_chooseOpenFile;
+    // The same for the service report's file.
+    std::function<QString()> m_chooseReportFile;
 
     // The connection dialog's part of a connection state in the work view
     // (close flag, state); set by the dialog.
@@ -172,6 +174,10 @@ private:
     // The last-service line under the product's descriptions, in the language in force.
     void ShowLastService();
     void ChangeTechnician();
+    // The report of the current visit, as a PDF where the technician says.
+    void SaveServiceReport();
+    // Offered once a visit is recorded.
+    void EnableServiceReport();
     // Whether a settings page shows settings the fitting does not hold.
     bool HasUnwrittenChanges() const;
 

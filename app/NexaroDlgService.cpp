@@ -1,12 +1,23 @@
 // The main window and the service record: the technician's name, the
-// record's warnings on the status line and the last-service line.
+// record's warnings on the status line, the last-service line and the
+// service report.
 
 #include "app/NexaroDlg.h"
 
+#include "app/Controls.h"
 #include "app/DlgTechnician.h"
+#include "app/ErrorBox.h"
+#include "app/MainMenu.h"
 #include "app/UiText.h"
 #include "app/WindowColors.h"
 #include "app/widgets/ColorControls.h"
+#include "common/Language.h"
+#include "common/ResultCodes.h"
+#include "report/ServiceReport.h"
+#include "workflow/FailureHints.h"
+
+#include <QFileInfo>
+#include <QMenuBar>
 
 void CNexaroDlg::ConnectRecorder()
 {
@@ -17,6 +28,40 @@ void CNexaroDlg::ConnectRecorder()
         ShowWriteOutcome();
     });
     connect(&m_recorder, &CServiceRecorder::LastServiceChanged, this, &CNexaroDlg::ShowLastService);
+    connect(&m_recorder, &CServiceRecorder::LastServiceChanged, this, &CNexaroDlg::EnableServiceReport);
+}
+
+void CNexaroDlg::EnableServiceReport()
+{
+    if (auto* pAction = menuBar()->findChild<QAction*>(ControlName(kCmdSaveServiceReport)))
+        pAction->setEnabled(m_recorder.CurrentVisit() != 0);
+}
+
+void CNexaroDlg::SaveServiceReport()
+{
+    const long long llVisit = m_recorder.CurrentVisit();
+    if (llVisit == 0)
+        return;
+    QString path = m_chooseReportFile ? m_chooseReportFile()
+                                      : m_files.ChooseSaveFile(this, CFileChooser::kServiceReport, UiText("PDF files (*.pdf)", "PDF-Dateien (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    std::string strError;
+    if (WriteServiceReport(m_recorder.Log(), llVisit, m_session.Catalog(), path.toStdString(), strError) != Result::Ok) {
+        ShowErrorMessage(this, WithDetails(PickText("The service report could not be saved. Choose a folder you can write to and try again.",
+                                                    "Der Servicebericht konnte nicht gespeichert werden. Wählen Sie einen Ordner, in den Sie "
+                                                    "schreiben dürfen, und versuchen Sie es erneut."),
+                                           strError));
+        return;
+    }
+    // Said on the status line, as a write is; the next write's word replaces it.
+    CColorStatic* pLine = m_pCanvas->m_stcWriteOutcome;
+    pLine->SetTextColor(kGreen);
+    pLine->setTextFormat(Qt::PlainText);
+    pLine->setText(UiText("Service report saved as %1.", "Servicebericht als %1 gespeichert.").arg(QFileInfo(path).fileName()));
+    pLine->setVisible(m_nViewMode != kStartView);
 }
 
 void CNexaroDlg::ChangeTechnician()

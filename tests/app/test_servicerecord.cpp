@@ -1,8 +1,10 @@
 // The window's service record: a whole visit (identify, read, apply a file,
 // clear the errors, program the firmware) with each before → after; the
-// last-service line; the history view and its CSV; the technician's name;
-// and a record that cannot be kept, which never fails the job.
+// last-service line; the history view and its CSV; the service report; the
+// technician's name; and a record that cannot be kept, which never fails the
+// job.
 
+#include "PdfText.h"
 #include "ProductPagesSupport.h"
 #include "ToolsTestSupport.h"
 
@@ -174,6 +176,8 @@ private slots:
     void theLastServiceLineFollowsTheUnit();
     void theHistoryViewShowsAndExportsTheVisits_data();
     void theHistoryViewShowsAndExportsTheVisits();
+    void theServiceReportHoldsWhatTheVisitDid_data();
+    void theServiceReportHoldsWhatTheVisitDid();
     void theTechnicianIsAskedOnce();
     void aRecordThatCannotBeKeptNeverFailsTheJob_data();
     void aRecordThatCannotBeKeptNeverFailsTheJob();
@@ -329,6 +333,72 @@ void ServiceRecordTest::theHistoryViewShowsAndExportsTheVisits()
     QCOMPARE(pVisits->topLevelItemCount(), 2);
     pDialog->findChild<QPushButton*>(QStringLiteral("id1535"))->click();
     QVERIFY(!pDialog->isVisible());
+}
+
+void ServiceRecordTest::theServiceReportHoldsWhatTheVisitDid_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("changed"); // the row of the value written, old → new
+    QTest::addColumn<QString>("cleared");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("en") << kLanguageEnglish << QStringLiteral("Max runtime +%1 → 77 +s +10–300") << QStringLiteral("Before the clear +After the clear")
+                        << QStringLiteral("Service report saved as report.pdf.");
+    QTest::newRow("de") << kLanguageGerman << QStringLiteral("Max\\. Laufzeit +%1 → 77 +s +10–300") << QStringLiteral("Vor dem Löschen +Nach dem Löschen")
+                        << QStringLiteral("Servicebericht als report.pdf gespeichert.");
+}
+
+void ServiceRecordTest::theServiceReportHoldsWhatTheVisitDid()
+{
+    QFETCH(int, language);
+    QFETCH(QString, changed);
+    QFETCH(QString, cleared);
+    QFETCH(QString, saved);
+    AppEnvironment env; // the visit in English; the report in the language then in force
+    env.settings->setValue(QStringLiteral("Settings/Language"), kLanguageEnglish);
+    StartedWindow window(env);
+    // The menu bar is made anew, with each language for one.
+    const auto save = [&window] { return window.dlg.findChild<QAction*>(QStringLiteral("id1504")); };
+    QVERIFY(save() != nullptr && !save()->isEnabled()); // no visit yet
+    Identify(window);
+    QVERIFY(save()->isEnabled());
+    const unsigned nMaxRuntimeBefore = EepromValue(env.sim, kMaxRuntime, 2);
+    ApplyFile(env, window);
+    int nErrorsBefore = 0;
+    ClearErrors(window, nErrorsBefore);
+    QVERIFY(!QTest::currentTestFailed() && nErrorsBefore > 0);
+    QCOMPARE(EepromValue(env.sim, kMaxRuntime, 2), 77u);
+    if (language == kLanguageGerman)
+        window.dlg.findChild<QAction*>(QStringLiteral("id1071"))->trigger();
+
+    // Cancel in the file dialog writes nothing; a folder that is not there is said.
+    const QDir folder(env.Path());
+    window.dlg.m_chooseReportFile = [] { return QString(); };
+    save()->trigger();
+    QVERIFY(folder.entryList({QStringLiteral("*.pdf")}).isEmpty());
+    {
+        MessageBoxWatch boxes;
+        window.dlg.m_chooseReportFile = [&folder] { return folder.filePath(QStringLiteral("missing/report.pdf")); };
+        save()->trigger();
+        QCOMPARE(boxes.unexpected.size(), 1);
+        QVERIFY2(boxes.unexpected.front().startsWith(language == kLanguageEnglish ? QStringLiteral("The service report could not be saved.")
+                                                                                  : QStringLiteral("Der Servicebericht konnte nicht gespeichert werden.")),
+                 qPrintable(boxes.unexpected.front()));
+    }
+
+    // Without a suffix the file is a .pdf; the status line says where it went.
+    window.dlg.m_chooseReportFile = [&folder] { return folder.filePath(QStringLiteral("report")); };
+    MessageBoxWatch boxes;
+    save()->trigger();
+    QCOMPARE(boxes.unexpected, QStringList());
+    QCOMPARE(window.Child<QLabel>(1500)->text(), saved);
+    SaveScreenshot(window.dlg, QStringLiteral("service_report_saved_%1").arg(QString::fromUtf8(QTest::currentDataTag())));
+    const std::string strText = PdfText(folder.filePath(QStringLiteral("report.pdf")).toStdString());
+    const CServiceUnit& unit = window.dlg.Recorder().CurrentUnit();
+    QVERIFY2(strText.find(unit.strSerialNumber) != std::string::npos, strText.c_str());
+    QVERIFY2(strText.find("23 030 03 01") != std::string::npos, strText.c_str());
+    QVERIFY2(std::regex_search(strText, std::regex(changed.arg(nMaxRuntimeBefore).toStdString())), strText.c_str());
+    QVERIFY2(std::regex_search(strText, std::regex(cleared.toStdString())), strText.c_str());
+    QVERIFY(PdfPageCount(folder.filePath(QStringLiteral("report.pdf")).toStdString()) <= 2);
 }
 
 void ServiceRecordTest::theTechnicianIsAskedOnce()
