@@ -5,6 +5,7 @@
 #include "cli/CliCommands.h"
 #include "common/FilePaths.h"
 #include "common/Language.h"
+#include "common/StoredSettings.h"
 #include "devicelink/AdapterPort.h"
 #include "servicelog/ServiceLog.h"
 
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QSettings>
 
 #include <cstdio>
 #include <memory>
@@ -189,15 +189,14 @@ int UsageError(const QString& message)
 // The GUI's per-user settings: organisation "VELMOR", application "fluxa-usb".
 void ReadStoredSettings(CCliContext& context)
 {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELMOR"), QStringLiteral("fluxa-usb"));
-    const int nLanguage = settings.value(QStringLiteral("Settings/Language"), kLanguageGerman).toInt();
-    g_nLanguage = nLanguage == kLanguageEnglish ? kLanguageEnglish : kLanguageGerman;
-    context.dwServiceCode = settings.value(QStringLiteral("Settings/DontChange"), 0).toUInt();
-    context.strServiceLog = settings.value(QStringLiteral("Settings/ServiceLog"), QString::fromStdString(DefaultServiceLogPath())).toString().toStdString();
-    context.strTechnician = settings.value(QStringLiteral("Settings/Technician")).toString().toStdString();
+    const CStoredSettings settings = CStoredSettings::ReadUserStore();
+    g_nLanguage = settings.Number("Settings/Language", kLanguageGerman) == kLanguageEnglish ? kLanguageEnglish : kLanguageGerman;
+    context.dwServiceCode = static_cast<quint32>(settings.Number("Settings/DontChange", 0));
+    context.strServiceLog = settings.Text("Settings/ServiceLog").value_or(DefaultServiceLogPath());
+    context.strTechnician = settings.Text("Settings/Technician").value_or(std::string());
     CAdapterPortChoice choice;
     // An unknown stored value leaves the default.
-    ParseAdapterPortKind(settings.value(QStringLiteral("Settings/AdapterPort")).toString().toStdString(), choice.eKind);
+    ParseAdapterPortKind(settings.Text("Settings/AdapterPort").value_or(std::string()), choice.eKind);
     SetAdapterPortChoice(choice);
 }
 

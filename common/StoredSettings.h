@@ -1,0 +1,30 @@
+#pragma once
+// The window's per-user settings store, read without Qt, so that programs
+// beside the window find the same keys ("Settings/Language"). On Linux it is
+// the INI file QSettings writes ($XDG_CONFIG_HOME/VELMOR/fluxa-usb.conf).
+
+#include <map>
+#include <optional>
+#include <string>
+
+class CStoredSettings {
+public:
+    // The store of this user; empty when there is none yet.
+    static CStoredSettings ReadUserStore();
+    // Reads an INI file as QSettings writes it: keys outside a group stand in
+    // [General], values may be quoted and escaped. A file that cannot be
+    // read leaves the store empty.
+    static CStoredSettings ReadIniFile(const std::string& strPath);
+
+    // The value of "Group/Key" as text; none when the store lacks it or
+    // holds a value of a kind text cannot show (a byte array, a variant).
+    std::optional<std::string> Text(const std::string& strKey) const;
+    // The value as a whole number, else nDefault.
+    long long Number(const std::string& strKey, long long nDefault) const;
+
+private:
+    std::map<std::string, std::string> m_values;
+};
+
+// $XDG_CONFIG_HOME/VELMOR/fluxa-usb.conf (~/.config without it).
+std::string UserSettingsPath();
