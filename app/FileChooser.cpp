@@ -39,17 +39,20 @@ QString CFileChooser::ChooseOpenFile(QWidget* pParent, Kind eKind, const QString
     return Choose(pParent, eKind, filter, defaultSuffix, true);
 }
 
-QString CFileChooser::ChooseSaveFile(QWidget* pParent, Kind eKind, const QString& filter)
+QString CFileChooser::ChooseSaveFile(QWidget* pParent, Kind eKind, const QString& filter, const QString& proposedName)
 {
-    return Choose(pParent, eKind, filter, QString(), false);
+    return Choose(pParent, eKind, filter, QString(), false, proposedName);
 }
 
-QString CFileChooser::Choose(QWidget* pParent, Kind eKind, const QString& filter, const QString& defaultSuffix, bool bOpen)
+QString CFileChooser::Choose(QWidget* pParent, Kind eKind, const QString& filter, const QString& defaultSuffix, bool bOpen,
+                             const QString& proposedName)
 {
     QFileDialog dialog(pParent, QString(), StartFolder(eKind), filter);
     dialog.setAcceptMode(bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
+    if (!proposedName.isEmpty())
+        dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const QString path = dialog.selectedFiles().constFirst();

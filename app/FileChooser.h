@@ -16,12 +16,14 @@ public:
 
     // An existing file to open; empty when the technician cancels.
     QString ChooseOpenFile(QWidget* pParent, Kind eKind, const QString& filter, const QString& defaultSuffix = {});
-    // A file to save to; empty when the technician cancels.
-    QString ChooseSaveFile(QWidget* pParent, Kind eKind, const QString& filter);
+    // A file to save to, the name proposed in the kind's folder; empty when
+    // the technician cancels.
+    QString ChooseSaveFile(QWidget* pParent, Kind eKind, const QString& filter, const QString& proposedName = {});
     QString StartFolder(Kind eKind) const;
 
 private:
-    QString Choose(QWidget* pParent, Kind eKind, const QString& filter, const QString& defaultSuffix, bool bOpen);
+    QString Choose(QWidget* pParent, Kind eKind, const QString& filter, const QString& defaultSuffix, bool bOpen,
+                   const QString& proposedName = {});
 
     QSettings& m_settings;
 };

@@ -123,8 +123,8 @@ public:
 
     // The open dialog's choice; tests answer it instead of a person.
     std::function<QString()> m_chooseOpenFile;
-    // The same for the service report's file.
-    std::function<QString()> m_chooseReportFile;
+    // The same for the service report's file, given the name proposed.
+    std::function<QString(const QString& proposedName)> m_chooseReportFile;
 
     // The connection dialog's part of a connection state in the work view
     // (close flag, state); set by the dialog.

@@ -26,8 +26,10 @@ void CNexaroDlg::OnMonitorState(int nState)
     // Another fitting on the adapter just chosen: the work view of the one
     // before would lie about it.
     const bool bOtherFitting = nState == kConnectionOtherUnit || nState == kConnectionUnknownFitting || nState == kConnectionOtherProduct;
-    if (std::exchange(m_bAdapterChosen, false) && bOtherFitting && m_nViewMode != kStartView)
+    if (std::exchange(m_bAdapterChosen, false) && bOtherFitting && m_nViewMode != kStartView) {
         SetViewMode(kStartView);
+        m_recorder.EndVisit(); // its report is no longer the one at hand
+    }
     OnConnectionState(0, nState);
     // The fitting answers again after a write was cut off: what it holds
     // is not what the page shows.

@@ -16,6 +16,7 @@
 #include "report/ServiceReport.h"
 #include "workflow/FailureHints.h"
 
+#include <QDate>
 #include <QFileInfo>
 #include <QMenuBar>
 
@@ -42,8 +43,11 @@ void CNexaroDlg::SaveServiceReport()
     const long long llVisit = m_recorder.CurrentVisit();
     if (llVisit == 0)
         return;
-    QString path = m_chooseReportFile ? m_chooseReportFile()
-                                      : m_files.ChooseSaveFile(this, CFileChooser::kServiceReport, UiText("PDF files (*.pdf)", "PDF-Dateien (*.pdf)"));
+    const QString proposedName = QStringLiteral("service-report-%1-%2.pdf")
+                                     .arg(QString::fromStdString(m_recorder.CurrentUnit().strSerialNumber), QDate::currentDate().toString(Qt::ISODate));
+    QString path = m_chooseReportFile ? m_chooseReportFile(proposedName)
+                                      : m_files.ChooseSaveFile(this, CFileChooser::kServiceReport, UiText("PDF files (*.pdf)", "PDF-Dateien (*.pdf)"),
+                                                               proposedName);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())

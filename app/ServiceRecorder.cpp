@@ -75,6 +75,13 @@ void CServiceRecorder::StartVisit(const CFittingIdentity& identity)
     emit LastServiceChanged();
 }
 
+void CServiceRecorder::EndVisit()
+{
+    m_llVisit = 0;
+    m_lastService = {};
+    emit LastServiceChanged();
+}
+
 // The unit's visit before this one and what it held then; reading the log
 // needs no fitting.
 bool CServiceRecorder::PrepareLastService()

@@ -38,6 +38,8 @@ public:
     // A unit identified by Next: its visit starts, or continues, and the
     // last-service line is prepared; the settings read completes it.
     void StartVisit(const CFittingIdentity& identity);
+    // The window let go of the unit: nothing more is recorded into its visit.
+    void EndVisit();
     // An event of the current visit.
     void Record(ServiceEventKind eKind, int nResult, const std::string& strMessage, std::vector<CServiceItem> items);
     // An event of a unit that may not have been through Next (a fitting in

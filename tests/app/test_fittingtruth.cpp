@@ -272,10 +272,15 @@ void FittingTruthTest::choosingAnAdapterIdentifiesAnew()
 
     QTRY_COMPARE_WITH_TIMEOUT(window.dlg.m_nConnState, state, 4000);
     QCOMPARE(window.dlg.m_nViewMode, viewMode);
+    // The service report is of the unit the window shows, none once it let
+    // go of it. Next makes the menu bar anew.
+    const auto saveReport = [&window] { return window.dlg.findChild<QAction*>(QStringLiteral("id1504")); };
+    QCOMPARE(saveReport()->isEnabled(), workView && viewMode != CNexaroDlg::kStartView);
     if (viewMode == CNexaroDlg::kStartView) {
         QCOMPARE(window.Child<QLabel>(1045)->text(), Description(window, article.toUtf8().constData()));
         window.PressNext();
         QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
+        QVERIFY(saveReport()->isEnabled());
     }
     // The window works with the fitting on the chosen adapter: its article
     // and serial number, and a write reaches it.

@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QDirIterator>
 #include <QLineEdit>
 #include <QTreeWidget>
 
@@ -164,6 +165,31 @@ void WriteWithRuntimeNotHeld(AppEnvironment& env, StartedWindow& window, unsigne
 QString LocalDate(const char* szUtc)
 {
     return QDateTime::fromString(QString::fromLatin1(szUtc), Qt::ISODate).toLocalTime().toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+// Every PDF below the folder, wherever a failed save might have left one.
+QStringList PdfFilesBelow(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, {QStringLiteral("*.pdf")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    return files;
+}
+
+// "Save service report ..." into a folder that is not there, or is a file:
+// the message with its hint, and no file.
+void SaveReportWhereNoneCanBe(StartedWindow& window, const QDir& folder, const QString& message)
+{
+    QVERIFY(QFile(folder.filePath(QStringLiteral("notes"))).open(QIODevice::WriteOnly));
+    for (const char* szPlace : {"missing/report.pdf", "notes/report.pdf"}) {
+        MessageBoxWatch boxes;
+        window.dlg.m_chooseReportFile = [&folder, szPlace](const QString&) { return folder.filePath(QString::fromUtf8(szPlace)); };
+        window.dlg.findChild<QAction*>(QStringLiteral("id1504"))->trigger();
+        QCOMPARE(boxes.unexpected.size(), 1);
+        QVERIFY2(boxes.unexpected.front().startsWith(message), qPrintable(boxes.unexpected.front()));
+        QCOMPARE(PdfFilesBelow(folder.path()), QStringList());
+    }
 }
 
 } // namespace
@@ -339,12 +365,17 @@ void ServiceRecordTest::theServiceReportHoldsWhatTheVisitDid_data()
 {
     QTest::addColumn<int>("language");
     QTest::addColumn<QString>("changed"); // the row of the value written, old → new
-    QTest::addColumn<QString>("cleared");
+    QTest::addColumn<QString>("cleared"); // the header and the first entry cleared, beside what was left
     QTest::addColumn<QString>("saved");
-    QTest::newRow("en") << kLanguageEnglish << QStringLiteral("Max runtime +%1 → 77 +s +10–300") << QStringLiteral("Before the clear +After the clear")
-                        << QStringLiteral("Service report saved as report.pdf.");
-    QTest::newRow("de") << kLanguageGerman << QStringLiteral("Max\\. Laufzeit +%1 → 77 +s +10–300") << QStringLiteral("Vor dem Löschen +Nach dem Löschen")
-                        << QStringLiteral("Servicebericht als report.pdf gespeichert.");
+    QTest::addColumn<QString>("failed");
+    QTest::newRow("en") << kLanguageEnglish << QStringLiteral("Max runtime +%1 → 77 +s +10–300")
+                        << QStringLiteral("Before the clear +After the clear[\\s\\S]*\n *1 +0x[0-9a-f]{2} - .+ No entry")
+                        << QStringLiteral("Service report saved as report.pdf.")
+                        << QStringLiteral("The service report could not be saved. Choose a folder you can write to");
+    QTest::newRow("de") << kLanguageGerman << QStringLiteral("Max\\. Laufzeit +%1 → 77 +s +10–300")
+                        << QStringLiteral("Vor dem Löschen +Nach dem Löschen[\\s\\S]*\n *1 +0x[0-9a-f]{2} - .+ Kein Eintrag")
+                        << QStringLiteral("Servicebericht als report.pdf gespeichert.")
+                        << QStringLiteral("Der Servicebericht konnte nicht gespeichert werden. Wählen Sie einen Ordner, in den Sie schreiben dürfen");
 }
 
 void ServiceRecordTest::theServiceReportHoldsWhatTheVisitDid()
@@ -353,6 +384,7 @@ void ServiceRecordTest::theServiceReportHoldsWhatTheVisitDid()
     QFETCH(QString, changed);
     QFETCH(QString, cleared);
     QFETCH(QString, saved);
+    QFETCH(QString, failed);
     AppEnvironment env; // the visit in English; the report in the language then in force
     env.settings->setValue(QStringLiteral("Settings/Language"), kLanguageEnglish);
     StartedWindow window(env);
@@ -366,39 +398,43 @@ void ServiceRecordTest::theServiceReportHoldsWhatTheVisitDid()
     int nErrorsBefore = 0;
     ClearErrors(window, nErrorsBefore);
     QVERIFY(!QTest::currentTestFailed() && nErrorsBefore > 0);
-    QCOMPARE(EepromValue(env.sim, kMaxRuntime, 2), 77u);
     if (language == kLanguageGerman)
         window.dlg.findChild<QAction*>(QStringLiteral("id1071"))->trigger();
+    QVERIFY(save()->isEnabled());
 
-    // Cancel in the file dialog writes nothing; a folder that is not there is said.
+    // Cancel in the file dialog writes nothing; the name proposed names the unit and the day.
     const QDir folder(env.Path());
-    window.dlg.m_chooseReportFile = [] { return QString(); };
+    const CServiceUnit& unit = window.dlg.Recorder().CurrentUnit();
+    QString proposed;
+    window.dlg.m_chooseReportFile = [&proposed](const QString& name) {
+        proposed = name;
+        return QString();
+    };
     save()->trigger();
-    QVERIFY(folder.entryList({QStringLiteral("*.pdf")}).isEmpty());
-    {
-        MessageBoxWatch boxes;
-        window.dlg.m_chooseReportFile = [&folder] { return folder.filePath(QStringLiteral("missing/report.pdf")); };
-        save()->trigger();
-        QCOMPARE(boxes.unexpected.size(), 1);
-        QVERIFY2(boxes.unexpected.front().startsWith(language == kLanguageEnglish ? QStringLiteral("The service report could not be saved.")
-                                                                                  : QStringLiteral("Der Servicebericht konnte nicht gespeichert werden.")),
-                 qPrintable(boxes.unexpected.front()));
-    }
+    QCOMPARE(proposed, QStringLiteral("service-report-%1-%2.pdf")
+                           .arg(QString::fromStdString(unit.strSerialNumber), QDate::currentDate().toString(Qt::ISODate)));
+    QCOMPARE(PdfFilesBelow(folder.path()), QStringList());
+
+    SaveReportWhereNoneCanBe(window, folder, failed);
+    QVERIFY(!QTest::currentTestFailed());
 
     // Without a suffix the file is a .pdf; the status line says where it went.
-    window.dlg.m_chooseReportFile = [&folder] { return folder.filePath(QStringLiteral("report")); };
+    window.dlg.m_chooseReportFile = [&folder](const QString&) { return folder.filePath(QStringLiteral("report")); };
     MessageBoxWatch boxes;
     save()->trigger();
     QCOMPARE(boxes.unexpected, QStringList());
     QCOMPARE(window.Child<QLabel>(1500)->text(), saved);
+    QVERIFY(window.Child<QLabel>(1500)->isVisible());
     SaveScreenshot(window.dlg, QStringLiteral("service_report_saved_%1").arg(QString::fromUtf8(QTest::currentDataTag())));
     const std::string strText = PdfText(folder.filePath(QStringLiteral("report.pdf")).toStdString());
-    const CServiceUnit& unit = window.dlg.Recorder().CurrentUnit();
     QVERIFY2(strText.find(unit.strSerialNumber) != std::string::npos, strText.c_str());
     QVERIFY2(strText.find("23 030 03 01") != std::string::npos, strText.c_str());
     QVERIFY2(std::regex_search(strText, std::regex(changed.arg(nMaxRuntimeBefore).toStdString())), strText.c_str());
     QVERIFY2(std::regex_search(strText, std::regex(cleared.toStdString())), strText.c_str());
-    QVERIFY(PdfPageCount(folder.filePath(QStringLiteral("report.pdf")).toStdString()) <= 2);
+    const int nPages = PdfPageCount(folder.filePath(QStringLiteral("report.pdf")).toStdString());
+    QVERIFY2(nPages >= 1 && nPages <= 2, qPrintable(QString::number(nPages)));
+    // The fitting holds what the report says was written.
+    QCOMPARE(EepromValue(env.sim, kMaxRuntime, 2), 77u);
 }
 
 void ServiceRecordTest::theTechnicianIsAskedOnce()
