@@ -23,7 +23,9 @@ std::string FirstExisting(std::initializer_list<fs::path> candidates)
     return {};
 }
 
-void SetEnvironment(const char* szName, const std::string& strValue)
+} // namespace
+
+void SetProcessEnvironment(const char* szName, const std::string& strValue)
 {
 #if defined(_WIN32)
     _putenv_s(szName, strValue.c_str());
@@ -31,8 +33,6 @@ void SetEnvironment(const char* szName, const std::string& strValue)
     ::setenv(szName, strValue.c_str(), 1);
 #endif
 }
-
-} // namespace
 
 std::string ProgramDirectory()
 {
@@ -76,10 +76,10 @@ bool UseDemoBus(std::string& strError)
                             "Der simulierte Bus für --demo ist nicht neben dem Programm installiert.");
         return false;
     }
-    SetEnvironment("FLUXA_D2XX_LIBRARY", strLibrary);
+    SetProcessEnvironment("FLUXA_D2XX_LIBRARY", strLibrary);
     const char* szScenario = std::getenv("VELMOR_SIM_SCENARIO");
     if (szScenario == nullptr || *szScenario == '\0')
-        SetEnvironment("VELMOR_SIM_SCENARIO", strScenario);
+        SetProcessEnvironment("VELMOR_SIM_SCENARIO", strScenario);
     return true;
 }
 

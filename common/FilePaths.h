@@ -15,6 +15,10 @@ inline std::string Utf8FromPath(const std::filesystem::path& path)
     return std::string(text.begin(), text.end());
 }
 
+// Sets a variable of this process's environment, seen by the libraries it
+// loads and the programs it starts.
+void SetProcessEnvironment(const char* szName, const std::string& strValue);
+
 // The folder of the running program (UTF-8); empty when it cannot be found.
 std::string ProgramDirectory();
 // The product definition directory: "Config" beside the program, or, for an

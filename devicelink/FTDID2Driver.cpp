@@ -2,26 +2,14 @@
 
 #include "devicelink/AdapterPort.h"
 
-#include "common/FilePaths.h"
-
 #include "common/ResultCodes.h"
+#include "common/SharedLibrary.h"
 #include "common/TextFormat.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 
-#ifdef _WIN32
-// Declared here rather than through <windows.h>, whose DWORD clashes with ours.
-extern "C" {
-__declspec(dllimport) void* __stdcall LoadLibraryExW(const wchar_t* name, void* file, unsigned long flags);
-__declspec(dllimport) void* __stdcall GetProcAddress(void* module, const char* name);
-__declspec(dllimport) int __stdcall FreeLibrary(void* module);
-}
-#else
-#include <dlfcn.h>
-#endif
 
 namespace {
 
@@ -41,48 +29,6 @@ bool IsOptionalEntryPoint(const char* szName)
             return true;
     }
     return false;
-}
-
-// A relative path with a directory part would be taken from the current
-// working directory; only bare names (system search path) and absolute
-// paths are loaded.
-bool IsSafeLibraryPath(const std::string& strPath)
-{
-    const std::filesystem::path path(strPath);
-    return !strPath.empty() && (path.is_absolute() || !path.has_parent_path());
-}
-
-void* OpenLibrary(const std::string& strPath)
-{
-    if (!IsSafeLibraryPath(strPath))
-        return nullptr;
-#ifdef _WIN32
-    constexpr unsigned long kSearchDllLoadDir = 0x00000100;  // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
-    constexpr unsigned long kSearchDefaultDirs = 0x00001000; // LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
-    const std::filesystem::path path = PathFromUtf8(strPath);
-    const unsigned long flags = path.is_absolute() ? (kSearchDllLoadDir | kSearchDefaultDirs) : kSearchDefaultDirs;
-    return LoadLibraryExW(path.wstring().c_str(), nullptr, flags);
-#else
-    return dlopen(strPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-#endif
-}
-
-void CloseLibrary(void* hLibrary)
-{
-#ifdef _WIN32
-    FreeLibrary(hLibrary);
-#else
-    dlclose(hLibrary);
-#endif
-}
-
-void* ResolveSymbol(void* hLibrary, const char* szName)
-{
-#ifdef _WIN32
-    return GetProcAddress(hLibrary, szName);
-#else
-    return dlsym(hLibrary, szName);
-#endif
 }
 
 } // namespace
@@ -134,7 +80,7 @@ void CFTDID2Driver::ReleaseLibrary()
 {
     std::lock_guard<std::recursive_mutex> lock(m_csDriver);
     if (m_hLibrary != nullptr)
-        CloseLibrary(m_hLibrary);
+        CloseSharedLibrary(m_hLibrary);
     m_hLibrary = nullptr;
     ClearEntryPoints();
 }
@@ -143,7 +89,8 @@ int CFTDID2Driver::LoadDriver(const std::string& strLibraryPath, std::string& st
 {
     std::lock_guard<std::recursive_mutex> lock(m_csDriver);
     if (m_hLibrary == nullptr) {
-        m_hLibrary = OpenLibrary(strLibraryPath);
+        std::string strWhy; // the message names the path only, as it always has
+        m_hLibrary = OpenSharedLibrary(strLibraryPath, strWhy);
         if (m_hLibrary == nullptr) {
             strError = FormatText("Can't load the FTDI device driver DLL (%s)", strLibraryPath.c_str());
             return Result::InvalidArgument;
@@ -151,7 +98,7 @@ int CFTDID2Driver::LoadDriver(const std::string& strLibraryPath, std::string& st
     }
     // Resolved again on every load: a failed load may have left gaps.
 #define FLUXA_D2XX_RESOLVE(ret, name, params, args)                                                        \
-    m_p##name = reinterpret_cast<name##_Fn>(ResolveSymbol(m_hLibrary, #name));                             \
+    m_p##name = reinterpret_cast<name##_Fn>(SharedLibrarySymbol(m_hLibrary, #name));                             \
     if (m_p##name == nullptr && !IsOptionalEntryPoint(#name)) {                                            \
         strError = FormatText("Can't find the DLL function (%s) in the given DLL (%s)", #name, strLibraryPath.c_str()); \
         return Result::MissingPrecondition;                                                                \

@@ -11,7 +11,8 @@
 // The library stays loaded for the loader's lifetime.
 #include "simulator/velmorsim_control.h"
 
-#include <dlfcn.h>
+#include "common/FilePaths.h"
+#include "common/SharedLibrary.h"
 
 #include <cstdlib>
 
@@ -75,8 +76,7 @@ public:
     CSimulatorLibrary() = default;
     ~CSimulatorLibrary()
     {
-        if (m_hLibrary != nullptr)
-            ::dlclose(m_hLibrary);
+        Unload();
     }
     CSimulatorLibrary(const CSimulatorLibrary&) = delete;
     CSimulatorLibrary& operator=(const CSimulatorLibrary&) = delete;
@@ -85,15 +85,10 @@ public:
     // with the reason in strError when the file or a function is missing.
     bool Load(const char* szPath, std::string& strError)
     {
-        if (m_hLibrary != nullptr)
-            ::dlclose(m_hLibrary);
+        Unload();
         api = SimulatorApi{};
-        m_hLibrary = ::dlopen(szPath, RTLD_NOW | RTLD_LOCAL);
-        if (m_hLibrary == nullptr) {
-            const char* szWhy = ::dlerror();
-            strError = std::string("cannot load ") + szPath + (szWhy != nullptr ? std::string(": ") + szWhy : "");
+        if (!Open(szPath, strError))
             return false;
-        }
 #define FLUXA_VSIM_RESOLVE(ret, name, params)                                                     \
     api.name = reinterpret_cast<ret(*) params>(Symbol("VSim_" #name));                            \
     if (api.name == nullptr) {                                                                    \
@@ -112,7 +107,7 @@ public:
     {
         if (!Load(szPath, strError))
             return false;
-        ::setenv("FLUXA_D2XX_LIBRARY", szPath, 1);
+        SetProcessEnvironment("FLUXA_D2XX_LIBRARY", szPath);
         api.SetTimeScale(dTimeScale);
         if (api.Reset(nullptr) == VSIM_OK)
             return true;
@@ -121,10 +116,24 @@ public:
     }
 
     // Any other export of the loaded library (a D2XX entry point), or nullptr.
-    void* Symbol(const char* szName) const { return m_hLibrary != nullptr ? ::dlsym(m_hLibrary, szName) : nullptr; }
+    void* Symbol(const char* szName) const { return m_hLibrary != nullptr ? SharedLibrarySymbol(m_hLibrary, szName) : nullptr; }
 
     SimulatorApi api;
 
 private:
+    bool Open(const char* szPath, std::string& strError)
+    {
+        std::string strWhy;
+        m_hLibrary = OpenSharedLibrary(szPath, strWhy);
+        if (m_hLibrary == nullptr)
+            strError = std::string("cannot load ") + szPath + ": " + strWhy;
+        return m_hLibrary != nullptr;
+    }
+    void Unload()
+    {
+        if (m_hLibrary != nullptr)
+            CloseSharedLibrary(m_hLibrary);
+        m_hLibrary = nullptr;
+    }
     void* m_hLibrary = nullptr;
 };

@@ -5,11 +5,12 @@
 #include "common/ResultCodes.h"
 #include "LanguageGuard.h"
 
+#include "TestPlatform.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,7 @@ class DeviceConfigTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() / ("fluxa_deviceconfig_" + std::to_string(std::random_device{}()));
+        m_dir = TestTempDir("fluxa_deviceconfig_");
         fs::create_directories(m_dir);
     }
     void TearDown() override

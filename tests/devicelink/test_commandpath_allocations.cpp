@@ -5,6 +5,7 @@
 #include "devicelink/VelmorTPFTDI.h"
 
 #include "common/ResultCodes.h"
+#include "TestPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +69,7 @@ TEST(CommandPath, CounterSeesAnAllocation)
 
 TEST(CommandPath, NoHeapAllocationOnceThePortIsOpen)
 {
-    setenv("FLUXA_D2XX_LIBRARY", D2XXLOOPBACK_PATH, 1);
+    SetProcessEnvironment("FLUXA_D2XX_LIBRARY", D2XXLOOPBACK_PATH);
     CVelmorTPFTDI port;
     std::string error;
     ASSERT_EQ(Result::Ok, port.OpenAdapter(CVelmorTPFTDI::kAdapterDescription, 0, error)) << error;

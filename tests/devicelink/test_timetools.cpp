@@ -1,5 +1,6 @@
 #include "devicelink/TimeTools.h"
 #include "FakeTimeService.h"
+#include "TestPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -73,8 +74,7 @@ TEST(TimeTools, TimeStampAndCalendarTimeFromTheLocalTimeParts)
 
     std::time_t tNow = 0;
     tools.GetCurrentTime(tNow);
-    std::tm parts{};
-    localtime_r(&tNow, &parts);
+    const std::tm parts = LocalTime(tNow);
     EXPECT_EQ(parts.tm_year, 124);
     EXPECT_EQ(parts.tm_mon, 4);
     EXPECT_EQ(parts.tm_mday, 17);

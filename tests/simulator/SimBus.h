@@ -5,7 +5,8 @@
 #include "SimulatorControl.h"
 #include "devicelink/D2XXApi.h"
 
-#include <dlfcn.h>
+#include "common/SharedLibrary.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -17,17 +18,18 @@ using Bytes = std::vector<std::uint8_t>;
 struct SimBus {
     SimBus()
     {
-        m_hLibrary = ::dlopen(FLUXA_VELMORSIM_PATH, RTLD_NOW | RTLD_LOCAL);
+        std::string strWhy;
+        m_hLibrary = OpenSharedLibrary(FLUXA_VELMORSIM_PATH, strWhy);
         if (m_hLibrary == nullptr)
-            throw std::runtime_error("cannot load the simulator");
+            throw std::runtime_error("cannot load the simulator: " + strWhy);
 #define SIM_BUS_RESOLVE(ret, name, params, args)                                                   \
-    name = reinterpret_cast<name##_Fn>(::dlsym(m_hLibrary, #name));                                \
+    name = reinterpret_cast<name##_Fn>(SharedLibrarySymbol(m_hLibrary, #name));                                \
     if (name == nullptr)                                                                           \
         throw std::runtime_error(#name " is missing");
         FLUXA_D2XX_ENTRY_POINTS(SIM_BUS_RESOLVE)
 #undef SIM_BUS_RESOLVE
     }
-    ~SimBus() { ::dlclose(m_hLibrary); }
+    ~SimBus() { CloseSharedLibrary(m_hLibrary); }
     SimBus(const SimBus&) = delete;
     SimBus& operator=(const SimBus&) = delete;
 

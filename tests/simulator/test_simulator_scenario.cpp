@@ -1,6 +1,7 @@
 // Scenario texts and files: what they set up, how errors are reported, the
 // re-read of a changed file and the EEPROM persistence file.
 #include "SimBus.h"
+#include "TestPlatform.h"
 
 #include <chrono>
 #include <filesystem>
@@ -17,7 +18,7 @@ protected:
     void SetUp() override
     {
         m_dir = fs::temp_directory_path() /
-                ("velmorsim_" + std::to_string(::getpid()) + "_" +
+                ("velmorsim_" + std::to_string(ProcessId()) + "_" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(m_dir);
     }
@@ -136,7 +137,7 @@ TEST_F(SimulatorScenario, ChangedFileIsReadAgainKeepingWhatStayedTheSame)
 {
     const fs::path file = m_dir / "scenario.txt";
     WriteFile(file, "[adapter]\nserial = A1\nfitting = Ambra\n");
-    ASSERT_EQ(VSIM_OK, sim.api.LoadScenarioFile(file.c_str())) << sim.api.GetLastError();
+    ASSERT_EQ(VSIM_OK, sim.api.LoadScenarioFile(file.string().c_str())) << sim.api.GetLastError();
     ASSERT_EQ(1u, DeviceCount());
     FT_HANDLE h = bus.OpenPort(0);
     ASSERT_EQ(Bytes({0x00}), bus.Exchange(h, {0x0B, 0x00, 0x72, 0x02, 0x34, 0x12}));
@@ -167,8 +168,8 @@ TEST_F(SimulatorScenario, ChangedFileIsReadAgainKeepingWhatStayedTheSame)
 
     WriteFile(file, "[adapter]\nfitting = nonsense\n");
     EXPECT_EQ(2u, DeviceCount()) << "a broken file keeps the world";
-    EXPECT_EQ(VSIM_ERR_SYNTAX, sim.api.LoadScenarioFile(file.c_str())) << "and is refused when loaded";
-    EXPECT_EQ(VSIM_ERR_FILE, sim.api.LoadScenarioFile((m_dir / "missing.txt").c_str()));
+    EXPECT_EQ(VSIM_ERR_SYNTAX, sim.api.LoadScenarioFile(file.string().c_str())) << "and is refused when loaded";
+    EXPECT_EQ(VSIM_ERR_FILE, sim.api.LoadScenarioFile((m_dir / "missing.txt").string().c_str()));
 }
 
 // Time stamps are coarse: a rewrite of the same size within one tick must be
@@ -178,7 +179,7 @@ TEST_F(SimulatorScenario, TextNotTimeStampDecidesWhatChanged)
     const fs::path file = m_dir / "scenario.txt";
     std::ofstream(file) << "[adapter]\nfitting = Tarvo\nfault = no_answer next\n";
     const auto stamp = fs::last_write_time(file);
-    ASSERT_EQ(VSIM_OK, sim.api.LoadScenarioFile(file.c_str())) << sim.api.GetLastError();
+    ASSERT_EQ(VSIM_OK, sim.api.LoadScenarioFile(file.string().c_str())) << sim.api.GetLastError();
     FT_HANDLE h = bus.OpenPort(0);
     EXPECT_TRUE(bus.Exchange(h, {0x01}).empty()) << "the file's fault";
 
@@ -260,7 +261,7 @@ TEST_F(SimulatorScenario, ShippedExampleScenariosAreValid)
     int files = 0;
     for (const auto& entry : fs::directory_iterator(FLUXA_SIM_SCENARIO_DIR)) {
         ++files;
-        EXPECT_EQ(VSIM_OK, sim.api.LoadScenarioFile(entry.path().c_str()))
+        EXPECT_EQ(VSIM_OK, sim.api.LoadScenarioFile(entry.path().string().c_str()))
             << entry.path() << ": " << sim.api.GetLastError();
         EXPECT_GE(DeviceCount(), 1u) << entry.path();
     }

@@ -1,8 +1,12 @@
 #pragma once
 // Lowers the process's file size limit for a scope, so that writes beyond it
 // fail as on a full disk (EFBIG instead of the SIGXFSZ that would end the
-// test program). Both are restored afterwards.
+// test program). Both are restored afterwards. Windows has no such limit:
+// tests that need it start with FLUXA_LINUX_ONLY.
 
+#include "TestPlatform.h"
+
+#if !defined(_WIN32)
 #include <csignal>
 #include <sys/resource.h>
 
@@ -28,3 +32,9 @@ private:
     rlimit m_old{};
     void (*m_oldHandler)(int);
 };
+#else
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long long) {}
+};
+#endif

@@ -4,6 +4,7 @@
 #include "common/TimeService.h"
 #include "devicelink/MainWindowLink.h"
 #include "SimulatorControl.h"
+#include "TestPlatform.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -105,14 +106,6 @@ private:
 };
 
 // Threads of this process.
-inline std::size_t ThreadCount()
-{
-    std::size_t nCount = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
-        ++nCount;
-    return nCount;
-}
-
 // Waits (real time, bounded) until nFrames more frames went over the line,
 // so that a test can let a number of monitor cycles pass.
 inline void WaitForLineTraffic(const SimulatorControl& sim, int nFrames)

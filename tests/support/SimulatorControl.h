@@ -32,7 +32,7 @@ class SimulatorControl {
 public:
     explicit SimulatorControl(const char* scenario = nullptr, double timeScale = 0.0)
     {
-        ::setenv("FLUXA_D2XX_LIBRARY", FLUXA_VELMORSIM_PATH, 1);
+        SetProcessEnvironment("FLUXA_D2XX_LIBRARY", FLUXA_VELMORSIM_PATH);
         std::string error;
         if (!m_library.Load(FLUXA_VELMORSIM_PATH, error))
             throw std::runtime_error(error);
