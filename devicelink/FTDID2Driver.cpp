@@ -7,7 +7,6 @@
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -48,7 +47,7 @@ bool IsOptionalEntryPoint(const char* szName)
 // paths are loaded.
 bool IsSafeLibraryPath(const std::string& strPath)
 {
-    const std::filesystem::path path(strPath);
+    const std::filesystem::path path = PathFromUtf8(strPath);
     return !strPath.empty() && (path.is_absolute() || !path.has_parent_path());
 }
 
@@ -57,11 +56,16 @@ void* OpenLibrary(const std::string& strPath)
     if (!IsSafeLibraryPath(strPath))
         return nullptr;
 #ifdef _WIN32
+    // Neither search takes the current directory: a full path finds the
+    // library's own dependencies beside it or in System32, a bare name the
+    // program's folder, System32 and folders added for the process.
     constexpr unsigned long kSearchDllLoadDir = 0x00000100;  // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
+    constexpr unsigned long kSearchSystem32 = 0x00000800;    // LOAD_LIBRARY_SEARCH_SYSTEM32
     constexpr unsigned long kSearchDefaultDirs = 0x00001000; // LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
-    const std::filesystem::path path = PathFromUtf8(strPath);
-    const unsigned long flags = path.is_absolute() ? (kSearchDllLoadDir | kSearchDefaultDirs) : kSearchDefaultDirs;
-    return LoadLibraryExW(path.wstring().c_str(), nullptr, flags);
+    // The loader takes backslashes only.
+    const std::filesystem::path path = PathFromUtf8(strPath).make_preferred();
+    const unsigned long flags = path.is_absolute() ? (kSearchDllLoadDir | kSearchSystem32) : kSearchDefaultDirs;
+    return LoadLibraryExW(path.c_str(), nullptr, flags);
 #else
     return dlopen(strPath.c_str(), RTLD_NOW | RTLD_LOCAL);
 #endif
@@ -96,9 +100,9 @@ CFTDID2Driver::~CFTDID2Driver()
 
 std::string CFTDID2Driver::DefaultLibraryPath()
 {
-    const char* szOverride = std::getenv("FLUXA_D2XX_LIBRARY");
-    if (szOverride != nullptr && *szOverride != '\0')
-        return szOverride;
+    const std::string strOverride = EnvironmentText("FLUXA_D2XX_LIBRARY");
+    if (!strOverride.empty())
+        return strOverride;
 #ifdef _WIN32
     return "ftd2xx.dll";
 #else

@@ -309,4 +309,25 @@ TEST_F(ServiceLogTest, AFullDiskOrAKilledWriterLosesNothingCommitted)
     EXPECT_EQ(detail.events[1].items[0].strAfter, "75");
 }
 
+TEST(ServiceLogPath, LivesInTheUserDataFolder)
+{
+    struct Case {
+        const char* szDataHome;
+        const char* szExpected;
+    };
+    const Case cases[] = {
+        {"/data/k weber", "/data/k weber/VELMOR/fluxa-usb/service.db"},
+        {"", "/home/k weber/.local/share/VELMOR/fluxa-usb/service.db"}, // unset or empty: the home's share folder
+    };
+    const std::string strDataHome = std::getenv("XDG_DATA_HOME") != nullptr ? std::getenv("XDG_DATA_HOME") : "";
+    const std::string strHome = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    ::setenv("HOME", "/home/k weber", 1);
+    for (const Case& c : cases) {
+        ::setenv("XDG_DATA_HOME", c.szDataHome, 1);
+        EXPECT_EQ(DefaultServiceLogPath(), c.szExpected) << c.szDataHome;
+    }
+    ::setenv("XDG_DATA_HOME", strDataHome.c_str(), 1);
+    ::setenv("HOME", strHome.c_str(), 1);
+}
+
 } // namespace
