@@ -11,12 +11,12 @@
 #include <new>
 #include <system_error>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #if defined(_WIN32)
 #include <io.h>
 #include <windows.h>
 #else
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -60,9 +60,16 @@ std::FILE* CreateTemporary(const fs::path& target, fs::path& temporary)
     for (unsigned nAttempt = 0; nAttempt < 100; ++nAttempt) {
         temporary = target;
         temporary += L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(nAttempt);
-        std::FILE* pFile = _wfopen(temporary.c_str(), L"wbx");
-        if (pFile != nullptr || errno != EEXIST)
-            return pFile;
+        // The system's C library knows no "x" mode: an exclusive create by hand.
+        const int nFile = _wopen(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (nFile < 0 && errno == EEXIST)
+            continue;
+        if (nFile < 0)
+            return nullptr;
+        std::FILE* pFile = _fdopen(nFile, "wb");
+        if (pFile == nullptr)
+            _close(nFile);
+        return pFile;
     }
     return nullptr;
 }

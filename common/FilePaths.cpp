@@ -1,7 +1,10 @@
 #include "common/FilePaths.h"
 
 #if defined(_WIN32)
+#include "common/WideText.h"
+
 #include <windows.h>
+#include <shlobj.h>
 #endif
 
 #include "common/Language.h"
@@ -28,9 +31,39 @@ std::string FirstExisting(std::initializer_list<fs::path> candidates)
 void SetProcessEnvironment(const char* szName, const std::string& strValue)
 {
 #if defined(_WIN32)
-    _putenv_s(szName, strValue.c_str());
+    _wputenv_s(WideFromUtf8(szName).c_str(), WideFromUtf8(strValue).c_str());
 #else
     ::setenv(szName, strValue.c_str(), 1);
+#endif
+}
+
+std::string EnvironmentText(const char* szName)
+{
+#if defined(_WIN32)
+    // The narrow environment is in the system's code page, not UTF-8.
+    const wchar_t* szValue = _wgetenv(WideFromUtf8(szName).c_str());
+    return szValue != nullptr ? Utf8FromWide(szValue) : std::string();
+#else
+    const char* szValue = std::getenv(szName);
+    return szValue != nullptr ? szValue : std::string();
+#endif
+}
+
+std::string UserDataDirectory()
+{
+#if defined(_WIN32)
+    wchar_t* szFolder = nullptr;
+    std::string strFolder;
+    if (SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &szFolder) == S_OK)
+        strFolder = Utf8FromWide(szFolder);
+    CoTaskMemFree(szFolder);
+    return strFolder;
+#else
+    const std::string strData = EnvironmentText("XDG_DATA_HOME");
+    if (!strData.empty())
+        return strData;
+    const std::string strHome = EnvironmentText("HOME");
+    return strHome.empty() ? std::string() : Utf8FromPath(PathFromUtf8(strHome) / ".local" / "share");
 #endif
 }
 
@@ -77,8 +110,7 @@ bool UseDemoBus(std::string& strError)
         return false;
     }
     SetProcessEnvironment("FLUXA_D2XX_LIBRARY", strLibrary);
-    const char* szScenario = std::getenv("VELMOR_SIM_SCENARIO");
-    if (szScenario == nullptr || *szScenario == '\0')
+    if (EnvironmentText("VELMOR_SIM_SCENARIO").empty())
         SetProcessEnvironment("VELMOR_SIM_SCENARIO", strScenario);
     return true;
 }

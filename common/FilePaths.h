@@ -19,6 +19,14 @@ inline std::string Utf8FromPath(const std::filesystem::path& path)
 // loads and the programs it starts.
 void SetProcessEnvironment(const char* szName, const std::string& strValue);
 
+// An environment variable's value as UTF-8; empty when it is not set.
+std::string EnvironmentText(const char* szName);
+
+// The folder of this user's own data: the local application data folder on
+// Windows, $XDG_DATA_HOME (~/.local/share without it) elsewhere; empty when
+// there is none.
+std::string UserDataDirectory();
+
 // The folder of the running program (UTF-8); empty when it cannot be found.
 std::string ProgramDirectory();
 // The product definition directory: "Config" beside the program, or, for an

@@ -28,10 +28,14 @@ void* OpenSharedLibrary(const std::string& strPath, std::string& strWhy)
         return nullptr;
     }
 #ifdef _WIN32
-    const std::filesystem::path path = PathFromUtf8(strPath);
-    const DWORD flags = path.is_absolute() ? (LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS)
+    // Neither search takes the current directory: a full path finds the
+    // library's own dependencies beside it or in System32, a bare name the
+    // program's folder, System32 and folders added for the process. The
+    // loader takes backslashes only.
+    const std::filesystem::path path = PathFromUtf8(strPath).make_preferred();
+    const DWORD flags = path.is_absolute() ? (LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32)
                                            : LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
-    HMODULE hLibrary = LoadLibraryExW(path.wstring().c_str(), nullptr, flags);
+    HMODULE hLibrary = LoadLibraryExW(path.c_str(), nullptr, flags);
     if (hLibrary == nullptr)
         strWhy = "system error " + std::to_string(GetLastError());
     return reinterpret_cast<void*>(hLibrary);

@@ -105,28 +105,30 @@ CStoredSettings CStoredSettings::ReadIniFile(const std::string& strPath)
             continue;
         const std::string strKey = UnescapedKey(Trimmed(strLine.substr(0, nEquals)));
         settings.m_values[strGroup == "General" || strGroup.empty() ? strKey : strGroup + "/" + strKey] =
-            Trimmed(strLine.substr(nEquals + 1));
+            UnescapedValue(Trimmed(strLine.substr(nEquals + 1)));
     }
     return settings;
 }
 
+#if !defined(_WIN32)
 CStoredSettings CStoredSettings::ReadUserStore()
 {
     return ReadIniFile(UserSettingsPath());
 }
+#endif
 
 std::optional<std::string> CStoredSettings::Text(const std::string& strKey) const
 {
     const auto found = m_values.find(strKey);
     if (found == m_values.end())
         return std::nullopt;
-    const std::string& strRaw = found->second;
+    const std::string& strStored = found->second;
     // "@" starts a typed value; a text that starts with it has it doubled.
-    if (strRaw.rfind("@@", 0) == 0)
-        return UnescapedValue(strRaw.substr(1));
-    if (!strRaw.empty() && strRaw[0] == '@')
+    if (strStored.rfind("@@", 0) == 0)
+        return strStored.substr(1);
+    if (!strStored.empty() && strStored[0] == '@')
         return std::nullopt;
-    return UnescapedValue(strRaw);
+    return strStored;
 }
 
 long long CStoredSettings::Number(const std::string& strKey, long long nDefault) const

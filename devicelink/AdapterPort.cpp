@@ -22,11 +22,13 @@ constexpr struct {
     const char* szName;
 } kKindNames[] = {{EAdapterPortKind::Auto, "auto"}, {EAdapterPortKind::D2xx, "d2xx"}, {EAdapterPortKind::Serial, "serial"}};
 
+#ifndef _WIN32
 bool NamesD2xxLibrary()
 {
     const char* szLibrary = std::getenv("FLUXA_D2XX_LIBRARY");
     return szLibrary != nullptr && *szLibrary != '\0';
 }
+#endif
 
 } // namespace
 

@@ -2,14 +2,13 @@
 
 #include "devicelink/AdapterPort.h"
 
+#include "common/FilePaths.h"
 #include "common/ResultCodes.h"
 #include "common/SharedLibrary.h"
 #include "common/TextFormat.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <exception>
-
 
 namespace {
 
@@ -42,9 +41,9 @@ CFTDID2Driver::~CFTDID2Driver()
 
 std::string CFTDID2Driver::DefaultLibraryPath()
 {
-    const char* szOverride = std::getenv("FLUXA_D2XX_LIBRARY");
-    if (szOverride != nullptr && *szOverride != '\0')
-        return szOverride;
+    const std::string strOverride = EnvironmentText("FLUXA_D2XX_LIBRARY");
+    if (!strOverride.empty())
+        return strOverride;
 #ifdef _WIN32
     return "ftd2xx.dll";
 #else

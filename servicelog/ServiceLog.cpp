@@ -7,7 +7,6 @@
 #include "servicelog/SqliteStatement.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -267,19 +266,7 @@ int CServiceLog::Record(long long llVisit, CServiceEvent event, std::string& str
 
 std::string DefaultServiceLogPath()
 {
-    namespace fs = std::filesystem;
-    const auto fromEnvironment = [](const char* szName) {
-        const char* szValue = std::getenv(szName);
-        return szValue != nullptr && *szValue != '\0' ? PathFromUtf8(szValue) : fs::path();
-    };
-#if defined(_WIN32)
-    fs::path base = fromEnvironment("LOCALAPPDATA");
-#else
-    fs::path base = fromEnvironment("XDG_DATA_HOME");
-    if (base.empty() && !fromEnvironment("HOME").empty())
-        base = fromEnvironment("HOME") / ".local" / "share";
-#endif
-    return Utf8FromPath(base / "VELMOR" / "fluxa-usb" / "service.db");
+    return Utf8FromPath(PathFromUtf8(UserDataDirectory()) / "VELMOR" / "fluxa-usb" / "service.db");
 }
 
 int CountChangedSettings(const std::map<std::string, std::string>& known, const std::vector<CServiceItem>& now)

@@ -1,5 +1,6 @@
 #include "simulator/SimWorld.h"
 
+#include "common/FilePaths.h"
 #include "common/Language.h"
 
 #include <algorithm>
@@ -45,8 +46,8 @@ CSimWorld::CSimWorld()
     std::string why;
     ParseSimScenario(kSimDefaultScenario, scenario, why);
     Apply(scenario, false);
-    if (const char* path = std::getenv("VELMOR_SIM_SCENARIO"); path != nullptr && *path != '\0') {
-        m_strScenarioPath = path;
+    if (std::string strPath = EnvironmentText("VELMOR_SIM_SCENARIO"); !strPath.empty()) {
+        m_strScenarioPath = std::move(strPath);
         WatchScenarioFile();
     }
     m_clock.Restart(); // simulated time starts with the first use

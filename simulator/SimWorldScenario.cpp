@@ -1,6 +1,8 @@
 // Scenarios applied to the world, and the scenario file watched for changes.
 #include "simulator/SimWorld.h"
 
+#include "common/FilePaths.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -124,7 +126,8 @@ int CSimWorld::WatchScenarioFile()
     if (m_strScenarioPath.empty())
         return VSIM_OK;
     std::error_code error;
-    const auto written = std::filesystem::last_write_time(m_strScenarioPath, error);
+    const std::filesystem::path path = PathFromUtf8(m_strScenarioPath);
+    const auto written = std::filesystem::last_write_time(path, error);
     std::ifstream file;
     if (!error) {
         // A rewrite within one tick of the file system's clock keeps the time
@@ -132,7 +135,7 @@ int CSimWorld::WatchScenarioFile()
         const bool bSettled = std::filesystem::file_time_type::clock::now() - written > kScenarioTick;
         if (written == m_scenarioWritten && bSettled)
             return VSIM_OK;
-        file.open(m_strScenarioPath, std::ios::binary);
+        file.open(path, std::ios::binary);
     }
     if (!file.is_open())
         return VSIM_OK; // a file being replaced: keep the world until it is back

@@ -51,7 +51,7 @@ extern "C" {
  * dead, faults and the trace are cleared, simulated time restarts at 0. The
  * time scale is kept unless the scenario sets one. */
 VSIM_API int VSim_Reset(const char* scenarioText);
-/* Applies a scenario file as the environment variable VELMOR_SIM_SCENARIO
+/* Applies a scenario file (path in UTF-8) as the variable VELMOR_SIM_SCENARIO
  * would; the file is then watched and re-read whenever it changes. A file
  * that cannot be read gives VSIM_ERR_FILE, one with a mistake VSIM_ERR_SYNTAX
  * (the world then stays as it was). */

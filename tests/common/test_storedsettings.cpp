@@ -42,6 +42,7 @@ TEST_F(StoredSettings, ReadsWhatQSettingsWrote)
         {"Settings/Installer", QStringLiteral("Müller \"Haustech\" – Straße")},
         {"Settings/Padded", QStringLiteral("  spaces around  ")},
         {"Settings/At", QStringLiteral("@home")},
+        {"Settings/AtQuoted", QStringLiteral("@home; work")},
         {"Folders/Firmware", QStringLiteral("C:\\Firmware\\neu")},
         {"Settings/Empty", QString()},
         {"TopLevel", QStringLiteral("line one\nline two\ttab")},

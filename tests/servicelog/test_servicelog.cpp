@@ -316,4 +316,26 @@ TEST_F(ServiceLogTest, AFullDiskOrAKilledWriterLosesNothingCommitted)
 }
 #endif
 
+TEST(ServiceLogPath, LivesInTheUserDataFolder)
+{
+    FLUXA_LINUX_ONLY("the XDG folders; Windows takes the local application data folder (tests/windows)");
+    struct Case {
+        const char* szDataHome;
+        const char* szExpected;
+    };
+    const Case cases[] = {
+        {"/data/k weber", "/data/k weber/VELMOR/fluxa-usb/service.db"},
+        {"", "/home/k weber/.local/share/VELMOR/fluxa-usb/service.db"}, // unset or empty: the home's share folder
+    };
+    const std::string strDataHome = std::getenv("XDG_DATA_HOME") != nullptr ? std::getenv("XDG_DATA_HOME") : "";
+    const std::string strHome = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    SetProcessEnvironment("HOME", "/home/k weber");
+    for (const Case& c : cases) {
+        SetProcessEnvironment("XDG_DATA_HOME", c.szDataHome);
+        EXPECT_EQ(DefaultServiceLogPath(), c.szExpected) << c.szDataHome;
+    }
+    SetProcessEnvironment("XDG_DATA_HOME", strDataHome);
+    SetProcessEnvironment("HOME", strHome);
+}
+
 } // namespace
