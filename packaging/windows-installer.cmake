@@ -52,6 +52,8 @@ set(CPACK_PACKAGE_INSTALL_DIRECTORY "Fluxa USB")
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Fluxa USB")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\fluxa-usb.exe")
+set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/resources/pictures/app_icon.ico)
+set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/resources/pictures/app_icon.ico)
 set(CPACK_NSIS_CONTACT "service@velmor.example")
 set(CPACK_NSIS_URL_INFO_ABOUT "https://www.velmor.example")
 
