@@ -10,7 +10,6 @@
 #include "devicelink/VelmorTPExt.h"
 #include "workflow/ProductCatalog.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 int ReadConfigurationFor(const QString& path, CProductCatalog& catalog, const CDisplayDialogHandler& pages, CToolConfigXML& file,
@@ -18,7 +17,7 @@ int ReadConfigurationFor(const QString& path, CProductCatalog& catalog, const CD
 {
     const std::string strFileName = QFileInfo(path).fileName().toStdString();
     std::string strDetail;
-    int nResult = file.ReadConfigurationFile(QFile::encodeName(path).toStdString(), strDetail);
+    int nResult = file.ReadConfigurationFile(path.toStdString(), strDetail);
     if (nResult != Result::Ok) {
         strError = FileNotLoadedMessage(strFileName, PickText("it can't be read.", "Sie kann nicht gelesen werden."), strDetail);
         return nResult;

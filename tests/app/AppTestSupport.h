@@ -34,13 +34,23 @@ public:
         static QTemporaryDir configHome;
         qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
         QCoreApplication::setOrganizationName(QStringLiteral("VELMOR"));
+#if defined(Q_OS_WIN)
+        // The registry key is the user's own, and clear() below empties it.
+        QCoreApplication::setApplicationName(QStringLiteral("fluxa-usb-tests"));
+#else
         QCoreApplication::setApplicationName(QStringLiteral("fluxa-usb"));
+#endif
         std::string strError;
         if (!sim.LoadForTheTool(FLUXA_VELMORSIM_PATH, dTimeScale, strError) || sim.api.Reset(szScenario) != VSIM_OK)
             throw std::runtime_error(strError + sim.api.GetLastError());
         settings.reset(OpenSettingsStore());
         settings->clear();
         qputenv("XDG_DATA_HOME", m_dir.path().toUtf8());
+#if defined(Q_OS_WIN)
+        // No variable moves the local application data folder: the record
+        // goes where $XDG_DATA_HOME puts it elsewhere.
+        settings->setValue(QLatin1String(CServiceRecorder::kLogKey), m_dir.path() + QStringLiteral("/VELMOR/fluxa-usb/service.db"));
+#endif
         settings->setValue(QStringLiteral("Settings/Technician"), QStringLiteral("K. Weber"));
     }
     ~AppEnvironment() { sim.api.Reset(nullptr); }

@@ -520,7 +520,7 @@ void MainWindowTest::closingSwitchesTheValveOffAndStoresTheSettings()
                      && frame.bytes[5] == 0x00;
     }
     QVERIFY(bValveOff);
-    QSettings stored(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELMOR"), QStringLiteral("fluxa-usb"));
+    QSettings stored(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELMOR"), QCoreApplication::applicationName());
     QCOMPARE(stored.value(QStringLiteral("Settings/Language")).toInt(), 1);
     QCOMPARE(stored.value(QStringLiteral("Settings/KeyPad")).toInt(), 0);
     QVERIFY(!stored.value(QStringLiteral("Settings/DeviceConfigPath")).toString().isEmpty());
