@@ -10,8 +10,9 @@ build=$(realpath -m "${FLUXA_BUILD_DIR:-$top/build}")
 
 # The threads of the device link (both monitors beside commands, with faults
 # on the line) and fluxa-cli's jobs on several adapters at once under
-# ThreadSanitizer, in a build of their own.
-FLUXA_BUILD_DIR="$build-tsan" "$top/scripts/build.sh" -DFLUXA_SANITIZE_THREAD=ON -DFLUXA_BUILD_BENCH=OFF \
+# ThreadSanitizer, in a build of their own without the window and the
+# report (no Qt).
+FLUXA_BUILD_DIR="$build-tsan" "$top/scripts/build.sh" -DFLUXA_SANITIZE_THREAD=ON -DFLUXA_BUILD_BENCH=OFF -DFLUXA_BUILD_GUI=OFF \
   -- test_monitors_stress test_cli_parallel
 (cd "$build-tsan" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure --timeout 300 -R '^(MonitorStress|CliParallel)')
 

@@ -1,16 +1,21 @@
 #include "cli/AdapterJobs.h"
 
+#include "cli/CommandLine.h"
 #include "cli/JobSummary.h"
 #include "common/FilePaths.h"
 #include "common/Language.h"
 #include "common/ResultCodes.h"
+#include "common/TextFormat.h"
 #include "devicelink/VelmorTPExt.h"
 #include "servicelog/ServiceLog.h"
 #include "workflow/FailureHints.h"
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <memory>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -65,41 +70,41 @@ CJobProgress CAdapterJob::Progress() const
     return m_progress;
 }
 
-bool ParseAdapterOption(const QString& value, CCliContext& context)
+bool ParseAdapterOption(const std::string& strValue, CCliContext& context)
 {
-    context.bAllAdapters = value == QLatin1String("all");
+    context.bAllAdapters = strValue == "all";
     if (context.bAllAdapters)
         return true;
     std::set<int> seen;
-    const QStringList items = value.split(QLatin1Char(','));
-    for (const QString& item : items) {
-        bool bNumber = false;
-        const int nAdapter = item.trimmed().toInt(&bNumber);
-        if (!bNumber || nAdapter < 0 || !seen.insert(nAdapter).second)
+    const bool bList = strValue.find(',') != std::string::npos;
+    for (std::size_t nStart = 0; nStart <= strValue.size();) {
+        const std::size_t nEnd = std::min(strValue.find(',', nStart), strValue.size());
+        const std::optional<long long> adapter = ParseNumber(strValue.substr(nStart, nEnd - nStart), 10, 0, INT_MAX);
+        if (!adapter || !seen.insert(static_cast<int>(*adapter)).second)
             return false;
-        if (items.size() > 1)
-            context.adapterList.push_back(nAdapter);
+        if (bList)
+            context.adapterList.push_back(static_cast<int>(*adapter));
         else
-            context.nAdapter = nAdapter;
+            context.nAdapter = static_cast<int>(*adapter);
+        nStart = nEnd + 1;
     }
     return true;
 }
 
-QString SeveralAdaptersUsageError(const QString& command, const CCliContext& context)
+std::string SeveralAdaptersUsageError(const std::string& strCommand, const CCliContext& context)
 {
-    static const QStringList commands = {QStringLiteral("identify"), QStringLiteral("info"), QStringLiteral("errors"), QStringLiteral("read"),
-                                         QStringLiteral("save"), QStringLiteral("apply"), QStringLiteral("flash")};
-    if (!commands.contains(command))
-        return QStringLiteral("'%1' serves one adapter; --adapter all or a list serves %2").arg(command, commands.join(QStringLiteral(", ")));
+    static const std::vector<std::string> commands = {"identify", "info", "errors", "read", "save", "apply", "flash"};
+    if (std::ranges::find(commands, strCommand) == commands.end())
+        return "'" + strCommand + "' serves one adapter; --adapter all or a list serves " + Join(commands, ", ");
     // The jobs cannot ask: one question for several fittings would be a guess.
-    const bool bWrites = (command == QLatin1String("apply") && !context.bDryRun) || context.bClear;
+    const bool bWrites = (strCommand == "apply" && !context.bDryRun) || context.bClear;
     if (bWrites && !context.bYes)
-        return QStringLiteral("'%1' on several adapters writes without asking: give --yes").arg(command);
-    const bool bSave = command == QLatin1String("save");
-    const std::string& strFile = bSave ? context.rawArgs.at(0) : context.strBackupFile;
+        return "'" + strCommand + "' on several adapters writes without asking: give --yes";
+    const bool bSave = strCommand == "save";
+    const std::string& strFile = bSave ? context.args.at(0) : context.strBackupFile;
     if ((bSave || !strFile.empty()) && strFile.find(kSerialPlaceholder) == std::string::npos)
-        return QStringLiteral("one file per unit: name it with %1, e.g. 'backup-%1.xml'").arg(QLatin1String(kSerialPlaceholder));
-    return QString();
+        return FormatText("one file per unit: name it with %s, e.g. 'backup-%s.xml'", kSerialPlaceholder, kSerialPlaceholder);
+    return std::string();
 }
 
 namespace {

@@ -7,8 +7,6 @@
 
 #include "cli/CliContext.h"
 
-#include <QString>
-
 #include <mutex>
 #include <string>
 #include <vector>
@@ -33,7 +31,7 @@ public:
     void KeepWarning(const std::string& strMessage);
     void SetUnit(const std::string& strArticle, const std::string& strUnitSerial);
     void SetStep(const std::string& strStep, int nPercent);
-    void SetNotHeld(const QStringList& settings) { m_notHeld = settings; }
+    void SetNotHeld(const std::vector<std::string>& settings) { m_notHeld = settings; }
     void Finish(int nExit);
 
     // From any thread while the job runs.
@@ -50,7 +48,7 @@ public:
     const std::string& Why() const { return m_strWhy; }
     // The same for the table: the cause kept for it, else the error.
     const std::string& ShownWhy() const { return m_strCause.empty() ? m_strWhy : m_strCause; }
-    const QStringList& NotHeld() const { return m_notHeld; }
+    const std::vector<std::string>& NotHeld() const { return m_notHeld; }
 
 private:
     int m_nAdapter;
@@ -61,7 +59,7 @@ private:
     std::vector<std::string> m_messages; // errors, hints and warnings, in order
     std::string m_strWhy;
     std::string m_strCause;
-    QStringList m_notHeld;
+    std::vector<std::string> m_notHeld;
 
     mutable std::mutex m_mutex; // guards m_progress
     CJobProgress m_progress;
@@ -69,9 +67,9 @@ private:
 
 // --adapter: a number (one adapter, as ever), "all", or a list "0,2,5".
 // False when the value is none of them.
-bool ParseAdapterOption(const QString& value, CCliContext& context);
+bool ParseAdapterOption(const std::string& strValue, CCliContext& context);
 // Empty when the command may run on several adapters as given; else why not.
-QString SeveralAdaptersUsageError(const QString& command, const CCliContext& context);
+std::string SeveralAdaptersUsageError(const std::string& strCommand, const CCliContext& context);
 // Runs the command once per adapter, all at once: ExitOk when every job
 // succeeded, ExitFailed when any failed.
 int RunOnAdapters(const CCliContext& context, int (*pRun)(CCliContext&));

@@ -14,8 +14,10 @@ int RunRead(CCliContext& context);
 int RunSave(CCliContext& context);
 int RunApply(CCliContext& context);
 int RunHistory(CCliContext& context);
-// Needs a QGuiApplication: it draws the PDF.
+#if defined(FLUXA_REPORT_COMMAND)
+// Draws the PDF with Qt: only where the report library is built.
 int RunReport(CCliContext& context);
+#endif
 
 int RunProducts(CCliContext& context);
 int RunProduct(CCliContext& context);

@@ -3,11 +3,10 @@
 #include "cli/AdapterJobs.h"
 
 #include "common/Language.h"
+#include "common/TimeService.h"
 #include "devicelink/VelmorTPExt.h"
 
-#include <QDateTime>
-#include <QJsonDocument>
-
+#include <chrono>
 #include <cstdio>
 #if defined(_WIN32)
 #include <io.h>
@@ -21,7 +20,10 @@
 
 std::string BackupTimeNow()
 {
-    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")).toStdString();
+    const std::tm now = LocalTime(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()));
+    char szText[32];
+    std::strftime(szText, sizeof szText, "%Y%m%d_%H%M%S", &now);
+    return szText;
 }
 
 bool IsTerminal(std::FILE* pFile)
@@ -29,15 +31,15 @@ bool IsTerminal(std::FILE* pFile)
     return FLUXA_ISATTY(FLUXA_FILENO(pFile)) != 0;
 }
 
-QString Label(const char* szEnglish, const char* szGerman)
+std::string Label(const char* szEnglish, const char* szGerman)
 {
-    return QString::fromUtf8(PickText(szEnglish, szGerman));
+    return PickText(szEnglish, szGerman);
 }
 
 void AddArticle(CCliReport& report, const std::string& strArticle)
 {
-    report.Add(QStringLiteral("article"), QString(), strArticle);
-    report.Add(QStringLiteral("articleFormatted"), Label("Article number", "Artikelnummer"), FormatArticleNumber(strArticle));
+    report.Add("article", "", strArticle);
+    report.Add("articleFormatted", Label("Article number", "Artikelnummer"), FormatArticleNumber(strArticle));
 }
 
 void CCliContext::Print(const CCliReport& report) const
@@ -46,9 +48,8 @@ void CCliContext::Print(const CCliReport& report) const
         pJob->Keep(report);
         return;
     }
-    const QByteArray text = bJson ? QJsonDocument(report.ToJson()).toJson(QJsonDocument::Indented)
-                                  : report.ToText().toUtf8();
-    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+    const std::string strText = bJson ? report.ToJsonText() : report.ToText();
+    std::fwrite(strText.data(), 1, strText.size(), stdout);
     std::fflush(stdout);
 }
 
@@ -95,7 +96,7 @@ void CCliContext::Identified(const std::string& strArticle, const std::string& s
         pJob->SetUnit(strArticle, strUnitSerial);
 }
 
-void CCliContext::NotHeld(const QStringList& settings) const
+void CCliContext::NotHeld(const std::vector<std::string>& settings) const
 {
     if (pJob != nullptr)
         pJob->SetNotHeld(settings);

@@ -3,12 +3,10 @@
 // settings of the GUI, the output in text or JSON, and the exit codes.
 
 #include "cli/CliReport.h"
+#include "common/FluxaTypes.h"
 #include "servicelog/ServiceRecord.h"
 
-#include <QStringList>
-
 #include <cstdio>
-
 #include <string>
 #include <vector>
 
@@ -20,12 +18,12 @@ enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 constexpr const char* kSerialPlaceholder = "{serial}";
 
 // The service code that the "DontChange" setting must hold for service mode.
-constexpr quint32 kServiceCode = 0x2B5E1C47;
+constexpr DWORD kServiceCode = 0x2B5E1C47;
 
 struct CCliContext {
-    QStringList args;        // the command's own positional arguments, for showing
-    // The same as given: a path keeps bytes that are not UTF-8.
-    std::vector<std::string> rawArgs;
+    // The command's own positional arguments, as given: a path keeps bytes
+    // that are not UTF-8.
+    std::vector<std::string> args;
     int nAdapter = 0;
     std::string strConfigDir; // product definition directory
     bool bJson = false;
@@ -36,7 +34,7 @@ struct CCliContext {
     bool bDryRun = false;
     bool bForce = false;       // --force: --backup may replace a file
     std::string strBackupFile; // --backup as given, empty when not given
-    quint32 dwServiceCode = 0; // "DontChange" as stored
+    DWORD dwServiceCode = 0;   // "DontChange" as stored
     std::string strServiceLog;  // the service record's database; empty with --no-log
     std::string strTechnician;  // who serves the fittings, for the service record
     CVisitFilter historyFilter; // history: --serial, --article, --since
@@ -67,11 +65,11 @@ struct CCliContext {
     // What a job of several shows while it runs; nothing for one adapter.
     void Progress(const std::string& strStep, int nPercent) const;
     void Identified(const std::string& strArticle, const std::string& strUnitSerial) const;
-    void NotHeld(const QStringList& settings) const;
+    void NotHeld(const std::vector<std::string>& settings) const;
 };
 
 // Label in the chosen language.
-QString Label(const char* szEnglish, const char* szGerman);
+std::string Label(const char* szEnglish, const char* szGerman);
 
 // The article number as "article" (the nine digits, JSON only) and
 // "articleFormatted" (the display form, shown in text as well).

@@ -1,128 +1,176 @@
 #include "cli/CliReport.h"
 
+#include "common/TextFormat.h"
+
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 
 namespace {
 
+// Control, format and separator characters of the Basic Multilingual Plane.
+bool IsHidden(char32_t c)
+{
+    static constexpr std::pair<char32_t, char32_t> kFormats[] = {
+        {0x00AD, 0x00AD}, {0x0600, 0x0605}, {0x061C, 0x061C}, {0x06DD, 0x06DD}, {0x070F, 0x070F}, {0x0890, 0x0891},
+        {0x08E2, 0x08E2}, {0x180E, 0x180E}, {0x200B, 0x200F}, {0x202A, 0x202E}, {0x2060, 0x2064}, {0x2066, 0x206F},
+        {0xFEFF, 0xFEFF}, {0xFFF9, 0xFFFB}};
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029)
+        return true;
+    return std::ranges::any_of(kFormats, [c](const auto& range) { return c >= range.first && c <= range.second; });
+}
+
 // Texts can come from a fitting's EEPROM: control and format characters
 // (an escape sequence, a line break, a direction override) are shown as
-// escapes, never passed to the terminal.
-QString Printable(const QString& text)
+// escapes, never passed to the terminal; bytes that are not UTF-8 as U+FFFD.
+std::string Printable(const std::string& strText)
 {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.category()) {
-        case QChar::Other_Control:
-        case QChar::Other_Format:
-        case QChar::Separator_Line:
-        case QChar::Separator_Paragraph:
-            out += c.unicode() < 0x100 ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
-                                       : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            break;
-        default:
-            out += c;
-        }
+    std::string strOut;
+    strOut.reserve(strText.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(strText.data());
+    for (std::size_t i = 0; i < strText.size();) {
+        char32_t c = 0xFFFD;
+        const std::size_t nUsed = DecodeUtf8(p + i, strText.size() - i, c);
+        if (nUsed == 0)
+            AppendUtf8(strOut, 0xFFFD);
+        else if (IsHidden(c))
+            strOut += FormatText(c < 0x100 ? "\\x%02x" : "\\u%04x", static_cast<unsigned>(c));
+        else
+            strOut.append(strText, i, nUsed);
+        i += std::max<std::size_t>(nUsed, 1);
     }
-    return out;
+    return strOut;
+}
+
+std::string ScalarText(const std::variant<std::string, long long>& value)
+{
+    return std::holds_alternative<std::string>(value) ? std::get<std::string>(value) : std::to_string(std::get<long long>(value));
 }
 
 } // namespace
 
-void CCliReport::Add(const QString& key, const QString& label, const QString& value)
+std::string Join(const std::vector<std::string>& items, const std::string& strSeparator)
 {
-    m_Entries.push_back(Entry{key, label, QJsonValue(value), {}, {}, Entry::Scalar});
+    std::string strText;
+    for (const std::string& strItem : items)
+        strText += (strText.empty() ? "" : strSeparator) + strItem;
+    return strText;
 }
 
-void CCliReport::Add(const QString& key, const QString& label, const std::string& value)
+std::string ReplaceAll(std::string strText, const std::string& strFrom, const std::string& strTo)
 {
-    Add(key, label, QString::fromStdString(value));
+    for (std::size_t n = strText.find(strFrom); n != std::string::npos; n = strText.find(strFrom, n + strTo.size()))
+        strText.replace(n, strFrom.size(), strTo);
+    return strText;
 }
 
-void CCliReport::Add(const QString& key, const QString& label, qint64 value)
+std::size_t TextWidth(const std::string& strText)
 {
-    m_Entries.push_back(Entry{key, label, QJsonValue(value), {}, {}, Entry::Scalar});
+    // Continuation bytes take no room of their own.
+    return static_cast<std::size_t>(std::ranges::count_if(strText, [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
-void CCliReport::AddJson(const QString& key, const QJsonValue& value)
+std::string PadRight(const std::string& strText, std::size_t nWidth)
 {
-    m_Entries.push_back(Entry{key, QString(), value, {}, {}, Entry::Scalar});
+    const std::size_t nCharacters = TextWidth(strText);
+    return nCharacters >= nWidth ? strText : strText + std::string(nWidth - nCharacters, ' ');
 }
 
-void CCliReport::AddSection(const QString& key, const QString& title, const CCliReport& section)
+void CCliReport::Add(const std::string& strKey, const std::string& strLabel, const std::string& strValue)
 {
-    m_Entries.push_back(Entry{key, title, {}, {section}, {}, Entry::Section});
+    m_Entries.push_back(Entry{strKey, strLabel, strValue, {}, {}, {}, Entry::Scalar});
 }
 
-void CCliReport::AddList(const QString& key, const QString& title, const std::vector<CCliReport>& items)
+void CCliReport::Add(const std::string& strKey, const std::string& strLabel, long long llValue)
 {
-    m_Entries.push_back(Entry{key, title, {}, items, {}, Entry::List});
+    m_Entries.push_back(Entry{strKey, strLabel, llValue, {}, {}, {}, Entry::Scalar});
 }
 
-void CCliReport::AddLines(const QString& key, const QString& title, const QStringList& lines)
+void CCliReport::AddNumbers(const std::string& strKey, const std::vector<long long>& numbers)
 {
-    m_Entries.push_back(Entry{key, title, {}, {}, lines, Entry::Lines});
+    m_Entries.push_back(Entry{strKey, "", {}, {}, {}, numbers, Entry::Numbers});
 }
 
-QJsonObject CCliReport::ToJson() const
+void CCliReport::AddSection(const std::string& strKey, const std::string& strTitle, const CCliReport& section)
 {
-    QJsonObject object;
+    m_Entries.push_back(Entry{strKey, strTitle, {}, {section}, {}, {}, Entry::Section});
+}
+
+void CCliReport::AddList(const std::string& strKey, const std::string& strTitle, const std::vector<CCliReport>& items)
+{
+    m_Entries.push_back(Entry{strKey, strTitle, {}, items, {}, {}, Entry::List});
+}
+
+void CCliReport::AddLines(const std::string& strKey, const std::string& strTitle, const std::vector<std::string>& lines)
+{
+    m_Entries.push_back(Entry{strKey, strTitle, {}, {}, lines, {}, Entry::Lines});
+}
+
+nlohmann::json CCliReport::ToJson() const
+{
+    nlohmann::json object = nlohmann::json::object();
     for (const Entry& entry : m_Entries) {
-        switch (entry.kind) {
+        nlohmann::json& value = object[entry.strKey];
+        switch (entry.eKind) {
         case Entry::Scalar:
-            object.insert(entry.key, entry.value);
+            std::visit([&value](const auto& scalar) { value = scalar; }, entry.value);
+            break;
+        case Entry::Numbers:
+            value = entry.numbers;
             break;
         case Entry::Section:
-            object.insert(entry.key, entry.items.front().ToJson());
+            value = entry.items.front().ToJson();
             break;
-        case Entry::List: {
-            QJsonArray array;
+        case Entry::List:
+            value = nlohmann::json::array();
             for (const CCliReport& item : entry.items)
-                array.append(item.ToJson());
-            object.insert(entry.key, array);
+                value.push_back(item.ToJson());
             break;
-        }
         case Entry::Lines:
-            object.insert(entry.key, QJsonArray::fromStringList(entry.lines));
+            value = entry.lines;
             break;
         }
     }
     return object;
 }
 
-QString CCliReport::ToText(int nIndent) const
+std::string CCliReport::ToJsonText() const
 {
-    const QString indent(nIndent, QLatin1Char(' '));
-    qsizetype nWidth = 0;
+    return ToJson().dump(4, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+std::string CCliReport::ToText(int nIndent) const
+{
+    const std::string strIndent(static_cast<std::size_t>(nIndent), ' ');
+    std::size_t nWidth = 0;
     for (const Entry& entry : m_Entries)
-        if (entry.kind == Entry::Scalar)
-            nWidth = std::max(nWidth, entry.label.size() + 1);
-    QString text;
+        if (entry.eKind == Entry::Scalar)
+            nWidth = std::max(nWidth, TextWidth(entry.strLabel) + 1);
+    std::string strText;
     for (const Entry& entry : m_Entries) {
-        if (entry.label.isEmpty() && entry.kind != Entry::Lines)
+        if (entry.strLabel.empty() && entry.eKind != Entry::Lines)
             continue;
-        switch (entry.kind) {
-        case Entry::Scalar: {
-            const QString value = entry.value.isString() ? entry.value.toString()
-                                                         : QString::number(entry.value.toInteger());
-            text += indent + (entry.label + QLatin1Char(':')).leftJustified(nWidth) + QLatin1Char(' ') + Printable(value) + QLatin1Char('\n');
+        switch (entry.eKind) {
+        case Entry::Scalar:
+            strText += strIndent + PadRight(entry.strLabel + ":", nWidth) + " " + Printable(ScalarText(entry.value)) + "\n";
             break;
-        }
+        case Entry::Numbers:
+            break;
         case Entry::Section:
-            text += indent + entry.label + QLatin1Char('\n') + entry.items.front().ToText(nIndent + 2);
+            strText += strIndent + entry.strLabel + "\n" + entry.items.front().ToText(nIndent + 2);
             break;
         case Entry::List:
-            text += indent + entry.label + QLatin1Char('\n');
+            strText += strIndent + entry.strLabel + "\n";
             for (const CCliReport& item : entry.items)
-                text += item.ToText(nIndent + 2) + (entry.items.size() > 1 ? QStringLiteral("\n") : QString());
+                strText += item.ToText(nIndent + 2) + (entry.items.size() > 1 ? "\n" : "");
             break;
         case Entry::Lines:
-            if (!entry.label.isEmpty())
-                text += indent + entry.label + QLatin1Char('\n');
-            for (const QString& line : entry.lines)
-                text += indent + QStringLiteral("  ") + Printable(line) + QLatin1Char('\n');
+            if (!entry.strLabel.empty())
+                strText += strIndent + entry.strLabel + "\n";
+            for (const std::string& strLine : entry.lines)
+                strText += strIndent + "  " + Printable(strLine) + "\n";
             break;
         }
     }
-    return text;
+    return strText;
 }

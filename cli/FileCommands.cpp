@@ -2,20 +2,24 @@
 // and Intel HEX images.
 
 #include "cli/CliCommands.h"
+#include "cli/CommandLine.h"
 
 #include "common/Language.h"
 #include "common/ResultCodes.h"
+#include "common/TextFormat.h"
 #include "configdata/ToolConfigXML.h"
 #include "firmware/IntelHex.h"
 #include "pages/SettingsModel.h"
 #include "workflow/ProductCatalog.h"
 
+#include <cstdint>
+
 namespace {
 
 // "0x" and at least nDigits upper-case digits.
-QString Hex(DWORD dwValue, int nDigits = 1)
+std::string Hex(DWORD dwValue, int nDigits = 1)
 {
-    return QStringLiteral("0x") + QString::number(dwValue, 16).rightJustified(nDigits, QLatin1Char('0')).toUpper();
+    return FormatText("0x%0*X", nDigits, dwValue);
 }
 
 CCliReport DefinitionSummary(CDeviceConfig& definition)
@@ -28,43 +32,43 @@ CCliReport DefinitionSummary(CDeviceConfig& definition)
     ProductNameToType(definition.GetConfigSheet(), nType, strIgnored);
     CCliReport report;
     AddArticle(report, definition.GetArticleNumber());
-    report.Add(QStringLiteral("description"), Label("Description", "Beschreibung"), strDescription);
-    report.Add(QStringLiteral("extendedDescription"), Label("Extended description", "Erweiterte Beschreibung"), strExtended);
-    report.Add(QStringLiteral("typeName"), Label("Product type", "Produkttyp"), definition.GetConfigSheet());
-    report.Add(QStringLiteral("typeCode"), Label("Type code", "Typcode"), static_cast<qint64>(nType));
+    report.Add("description", Label("Description", "Beschreibung"), strDescription);
+    report.Add("extendedDescription", Label("Extended description", "Erweiterte Beschreibung"), strExtended);
+    report.Add("typeName", Label("Product type", "Produkttyp"), definition.GetConfigSheet());
+    report.Add("typeCode", Label("Type code", "Typcode"), static_cast<long long>(nType));
     return report;
 }
 
 // "value = label" in the chosen language, or in every language the
 // definition has when it has none in this one.
-QStringList SymbolicLabels(const CProductSetting& setting)
+std::vector<std::string> SymbolicLabels(const CProductSetting& setting)
 {
-    QStringList labels;
-    QStringList allLabels;
+    std::vector<std::string> labels;
+    std::vector<std::string> allLabels;
     for (const CSymbolicValue& symbolic : setting.GetSymbolicValues()) {
-        const QString text = QStringLiteral("%1 = %2").arg(symbolic.GetValue()).arg(QString::fromStdString(symbolic.GetLabel()));
-        allLabels << text;
+        const std::string strText = std::to_string(symbolic.GetValue()) + " = " + symbolic.GetLabel();
+        allLabels.push_back(strText);
         if (symbolic.GetLanguage() == g_nLanguage)
-            labels << text;
+            labels.push_back(strText);
     }
-    return labels.isEmpty() ? allLabels : labels;
+    return labels.empty() ? allLabels : labels;
 }
 
 CCliReport SettingReport(const CProductSetting& setting, bool bLimits)
 {
     CCliReport report;
-    report.Add(QStringLiteral("name"), Label("Name", "Name"), setting.GetName());
+    report.Add("name", Label("Name", "Name"), setting.GetName());
     if (bLimits) {
-        report.Add(QStringLiteral("min"), Label("Minimum", "Minimum"), static_cast<qint64>(setting.GetMin()));
-        report.Add(QStringLiteral("max"), Label("Maximum", "Maximum"), static_cast<qint64>(setting.GetMax()));
-        report.Add(QStringLiteral("default"), Label("Default", "Vorgabe"), static_cast<qint64>(setting.GetDefault()));
-        const QStringList labels = SymbolicLabels(setting);
-        if (!labels.isEmpty())
-            report.AddLines(QStringLiteral("labels"), Label("Labels", "Bezeichnungen"), labels);
+        report.Add("min", Label("Minimum", "Minimum"), static_cast<long long>(setting.GetMin()));
+        report.Add("max", Label("Maximum", "Maximum"), static_cast<long long>(setting.GetMax()));
+        report.Add("default", Label("Default", "Vorgabe"), static_cast<long long>(setting.GetDefault()));
+        const std::vector<std::string> labels = SymbolicLabels(setting);
+        if (!labels.empty())
+            report.AddLines("labels", Label("Labels", "Bezeichnungen"), labels);
     } else {
-        report.Add(QStringLiteral("value"), Label("Value", "Wert"), static_cast<qint64>(setting.GetValue()));
+        report.Add("value", Label("Value", "Wert"), static_cast<long long>(setting.GetValue()));
         if (!setting.GetText().empty())
-            report.Add(QStringLiteral("text"), Label("Text", "Text"), setting.GetText());
+            report.Add("text", Label("Text", "Text"), setting.GetText());
     }
     return report;
 }
@@ -112,8 +116,8 @@ int RunProducts(CCliContext& context)
             items.push_back(DefinitionSummary(definition));
     }
     CCliReport report;
-    report.Add(QStringLiteral("directory"), Label("Directory", "Verzeichnis"), context.strConfigDir);
-    report.AddList(QStringLiteral("products"), Label("Products", "Produkte"), items);
+    report.Add("directory", Label("Directory", "Verzeichnis"), context.strConfigDir);
+    report.AddList("products", Label("Products", "Produkte"), items);
     context.Print(report);
     return nExit;
 }
@@ -125,7 +129,7 @@ int RunProduct(CCliContext& context)
     const int nExit = LoadCatalog(context, catalog, bUsable);
     if (!bUsable)
         return nExit;
-    const std::string strArticle = context.args.at(0).toStdString();
+    const std::string& strArticle = context.args.at(0);
     CDeviceConfig definition;
     if (!catalog.FindDefinition(strArticle, definition))
         return context.Fail(FormatText(PickText("No product definition has the article number %s.",
@@ -134,52 +138,50 @@ int RunProduct(CCliContext& context)
                             "'fluxa-cli products' lists the article numbers that are known.",
                             "'fluxa-cli products' zeigt die bekannten Artikelnummern.");
     CCliReport report = DefinitionSummary(definition);
-    report.Add(QStringLiteral("picture"), Label("Picture", "Bild"), definition.GetPicturePath());
-    report.AddList(QStringLiteral("settings"), Label("Settings", "Einstellungen"), SettingReports(definition, true));
+    report.Add("picture", Label("Picture", "Bild"), definition.GetPicturePath());
+    report.AddList("settings", Label("Settings", "Einstellungen"), SettingReports(definition, true));
     context.Print(report);
     return nExit;
 }
 
 int RunConfig(CCliContext& context)
 {
-    if (context.args.at(0) != QLatin1String("show")) {
+    if (context.args.at(0) != "show") {
         std::fprintf(stderr, "fluxa-cli: usage: fluxa-cli config show <file>\n");
         return ExitUsage;
     }
     CToolConfigXML file;
     std::string strError;
-    if (file.ReadConfigurationFile(context.rawArgs.at(1), strError) != Result::Ok)
+    if (file.ReadConfigurationFile(context.args.at(1), strError) != Result::Ok)
         return context.Fail(strError);
     CDeviceConfig& config = file.GetConfig();
     CCliReport report;
-    report.Add(QStringLiteral("file"), Label("File", "Datei"), context.args.at(1));
+    report.Add("file", Label("File", "Datei"), context.args.at(1));
     AddArticle(report, config.GetArticleNumber());
-    report.Add(QStringLiteral("typeName"), Label("Product type", "Produkttyp"), config.GetConfigSheet());
-    report.AddList(QStringLiteral("settings"), Label("Settings", "Einstellungen"), SettingReports(config, false));
+    report.Add("typeName", Label("Product type", "Produkttyp"), config.GetConfigSheet());
+    report.AddList("settings", Label("Settings", "Einstellungen"), SettingReports(config, false));
     context.Print(report);
     return ExitOk;
 }
 
 int RunHex(CCliContext& context)
 {
-    if (context.args.at(0) != QLatin1String("show") || context.args.size() != (context.bMerge ? 4 : 2)) {
+    if (context.args.at(0) != "show" || context.args.size() != (context.bMerge ? 4u : 2u)) {
         std::fprintf(stderr, "fluxa-cli: usage: fluxa-cli hex show <file> [--merge <start> <end>]\n");
         return ExitUsage;
     }
     CIntelHex image;
     std::string strError;
-    if (image.Load(context.rawArgs.at(1), strError) != Result::Ok)
+    if (image.Load(context.args.at(1), strError) != Result::Ok)
         return context.Fail(strError);
     if (context.bMerge) {
-        bool bStart = false;
-        bool bEnd = false;
-        const DWORD dwStart = context.args.at(2).toUInt(&bStart, 0);
-        const DWORD dwEnd = context.args.at(3).toUInt(&bEnd, 0);
-        if (!bStart || !bEnd) {
+        const std::optional<long long> start = ParseNumber(context.args.at(2), 0, 0, UINT32_MAX);
+        const std::optional<long long> end = ParseNumber(context.args.at(3), 0, 0, UINT32_MAX);
+        if (!start || !end) {
             std::fprintf(stderr, "fluxa-cli: --merge takes two addresses, e.g. --merge 0x1800 0x7FFF\n");
             return ExitUsage;
         }
-        if (image.MergeMemoryArea(dwStart, dwEnd, strError) != Result::Ok)
+        if (image.MergeMemoryArea(static_cast<DWORD>(*start), static_cast<DWORD>(*end), strError) != Result::Ok)
             return context.Fail(strError);
     }
     std::vector<CCliReport> items;
@@ -188,28 +190,28 @@ int RunHex(CCliContext& context)
         if (image.GetDataRecord(nIndex, record, strError) != Result::Ok)
             return context.Fail(strError);
         CCliReport item;
-        item.Add(QStringLiteral("start"), Label("Start", "Anfang"), Hex(record.GetStartAddr(), 8));
-        item.Add(QStringLiteral("end"), Label("End", "Ende"), Hex(record.GetEndAddr(), 8));
+        item.Add("start", Label("Start", "Anfang"), Hex(record.GetStartAddr(), 8));
+        item.Add("end", Label("End", "Ende"), Hex(record.GetEndAddr(), 8));
         // Lengths in hexadecimal too, to compare with the addresses.
-        const QString length = Hex(record.GetLength());
+        const std::string strLength = Hex(record.GetLength());
         if (context.bJson) {
-            item.Add(QStringLiteral("length"), Label("Length", "Länge"), static_cast<qint64>(record.GetLength()));
-            item.Add(QStringLiteral("lengthHex"), Label("Length", "Länge"), length);
+            item.Add("length", Label("Length", "Länge"), static_cast<long long>(record.GetLength()));
+            item.Add("lengthHex", Label("Length", "Länge"), strLength);
         } else {
-            item.Add(QStringLiteral("length"), Label("Length", "Länge"),
-                     QStringLiteral("%1 (%2)").arg(record.GetLength()).arg(length));
+            item.Add("length", Label("Length", "Länge"),
+                     std::to_string(record.GetLength()) + " (" + strLength + ")");
         }
         items.push_back(item);
     }
     CCliReport report;
-    report.Add(QStringLiteral("file"), Label("File", "Datei"), context.args.at(1));
-    report.Add(QStringLiteral("endOfFileRecord"), QString(), static_cast<qint64>(image.HasEndOfFileRecord()));
+    report.Add("file", Label("File", "Datei"), context.args.at(1));
+    report.Add("endOfFileRecord", "", static_cast<long long>(image.HasEndOfFileRecord()));
     // A copy that was cut off ends without the end-of-file record.
     if (!image.HasEndOfFileRecord())
-        report.Add(QStringLiteral("warning"), Label("Warning", "Warnung"),
+        report.Add("warning", Label("Warning", "Warnung"),
                    Label("The file has no end-of-file record and may be cut off.",
                          "Die Datei hat keinen Dateiende-Eintrag und ist womöglich abgeschnitten."));
-    report.AddList(QStringLiteral("records"), Label("Records", "Datensätze"), items);
+    report.AddList("records", Label("Records", "Datensätze"), items);
     context.Print(report);
     return ExitOk;
 }

@@ -2,6 +2,7 @@
 
 #include "cli/AdapterJobs.h"
 #include "cli/CliCommands.h"
+#include "cli/CommandLine.h"
 #include "cli/FittingSession.h"
 
 #include "common/FilePaths.h"
@@ -18,6 +19,7 @@
 #include "workflow/ServiceRecording.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -151,7 +153,7 @@ int CheckSameFitting(const CCliContext& context, CFittingSession& session)
 
 // The module information's names are its keys; the labels and the active
 // application's value follow the chosen language.
-QString ModuleInformationLabel(const std::string& strName)
+std::string ModuleInformationLabel(const std::string& strName)
 {
     static const struct {
         const char* szName;
@@ -165,14 +167,14 @@ QString ModuleInformationLabel(const std::string& strName)
     for (const auto& label : kLabels)
         if (strName == label.szName)
             return Label(label.szEnglish, label.szGerman);
-    return QString::fromStdString(strName);
+    return strName;
 }
 
-QString ModuleInformationValue(const std::string& strName, const std::string& strValue)
+std::string ModuleInformationValue(const std::string& strName, const std::string& strValue)
 {
     if (strName == "Active application" && strValue == "1 = Application")
         return Label("1 = Application", "1 = Anwendung");
-    return QString::fromStdString(strValue);
+    return strValue;
 }
 
 } // namespace
@@ -230,25 +232,25 @@ CCliReport IdentityReport(CFittingSession& session)
         std::string strExtended;
         identity.definition.GetProductDescription(g_nLanguage, strDescription, strExtended);
         CCliReport product;
-        product.Add(QStringLiteral("description"), Label("Description", "Beschreibung"), strDescription);
-        product.Add(QStringLiteral("extendedDescription"), Label("Extended description", "Erweiterte Beschreibung"), strExtended);
-        product.Add(QStringLiteral("typeName"), Label("Product type", "Produkttyp"), identity.definition.GetConfigSheet());
-        product.Add(QStringLiteral("typeCode"), Label("Type code", "Typcode"), static_cast<qint64>(identity.nProductType));
-        report.AddSection(QStringLiteral("product"), Label("Product definition", "Produktdefinition"), product);
+        product.Add("description", Label("Description", "Beschreibung"), strDescription);
+        product.Add("extendedDescription", Label("Extended description", "Erweiterte Beschreibung"), strExtended);
+        product.Add("typeName", Label("Product type", "Produkttyp"), identity.definition.GetConfigSheet());
+        product.Add("typeCode", Label("Type code", "Typcode"), static_cast<long long>(identity.nProductType));
+        report.AddSection("product", Label("Product definition", "Produktdefinition"), product);
     }
-    report.Add(QStringLiteral("unitSerialNumber"), Label("Serial number of the unit (EEPROM)", "Seriennummer des Geräts (EEPROM)"),
+    report.Add("unitSerialNumber", Label("Serial number of the unit (EEPROM)", "Seriennummer des Geräts (EEPROM)"),
                identity.strUnitSerialNumber);
     CCliReport module;
     std::string strIgnored;
     for (int nIndex = 0; nIndex < identity.moduleInformation.GetParameterCount(); ++nIndex) {
         CStringParameter parameter;
         if (identity.moduleInformation.GetParameterByIndex(nIndex, parameter, strIgnored) == Result::Ok)
-            module.Add(QString::fromStdString(parameter.GetName()), ModuleInformationLabel(parameter.GetName()),
+            module.Add(parameter.GetName(), ModuleInformationLabel(parameter.GetName()),
                        ModuleInformationValue(parameter.GetName(), parameter.GetValue()));
     }
-    report.AddSection(QStringLiteral("moduleInformation"), Label("Module information", "Modulinformation"), module);
-    report.Add(QStringLiteral("productionDate"), Label("Production date", "Produktionsdatum"), identity.strProductionDate);
-    report.Add(QStringLiteral("bootloader"), QString(), static_cast<qint64>(identity.bInBootloader ? 1 : 0));
+    report.AddSection("moduleInformation", Label("Module information", "Modulinformation"), module);
+    report.Add("productionDate", Label("Production date", "Produktionsdatum"), identity.strProductionDate);
+    report.Add("bootloader", "", static_cast<long long>(identity.bInBootloader ? 1 : 0));
     return report;
 }
 
@@ -302,18 +304,18 @@ int RunAdapters(CCliContext& context)
     std::vector<CCliReport> items;
     for (const CUsbDevice& device : devices) {
         CCliReport item;
-        item.Add(QStringLiteral("device"), Label("Device number", "Gerätenummer"), static_cast<qint64>(device.nDeviceNumber));
-        item.Add(QStringLiteral("description"), Label("Description", "Beschreibung"), device.strDescription);
-        item.Add(QStringLiteral("serial"), Label("Serial number", "Seriennummer"), device.strSerialNumber);
-        item.Add(QStringLiteral("adapter"), Label("Bus adapter", "Busadapter"),
-                 device.nAdapterNumber >= 0 ? QString::number(device.nAdapterNumber) : QStringLiteral("-"));
-        item.Add(QStringLiteral("port"), Label("Port", "Anschluss"), device.strPort);
+        item.Add("device", Label("Device number", "Gerätenummer"), static_cast<long long>(device.nDeviceNumber));
+        item.Add("description", Label("Description", "Beschreibung"), device.strDescription);
+        item.Add("serial", Label("Serial number", "Seriennummer"), device.strSerialNumber);
+        item.Add("adapter", Label("Bus adapter", "Busadapter"),
+                 device.nAdapterNumber >= 0 ? std::to_string(device.nAdapterNumber) : std::string("-"));
+        item.Add("port", Label("Port", "Anschluss"), device.strPort);
         if (!device.strPath.empty())
-            item.Add(QStringLiteral("path"), Label("Serial device", "Serielles Gerät"), device.strPath);
+            item.Add("path", Label("Serial device", "Serielles Gerät"), device.strPath);
         items.push_back(item);
     }
     CCliReport report;
-    report.AddList(QStringLiteral("devices"), Label("USB devices", "USB-Geräte"), items);
+    report.AddList("devices", Label("USB devices", "USB-Geräte"), items);
     context.Print(report);
     return ExitOk;
 }
@@ -348,15 +350,15 @@ int RunInfo(CCliContext& context)
         return FailJob(context, nResult, strError);
     CCliReport report;
     AddArticle(report, session.identity.strArticleNumber);
-    report.Add(QStringLiteral("hoursTotal"), Label("Operation hours total", "Betriebsstunden gesamt"), static_cast<qint64>(information.nHoursTotal));
-    report.Add(QStringLiteral("hoursSinceReset"), Label("Operation hours since last reset", "Betriebsstunden seit letzter Stromunterbrechung"),
-               static_cast<qint64>(information.nHoursSinceReset));
-    report.Add(QStringLiteral("switchCountTotal"), Label("Switch count total", "Auslösungen gesamt"), information.llSwitchCountTotal);
-    report.Add(QStringLiteral("switchCountSinceReset"), Label("Switch count since last reset", "Auslösungen seit letzter Stromunterbrechung"),
+    report.Add("hoursTotal", Label("Operation hours total", "Betriebsstunden gesamt"), static_cast<long long>(information.nHoursTotal));
+    report.Add("hoursSinceReset", Label("Operation hours since last reset", "Betriebsstunden seit letzter Stromunterbrechung"),
+               static_cast<long long>(information.nHoursSinceReset));
+    report.Add("switchCountTotal", Label("Switch count total", "Auslösungen gesamt"), information.llSwitchCountTotal);
+    report.Add("switchCountSinceReset", Label("Switch count since last reset", "Auslösungen seit letzter Stromunterbrechung"),
                information.llSwitchCountSinceReset);
-    report.Add(QStringLiteral("installationDate"), Label("Installation date", "Installationsdatum"), information.strInstallationDate);
-    report.Add(QStringLiteral("installer"), Label("Installer", "Installateur"), information.strInstaller);
-    report.Add(QStringLiteral("placement"), Label("Placement", "Einsatzort"), information.strPlacement);
+    report.Add("installationDate", Label("Installation date", "Installationsdatum"), information.strInstallationDate);
+    report.Add("installer", Label("Installer", "Installateur"), information.strInstaller);
+    report.Add("placement", Label("Placement", "Einsatzort"), information.strPlacement);
     context.Print(report);
     return ExitOk;
 }
@@ -372,27 +374,24 @@ int PrintErrorHistory(const CCliContext& context, const CFittingSession& session
         return context.Fail(strError);
     CCliReport report;
     AddArticle(report, session.identity.strArticleNumber);
-    report.Add(QStringLiteral("count"), Label("Stored errors", "Gespeicherte Fehler"), static_cast<qint64>(history.byCount));
+    report.Add("count", Label("Stored errors", "Gespeicherte Fehler"), static_cast<long long>(history.byCount));
     // The decoded lines begin with " - " as the diagnostics page shows them.
     std::vector<CCliReport> entries;
-    QStringList textLines;
+    std::vector<std::string> textLines;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const QString text = QString::fromStdString(lines[i]);
+        const std::string& strText = lines[i];
         CCliReport entry;
-        entry.Add(QStringLiteral("code"), QString(), static_cast<qint64>(history.abyEntries[i]));
-        entry.Add(QStringLiteral("text"), QString(), text.startsWith(QLatin1String(" - ")) ? text.mid(3) : text);
+        entry.Add("code", "", static_cast<long long>(history.abyEntries[i]));
+        entry.Add("text", "", strText.starts_with(" - ") ? strText.substr(3) : strText);
         entries.push_back(entry);
-        textLines << (history.byCount == 0 ? text : QStringLiteral("%1%2").arg(history.abyEntries[i]).arg(text));
+        textLines.push_back(history.byCount == 0 ? strText : std::to_string(history.abyEntries[i]) + strText);
     }
     if (context.bJson) {
-        report.AddList(QStringLiteral("entries"), QString(), entries);
+        report.AddList("entries", "", entries);
         // All five entry bytes as stored, whatever the count says.
-        QJsonArray codes;
-        for (BYTE byCode : history.abyEntries)
-            codes.append(byCode);
-        report.AddJson(QStringLiteral("storedCodes"), codes);
+        report.AddNumbers("storedCodes", std::vector<long long>(std::begin(history.abyEntries), std::end(history.abyEntries)));
     } else {
-        report.AddLines(QStringLiteral("entries"), Label("Error history", "Fehlerspeicher"), textLines);
+        report.AddLines("entries", Label("Error history", "Fehlerspeicher"), textLines);
     }
     context.Print(report);
     return ExitOk;
@@ -435,8 +434,8 @@ int RunErrors(CCliContext& context)
 
 int RunValve(CCliContext& context)
 {
-    const QString action = context.args.at(0);
-    if (action != QLatin1String("open") && action != QLatin1String("close") && action != QLatin1String("state")) {
+    const std::string& strAction = context.args.at(0);
+    if (strAction != "open" && strAction != "close" && strAction != "state") {
         std::fprintf(stderr, "fluxa-cli: usage: fluxa-cli valve open|close|state\n");
         return ExitUsage;
     }
@@ -445,10 +444,10 @@ int RunValve(CCliContext& context)
     if (nExit != ExitOk)
         return nExit;
     std::string strError;
-    if (action != QLatin1String("state")) {
+    if (strAction != "state") {
         if ((nExit = CheckSameFitting(context, session)) != ExitOk)
             return nExit;
-        const int nResult = SwitchValve(session.link, action == QLatin1String("open"), strError);
+        const int nResult = SwitchValve(session.link, strAction == "open", strError);
         if (nResult != Result::Ok)
             return FailJob(context, nResult, strError);
     }
@@ -457,9 +456,9 @@ int RunValve(CCliContext& context)
     if (nResult != Result::Ok)
         return FailJob(context, nResult, strError);
     CCliReport report;
-    report.Add(QStringLiteral("valve"), Label("Valve", "Ventil"),
+    report.Add("valve", Label("Valve", "Ventil"),
                byState != 0 ? Label("Opened", "Geöffnet") : Label("Closed", "Geschlossen"));
-    report.Add(QStringLiteral("open"), QString(), static_cast<qint64>(byState != 0 ? 1 : 0));
+    report.Add("open", "", static_cast<long long>(byState != 0 ? 1 : 0));
     context.Print(report);
     return ExitOk;
 }
@@ -473,39 +472,41 @@ bool DumpRange(const CCliContext& context, int& nFirst, int& nLast)
     nLast = kMappedEepromEnd;
     if (!context.bRange)
         return context.args.size() == 1;
-    bool bFirst = false;
-    bool bLast = false;
-    nFirst = static_cast<int>(context.args.value(1).toUInt(&bFirst, 0));
-    nLast = static_cast<int>(context.args.value(2).toUInt(&bLast, 0));
-    return context.args.size() == 3 && bFirst && bLast && nFirst <= nLast && nLast <= 0xFFFF;
+    if (context.args.size() != 3)
+        return false;
+    const std::optional<long long> first = ParseNumber(context.args[1], 0, 0, UINT32_MAX);
+    const std::optional<long long> last = ParseNumber(context.args[2], 0, 0, UINT32_MAX);
+    nFirst = static_cast<int>(first.value_or(0));
+    nLast = static_cast<int>(last.value_or(0));
+    return first && last && nFirst <= nLast && nLast <= 0xFFFF;
 }
 
 void PrintEepromRows(const CCliContext& context, const CFittingSession& session, const std::vector<CEepromRow>& rows, bool bComplete)
 {
     CCliReport report;
     AddArticle(report, session.identity.strArticleNumber);
-    QStringList lines;
+    std::vector<std::string> lines;
     std::vector<CCliReport> items;
     int nBad = 0;
     for (const CEepromRow& row : rows) {
-        QString bytes;
+        std::string strBytes;
         for (BYTE by : row.abyBytes)
-            bytes += QString::number(by, 16).rightJustified(2, QLatin1Char('0')).toUpper() + QLatin1Char(' ');
-        const QString sum = row.bChecksumGood ? Label("sum ok", "Summe ok") : Label("SUM BAD", "SUMME FALSCH");
-        lines << QStringLiteral("%1: %2 %3").arg(QString::number(row.nAddress, 16).rightJustified(4, QLatin1Char('0')).toUpper(), bytes, sum);
+            strBytes += FormatText("%02X ", by);
+        const std::string strSum = row.bChecksumGood ? Label("sum ok", "Summe ok") : Label("SUM BAD", "SUMME FALSCH");
+        lines.push_back(FormatText("%04X: ", static_cast<unsigned>(row.nAddress)) + strBytes + " " + strSum);
         CCliReport item;
-        item.Add(QStringLiteral("address"), QString(), static_cast<qint64>(row.nAddress));
-        item.Add(QStringLiteral("bytes"), QString(), bytes.trimmed());
-        item.Add(QStringLiteral("checksumGood"), QString(), static_cast<qint64>(row.bChecksumGood ? 1 : 0));
+        item.Add("address", "", static_cast<long long>(row.nAddress));
+        item.Add("bytes", "", TrimWhiteSpace(strBytes));
+        item.Add("checksumGood", "", static_cast<long long>(row.bChecksumGood ? 1 : 0));
         items.push_back(item);
         nBad += row.bChecksumGood ? 0 : 1;
     }
-    report.Add(QStringLiteral("badRows"), Label("Rows with a bad sum", "Zeilen mit falscher Summe"), static_cast<qint64>(nBad));
-    report.Add(QStringLiteral("complete"), QString(), static_cast<qint64>(bComplete ? 1 : 0));
+    report.Add("badRows", Label("Rows with a bad sum", "Zeilen mit falscher Summe"), static_cast<long long>(nBad));
+    report.Add("complete", "", static_cast<long long>(bComplete ? 1 : 0));
     if (context.bJson)
-        report.AddList(QStringLiteral("rows"), QString(), items);
+        report.AddList("rows", "", items);
     else
-        report.AddLines(QStringLiteral("rows"), QString(), lines);
+        report.AddLines("rows", "", lines);
     context.Print(report);
 }
 
@@ -515,7 +516,7 @@ int RunEeprom(CCliContext& context)
 {
     int nFirst = 0;
     int nLast = 0;
-    if (context.args.at(0) != QLatin1String("dump") || !DumpRange(context, nFirst, nLast)) {
+    if (context.args.at(0) != "dump" || !DumpRange(context, nFirst, nLast)) {
         std::fprintf(stderr, "fluxa-cli: usage: fluxa-cli eeprom dump [--range <first> <last>] (addresses 0 to 0xFFFF, first <= last)\n");
         return ExitUsage;
     }
@@ -544,8 +545,8 @@ int RunFlash(CCliContext& context)
         return nExit;
     CFirmwareDownload download;
     std::string strError;
-    if (download.ChooseFile(context.rawArgs.at(0), session.identity.nProductType, strError) != Result::Ok)
-        return context.Fail(FirmwareFileMessage(download, context.rawArgs.at(0), session.identity.nProductType, strError));
+    if (download.ChooseFile(context.args.at(0), session.identity.nProductType, strError) != Result::Ok)
+        return context.Fail(FirmwareFileMessage(download, context.args.at(0), session.identity.nProductType, strError));
     std::string strImageVersion;
     download.GetImageVersion(session.identity.nProductType, strImageVersion);
     const CFittingIdentity before = session.identity;
@@ -565,7 +566,7 @@ int RunFlash(CCliContext& context)
         };
         nResult = download.StartProgramming(session.link, session.identity.nProductType, show, &reidentification, strError);
     }
-    RecordDownload(session, {context.rawArgs.at(0), strImageVersion, before}, nResult, strError, download, reidentification);
+    RecordDownload(session, {context.args.at(0), strImageVersion, before}, nResult, strError, download, reidentification);
     if (nResult != Result::Ok)
         return context.Fail(strError);
     if (download.GetResult() != Result::Ok)
@@ -577,9 +578,9 @@ int RunFlash(CCliContext& context)
         return FailJob(context, reidentification.GetResult(), reidentification.GetError());
     // Whatever the check finds, the report shows what answers now beside what was programmed.
     CCliReport report = IdentityReport(session);
-    report.Add(QStringLiteral("unitSerialNumberBefore"), Label("Serial number of the unit programmed (EEPROM)", "Seriennummer des programmierten Geräts (EEPROM)"),
+    report.Add("unitSerialNumberBefore", Label("Serial number of the unit programmed (EEPROM)", "Seriennummer des programmierten Geräts (EEPROM)"),
                before.strUnitSerialNumber);
-    report.Add(QStringLiteral("imageVersion"), Label("Version of the image", "Version des Abbilds"), strImageVersion);
+    report.Add("imageVersion", Label("Version of the image", "Version des Abbilds"), strImageVersion);
     context.Print(report);
     if (CheckProgrammedFitting(before, session.identity, strImageVersion, strError) != Result::Ok)
         return context.Fail(strError, "Check which fitting is connected now ('fluxa-cli identify'); if it is the unit meant, run the download again.",

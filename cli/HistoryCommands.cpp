@@ -2,69 +2,71 @@
 // visit in full.
 
 #include "cli/CliCommands.h"
+#include "cli/CommandLine.h"
 
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
-#include "report/ServiceReport.h"
 #include "servicelog/ServiceLog.h"
 #include "servicelog/VisitCsv.h"
 
+#include <climits>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
 CCliReport VisitReport(const CVisitSummary& visit)
 {
     CCliReport report;
-    report.Add(QStringLiteral("id"), Label("Visit", "Besuch"), static_cast<qint64>(visit.llId));
-    report.AddJson(QStringLiteral("started"), QString::fromStdString(visit.strStarted));
-    report.Add(QStringLiteral("startedLocal"), Label("Date", "Datum"), LocalServiceTime(visit.strStarted));
+    report.Add("id", Label("Visit", "Besuch"), static_cast<long long>(visit.llId));
+    report.Add("started", "", visit.strStarted);
+    report.Add("startedLocal", Label("Date", "Datum"), LocalRecordTime(visit.strStarted));
     AddArticle(report, visit.unit.strArticleNumber);
-    report.Add(QStringLiteral("unitSerialNumber"), Label("Serial number of the unit", "Seriennummer des Geräts"), visit.unit.strSerialNumber);
-    report.Add(QStringLiteral("softwareVersion"), Label("Software version", "Softwareversion"), visit.unit.strSoftwareVersion);
-    report.Add(QStringLiteral("technician"), Label("Technician", "Techniker"), visit.context.strTechnician);
-    report.Add(QStringLiteral("adapter"), QString(), visit.context.strAdapter);
-    report.Add(QStringLiteral("toolVersion"), QString(), visit.context.strToolVersion);
-    report.Add(QStringLiteral("events"), Label("Events", "Ereignisse"), static_cast<qint64>(visit.nEvents));
-    report.Add(QStringLiteral("settingsChanged"), Label("Settings changed", "Geänderte Einstellungen"), static_cast<qint64>(visit.nSettingsChanged));
+    report.Add("unitSerialNumber", Label("Serial number of the unit", "Seriennummer des Geräts"), visit.unit.strSerialNumber);
+    report.Add("softwareVersion", Label("Software version", "Softwareversion"), visit.unit.strSoftwareVersion);
+    report.Add("technician", Label("Technician", "Techniker"), visit.context.strTechnician);
+    report.Add("adapter", "", visit.context.strAdapter);
+    report.Add("toolVersion", "", visit.context.strToolVersion);
+    report.Add("events", Label("Events", "Ereignisse"), static_cast<long long>(visit.nEvents));
+    report.Add("settingsChanged", Label("Settings changed", "Geänderte Einstellungen"), static_cast<long long>(visit.nSettingsChanged));
     return report;
 }
 
 CCliReport EventReport(const CServiceEvent& event)
 {
     CCliReport report;
-    report.Add(QStringLiteral("kind"), Label("Event", "Ereignis"), QString::fromUtf8(ServiceEventTitle(event.eKind)));
-    report.AddJson(QStringLiteral("kindName"), QString::fromUtf8(ServiceEventName(event.eKind)));
-    report.AddJson(QStringLiteral("time"), QString::fromStdString(event.strTime));
-    report.Add(QStringLiteral("result"), Label("Result", "Ergebnis"),
-               event.nResult == Result::Ok ? Label("done", "erledigt") : Label("failed: ", "fehlgeschlagen: ") + QString::fromStdString(event.strMessage));
-    QStringList lines;
-    QJsonArray items;
+    report.Add("kind", Label("Event", "Ereignis"), ServiceEventTitle(event.eKind));
+    report.Add("kindName", "", ServiceEventName(event.eKind));
+    report.Add("time", "", event.strTime);
+    report.Add("result", Label("Result", "Ergebnis"),
+               event.nResult == Result::Ok ? Label("done", "erledigt") : Label("failed: ", "fehlgeschlagen: ") + event.strMessage);
+    std::vector<std::string> lines;
+    std::vector<CCliReport> items;
     for (const CServiceItem& item : event.items) {
         const bool bChange = !item.strBefore.empty() || event.eKind == ServiceEventKind::SettingsWritten;
-        lines << QString::fromStdString(item.strName + ": " + (bChange ? item.strBefore + " -> " : std::string()) + item.strAfter)
-                     + (item.bHeld ? QString() : Label(" (not held)", " (nicht gehalten)"));
-        items.append(QJsonObject{{QStringLiteral("name"), QString::fromStdString(item.strName)},
-                                 {QStringLiteral("before"), QString::fromStdString(item.strBefore)},
-                                 {QStringLiteral("after"), QString::fromStdString(item.strAfter)},
-                                 {QStringLiteral("held"), item.bHeld ? 1 : 0}});
+        lines.push_back(item.strName + ": " + (bChange ? item.strBefore + " -> " : std::string()) + item.strAfter
+                        + (item.bHeld ? std::string() : Label(" (not held)", " (nicht gehalten)")));
+        CCliReport& shown = items.emplace_back();
+        shown.Add("name", "", item.strName);
+        shown.Add("before", "", item.strBefore);
+        shown.Add("after", "", item.strAfter);
+        shown.Add("held", "", static_cast<long long>(item.bHeld ? 1 : 0));
     }
-    report.AddLines(QStringLiteral("itemLines"), QString(), lines);
-    report.AddJson(QStringLiteral("items"), items);
+    report.AddLines("itemLines", "", lines);
+    report.AddList("items", "", items);
     return report;
 }
 
-int ShowVisit(const CCliContext& context, CServiceLog& log, const QString& id)
+int ShowVisit(const CCliContext& context, CServiceLog& log, const std::string& strId)
 {
-    bool bNumber = false;
-    const long long llVisit = id.toLongLong(&bNumber);
+    const std::optional<long long> visit = ParseNumber(strId, 10, LLONG_MIN, LLONG_MAX);
     CVisitDetail detail;
     std::string strError;
-    const int nResult = bNumber ? log.ReadVisit(llVisit, detail, strError) : Result::InvalidArgument;
+    const int nResult = visit ? log.ReadVisit(*visit, detail, strError) : Result::InvalidArgument;
     if (nResult == Result::InvalidArgument)
         return context.Fail(FormatText(PickText("The service record holds no visit %s.", "Das Serviceprotokoll enthält keinen Besuch %s."),
-                                       id.toUtf8().constData()),
+                                       strId.c_str()),
                             "'fluxa-cli history' lists the visits with their numbers.",
                             "'fluxa-cli history' listet die Besuche mit ihren Nummern.");
     if (nResult != Result::Ok)
@@ -73,7 +75,7 @@ int ShowVisit(const CCliContext& context, CServiceLog& log, const QString& id)
     std::vector<CCliReport> events;
     for (const CServiceEvent& event : detail.events)
         events.push_back(EventReport(event));
-    report.AddList(QStringLiteral("eventList"), Label("What was done", "Was getan wurde"), events);
+    report.AddList("eventList", Label("What was done", "Was getan wurde"), events);
     context.Print(report);
     return ExitOk;
 }
@@ -82,7 +84,7 @@ int ShowVisit(const CCliContext& context, CServiceLog& log, const QString& id)
 
 int RunHistory(CCliContext& context)
 {
-    if (!context.args.isEmpty() && (context.args.size() != 2 || context.args.front() != QLatin1String("show"))) {
+    if (!context.args.empty() && (context.args.size() != 2 || context.args.front() != "show")) {
         std::fprintf(stderr, "fluxa-cli: wrong arguments for 'history' (usage: fluxa-cli history [show <id>])\n");
         return ExitUsage;
     }
@@ -90,8 +92,8 @@ int RunHistory(CCliContext& context)
     std::string strError;
     if (log.Open(context.strServiceLog, strError) != Result::Ok)
         return context.Fail(strError);
-    if (!context.args.isEmpty())
-        return ShowVisit(context, log, context.args.value(1));
+    if (!context.args.empty())
+        return ShowVisit(context, log, context.args.at(1));
     std::vector<CVisitSummary> visits;
     if (log.ListVisits(context.historyFilter, visits, strError) != Result::Ok)
         return context.Fail(strError);
@@ -103,10 +105,10 @@ int RunHistory(CCliContext& context)
     for (const CVisitSummary& visit : visits)
         items.push_back(VisitReport(visit));
     CCliReport report;
-    report.Add(QStringLiteral("database"), Label("Service record", "Serviceprotokoll"), log.Path());
-    report.AddList(QStringLiteral("visits"), Label("Visits, newest first", "Besuche, neueste zuerst"), items);
+    report.Add("database", Label("Service record", "Serviceprotokoll"), log.Path());
+    report.AddList("visits", Label("Visits, newest first", "Besuche, neueste zuerst"), items);
     if (items.empty())
-        report.Add(QStringLiteral("note"), Label("Note", "Hinweis"), Label("No visit matches.", "Kein Besuch passt."));
+        report.Add("note", Label("Note", "Hinweis"), Label("No visit matches.", "Kein Besuch passt."));
     context.Print(report);
     return ExitOk;
 }

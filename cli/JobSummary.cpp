@@ -4,91 +4,82 @@
 #include "common/TextFormat.h"
 #include "devicelink/VelmorTPExt.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-
 #include <algorithm>
 #include <cstdio>
 
 namespace {
 
-QString AdapterText(const CAdapterJob& job)
+std::string AdapterText(const CAdapterJob& job)
 {
-    return job.AdapterSerial().empty() ? QString::number(job.Adapter())
-                                       : QStringLiteral("%1 (%2)").arg(job.Adapter()).arg(QString::fromStdString(job.AdapterSerial()));
+    return job.AdapterSerial().empty() ? std::to_string(job.Adapter()) : FormatText("%d (%s)", job.Adapter(), job.AdapterSerial().c_str());
 }
 
-QString ProgressLine(const CAdapterJob& job, const CJobProgress& progress)
+std::string ProgressLine(const CAdapterJob& job, const CJobProgress& progress)
 {
-    const QString serial = progress.strUnitSerial.empty() ? QStringLiteral("-") : QString::fromStdString(progress.strUnitSerial);
-    return QStringLiteral("%1 %2 %3 %4%")
-        .arg(Label("Adapter", "Adapter") + QLatin1Char(' ') + AdapterText(job), -22)
-        .arg(serial, -14)
-        .arg(QString::fromStdString(TrimWhiteSpace(progress.strStep)), -40)
-        .arg(progress.nPercent, 3);
+    const std::string strSerial = progress.strUnitSerial.empty() ? "-" : progress.strUnitSerial;
+    return PadRight(Label("Adapter", "Adapter") + " " + AdapterText(job), 22) + " " + PadRight(strSerial, 14) + " "
+           + PadRight(TrimWhiteSpace(progress.strStep), 40) + FormatText(" %3d%%", progress.nPercent);
 }
 
-void WriteText(std::FILE* pFile, const QString& text)
+void WriteText(std::FILE* pFile, const std::string& strText)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), pFile);
+    std::fwrite(strText.data(), 1, strText.size(), pFile);
 }
 
-QString ResultText(const CAdapterJob& job)
+std::string ResultText(const CAdapterJob& job)
 {
     if (job.Succeeded())
         return Label("done", "erledigt");
-    QString text = Label("failed: ", "fehlgeschlagen: ") + QString::fromStdString(job.ShownWhy());
-    if (!job.NotHeld().isEmpty())
-        text += Label(" Not held: ", " Nicht gehalten: ") + job.NotHeld().join(QStringLiteral(", "));
-    return text;
+    std::string strText = Label("failed: ", "fehlgeschlagen: ") + job.ShownWhy();
+    if (!job.NotHeld().empty())
+        strText += Label(" Not held: ", " Nicht gehalten: ") + Join(job.NotHeld(), ", ");
+    return strText;
 }
 
 // Columns as wide as their widest cell; the last one runs on.
-QString Table(const std::vector<QStringList>& rows)
+std::string Table(const std::vector<std::vector<std::string>>& rows)
 {
-    std::vector<qsizetype> widths(rows.front().size(), 0);
-    for (const QStringList& row : rows)
-        for (qsizetype i = 0; i < row.size(); ++i)
-            widths[static_cast<std::size_t>(i)] = std::max(widths[static_cast<std::size_t>(i)], row[i].size());
-    QString text;
-    for (const QStringList& row : rows) {
-        for (qsizetype i = 0; i + 1 < row.size(); ++i)
-            text += row[i].leftJustified(widths[static_cast<std::size_t>(i)] + 2);
-        text += row.back() + QLatin1Char('\n');
+    std::vector<std::size_t> widths(rows.front().size(), 0);
+    for (const auto& row : rows)
+        for (std::size_t i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], TextWidth(row[i]));
+    std::string strText;
+    for (const auto& row : rows) {
+        for (std::size_t i = 0; i + 1 < row.size(); ++i)
+            strText += PadRight(row[i], widths[i] + 2);
+        strText += row.back() + "\n";
     }
-    return text;
+    return strText;
 }
 
-QString SummaryTable(const AdapterJobs& jobs)
+std::string SummaryTable(const AdapterJobs& jobs)
 {
-    std::vector<QStringList> rows{{Label("Adapter", "Adapter"), Label("Unit serial", "Geräteseriennummer"), Label("Article", "Artikelnummer"),
-                                   Label("Result", "Ergebnis")}};
+    std::vector<std::vector<std::string>> rows{{Label("Adapter", "Adapter"), Label("Unit serial", "Geräteseriennummer"),
+                                                Label("Article", "Artikelnummer"), Label("Result", "Ergebnis")}};
     for (const auto& job : jobs) {
         const CJobProgress progress = job->Progress();
-        rows.push_back({AdapterText(*job), progress.strUnitSerial.empty() ? QStringLiteral("-") : QString::fromStdString(progress.strUnitSerial),
-                        job->Article().empty() ? QStringLiteral("-") : QString::fromStdString(FormatArticleNumber(job->Article())),
-                        ResultText(*job)});
+        rows.push_back({AdapterText(*job), progress.strUnitSerial.empty() ? "-" : progress.strUnitSerial,
+                        job->Article().empty() ? "-" : FormatArticleNumber(job->Article()), ResultText(*job)});
     }
     return Table(rows);
 }
 
-QJsonObject JobJson(const CAdapterJob& job)
+CCliReport JobReport(const CAdapterJob& job)
 {
     CCliReport object;
-    object.Add(QStringLiteral("adapter"), QString(), static_cast<qint64>(job.Adapter()));
-    object.Add(QStringLiteral("adapterSerial"), QString(), job.AdapterSerial());
+    object.Add("adapter", "", static_cast<long long>(job.Adapter()));
+    object.Add("adapterSerial", "", job.AdapterSerial());
     AddArticle(object, job.Article());
-    object.Add(QStringLiteral("unitSerialNumber"), QString(), job.Progress().strUnitSerial);
-    object.Add(QStringLiteral("result"), QString(), QString::fromLatin1(job.Succeeded() ? "done" : "failed"));
+    object.Add("unitSerialNumber", "", job.Progress().strUnitSerial);
+    object.Add("result", "", job.Succeeded() ? "done" : "failed");
     if (!job.Succeeded())
-        object.Add(QStringLiteral("error"), QString(), job.Why());
-    if (!job.NotHeld().isEmpty())
-        object.AddJson(QStringLiteral("notHeld"), QJsonArray::fromStringList(job.NotHeld()));
+        object.Add("error", "", job.Why());
+    if (!job.NotHeld().empty())
+        object.AddLines("notHeld", "", job.NotHeld());
     // The command's own output, as it prints it for one adapter.
     if (!job.Reports().empty())
-        object.AddJson(QStringLiteral("report"), job.Reports().back().ToJson());
-    return object.ToJson();
+        object.AddSection("report", "", job.Reports().back());
+    return object;
 }
 
 } // namespace
@@ -101,11 +92,11 @@ void CJobsView::Show()
         std::fprintf(stderr, "\x1b[%zuA", m_jobs.size()); // back to the first line
     for (std::size_t i = 0; i < m_jobs.size(); ++i) {
         const CJobProgress progress = m_jobs[i]->Progress();
-        const QString line = ProgressLine(*m_jobs[i], progress);
+        const std::string strLine = ProgressLine(*m_jobs[i], progress);
         if (m_bTerminal)
-            WriteText(stderr, QStringLiteral("\r\x1b[K") + line + QLatin1Char('\n'));
+            WriteText(stderr, "\r\x1b[K" + strLine + "\n");
         else if (progress.strStep != m_steps[i] && !progress.strStep.empty())
-            WriteText(stderr, line.trimmed() + QLatin1Char('\n'));
+            WriteText(stderr, TrimWhiteSpace(strLine) + "\n");
         m_steps[i] = progress.strStep;
     }
     m_bDrawn = true;
@@ -116,18 +107,20 @@ void PrintJobs(const CCliContext& context, const AdapterJobs& jobs)
 {
     for (const auto& job : jobs)
         for (const std::string& strMessage : job->Messages())
-            WriteText(stderr, Label("Adapter", "Adapter") + QStringLiteral(" %1: %2\n").arg(job->Adapter()).arg(QString::fromStdString(strMessage)));
+            WriteText(stderr, Label("Adapter", "Adapter") + FormatText(" %d: ", job->Adapter()) + strMessage + "\n");
     if (context.bJson) {
-        QJsonArray array;
+        std::vector<CCliReport> reports;
         for (const auto& job : jobs)
-            array.append(JobJson(*job));
-        WriteText(stdout, QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("adapters"), array}}).toJson(QJsonDocument::Indented)));
+            reports.push_back(JobReport(*job));
+        CCliReport all;
+        all.AddList("adapters", "", reports);
+        WriteText(stdout, all.ToJsonText());
     } else {
         for (const auto& job : jobs) {
-            WriteText(stdout, Label("Adapter", "Adapter") + QLatin1Char(' ') + AdapterText(*job) + QLatin1Char('\n'));
+            WriteText(stdout, Label("Adapter", "Adapter") + " " + AdapterText(*job) + "\n");
             for (const CCliReport& report : job->Reports())
                 WriteText(stdout, report.ToText(2));
-            WriteText(stdout, QStringLiteral("\n"));
+            WriteText(stdout, "\n");
         }
         WriteText(stdout, SummaryTable(jobs));
     }

@@ -9,6 +9,10 @@
 #include "pages/SettingsFamily.h"
 #include "report/ServiceReport.h"
 
+#include <QGuiApplication>
+
+#include <memory>
+
 namespace {
 
 int FailNoVisit(const CCliContext& context, const CVisitFilter& filter)
@@ -36,10 +40,23 @@ int FindUnit(const CCliContext& context, CFittingSession& session, CVisitFilter&
     return nExit;
 }
 
+// Only the report draws; the other commands need no display. It draws
+// offscreen unless told otherwise.
+std::unique_ptr<QGuiApplication> MakeApplication()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int nArgc = 1;
+    static char szProgram[] = "fluxa-cli";
+    static char* argv[] = {szProgram, nullptr};
+    return std::make_unique<QGuiApplication>(nArgc, argv);
+}
+
 } // namespace
 
 int RunReport(CCliContext& context)
 {
+    const std::unique_ptr<QGuiApplication> pApplication = MakeApplication();
     CFittingSession session;
     CVisitFilter filter;
     const int nExit = FindUnit(context, session, filter);
@@ -53,14 +70,14 @@ int RunReport(CCliContext& context)
     if (visits.empty())
         return FailNoVisit(context, filter);
     const CVisitSummary& visit = visits.front(); // newest first
-    if (WriteServiceReport(log, visit.llId, session.catalog, context.rawArgs.at(0), strError) != Result::Ok)
+    if (WriteServiceReport(log, visit.llId, session.catalog, context.args.at(0), strError) != Result::Ok)
         return context.Fail(strError, "Choose a file in a folder you can write to.", "Wählen Sie eine Datei in einem Ordner, in den Sie schreiben dürfen.");
     CCliReport report;
-    report.Add(QStringLiteral("file"), Label("Service report", "Servicebericht"), context.args.at(0));
-    report.Add(QStringLiteral("visit"), Label("Visit", "Besuch"), static_cast<qint64>(visit.llId));
-    report.Add(QStringLiteral("startedLocal"), Label("Date", "Datum"), LocalServiceTime(visit.strStarted));
+    report.Add("file", Label("Service report", "Servicebericht"), context.args.at(0));
+    report.Add("visit", Label("Visit", "Besuch"), static_cast<long long>(visit.llId));
+    report.Add("startedLocal", Label("Date", "Datum"), LocalRecordTime(visit.strStarted));
     AddArticle(report, visit.unit.strArticleNumber);
-    report.Add(QStringLiteral("unitSerialNumber"), Label("Serial number of the unit", "Seriennummer des Geräts"), visit.unit.strSerialNumber);
+    report.Add("unitSerialNumber", Label("Serial number of the unit", "Seriennummer des Geräts"), visit.unit.strSerialNumber);
     context.Print(report);
     return ExitOk;
 }

@@ -15,8 +15,6 @@
 
 #include "common/FilePaths.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -29,12 +27,9 @@ namespace {
 using ModelSlot = std::optional<CSettingsModel>;
 
 // A file name with "{serial}" names one file per unit.
-std::string WithSerial(std::string strPath, const std::string& strUnitSerial)
+std::string WithSerial(const std::string& strPath, const std::string& strUnitSerial)
 {
-    const std::string strPlaceholder = kSerialPlaceholder;
-    for (std::size_t n = strPath.find(strPlaceholder); n != std::string::npos; n = strPath.find(strPlaceholder, n + strUnitSerial.size()))
-        strPath.replace(n, strPlaceholder.size(), strUnitSerial);
-    return strPath;
+    return ReplaceAll(strPath, kSerialPlaceholder, strUnitSerial);
 }
 
 // Every product type a definition can name has its family.
@@ -63,16 +58,16 @@ int ConnectAndRead(const CCliContext& context, CFittingSession& session, ModelSl
     return ReadFitting(context, session, *model);
 }
 
-QString ValueText(CSettingsModel& model, const CSettingField& field, DWORD dwValue)
+std::string ValueText(CSettingsModel& model, const CSettingField& field, DWORD dwValue)
 {
-    const QString label = QString::fromStdString(model.ValueLabel(field, dwValue));
-    return label.isEmpty() ? QString::number(dwValue) : QStringLiteral("%1 (%2)").arg(dwValue).arg(label);
+    const std::string strLabel = model.ValueLabel(field, dwValue);
+    return strLabel.empty() ? std::to_string(dwValue) : std::to_string(dwValue) + " (" + strLabel + ")";
 }
 
 void AddIdentity(CCliReport& report, CSettingsModel& model)
 {
     AddArticle(report, model.Definition().GetArticleNumber());
-    report.Add(QStringLiteral("typeName"), Label("Product type", "Produkttyp"), model.Definition().GetConfigSheet());
+    report.Add("typeName", Label("Product type", "Produkttyp"), model.Definition().GetConfigSheet());
 }
 
 CCliReport SettingsReport(const CCliContext& context, CSettingsModel& model)
@@ -81,27 +76,27 @@ CCliReport SettingsReport(const CCliContext& context, CSettingsModel& model)
     CCliReport report;
     AddIdentity(report, model);
     std::vector<CCliReport> items;
-    QStringList lines;
+    std::vector<std::string> lines;
     for (const CSettingField& field : model.Fields()) {
         if (!model.ShowsField(field.szName))
             continue; // as on the page
         const DWORD dwValue = values.Number(field.szName);
         CCliReport item;
-        item.Add(QStringLiteral("name"), QString(), QString::fromUtf8(field.szName));
-        item.Add(QStringLiteral("value"), QString(), static_cast<qint64>(dwValue));
-        const QString label = QString::fromStdString(model.ValueLabel(field, dwValue));
-        if (!label.isEmpty())
-            item.Add(QStringLiteral("label"), QString(), label);
+        item.Add("name", "", field.szName);
+        item.Add("value", "", static_cast<long long>(dwValue));
+        const std::string strLabel = model.ValueLabel(field, dwValue);
+        if (!strLabel.empty())
+            item.Add("label", "", strLabel);
         items.push_back(item);
-        lines << QString::fromUtf8(field.szName).leftJustified(28) + ValueText(model, field, dwValue);
+        lines.push_back(PadRight(field.szName, 28) + ValueText(model, field, dwValue));
     }
     if (context.bJson)
-        report.AddList(QStringLiteral("settings"), QString(), items);
+        report.AddList("settings", "", items);
     else
-        report.AddLines(QStringLiteral("settings"), Label("Settings", "Einstellungen"), lines);
-    report.Add(QStringLiteral("installer"), Label("Installer", "Installateur"), values.strInstaller);
-    report.Add(QStringLiteral("placement"), Label("Placement", "Einsatzort"), values.strPlacement);
-    report.Add(QStringLiteral("installationDate"), Label("Installation date", "Installationsdatum"), DateText(values.date));
+        report.AddLines("settings", Label("Settings", "Einstellungen"), lines);
+    report.Add("installer", Label("Installer", "Installateur"), values.strInstaller);
+    report.Add("placement", Label("Placement", "Einsatzort"), values.strPlacement);
+    report.Add("installationDate", Label("Installation date", "Installationsdatum"), DateText(values.date));
     return report;
 }
 
@@ -118,9 +113,9 @@ int WriteFile(const CCliContext& context, CSettingsModel& model, const CSettingV
 // ---- apply -----------------------------------------------------------------
 
 struct CChange {
-    QString setting;
-    QString before;
-    QString after;
+    std::string strSetting;
+    std::string strBefore;
+    std::string strAfter;
 };
 
 // Every value that differs between two readings, as the page would show it.
@@ -135,7 +130,7 @@ std::vector<CChange> Differences(CSettingsModel& model, const CSettingValues& be
     }
     const auto addText = [&changes](const char* szName, const std::string& strBefore, const std::string& strAfter) {
         if (strBefore != strAfter)
-            changes.push_back({szName, QString::fromStdString(strBefore), QString::fromStdString(strAfter)});
+            changes.push_back({szName, strBefore, strAfter});
     };
     addText(kInstallerName, before.strInstaller, after.strInstaller);
     addText(kPlacementName, before.strPlacement, after.strPlacement);
@@ -149,10 +144,8 @@ std::vector<CChange> ByteDifferences(const std::vector<CEepromBytes>& before, co
     std::vector<CChange> changes;
     for (std::size_t i = 0; i < std::min(before.size(), after.size()); ++i)
         if (before[i] != after[i])
-            changes.push_back({QStringLiteral("%1 (0x%2)").arg(QString::fromStdString(after[i].strName))
-                                   .arg(after[i].nAddress, 4, 16, QLatin1Char('0')),
-                               QString::fromStdString(HexBytes(before[i].bytes)),
-                               QString::fromStdString(HexBytes(after[i].bytes))});
+            changes.push_back({FormatText("%s (0x%04x)", after[i].strName.c_str(), static_cast<unsigned>(after[i].nAddress)),
+                               HexBytes(before[i].bytes), HexBytes(after[i].bytes)});
     return changes;
 }
 
@@ -169,31 +162,31 @@ constexpr CColumns kChangeColumns{"fitting", "file", "In the fitting", "In der A
 constexpr CColumns kNotHeldColumns{"written", "readBack", "Written", "Geschrieben", "Read back", "Zurückgelesen"};
 
 // A table on the terminal, a list of objects in JSON.
-void AddChanges(const CCliContext& context, CCliReport& report, const QString& key, const QString& title,
+void AddChanges(const CCliContext& context, CCliReport& report, const std::string& strKey, const std::string& strTitle,
                 const std::vector<CChange>& changes, const CColumns& columns)
 {
     if (context.bJson) {
         std::vector<CCliReport> items;
         for (const CChange& change : changes) {
             CCliReport item;
-            item.Add(QStringLiteral("setting"), QString(), change.setting);
-            item.Add(QString::fromUtf8(columns.szBeforeKey), QString(), change.before);
-            item.Add(QString::fromUtf8(columns.szAfterKey), QString(), change.after);
+            item.Add("setting", "", change.strSetting);
+            item.Add(columns.szBeforeKey, "", change.strBefore);
+            item.Add(columns.szAfterKey, "", change.strAfter);
             items.push_back(item);
         }
-        report.AddList(key, QString(), items);
+        report.AddList(strKey, "", items);
         return;
     }
-    const auto row = [](const QString& setting, const QString& before, const QString& after) {
-        return setting.leftJustified(28) + before.leftJustified(32) + after;
+    const auto row = [](const std::string& strSetting, const std::string& strBefore, const std::string& strAfter) {
+        return PadRight(strSetting, 28) + PadRight(strBefore, 32) + strAfter;
     };
-    QStringList lines{row(Label("Setting", "Einstellung"), Label(columns.szBeforeEnglish, columns.szBeforeGerman),
-                          Label(columns.szAfterEnglish, columns.szAfterGerman))};
+    std::vector<std::string> lines{row(Label("Setting", "Einstellung"), Label(columns.szBeforeEnglish, columns.szBeforeGerman),
+                                       Label(columns.szAfterEnglish, columns.szAfterGerman))};
     for (const CChange& change : changes)
-        lines << row(change.setting, change.before, change.after);
+        lines.push_back(row(change.strSetting, change.strBefore, change.strAfter));
     if (changes.empty())
-        lines = QStringList{Label("none", "keine")};
-    report.AddLines(key, title, lines);
+        lines = {Label("none", "keine")};
+    report.AddLines(strKey, strTitle, lines);
 }
 
 // Beside the file, named after the article number (and the unit's serial
@@ -229,19 +222,19 @@ int CheckBackupPath(const CCliContext& context, const fs::path& backup, const fs
 // What a write got to, when it ended early.
 void AddJournal(CCliReport& report, const std::vector<std::string>& sequence, const CWriteJournal& journal)
 {
-    QStringList written;
-    QStringList notWritten;
+    std::vector<std::string> written;
+    std::vector<std::string> notWritten;
     for (const std::string& strName : sequence) {
         if (std::ranges::find(journal.written, strName) != journal.written.end())
-            written << QString::fromStdString(strName);
+            written.push_back(strName);
         else if (strName != journal.strFailed)
-            notWritten << QString::fromStdString(strName);
+            notWritten.push_back(strName);
     }
-    report.AddLines(QStringLiteral("written"), Label("Written", "Geschrieben"), written);
+    report.AddLines("written", Label("Written", "Geschrieben"), written);
     if (!journal.strFailed.empty())
-        report.Add(QStringLiteral("failed"), Label("Failed (may or may not be stored)", "Fehlgeschlagen (vielleicht gespeichert)"),
+        report.Add("failed", Label("Failed (may or may not be stored)", "Fehlgeschlagen (vielleicht gespeichert)"),
                    journal.strFailed);
-    report.AddLines(QStringLiteral("notWritten"), Label("Not written", "Nicht geschrieben"), notWritten);
+    report.AddLines("notWritten", Label("Not written", "Nicht geschrieben"), notWritten);
 }
 
 // The file's settings checked as the page checks them before writing, and
@@ -271,7 +264,7 @@ int OpenFileModel(const CCliContext& context, CFittingSession& session, CDeviceC
     CDeviceConfig* pDefinition = nullptr;
     std::string strError;
     if (session.catalog.Configs().LookupObjectByName(file.GetArticleNumber(), pDefinition, MustExist, strError) != Result::Ok)
-        return context.Fail(WithDetails(UnknownArticleOfFile(Utf8FromPath(PathFromUtf8(context.rawArgs.at(0)).filename()),
+        return context.Fail(WithDetails(UnknownArticleOfFile(Utf8FromPath(PathFromUtf8(context.args.at(0)).filename()),
                                                              FormatArticleNumber(file.GetArticleNumber())),
                                         strError),
                             "'fluxa-cli products' lists the article numbers that are known.",
@@ -352,9 +345,9 @@ int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettin
     bool bReady = false;
     context.Progress(PickText("Restarting the fitting", "Die Armatur startet neu"), 80);
     nResult = RestartAndWait(session.link, {}, bReady, strError);
-    report.Add(QStringLiteral("ready"), QString(), static_cast<qint64>(bReady ? 1 : 0));
+    report.Add("ready", "", static_cast<long long>(bReady ? 1 : 0));
     if (!bReady)
-        report.Add(QStringLiteral("warning"), Label("Warning", "Warnung"),
+        report.Add("warning", Label("Warning", "Warnung"),
                    Label("The fitting did not report ready within 20 s.", "Die Armatur hat sich nicht innerhalb von 20 s bereit gemeldet."));
     std::vector<CChange> notHeld;
     if (nResult != Result::Ok || ReadFitting(context, session, model) != ExitOk
@@ -366,18 +359,18 @@ int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettin
     }
     RecordVisit(session, ServiceEventKind::SettingsWritten, Result::Ok, "", SettingsWriteItems(model, plan.before, plan.values, model.LastRead()));
     if (context.bJson || !notHeld.empty())
-        AddChanges(context, report, QStringLiteral("notHeld"), Label("Not held by the fitting", "Von der Armatur nicht gehalten"),
+        AddChanges(context, report, "notHeld", Label("Not held by the fitting", "Von der Armatur nicht gehalten"),
                    notHeld, kNotHeldColumns);
     if (notHeld.empty())
-        report.Add(QStringLiteral("result"), Label("Result", "Ergebnis"),
+        report.Add("result", Label("Result", "Ergebnis"),
                    Label("Written and read back: the fitting holds every value.",
                          "Geschrieben und zurückgelesen: die Armatur hält jeden Wert."));
     context.Print(report);
     if (notHeld.empty())
         return ExitOk;
-    QStringList settings;
+    std::vector<std::string> settings;
     for (const CChange& change : notHeld)
-        settings << change.setting;
+        settings.push_back(change.strSetting);
     context.NotHeld(settings);
     return context.Fail(PickText("The fitting does not hold every value written.", "Die Armatur hält nicht jeden geschriebenen Wert."));
 }
@@ -422,11 +415,11 @@ int RunSave(CCliContext& context)
     if (nExit != ExitOk)
         return nExit;
     const std::string& strSerial = session.identity.strUnitSerialNumber;
-    if ((nExit = WriteFile(context, *model, model->LastRead(), WithSerial(context.rawArgs.at(0), strSerial))) != ExitOk)
+    if ((nExit = WriteFile(context, *model, model->LastRead(), WithSerial(context.args.at(0), strSerial))) != ExitOk)
         return nExit;
     CCliReport report;
-    report.Add(QStringLiteral("file"), Label("File", "Datei"),
-               QString(context.args.at(0)).replace(QLatin1String(kSerialPlaceholder), QString::fromStdString(strSerial)));
+    report.Add("file", Label("File", "Datei"),
+               WithSerial(context.args.at(0), strSerial));
     AddIdentity(report, *model);
     context.Print(report);
     return ExitOk;
@@ -434,10 +427,10 @@ int RunSave(CCliContext& context)
 
 int RunApply(CCliContext& context)
 {
-    const fs::path path = PathFromUtf8(context.rawArgs.at(0));
+    const fs::path path = PathFromUtf8(context.args.at(0));
     CToolConfigXML file;
     std::string strError;
-    if (file.ReadConfigurationFile(context.rawArgs.at(0), strError) != Result::Ok)
+    if (file.ReadConfigurationFile(context.args.at(0), strError) != Result::Ok)
         return context.Fail(strError);
     CFittingSession session;
     ModelSlot model;
@@ -452,11 +445,11 @@ int RunApply(CCliContext& context)
         return nExit;
 
     CCliReport report;
-    report.Add(QStringLiteral("file"), Label("File", "Datei"), context.args.at(0));
+    report.Add("file", Label("File", "Datei"), context.args.at(0));
     AddIdentity(report, *model);
-    AddChanges(context, report, QStringLiteral("changes"), Label("Changes", "Änderungen"), changes, kChangeColumns);
+    AddChanges(context, report, "changes", Label("Changes", "Änderungen"), changes, kChangeColumns);
     if (changes.empty() || context.bDryRun) {
-        report.Add(QStringLiteral("result"), Label("Result", "Ergebnis"),
+        report.Add("result", Label("Result", "Ergebnis"),
                    changes.empty() ? Label("The fitting already holds these settings; nothing was written.",
                                            "Die Armatur hält diese Einstellungen bereits; nichts wurde geschrieben.")
                                    : Label("Dry run; nothing was written.", "Probelauf; nichts wurde geschrieben."));
@@ -480,7 +473,7 @@ int RunApply(CCliContext& context)
                             "Antworten Sie j auf die Frage, oder geben Sie --yes an, um ohne Rückfrage zu schreiben.");
     if ((nExit = WriteFile(context, *model, fitting, Utf8FromPath(backup), plan.held)) != ExitOk)
         return nExit;
-    report.Add(QStringLiteral("backup"), Label("Backup of the fitting's settings", "Sicherung der Einstellungen der Armatur"),
-               QFile::decodeName(QByteArray::fromStdString(Utf8FromPath(backup))));
+    report.Add("backup", Label("Backup of the fitting's settings", "Sicherung der Einstellungen der Armatur"),
+               Utf8FromPath(backup));
     return WriteAndVerify(context, session, *model, plan, backup, report);
 }

@@ -3,22 +3,20 @@
 
 #include "cli/AdapterJobs.h"
 #include "cli/CliCommands.h"
+#include "cli/CommandLine.h"
+#include "common/Console.h"
 #include "common/FilePaths.h"
 #include "common/Language.h"
 #include "common/StoredSettings.h"
+#include "common/TextFormat.h"
 #include "devicelink/AdapterPort.h"
 #include "servicelog/ServiceLog.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QDate>
-#include <QDir>
-#include <QFile>
-#include <QGuiApplication>
-
+#include <algorithm>
+#include <clocale>
 #include <cstdio>
-#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -29,7 +27,7 @@ struct CommandSpec {
     int (*pRun)(CCliContext&);
     int nMinArgs;
     int nMaxArgs;
-    QStringList options; // command options beyond the global ones
+    std::vector<std::string> options; // command options beyond the global ones
     const char* szJson;  // the keys of its --json output
 };
 
@@ -109,51 +107,58 @@ const std::vector<CommandSpec>& Commands()
          "database, visits [{id, started (UTC), startedLocal, article, articleFormatted, unitSerialNumber, softwareVersion,\n"
          "technician, adapter, toolVersion, events, settingsChanged}];\n"
          "show: the visit's keys and eventList [{kind, kindName, time, result, items [{name, before, after, held}]}]"},
+#if defined(FLUXA_REPORT_COMMAND)
         {"report", "<file.pdf>", "Write the service report of a unit's last visit as a PDF (A4, in the chosen language): the "
          "connected fitting's, or with --serial that unit's from the service record. The report itself records no visit.",
          RunReport, 1, 1, {"serial", "article"},
          "file, visit (the visit's id in the service record), startedLocal, article, articleFormatted, unitSerialNumber"},
+#endif
     };
     return commands;
 }
 
-const CommandSpec* FindCommand(const QString& name)
+const CommandSpec* FindCommand(const std::string& strName)
 {
     for (const CommandSpec& command : Commands())
-        if (name == QLatin1String(command.szName))
+        if (strName == command.szName)
             return &command;
     return nullptr;
+}
+
+bool HasOption(const CommandSpec& command, const std::string& strOption)
+{
+    return std::ranges::find(command.options, strOption) != command.options.end();
 }
 
 void PrintUsage(const CommandSpec* pCommand)
 {
     if (pCommand != nullptr) {
         std::printf("Usage: fluxa-cli %s %s [options]\n\n%s\n", pCommand->szName, pCommand->szArguments, pCommand->szSummary);
-        if (pCommand->options.contains(QStringLiteral("clear")))
+        if (HasOption(*pCommand, "clear"))
             std::printf("\n  --clear            clear the error history\n  --yes              do not ask before clearing\n");
-        if (pCommand->options.contains(QStringLiteral("merge")))
+        if (HasOption(*pCommand, "merge"))
             std::printf("\n  --merge <s> <e>    merge the records into one area from <s> to <e> (0xFF fills gaps)\n");
-        if (pCommand->options.contains(QStringLiteral("backup")))
+        if (HasOption(*pCommand, "backup"))
             std::printf("\n  --yes              do not ask before writing\n"
                         "  --dry-run          stop after showing the changes\n"
                         "  --backup <file>    where to save the fitting's settings before writing (default: beside\n"
                         "                     <file>, named after the article number, date and time); an existing\n"
                         "                     file is not replaced, the file being applied never\n"
                         "  --force            let --backup replace an existing file\n");
-        if (pCommand->options.contains(QStringLiteral("output")))
+        if (HasOption(*pCommand, "output"))
             std::printf("\n  --output <file>    the file, in place of the argument; {serial} in its name stands for the\n"
                         "                     unit's serial number (one file per unit with --adapter all)\n");
-        if (pCommand->options.contains(QStringLiteral("csv")))
+        if (HasOption(*pCommand, "csv"))
             std::printf("\n  --serial <s>       only the visits of the unit with this serial number\n"
                         "  --article <a>      only the visits of units with this article number\n"
                         "  --since <date>     only the visits from this day on (yyyy-mm-dd)\n"
                         "  --csv              print the visits as CSV\n");
-        else if (pCommand->options.contains(QStringLiteral("serial")))
+        else if (HasOption(*pCommand, "serial"))
             std::printf("\n  --serial <s>       the unit with this serial number, without a fitting connected\n"
                         "  --article <a>      with --serial: the unit of this article number, where two share the serial number\n");
-        if (pCommand->options.contains(QStringLiteral("range")))
+        if (HasOption(*pCommand, "range"))
             std::printf("\n  --range <f> <l>    dump the rows holding the addresses <f> to <l> (e.g. --range 0x100 0x1FF)\n");
-        std::printf("\nJSON keys (--json):\n  %s\n", QString::fromUtf8(pCommand->szJson).replace(QLatin1String("\n"), QLatin1String("\n  ")).toUtf8().constData());
+        std::printf("\nJSON keys (--json):\n  %s\n", ReplaceAll(pCommand->szJson, "\n", "\n  ").c_str());
     } else {
         std::printf("Usage: fluxa-cli <command> [options]\n\nCommands:\n");
         for (const CommandSpec& command : Commands())
@@ -180,9 +185,9 @@ void PrintUsage(const CommandSpec* pCommand)
                 "  -h, --help         show this help\n");
 }
 
-int UsageError(const QString& message)
+int UsageError(const std::string& strMessage)
 {
-    std::fprintf(stderr, "fluxa-cli: %s\nTry 'fluxa-cli --help'.\n", qPrintable(message));
+    std::fprintf(stderr, "fluxa-cli: %s\nTry 'fluxa-cli --help'.\n", strMessage.c_str());
     return ExitUsage;
 }
 
@@ -191,7 +196,7 @@ void ReadStoredSettings(CCliContext& context)
 {
     const CStoredSettings settings = CStoredSettings::ReadUserStore();
     g_nLanguage = settings.Number("Settings/Language", kLanguageGerman) == kLanguageEnglish ? kLanguageEnglish : kLanguageGerman;
-    context.dwServiceCode = static_cast<quint32>(settings.Number("Settings/DontChange", 0));
+    context.dwServiceCode = static_cast<DWORD>(settings.Number("Settings/DontChange", 0));
     context.strServiceLog = settings.Text("Settings/ServiceLog").value_or(DefaultServiceLogPath());
     context.strTechnician = settings.Text("Settings/Technician").value_or(std::string());
     CAdapterPortChoice choice;
@@ -201,190 +206,145 @@ void ReadStoredSettings(CCliContext& context)
 }
 
 // The options that only some commands take; each command names its own.
-const QStringList& CommandOptionNames()
+const std::vector<std::string>& CommandOptionNames()
 {
-    static const QStringList names = {QStringLiteral("clear"), QStringLiteral("yes"), QStringLiteral("merge"),
-                                      QStringLiteral("range"), QStringLiteral("dry-run"), QStringLiteral("backup"),
-                                      QStringLiteral("force"), QStringLiteral("serial"), QStringLiteral("article"),
-                                      QStringLiteral("since"), QStringLiteral("csv"), QStringLiteral("output")};
+    static const std::vector<std::string> names = {"clear", "yes", "merge", "range", "dry-run", "backup",
+                                                   "force", "serial", "article", "since", "csv", "output"};
     return names;
 }
 
-void AddOptions(QCommandLineParser& parser)
+std::vector<COptionSpec> OptionSpecs()
 {
-    parser.addOptions({QCommandLineOption(QStringLiteral("adapter"), QString(), QStringLiteral("n"), QStringLiteral("0")),
-                       QCommandLineOption(QStringLiteral("port"), QString(), QStringLiteral("auto|d2xx|serial")),
-                       QCommandLineOption(QStringLiteral("device"), QString(), QStringLiteral("path")),
-                       QCommandLineOption(QStringLiteral("lang"), QString(), QStringLiteral("de|en")),
-                       QCommandLineOption(QStringLiteral("config"), QString(), QStringLiteral("dir")),
-                       QCommandLineOption(QStringLiteral("json")),
-                       QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
-                       QCommandLineOption(QStringLiteral("clear")), QCommandLineOption(QStringLiteral("yes")),
-                       QCommandLineOption(QStringLiteral("merge")), QCommandLineOption(QStringLiteral("range")),
-                       QCommandLineOption(QStringLiteral("dry-run")),
-                       QCommandLineOption(QStringLiteral("backup"), QString(), QStringLiteral("file")),
-                       QCommandLineOption(QStringLiteral("demo")), QCommandLineOption(QStringLiteral("force")),
-                       QCommandLineOption(QStringLiteral("service-db"), QString(), QStringLiteral("file")),
-                       QCommandLineOption(QStringLiteral("no-log")),
-                       QCommandLineOption(QStringLiteral("technician"), QString(), QStringLiteral("name")),
-                       QCommandLineOption(QStringLiteral("serial"), QString(), QStringLiteral("s")),
-                       QCommandLineOption(QStringLiteral("article"), QString(), QStringLiteral("a")),
-                       QCommandLineOption(QStringLiteral("since"), QString(), QStringLiteral("date")),
-                       QCommandLineOption(QStringLiteral("csv")),
-                       QCommandLineOption(QStringLiteral("output"), QString(), QStringLiteral("file"))});
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-}
-
-// The positional arguments decoded as file names, and their bytes as given.
-void TakePositional(const QCommandLineParser& parser, QStringList& positional, std::vector<std::string>& rawPositional)
-{
-    for (const QString& argument : parser.positionalArguments()) {
-        rawPositional.push_back(argument.toLatin1().toStdString());
-        positional << QFile::decodeName(argument.toLatin1());
-    }
+    std::vector<COptionSpec> options = {{{"adapter"}, true, "0"}, {{"h", "help"}, false, ""}};
+    for (const char* szName : {"port", "device", "lang", "config", "backup", "service-db", "technician", "serial", "article", "since", "output"})
+        options.push_back({{szName}, true, ""});
+    for (const char* szName : {"json", "demo", "no-log", "clear", "yes", "merge", "range", "dry-run", "force", "csv"})
+        options.push_back({{szName}, false, ""});
+    return options;
 }
 
 // ExitOk, or a usage error when the command's arguments or options do not fit it.
-int CheckCommandUse(const CommandSpec& command, const QStringList& arguments, const QCommandLineParser& parser)
+int CheckCommandUse(const CommandSpec& command, const std::vector<std::string>& arguments, const CCommandLine& parser)
 {
-    if (arguments.size() < command.nMinArgs || arguments.size() > command.nMaxArgs)
-        return UsageError(QStringLiteral("wrong arguments for '%1' (usage: fluxa-cli %1 %2)")
-                              .arg(QLatin1String(command.szName), QLatin1String(command.szArguments)));
-    for (const QString& name : CommandOptionNames())
-        if (parser.isSet(name) && !command.options.contains(name))
-            return UsageError(QStringLiteral("option --%1 does not apply to '%2'").arg(name, QLatin1String(command.szName)));
+    const int nArguments = static_cast<int>(arguments.size());
+    if (nArguments < command.nMinArgs || nArguments > command.nMaxArgs)
+        return UsageError(FormatText("wrong arguments for '%s' (usage: fluxa-cli %s %s)", command.szName, command.szName, command.szArguments));
+    for (const std::string& strName : CommandOptionNames())
+        if (parser.IsSet(strName) && !HasOption(command, strName))
+            return UsageError("option --" + strName + " does not apply to '" + command.szName + "'");
     return ExitOk;
 }
 
 // Where the service record is kept and what history shows.
-int ApplyServiceLogOptions(const QCommandLineParser& parser, CCliContext& context)
+int ApplyServiceLogOptions(const CCommandLine& parser, CCliContext& context)
 {
-    if (parser.isSet(QStringLiteral("service-db")))
-        context.strServiceLog = parser.value(QStringLiteral("service-db")).toLatin1().toStdString();
-    if (parser.isSet(QStringLiteral("no-log")))
+    if (parser.IsSet("service-db"))
+        context.strServiceLog = parser.Value("service-db");
+    if (parser.IsSet("no-log"))
         context.strServiceLog.clear();
-    if (parser.isSet(QStringLiteral("technician")))
-        context.strTechnician = parser.value(QStringLiteral("technician")).toStdString();
-    const QString since = parser.value(QStringLiteral("since"));
-    if (!since.isEmpty() && !QDate::fromString(since, Qt::ISODate).isValid())
-        return UsageError(QStringLiteral("--since takes a date yyyy-mm-dd"));
-    context.historyFilter = {parser.value(QStringLiteral("serial")).toStdString(),
-                             parser.value(QStringLiteral("article")).remove(QLatin1Char(' ')).toStdString(), since.toStdString()};
-    context.bCsv = parser.isSet(QStringLiteral("csv"));
+    if (parser.IsSet("technician"))
+        context.strTechnician = parser.Value("technician");
+    const std::string strSince = parser.Value("since");
+    if (!strSince.empty() && !IsIsoDate(strSince))
+        return UsageError("--since takes a date yyyy-mm-dd");
+    std::string strArticle = parser.Value("article");
+    std::erase(strArticle, ' ');
+    context.historyFilter = {parser.Value("serial"), strArticle, strSince};
+    context.bCsv = parser.IsSet("csv");
     return ExitOk;
 }
 
 // --port and --device over the stored choice: ExitOk, or a usage error.
-int ApplyPortOptions(const QCommandLineParser& parser)
+int ApplyPortOptions(const CCommandLine& parser)
 {
     CAdapterPortChoice choice = GetAdapterPortChoice();
-    if (parser.isSet(QStringLiteral("port")) && !ParseAdapterPortKind(parser.value(QStringLiteral("port")).toStdString(), choice.eKind))
-        return UsageError(QStringLiteral("--port takes auto, d2xx or serial"));
-    if (parser.isSet(QStringLiteral("device"))) {
-        if (parser.isSet(QStringLiteral("port")) && choice.eKind == EAdapterPortKind::D2xx)
-            return UsageError(QStringLiteral("--device names a serial device; it does not go with --port d2xx"));
+    if (parser.IsSet("port") && !ParseAdapterPortKind(parser.Value("port"), choice.eKind))
+        return UsageError("--port takes auto, d2xx or serial");
+    if (parser.IsSet("device")) {
+        if (parser.IsSet("port") && choice.eKind == EAdapterPortKind::D2xx)
+            return UsageError("--device names a serial device; it does not go with --port d2xx");
         choice.eKind = EAdapterPortKind::Serial;
-        choice.strDevicePath = QFile::encodeName(parser.value(QStringLiteral("device"))).toStdString();
+        choice.strDevicePath = parser.Value("device");
     }
     if (choice.eKind == EAdapterPortKind::Serial && !HasSerialAdapterPort())
-        return UsageError(QStringLiteral("--port serial is not available on this system"));
+        return UsageError("--port serial is not available on this system");
     SetAdapterPortChoice(choice);
     return ExitOk;
 }
 
 // The options into the context: ExitOk, or the exit code when --lang,
 // --adapter or --port is wrong or the demo bus cannot start.
-int ApplyOptions(const QCommandLineParser& parser, CCliContext& context)
+int ApplyOptions(const CCommandLine& parser, CCliContext& context)
 {
-    if (parser.isSet(QStringLiteral("lang"))) {
-        const QString lang = parser.value(QStringLiteral("lang"));
-        if (lang != QLatin1String("de") && lang != QLatin1String("en"))
-            return UsageError(QStringLiteral("--lang takes de or en"));
-        g_nLanguage = lang == QLatin1String("en") ? kLanguageEnglish : kLanguageGerman;
+    if (parser.IsSet("lang")) {
+        const std::string strLang = parser.Value("lang");
+        if (strLang != "de" && strLang != "en")
+            return UsageError("--lang takes de or en");
+        g_nLanguage = strLang == "en" ? kLanguageEnglish : kLanguageGerman;
     }
-    if (!ParseAdapterOption(parser.value(QStringLiteral("adapter")), context))
-        return UsageError(QStringLiteral("--adapter takes a number from 0 on, a list of them (0,2,5) or all"));
+    if (!ParseAdapterOption(parser.Value("adapter"), context))
+        return UsageError("--adapter takes a number from 0 on, a list of them (0,2,5) or all");
     if (const int nPort = ApplyPortOptions(parser); nPort != ExitOk)
         return nPort;
-    context.strConfigDir = parser.isSet(QStringLiteral("config"))
-                               ? parser.value(QStringLiteral("config")).toLatin1().toStdString()
-                               : DefaultConfigDirectory();
+    context.strConfigDir = parser.IsSet("config") ? parser.Value("config") : DefaultConfigDirectory();
     std::string strDemoError;
-    if (parser.isSet(QStringLiteral("demo")) && !UseDemoBus(strDemoError)) {
+    if (parser.IsSet("demo") && !UseDemoBus(strDemoError)) {
         std::fprintf(stderr, "fluxa-cli: %s\n", strDemoError.c_str());
         return ExitFailed;
     }
-    context.bJson = parser.isSet(QStringLiteral("json"));
-    context.bClear = parser.isSet(QStringLiteral("clear"));
-    context.bYes = parser.isSet(QStringLiteral("yes"));
-    context.bMerge = parser.isSet(QStringLiteral("merge"));
-    context.bRange = parser.isSet(QStringLiteral("range"));
-    context.bDryRun = parser.isSet(QStringLiteral("dry-run"));
-    context.bForce = parser.isSet(QStringLiteral("force"));
-    context.strBackupFile = parser.value(QStringLiteral("backup")).toLatin1().toStdString();
+    context.bJson = parser.IsSet("json");
+    context.bClear = parser.IsSet("clear");
+    context.bYes = parser.IsSet("yes");
+    context.bMerge = parser.IsSet("merge");
+    context.bRange = parser.IsSet("range");
+    context.bDryRun = parser.IsSet("dry-run");
+    context.bForce = parser.IsSet("force");
+    context.strBackupFile = parser.Value("backup");
     return ApplyServiceLogOptions(parser, context);
-}
-
-// Only the report draws; the other commands keep to QtCore and need no
-// display. The report draws offscreen unless told otherwise.
-std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char* argv[], const CommandSpec& command)
-{
-    if (command.pRun != RunReport)
-        return std::make_unique<QCoreApplication>(argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    QCommandLineParser parser;
-    AddOptions(parser);
-    // Parsed as Latin-1, each argument keeps its bytes: a file name that is
-    // not UTF-8 still names its file.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLatin1(argv[i]);
-    if (!parser.parse(arguments))
-        return UsageError(parser.errorText());
+    UseUtf8Console();
+#if !defined(_WIN32)
+    // System messages and numbers in the user's locale, as ever.
+    std::setlocale(LC_ALL, "");
+#endif
+    CCommandLine parser(OptionSpecs());
+    if (!parser.Parse(ProgramArguments(argc, argv)))
+        return UsageError(parser.ErrorText());
 
-    std::vector<std::string> rawPositional;
-    QStringList positional;
-    TakePositional(parser, positional, rawPositional);
-    const CommandSpec* pCommand = positional.isEmpty() ? nullptr : FindCommand(positional.front());
-    if (parser.isSet(QStringLiteral("help"))) {
+    std::vector<std::string> positional = parser.Positional();
+    const CommandSpec* pCommand = positional.empty() ? nullptr : FindCommand(positional.front());
+    if (parser.IsSet("help")) {
         PrintUsage(pCommand);
         return ExitOk;
     }
-    if (positional.isEmpty())
-        return UsageError(QStringLiteral("no command given"));
+    if (positional.empty())
+        return UsageError("no command given");
     if (pCommand == nullptr)
-        return UsageError(QStringLiteral("unknown command '%1'").arg(positional.front()));
-    positional.removeFirst();
-    rawPositional.erase(rawPositional.begin());
+        return UsageError("unknown command '" + positional.front() + "'");
+    positional.erase(positional.begin());
     // "--output <file>" names the file as the argument does, for scripts.
-    if (parser.isSet(QStringLiteral("output"))) {
-        if (!positional.isEmpty())
-            return UsageError(QStringLiteral("name the file either as the argument or with --output"));
-        positional << parser.value(QStringLiteral("output"));
-        rawPositional.push_back(parser.value(QStringLiteral("output")).toLatin1().toStdString());
+    if (parser.IsSet("output")) {
+        if (!positional.empty())
+            return UsageError("name the file either as the argument or with --output");
+        positional.push_back(parser.Value("output"));
     }
     const int nUsage = CheckCommandUse(*pCommand, positional, parser);
     if (nUsage != ExitOk)
         return nUsage;
 
-    const std::unique_ptr<QCoreApplication> pApplication = MakeApplication(argc, argv, *pCommand);
     CCliContext context;
     ReadStoredSettings(context);
     const int nOptions = ApplyOptions(parser, context);
     if (nOptions != ExitOk)
         return nOptions;
     context.args = positional;
-    context.rawArgs = rawPositional;
     if (!context.ServesSeveralAdapters())
         return pCommand->pRun(context);
-    const QString why = SeveralAdaptersUsageError(QLatin1String(pCommand->szName), context);
-    return why.isEmpty() ? RunOnAdapters(context, pCommand->pRun) : UsageError(why);
+    const std::string strWhy = SeveralAdaptersUsageError(pCommand->szName, context);
+    return strWhy.empty() ? RunOnAdapters(context, pCommand->pRun) : UsageError(strWhy);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 #if defined(__GNUC__)
@@ -23,3 +24,9 @@ bool IsWhiteSpace(char c);
 // ASCII lower-casing, as names are compared without regard to case.
 std::string ToLowerAscii(std::string text);
 bool EqualsNoCase(const std::string& a, const std::string& b);
+
+// Appends the character as UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+// Decodes one UTF-8 sequence at p; returns its length, or 0 when the bytes
+// there are not a valid (shortest-form, non-surrogate) sequence.
+std::size_t DecodeUtf8(const unsigned char* p, std::size_t nLeft, char32_t& c);

@@ -33,3 +33,14 @@ void SetTimeService(ITimeService* service)
 {
     g_pTimeService.store(service != nullptr ? service : &g_systemTime);
 }
+
+std::tm LocalTime(std::time_t tTime)
+{
+    std::tm parts{};
+#ifdef _WIN32
+    localtime_s(&parts, &tTime);
+#else
+    localtime_r(&tTime, &parts);
+#endif
+    return parts;
+}

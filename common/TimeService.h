@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <ctime>
 
 // Sleeping and the millisecond clock go through this service so that tests
 // can check prescribed waits (500 ms between attempts, 750 ms cycles, ...)
@@ -16,3 +17,7 @@ public:
 ITimeService& TimeService();
 // Installs a replacement (not owned); nullptr restores the real service.
 void SetTimeService(ITimeService* service);
+
+// The calendar time as local time. The one place that reads the time zone:
+// the C library's localtime is not safe from several threads.
+std::tm LocalTime(std::time_t tTime);

@@ -12,17 +12,6 @@ std::int64_t ClockTicks()
     return static_cast<std::int64_t>(TimeService().NowMs());
 }
 
-std::tm LocalTime(std::time_t tTime)
-{
-    std::tm parts{};
-#ifdef _WIN32
-    localtime_s(&parts, &tTime);
-#else
-    localtime_r(&tTime, &parts);
-#endif
-    return parts;
-}
-
 } // namespace
 
 void CTimeTools::GetTimeStamp(std::string& strTimeStamp)

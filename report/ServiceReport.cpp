@@ -11,7 +11,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QDateTime>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
@@ -130,7 +129,5 @@ int WriteServiceReport(CServiceLog& log, long long llVisit, CProductCatalog& cat
 
 QString LocalServiceTime(const std::string& strUtc)
 {
-    const QDateTime time = QDateTime::fromString(QString::fromStdString(strUtc), Qt::ISODate);
-    return time.isValid() ? time.toLocalTime().toString(QString::fromUtf8(PickText("yyyy-MM-dd HH:mm:ss", "dd.MM.yyyy HH:mm:ss")))
-                          : QString::fromStdString(strUtc);
+    return QString::fromStdString(LocalRecordTime(strUtc));
 }

@@ -4,7 +4,7 @@
 # $FLUXA_WINDOWS_BUILD_DIR), and packs fluxa-cli-windows-x64.zip.
 #
 # Libraries Debian has no Windows package of are built from Debian's own
-# source packages (pugixml, expat, sqlite3), fetched with a source list of
+# source packages (pugixml, expat, sqlite3, nlohmann-json3), fetched with a source list of
 # this build's own, and GoogleTest from /usr/src/googletest.
 #
 # Tests: (cd build-windows && ctest) runs them under Wine; one program by
@@ -48,7 +48,7 @@ fetch_sources() {
   mkdir -p "$deps/apt/lists/partial" "$deps/apt/cache/archives/partial" "$deps/src"
   echo "deb-src http://deb.debian.org/debian bookworm main" >"$deps/apt/sources.list"
   quietly deps_apt update
-  (cd "$deps/src" && quietly deps_apt source pugixml expat sqlite3)
+  (cd "$deps/src" && quietly deps_apt source pugixml expat sqlite3 nlohmann-json3)
   touch "$deps/src/fetched.stamp"
 }
 
@@ -90,6 +90,7 @@ cmake_dependency pugixml "$(echo "$deps"/src/pugixml-*)" -DPUGIXML_BUILD_TESTS=O
 after_configure=define_expat_dtd cmake_dependency expat "$(echo "$deps"/src/expat-*/expat)" -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_EXAMPLES=OFF \
   -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF -DEXPAT_SHARED_LIBS=OFF
 cmake_dependency googletest /usr/src/googletest -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=OFF
+cmake_dependency nlohmann-json "$(echo "$deps"/src/nlohmann-json3-*)" -DJSON_BuildTests=OFF
 build_sqlite
 
 # fluxa-cli-windows-x64.zip: the program with the product definitions, the

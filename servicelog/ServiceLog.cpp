@@ -4,9 +4,11 @@
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 #include "common/TextFormat.h"
+#include "common/TimeService.h"
 #include "servicelog/SqliteStatement.h"
 
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -123,6 +125,22 @@ const char* ServiceEventTitle(ServiceEventKind eKind)
         return PickText("Operating data read", "Betriebsdaten gelesen");
     }
     return "";
+}
+
+std::string LocalRecordTime(const std::string& strUtc)
+{
+    using namespace std::chrono;
+    int nYear = 0;
+    unsigned nMonth = 0, nDay = 0, nHour = 0, nMinute = 0, nSecond = 0;
+    int nUsed = 0;
+    const bool bRead = std::sscanf(strUtc.c_str(), "%4d-%2u-%2uT%2u:%2u:%2uZ%n", &nYear, &nMonth, &nDay, &nHour, &nMinute, &nSecond, &nUsed) == 6;
+    const year_month_day date{year{nYear}, month{nMonth}, day{nDay}};
+    if (!bRead || static_cast<std::size_t>(nUsed) != strUtc.size() || !date.ok() || nHour > 23 || nMinute > 59 || nSecond > 59)
+        return strUtc;
+    const std::tm local = LocalTime(system_clock::to_time_t(sys_days{date} + hours{nHour} + minutes{nMinute} + seconds{nSecond}));
+    char szText[32];
+    std::strftime(szText, sizeof szText, PickText("%Y-%m-%d %H:%M:%S", "%d.%m.%Y %H:%M:%S"), &local);
+    return szText;
 }
 
 CServiceLog::~CServiceLog()

@@ -27,6 +27,9 @@ enum class ServiceEventKind { SettingsRead, SettingsWritten, ErrorsRead, ErrorsC
 const char* ServiceEventName(ServiceEventKind eKind);
 // What the technician reads for it, in the language in force.
 const char* ServiceEventTitle(ServiceEventKind eKind);
+// A time of the record (UTC, as strTime) as local date and time in the
+// language in force; the text as recorded when it is no such time.
+std::string LocalRecordTime(const std::string& strUtc);
 
 // One value of an event: a setting with its value before and after a write,
 // an error entry before and after a clear, a firmware file's name, hash and

@@ -139,6 +139,14 @@ TEST_F(Cli, TextsFromTheFittingArePrintedEscaped)
     EXPECT_FALSE(Contains(text.strOut, "\x1b")) << "no raw escape character";
     const CliResult json = Run("info --json");
     EXPECT_TRUE(Contains(json.strOut, "\"installer\": \"AB\\u001b[2JC\"")) << json.strOut;
+
+    // A soft hyphen (a format character) and a C1 control are escaped as
+    // well; a letter beyond ASCII is shown as it is.
+    Scenario("time_scale = 0\n[adapter]\nfitting = Ambra\neeprom 0xB0 = 41 AD 42 81 E4 00\n");
+    const CliResult wide = Run("info --lang en");
+    ASSERT_EQ(wide.nExit, 0) << wide.strErr;
+    EXPECT_TRUE(Contains(wide.strOut, "Installer: ")) << wide.strOut;
+    EXPECT_TRUE(Contains(wide.strOut, "A\\xadB\\x81\u00e4\n")) << wide.strOut;
 }
 
 TEST_F(Cli, ValveAndEepromDump)
@@ -276,6 +284,32 @@ TEST_F(Cli, WrongUsageExitsWithTwo)
     const CliResult help = Run("flash --help");
     EXPECT_EQ(help.nExit, 0);
     EXPECT_TRUE(Contains(help.strOut, "Usage: fluxa-cli flash <file>")) << help.strOut;
+}
+
+TEST_F(Cli, TheCommandLineIsReadAsEver)
+{
+    struct Case {
+        const char* szArguments;
+        int nExit;
+        const char* szOut; // expected on standard output, or else on standard error
+    };
+    for (const Case& c : {Case{"identify --bogus --foo", 2, "fluxa-cli: Unknown options: bogus, foo.\nTry 'fluxa-cli --help'."},
+                          Case{"-hx", 2, "Unknown option 'x'."},
+                          Case{"-json products", 2, "Unknown options: j, s, o, n."},
+                          Case{"products --lang", 2, "Missing value after '--lang'."},
+                          Case{"products --json=1", 2, "Unexpected value after '--json'."},
+                          Case{"-h=1", 2, "Unexpected value after '-h'."},
+                          Case{"products -- --json", 2, "wrong arguments for 'products'"},
+                          Case{"-- --help", 2, "unknown command '--help'"},
+                          Case{"--lang --json products", 2, "--lang takes de or en"}, // a value may begin with a dash
+                          Case{"--adapter 1,1 identify", 2, "--adapter takes a number"},
+                          Case{"--lang=en products --json", 0, "\"articleFormatted\": \"23 030 03 01\""},
+                          Case{"--lang de products --lang en", 0, "Products"}, // the last value counts
+                          Case{"-hh products extra", 0, "Usage: fluxa-cli products"}}) {
+        const CliResult result = Run(c.szArguments);
+        EXPECT_EQ(result.nExit, c.nExit) << c.szArguments << "\n" << result.strErr;
+        EXPECT_TRUE(Contains(c.nExit == 0 ? result.strOut : result.strErr, c.szOut)) << c.szArguments << "\n" << result.strOut << result.strErr;
+    }
 }
 
 TEST_F(Cli, ProductDefinitionsAndFiles)

@@ -46,7 +46,7 @@ TEST_F(CliHistory, EachVisitKeepsWhatItReadAndChanged)
     const CliResult applied = Run("apply '" + (Dir() / "changed.xml").string() + "' --yes --backup '" + (Dir() / "backup.xml").string() + "'" + strWeber);
     ASSERT_EQ(applied.nExit, 0) << applied.strErr;
     ASSERT_EQ(Run("errors --clear --yes" + strWeber).nExit, 0);
-    ASSERT_EQ(Run("info --technician 'A. Other'").nExit, 0);
+    ASSERT_EQ(Run("info --technician 'A. Öther'").nExit, 0);
 
     const CliResult history = Run("history --json --lang en");
     ASSERT_EQ(history.nExit, 0) << history.strErr;
@@ -55,6 +55,7 @@ TEST_F(CliHistory, EachVisitKeepsWhatItReadAndChanged)
     ASSERT_EQ(ids.size(), 2u) << history.strOut;
     EXPECT_TRUE(std::stoi(ids[0]) > std::stoi(ids[1]));
     EXPECT_TRUE(Contains(history.strOut, "\"technician\": \"K. Weber\"")) << history.strOut;
+    EXPECT_TRUE(Contains(history.strOut, "\"technician\": \"A. Öther\"")) << history.strOut; // the name's bytes as given
     EXPECT_TRUE(Contains(history.strOut, "\"adapter\": \"0 (VB1, D2XX)\"")) << history.strOut;
     EXPECT_TRUE(Contains(history.strOut, "\"settingsChanged\": 1")) << history.strOut;
 
@@ -84,6 +85,9 @@ TEST_F(CliHistory, HistoryFiltersAndRefusesWhatItCannotShow)
         {"history --lang en --serial 000000000000", 0, "No visit matches."},
         {"history --csv", 0, "id,started,article,unitSerialNumber"},
         {"history --since 11.12.2026", 2, "--since takes a date"},
+        {"history --since 2023-02-29", 2, "--since takes a date"}, // no such day
+        {"history --lang en --since 2999/01/01", 0, "No visit matches."},
+        {"history show ' +2' --lang en", 0, "Operating data read"},
         {"history show", 2, "usage: fluxa-cli history [show <id>]"},
         {"history show 999 --lang en", 1, "holds no visit 999"},
         {"identify --serial 1", 2, "does not apply to 'identify'"},

@@ -3,9 +3,7 @@
 
 #include "CliTestSupport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <nlohmann/json.hpp>
 
 #include <functional>
 #include <regex>
@@ -21,22 +19,37 @@ std::string UnitSerial(int nAdapter)
     return "0000000000A" + std::to_string(nAdapter);
 }
 
-QJsonArray Jobs(const CliResult& result)
+using Json = nlohmann::json;
+
+// A member of a JSON object; null when the value is no object or lacks it.
+const Json& At(const Json& object, const char* szKey)
 {
-    return QJsonDocument::fromJson(QByteArray::fromStdString(result.strOut)).object().value(QStringLiteral("adapters")).toArray();
+    static const Json none;
+    const auto member = object.is_object() ? object.find(szKey) : object.end();
+    return object.is_object() && member != object.end() ? *member : none;
 }
 
-std::string Text(const QJsonValue& value)
+std::string Text(const Json& value)
 {
-    return value.toString().toStdString();
+    return value.is_string() ? value.get<std::string>() : std::string();
+}
+
+int Int(const Json& value)
+{
+    return value.is_number_integer() ? value.get<int>() : 0;
+}
+
+Json Jobs(const CliResult& result)
+{
+    return At(Json::parse(result.strOut, nullptr, false), "adapters");
 }
 
 // The report of each adapter's job, by adapter number.
-std::vector<QJsonObject> Reports(const CliResult& result)
+std::vector<Json> Reports(const CliResult& result)
 {
-    std::vector<QJsonObject> reports(kAdapters);
-    for (const QJsonValue& job : Jobs(result))
-        reports.at(static_cast<std::size_t>(job[QStringLiteral("adapter")].toInt())) = job[QStringLiteral("report")].toObject();
+    std::vector<Json> reports(kAdapters);
+    for (const Json& job : Jobs(result))
+        reports.at(static_cast<std::size_t>(Int(At(job, "adapter")))) = At(job, "report");
     return reports;
 }
 
@@ -69,15 +82,15 @@ protected:
     // Every job but the faulty one's done; that one failed with its reason.
     static void ExpectOnlyTheFaultyFailed(const CliResult& result, int nFaulty)
     {
-        const QJsonArray jobs = Jobs(result);
+        const Json jobs = Jobs(result);
         ASSERT_EQ(jobs.size(), kAdapters) << result.strOut << result.strErr;
-        for (const QJsonValue& job : jobs) {
-            const int nAdapter = job[QStringLiteral("adapter")].toInt();
-            EXPECT_EQ(Text(job[QStringLiteral("adapterSerial")]), "VB000" + std::to_string(nAdapter));
-            EXPECT_EQ(Text(job[QStringLiteral("result")]), nAdapter == nFaulty ? "failed" : "done") << nAdapter << "\n" << result.strErr;
-            EXPECT_EQ(job[QStringLiteral("error")].toString().isEmpty(), nAdapter != nFaulty) << nAdapter;
+        for (const Json& job : jobs) {
+            const int nAdapter = Int(At(job, "adapter"));
+            EXPECT_EQ(Text(At(job, "adapterSerial")), "VB000" + std::to_string(nAdapter));
+            EXPECT_EQ(Text(At(job, "result")), nAdapter == nFaulty ? "failed" : "done") << nAdapter << "\n" << result.strErr;
+            EXPECT_EQ(Text(At(job, "error")).empty(), nAdapter != nFaulty) << nAdapter;
             if (nAdapter != nFaulty) {
-                EXPECT_EQ(Text(job[QStringLiteral("unitSerialNumber")]), UnitSerial(nAdapter));
+                EXPECT_EQ(Text(At(job, "unitSerialNumber")), UnitSerial(nAdapter));
             }
         }
         EXPECT_EQ(result.nExit, nFaulty < 0 ? 0 : 1) << result.strErr;
@@ -105,14 +118,14 @@ TEST_F(CliParallel, EveryCommandServesAllAdaptersAndAFaultFailsOnlyItsJob)
     const std::string strSaved((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
     const std::string strFile = Write("runtime.xml", std::regex_replace(strSaved, std::regex("<Runtime>1500</Runtime>"), "<Runtime>20</Runtime>"));
     const auto settingsAfter = [](CliParallel& test, const char* szSetting, int nExpected) {
-        const std::vector<QJsonObject> reports = Reports(test.Run("read --adapter all --json"));
+        const std::vector<Json> reports = Reports(test.Run("read --adapter all --json"));
         for (int n = 0; n < kAdapters; ++n) {
             if (n == kFaulty)
                 continue;
             bool bFound = false;
-            for (const QJsonValue& setting : reports[static_cast<std::size_t>(n)][QStringLiteral("settings")].toArray())
-                if (setting[QStringLiteral("name")].toString() == QLatin1String(szSetting)) {
-                    EXPECT_EQ(setting[QStringLiteral("value")].toInt(), nExpected) << n;
+            for (const Json& setting : At(reports[static_cast<std::size_t>(n)], "settings"))
+                if (Text(At(setting, "name")) == szSetting) {
+                    EXPECT_EQ(Int(At(setting, "value")), nExpected) << n;
                     bFound = true;
                 }
             EXPECT_TRUE(bFound) << n;
@@ -124,9 +137,9 @@ TEST_F(CliParallel, EveryCommandServesAllAdaptersAndAFaultFailsOnlyItsJob)
         {"read, bad checksums", "read", "fault = bad_checksum every 1", 0, [&](CliParallel& test) { settingsAfter(test, "Runtime", 1500); }},
         {"errors --clear, fitting refuses", "errors --clear --yes", "fault = target_error command 12", 0,
          [](CliParallel& test) {
-             for (const QJsonValue& job : Jobs(test.Run("errors --adapter all --json")))
-                 if (job[QStringLiteral("adapter")].toInt() != kFaulty) {
-                     EXPECT_EQ(job[QStringLiteral("report")][QStringLiteral("count")].toInt(), 0);
+             for (const Json& job : Jobs(test.Run("errors --adapter all --json")))
+                 if (Int(At(job, "adapter")) != kFaulty) {
+                     EXPECT_EQ(Int(At(At(job, "report"), "count")), 0);
                  }
          }},
         {"save, adapter pulled", "save --output '{dir}/unit-{serial}.xml'", "fault = unplug_adapter command 11 skip=3", 0,
@@ -140,9 +153,9 @@ TEST_F(CliParallel, EveryCommandServesAllAdaptersAndAFaultFailsOnlyItsJob)
         // A download cut short is retried for long: the image that does not fit fails at once.
         {"flash, image of another product", "flash '" + kImage + "'", "fitting = Tarvo", 0,
          [](CliParallel& test) {
-             for (const QJsonValue& job : Jobs(test.Run("identify --adapter all --json")))
-                 if (job[QStringLiteral("adapter")].toInt() != kFaulty) {
-                     EXPECT_EQ(Text(job[QStringLiteral("report")][QStringLiteral("moduleInformation")][QStringLiteral("SW version")]), "V4.03");
+             for (const Json& job : Jobs(test.Run("identify --adapter all --json")))
+                 if (Int(At(job, "adapter")) != kFaulty) {
+                     EXPECT_EQ(Text(At(At(At(job, "report"), "moduleInformation"), "SW version")), "V4.03");
                  }
          }},
     };

@@ -244,7 +244,7 @@ TEST_F(CliSettings, ApplyChangesEveryFieldAndTheFittingHoldsThem)
     ASSERT_EQ(saved.nExit, 0) << saved.strErr;
     const CliResult again = Run("apply " + (Dir() / "saved.xml").string() + " --yes --json");
     ASSERT_EQ(again.nExit, 0) << again.strErr;
-    EXPECT_TRUE(Contains(again.strOut, "\"changes\": [\n    ]")) << again.strOut;
+    EXPECT_TRUE(Contains(again.strOut, "\"changes\": []")) << again.strOut;
 }
 
 TEST_F(CliSettings, ALineFaultMidWayIsReportedAndTheBackupRestoresTheFitting)
@@ -304,7 +304,7 @@ TEST_F(CliSettings, SaveThenApplyOnTheSameOddFittingChangesNothing)
 
         const CliResult dry = Run("apply '" + saved + "' --dry-run --json");
         EXPECT_EQ(dry.nExit, 0) << dry.strErr;
-        EXPECT_TRUE(Contains(dry.strOut, "\"changes\": [\n    ]")) << dry.strOut;
+        EXPECT_TRUE(Contains(dry.strOut, "\"changes\": []")) << dry.strOut;
         const CliResult applied = RunTraced("apply '" + saved + "' --yes --lang en", trace);
         EXPECT_EQ(applied.nExit, 0) << applied.strErr;
         EXPECT_TRUE(Contains(applied.strOut, "nothing was written")) << applied.strOut;
@@ -380,7 +380,7 @@ TEST_F(CliSettings, ABackupGivesTheFittingBackByteForByte)
 
         const CliResult restored = Run("apply '" + backup + "' --yes --json --lang en");
         ASSERT_EQ(restored.nExit, 0) << restored.strErr << restored.strOut;
-        EXPECT_TRUE(Contains(restored.strOut, "\"notHeld\": [\n    ]")) << restored.strOut;
+        EXPECT_TRUE(Contains(restored.strOut, "\"notHeld\": []")) << restored.strOut;
         EXPECT_EQ(ReadEepromFile(EepromFile()), before);
     }
 }
@@ -499,7 +499,7 @@ TEST_F(CliSettings, EveryProductFamilyRoundTrips)
             EXPECT_FALSE(Contains(strSaved, "<" + strKey + ">")) << c.szProfile << " " << strKey;
         const CliResult again = Run("apply '" + saved.string() + "' --yes --json");
         ASSERT_EQ(again.nExit, 0) << again.strErr;
-        EXPECT_TRUE(Contains(again.strOut, "\"changes\": [\n    ]")) << c.szProfile << "\n" << again.strOut;
+        EXPECT_TRUE(Contains(again.strOut, "\"changes\": []")) << c.szProfile << "\n" << again.strOut;
     }
 }
 

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -169,6 +170,37 @@ TEST(VisitCsv, OneLinePerVisitWithFieldsQuotedWhereTheyMustBe)
     const std::string strEmpty = VisitListCsv({});
     EXPECT_EQ(std::count(strEmpty.begin(), strEmpty.end(), '\n'), 1); // the header alone
 }
+
+#if !defined(_WIN32)
+// (Linux only: the zone is named as the tz database names it.)
+TEST(LocalRecordTime, ShowsTheRecordedUtcInTheLocalZoneAndLanguage)
+{
+    const char* szZone = std::getenv("TZ");
+    const std::string strZoneBefore = szZone != nullptr ? szZone : "";
+    ::setenv("TZ", "Europe/Berlin", 1);
+    ::tzset();
+    struct Case {
+        int nLanguage;
+        const char* szUtc;
+        const char* szLocal;
+    };
+    for (const Case& c : {Case{kLanguageEnglish, "2026-03-12T10:00:00Z", "2026-03-12 11:00:00"},
+                          Case{kLanguageGerman, "2026-07-01T23:30:05Z", "02.07.2026 01:30:05"}, // summer time, the next day
+                          Case{kLanguageGerman, "2026-02-30T10:00:00Z", "2026-02-30T10:00:00Z"}, // no such day: as recorded
+                          Case{kLanguageEnglish, "2026-03-12T10:00:00", "2026-03-12T10:00:00"},
+                          Case{kLanguageEnglish, "2026-03-12T10:00:00Z trailing", "2026-03-12T10:00:00Z trailing"},
+                          Case{kLanguageEnglish, "", ""}}) {
+        g_nLanguage = c.nLanguage;
+        EXPECT_EQ(LocalRecordTime(c.szUtc), c.szLocal) << c.szUtc;
+    }
+    g_nLanguage = kLanguageGerman;
+    if (szZone != nullptr)
+        ::setenv("TZ", strZoneBefore.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+}
+#endif
 
 TEST_F(ServiceLogTest, AUnitIsKnownByWhatItHeldLastTime)
 {

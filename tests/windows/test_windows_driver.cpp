@@ -25,7 +25,9 @@ fs::path SimulatorDll()
 fs::path CopyOfSimulator(const fs::path& folder, const char* szName)
 {
     fs::create_directories(folder);
-    fs::copy_file(SimulatorDll(), folder / szName, fs::copy_options::overwrite_existing);
+    // This C++ library's overwrite_existing fails on Windows when the file exists.
+    fs::remove(folder / szName);
+    fs::copy_file(SimulatorDll(), folder / szName);
     return folder / szName;
 }
 
