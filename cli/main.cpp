@@ -130,6 +130,12 @@ bool HasOption(const CommandSpec& command, const std::string& strOption)
     return std::ranges::find(command.options, strOption) != command.options.end();
 }
 
+#if defined(_WIN32)
+constexpr const char* kDefaultServiceLog = "%LOCALAPPDATA%\\VELMOR\\fluxa-usb\\service.db";
+#else
+constexpr const char* kDefaultServiceLog = "$XDG_DATA_HOME/VELMOR/fluxa-usb/service.db";
+#endif
+
 void PrintUsage(const CommandSpec* pCommand)
 {
     if (pCommand != nullptr) {
@@ -179,10 +185,11 @@ void PrintUsage(const CommandSpec* pCommand)
                 "  --json             print data as JSON\n"
                 "  --demo             use the simulated bus with a simulated basin faucet instead of an adapter\n"
                 "  --service-db <f>   the service record's database (default: the stored setting, else\n"
-                "                     $XDG_DATA_HOME/VELMOR/fluxa-usb/service.db)\n"
+                "                     %s)\n"
                 "  --no-log           record nothing in the service record\n"
                 "  --technician <n>   who serves the fittings, for the service record (default: the stored setting)\n"
-                "  -h, --help         show this help\n");
+                "  -h, --help         show this help\n",
+                kDefaultServiceLog);
 }
 
 int UsageError(const std::string& strMessage)

@@ -4,6 +4,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <tlhelp32.h>
+#else
+#include <dlfcn.h>
 #endif
 
 std::size_t ThreadCount()
@@ -23,4 +25,16 @@ std::size_t ThreadCount()
         ++nCount;
 #endif
     return nCount;
+}
+
+bool IsLibraryInMemory(const char* szPath)
+{
+#if defined(_WIN32)
+    return GetModuleHandleW(PathFromUtf8(szPath).make_preferred().c_str()) != nullptr;
+#else
+    void* hLibrary = dlopen(szPath, RTLD_NOW | RTLD_NOLOAD);
+    if (hLibrary != nullptr)
+        dlclose(hLibrary);
+    return hLibrary != nullptr;
+#endif
 }

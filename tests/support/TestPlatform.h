@@ -58,6 +58,9 @@ inline std::tm LocalTime(std::time_t tTime)
 // The threads of this process.
 std::size_t ThreadCount();
 
+// Whether the library file is loaded into this process.
+bool IsLibraryInMemory(const char* szPath);
+
 // A test of what only Linux has (device files, file modes, resource limits,
 // fork) is skipped on Windows, with the reason in the test's output.
 #if defined(_WIN32)
