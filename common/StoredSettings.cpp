@@ -2,6 +2,7 @@
 
 #include "common/FileIO.h"
 #include "common/FilePaths.h"
+#include "common/TextFormat.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -18,20 +19,6 @@ std::string Trimmed(const std::string& strText)
     const std::size_t nFirst = strText.find_first_not_of(" \t\r");
     const std::size_t nLast = strText.find_last_not_of(" \t\r");
     return nFirst == std::string::npos ? std::string() : strText.substr(nFirst, nLast - nFirst + 1);
-}
-
-void AppendUtf8(std::string& strText, unsigned long ulCode)
-{
-    if (ulCode < 0x80) {
-        strText += static_cast<char>(ulCode);
-    } else if (ulCode < 0x800) {
-        strText += static_cast<char>(0xC0 | (ulCode >> 6));
-        strText += static_cast<char>(0x80 | (ulCode & 0x3F));
-    } else {
-        strText += static_cast<char>(0xE0 | (ulCode >> 12));
-        strText += static_cast<char>(0x80 | ((ulCode >> 6) & 0x3F));
-        strText += static_cast<char>(0x80 | (ulCode & 0x3F));
-    }
 }
 
 // Keys escape what is not a letter or digit as %XX.
@@ -71,7 +58,7 @@ std::string UnescapedValue(const std::string& strValue)
             std::size_t nDigits = 0;
             while (nDigits < 4 && i + 1 + nDigits < strValue.size() && std::isxdigit(static_cast<unsigned char>(strValue[i + 1 + nDigits])))
                 ++nDigits;
-            AppendUtf8(strPlain, std::strtoul(strValue.substr(i + 1, nDigits).c_str(), nullptr, 16));
+            AppendUtf8(strPlain, static_cast<char32_t>(std::strtoul(strValue.substr(i + 1, nDigits).c_str(), nullptr, 16)));
             i += nDigits;
         } else {
             strPlain += escaped;
