@@ -118,11 +118,12 @@ bool UseDemoBus(std::string& strError)
 const char* MissingLibraryHint()
 {
 #if defined(_WIN32)
-    return PickText("The bus adapter's D2XX library is missing: install the USB chip vendor's D2XX package (libftd2xx) so that the "
-                    "system finds it, or name the file with FLUXA_D2XX_LIBRARY. To try the tool without an adapter, start it with --demo.",
-                    "Die D2XX-Bibliothek des Busadapters fehlt: Installieren Sie das D2XX-Paket des USB-Chip-Herstellers (libftd2xx), "
-                    "damit das System sie findet, oder nennen Sie die Datei mit FLUXA_D2XX_LIBRARY. Zum Ausprobieren ohne Adapter "
-                    "starten Sie das Programm mit --demo.");
+    return PickText("The bus adapter's D2XX library is missing: install the USB chip vendor's D2XX driver, which places ftd2xx.dll "
+                    "in the Windows system folder, or name the file with FLUXA_D2XX_LIBRARY. To try the tool without an adapter, "
+                    "start it with --demo.",
+                    "Die D2XX-Bibliothek des Busadapters fehlt: Installieren Sie den D2XX-Treiber des USB-Chip-Herstellers, der "
+                    "ftd2xx.dll in den Windows-Systemordner legt, oder nennen Sie die Datei mit FLUXA_D2XX_LIBRARY. Zum Ausprobieren "
+                    "ohne Adapter starten Sie das Programm mit --demo.");
 #else
     return PickText("The system's serial driver holds no bus adapter, and the D2XX library is not installed. Plug in the bus adapter: "
                     "it works without further software. Those who want the USB chip vendor's D2XX library install its package "

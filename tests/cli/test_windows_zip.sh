@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # fluxa-cli-windows-x64.zip as a Windows user gets it, under Wine in a fresh
-# prefix: unpacked, the demo faucet identified, then programmed with the
-# sample image in service mode (the service code set in the registry).
+# prefix: unpacked, the missing D2XX driver named, the demo faucet
+# identified, then programmed with the sample image in service mode (the
+# service code set in the registry).
 # Usage: test_windows_zip.sh <zip> <work folder>
 set -euo pipefail
 zip=$1
@@ -16,6 +17,11 @@ for file in fluxa-cli.exe velmorsim.dll demo-scenario.txt README.txt Config/Ambr
 done
 
 fail() { echo "FAILED: $1"; echo "$2"; exit 1; }
+
+# Without the vendor's driver: what to install, and --demo.
+out=$("$wine" fluxa-cli.exe --lang en identify 2>&1) && fail "identify without the D2XX driver" "$out"
+grep -q "install the USB chip vendor's D2XX driver" <<<"$out" || fail "the missing driver is named" "$out"
+grep -q -- "--demo" <<<"$out" || fail "the missing driver's message points to --demo" "$out"
 
 out=$("$wine" fluxa-cli.exe --demo --lang en identify 2>&1) || fail "identify" "$out"
 grep -q "23 030 03 01" <<<"$out" || fail "identify names the demo faucet" "$out"
