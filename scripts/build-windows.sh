@@ -16,13 +16,7 @@ build=$(realpath -m "${FLUXA_WINDOWS_BUILD_DIR:-$top/build-windows}")
 deps=$build/deps
 prefix=$deps/prefix
 toolchain=$top/cmake/mingw-w64.cmake
-werror=OFF
-[ "${CI:-}" = "true" ] && werror=ON
-options=()
-while [ $# -gt 0 ] && [ "$1" != "--" ] && [ "${1#-D}" != "$1" ]; do options+=("$1"); shift; done
-[ "${1:-}" = "--" ] && shift
-targets=()
-for target in "$@"; do targets+=(--target "$target"); done
+# The libraries below are built with ccache too, where it is installed.
 launcher=()
 if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR=$top CCACHE_NOHASHDIR=1
@@ -110,10 +104,14 @@ make_zip() {
   echo "Made $build/fluxa-cli-windows-x64.zip"
 }
 
-# Optimised as on Linux (-O2; GCC 12 warns wrongly about std::string at -O3),
-# without debug information: the build is for the tests and the zip.
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
-  -DFLUXA_WARNINGS_AS_ERRORS=$werror -DFLUXA_BUILD_GUI=OFF -DFLUXA_BUILD_BENCH=OFF "${launcher[@]}" "${options[@]}" >/dev/null
-cmake --build "$build" -j2 "${targets[@]}"
-if [ ${#targets[@]} -eq 0 ]; then make_zip; fi
+# The project itself as scripts/build.sh builds it, for Windows: optimised as
+# on Linux (-O2; GCC 12 warns wrongly about std::string at -O3), without debug
+# information, as the build is for the tests and the zip. Without targets the
+# zip is made too.
+FLUXA_BUILD_DIR="$build" "$top/scripts/build.sh" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DFLUXA_BUILD_GUI=OFF -DFLUXA_BUILD_BENCH=OFF "$@"
+targets_given=false
+for argument in "$@"; do
+  if [ "$argument" != "--" ] && [ "${argument#-D}" = "$argument" ]; then targets_given=true; fi
+done
+if ! $targets_given; then make_zip; fi

@@ -1,6 +1,6 @@
 #include "devicelink/TimeTools.h"
+#include "common/TimeService.h"
 #include "FakeTimeService.h"
-#include "TestPlatform.h"
 
 #include <gtest/gtest.h>
 

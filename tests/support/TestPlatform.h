@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <string>
 
@@ -42,17 +41,6 @@ inline std::filesystem::path TestTempDir(const std::string& strPrefix)
 {
     return std::filesystem::temp_directory_path() /
            (strPrefix + std::to_string(ProcessId()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-}
-
-inline std::tm LocalTime(std::time_t tTime)
-{
-    std::tm parts{};
-#if defined(_WIN32)
-    localtime_s(&parts, &tTime);
-#else
-    localtime_r(&tTime, &parts);
-#endif
-    return parts;
 }
 
 // The threads of this process.
