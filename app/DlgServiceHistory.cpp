@@ -56,9 +56,8 @@ void AddEvent(QTreeWidget* pTree, const CServiceEvent& event, int nProductType)
     pEvent->setFont(0, bold);
     for (const CServiceItem& item : event.items) {
         auto* pItem = new QTreeWidgetItem(pTree, {QStringLiteral("    ") + ItemName(event, item, nProductType), QString::fromStdString(item.strBefore),
-                                                  QString::fromStdString(item.strAfter)
-                                                      + (item.bHeld ? QString() : UiText(" (not held)", " (nicht gehalten)"))});
-        if (!item.bHeld)
+                                                  QString::fromStdString(item.strAfter + VerdictText(item))});
+        if (!item.IsHeld())
             pItem->setForeground(2, kDarkRed);
     }
 }

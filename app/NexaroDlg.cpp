@@ -91,6 +91,8 @@ void CNexaroDlg::ConnectPage(CPageBase* pPage)
                     NoteWriteOutcome(kWritten);
                 });
         connect(pSettings, &CSettingsPage::WriteCutOff, this, [this] { NoteWriteOutcome(kWriteCutOff); });
+        connect(pSettings, &CSettingsPage::WriteNotHeld, this, [this] { NoteWriteOutcome(kWriteNotHeld); });
+        connect(pSettings, &CSettingsPage::WriteUnverified, this, [this] { NoteWriteOutcome(kWriteUnverified); });
         connect(pSettings, &CSettingsPage::SettingsRead, this, [this] { NoteWriteOutcome(kNoWriteOutcome); });
     }
     if (auto* pTools = qobject_cast<CDlgTools*>(pPage))

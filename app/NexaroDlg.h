@@ -164,7 +164,7 @@ private:
     // The technician opened an adapter: what answers on it is identified anew.
     void OnAdapterChosen();
     // The work view's word on the last write, in the language in force.
-    enum WriteOutcome { kNoWriteOutcome, kWritten, kWriteCutOff };
+    enum WriteOutcome { kNoWriteOutcome, kWritten, kWriteCutOff, kWriteNotHeld, kWriteUnverified };
     void NoteWriteOutcome(WriteOutcome eOutcome);
     // The status line: the word on the last write and a service record's warning.
     void ShowWriteOutcome();

@@ -192,15 +192,32 @@ void CNexaroDlg::ShowWriteOutcome()
 {
     const QString time = m_timeWriteOutcome.toString(QStringLiteral("HH:mm:ss"));
     CColorStatic* pLine = m_pCanvas->m_stcWriteOutcome;
-    pLine->SetTextColor(m_eWriteOutcome == kWriteCutOff ? kDarkRed : kGreen);
-    const QString outcome = m_eWriteOutcome == kWritten
-                                ? UiText("Settings written to the faucet at %1.", "Einstellungen um %1 in die Armatur geschrieben.").arg(time)
-                            : m_eWriteOutcome == kWriteCutOff ? UiText("Write cut off at %1: the faucet may hold a mix of old and new settings.",
-                                                                       "Schreiben um %1 unterbrochen: Die Armatur hält womöglich alte und neue Einstellungen gemischt.")
-                                                                    .arg(time)
-                                                              : QString();
+    pLine->SetTextColor(m_eWriteOutcome == kWritten ? kGreen : kDarkRed);
+    QString outcome;
+    switch (m_eWriteOutcome) {
+    case kWritten:
+        outcome = UiText("Settings written to the faucet at %1.", "Einstellungen um %1 in die Armatur geschrieben.").arg(time);
+        break;
+    case kWriteCutOff:
+        outcome = UiText("Write cut off at %1: the faucet may hold a mix of old and new settings.",
+                         "Schreiben um %1 unterbrochen: Die Armatur hält womöglich alte und neue Einstellungen gemischt.")
+                      .arg(time);
+        break;
+    case kWriteNotHeld:
+        outcome = UiText("Written at %1, but the faucet does not hold every value: see the marked fields.",
+                         "Um %1 geschrieben, aber die Armatur hält nicht jeden Wert: siehe die markierten Felder.")
+                      .arg(time);
+        break;
+    case kWriteUnverified:
+        outcome = UiText("Written at %1, but the write could not be checked: read the faucet again.",
+                         "Um %1 geschrieben, das Schreiben konnte aber nicht geprüft werden: Lesen Sie die Armatur erneut aus.")
+                      .arg(time);
+        break;
+    case kNoWriteOutcome:
+        break;
+    }
     pLine->setTextFormat(m_strRecordWarning.isEmpty() ? Qt::PlainText : Qt::RichText);
-    pLine->setText(m_strRecordWarning.isEmpty() ? outcome : WithRecordWarning(outcome, m_eWriteOutcome == kWriteCutOff));
+    pLine->setText(m_strRecordWarning.isEmpty() ? outcome : WithRecordWarning(outcome, m_eWriteOutcome != kWritten && m_eWriteOutcome != kNoWriteOutcome));
     if (m_strRecordWarning.isEmpty())
         pLine->setToolTip(QString());
     pLine->setVisible(m_nViewMode != kStartView && !pLine->text().isEmpty());

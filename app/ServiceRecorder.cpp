@@ -101,20 +101,40 @@ bool CServiceRecorder::PrepareLastService()
 
 void CServiceRecorder::Record(ServiceEventKind eKind, int nResult, const std::string& strMessage, std::vector<CServiceItem> items)
 {
-    if (eKind == ServiceEventKind::SettingsRead && nResult == Result::Ok && m_lastService.bShown && m_lastService.nChanged < 0) {
-        m_lastService.nChanged = CountChangedSettings(m_knownSettings, items);
+    CServiceEvent event;
+    event.eKind = eKind;
+    event.nResult = nResult;
+    event.strMessage = strMessage;
+    event.items = std::move(items);
+    Record(std::move(event));
+}
+
+void CServiceRecorder::Record(CServiceEvent event)
+{
+    if (event.eKind == ServiceEventKind::SettingsRead && event.nResult == Result::Ok && m_lastService.bShown && m_lastService.nChanged < 0) {
+        m_lastService.nChanged = CountChangedSettings(m_knownSettings, event.items);
         emit LastServiceChanged();
     }
     std::string strWarning;
-    m_log.Record(m_llVisit, {eKind, nResult, strMessage, std::move(items), {}}, strWarning);
+    m_log.Record(m_llVisit, std::move(event), strWarning);
     Warn(strWarning);
 }
 
 void CServiceRecorder::RecordFor(const CFittingIdentity& identity, ServiceEventKind eKind, int nResult, const std::string& strMessage,
                                  std::vector<CServiceItem> items)
 {
+    CServiceEvent event;
+    event.eKind = eKind;
+    event.nResult = nResult;
+    event.strMessage = strMessage;
+    event.items = std::move(items);
+    RecordFor(identity, std::move(event));
+}
+
+void CServiceRecorder::RecordFor(const CFittingIdentity& identity, CServiceEvent event)
+{
     const CServiceUnit unit = ServiceUnitOf(identity);
     if (m_llVisit == 0 || unit.strArticleNumber != m_unit.strArticleNumber || unit.strSerialNumber != m_unit.strSerialNumber)
         StartVisit(identity);
-    Record(eKind, nResult, strMessage, std::move(items));
+    Record(std::move(event));
 }

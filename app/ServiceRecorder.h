@@ -42,10 +42,12 @@ public:
     void EndVisit();
     // An event of the current visit.
     void Record(ServiceEventKind eKind, int nResult, const std::string& strMessage, std::vector<CServiceItem> items);
+    void Record(CServiceEvent event);
     // An event of a unit that may not have been through Next (a fitting in
     // its boot loader): its visit starts first when it is not the current one.
     void RecordFor(const CFittingIdentity& identity, ServiceEventKind eKind, int nResult, const std::string& strMessage,
                    std::vector<CServiceItem> items);
+    void RecordFor(const CFittingIdentity& identity, CServiceEvent event);
 
     // The visit recorded into (0: none), e.g. for its service report.
     long long CurrentVisit() const { return m_llVisit; }

@@ -80,8 +80,18 @@ void StartVisit(const CCliContext& context, CFittingSession& session)
 void RecordVisit(CFittingSession& session, ServiceEventKind eKind, int nResult, const std::string& strMessage,
                  std::vector<CServiceItem> items)
 {
+    CServiceEvent event;
+    event.eKind = eKind;
+    event.nResult = nResult;
+    event.strMessage = strMessage;
+    event.items = std::move(items);
+    RecordVisit(session, std::move(event));
+}
+
+void RecordVisit(CFittingSession& session, CServiceEvent event)
+{
     std::string strWarning;
-    session.serviceLog.Record(session.llVisit, {eKind, nResult, strMessage, std::move(items), {}}, strWarning);
+    session.serviceLog.Record(session.llVisit, std::move(event), strWarning);
     session.pContext->Warn(strWarning);
 }
 

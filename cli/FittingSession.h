@@ -30,6 +30,7 @@ int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefi
 // cannot be kept is a warning on standard error, never a failure.
 void RecordVisit(CFittingSession& session, ServiceEventKind eKind, int nResult, const std::string& strMessage,
                  std::vector<CServiceItem> items);
+void RecordVisit(CFittingSession& session, CServiceEvent event);
 // A failed fitting job: the message of the core, then what to do about it.
 int FailJob(const CCliContext& context, int nResult, const std::string& strError);
 // Asks on the terminal; false without one.

@@ -41,17 +41,21 @@ CCliReport EventReport(const CServiceEvent& event)
     report.Add("time", "", event.strTime);
     report.Add("result", Label("Result", "Ergebnis"),
                event.nResult == Result::Ok ? Label("done", "erledigt") : Label("failed: ", "fehlgeschlagen: ") + event.strMessage);
+    if (event.eOutcome != WriteOutcome::None)
+        report.Add("outcome", Label("Outcome", "Ausgang"), WriteOutcomeName(event.eOutcome));
     std::vector<std::string> lines;
     std::vector<CCliReport> items;
     for (const CServiceItem& item : event.items) {
         const bool bChange = !item.strBefore.empty() || event.eKind == ServiceEventKind::SettingsWritten;
         lines.push_back(item.strName + ": " + (bChange ? item.strBefore + " -> " : std::string()) + item.strAfter
-                        + (item.bHeld ? std::string() : Label(" (not held)", " (nicht gehalten)")));
+                        + VerdictText(item));
         CCliReport& shown = items.emplace_back();
         shown.Add("name", "", item.strName);
         shown.Add("before", "", item.strBefore);
         shown.Add("after", "", item.strAfter);
-        shown.Add("held", "", static_cast<long long>(item.bHeld ? 1 : 0));
+        shown.Add("held", "", static_cast<long long>(item.IsHeld() ? 1 : 0));
+        if (!item.IsHeld())
+            shown.Add("readBack", "", item.strReadBack);
     }
     report.AddLines("itemLines", "", lines);
     report.AddList("items", "", items);

@@ -11,6 +11,7 @@
 #include "devicelink/VelmorTPExt.h"
 #include "pages/SettingsModel.h"
 #include "pages/SettingsRecord.h"
+#include "pages/SettingsWrite.h"
 #include "workflow/FailureHints.h"
 
 #include "common/FilePaths.h"
@@ -58,10 +59,12 @@ int ConnectAndRead(const CCliContext& context, CFittingSession& session, ModelSl
     return ReadFitting(context, session, *model);
 }
 
-std::string ValueText(CSettingsModel& model, const CSettingField& field, DWORD dwValue)
+// A value as the page shows it, with its label where it has one.
+std::string ValueText(CSettingsModel& model, const CSettingField& field, const CSettingValues& values)
 {
-    const std::string strLabel = model.ValueLabel(field, dwValue);
-    return strLabel.empty() ? std::to_string(dwValue) : std::to_string(dwValue) + " (" + strLabel + ")";
+    const std::string strText = model.ValueText(values, field.szName);
+    const std::string strLabel = model.ValueLabel(field, values.Number(field.szName));
+    return strLabel.empty() ? strText : strText + " (" + strLabel + ")";
 }
 
 void AddIdentity(CCliReport& report, CSettingsModel& model)
@@ -87,8 +90,11 @@ CCliReport SettingsReport(const CCliContext& context, CSettingsModel& model)
         const std::string strLabel = model.ValueLabel(field, dwValue);
         if (!strLabel.empty())
             item.Add("label", "", strLabel);
+        // Between two of the page's steps: the value with its fraction.
+        if (values.stored.contains(field.szName))
+            item.Add("shown", "", model.ValueText(values, field.szName));
         items.push_back(item);
-        lines.push_back(PadRight(field.szName, 28) + ValueText(model, field, dwValue));
+        lines.push_back(PadRight(field.szName, 28) + ValueText(model, field, values));
     }
     if (context.bJson)
         report.AddList("settings", "", items);
@@ -122,12 +128,9 @@ struct CChange {
 std::vector<CChange> Differences(CSettingsModel& model, const CSettingValues& before, const CSettingValues& after)
 {
     std::vector<CChange> changes;
-    for (const CSettingField& field : model.Fields()) {
-        const DWORD dwBefore = before.Number(field.szName);
-        const DWORD dwAfter = after.Number(field.szName);
-        if (dwBefore != dwAfter)
-            changes.push_back({field.szName, ValueText(model, field, dwBefore), ValueText(model, field, dwAfter)});
-    }
+    for (const CSettingField& field : model.Fields())
+        if (model.ValueText(before, field.szName) != model.ValueText(after, field.szName))
+            changes.push_back({field.szName, ValueText(model, field, before), ValueText(model, field, after)});
     const auto addText = [&changes](const char* szName, const std::string& strBefore, const std::string& strAfter) {
         if (strBefore != strAfter)
             changes.push_back({szName, strBefore, strAfter});
@@ -213,27 +216,23 @@ int CheckBackupPath(const CCliContext& context, const fs::path& backup, const fs
     if (!context.bForce && fs::exists(fs::symlink_status(backup, error)))
         return context.Fail(FormatText(PickText("The backup file %s exists already; nothing was written.",
                                                 "Die Sicherungsdatei %s existiert bereits; nichts wurde geschrieben."),
-                                       backup.c_str()),
+                                       Utf8FromPath(backup).c_str()),
                             "Name another file with --backup <file>, or give --force to replace it.",
                             "Nennen Sie mit --backup <Datei> eine andere Datei, oder geben Sie --force an, um sie zu ersetzen.");
     return ExitOk;
 }
 
 // What a write got to, when it ended early.
-void AddJournal(CCliReport& report, const std::vector<std::string>& sequence, const CWriteJournal& journal)
+void AddJournal(CCliReport& report, const CWriteJournal& journal)
 {
-    std::vector<std::string> written;
     std::vector<std::string> notWritten;
-    for (const std::string& strName : sequence) {
-        if (std::ranges::find(journal.written, strName) != journal.written.end())
-            written.push_back(strName);
-        else if (strName != journal.strFailed)
-            notWritten.push_back(strName);
-    }
-    report.AddLines("written", Label("Written", "Geschrieben"), written);
-    if (!journal.strFailed.empty())
+    for (const CJournalEntry& entry : journal.entries)
+        if (!entry.bAcknowledged && !entry.bInFlight)
+            notWritten.push_back(entry.strName);
+    report.AddLines("written", Label("Written", "Geschrieben"), journal.Acknowledged());
+    if (const CJournalEntry* pInFlight = journal.InFlight())
         report.Add("failed", Label("Failed (may or may not be stored)", "Fehlgeschlagen (vielleicht gespeichert)"),
-                   journal.strFailed);
+                   pInFlight->strName);
     report.AddLines("notWritten", Label("Not written", "Nicht geschrieben"), notWritten);
 }
 
@@ -286,36 +285,35 @@ struct CApplyPlan {
     bool IsBackup() const { return !file.GetBackupBytes().empty(); }
 };
 
-int WritePlan(CFittingSession& session, CSettingsModel& model, const CApplyPlan& plan, CWriteJournal& journal,
-              std::vector<std::string>& sequence, std::string& strError)
+// The settings the fitting holds otherwise than written: written → read back.
+std::vector<CChange> NotHeldChanges(const CWriteJournal& journal)
 {
-    if (!plan.IsBackup()) {
-        sequence = model.WriteSequence();
-        std::string strFailedField;
-        return model.WriteToTarget(session.link, {}, journal, strError, strFailedField);
-    }
-    const std::vector<CEepromBytes>& restored = plan.file.GetBackupBytes();
-    for (std::size_t i = 0; i < std::min(restored.size(), plan.held.size()); ++i)
-        if (restored[i] != plan.held[i])
-            sequence.push_back(restored[i].strName);
-    return model.RestoreBytes(session.link, plan.file.GetBackupBytes(), journal, strError);
+    std::vector<CChange> changes;
+    for (const CJournalEntry* pEntry : journal.NotHeld())
+        changes.push_back({pEntry->strName, pEntry->strAttempted, pEntry->strReadBack});
+    return changes;
 }
 
-// What the fitting does not hold after the write: values, or a backup's bytes.
-int NotHeld(CFittingSession& session, CSettingsModel& model, const CApplyPlan& plan, std::vector<CChange>& notHeld,
-            std::string& strError)
+// A write that did not reach its read-back: what the fitting may hold, and
+// what to do.
+int FailEndedWrite(const CCliContext& context, const CWriteJournal& journal, const fs::path& backup)
 {
-    if (!plan.IsBackup()) {
-        notHeld = Differences(model, plan.values, model.LastRead());
-        return Result::Ok;
-    }
-    std::vector<CEepromBytes> readBack;
-    const int nResult = model.ReadWrittenBytes(session.link, readBack, strError);
-    notHeld = ByteDifferences(readBack, plan.file.GetBackupBytes());
-    return nResult;
+    FailJob(context, journal.nResult, journal.strError);
+    if (journal.eOutcome == WriteOutcome::Unverified)
+        return context.Fail(PickText("The settings were written and the fitting restarted, but the write could not be checked.",
+                                     "Die Einstellungen wurden geschrieben und die Armatur neu gestartet, das Schreiben konnte aber nicht geprüft werden."),
+                            "Run 'fluxa-cli read' to see what the fitting holds.",
+                            "Rufen Sie 'fluxa-cli read' auf, um zu sehen, was die Armatur hält.");
+    const std::string strWhatToDo = journal.Touched()
+                                        ? FormatText(PickText("Apply the backup file %s to restore it, or apply the file again.",
+                                                              "Spielen Sie die Sicherungsdatei %s ein, um sie wiederherzustellen, oder die Datei erneut."),
+                                                     Utf8FromPath(backup).c_str())
+                                        : PickText("Apply the file again.", "Spielen Sie die Datei erneut ein.");
+    return context.Fail(WriteEndedEarlyText(journal) + " " + strWhatToDo);
 }
 
-// Writes, restarts, waits and reads back; the outcome goes into the report.
+// Writes, restarts, waits and reads back through the write journal; the
+// outcome goes into the report and the service record.
 int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettingsModel& model, const CApplyPlan& plan,
                    const fs::path& backup, CCliReport& report)
 {
@@ -324,40 +322,28 @@ int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettin
                                               "Die Einstellungen werden geschrieben, dann startet die Armatur neu (bis zu 20 s) ..."));
     context.Progress(PickText("Writing the settings", "Die Einstellungen werden geschrieben"), 60);
     CWriteJournal journal;
-    std::vector<std::string> sequence;
-    std::string strError;
-    int nResult = WritePlan(session, model, plan, journal, sequence, strError);
-    if (nResult != Result::Ok) // what the fitting kept is not known
-        RecordVisit(session, ServiceEventKind::SettingsWritten, nResult, strError, SettingsWriteItems(model, plan.before, plan.values, plan.before));
+    const CWriteStart start{plan.before, session.identity.strUnitSerialNumber};
+    std::string strFailedField;
+    if (plan.IsBackup())
+        RestoreSettings(model, session.link, plan.file.GetBackupBytes(), start, {}, journal);
+    else
+        WriteSettings(model, session.link, start, {}, journal, strFailedField);
+    RecordVisit(session, journal.RecordEvent());
     // On the terminal the lists only matter when the write ended early.
-    if (context.bJson || nResult != Result::Ok)
-        AddJournal(report, sequence, journal);
-    if (nResult != Result::Ok) {
+    if (context.bJson || !journal.IsVerified())
+        AddJournal(report, journal);
+    if (journal.eOutcome == WriteOutcome::None || journal.IsCut() || journal.eOutcome == WriteOutcome::Unverified) {
+        if (journal.eOutcome == WriteOutcome::Unverified)
+            report.Add("ready", "", static_cast<long long>(journal.bReady ? 1 : 0));
         context.Print(report);
-        FailJob(context, nResult, strError);
-        const std::string strWhatToDo = journal.Touched()
-                                            ? FormatText(PickText("Apply the backup file %s to restore it, or apply the file again.",
-                                                                  "Spielen Sie die Sicherungsdatei %s ein, um sie wiederherzustellen, oder die Datei erneut."),
-                                                         backup.c_str())
-                                            : PickText("Apply the file again.", "Spielen Sie die Datei erneut ein.");
-        return context.Fail(WriteEndedEarlyText(journal) + " " + strWhatToDo);
+        return journal.eOutcome == WriteOutcome::None ? FailJob(context, journal.nResult, journal.strError)
+                                                      : FailEndedWrite(context, journal, backup);
     }
-    bool bReady = false;
-    context.Progress(PickText("Restarting the fitting", "Die Armatur startet neu"), 80);
-    nResult = RestartAndWait(session.link, {}, bReady, strError);
-    report.Add("ready", "", static_cast<long long>(bReady ? 1 : 0));
-    if (!bReady)
+    report.Add("ready", "", static_cast<long long>(journal.bReady ? 1 : 0));
+    if (!journal.bReady)
         report.Add("warning", Label("Warning", "Warnung"),
                    Label("The fitting did not report ready within 20 s.", "Die Armatur hat sich nicht innerhalb von 20 s bereit gemeldet."));
-    std::vector<CChange> notHeld;
-    if (nResult != Result::Ok || ReadFitting(context, session, model) != ExitOk
-        || (nResult = NotHeld(session, model, plan, notHeld, strError)) != Result::Ok) {
-        RecordVisit(session, ServiceEventKind::SettingsWritten, nResult != Result::Ok ? nResult : Result::NoResponse, strError,
-                    SettingsWriteItems(model, plan.before, plan.values, plan.before));
-        context.Print(report);
-        return nResult != Result::Ok ? FailJob(context, nResult, strError) : ExitFailed;
-    }
-    RecordVisit(session, ServiceEventKind::SettingsWritten, Result::Ok, "", SettingsWriteItems(model, plan.before, plan.values, model.LastRead()));
+    const std::vector<CChange> notHeld = NotHeldChanges(journal);
     if (context.bJson || !notHeld.empty())
         AddChanges(context, report, "notHeld", Label("Not held by the fitting", "Von der Armatur nicht gehalten"),
                    notHeld, kNotHeldColumns);

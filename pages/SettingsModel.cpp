@@ -74,9 +74,36 @@ std::string CSettingsModel::ValueLabel(const CSettingField& field, DWORD dwValue
     return strLabel;
 }
 
+namespace {
+
+// A value the fitting keeps scaled, in the page's unit with its fraction
+// ("1.5" for 1500 ms in seconds).
+std::string OffStepText(DWORD dwStored, DWORD dwScale)
+{
+    std::string strFraction = FormatText("%0*u", dwScale > 1000 ? 4 : dwScale > 100 ? 3 : dwScale > 10 ? 2 : 1,
+                                         static_cast<unsigned>(dwStored % dwScale));
+    while (strFraction.size() > 1 && strFraction.back() == '0')
+        strFraction.pop_back();
+    return FormatText("%u.%s", static_cast<unsigned>(dwStored / dwScale), strFraction.c_str());
+}
+
+} // namespace
+
+bool CSettingsModel::IsHeldOffStep(const std::string& strName, const std::string& strText) const
+{
+    const CSettingField* pField = FindField(strName);
+    const auto held = m_LastRead.stored.find(strName);
+    return pField != nullptr && pField->dwScale > 1 && held != m_LastRead.stored.end()
+           && strText == OffStepText(held->second, pField->dwScale);
+}
+
 int CSettingsModel::CheckValue(const std::string& strName, const std::string& strText, DWORD& dwValue,
                                std::string& strError)
 {
+    if (IsHeldOffStep(strName, strText)) {
+        dwValue = m_LastRead.Number(strName);
+        return Result::Ok;
+    }
     return CheckSettingValue(m_Definition, strName, strText, dwValue, strError);
 }
 
@@ -86,7 +113,28 @@ std::optional<std::string> CSettingsModel::StepValue(const std::string& strName,
     std::string strIgnored;
     if (GetSetting(strName, pSetting, strIgnored) != Result::Ok)
         return strText;
+    // From an off-step value, "-" goes to the step below and "+" to the one above.
+    if (IsHeldOffStep(strName, strText)) {
+        const std::string strBelow = FormatText("%u", static_cast<unsigned>(m_LastRead.Number(strName)));
+        return nStep < 0 ? std::optional<std::string>(strBelow) : StepSettingValue(*pSetting, strBelow, nStep);
+    }
     return StepSettingValue(*pSetting, strText, nStep);
+}
+
+std::string CSettingsModel::ValueText(const CSettingValues& values, const std::string& strName) const
+{
+    if (strName == kInstallerName)
+        return values.strInstaller;
+    if (strName == kPlacementName)
+        return values.strPlacement;
+    if (strName == kInstallationDateName)
+        return DateText(values.date);
+    const CSettingField* pField = FindField(strName);
+    const auto stored = values.stored.find(strName);
+    if (pField != nullptr && stored != values.stored.end())
+        return pField->dwScale > 1 ? OffStepText(stored->second, pField->dwScale) : FormatText("%u", static_cast<unsigned>(stored->second));
+    const auto number = values.numbers.find(strName);
+    return number != values.numbers.end() ? FormatText("%u", static_cast<unsigned>(number->second)) : std::string();
 }
 
 std::string CSettingsModel::ShownText(const CSettingField& field, DWORD dwValue)
@@ -205,6 +253,16 @@ int CSettingsModel::CollectValues(Purpose ePurpose, CSettingValues& values, std:
             return nResult;
         }
         values.numbers[field.szName] = dwValue;
+        // A value the page cannot show, left as read, goes back unchanged.
+        const auto held = m_LastRead.stored.find(field.szName);
+        if (held == m_LastRead.stored.end())
+            continue;
+        const bool bAsRead = field.eKind == SettingKind::Flag
+                                 ? dwValue == (IsFlagOn(field, held->second) ? 1u : 0u)
+                                 : dwValue == held->second / field.dwScale
+                                       && (IsKept(field.szName) || IsHeldOffStep(field.szName, m_Form.texts[field.szName]));
+        if (IsKept(field.szName) || bAsRead)
+            values.stored[field.szName] = held->second;
     }
     values.strInstaller = IsKept(kInstallerName) ? m_LastRead.strInstaller : StoredInstaller(m_Form.strInstaller);
     values.strPlacement = IsKept(kPlacementName) ? m_LastRead.strPlacement : StoredPlacement(m_Form.strPlacement);

@@ -19,6 +19,7 @@
 #include "configdata/DeviceConfig.h"
 #include "pages/InstallationRecord.h"
 #include "pages/SettingsFamily.h"
+#include "pages/WriteJournal.h"
 
 #include <functional>
 #include <map>
@@ -37,6 +38,12 @@ public:
     std::string strInstaller;             // as the fitting keeps it (UTF-8)
     std::string strPlacement;
     CDate date; // not set when the fitting holds none
+    // A value the page cannot show as the fitting holds it: between two of
+    // the page's steps (1500 ms on a page in seconds; its number is the step
+    // below) or a check box's byte other than 0 and 1. The value as the
+    // fitting holds it: a write that leaves its control as read writes this
+    // back, so that nothing changes that nobody touched.
+    std::map<std::string, DWORD> stored;
 
     DWORD Number(const std::string& strName) const;
 };
@@ -50,20 +57,6 @@ struct CSettingsForm {
     bool operator==(const CSettingsForm&) const = default;
 };
 
-// What a write got to: the items the fitting confirmed, in order, and the
-// one that failed (its row may or may not have been stored).
-struct CWriteJournal {
-    std::vector<std::string> written;
-    std::string strFailed;
-    // Whether the fitting may hold anything of the write.
-    bool Touched() const { return !written.empty() || !strFailed.empty(); }
-};
-
-// The sentence that leads the message of a write that ended early: that
-// nothing was written, or that the fitting may now hold a mix of old and
-// new settings.
-std::string WriteEndedEarlyText(const CWriteJournal& journal);
-
 // Progress dialog steps of the page.
 enum SettingsStep { StepRead = 1, StepWrite = 2, StepRestart = 5, StepWaitUntilReady = 6 };
 // The step in force and the position of the page's progress bar.
@@ -71,8 +64,11 @@ using SettingsProgress = std::function<void(int nStep, int nPosition)>;
 
 // Restarts the fitting (command 1) and waits until it runs its application
 // and reports ready, for at most 20 s; every wait goes through the time
-// service. A fitting that never reports ready ends the wait without error;
-// bReady then stays false.
+// service. A disturbed or missing answer to the restart is no failure by
+// itself: the fitting most likely restarted and keeps silent while it
+// starts, so the polling decides. A fitting that answers but never reports
+// ready ends the wait without error (bReady stays false); one that never
+// answers the polling at all fails with -1008.
 int RestartAndWait(CVelmorTPExt& link, const SettingsProgress& progress, bool& bReady, std::string& strError);
 
 class CSettingsModel {
@@ -99,6 +95,7 @@ public:
     // Every check box's name, in field order.
     std::vector<std::string> Switches() const;
     CDeviceConfig& Definition() { return m_Definition; }
+    const CDeviceConfig& Definition() const { return m_Definition; }
 
     // The page's controls. A list's text is a label of its setting in the
     // language in force, or the number itself when the definition has no
@@ -117,6 +114,14 @@ public:
     std::string ValueLabel(const CSettingField& field, DWORD dwValue);
     // The value check of a row's text (the live check and the marker's message).
     int CheckValue(const std::string& strName, const std::string& strText, DWORD& dwValue, std::string& strError);
+    // Whether the row's text is the off-step value the fitting held when
+    // last read, as shown: it is written back unchanged.
+    bool IsHeldOffStep(const std::string& strName, const std::string& strText) const;
+    // A value of the write sequence as text, from the values: a number as
+    // the page shows it (an off-step value with its fraction), the
+    // installation texts and date as the fitting stores them; empty when
+    // the values lack it.
+    std::string ValueText(const CSettingValues& values, const std::string& strName) const;
     // "+" and "-": the new text, or none (beep). An unknown row keeps its text.
     std::optional<std::string> StepValue(const std::string& strName, const std::string& strText, int nStep);
 
@@ -138,13 +143,15 @@ public:
     // Asks the fitting for its application version when the family has
     // version requirements, and refuses (-1002) a value too new for it.
     int CheckApplicationVersion(CVelmorTPExt& link, std::string& strError);
-    // Checks the article number, collects and checks every value, applies
-    // the family's cross check and version requirements, then writes the
-    // fields, the derived values and the installation data. Nothing is
-    // written when a check fails. The page then stores the recent names and
-    // calls RestartAndWait.
+    // Checks the article number and the application version, collects and
+    // checks every value and applies the family's cross check, then writes
+    // the fields, the derived values and the installation data, noting each
+    // in the journal (its entries: the write sequence with the values sent).
+    // Nothing is written when a check fails. WriteSettings wraps it with the
+    // restart and the read-back.
+    // With a unit serial number, the journal notes another unit answering.
     int WriteToTarget(CVelmorTPExt& link, const SettingsProgress& progress, CWriteJournal& journal,
-                      std::string& strError, std::string& strFailedField);
+                      std::string& strError, std::string& strFailedField, const std::string& strUnitSerial = {});
     // The names of what WriteToTarget writes, in order.
     std::vector<std::string> WriteSequence() const;
 
@@ -179,10 +186,19 @@ public:
     int ReadWrittenBytes(CVelmorTPExt& link, std::vector<CEepromBytes>& items, std::string& strError);
     // Writes a backup's bytes back, each into its row as it stands, with the
     // article number checked first; nothing is checked against the limits.
+    // The journal's entries are the values the backup changes back.
     int RestoreBytes(CVelmorTPExt& link, const std::vector<CEepromBytes>& items, CWriteJournal& journal,
-                     std::string& strError);
+                     std::string& strError, const std::string& strUnitSerial = {});
+    // The values a backup's bytes hold, as a read would find them.
+    CSettingValues ValuesOfBytes(const std::vector<CEepromBytes>& items) const;
+    // The derived values as the fitting holds them, into values.
+    int ReadDerived(CVelmorTPExt& link, CSettingValues& values, std::string& strError);
 
 private:
+    // The article number, then the unit's serial number when one is given:
+    // another unit of the product may be written, and is noted in the
+    // journal so that the write is recorded against it.
+    int CheckTarget(CVelmorTPExt& link, const std::string& strUnitSerial, CWriteJournal& journal, std::string& strError);
     std::string ShownText(const CSettingField& field, DWORD dwValue);
     void ShowValue(const CSettingField& field, DWORD dwValue);
     int ControlValue(const CSettingField& field, Purpose ePurpose, DWORD& dwValue, std::string& strError);

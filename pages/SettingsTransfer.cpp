@@ -41,10 +41,7 @@ int ReadBytes(CVelmorTPExt& link, EEAddrType eType, int nProductType, int nLengt
 // Notes in the journal how far the write got.
 int Journal(CWriteJournal& journal, const std::string& strName, int nResult)
 {
-    if (nResult == Result::Ok)
-        journal.written.push_back(strName);
-    else
-        journal.strFailed = strName;
+    journal.NoteWrite(strName, nResult);
     return nResult;
 }
 
@@ -99,6 +96,11 @@ int PatchRow(CVelmorTPExt& link, const CEepromBytes& item, std::string& strError
     return link.WriteEEBlock(nRow, row, strError);
 }
 
+bool IsInstallationItem(const std::string& strName)
+{
+    return strName == kInstallerName || strName == kPlacementName || strName == kInstallationDateName;
+}
+
 struct CWrittenItem {
     const char* szName;
     EEAddrType eAddrType;
@@ -108,21 +110,16 @@ struct CWrittenItem {
 
 } // namespace
 
-std::string WriteEndedEarlyText(const CWriteJournal& journal)
-{
-    return journal.Touched() ? PickText("The fitting may now hold a mix of old and new settings.",
-                                        "Die Armatur hält jetzt womöglich alte und neue Einstellungen gemischt.")
-                             : PickText("Nothing was written: the fitting holds its settings as before.",
-                                        "Es wurde nichts geschrieben: Die Armatur hält ihre Einstellungen wie zuvor.");
-}
-
 int RestartAndWait(CVelmorTPExt& link, const SettingsProgress& progress, bool& bReady, std::string& strError)
 {
     bReady = false;
+    // A garbled, late or missing answer leaves the polling to decide; a
+    // port that failed does not come back by waiting.
     const int nResult = link.ResetModule(strError);
-    if (nResult != Result::Ok)
+    if (nResult != Result::Ok && nResult != Result::NoResponse && nResult != Result::InvalidResponse)
         return nResult;
     ITimeService& time = TimeService();
+    bool bAnswered = false;
     Report(progress, StepRestart, 0);
     time.SleepMs(kRestartPauseMs);
     Report(progress, StepWaitUntilReady, 0);
@@ -137,6 +134,7 @@ int RestartAndWait(CVelmorTPExt& link, const SettingsProgress& progress, bool& b
         int nRunning = 0;
         std::string strIgnored;
         if (link.GetActiveApplication(nRunning, strIgnored) == Result::Ok) {
+            bAnswered = true;
             // Just out of the boot loader: give the application time to start.
             if (nPrevious == CVelmorTPExt::kRunningBootloader && nRunning == CVelmorTPExt::kRunningApplication) {
                 time.SleepMs(kReadyPollMs);
@@ -152,8 +150,13 @@ int RestartAndWait(CVelmorTPExt& link, const SettingsProgress& progress, bool& b
         }
         time.SleepMs(kReadyPollMs);
         if (time.NowMs() - ullStart > kReadyTimeoutMs) {
-            strError.clear();
-            return Result::Ok;
+            if (bAnswered) {
+                strError.clear();
+                return Result::Ok;
+            }
+            strError = PickText("The fitting did not answer within 20 s after its restart.",
+                                "Die Armatur hat nach ihrem Neustart innerhalb von 20 s nicht geantwortet.");
+            return Result::NoResponse;
         }
     }
 }
@@ -174,7 +177,12 @@ int CSettingsModel::ReadFields(CVelmorTPExt& link, int& nPosition, const Setting
             return nResult;
         const DWORD dwValue = static_cast<DWORD>(nValue) / pField->dwScale;
         m_LastRead.numbers[strName] = dwValue;
+        const bool bFlagByte = pField->eKind == SettingKind::Flag && dwValue > 1;
+        if (static_cast<DWORD>(nValue) % pField->dwScale != 0 || bFlagByte)
+            m_LastRead.stored[strName] = static_cast<DWORD>(nValue);
         ShowValue(*pField, dwValue);
+        if (pField->dwScale > 1 && m_LastRead.stored.contains(strName) && !(pField->bZeroMeansOff && dwValue == 0))
+            m_Form.texts[strName] = ValueText(m_LastRead, strName);
         Report(progress, StepRead, nPosition += m_Family.nProgressStep);
     }
     return Result::Ok;
@@ -288,28 +296,45 @@ int CSettingsModel::WriteInstallation(CVelmorTPExt& link, const CSettingValues& 
     return Result::Ok;
 }
 
+int CSettingsModel::CheckTarget(CVelmorTPExt& link, const std::string& strUnitSerial, CWriteJournal& journal, std::string& strError)
+{
+    const int nResult = CheckArticleNumber(link, m_Definition.GetArticleNumber(), strError);
+    if (nResult != Result::Ok || strUnitSerial.empty())
+        return nResult;
+    std::string strSerial;
+    const int nUnit = ReadUnitSerialNumber(link, m_nProductType, strSerial, strError);
+    if (nUnit == Result::Ok && strSerial != strUnitSerial)
+        journal.strOtherUnit = strSerial;
+    return nUnit;
+}
+
 int CSettingsModel::WriteToTarget(CVelmorTPExt& link, const SettingsProgress& progress, CWriteJournal& journal,
-                                  std::string& strError, std::string& strFailedField)
+                                  std::string& strError, std::string& strFailedField, const std::string& strUnitSerial)
 {
     journal = CWriteJournal();
     strFailedField.clear();
-    int nResult = CheckArticleNumber(link, m_Definition.GetArticleNumber(), strError);
-    if (nResult != Result::Ok)
-        return nResult;
     CSettingValues values;
-    if ((nResult = PrepareWrite(values, strError, strFailedField)) != Result::Ok
-        || (nResult = CheckApplicationVersion(link, strError)) != Result::Ok)
+    int nResult = CheckTarget(link, strUnitSerial, journal, strError);
+    if (nResult != Result::Ok || (nResult = CheckApplicationVersion(link, strError)) != Result::Ok
+        || (nResult = PrepareWrite(values, strError, strFailedField)) != Result::Ok)
         return nResult;
+    for (const CDerivedField& derived : m_Family.derived)
+        values.numbers[derived.szName] = derived.pCompute(values);
+    const std::vector<std::string> sequence = WriteSequence();
+    for (const std::string& strName : sequence) {
+        const bool bDerived = std::ranges::any_of(m_Family.derived, [&](const CDerivedField& derived) { return strName == derived.szName; });
+        journal.entries.push_back({.strName = strName, .strAttempted = ValueText(values, strName), .bDerived = bDerived});
+    }
 
     Report(progress, StepWrite, 0);
     int nPosition = 0;
-    const std::vector<std::string> sequence = WriteSequence();
     const auto written = [&sequence](const char* szName) { return std::ranges::find(sequence, szName) != sequence.end(); };
     for (const CSettingField& field : m_Fields) {
         if (!written(field.szName))
             continue;
-        nResult = WriteValue(link, field.eAddrType, m_Family.nMapProductType, field.nSize,
-                             values.Number(field.szName) * field.dwScale, strError);
+        const auto stored = values.stored.find(field.szName);
+        const DWORD dwStored = stored != values.stored.end() ? stored->second : values.Number(field.szName) * field.dwScale;
+        nResult = WriteValue(link, field.eAddrType, m_Family.nMapProductType, field.nSize, dwStored, strError);
         if (Journal(journal, field.szName, nResult) != Result::Ok)
             return nResult;
         Report(progress, StepWrite, nPosition += m_Family.nProgressStep);
@@ -317,12 +342,27 @@ int CSettingsModel::WriteToTarget(CVelmorTPExt& link, const SettingsProgress& pr
     for (const CDerivedField& derived : m_Family.derived) {
         if (!written(derived.szName))
             continue;
-        nResult = WriteValue(link, derived.eAddrType, m_Family.nMapProductType, derived.nSize, derived.pCompute(values), strError);
+        nResult = WriteValue(link, derived.eAddrType, m_Family.nMapProductType, derived.nSize, values.Number(derived.szName), strError);
         if (Journal(journal, derived.szName, nResult) != Result::Ok)
             return nResult;
         Report(progress, StepWrite, nPosition += m_Family.nProgressStep);
     }
     return WriteInstallation(link, values, nPosition, progress, journal, strError);
+}
+
+int CSettingsModel::ReadDerived(CVelmorTPExt& link, CSettingValues& values, std::string& strError)
+{
+    for (const CDerivedField& derived : m_Family.derived) {
+        int nAddress = 0;
+        int nValue = 0;
+        int nResult = GetEEAddr(derived.eAddrType, m_Family.nMapProductType, nAddress, strError);
+        if (nResult == Result::Ok)
+            nResult = link.ReadEEValue(nAddress, derived.nSize, nValue, strError);
+        if (nResult != Result::Ok)
+            return nResult;
+        values.numbers[derived.szName] = static_cast<DWORD>(nValue);
+    }
+    return Result::Ok;
 }
 
 int CSettingsModel::ReadWrittenBytes(CVelmorTPExt& link, std::vector<CEepromBytes>& items, std::string& strError)
@@ -350,11 +390,40 @@ int CSettingsModel::ReadWrittenBytes(CVelmorTPExt& link, std::vector<CEepromByte
     return Result::Ok;
 }
 
+CSettingValues CSettingsModel::ValuesOfBytes(const std::vector<CEepromBytes>& items) const
+{
+    CSettingValues values;
+    std::vector<std::vector<BYTE>> placement;
+    for (const CEepromBytes& item : items) {
+        if (item.strName == kInstallerName) {
+            values.strInstaller = InstallerText(item.bytes);
+        } else if (item.strName == kPlacementName) {
+            placement.push_back(item.bytes);
+        } else if (item.strName == kInstallationDateName) {
+            std::vector<BYTE> record = item.bytes;
+            record.resize(kDateRecordLength);
+            values.date = RecordDate(record);
+        } else {
+            DWORD dwStored = 0;
+            for (std::size_t i = item.bytes.size(); i-- > 0;)
+                dwStored = dwStored << 8 | item.bytes[i]; // little-endian, as in its row
+            const CSettingField* pField = FindField(item.strName);
+            const DWORD dwScale = pField != nullptr ? pField->dwScale : 1;
+            values.numbers[item.strName] = dwStored / dwScale;
+            if (dwStored % dwScale != 0 || (pField != nullptr && pField->eKind == SettingKind::Flag && dwStored > 1))
+                values.stored[item.strName] = dwStored;
+        }
+    }
+    if (placement.size() == 2)
+        values.strPlacement = PlacementText(placement[0], placement[1]);
+    return values;
+}
+
 int CSettingsModel::RestoreBytes(CVelmorTPExt& link, const std::vector<CEepromBytes>& items, CWriteJournal& journal,
-                                 std::string& strError)
+                                 std::string& strError, const std::string& strUnitSerial)
 {
     journal = CWriteJournal();
-    int nResult = CheckArticleNumber(link, m_Definition.GetArticleNumber(), strError);
+    int nResult = CheckTarget(link, strUnitSerial, journal, strError);
     if (nResult != Result::Ok)
         return nResult;
     // Only where this product's write goes: a backup writes nothing else.
@@ -369,6 +438,13 @@ int CSettingsModel::RestoreBytes(CVelmorTPExt& link, const std::vector<CEepromBy
                             "Die Sicherung passt nicht zur gültigen Produktdefinition; nichts wurde geschrieben.");
         return Result::InvalidArgument;
     }
+    // The values the backup changes back, as a read finds them.
+    const CSettingValues restored = ValuesOfBytes(items);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i] != places[i] && journal.Find(items[i].strName) == nullptr)
+            journal.entries.push_back({.strName = items[i].strName,
+                                       .strAttempted = ValueText(restored, items[i].strName),
+                                       .bDerived = FindField(items[i].strName) == nullptr && !IsInstallationItem(items[i].strName)});
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (items[i] == places[i])
             continue;

@@ -75,10 +75,11 @@ QString ResultText(const CServiceEvent& event)
 // ---- values seen in the visit ---------------------------------------------------
 
 struct CValueState {
-    std::string strValue;  // the last value seen
-    std::string strBefore; // what the fitting held before the visit first wrote it
+    std::string strValue;     // the last value seen (read, or held after a write)
+    std::string strBefore;    // what the fitting held before the visit first wrote it
+    std::string strAttempted; // what the last write of it sent
     bool bChanged = false;
-    bool bHeld = true; // false: the last write of it did not hold
+    WriteVerdict eVerdict = WriteVerdict::Held; // of the last write of it
 };
 using ValueStates = std::map<std::string, CValueState>;
 
@@ -99,8 +100,9 @@ ValueStates SeenValues(const CVisitDetail& visit)
     ValueStates states;
     for (const CServiceEvent& event : visit.events) {
         const bool bWrite = event.eKind == ServiceEventKind::SettingsWritten;
+        const bool bChecked = event.eKind == ServiceEventKind::SettingsChecked;
         const bool bOperating = event.eKind == ServiceEventKind::OperatingData;
-        if (!bWrite && !bOperating && event.eKind != ServiceEventKind::SettingsRead)
+        if (!bWrite && !bChecked && !bOperating && event.eKind != ServiceEventKind::SettingsRead)
             continue;
         for (const CServiceItem& item : event.items) {
             const std::string strName = bOperating ? InstallationName(item.strName) : item.strName;
@@ -111,9 +113,13 @@ ValueStates SeenValues(const CVisitDetail& visit)
                 state.strBefore = item.strBefore;
                 state.bChanged = true;
             }
-            if (bWrite)
-                state.bHeld = item.bHeld;
-            state.strValue = item.strAfter;
+            if (bWrite || bChecked) {
+                state.eVerdict = item.eVerdict;
+                state.strAttempted = item.strAfter;
+                state.strValue = item.Holds();
+            } else {
+                state.strValue = item.strAfter;
+            }
         }
     }
     return states;
@@ -136,8 +142,21 @@ QString StateText(const CValueState& state, CSettingsModel* pModel = nullptr, co
 {
     if (!state.bChanged)
         return ShownValue(pModel, pField, state.strValue);
-    const QString change = Change(ShownValue(pModel, pField, state.strBefore), ShownValue(pModel, pField, state.strValue));
-    return state.bHeld ? change : change + QStringLiteral(" <i>%1</i>").arg(Text("(not held)", "(nicht gehalten)"));
+    const QString change = Change(ShownValue(pModel, pField, state.strBefore), ShownValue(pModel, pField, state.strAttempted));
+    switch (state.eVerdict) {
+    case WriteVerdict::Held:
+        return change;
+    case WriteVerdict::NotHeld:
+        return change + QStringLiteral(", <i>%1</i>").arg(Text("the fitting holds %1", "die Armatur hält %1").arg(ShownValue(pModel, pField, state.strValue)));
+    case WriteVerdict::NotWritten:
+        return change + QStringLiteral(" <i>%1</i>").arg(Text("(not written)", "(nicht geschrieben)"));
+    case WriteVerdict::Unknown:
+        return change + QStringLiteral(" <i>%1</i>").arg(Text("(written, not checked)", "(geschrieben, nicht geprüft)"));
+    case WriteVerdict::InFlight:
+        return change + QStringLiteral(" <i>%1</i>").arg(Text("(cut off while written: may or may not be stored)",
+                                                                "(beim Schreiben abgebrochen: vielleicht gespeichert)"));
+    }
+    return change;
 }
 
 QString SettingRow(const std::string& strName, int nProductType, const CValueState& state, CSettingsModel* pModel,
@@ -183,6 +202,65 @@ QString ModelSettingRows(const ValueStates& states, CReportProduct& product)
             rows += SettingRow(field.szName, product.nProductType, found != states.end() ? found->second : CValueState(), &model, &field);
     }
     return rows;
+}
+
+// What became of each write that did not reach its read-back, in the
+// technician's words.
+QString WriteNotes(const CVisitDetail& visit, int nProductType)
+{
+    QString notes;
+    for (std::size_t i = 0; i < visit.events.size(); ++i) {
+        const CServiceEvent& event = visit.events[i];
+        if (event.eKind != ServiceEventKind::SettingsWritten)
+            continue;
+        const QString time = LocalServiceTime(event.strTime).toHtmlEscaped();
+        QString note;
+        if (event.eOutcome == WriteOutcome::CutWriting) {
+            const auto inFlight = std::ranges::find(event.items, WriteVerdict::InFlight, &CServiceItem::eVerdict);
+            note = inFlight != event.items.end()
+                       ? Text("The write of %1 was cut off while %2 was written: the fitting may hold a mix of old and new settings.",
+                              "Das Schreiben von %1 wurde beim Schreiben von %2 abgebrochen: Die Armatur hält womöglich alte und neue Einstellungen gemischt.")
+                             .arg(time, Html(SettingCaption(inFlight->strName, nProductType).strText))
+                       : Text("The write of %1 was cut off: the fitting may hold a mix of old and new settings.",
+                              "Das Schreiben von %1 wurde abgebrochen: Die Armatur hält womöglich alte und neue Einstellungen gemischt.")
+                             .arg(time);
+        } else if (event.eOutcome == WriteOutcome::CutRestarting) {
+            note = Text("The write of %1 sent every value, but the fitting did not answer after its restart.",
+                        "Das Schreiben von %1 hat jeden Wert gesendet, die Armatur hat nach ihrem Neustart aber nicht geantwortet.")
+                       .arg(time);
+        } else if (event.eOutcome == WriteOutcome::Unverified) {
+            note = Text("The write of %1 could not be read back: what the fitting holds was not checked then.",
+                        "Das Schreiben von %1 konnte nicht zurückgelesen werden: Was die Armatur hält, wurde dabei nicht geprüft.")
+                       .arg(time);
+        } else {
+            continue;
+        }
+        const auto checked = std::find_if(visit.events.begin() + static_cast<std::ptrdiff_t>(i) + 1, visit.events.end(),
+                                          [](const CServiceEvent& later) { return later.eKind == ServiceEventKind::SettingsChecked; });
+        if (checked != visit.events.end())
+            note += QLatin1Char(' ') + Text("Read again at %1: the table shows what the fitting held then.",
+                                            "Um %1 erneut gelesen: Die Tabelle zeigt, was die Armatur dann hielt.")
+                                           .arg(LocalServiceTime(checked->strTime).toHtmlEscaped());
+        notes += QStringLiteral("<p>%1</p>").arg(note);
+    }
+    return notes;
+}
+
+// The software version the unit ran at the start of the visit, and at its
+// end when a download changed it.
+QString SoftwareVersionText(const CVisitDetail& visit)
+{
+    std::string strFirst;
+    std::string strLast;
+    for (const CServiceEvent& event : visit.events)
+        for (const CServiceItem& item : event.items)
+            if (event.eKind == ServiceEventKind::FirmwareDownload && item.strName == "Version" && !item.strAfter.empty()) {
+                if (strFirst.empty())
+                    strFirst = item.strBefore;
+                strLast = item.strAfter;
+            }
+    const std::string& strStart = strFirst.empty() ? visit.summary.unit.strSoftwareVersion : strFirst;
+    return strLast.empty() || strLast == strStart ? Html(visit.summary.unit.strSoftwareVersion) : Change(Html(strStart), Html(strLast));
 }
 
 // ---- error history ---------------------------------------------------------------
@@ -272,7 +350,7 @@ QString UnitSection(const CVisitDetail& visit)
                         {Text("Date", "Datum"), LocalServiceTime(visit.summary.strStarted).toHtmlEscaped()},
                         {Text("Module serial number", "Seriennummer Modul"), Html(unit.strModuleSerial)},
                         {Text("Technician", "Techniker"), Html(context.strTechnician)},
-                        {Text("Software version", "Softwareversion"), Html(unit.strSoftwareVersion)},
+                        {Text("Software version", "Softwareversion"), SoftwareVersionText(visit)},
                         {Text("Bus adapter", "Busadapter"), Html(context.strAdapter)},
                         {Text("Boot loader version", "Bootloader-Version"), Html(unit.strBootloaderVersion)},
                         {Text("Fluxa USB version", "Fluxa-USB-Version"), Html(context.strToolVersion)},
@@ -306,7 +384,8 @@ QString SettingsSection(const CVisitDetail& visit, CReportProduct& product)
     return heading
            + GridTable({Text("Setting", "Einstellung"), Text("Value (changed: before \u2192 after)", "Wert (geändert: vorher \u2192 nachher)"),
                         Text("Unit", "Einheit"), Text("Limits", "Grenzen")},
-                       rows);
+                       rows)
+           + WriteNotes(visit, product.nProductType);
 }
 
 QString OperatingDataSection(const CVisitDetail& visit)

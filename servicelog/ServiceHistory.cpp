@@ -16,7 +16,7 @@ constexpr const char* kVisitSelect =
     " v.production_date, v.technician, v.adapter, v.tool_version,"
     " (SELECT count(*) FROM events e WHERE e.visit_id = v.id),"
     " (SELECT count(*) FROM events e JOIN items i ON i.event_id = e.id"
-    "   WHERE e.visit_id = v.id AND e.kind = 'settings-written' AND i.before <> i.after)"
+    "   WHERE e.visit_id = v.id AND e.kind = 'settings-written' AND i.before <> i.after AND (i.held = 1 OR (i.held = 0 AND i.read_back <> i.before)))"
     " FROM visits v JOIN units u ON u.id = v.unit_id ";
 
 CVisitSummary ReadSummary(const CSqliteStatement& row)
@@ -34,7 +34,8 @@ CVisitSummary ReadSummary(const CSqliteStatement& row)
 ServiceEventKind EventKindOf(const std::string& strName)
 {
     for (ServiceEventKind eKind : {ServiceEventKind::SettingsRead, ServiceEventKind::SettingsWritten, ServiceEventKind::ErrorsRead,
-                                   ServiceEventKind::ErrorsCleared, ServiceEventKind::FirmwareDownload, ServiceEventKind::OperatingData})
+                                   ServiceEventKind::ErrorsCleared, ServiceEventKind::FirmwareDownload, ServiceEventKind::OperatingData,
+                                   ServiceEventKind::SettingsChecked})
         if (strName == ServiceEventName(eKind))
             return eKind;
     return ServiceEventKind::OperatingData;
@@ -74,8 +75,8 @@ int CServiceLog::ReadVisit(long long llVisit, CVisitDetail& detail, std::string&
     if (nVisit != SQLITE_ROW)
         return nVisit == SQLITE_DONE ? Result::InvalidArgument : FailRead(strError);
     detail.summary = ReadSummary(visit);
-    CSqliteStatement events(m_pDb, "SELECT id, time, kind, result, message FROM events WHERE visit_id = ?1 ORDER BY id");
-    CSqliteStatement items(m_pDb, "SELECT name, before, after, held FROM items WHERE event_id = ?1 ORDER BY position");
+    CSqliteStatement events(m_pDb, "SELECT id, time, kind, result, message, outcome FROM events WHERE visit_id = ?1 ORDER BY id");
+    CSqliteStatement items(m_pDb, "SELECT name, before, after, held, read_back FROM items WHERE event_id = ?1 ORDER BY position");
     events.Bind(1, llVisit);
     int nStep = SQLITE_ROW;
     while ((nStep = events.Step()) == SQLITE_ROW) {
@@ -84,10 +85,11 @@ int CServiceLog::ReadVisit(long long llVisit, CVisitDetail& detail, std::string&
         event.eKind = EventKindOf(events.Text(2));
         event.nResult = static_cast<int>(events.Int(3));
         event.strMessage = events.Text(4);
+        event.eOutcome = WriteOutcomeOf(events.Text(5));
         items.Reset();
         items.Bind(1, events.Int(0));
         while (items.Step() == SQLITE_ROW)
-            event.items.push_back({items.Text(0), items.Text(1), items.Text(2), items.Int(3) != 0});
+            event.items.push_back({items.Text(0), items.Text(1), items.Text(2), static_cast<WriteVerdict>(items.Int(3)), items.Text(4)});
     }
     return nStep == SQLITE_DONE ? Result::Ok : FailRead(strError);
 }
@@ -114,13 +116,16 @@ int CServiceLog::LastKnownSettings(const CServiceUnit& unit, long long llBefore,
         return FailRead(strError);
     // Oldest first, so that later events overwrite earlier ones. A failed
     // job's values are not known to be in the fitting.
-    CSqliteStatement query(m_pDb, "SELECT i.name, i.before, i.after, i.held FROM items i JOIN events e ON e.id = i.event_id"
+    // A cut-off write is known once it was checked.
+    CSqliteStatement query(m_pDb, "SELECT i.name, i.before, i.after, i.held, i.read_back FROM items i JOIN events e ON e.id = i.event_id"
                                   " JOIN visits v ON v.id = e.visit_id JOIN units u ON u.id = v.unit_id"
                                   " WHERE u.article = ?1 AND u.serial = ?2 AND v.id < ?3 AND e.result = 0"
-                                  " AND e.kind IN ('settings-read', 'settings-written') ORDER BY e.id, i.position");
+                                  " AND e.kind IN ('settings-read', 'settings-written', 'settings-checked') ORDER BY e.id, i.position");
     query.Bind(1, unit.strArticleNumber).Bind(2, unit.strSerialNumber).Bind(3, UpperBound(llBefore));
     int nStep = SQLITE_ROW;
-    while ((nStep = query.Step()) == SQLITE_ROW)
-        settings[query.Text(0)] = query.Int(3) != 0 ? query.Text(2) : query.Text(1);
+    while ((nStep = query.Step()) == SQLITE_ROW) {
+        const CServiceItem item{query.Text(0), query.Text(1), query.Text(2), static_cast<WriteVerdict>(query.Int(3)), query.Text(4)};
+        settings[item.strName] = item.Holds();
+    }
     return nStep == SQLITE_DONE ? Result::Ok : FailRead(strError);
 }

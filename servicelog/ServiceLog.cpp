@@ -33,6 +33,9 @@ constexpr const char* kMigrations[] = {
     "CREATE INDEX events_visit ON events(visit_id, id);"
     "CREATE TABLE items(event_id INTEGER NOT NULL REFERENCES events(id), position INTEGER NOT NULL, name TEXT NOT NULL,"
     " before TEXT NOT NULL, after TEXT NOT NULL, held INTEGER NOT NULL, PRIMARY KEY(event_id, position)) WITHOUT ROWID;",
+    // What a write read back, and how it ended; "held" now keeps the verdict.
+    "ALTER TABLE items ADD COLUMN read_back TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE events ADD COLUMN outcome TEXT NOT NULL DEFAULT '';",
 };
 static_assert(std::size(kMigrations) == CServiceLog::kSchemaVersion);
 
@@ -104,6 +107,8 @@ const char* ServiceEventName(ServiceEventKind eKind)
         return "firmware-download";
     case ServiceEventKind::OperatingData:
         return "operating-data";
+    case ServiceEventKind::SettingsChecked:
+        return "settings-checked";
     }
     return "";
 }
@@ -123,8 +128,66 @@ const char* ServiceEventTitle(ServiceEventKind eKind)
         return PickText("Firmware programmed", "Firmware programmiert");
     case ServiceEventKind::OperatingData:
         return PickText("Operating data read", "Betriebsdaten gelesen");
+    case ServiceEventKind::SettingsChecked:
+        return PickText("Cut-off write checked", "Abgebrochenes Schreiben geprüft");
     }
     return "";
+}
+
+namespace {
+constexpr std::pair<WriteOutcome, const char*> kOutcomeNames[] = {
+    {WriteOutcome::None, ""},
+    {WriteOutcome::AllHeld, "all-held"},
+    {WriteOutcome::SomeNotHeld, "some-not-held"},
+    {WriteOutcome::CutWriting, "cut-writing"},
+    {WriteOutcome::CutRestarting, "cut-restarting"},
+    {WriteOutcome::Unverified, "unverified"},
+};
+} // namespace
+
+const char* WriteOutcomeName(WriteOutcome eOutcome)
+{
+    for (const auto& [eKnown, szName] : kOutcomeNames)
+        if (eKnown == eOutcome)
+            return szName;
+    return "";
+}
+
+WriteOutcome WriteOutcomeOf(const std::string& strName)
+{
+    for (const auto& [eKnown, szName] : kOutcomeNames)
+        if (strName == szName)
+            return eKnown;
+    return WriteOutcome::None;
+}
+
+std::string VerdictText(const CServiceItem& item)
+{
+    switch (item.eVerdict) {
+    case WriteVerdict::NotHeld:
+        return FormatText(PickText(", the fitting holds %s", ", die Armatur hält %s"), item.Holds().c_str());
+    case WriteVerdict::NotWritten:
+        return PickText(" (not written)", " (nicht geschrieben)");
+    case WriteVerdict::Unknown:
+        return PickText(" (written, not checked)", " (geschrieben, nicht geprüft)");
+    case WriteVerdict::InFlight:
+        return PickText(" (cut off while written: may or may not be stored)", " (beim Schreiben abgebrochen: vielleicht gespeichert)");
+    case WriteVerdict::Held:
+        break;
+    }
+    return {};
+}
+
+const std::string& CServiceItem::Holds() const
+{
+    switch (eVerdict) {
+    case WriteVerdict::Held:
+        return strAfter;
+    case WriteVerdict::NotHeld:
+        return strReadBack.empty() ? strBefore : strReadBack;
+    default:
+        return strBefore;
+    }
 }
 
 std::string LocalRecordTime(const std::string& strUtc)
@@ -264,17 +327,18 @@ int CServiceLog::Record(long long llVisit, CServiceEvent event, std::string& str
     CSqliteTransaction transaction(m_pDb);
     if (!transaction.IsBegun())
         return FailRecord(strWarning);
-    CSqliteStatement addEvent(m_pDb, "INSERT INTO events(visit_id, time, kind, result, message) VALUES(?1, ?2, ?3, ?4, ?5)");
+    CSqliteStatement addEvent(m_pDb, "INSERT INTO events(visit_id, time, kind, result, message, outcome) VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
     addEvent.Bind(1, llVisit).Bind(2, event.strTime).Bind(3, std::string(ServiceEventName(event.eKind)));
-    addEvent.Bind(4, static_cast<long long>(event.nResult)).Bind(5, event.strMessage);
+    addEvent.Bind(4, static_cast<long long>(event.nResult)).Bind(5, event.strMessage).Bind(6, std::string(WriteOutcomeName(event.eOutcome)));
     if (!addEvent.Run())
         return FailRecord(strWarning);
     const long long llEvent = sqlite3_last_insert_rowid(m_pDb);
-    CSqliteStatement addItem(m_pDb, "INSERT INTO items(event_id, position, name, before, after, held) VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
+    CSqliteStatement addItem(m_pDb, "INSERT INTO items(event_id, position, name, before, after, held, read_back)"
+                                    " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
     for (std::size_t i = 0; i < event.items.size(); ++i) {
         const CServiceItem& item = event.items[i];
         addItem.Bind(1, llEvent).Bind(2, static_cast<long long>(i)).Bind(3, item.strName).Bind(4, item.strBefore);
-        addItem.Bind(5, item.strAfter).Bind(6, item.bHeld ? 1LL : 0LL);
+        addItem.Bind(5, item.strAfter).Bind(6, static_cast<long long>(item.eVerdict)).Bind(7, item.strReadBack);
         if (!addItem.Run())
             return FailRecord(strWarning);
         addItem.Reset();
@@ -292,7 +356,7 @@ int CountChangedSettings(const std::map<std::string, std::string>& known, const 
     int nChanged = 0;
     for (const CServiceItem& item : now) {
         const auto found = known.find(item.strName);
-        nChanged += found != known.end() && found->second != item.strAfter ? 1 : 0;
+        nChanged += found != known.end() && found->second != item.Holds() ? 1 : 0;
     }
     return nChanged;
 }

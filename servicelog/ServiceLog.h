@@ -15,7 +15,7 @@ struct sqlite3;
 
 class CServiceLog {
 public:
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
     // Jobs on one unit by one technician this close together belong to one
     // visit: identify, read, write, clear and flash make one record.
     static constexpr std::chrono::seconds kVisitContinues = std::chrono::hours(1);

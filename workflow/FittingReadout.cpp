@@ -186,6 +186,13 @@ int CheckArticleNumber(CVelmorTPExt& link, const std::string& strConfiguredArtic
     return Result::MissingPrecondition;
 }
 
+int ReadUnitSerialNumber(CVelmorTPExt& link, int nProductType, std::string& strSerial, std::string& strError)
+{
+    int nAddress = 0;
+    const int nResult = GetEEAddr(EE_SERIAL_NUMBER, nProductType, nAddress, strError);
+    return nResult != Result::Ok ? nResult : link.ReadSerialNumber(nAddress, strSerial, strError);
+}
+
 std::string InstallerText(const std::vector<BYTE>& bytes)
 {
     return TextUntil(bytes, [](BYTE by) { return by != 0x00 && by != 0xFF; });

@@ -102,6 +102,8 @@ private:
 // 0 when the fitting's article number equals the configured one, else -1002
 // with the message that names both.
 int CheckArticleNumber(CVelmorTPExt& link, const std::string& strConfiguredArticle, std::string& strError);
+// The serial number of the unit answering, from its EEPROM.
+int ReadUnitSerialNumber(CVelmorTPExt& link, int nProductType, std::string& strSerial, std::string& strError);
 
 // ---- Information page ------------------------------------------------------
 

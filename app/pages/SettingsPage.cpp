@@ -16,11 +16,13 @@
 #include "configdata/ToolConfigXML.h"
 #include "devicelink/VelmorTPExt.h"
 #include "pages/SettingsRecord.h"
+#include "pages/SettingsWrite.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -168,7 +170,9 @@ void CSettingsPage::CheckRow(RowControls& row)
     CSettingsModel* pModel = Model();
     DWORD dwIgnored = 0;
     std::string strIgnored;
-    row.bInvalid = pModel != nullptr && pModel->CheckValue(row.pRow->szField, row.pEdit->text().toStdString(), dwIgnored, strIgnored) != Result::Ok;
+    const std::string strText = row.pEdit->text().toStdString();
+    row.bInvalid = pModel != nullptr && pModel->CheckValue(row.pRow->szField, strText, dwIgnored, strIgnored) != Result::Ok;
+    row.note = row.bInvalid || pModel == nullptr ? QString() : RowNote(*pModel, row.pRow->szField, strText);
     if (row.bInvalid) {
         row.pEdit->SetBkColor(kOutOfRange);
     } else {
@@ -178,12 +182,36 @@ void CSettingsPage::CheckRow(RowControls& row)
     update(MarkerRect(row));
 }
 
+QString CSettingsPage::RowNote(const CSettingsModel& model, const std::string& strField, const std::string& strText) const
+{
+    const auto notHeld = m_notHeld.find(strField);
+    if (notHeld != m_notHeld.end() && notHeld->second.strReadBack == strText)
+        return UiText("The fitting does not hold the value written (%1); it holds %2.",
+                      "Die Armatur hält den geschriebenen Wert (%1) nicht; sie hält %2.")
+            .arg(QString::fromStdString(notHeld->second.strAttempted), QString::fromStdString(strText));
+    if (model.IsHeldOffStep(strField, strText))
+        return UiText("The fitting holds %1, between two steps of this page. While the value stays as it is, "
+                      "\"Write settings\" writes it back unchanged.",
+                      "Die Armatur hält %1, zwischen zwei Stufen dieser Seite. Solange der Wert so bleibt, "
+                      "schreibt \"Daten übertragen\" ihn unverändert zurück.")
+            .arg(QString::fromStdString(strText));
+    return {};
+}
+
 bool CSettingsPage::IsMarked(const std::string& strField) const
 {
     for (const auto& pRow : m_rows)
         if (strField == pRow->pRow->szField)
-            return pRow->bInvalid;
+            return pRow->IsMarked();
     return false;
+}
+
+QString CSettingsPage::MarkerNote(const std::string& strField) const
+{
+    for (const auto& pRow : m_rows)
+        if (strField == pRow->pRow->szField)
+            return pRow->note;
+    return {};
 }
 
 void CSettingsPage::StepRow(RowControls& row, int nStep)
@@ -209,7 +237,7 @@ void CSettingsPage::paintEvent(QPaintEvent* pEvent)
     CPageBase::paintEvent(pEvent);
     QPainter painter(this);
     for (const auto& pRow : m_rows)
-        if (pRow->bInvalid && pRow->Control()->isVisible())
+        if (pRow->IsMarked() && pRow->Control()->isVisible())
             m_imgMarker.Draw(painter, MarkerRect(*pRow));
 }
 
@@ -217,8 +245,12 @@ void CSettingsPage::mouseReleaseEvent(QMouseEvent* pEvent)
 {
     CSettingsModel* pModel = Model();
     for (const auto& pRow : m_rows) {
-        if (!pRow->bInvalid || pModel == nullptr || !MarkerRect(*pRow).contains(pEvent->position().toPoint()))
+        if (!pRow->IsMarked() || pModel == nullptr || !MarkerRect(*pRow).contains(pEvent->position().toPoint()))
             continue;
+        if (!pRow->bInvalid) {
+            QMessageBox::information(window(), UiText("Note", "Hinweis"), FieldLabel(pRow->pRow->szField).trimmed() + ": " + pRow->note);
+            return;
+        }
         DWORD dwIgnored = 0;
         std::string strError;
         pModel->CheckValue(pRow->pRow->szField, pRow->pEdit->text().toStdString(), dwIgnored, strError);
@@ -283,12 +315,21 @@ void CSettingsPage::FocusRow(const std::string& strField)
     }
 }
 
-void CSettingsPage::ReportEndedWrite(int nResult, const CWriteJournal& journal, const std::string& strField, const std::string& strError)
+void CSettingsPage::ReportEndedWrite(const CWriteJournal& journal, const std::string& strField)
 {
-    // A check that refused the write (article, application version) says
-    // why on its own; a write the line cut off says what the fitting holds.
-    const bool bRefused = nResult == Result::MissingPrecondition || nResult == Result::InvalidArgument;
-    const std::string strCause = JobFailureMessage(nResult, strError, HintAudience::Window);
+    // A check that refused the write (article, application version, unit)
+    // says why on its own; a write the line cut off says what the fitting holds.
+    const bool bRefused = journal.nResult == Result::MissingPrecondition || journal.nResult == Result::InvalidArgument;
+    const std::string strCause = JobFailureMessage(journal.nResult, journal.strError, HintAudience::Window);
+    if (journal.eOutcome == WriteOutcome::Unverified) {
+        ShowJobMessage(PickText("The settings were written and the fitting restarted, but the write could not be checked: "
+                                "read the fitting to see what it holds.",
+                                "Die Einstellungen wurden geschrieben und die Armatur neu gestartet, das Schreiben konnte aber nicht "
+                                "geprüft werden: Lesen Sie die Armatur aus, um zu sehen, was sie hält.")
+                       + std::string("\n\n") + strCause);
+        emit WriteUnverified();
+        return;
+    }
     if (!journal.Touched()) {
         ShowJobMessage(bRefused ? strCause : WriteEndedEarlyText(journal) + "\n\n" + strCause);
         FocusRow(strField);
@@ -299,6 +340,34 @@ void CSettingsPage::ReportEndedWrite(int nResult, const CWriteJournal& journal, 
                               "Wenn sie wieder antwortet, bietet das Fenster an, auszulesen, was sie hält; \"Daten übertragen\" schreibt die angezeigten Einstellungen erneut.")
                    + "\n\n" + strCause);
     emit WriteCutOff();
+}
+
+void CSettingsPage::ReportNotHeld(const CWriteJournal& journal)
+{
+    std::string strLines;
+    for (const CJournalEntry* pEntry : journal.NotHeld()) {
+        if (pEntry->bDerived)
+            continue;
+        m_notHeld[pEntry->strName] = *pEntry;
+        strLines += FormatText(PickText("%s: written %s, the fitting holds %s", "%s: geschrieben %s, die Armatur hält %s"),
+                               FieldLabel(pEntry->strName).trimmed().toStdString().c_str(), pEntry->strAttempted.c_str(),
+                               pEntry->strReadBack.c_str())
+                    + "\n";
+    }
+    for (const auto& pRow : m_rows)
+        if (pRow->pEdit != nullptr)
+            CheckRow(*pRow);
+        else if (const auto found = m_notHeld.find(pRow->pRow->szField); found != m_notHeld.end())
+            pRow->note = UiText("The fitting does not hold the value written (%1); it holds %2.",
+                                "Die Armatur hält den geschriebenen Wert (%1) nicht; sie hält %2.")
+                             .arg(QString::fromStdString(found->second.strAttempted), QString::fromStdString(found->second.strReadBack));
+    update();
+    ShowJobMessage(PickText("The fitting acknowledged the write, but does not hold every value; the page shows what it holds "
+                            "and marks what it did not keep:",
+                            "Die Armatur hat das Schreiben bestätigt, hält aber nicht jeden Wert; die Seite zeigt, was sie hält, "
+                            "und markiert, was sie nicht behalten hat:")
+                   + std::string("\n\n") + strLines);
+    emit WriteNotHeld();
 }
 
 void CSettingsPage::NoteFormHeld()
@@ -326,6 +395,24 @@ void CSettingsPage::OnReadFromTarget()
     ReadFromTarget();
 }
 
+void CSettingsPage::RecordWrite(const CSettingsModel& model, const CWriteJournal& journal)
+{
+    if (journal.strOtherUnit.empty()) {
+        Recorder().Record(journal.RecordEvent());
+        return;
+    }
+    // Another unit of the product took the place of the one read: the
+    // write is its visit's.
+    CFittingIdentity unit;
+    unit.strArticleNumber = model.Definition().GetArticleNumber();
+    unit.strArticleNumberFormatted = FormatArticleNumber(unit.strArticleNumber);
+    unit.bDefinitionFound = true;
+    unit.definition = model.Definition();
+    unit.nProductType = model.ProductType();
+    unit.strUnitSerialNumber = journal.strOtherUnit;
+    Recorder().RecordFor(unit, journal.RecordEvent());
+}
+
 void CSettingsPage::ReadFromTarget()
 {
     const std::shared_ptr<CSettingsModel> pModel = Model() != nullptr ? m_pModel : nullptr;
@@ -341,12 +428,19 @@ void CSettingsPage::ReadFromTarget()
     }, strError);
     Recorder().Record(ServiceEventKind::SettingsRead, nResult, strError,
                       nResult == Result::Ok ? SettingsReadItems(*pModel, pModel->LastRead()) : std::vector<CServiceItem>());
+    m_notHeld.clear();
     ShowForm(kFormAll);
     if (nResult != Result::Ok) {
         ShowJobError(nResult, strError);
         return;
     }
     m_fittingValues = pModel->LastRead();
+    // What the fitting holds of a write that did not reach its check.
+    if (m_uncheckedWrite) {
+        m_uncheckedWrite->Judge([&](const std::string& strName) { return pModel->ValueText(pModel->LastRead(), strName); });
+        Recorder().Record(m_uncheckedWrite->CheckedEvent());
+        m_uncheckedWrite.reset();
+    }
     NoteFormHeld();
     emit SettingsRead();
 }
@@ -357,65 +451,38 @@ void CSettingsPage::WriteToTarget()
     if (pModel == nullptr || !Jobs().CanStart())
         return;
     TakeForm();
-    CSettingValues values;
-    std::string strError;
-    std::string strFailedField;
-    int nResult = pModel->PrepareWrite(values, strError, strFailedField);
-    if (nResult != Result::Ok) {
-        ReportFailedRow(nResult, strFailedField, strError);
-        return;
-    }
     CWriteJournal journal;
-    bool bWritten = false;
+    std::string strFailedField;
     const CSettingValues before = m_fittingValues;
-    int nReadBack = Result::Ok;
-    std::string strReadBackError;
-    {
-        // The write, the restart and the read-back as one: no input in between.
-        const CFittingJobOwner::CSequence sequence(Jobs(), StepWrite);
-        nResult = Jobs().Run(StepWrite, [&](std::string& strJobError) {
-            return pModel->WriteToTarget(Session().Link(), Progress(), journal, strJobError, strFailedField);
-        }, strError);
-        bWritten = nResult == Result::Ok;
-        if (bWritten) {
-            RecentNames().Store(CRecentNames::kInstaller, m_pInstaller);
-            RecentNames().Store(CRecentNames::kPlacement, m_pPlacement);
-            bool bReady = false;
-            nResult = Jobs().Run(0, [&](std::string& strJobError) {
-                return RestartAndWait(Session().Link(), Progress(), bReady, strJobError);
-            }, strError);
-        }
-        if (nResult == Result::Ok)
-            nReadBack = ReadBack(*pModel, strReadBackError);
-    }
-    // What the fitting kept is known only from the read-back; a failed one
-    // is the record's, not the write's.
-    const bool bReadBack = nResult == Result::Ok && nReadBack == Result::Ok;
-    if (bReadBack)
-        m_fittingValues = pModel->LastRead();
-    Recorder().Record(ServiceEventKind::SettingsWritten, nResult != Result::Ok ? nResult : nReadBack,
-                      nResult != Result::Ok ? strError : strReadBackError,
-                      SettingsWriteItems(*pModel, before, values, bReadBack ? pModel->LastRead() : before));
-    if (!bWritten) {
-        ReportEndedWrite(nResult, journal, strFailedField, strError);
-        return;
-    }
-    if (nResult != Result::Ok) {
-        ReportFailedRow(nResult, strFailedField, strError);
-        return;
-    }
-    NoteFormHeld();
-    emit InstallationWritten(StoredInstaller(values.strInstaller), StoredPlacement(values.strPlacement), DateText(values.date));
-}
-
-int CSettingsPage::ReadBack(CSettingsModel& model, std::string& strError)
-{
-    const CSettingsForm shown = model.Form(); // the page keeps showing what was written
-    const int nResult = Jobs().Run(StepRead, [&](std::string& strJobError) {
-        return model.ReadFromTarget(Session().Link(), Progress(), strJobError);
+    const std::string strUnit = Recorder().CurrentUnit().strSerialNumber;
+    std::string strError;
+    Jobs().Run(StepWrite, [&](std::string& strJobError) {
+        const int nResult = WriteSettings(*pModel, Session().Link(), {before, strUnit}, Progress(), journal, strFailedField);
+        strJobError = journal.strError;
+        return nResult;
     }, strError);
-    model.Form() = shown;
-    return nResult;
+    if (journal.eOutcome != WriteOutcome::None)
+        RecordWrite(*pModel, journal);
+    m_notHeld.clear();
+    if (!journal.IsVerified()) {
+        if (journal.Touched())
+            m_uncheckedWrite = journal;
+        if (journal.eOutcome == WriteOutcome::None && !strFailedField.empty())
+            ReportFailedRow(journal.nResult, strFailedField, journal.strError);
+        else
+            ReportEndedWrite(journal, strFailedField);
+        return;
+    }
+    m_uncheckedWrite.reset();
+    RecentNames().Store(CRecentNames::kInstaller, m_pInstaller);
+    RecentNames().Store(CRecentNames::kPlacement, m_pPlacement);
+    // The page shows what the fitting holds now.
+    m_fittingValues = pModel->LastRead();
+    ShowForm(kFormAll);
+    NoteFormHeld();
+    emit InstallationWritten(m_fittingValues.strInstaller, m_fittingValues.strPlacement, DateText(m_fittingValues.date));
+    if (journal.eOutcome == WriteOutcome::SomeNotHeld)
+        ReportNotHeld(journal);
 }
 
 int CSettingsPage::ResetToDefaults(std::string& strError)

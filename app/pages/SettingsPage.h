@@ -128,8 +128,11 @@ public:
     int CheckConfigurationFile(const CDeviceConfig& definition, int nProductType, CDeviceConfig& file,
                                const std::string& strFileName, std::string& strError) const;
     const CPageDescription& Description() const { return m_Description; }
-    // Whether a row's marker shows its value out of range.
+    // Whether a row's marker shows: its value out of range, between two of
+    // the page's steps, or not held by the fitting.
     bool IsMarked(const std::string& strField) const;
+    // What the marker of a valid value says; empty for none.
+    QString MarkerNote(const std::string& strField) const;
     // Whether the page shows settings other than those it last read from
     // or wrote to the fitting.
     bool HasUnwrittenChanges();
@@ -141,6 +144,10 @@ signals:
     void InstallationWritten(const std::string& strInstaller, const std::string& strPlacement, const std::string& strDate);
     // A write ended early after the fitting may have stored part of it.
     void WriteCutOff();
+    // A write was read back: the fitting does not hold every value.
+    void WriteNotHeld();
+    // A write was restarted but could not be read back.
+    void WriteUnverified();
     // The page shows what the fitting holds: read completely.
     void SettingsRead();
 
@@ -200,13 +207,15 @@ private:
     // A refused or failed write: the row's check, or the job's failure.
     void ReportFailedRow(int nResult, const std::string& strField, const std::string& strError);
     void FocusRow(const std::string& strField);
-    // A write that did not reach its end: what the fitting may hold now.
-    void ReportEndedWrite(int nResult, const CWriteJournal& journal, const std::string& strField, const std::string& strError);
+    // A write that did not reach its read-back: what the fitting may hold now.
+    void ReportEndedWrite(const CWriteJournal& journal, const std::string& strField);
+    // A write read back with values the fitting did not keep: marked and named.
+    void ReportNotHeld(const CWriteJournal& journal);
+    // Into the visit of the unit that was written.
+    void RecordWrite(const CSettingsModel& model, const CWriteJournal& journal);
+    QString RowNote(const CSettingsModel& model, const std::string& strField, const std::string& strText) const;
     // The form as shown is what the fitting holds now.
     void NoteFormHeld();
-    // After a write: what the fitting holds, into the model's last read,
-    // with the form left as shown.
-    int ReadBack(CSettingsModel& model, std::string& strError);
     QRect MarkerRect(const RowControls& row) const;
     // The model's progress, from the job's worker, to the job owner.
     SettingsProgress Progress() const;
@@ -225,4 +234,8 @@ private:
     // What the fitting held when last read or read back: a write's "before"
     // in the service record, kept when a file opened rebuilds the model.
     CSettingValues m_fittingValues;
+    // The values the last write's read-back found otherwise than written.
+    std::map<std::string, CJournalEntry> m_notHeld;
+    // A write cut off or not read back: the next read tells what it left.
+    std::optional<CWriteJournal> m_uncheckedWrite;
 };

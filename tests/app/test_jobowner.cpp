@@ -63,7 +63,7 @@ const std::vector<JobKind>& JobKinds()
         {"clear error history", 2, [](JobWindow& w) { return w.Button("GenericDiagnostics", 1115); }, 1},
         {"valve", 2, [](JobWindow& w) { return w.Button("GenericDiagnostics", 1102); }, 1},
         {"settings read", 1, [](JobWindow& w) { return w.Button("Ambra", 1168); }, 1},
-        {"settings write", 1, [](JobWindow& w) { return w.Button("Ambra", 1170); }, 3}, // the write, the restart, the read-back
+        {"settings write", 1, [](JobWindow& w) { return w.Button("Ambra", 1170); }, 1}, // the write with its restart and read-back
         {"firmware download", 3, [](JobWindow& w) {
              w.window->PageChild<QCheckBox>("Tools", 1275)->setChecked(true);
              auto* pTools = w.window->dlg.findChild<CDlgTools*>(QStringLiteral("Tools"));

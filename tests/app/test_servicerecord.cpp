@@ -83,7 +83,7 @@ QString ItemText(const CServiceEvent* pEvent, const char* szName)
         return QStringLiteral("no event");
     for (const CServiceItem& item : pEvent->items)
         if (item.strName == szName)
-            return QString::fromStdString(item.strBefore + " -> " + item.strAfter) + (item.bHeld ? QString() : QStringLiteral(" (not held)"));
+            return QString::fromStdString(item.strBefore + " -> " + item.strAfter) + (item.IsHeld() ? QString() : QStringLiteral(" (not held)"));
     return QStringLiteral("no item");
 }
 
@@ -155,11 +155,20 @@ void WriteWithRuntimeNotHeld(AppEnvironment& env, StartedWindow& window, unsigne
     QVERIFY(env.sim.api.AddFault(0, &ignore) > 0);
     window.PageChild<QLineEdit>("Ambra", 1150)->setText(QStringLiteral("42"));
     window.PageChild<QLineEdit>("Ambra", 1210)->setText(QString::number(nRuntime + 100));
+    QString message;
+    AnswerMessageBox(QMessageBox::Ok, &message);
     window.PageChild<QPushButton>("Ambra", 1170)->click();
     QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
     env.sim.api.ClearFaults();
     QCOMPARE(EepromValue(env.sim, kMaxRuntime, 2), 42u);
     QCOMPARE(EepromValue(env.sim, kRuntime, 2), nRuntime);
+    // The message names the setting with both values; its field shows what
+    // the fitting holds, marked.
+    QTRY_VERIFY(!message.isEmpty());
+    QVERIFY2(message.contains(QStringLiteral("%1, ").arg(nRuntime + 100)) || message.contains(QString::number(nRuntime + 100)), qPrintable(message));
+    QVERIFY2(message.contains(QString::number(nRuntime)), qPrintable(message));
+    QCOMPARE(window.PageChild<QLineEdit>("Ambra", 1210)->text(), QString::number(nRuntime));
+    QVERIFY(window.dlg.findChild<CSettingsPage*>(QStringLiteral("Ambra"))->IsMarked("Runtime"));
 }
 
 QString LocalDate(const char* szUtc)
@@ -325,7 +334,7 @@ void ServiceRecordTest::theHistoryViewShowsAndExportsTheVisits()
     // Newest first: the later visit, then the one that wrote.
     QCOMPARE(pVisits->topLevelItem(1)->text(0), LocalServiceTime("2026-03-12T10:00:00Z"));
     QCOMPARE(pVisits->topLevelItem(1)->text(1), QStringLiteral("K. Weber"));
-    QCOMPARE(pVisits->topLevelItem(1)->text(4), QStringLiteral("2"));
+    QCOMPARE(pVisits->topLevelItem(1)->text(4), QStringLiteral("1")); // the post run time the fitting kept as before is no change
     pVisits->setCurrentItem(pVisits->topLevelItem(1));
     auto* pDetail = pDialog->findChild<QTreeWidget*>(QStringLiteral("id1533"));
     const QList<QTreeWidgetItem*> events = pDetail->findItems(written, Qt::MatchContains);
@@ -337,7 +346,8 @@ void ServiceRecordTest::theHistoryViewShowsAndExportsTheVisits()
     QCOMPARE(pChange->text(2), QStringLiteral("42"));
     const QTreeWidgetItem* pNotHeld = pDetail->itemBelow(pChange);
     QCOMPARE(pNotHeld->text(0).trimmed(), language == kLanguageEnglish ? QStringLiteral("Post runtime [ms]") : QStringLiteral("Nachlaufzeit [ms]"));
-    QCOMPARE(pNotHeld->text(2), QString::number(nRuntime + 100) + (language == kLanguageEnglish ? QStringLiteral(" (not held)") : QStringLiteral(" (nicht gehalten)")));
+    QCOMPARE(pNotHeld->text(2), QString::number(nRuntime + 100)
+                                    + (language == kLanguageEnglish ? QStringLiteral(", the fitting holds %1") : QStringLiteral(", die Armatur hält %1")).arg(nRuntime));
     QVERIFY(!pDetail->findItems(language == kLanguageEnglish ? QStringLiteral("Errors stored") : QStringLiteral("Gespeicherte Fehler"), Qt::MatchContains).isEmpty());
     QVERIFY(!pDetail->findItems(language == kLanguageEnglish ? QStringLiteral("Entry 5") : QStringLiteral("Eintrag 5"), Qt::MatchContains).isEmpty());
     pDetail->scrollToItem(events.front(), QAbstractItemView::PositionAtTop);

@@ -104,12 +104,20 @@ void UrinalPageTest::flushTimeInSecondsOnThePage()
     AppEnvironment env("[adapter]\nfitting = Urinal\nstartup_ms = 100\nready_ms = 0\neeprom 0x72 = DC 05\neeprom 0xC8 = 03\n");
     StartedWindow window(env);
     window.PressNext();
+    // Shown as the fitting holds it, marked as off the page's step, and
+    // written back unchanged while nobody touches it.
     auto* pFlushTime = window.PageChild<QLineEdit>("Urinal", 1349);
-    QCOMPARE(pFlushTime->text(), QStringLiteral("1"));
+    auto* pPage = window.dlg.findChild<CSettingsPage*>(QStringLiteral("Urinal"));
+    QCOMPARE(pFlushTime->text(), QStringLiteral("1.5"));
+    QVERIFY(pPage->IsMarked("Runtime"));
+    QVERIFY(pPage->MarkerNote("Runtime").contains(QStringLiteral("1.5")));
     auto* pWrite = window.PageChild<QPushButton>("Urinal", 1321);
     pWrite->click();
-    QCOMPARE(EepromValue(env.sim, 0x72, 2), 1000u);
+    QCOMPARE(EepromValue(env.sim, 0x72, 2), 1500u);
+    QCOMPARE(pFlushTime->text(), QStringLiteral("1.5"));
+    QVERIFY(!pPage->HasUnwrittenChanges());
     pFlushTime->setText(QStringLiteral("12"));
+    QVERIFY(!pPage->IsMarked("Runtime"));
     pWrite->click();
     QCOMPARE(EepromValue(env.sim, 0x72, 2), 0x2EE0u);
     QCOMPARE(EepromValue(env.sim, 0xC8, 1), 3u);

@@ -435,6 +435,82 @@ TEST_F(CliSettings, ValuesTheFittingDoesNotHoldAfterTheRestartFailTheApply)
         << result.strOut;
 }
 
+// What the service record says of each write, from its journal: the
+// visit's item lines as "history show" prints them.
+TEST_F(CliSettings, TheRecordSaysWhatTheFittingHoldsAfterEachWrite)
+{
+    const struct {
+        const char* szCase;
+        const char* szFault;
+        int nExit;
+        std::vector<std::string> lines; // expected among the visit's lines
+        std::vector<std::string> absent;
+        unsigned nRuntimeAfter;         // what the fitting holds afterwards
+    } cases[] = {
+        {"a write acknowledged but not kept", "fault = ignore_write command 12 address=0x72-0x73\n", 1,
+         {"Runtime: 1500 -> 2500, the fitting holds 1500", "Maxruntime: 60 -> 120\n", "Outcome: some-not-held"},
+         {"not written"},
+         1500},
+        {"the adapter pulled after the second write", "fault = unplug_adapter command 12 skip=2\n", 1,
+         {"StartupProgramming: 1 -> 0 (written, not checked)", "Maxruntime: 60 -> 120 (cut off while written: may or may not be stored)",
+          "Runtime: 1500 -> 2500 (not written)", "Outcome: cut-writing"},
+         {"not held"},
+         1500},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szCase);
+        fs::remove_all(Dir() / "data");
+        fs::remove(EepromFile());
+        Faucet(c.szFault);
+        const CliResult result = Run("apply " + Write("new.xml", ConfigurationFile("230300301")) + " --yes --lang en --force --backup " +
+                                     (Dir() / "backup.xml").string());
+        EXPECT_EQ(result.nExit, c.nExit) << result.strErr << result.strOut;
+        EXPECT_EQ(Value(ReadEepromFile(EepromFile()), kFields[3]), c.nRuntimeAfter);
+        const CliResult visit = Run("history show 1 --lang en");
+        ASSERT_EQ(visit.nExit, 0) << visit.strErr;
+        for (const std::string& strLine : c.lines)
+            EXPECT_TRUE(Contains(visit.strOut, strLine)) << strLine << "\n" << visit.strOut;
+        for (const std::string& strAbsent : c.absent)
+            EXPECT_FALSE(Contains(visit.strOut, strAbsent)) << strAbsent << "\n" << visit.strOut;
+    }
+}
+
+TEST_F(CliSettings, ARestoredBackupIsRecordedAsTheSettingsItChangedBack)
+{
+    Faucet();
+    const std::string backup = (Dir() / "backup.xml").string();
+    ASSERT_EQ(Run("apply " + Write("new.xml", ConfigurationFile("230300301")) + " --yes --lang en --backup " + backup).nExit, 0);
+    fs::remove_all(Dir() / "data");
+    const CliResult restored = Run("apply '" + backup + "' --yes --lang en");
+    ASSERT_EQ(restored.nExit, 0) << restored.strErr << restored.strOut;
+    EXPECT_EQ(Value(ReadEepromFile(EepromFile()), kFields[3]), 1500u);
+    const CliResult visit = Run("history show 1 --lang en");
+    ASSERT_EQ(visit.nExit, 0) << visit.strErr;
+    for (const char* szLine : {"Runtime: 2500 -> 1500\n", "Maxruntime: 120 -> 60\n", "Outcome: all-held"})
+        EXPECT_TRUE(Contains(visit.strOut, szLine)) << szLine << "\n" << visit.strOut;
+    for (const char* szAbsent : {"-> ''", "not held", "InstallLocation:  ->"})
+        EXPECT_FALSE(Contains(visit.strOut, szAbsent)) << szAbsent << "\n" << visit.strOut;
+}
+
+// A disturbed answer to the restart that ends a complete write: the fitting
+// restarted all the same, and the readiness polling tells.
+TEST_F(CliSettings, ADisturbedAnswerToTheRestartDoesNotFailTheWrite)
+{
+    for (const char* szFault : {"fault = bad_checksum command 1\n", "fault = garbage command 1\n", "fault = late_answer command 1\n",
+                                "fault = no_answer command 1\n"}) {
+        SCOPED_TRACE(szFault);
+        fs::remove(EepromFile());
+        Faucet(szFault);
+        const CliResult result = Run("apply " + Write("new.xml", ConfigurationFile("230300301")) + " --yes --lang en --force --backup " +
+                                     (Dir() / "backup.xml").string());
+        EXPECT_EQ(result.nExit, 0) << result.strErr << result.strOut;
+        EXPECT_TRUE(Contains(result.strOut, "Written and read back: the fitting holds every value.")) << result.strOut;
+        const Eeprom after = ReadEepromFile(EepromFile());
+        for (const FieldCase& field : kFields)
+            EXPECT_EQ(Value(after, field), field.nNewValue) << field.szName;
+    }
+}
+
 TEST_F(CliSettings, RefusedAppliesWriteNothing)
 {
     const struct {

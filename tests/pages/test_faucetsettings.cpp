@@ -140,7 +140,7 @@ TEST_F(FaucetModel, WritesEachFieldWithOneRowReadAndOneRowWrite)
     for (const FieldCase& field : kFields)
         EXPECT_EQ(PeekValue(field), field.dwValue) << field.szName;
     ExpectEveryRowSumRight();
-    EXPECT_EQ(m_journal.written, model.WriteSequence());
+    EXPECT_EQ(m_journal.Acknowledged(), model.WriteSequence());
 }
 
 TEST_F(FaucetModel, SpecialOperationFollowsTheModes)
@@ -195,7 +195,7 @@ TEST_F(FaucetModel, RefusedWritesSendNothing)
         EXPECT_EQ(m_strError, c.szMessage) << c.szCase;
         EXPECT_EQ(m_strFailedField, c.szFailedField) << c.szCase;
         EXPECT_FALSE(HasCommand(m_sim.Trace(), 0x0B)) << c.szCase;
-        EXPECT_TRUE(m_journal.written.empty()) << c.szCase;
+        EXPECT_TRUE(m_journal.Acknowledged().empty()) << c.szCase;
     }
     EXPECT_EQ(Peek(0, 0x200), before);
 }
@@ -403,6 +403,17 @@ TEST_F(FaucetModel, RestartWaitLeavesWhenTheFittingIsReady)
     const std::uint64_t ullWaited = m_time.NowMs() - ullStart;
     EXPECT_GE(ullWaited, 750u);
     EXPECT_LT(ullWaited, 750u + 1500u);
+}
+
+TEST_F(FaucetModel, RestartWaitFailsWhenNothingAnswersForTwentySeconds)
+{
+    ASSERT_EQ(m_sim.api.SetStartupTime(0, 1000000000u, 0), VSIM_OK); // silent for ever
+    bool bReady = true;
+    const std::uint64_t ullStart = m_time.NowMs();
+    EXPECT_EQ(RestartAndWait(m_link, {}, bReady, m_strError), Result::NoResponse);
+    EXPECT_FALSE(bReady);
+    EXPECT_EQ(m_strError, "The fitting did not answer within 20 s after its restart.");
+    EXPECT_GT(m_time.NowMs() - ullStart, 20000u);
 }
 
 TEST_F(FaucetModel, RestartWaitEndsWithoutErrorAfterTwentySeconds)

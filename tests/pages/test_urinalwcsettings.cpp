@@ -122,7 +122,9 @@ TEST_F(UrinalWcModel, FlushTimeIsSecondsOnThePageAndMillisecondsInTheFitting)
         const char* szTyped; // nullptr: written back as shown
         std::vector<BYTE> written;
     } cases[] = {
-        {{0xDC, 0x05}, "1", nullptr, {0xE8, 0x03}}, // 1500 ms, rounded down
+        {{0xDC, 0x05}, "1.5", nullptr, {0xDC, 0x05}}, // 1500 ms: shown as it is, written back unchanged
+        {{0xDC, 0x05}, "1.5", "2", {0xD0, 0x07}},      // changed by the technician: whole seconds
+        {{0x0A, 0x00}, "0.01", nullptr, {0x0A, 0x00}}, // 10 ms, below the definition's minimum
         {{0x70, 0x17}, "6", nullptr, {0x70, 0x17}},
         {{0x70, 0x17}, "6", "12", {0xE0, 0x2E}},
         {{0x60, 0xEA}, "60", nullptr, {0x60, 0xEA}}, // the longest the definition allows
@@ -162,7 +164,7 @@ TEST_F(UrinalWcModel, EachVariantWritesItsOwnFieldsOnly)
         ASSERT_EQ(Write(model), Result::Ok) << m_strError;
 
         EXPECT_EQ(model.WriteSequence(), sequences.at(variant.szProfile)) << variant.szProfile;
-        EXPECT_EQ(m_journal.written, model.WriteSequence()) << variant.szProfile;
+        EXPECT_EQ(m_journal.Acknowledged(), model.WriteSequence()) << variant.szProfile;
         std::vector<EepromAccess> expected = {{'R', 0x20, 5}};
         for (const std::string& strName : model.WriteSequence())
             if (strName != "InstallationDate" && strName != "Installer" && strName != "InstallLocation")

@@ -89,9 +89,19 @@ TEST_F(ServiceReportTest, EachRecordShowsWhatItKeeps)
     const Case cases[] = {
         {"a write the fitting did not keep, the installation record changed", kUrinal,
          {{K::SettingsWritten, Result::NoResponse, "no answer",
-           {{"StadiumRuntime", "10", "30", false}, {"Installer", "Old GmbH", "Sanitär Öztürk", true}}, {}}},
-         {"Stadium mode: duration +10 → 30 \\(not held\\) +s +5–900", "Installer +Old GmbH → Sanitär Öztürk", "Urinal flush control"},
+           {{"StadiumRuntime", "10", "30", WriteVerdict::NotHeld, "10"}, {"Installer", "Old GmbH", "Sanitär Öztürk"}}, {},
+           WriteOutcome::SomeNotHeld}},
+         {"Stadium mode: duration +10 → 30, the fitting holds 10 +s +5–900", "Installer +Old GmbH → Sanitär Öztürk", "Urinal flush control"},
          {}},
+        {"a write cut off, then read again", kUrinal,
+         {{K::SettingsWritten, Result::DriverStatus, "Call to function (FT_Write) failed",
+           {{"StadiumRuntime", "10", "30", WriteVerdict::Unknown}, {"Runtime", "60", "90", WriteVerdict::InFlight},
+            {"StagnationRuntime", "20", "25", WriteVerdict::NotWritten}}, {}, WriteOutcome::CutWriting},
+          {K::SettingsChecked, Result::Ok, "",
+           {{"StadiumRuntime", "10", "30", WriteVerdict::Held, "30"}, {"Runtime", "60", "90", WriteVerdict::NotWritten, "60"},
+            {"StagnationRuntime", "20", "25", WriteVerdict::NotWritten, "20"}}, {}, WriteOutcome::CutWriting}},
+         {"Stadium mode: duration +10 → 30 +s", "→ 90 \\(not written\\)", "was cut off while .* was written", "Read again at"},
+         {"FT_Write", "not held"}},
         {"no product definition for the article", "999999999",
          {{K::SettingsRead, Result::Ok, "", {{"Foo", "", "7"}}, {}}, {K::ErrorsRead, Result::Ok, "", {{"Count", "", "1"}, {"Entry 1", "", "0x0D"}}, {}}},
          {"Foo +7", "99 999 99 99", "Entry +Read\\s+1 +0x0d\\s"},
@@ -121,7 +131,7 @@ TEST_F(ServiceReportTest, TheHeaviestVisitFitsOnTwoPages)
     std::vector<CServiceItem> written;
     for (const CSettingField& field : FindSettingsFamily(kProductUrinal)->fields) {
         read.push_back({field.szName, "", "1"});
-        written.push_back({field.szName, "1", "2", false});
+        written.push_back({field.szName, "1", "2", WriteVerdict::NotHeld, "1"});
     }
     std::vector<CServiceItem> errors{{"Count", "5", "5"}};
     for (int i = 1; i <= 5; ++i)

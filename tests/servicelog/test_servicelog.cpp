@@ -84,7 +84,7 @@ protected:
         const long long llVisit = log.StartVisit(unit, kContext, m_strWarning);
         EXPECT_NE(llVisit, 0) << m_strWarning;
         EXPECT_EQ(log.Record(llVisit, Event(ServiceEventKind::SettingsRead, {{"Maxruntime", "", "60"}, {"Runtime", "", "900"}}), m_strWarning), 0);
-        EXPECT_EQ(log.Record(llVisit, Event(ServiceEventKind::SettingsWritten, {{"Maxruntime", "60", "75"}, {"Runtime", "900", "1200", false}, {"LEDCurrentOff", "2", "2"}}),
+        EXPECT_EQ(log.Record(llVisit, Event(ServiceEventKind::SettingsWritten, {{"Maxruntime", "60", "75"}, {"Runtime", "900", "1200", WriteVerdict::NotHeld, "900"}, {"LEDCurrentOff", "2", "2"}}),
                              m_strWarning),
                   0);
         EXPECT_EQ(log.Record(llVisit, Event(ServiceEventKind::ErrorsCleared, {{"Count", "3", "0"}, {"Entry 1", "0x21", "0x00"}}), m_strWarning), 0);
@@ -108,13 +108,15 @@ TEST_F(ServiceLogTest, AVisitIsReadBackWhole)
     EXPECT_EQ(detail.summary.unit.strBootloaderVersion, "V2.07");
     EXPECT_EQ(detail.summary.context.strTechnician, "K. Weber");
     EXPECT_EQ(detail.summary.nEvents, 3);
-    EXPECT_EQ(detail.summary.nSettingsChanged, 2); // the unchanged LED current does not count
+    // Neither the unchanged LED current nor the run time the fitting kept as before counts.
+    EXPECT_EQ(detail.summary.nSettingsChanged, 1);
     ASSERT_EQ(detail.events.size(), 3u);
     EXPECT_EQ(detail.events[1].eKind, ServiceEventKind::SettingsWritten);
     ASSERT_EQ(detail.events[1].items.size(), 3u);
     EXPECT_EQ(detail.events[1].items[1].strBefore, "900");
     EXPECT_EQ(detail.events[1].items[1].strAfter, "1200");
-    EXPECT_FALSE(detail.events[1].items[1].bHeld);
+    EXPECT_EQ(detail.events[1].items[1].eVerdict, WriteVerdict::NotHeld);
+    EXPECT_EQ(detail.events[1].items[1].strReadBack, "900");
     EXPECT_EQ(detail.events[2].eKind, ServiceEventKind::ErrorsCleared);
     EXPECT_EQ(detail.events[2].items[1].strBefore, "0x21");
     EXPECT_EQ(detail.events[0].strTime.size(), 20u) << detail.events[0].strTime; // 2026-12-11T10:00:00Z
