@@ -16,6 +16,11 @@
 namespace {
 
 constexpr int kLineTimeoutMs = 100;
+// A frame's bytes come closer than this, also at 2400 bit/s through a driver
+// at its default latency (16 ms).
+constexpr int kQuietGapMs = 25;
+// The longest frame (258 bytes) at 2400 bit/s.
+constexpr int kLongestFrameMs = 1100;
 
 struct CSpeed {
     long nBaudrate;
@@ -115,7 +120,7 @@ int CSerialPort::Open(int nDevice, long nBaudrate, std::string& strError)
     if (nResult == Result::Ok)
         nResult = Configure(nBaudrate, strError);
     if (nResult == Result::Ok)
-        nResult = Purge(strError);
+        nResult = PurgeWhenQuiet(strError);
     if (nResult != Result::Ok && IsOpen())
         Release(); // a port half set up is no port
     return nResult;
@@ -195,6 +200,23 @@ int CSerialPort::Purge(std::string& strError)
     if (nResult == Result::Ok && ::tcflush(m_nFd, TCIOFLUSH) != 0)
         nResult = ReportDriverStatus(StatusOfErrno(errno), "FT_Purge", strError);
     return nResult;
+}
+
+// A port opened again after a time-out still receives the rest of the answer
+// given up on, which would stand before the next echo: the buffers are
+// emptied until the line has gone quiet.
+int CSerialPort::PurgeWhenQuiet(std::string& strError)
+{
+    const auto start = std::chrono::steady_clock::now();
+    bool bArriving = true;
+    for (;;) {
+        int nResult = Purge(strError);
+        if (nResult != Result::Ok || !bArriving || ElapsedMs(start) >= kLongestFrameMs)
+            return nResult;
+        nResult = WaitFor(POLLIN, kQuietGapMs, bArriving, "FT_Purge", strError);
+        if (nResult != Result::Ok)
+            return nResult;
+    }
 }
 
 int CSerialPort::WaitFor(short nEvents, int nTimeoutMs, bool& bReady, const char* szFunction, std::string& strError)

@@ -32,6 +32,7 @@ public:
 private:
     int OpenDevice(const CAdapterDevice& device, std::string& strError);
     int Configure(long nBaudrate, std::string& strError);
+    int PurgeWhenQuiet(std::string& strError);
     // Waits up to the line time-out for the events; a hang-up is a pulled adapter.
     int WaitFor(short nEvents, int nTimeoutMs, bool& bReady, const char* szFunction, std::string& strError);
 

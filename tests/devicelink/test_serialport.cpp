@@ -11,11 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <sstream>
 #include <termios.h>
 
 namespace fs = std::filesystem;
@@ -152,14 +155,21 @@ TEST_F(SerialPortOnPty, TellsAMissingDeviceABusyOneAndAPulledOneAsD2xxDoes)
 // on a pseudo-terminal).
 class LinkOverBothPorts : public ::testing::TestWithParam<EAdapterPortKind> {
 protected:
-    void SetUp() override { m_scenario = fs::temp_directory_path() / ("fluxa_ports_" + std::to_string(::getpid()) + ".txt"); }
+    void SetUp() override
+    {
+        const std::string strName = "fluxa_ports_" + std::to_string(::getpid());
+        m_scenario = fs::temp_directory_path() / (strName + ".txt");
+        m_trace = fs::temp_directory_path() / (strName + "_trace.txt");
+    }
     void TearDown() override
     {
         m_frontEnd.Stop();
         SetAdapterPortChoice({});
         fs::remove(m_scenario);
+        fs::remove(m_trace);
     }
     bool Serial() const { return GetParam() == EAdapterPortKind::Serial; }
+    // A fresh world on the scenario (the front end started anew).
     void Start(const std::string& strScenario)
     {
         if (!Serial()) {
@@ -167,11 +177,34 @@ protected:
             SetAdapterPortChoice({EAdapterPortKind::D2xx, {}});
             return;
         }
+        m_frontEnd.Stop();
         std::ofstream(m_scenario) << strScenario;
+        ::setenv("VELMOR_SIM_TRACE", m_trace.c_str(), 1); // the front end's world traces into it
         const std::string strPath = m_frontEnd.Start(m_scenario.string());
+        ::unsetenv("VELMOR_SIM_TRACE");
         ASSERT_FALSE(strPath.empty()) << "the front end printed no terminal";
         SetAdapterPortChoice({EAdapterPortKind::Serial, strPath});
     }
+    // The frames on the line since the start in one direction (VSIM_DIR_*).
+    int Frames(int nDirection)
+    {
+        if (!Serial()) {
+            const std::vector<VSimFrame> frames = m_sim.Trace();
+            return static_cast<int>(std::count_if(frames.begin(), frames.end(),
+                                                  [&](const VSimFrame& frame) { return frame.direction == nDirection; }));
+        }
+        static const char* const kDirections[] = {"TX", "RX", "NOISE"}; // in the order of VSIM_DIR_*
+        std::ifstream trace(m_trace); // start, device, direction, ...
+        int nFrames = 0;
+        for (std::string strLine; std::getline(trace, strLine);) {
+            std::istringstream fields(strLine);
+            std::string strStart, strDevice, strDirection;
+            fields >> strStart >> strDevice >> strDirection;
+            nFrames += strDirection == kDirections[nDirection] ? 1 : 0;
+        }
+        return nFrames;
+    }
+    int SentFrames() { return Frames(VSIM_DIR_TO_FITTING); }
     void Pull()
     {
         if (!Serial()) {
@@ -188,6 +221,7 @@ protected:
     SimulatorControl m_sim;
     CSerialFrontEnd m_frontEnd;
     fs::path m_scenario;
+    fs::path m_trace;
 };
 
 TEST_P(LinkOverBothPorts, AsksAFittingAndTellsASilentOneABusyAdapterAndAPulledOneAlike)
@@ -225,6 +259,73 @@ TEST_P(LinkOverBothPorts, AsksAFittingAndTellsASilentOneABusyAdapterAndAPulledOn
     EXPECT_EQ(Result::DriverStatus, link.ReadByteByIndex(1, byValve, strError));
     EXPECT_EQ(kPulledText, strError);
     EXPECT_EQ(0, link.ClosePort(strError)) << strError;
+}
+
+// Real line timing: noise between echo and answer on every third frame. The
+// exchange that meets it takes the noise for a header without body, gives up
+// on the answer, reopens the port and sends the frame once more; the rest of
+// the answer given up on must not stand before that frame's echo. Either port
+// then gets the answer on its second frame, with no pause for a retry.
+TEST_P(LinkOverBothPorts, SendsAFrameMetByNoiseOnceMoreAndGetsItsAnswer)
+{
+    Start("time_scale = 1\n[adapter]\nfitting = Ambra\nfault = garbage every 3\n");
+    CVelmorTPExt link;
+    std::string strError;
+    ASSERT_EQ(0, Open(link, strError)) << strError;
+    constexpr WORD kAddress = 0x100; // a free row
+    const std::vector<BYTE> written{0xA5, 0x5A};
+    const UCHAR byLength = static_cast<UCHAR>(written.size());
+    BYTE byClosed = 0xFF, byOpened = 0xFF;
+    std::vector<BYTE> read;
+    const struct {
+        const char* szExchange;
+        std::function<int(std::string&)> exchange;
+        int nFrames; // the noise falls on frames 3 and 6
+    } exchanges[] = {
+        {"read the valve", [&](std::string& strText) { return link.ReadByteByIndex(1, byClosed, strText); }, 1},
+        {"open the valve", [&](std::string& strText) { return link.WriteByteByIndex(1, 1, strText); }, 1},
+        {"read the valve again", [&](std::string& strText) { return link.ReadByteByIndex(1, byOpened, strText); }, 2},
+        {"write the EEPROM",
+         [&](std::string& strText) { return link.WriteEEByAddr(kAddress, byLength, written.data(), strText); }, 1},
+        {"read it back", [&](std::string& strText) { return link.ReadEEByAddr(kAddress, byLength, read, strText); }, 2},
+    };
+    for (const auto& exchange : exchanges) {
+        SCOPED_TRACE(exchange.szExchange);
+        const int nSentBefore = SentFrames();
+        EXPECT_EQ(0, exchange.exchange(strError)) << strError;
+        EXPECT_EQ(exchange.nFrames, SentFrames() - nSentBefore);
+    }
+    EXPECT_EQ(0, byClosed);
+    EXPECT_EQ(1, byOpened);
+    EXPECT_EQ(written, read);
+}
+
+// A restart whose answer is garbled, late or missing ends alike on either
+// port: the same result after the same frames. The fitting answers one frame
+// and restarts; it hears nothing for its start-up time, and the retry comes
+// within it.
+TEST_P(LinkOverBothPorts, EndsADisturbedRestartAlike)
+{
+    const struct {
+        const char* szFault;
+        int nResult;
+        int nFrames;
+    } cases[] = {
+        {"bad_checksum", Result::NoResponse, 3}, // the retry, reopened once: silence
+        {"late_answer", Result::NoResponse, 4},  // both attempts reopened: silence
+        {"no_answer", Result::Ok, 2},            // the frame after the reopen is heard
+    };
+    for (const auto& disturbed : cases) {
+        SCOPED_TRACE(disturbed.szFault);
+        Start(std::string("time_scale = 1\n[adapter]\nfitting = Ambra\nstartup_ms = 1000\nfault = ") + disturbed.szFault
+              + " command 1 times=1\n");
+        CVelmorTPExt link;
+        std::string strError;
+        ASSERT_EQ(0, Open(link, strError)) << strError;
+        EXPECT_EQ(disturbed.nResult, link.ResetModule(strError)) << strError;
+        EXPECT_EQ(disturbed.nFrames, SentFrames());
+        EXPECT_EQ(1, Frames(VSIM_DIR_FROM_FITTING)); // restarted once
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Ports, LinkOverBothPorts, ::testing::Values(EAdapterPortKind::D2xx, EAdapterPortKind::Serial),
