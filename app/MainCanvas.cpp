@@ -21,7 +21,11 @@ CMainCanvas::CMainCanvas(QWidget* pParent) : QWidget(pParent)
     m_stcPictureTall = NewControl<QWidget>(this, 1004, DluRect(498, 68, 150, 205));
     m_stcPictureSquare = NewControl<QWidget>(this, 1020, DluRect(498, 68, 150, 128));
     m_stcConnState = AddStatic(1042, DluRect(291, 301, 73, 8), Qt::AlignCenter);
-    m_stcCenterText = AddStatic(1045, DluRect(175, 315, 305, 12), Qt::AlignCenter);
+    // Two lines wide and high between the connection text and Next: the
+    // longest status, an unknown fitting with what to do, fits in either
+    // language.
+    m_stcCenterText = AddStatic(1045, DluRect(66, 309, 524, 26), Qt::AlignCenter);
+    m_stcCenterText->setWordWrap(true);
     m_btnNext = NewControl<QPushButton>(this, 1053, DluRect(267, 336, 121, 14));
     m_btnNext->setAutoDefault(false);
     for (int i = 0; i < 4; ++i) {

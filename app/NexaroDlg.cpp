@@ -340,9 +340,12 @@ void CNexaroDlg::UpdateTexts(int nLanguage)
     m_pCanvas->m_stcConnState->setText(connection);
     m_pCanvas->m_stcConnStateSmall->setText(connection);
     if (m_nConnState == kConnectionUnknownFitting)
-        m_pCanvas->m_stcCenterText->setText(UiText("The connected faucet (article number %1) is not known",
-                                                   "Die angeschlossene Armatur (Artikelnummer %1) ist nicht bekannt")
-                                                .arg(QString::fromStdString(m_link.GetArticleNumberFormatted())));
+        m_pCanvas->m_stcCenterText->setText(
+            UiText("The connected faucet is not known: no product definition has its article number %1.\n"
+                   "Add the product's definition to the \"Config\" folder, or ask for a newer Fluxa USB.",
+                   "Die angeschlossene Armatur ist nicht bekannt: keine Produktdefinition hat ihre Artikelnummer %1.\n"
+                   "Legen Sie die Produktdefinition im Ordner \"Config\" ab oder fordern Sie ein neueres Fluxa USB an.")
+                .arg(QString::fromStdString(m_link.GetArticleNumberFormatted())));
     if (m_nConnState == kConnectionInBootloader)
         m_pCanvas->m_stcCenterText->setText(UiText("The faucet is waiting in its boot loader", "Die Armatur wartet in ihrem Bootloader"));
 

@@ -10,6 +10,7 @@
 #include "configdata/ToolConfigXML.h"
 #include "firmware/IntelHex.h"
 #include "pages/SettingsModel.h"
+#include "workflow/FailureHints.h"
 #include "workflow/ProductCatalog.h"
 
 #include <cstdint>
@@ -173,7 +174,7 @@ int RunHex(CCliContext& context)
     CIntelHex image;
     std::string strError;
     if (image.Load(context.args.at(1), strError) != Result::Ok)
-        return context.Fail(strError);
+        return context.Fail(image.FileUnreadable() ? UnreadableFirmwareFileMessage(context.args.at(1), strError) : strError);
     if (context.bMerge) {
         const std::optional<long long> start = ParseNumber(context.args.at(2), 0, 0, UINT32_MAX);
         const std::optional<long long> end = ParseNumber(context.args.at(3), 0, 0, UINT32_MAX);

@@ -38,6 +38,15 @@ int ReportReadFailure(const std::string& strPath, const std::string& strReason, 
     return nResult;
 }
 
+std::string CannotOpenText(const char* szCannotOpen, const std::string& strPath, const std::string& strReason)
+{
+    if (szCannotOpen != nullptr)
+        return FormatText(szCannotOpen, strPath.c_str(), strReason.c_str());
+    std::string strError = FormatText(PickText("Can't open the file: '%s'.", "Kann die Datei ('%s') nicht öffnen."), strPath.c_str());
+    AppendSystemMessage(strError, strReason.c_str());
+    return strError;
+}
+
 int ReportWriteFailure(const std::string& strPath, int nErrno, std::string& strError)
 {
     strError = FormatText(PickText("Error writing the file: '%s'.", "Fehler beim Schreiben in die Datei: '%s'."),
@@ -121,7 +130,8 @@ bool ReplaceTarget(const fs::path& temporary, const fs::path& target)
 
 } // namespace
 
-int ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes, std::string& bytes, std::string& strError)
+int ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes, std::string& bytes, std::string& strError,
+                    const char* szCannotOpen)
 {
     bytes.clear();
     const fs::path path = PathFromUtf8(strPath);
@@ -138,8 +148,7 @@ int ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes, std::stri
                 ec = std::error_code(errno != 0 ? errno : EACCES, std::generic_category());
         }
         if (ec) {
-            strError = FormatText(PickText("Can't open the file: '%s'.", "Kann die Datei ('%s') nicht öffnen."), strPath.c_str());
-            AppendSystemMessage(strError, ec.message().c_str());
+            strError = CannotOpenText(szCannotOpen, strPath, ec.message());
             return Result::InvalidArgument;
         }
         // Read in pieces up to one byte past the bound: the size seen before
@@ -149,10 +158,9 @@ int ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes, std::stri
             bytes.append(buffer, static_cast<std::size_t>(file.gcount()));
             if (bytes.size() > nMaxBytes) {
                 bytes.clear();
-                strError = FormatText(PickText("Can't open the file: '%s'.", "Kann die Datei ('%s') nicht öffnen."), strPath.c_str());
-                AppendSystemMessage(strError, FormatText(PickText("The file is larger than %zu bytes",
-                                                                  "Die Datei ist größer als %zu Bytes"),
-                                                         nMaxBytes).c_str());
+                strError = CannotOpenText(szCannotOpen, strPath,
+                                          FormatText(PickText("The file is larger than %zu bytes", "Die Datei ist größer als %zu Bytes"),
+                                                     nMaxBytes));
                 return Result::InvalidArgument;
             }
         }

@@ -13,7 +13,11 @@
 // Reads the whole file into bytes. -1001 when the file cannot be opened, is
 // not a regular file or is larger than nMaxBytes; -1004 when reading fails;
 // -1003 when memory runs out. An empty file is read as no bytes.
-int ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes, std::string& bytes, std::string& strError);
+// szCannotOpen words a file that cannot be opened the caller's way: a printf
+// format with the path and then the system's reason; nullptr: the common
+// wording.
+int ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes, std::string& bytes, std::string& strError,
+                    const char* szCannotOpen = nullptr);
 
 // Replaces the file's content with bytes, or creates it. On failure the old
 // file is left as it was and no temporary file stays behind. -1001 when the

@@ -53,9 +53,7 @@ int CFirmwareDownload::ChooseFile(const std::string& strPath, int nProductType, 
     // Read before the merge below fills the gaps.
     ReadFirmwareImageInfo(m_Image, m_ImageInfo);
     if (nResult != Result::Ok) {
-        // Before its first line the file could not be opened.
-        m_eRefusal = nResult == Result::FileException || m_Image.GetLineNumber() == 0 ? FirmwareFileRefusal::Unreadable
-                                                                                      : FirmwareFileRefusal::Damaged;
+        m_eRefusal = m_Image.FileUnreadable() ? FirmwareFileRefusal::Unreadable : FirmwareFileRefusal::Damaged;
         return nResult;
     }
     m_eRefusal = FirmwareFileRefusal::Incomplete;

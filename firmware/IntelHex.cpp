@@ -49,7 +49,8 @@ int CIntelHex::Load(const std::string& strPath, std::string& strError)
 
     // Regular files only, and bounded: a device such as /dev/zero never ends.
     std::string text;
-    int nResult = ReadRegularFile(strPath, kMaxFileBytes, text, strError);
+    int nResult = ReadRegularFile(strPath, kMaxFileBytes, text, strError,
+                                  "Can't open the given file (%s). The system reports the error: (%s)");
     if (nResult != Result::Ok)
         return nResult;
     m_strFileName = strPath;

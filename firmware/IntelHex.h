@@ -51,6 +51,9 @@ public:
     bool FindByte(DWORD nAddress, BYTE& byValue) const;
     int GetLineNumber() const { return m_nLineNumber; }
     const std::string& GetFileName() const { return m_strFileName; }
+    // After a failed Load: the file itself could not be opened or read, as
+    // against a line of it refused.
+    bool FileUnreadable() const { return m_strFileName.empty(); }
     // False for a file that ended without its end-of-file record, as a
     // cut-off copy does.
     bool HasEndOfFileRecord() const { return m_bEndOfData != 0; }

@@ -80,7 +80,10 @@ struct CSettingsFamily {
     int nMapProductType;                   // passed to GetEEAddr for the fields
     std::vector<CSettingField> fields;     // in the order they are checked and written
     std::vector<std::string> readOrder;    // field names
-    std::vector<std::string> saveOrder;    // field names, also the order of loading
+    std::vector<std::string> saveOrder;    // field names
+    // Field names in the order a file is loaded, which decides the missing
+    // entry a failed load names; empty: the save order.
+    std::vector<std::string> loadOrder = {};
     std::vector<CDerivedField> derived = {};
     // Refuses a combination of values with -1002 and its message before
     // anything is written; nullptr when the family has none.

@@ -63,7 +63,7 @@ void CSettingsModel::PutValuesIntoFile(const CSettingValues& values, CToolConfig
 int CSettingsModel::LoadFile(CDeviceConfig& file, std::string& strError, std::string& strFailedField)
 {
     strFailedField.clear();
-    for (const std::string& strName : m_Family.saveOrder) {
+    for (const std::string& strName : m_Family.loadOrder.empty() ? m_Family.saveOrder : m_Family.loadOrder) {
         const CSettingField* pField = FindField(strName);
         if (pField == nullptr)
             continue;

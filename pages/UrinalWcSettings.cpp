@@ -50,6 +50,10 @@ const CSettingsFamily& UrinalWcFamily()
                       "StagnationCycleTime", "PowerSavingTimeout", kComfortFlush, "ComfortFlushLastUsed", kStadium, "StadiumRuntime",
                       "StadiumDelta", kAirtrap, "AirtrapLastUsed"},
         .saveOrder = {"StartupProgramming", "LEDCurrentOff", "FlushIndex", "Runtime", "StagnationMode", "StagnationRuntime",
+                      "StagnationCycleTime", "PowerSavingTimeout", kComfortFlush, "ComfortFlushLastUsed", kStadium, "StadiumRuntime",
+                      "StadiumDelta", kAirtrap, "AirtrapLastUsed"},
+        // Both variants load the power saving last.
+        .loadOrder = {"StartupProgramming", "LEDCurrentOff", "FlushIndex", "Runtime", "StagnationMode", "StagnationRuntime",
                       "StagnationCycleTime", kComfortFlush, "ComfortFlushLastUsed", kStadium, "StadiumRuntime", "StadiumDelta",
                       kAirtrap, "AirtrapLastUsed", "PowerSavingTimeout"},
     };

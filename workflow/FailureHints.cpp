@@ -106,6 +106,11 @@ std::string NotForProductMessage(const CFirmwareDownload& download, const std::s
                       strFileName.c_str(), strFitting.c_str());
 }
 
+std::string FileNameOf(const std::string& strPath)
+{
+    return Utf8FromPath(PathFromUtf8(strPath).filename());
+}
+
 } // namespace
 
 std::string FailureHint(int nResult, const std::string& strError, HintAudience eAudience)
@@ -144,18 +149,23 @@ std::string UnknownArticleOfFile(const std::string& strFileName, const std::stri
                       strFileName.c_str(), strArticleNumber.c_str());
 }
 
+std::string UnreadableFirmwareFileMessage(const std::string& strPath, const std::string& strError)
+{
+    return WithDetails(FormatText(PickText("The firmware file \"%s\" can't be read. Check that it exists and that you may read it.",
+                                           "Die Firmware-Datei \"%s\" kann nicht gelesen werden. Prüfen Sie, ob sie vorhanden ist "
+                                           "und Sie sie lesen dürfen."),
+                                  FileNameOf(strPath).c_str()),
+                       strError);
+}
+
 std::string FirmwareFileMessage(const CFirmwareDownload& download, const std::string& strPath, int nProductType,
                                 const std::string& strError)
 {
-    const std::string strFileName = Utf8FromPath(PathFromUtf8(strPath).filename());
+    const std::string strFileName = FileNameOf(strPath);
     std::string strLead;
     switch (download.GetRefusal()) {
     case FirmwareFileRefusal::Unreadable:
-        strLead = FormatText(PickText("The firmware file \"%s\" can't be read. Check that it exists and that you may read it.",
-                                      "Die Firmware-Datei \"%s\" kann nicht gelesen werden. Prüfen Sie, ob sie vorhanden ist und "
-                                      "Sie sie lesen dürfen."),
-                             strFileName.c_str());
-        break;
+        return UnreadableFirmwareFileMessage(strPath, strError);
     case FirmwareFileRefusal::Damaged:
     case FirmwareFileRefusal::Incomplete:
         strLead = FormatText(PickText("The firmware file \"%s\" is damaged or incomplete; it is not programmed. "

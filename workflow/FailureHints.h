@@ -27,6 +27,10 @@ const char* NoAdapterFoundText();
 // A configuration file whose article number no product definition knows.
 std::string UnknownArticleOfFile(const std::string& strFileName, const std::string& strArticleNumber);
 
+// A firmware file that could not be opened or read, by its name; the
+// core's text as detail.
+std::string UnreadableFirmwareFileMessage(const std::string& strPath, const std::string& strError);
+
 // Why the firmware file just chosen (CFirmwareDownload::ChooseFile) was
 // refused for the product type in force: the file by its name, and the
 // family it is for beside the connected fitting's; the core's text as

@@ -583,7 +583,9 @@ void MainWindowTest::heldMessagesAreDeliveredAfterTheJob()
     }, strIgnored);
     QCOMPARE(nStateDuringJob, kConnectionKnownFitting);
     QCOMPARE(window.dlg.m_nConnState, kConnectionUnknownFitting); // handled as the job returned
-    QCOMPARE(Child<QLabel>(window.dlg, 1045)->text(), QStringLiteral("Die angeschlossene Armatur (Artikelnummer 23 030 03 01) ist nicht bekannt"));
+    const QString center = Child<QLabel>(window.dlg, 1045)->text();
+    QVERIFY2(center.startsWith(QStringLiteral("Die angeschlossene Armatur ist nicht bekannt")) && center.contains(QStringLiteral("23 030 03 01")),
+             qPrintable(center));
 }
 
 void MainWindowTest::aboutWindowIsOneWindow()

@@ -3,6 +3,9 @@
 
 #include "ToolsTestSupport.h"
 
+#include <cerrno>
+#include <system_error>
+
 class ToolsTest : public QObject {
     Q_OBJECT
 private slots:
@@ -13,6 +16,8 @@ private slots:
     void selectOffersFlashFiles();
     void filesThatCannotBeProgrammedAreRefused_data();
     void filesThatCannotBeProgrammedAreRefused();
+    void aFileThatCannotBeOpenedKeepsTheSystemsReason_data();
+    void aFileThatCannotBeOpenedKeepsTheSystemsReason();
     void productWithoutDownloadIsNotSupported_data();
     void productWithoutDownloadIsNotSupported();
     void startProgramsTheFitting();
@@ -134,6 +139,32 @@ void ToolsTest::filesThatCannotBeProgrammedAreRefused()
     QVERIFY2(shown.contains(message), qPrintable(shown));
     QVERIFY(!tools.PageChild(1268)->isEnabled());
     QCOMPARE(tools.PageChild<QLabel>(1266)->text(), language == kLanguageEnglish ? QStringLiteral("Choose file") : QStringLiteral("Wähle Datei"));
+}
+
+void ToolsTest::aFileThatCannotBeOpenedKeepsTheSystemsReason_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("lead");
+    QTest::newRow("en") << kLanguageEnglish
+                        << QStringLiteral("The firmware file \"gone.hex\" can't be read. Check that it exists and that you may read it.");
+    QTest::newRow("de") << kLanguageGerman
+                        << QStringLiteral("Die Firmware-Datei \"gone.hex\" kann nicht gelesen werden. Prüfen Sie, ob sie vorhanden ist und "
+                                          "Sie sie lesen dürfen.");
+}
+
+void ToolsTest::aFileThatCannotBeOpenedKeepsTheSystemsReason()
+{
+    QFETCH(int, language);
+    QFETCH(QString, lead);
+    ToolsWindow tools(language);
+    QVERIFY(tools.page != nullptr);
+    const QString path = QDir(tools.env.Path()).filePath(QStringLiteral("gone.hex"));
+    QString shown;
+    AnswerMessageBox(QMessageBox::Ok, &shown);
+    tools.page->ChooseFile(path);
+    const QString reason = QString::fromStdString(std::generic_category().message(ENOENT));
+    QCOMPARE(shown, lead + QStringLiteral("\n\nDetails: Can't open the given file (%1). The system reports the error: (%2)").arg(path, reason));
+    QVERIFY(!tools.PageChild(1268)->isEnabled());
 }
 
 void ToolsTest::productWithoutDownloadIsNotSupported_data()

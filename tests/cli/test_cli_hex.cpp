@@ -3,7 +3,9 @@
 
 #include "CliTestSupport.h"
 
+#include <cerrno>
 #include <fstream>
+#include <system_error>
 
 namespace {
 
@@ -70,6 +72,31 @@ TEST_F(Cli, FilesThatNeverEndAreRefusedAtOnce)
     const CliResult flashed = Run("flash /dev/zero --lang en");
     EXPECT_EQ(flashed.nExit, 1);
     EXPECT_TRUE(Contains(flashed.strErr, "/dev/zero")) << flashed.strErr;
+}
+
+TEST_F(Cli, AnImageThatCannotBeOpenedIsNamedWithTheSystemsReasonAsDetail)
+{
+    StoreSettings("[Settings]\nDontChange=727587911\n"); // service mode
+    const std::string missing = (Dir() / "missing.hex").string();
+    const std::string details = "\n\nDetails: Can't open the given file (" + missing + "). The system reports the error: (" +
+                                std::generic_category().message(ENOENT) + ")";
+    const std::string english = "The firmware file \"missing.hex\" can't be read. Check that it exists and that you may read it.";
+    const std::string german = "Die Firmware-Datei \"missing.hex\" kann nicht gelesen werden. Prüfen Sie, ob sie vorhanden ist und "
+                               "Sie sie lesen dürfen.";
+    const struct {
+        std::string command;
+        std::string message;
+    } cases[] = {
+        {"hex show '" + missing + "' --lang en", "Error: " + english + details},
+        {"hex show '" + missing + "' --lang de", "Fehler: " + german + details},
+        {"flash '" + missing + "' --lang en", "Error: " + english + details},
+        {"flash '" + missing + "' --lang de", "Fehler: " + german + details},
+    };
+    for (const auto& c : cases) {
+        const CliResult result = Run(c.command);
+        EXPECT_EQ(result.nExit, 1) << c.command;
+        EXPECT_TRUE(Contains(result.strErr, c.message)) << c.command << "\n" << result.strErr;
+    }
 }
 
 TEST_F(Cli, FlashRefusesACutOffImage)

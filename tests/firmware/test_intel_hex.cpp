@@ -1,12 +1,16 @@
 #include "common/ResultCodes.h"
 #include "firmware/IntelHex.h"
 
+#include "LanguageGuard.h"
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 
 namespace {
 
@@ -314,14 +318,31 @@ TEST_F(IntelHexTest, LoadRefusesWhatIsNoRegularFileOrTooLarge)
 {
     const std::string tooLarge = WriteFile("", "large.hex");
     fs::resize_file(tooLarge, CIntelHex::kMaxFileBytes + 1); // sparse, costs no disk
-    // /dev/zero never ends: read line by line it kept the reader busy for good.
-    for (const std::string& path : {(m_dir / "missing.hex").string(), m_dir.string(), std::string("/dev/zero"), tooLarge}) {
+    const std::string missing = (m_dir / "missing.hex").string();
+    const LanguageGuard english(kLanguageEnglish);
+    const struct {
+        std::string path;
+        std::string reason;
+    } cases[] = {
+        {missing, std::generic_category().message(ENOENT)},
+        {m_dir.string(), std::generic_category().message(EISDIR)},
+        // /dev/zero never ends: read line by line it kept the reader busy for good.
+        {"/dev/zero", std::generic_category().message(EINVAL)},
+        {tooLarge, "The file is larger than 33554432 bytes"},
+    };
+    for (const auto& c : cases) {
         ASSERT_EQ(Result::Ok, LoadText(DataLine(0, Bytes(2, 0)) + "\n:00000001FF\n"));
-        EXPECT_EQ(Result::InvalidArgument, m_hex.Load(path, m_strError)) << path;
-        EXPECT_NE(std::string::npos, m_strError.find(path)) << m_strError;
-        EXPECT_EQ(0, m_hex.GetDataRecordCount()) << path;
-        EXPECT_FALSE(m_hex.HasEndOfFileRecord()) << path;
+        EXPECT_FALSE(m_hex.FileUnreadable());
+        EXPECT_EQ(Result::InvalidArgument, m_hex.Load(c.path, m_strError)) << c.path;
+        EXPECT_EQ("Can't open the given file (" + c.path + "). The system reports the error: (" + c.reason + ")", m_strError);
+        EXPECT_TRUE(m_hex.FileUnreadable()) << c.path;
+        EXPECT_EQ(0, m_hex.GetDataRecordCount()) << c.path;
+        EXPECT_FALSE(m_hex.HasEndOfFileRecord()) << c.path;
     }
+    // The loader's own text, in either language.
+    const LanguageGuard german(kLanguageGerman);
+    EXPECT_EQ(Result::InvalidArgument, m_hex.Load(missing, m_strError));
+    EXPECT_EQ("Can't open the given file (" + missing + "). The system reports the error: (" + cases[0].reason + ")", m_strError);
 }
 
 TEST_F(IntelHexTest, LoadStartsFromAnEmptyImage)
