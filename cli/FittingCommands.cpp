@@ -70,8 +70,8 @@ void StartVisit(const CCliContext& context, CFittingSession& session)
         return;
     std::string strWarning;
     if (session.serviceLog.Open(context.strServiceLog, strWarning) == Result::Ok)
-        session.llVisit = session.serviceLog.StartVisit(ServiceUnitOf(session.identity),
-                                                        {context.strTechnician, ServiceAdapterName(context.nAdapter, session.adapter), FLUXA_VERSION}, strWarning);
+        session.visit = session.serviceLog.StartVisit(ServiceUnitOf(session.identity),
+                                                      {context.strTechnician, ServiceAdapterName(context.nAdapter, session.adapter), FLUXA_VERSION});
     context.Warn(strWarning);
 }
 
@@ -81,11 +81,20 @@ void RecordVisit(CFittingSession& session, ServiceEventKind eKind, int nResult, 
                  std::vector<CServiceItem> items)
 {
     std::string strWarning;
-    session.serviceLog.Record(session.llVisit, {eKind, nResult, strMessage, std::move(items), {}}, strWarning);
+    session.serviceLog.Record(session.visit, {eKind, nResult, strMessage, std::move(items), {}}, strWarning);
     session.pContext->Warn(strWarning);
 }
 
 namespace {
+
+// A command that records no event keeps in the service record that it saw
+// the unit.
+void RecordSeen(CFittingSession& session)
+{
+    std::string strWarning;
+    session.serviceLog.RecordSeen(session.visit, strWarning);
+    session.pContext->Warn(strWarning);
+}
 
 // The adapter this command serves: by its number, or for a job of several by
 // the serial number it was listed with, wherever it is in the list now.
@@ -326,6 +335,7 @@ int RunIdentify(CCliContext& context)
     const int nExit = Connect(context, session, false);
     if (nExit != ExitOk)
         return nExit;
+    RecordSeen(session);
     context.Print(IdentityReport(session));
     if (session.identity.bInBootloader)
         return FailInBootloader(context, session.identity);
@@ -443,6 +453,7 @@ int RunValve(CCliContext& context)
     int nExit = Connect(context, session, true);
     if (nExit != ExitOk)
         return nExit;
+    RecordSeen(session);
     std::string strError;
     if (strAction != "state") {
         if ((nExit = CheckSameFitting(context, session)) != ExitOk)
@@ -524,6 +535,7 @@ int RunEeprom(CCliContext& context)
     const int nExit = Connect(context, session, false);
     if (nExit != ExitOk)
         return nExit;
+    RecordSeen(session);
     std::vector<CEepromRow> rows;
     std::string strError;
     const int nResult = ReadEepromRows(session.link, nFirst, nLast, rows, strError);

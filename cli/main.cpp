@@ -239,6 +239,10 @@ int CheckCommandUse(const CommandSpec& command, const std::vector<std::string>& 
     for (const std::string& strName : CommandOptionNames())
         if (parser.IsSet(strName) && !HasOption(command, strName))
             return UsageError("option --" + strName + " does not apply to '" + command.szName + "'");
+    // history and report read the service record: without it they have nothing to read.
+    const std::string strName = command.szName;
+    if (parser.IsSet("no-log") && (strName == "history" || strName == "report"))
+        return UsageError("option --no-log does not apply to '" + strName + "', which reads the service record");
     return ExitOk;
 }
 
