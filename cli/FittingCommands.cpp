@@ -141,7 +141,8 @@ int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefi
     const int nResult = IdentifyFitting(session.link, session.catalog, session.identity, strError);
     if (nResult != Result::Ok)
         return FailJob(context, nResult, strError);
-    context.Identified(session.identity.strArticleNumber, session.identity.strUnitSerialNumber);
+    if (!context.Identified(session.identity.strArticleNumber, session.identity.strUnitSerialNumber))
+        return ExitUsage; // the run says why
     context.Progress(PickText("Identified", "Identifiziert"), 20);
     // Without the whole catalog an article number missing from it proves nothing.
     if (bNeedDefinition && !session.identity.bDefinitionFound)
