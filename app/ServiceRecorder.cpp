@@ -60,7 +60,7 @@ void CServiceRecorder::Warn(const std::string& strWarning)
 void CServiceRecorder::StartVisit(const CFittingIdentity& identity)
 {
     m_unit = ServiceUnitOf(identity);
-    m_llVisit = 0;
+    m_visit = {};
     m_lastService = {};
     m_knownSettings.clear();
     if (!OpenLog())
@@ -68,29 +68,27 @@ void CServiceRecorder::StartVisit(const CFittingIdentity& identity)
     int nAdapter = 0;
     CAdapterDevice adapter;
     const std::string strAdapter = m_link.OpenedAdapter(nAdapter, adapter) ? ServiceAdapterName(nAdapter, adapter) : std::string();
-    std::string strWarning;
-    m_llVisit = m_log.StartVisit(m_unit, {Technician().toStdString(), strAdapter, FLUXA_VERSION}, strWarning);
-    Warn(strWarning);
-    m_lastService.bShown = m_llVisit != 0 && PrepareLastService();
+    m_visit = m_log.StartVisit(m_unit, {Technician().toStdString(), strAdapter, FLUXA_VERSION});
+    m_lastService.bShown = PrepareLastService();
     emit LastServiceChanged();
 }
 
 void CServiceRecorder::EndVisit()
 {
-    m_llVisit = 0;
+    m_visit = {};
     m_lastService = {};
     emit LastServiceChanged();
 }
 
-// The unit's visit before this one and what it held then; reading the log
-// needs no fitting.
+// The unit's visit before this one (before any, while this one is not
+// written) and what it held then; reading the log needs no fitting.
 bool CServiceRecorder::PrepareLastService()
 {
     CVisitSummary previous;
     bool bFound = false;
     std::string strError;
-    if (m_log.PreviousVisit(m_unit, m_llVisit, previous, bFound, strError) != Result::Ok
-        || m_log.LastKnownSettings(m_unit, m_llVisit, m_knownSettings, strError) != Result::Ok) {
+    if (m_log.PreviousVisit(m_unit, m_visit.llId, previous, bFound, strError) != Result::Ok
+        || m_log.LastKnownSettings(m_unit, m_visit.llId, m_knownSettings, strError) != Result::Ok) {
         Warn(strError);
         return false;
     }
@@ -111,13 +109,17 @@ void CServiceRecorder::Record(ServiceEventKind eKind, int nResult, const std::st
 
 void CServiceRecorder::Record(CServiceEvent event)
 {
-    if (event.eKind == ServiceEventKind::SettingsRead && event.nResult == Result::Ok && m_lastService.bShown && m_lastService.nChanged < 0) {
+    const bool bCounted = event.eKind == ServiceEventKind::SettingsRead && event.nResult == Result::Ok && m_lastService.bShown
+                          && m_lastService.nChanged < 0;
+    if (bCounted)
         m_lastService.nChanged = CountChangedSettings(m_knownSettings, event.items);
-        emit LastServiceChanged();
-    }
+    const long long llBefore = m_visit.llId;
     std::string strWarning;
-    m_log.Record(m_llVisit, std::move(event), strWarning);
+    m_log.Record(m_visit, std::move(event), strWarning);
     Warn(strWarning);
+    // The first event writes the visit: its report can be made from now on.
+    if (bCounted || m_visit.llId != llBefore)
+        emit LastServiceChanged();
 }
 
 void CServiceRecorder::RecordFor(const CFittingIdentity& identity, ServiceEventKind eKind, int nResult, const std::string& strMessage,
@@ -134,7 +136,7 @@ void CServiceRecorder::RecordFor(const CFittingIdentity& identity, ServiceEventK
 void CServiceRecorder::RecordFor(const CFittingIdentity& identity, CServiceEvent event)
 {
     const CServiceUnit unit = ServiceUnitOf(identity);
-    if (m_llVisit == 0 || unit.strArticleNumber != m_unit.strArticleNumber || unit.strSerialNumber != m_unit.strSerialNumber)
+    if (m_visit.strStarted.empty() || unit.strArticleNumber != m_unit.strArticleNumber || unit.strSerialNumber != m_unit.strSerialNumber)
         StartVisit(identity);
     Record(std::move(event));
 }

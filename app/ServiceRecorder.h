@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QObject>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <string>
@@ -25,6 +26,9 @@ public:
     // The settings keys fluxa-cli reads too.
     static constexpr const char* kLogKey = "Settings/ServiceLog";
     static constexpr const char* kTechnicianKey = "Settings/Technician";
+    // Records are kept on the GUI thread: a database locked by another
+    // program holds the window up no longer than this.
+    static constexpr std::chrono::milliseconds kLockWait{50};
 
     CServiceRecorder(QSettings& settings, CVelmorTPExt& link);
 
@@ -49,8 +53,9 @@ public:
                    std::vector<CServiceItem> items);
     void RecordFor(const CFittingIdentity& identity, CServiceEvent event);
 
-    // The visit recorded into (0: none), e.g. for its service report.
-    long long CurrentVisit() const { return m_llVisit; }
+    // The visit recorded into (0: none, or none written yet), e.g. for its
+    // service report.
+    long long CurrentVisit() const { return m_visit.llId; }
     // The unit identified last; its article number is empty before the first.
     const CServiceUnit& CurrentUnit() const { return m_unit; }
     // The log, opened on first use; closed when it cannot be used.
@@ -58,7 +63,7 @@ public:
 
     // What the last-service line says of the current unit.
     struct CLastService {
-        bool bShown = false;      // a unit was identified and its visit recorded
+        bool bShown = false;      // a unit was identified and its visit started
         QDate previous;           // its last visit before this one; null for its first
         int nChanged = -1;        // settings changed since; -1 until read
     };
@@ -77,10 +82,10 @@ private:
 
     QSettings& m_settings;
     CVelmorTPExt& m_link;
-    CServiceLog m_log;
+    CServiceLog m_log{CServiceLog::kVisitContinues, kLockWait};
     std::function<bool(QString&)> m_askTechnician;
     bool m_bAskedTechnician = false;
-    long long m_llVisit = 0;
+    CServiceVisit m_visit;
     CServiceUnit m_unit;
     CLastService m_lastService;
     std::map<std::string, std::string> m_knownSettings; // what the unit held before this visit

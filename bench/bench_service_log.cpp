@@ -67,11 +67,11 @@ int main()
         Clock::time_point start = Clock::now();
         // A technician per visit, so that each looks for a visit to continue
         // and then starts one of its own.
-        const long long llVisit = log.StartVisit(Unit(nVisit % kUnits), {"Bench " + std::to_string(nVisit), "Adapter number 0", "2.15.0"}, strWarning);
+        CServiceVisit visit = log.StartVisit(Unit(nVisit % kUnits), {"Bench " + std::to_string(nVisit), "Adapter number 0", "2.15.0"});
         dWorstRecordMs = std::max(dWorstRecordMs, MillisecondsSince(start));
         for (CServiceEvent& event : VisitEvents(nVisit)) {
             start = Clock::now();
-            if (log.Record(llVisit, event, strWarning) != Result::Ok) {
+            if (log.Record(visit, event, strWarning) != Result::Ok) {
                 std::fprintf(stderr, "%s\n", strWarning.c_str());
                 return 2;
             }

@@ -70,6 +70,58 @@ CJobProgress CAdapterJob::Progress() const
     return m_progress;
 }
 
+std::string CAdapterJob::AdapterText() const
+{
+    return m_strAdapterSerial.empty() ? std::to_string(m_nAdapter) : FormatText("%d (%s)", m_nAdapter, m_strAdapterSerial.c_str());
+}
+
+namespace {
+
+using UnitsCome = std::vector<std::pair<const CAdapterJob*, std::string>>;
+
+// Two jobs whose units have the same serial number, the lower adapter first.
+std::pair<const CAdapterJob*, const CAdapterJob*> SameSerial(const UnitsCome& units)
+{
+    const auto byAdapter = [](const CAdapterJob* pA, const CAdapterJob* pB) { return pA->Adapter() < pB->Adapter(); };
+    for (auto first = units.begin(); first != units.end(); ++first)
+        for (auto second = std::next(first); second != units.end(); ++second)
+            if (first->second == second->second)
+                return std::minmax(first->first, second->first, byAdapter);
+    return {nullptr, nullptr};
+}
+
+} // namespace
+
+bool CUnitGate::HasCome(const CAdapterJob& job) const
+{
+    return std::ranges::find(m_units, &job, &UnitsCome::value_type::first) != m_units.end();
+}
+
+bool CUnitGate::Pass(const CAdapterJob& job, const std::string& strUnitSerial)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (!HasCome(job))
+        m_units.emplace_back(&job, strUnitSerial);
+    m_settled.notify_all();
+    m_settled.wait(lock, [this] { return m_units.size() + m_nLeft >= m_nJobs; });
+    return SameSerial(m_units).first == nullptr;
+}
+
+void CUnitGate::Leave(const CAdapterJob& job)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (HasCome(job))
+        return;
+    ++m_nLeft;
+    m_settled.notify_all();
+}
+
+std::pair<const CAdapterJob*, const CAdapterJob*> CUnitGate::Clash() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return SameSerial(m_units);
+}
+
 bool ParseAdapterOption(const std::string& strValue, CCliContext& context)
 {
     context.bAllAdapters = strValue == "all";
@@ -148,6 +200,26 @@ void PrepareServiceLog(const CCliContext& context)
     log.Open(context.strServiceLog, strIgnored);
 }
 
+// save names its file after the unit, and apply its backup (with {serial},
+// or by default after the article and serial number).
+bool WritesFilePerUnit(const std::string& strCommand, const CCliContext& context)
+{
+    return strCommand == "save" || (strCommand == "apply" && !context.bDryRun);
+}
+
+int RefuseSameSerial(const CCliContext& context, const CAdapterJob& first, const CAdapterJob& second)
+{
+    context.Fail(FormatText(PickText("The units on the adapters %s and %s have the same serial number %s: their files would have the same name. "
+                                     "Nothing was written.",
+                                     "Die Geräte an den Adaptern %s und %s haben dieselbe Seriennummer %s: ihre Dateien hätten denselben Namen. "
+                                     "Nichts wurde geschrieben."),
+                            first.AdapterText().c_str(), second.AdapterText().c_str(), first.Progress().strUnitSerial.c_str()),
+                 FormatText(PickText("Serve them in runs of their own, e.g. --adapter %d, then --adapter %d.",
+                                     "Bedienen Sie sie in getrennten Läufen, etwa --adapter %d, dann --adapter %d."),
+                            first.Adapter(), second.Adapter()));
+    return ExitUsage;
+}
+
 // Every job on its own thread; the progress is shown until the last ends.
 void RunJobs(const CCliContext& context, int (*pRun)(CCliContext&), const std::vector<std::unique_ptr<CAdapterJob>>& jobs)
 {
@@ -166,7 +238,10 @@ void RunJobs(const CCliContext& context, int (*pRun)(CCliContext&), const std::v
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < jobs.size(); ++i)
         threads.emplace_back([&, i] {
-            jobs[i]->Finish(pRun(contexts[i]));
+            const int nExit = pRun(contexts[i]);
+            if (context.pUnitGate != nullptr)
+                context.pUnitGate->Leave(*jobs[i]);
+            jobs[i]->Finish(nExit);
             std::lock_guard<std::mutex> lock(mutex);
             ++nEnded;
             ended.notify_one();
@@ -187,14 +262,19 @@ void RunJobs(const CCliContext& context, int (*pRun)(CCliContext&), const std::v
 
 } // namespace
 
-int RunOnAdapters(const CCliContext& context, int (*pRun)(CCliContext&))
+int RunOnAdapters(const std::string& strCommand, const CCliContext& context, int (*pRun)(CCliContext&))
 {
     std::vector<CAdapterDevice> adapters;
     if (const int nExit = ListBusAdapters(context, adapters); nExit != ExitOk)
         return nExit;
     PrepareServiceLog(context);
     const std::vector<std::unique_ptr<CAdapterJob>> jobs = MakeJobs(context, adapters);
-    RunJobs(context, pRun, jobs);
+    CUnitGate gate(jobs.size());
+    CCliContext shared = context;
+    shared.pUnitGate = WritesFilePerUnit(strCommand, context) ? &gate : nullptr;
+    RunJobs(shared, pRun, jobs);
+    if (const auto [pFirst, pSecond] = gate.Clash(); pFirst != nullptr)
+        return RefuseSameSerial(context, *pFirst, *pSecond);
     PrintJobs(context, jobs);
     for (const auto& job : jobs)
         if (!job->Succeeded())

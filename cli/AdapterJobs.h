@@ -7,8 +7,10 @@
 
 #include "cli/CliContext.h"
 
+#include <condition_variable>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 // What a job shows while it runs.
@@ -40,6 +42,8 @@ public:
     // After the job's thread has ended.
     int Adapter() const { return m_nAdapter; }
     const std::string& AdapterSerial() const { return m_strAdapterSerial; }
+    // Its number and USB serial number, as the table shows them: "2 (VB4713)".
+    std::string AdapterText() const;
     bool Succeeded() const { return m_nExit == ExitOk; }
     const std::string& Article() const { return m_strArticle; }
     const std::vector<CCliReport>& Reports() const { return m_reports; }
@@ -65,11 +69,37 @@ private:
     CJobProgress m_progress;
 };
 
+// Jobs that write a file named after their unit's serial number meet once
+// their units are identified: two units with the same serial number would
+// share one file, so then no job goes on, before any of them writes.
+class CUnitGate {
+public:
+    explicit CUnitGate(std::size_t nJobs) : m_nJobs(nJobs) {}
+
+    // From a job's thread, its unit identified: waits until every job has
+    // come here or ended; false when two units have the same serial number.
+    bool Pass(const CAdapterJob& job, const std::string& strUnitSerial);
+    // From a job's thread as it ends, that the others need not wait for it.
+    void Leave(const CAdapterJob& job);
+    // After the jobs: two whose units have the same serial number, or nulls.
+    std::pair<const CAdapterJob*, const CAdapterJob*> Clash() const;
+
+private:
+    bool HasCome(const CAdapterJob& job) const;
+
+    std::size_t m_nJobs;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_settled;
+    std::vector<std::pair<const CAdapterJob*, std::string>> m_units; // the jobs come, with their unit's serial number
+    std::size_t m_nLeft = 0;                                         // the jobs ended without coming
+};
+
 // --adapter: a number (one adapter, as ever), "all", or a list "0,2,5".
 // False when the value is none of them.
 bool ParseAdapterOption(const std::string& strValue, CCliContext& context);
 // Empty when the command may run on several adapters as given; else why not.
 std::string SeveralAdaptersUsageError(const std::string& strCommand, const CCliContext& context);
 // Runs the command once per adapter, all at once: ExitOk when every job
-// succeeded, ExitFailed when any failed.
-int RunOnAdapters(const CCliContext& context, int (*pRun)(CCliContext&));
+// succeeded, ExitFailed when any failed, ExitUsage when two units have the
+// same serial number and the command names a file after it.
+int RunOnAdapters(const std::string& strCommand, const CCliContext& context, int (*pRun)(CCliContext&));

@@ -3,6 +3,12 @@
 
 #include "cli/CliContext.h"
 
+// What history and report say when the service record cannot be read.
+constexpr const char* kNoServiceRecordHint =
+    "--service-db <file> names the service record to read; the commands that reach a fitting make it and record into it.";
+constexpr const char* kNoServiceRecordHintGerman =
+    "--service-db <Datei> nennt das zu lesende Serviceprotokoll; die Befehle an einer Armatur legen es an und zeichnen darin auf.";
+
 int RunAdapters(CCliContext& context);
 int RunIdentify(CCliContext& context);
 int RunInfo(CCliContext& context);

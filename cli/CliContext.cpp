@@ -90,10 +90,12 @@ void CCliContext::Progress(const std::string& strStep, int nPercent) const
         pJob->SetStep(strStep, nPercent);
 }
 
-void CCliContext::Identified(const std::string& strArticle, const std::string& strUnitSerial) const
+bool CCliContext::Identified(const std::string& strArticle, const std::string& strUnitSerial) const
 {
-    if (pJob != nullptr)
-        pJob->SetUnit(strArticle, strUnitSerial);
+    if (pJob == nullptr)
+        return true;
+    pJob->SetUnit(strArticle, strUnitSerial);
+    return pUnitGate == nullptr || pUnitGate->Pass(*pJob, strUnitSerial);
 }
 
 void CCliContext::NotHeld(const std::vector<std::string>& settings) const

@@ -11,6 +11,7 @@
 #include <vector>
 
 class CAdapterJob;
+class CUnitGate;
 
 enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
@@ -46,6 +47,8 @@ struct CCliContext {
     // adapter is the one listed with this USB serial number.
     CAdapterJob* pJob = nullptr;
     std::string strAdapterSerial;
+    // Where the jobs meet when each names a file after its unit; null: they do not.
+    CUnitGate* pUnitGate = nullptr;
     // The time in default backup names; empty: the time of writing. Jobs of
     // several take theirs at the start, as the local time is not to be read
     // from several threads at once.
@@ -64,7 +67,9 @@ struct CCliContext {
     void Warn(const std::string& strWarning) const;
     // What a job of several shows while it runs; nothing for one adapter.
     void Progress(const std::string& strStep, int nPercent) const;
-    void Identified(const std::string& strArticle, const std::string& strUnitSerial) const;
+    // The unit identified; false when the job must not go on, as another
+    // job's unit has the same serial number and files are named after it.
+    bool Identified(const std::string& strArticle, const std::string& strUnitSerial) const;
     void NotHeld(const std::vector<std::string>& settings) const;
 };
 

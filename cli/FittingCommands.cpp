@@ -70,8 +70,8 @@ void StartVisit(const CCliContext& context, CFittingSession& session)
         return;
     std::string strWarning;
     if (session.serviceLog.Open(context.strServiceLog, strWarning) == Result::Ok)
-        session.llVisit = session.serviceLog.StartVisit(ServiceUnitOf(session.identity),
-                                                        {context.strTechnician, ServiceAdapterName(context.nAdapter, session.adapter), FLUXA_VERSION}, strWarning);
+        session.visit = session.serviceLog.StartVisit(ServiceUnitOf(session.identity),
+                                                      {context.strTechnician, ServiceAdapterName(context.nAdapter, session.adapter), FLUXA_VERSION});
     context.Warn(strWarning);
 }
 
@@ -91,11 +91,20 @@ void RecordVisit(CFittingSession& session, ServiceEventKind eKind, int nResult, 
 void RecordVisit(CFittingSession& session, CServiceEvent event)
 {
     std::string strWarning;
-    session.serviceLog.Record(session.llVisit, std::move(event), strWarning);
+    session.serviceLog.Record(session.visit, std::move(event), strWarning);
     session.pContext->Warn(strWarning);
 }
 
 namespace {
+
+// A command that records no event keeps in the service record that it saw
+// the unit.
+void RecordSeen(CFittingSession& session)
+{
+    std::string strWarning;
+    session.serviceLog.RecordSeen(session.visit, strWarning);
+    session.pContext->Warn(strWarning);
+}
 
 // The adapter this command serves: by its number, or for a job of several by
 // the serial number it was listed with, wherever it is in the list now.
@@ -142,7 +151,8 @@ int Connect(const CCliContext& context, CFittingSession& session, bool bNeedDefi
     const int nResult = IdentifyFitting(session.link, session.catalog, session.identity, strError);
     if (nResult != Result::Ok)
         return FailJob(context, nResult, strError);
-    context.Identified(session.identity.strArticleNumber, session.identity.strUnitSerialNumber);
+    if (!context.Identified(session.identity.strArticleNumber, session.identity.strUnitSerialNumber))
+        return ExitUsage; // the run says why
     context.Progress(PickText("Identified", "Identifiziert"), 20);
     // Without the whole catalog an article number missing from it proves nothing.
     if (bNeedDefinition && !session.identity.bDefinitionFound)
@@ -336,6 +346,7 @@ int RunIdentify(CCliContext& context)
     const int nExit = Connect(context, session, false);
     if (nExit != ExitOk)
         return nExit;
+    RecordSeen(session);
     context.Print(IdentityReport(session));
     if (session.identity.bInBootloader)
         return FailInBootloader(context, session.identity);
@@ -453,6 +464,7 @@ int RunValve(CCliContext& context)
     int nExit = Connect(context, session, true);
     if (nExit != ExitOk)
         return nExit;
+    RecordSeen(session);
     std::string strError;
     if (strAction != "state") {
         if ((nExit = CheckSameFitting(context, session)) != ExitOk)
@@ -534,6 +546,7 @@ int RunEeprom(CCliContext& context)
     const int nExit = Connect(context, session, false);
     if (nExit != ExitOk)
         return nExit;
+    RecordSeen(session);
     std::vector<CEepromRow> rows;
     std::string strError;
     const int nResult = ReadEepromRows(session.link, nFirst, nLast, rows, strError);

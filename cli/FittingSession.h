@@ -19,7 +19,7 @@ struct CFittingSession {
     CAdapterDevice adapter; // the one opened
     CServiceLog serviceLog;
     bool bStartVisit = true; // false: Connect leaves the service record alone
-    long long llVisit = 0;   // this command's visit in the service record; 0: none
+    CServiceVisit visit;     // this command's visit in the service record
     const CCliContext* pContext = nullptr; // the command's, set by Connect
 };
 

@@ -94,8 +94,8 @@ int RunHistory(CCliContext& context)
     }
     CServiceLog log;
     std::string strError;
-    if (log.Open(context.strServiceLog, strError) != Result::Ok)
-        return context.Fail(strError);
+    if (log.OpenToRead(context.strServiceLog, strError) != Result::Ok)
+        return context.Fail(strError, kNoServiceRecordHint, kNoServiceRecordHintGerman);
     if (!context.args.empty())
         return ShowVisit(context, log, context.args.at(1));
     std::vector<CVisitSummary> visits;

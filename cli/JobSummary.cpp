@@ -9,15 +9,10 @@
 
 namespace {
 
-std::string AdapterText(const CAdapterJob& job)
-{
-    return job.AdapterSerial().empty() ? std::to_string(job.Adapter()) : FormatText("%d (%s)", job.Adapter(), job.AdapterSerial().c_str());
-}
-
 std::string ProgressLine(const CAdapterJob& job, const CJobProgress& progress)
 {
     const std::string strSerial = progress.strUnitSerial.empty() ? "-" : progress.strUnitSerial;
-    return PadRight(Label("Adapter", "Adapter") + " " + AdapterText(job), 22) + " " + PadRight(strSerial, 14) + " "
+    return PadRight(Label("Adapter", "Adapter") + " " + job.AdapterText(), 22) + " " + PadRight(strSerial, 14) + " "
            + PadRight(TrimWhiteSpace(progress.strStep), 40) + FormatText(" %3d%%", progress.nPercent);
 }
 
@@ -58,7 +53,7 @@ std::string SummaryTable(const AdapterJobs& jobs)
                                                 Label("Article", "Artikelnummer"), Label("Result", "Ergebnis")}};
     for (const auto& job : jobs) {
         const CJobProgress progress = job->Progress();
-        rows.push_back({AdapterText(*job), progress.strUnitSerial.empty() ? "-" : progress.strUnitSerial,
+        rows.push_back({job->AdapterText(), progress.strUnitSerial.empty() ? "-" : progress.strUnitSerial,
                         job->Article().empty() ? "-" : FormatArticleNumber(job->Article()), ResultText(*job)});
     }
     return Table(rows);
@@ -117,7 +112,7 @@ void PrintJobs(const CCliContext& context, const AdapterJobs& jobs)
         WriteText(stdout, all.ToJsonText());
     } else {
         for (const auto& job : jobs) {
-            WriteText(stdout, Label("Adapter", "Adapter") + " " + AdapterText(*job) + "\n");
+            WriteText(stdout, Label("Adapter", "Adapter") + " " + job->AdapterText() + "\n");
             for (const CCliReport& report : job->Reports())
                 WriteText(stdout, report.ToText(2));
             WriteText(stdout, "\n");

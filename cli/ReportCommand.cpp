@@ -65,7 +65,9 @@ int RunReport(CCliContext& context)
     CServiceLog log;
     std::string strError;
     std::vector<CVisitSummary> visits;
-    if (log.Open(context.strServiceLog, strError) != Result::Ok || log.ListVisits(filter, visits, strError) != Result::Ok)
+    if (log.OpenToRead(context.strServiceLog, strError) != Result::Ok)
+        return context.Fail(strError, kNoServiceRecordHint, kNoServiceRecordHintGerman);
+    if (log.ListVisits(filter, visits, strError) != Result::Ok)
         return context.Fail(strError);
     if (visits.empty())
         return FailNoVisit(context, filter);

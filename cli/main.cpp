@@ -153,7 +153,8 @@ void PrintUsage(const CommandSpec* pCommand)
                         "  --force            let --backup replace an existing file\n");
         if (HasOption(*pCommand, "output"))
             std::printf("\n  --output <file>    the file, in place of the argument; {serial} in its name stands for the\n"
-                        "                     unit's serial number (one file per unit with --adapter all)\n");
+                        "                     unit's serial number (one file per unit with --adapter all; two units\n"
+                        "                     with the same serial number stop the run before anything is written)\n");
         if (HasOption(*pCommand, "csv"))
             std::printf("\n  --serial <s>       only the visits of the unit with this serial number\n"
                         "  --article <a>      only the visits of units with this article number\n"
@@ -239,6 +240,10 @@ int CheckCommandUse(const CommandSpec& command, const std::vector<std::string>& 
     for (const std::string& strName : CommandOptionNames())
         if (parser.IsSet(strName) && !HasOption(command, strName))
             return UsageError("option --" + strName + " does not apply to '" + command.szName + "'");
+    // history and report read the service record: without it they have nothing to read.
+    const std::string strName = command.szName;
+    if (parser.IsSet("no-log") && (strName == "history" || strName == "report"))
+        return UsageError("option --no-log does not apply to '" + strName + "', which reads the service record");
     return ExitOk;
 }
 
@@ -353,5 +358,5 @@ int main(int argc, char* argv[])
     if (!context.ServesSeveralAdapters())
         return pCommand->pRun(context);
     const std::string strWhy = SeveralAdaptersUsageError(pCommand->szName, context);
-    return strWhy.empty() ? RunOnAdapters(context, pCommand->pRun) : UsageError(strWhy);
+    return strWhy.empty() ? RunOnAdapters(pCommand->szName, context, pCommand->pRun) : UsageError(strWhy);
 }

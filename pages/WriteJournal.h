@@ -12,13 +12,13 @@
 #include <vector>
 
 struct CJournalEntry {
-    std::string strName;      // as the write sequence and the saved files name it
-    std::string strBefore;    // what the fitting held before; empty when not known
-    std::string strAttempted; // what was sent
+    std::string strName = {};      // as the write sequence and the saved files name it
+    std::string strBefore = {};    // what the fitting held before; empty when not known
+    std::string strAttempted = {}; // what was sent
     bool bAcknowledged = false;
     bool bInFlight = false;  // sent when the line failed: may or may not be stored
     bool bRead = false;      // read back (or read again after a cut)
-    std::string strReadBack; // what the fitting held then
+    std::string strReadBack = {}; // what the fitting held then
     WriteVerdict eVerdict = WriteVerdict::NotWritten;
     // A value the fitting gets that no page shows, computed from the others:
     // judged, but not recorded as a setting.

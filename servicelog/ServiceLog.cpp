@@ -15,9 +15,6 @@
 
 namespace {
 
-// A database held longer than this by another program is reported busy.
-constexpr int kBusyTimeoutMs = 1000;
-
 // Step n brings a database of schema n - 1 to schema n. Steps are never
 // changed once released; a new schema adds a step.
 constexpr const char* kMigrations[] = {
@@ -68,19 +65,27 @@ int SchemaVersion(sqlite3* pDb, int& nVersion)
     return SQLITE_OK;
 }
 
-// Applies the missing steps in one transaction; another program may have
-// done it meanwhile, so the version is read again inside it.
-bool Migrate(sqlite3* pDb)
+// Applies the missing steps in one transaction. Another program may have
+// migrated meanwhile, maybe to a newer schema that is then left as it is, so
+// the version is read again inside it: nVersion is the one found there.
+bool Migrate(sqlite3* pDb, int& nVersion)
 {
     CSqliteTransaction transaction(pDb);
-    int nVersion = 0;
-    if (!transaction.IsBegun() || SchemaVersion(pDb, nVersion) != SQLITE_OK)
+    if (!transaction.IsBegun() || SchemaVersion(pDb, nVersion) != SQLITE_OK || nVersion > CServiceLog::kSchemaVersion)
         return false;
-    for (; nVersion < CServiceLog::kSchemaVersion; ++nVersion)
-        if (sqlite3_exec(pDb, kMigrations[nVersion], nullptr, nullptr, nullptr) != SQLITE_OK)
+    for (int nStep = nVersion; nStep < CServiceLog::kSchemaVersion; ++nStep)
+        if (sqlite3_exec(pDb, kMigrations[nStep], nullptr, nullptr, nullptr) != SQLITE_OK)
             return false;
     const std::string strSetVersion = "PRAGMA user_version = " + std::to_string(CServiceLog::kSchemaVersion);
     return sqlite3_exec(pDb, strSetVersion.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK && transaction.Commit();
+}
+
+int OpenConnection(const std::string& strPath, int nFlags, std::chrono::milliseconds lockWait, sqlite3*& pDb)
+{
+    const int nOpened = sqlite3_open_v2(strPath.c_str(), &pDb, nFlags | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (nOpened == SQLITE_OK)
+        sqlite3_busy_timeout(pDb, static_cast<int>(lockWait.count()));
+    return nOpened;
 }
 
 std::string NewerSchemaText(const std::string& strPath, int nVersion)
@@ -217,24 +222,44 @@ int CServiceLog::Open(const std::string& strPath, std::string& strWarning)
     m_strPath = strPath;
     std::error_code ignored; // a folder that cannot be made shows when the file cannot be opened
     std::filesystem::create_directories(PathFromUtf8(strPath).parent_path(), ignored);
-    const int nOpened = sqlite3_open_v2(strPath.c_str(), &m_pDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
-    if (nOpened != SQLITE_OK)
-        return FailOpen(strWarning);
-    sqlite3_busy_timeout(m_pDb, kBusyTimeoutMs);
     int nVersion = 0;
-    if (SchemaVersion(m_pDb, nVersion) != SQLITE_OK)
+    if (OpenConnection(strPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, m_lockWait, m_pDb) != SQLITE_OK
+        || SchemaVersion(m_pDb, nVersion) != SQLITE_OK)
         return FailOpen(strWarning);
+    // WAL lets a reader and a writer work at once; NORMAL syncs at
+    // checkpoints, which loses nothing when a program is killed.
+    const bool bReady = nVersion <= kSchemaVersion
+                        && sqlite3_exec(m_pDb, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON", nullptr,
+                                        nullptr, nullptr) == SQLITE_OK
+                        && (nVersion == kSchemaVersion || Migrate(m_pDb, nVersion));
     if (nVersion > kSchemaVersion) {
         strWarning = NewerSchemaText(strPath, nVersion);
         Close();
         return Result::MissingPrecondition;
     }
-    // WAL lets a reader and a writer work at once; NORMAL syncs at
-    // checkpoints, which loses nothing when a program is killed.
-    if (sqlite3_exec(m_pDb, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr)
-            != SQLITE_OK
-        || (nVersion < kSchemaVersion && !Migrate(m_pDb)))
-        return FailOpen(strWarning);
+    return bReady ? Result::Ok : FailOpen(strWarning);
+}
+
+int CServiceLog::OpenToRead(const std::string& strPath, std::string& strError)
+{
+    Close();
+    m_strPath = strPath;
+    std::error_code ignored; // what cannot be looked at shows when it is opened
+    if (!std::filesystem::exists(PathFromUtf8(strPath), ignored)) {
+        strError = FormatText(PickText("The service record %s does not exist.", "Das Serviceprotokoll %s existiert nicht."), strPath.c_str());
+        return Result::FileException;
+    }
+    int nVersion = 0;
+    if (OpenConnection(strPath, SQLITE_OPEN_READONLY, m_lockWait, m_pDb) != SQLITE_OK || SchemaVersion(m_pDb, nVersion) != SQLITE_OK) {
+        FailRead(strError);
+        Close();
+        return Result::FileException;
+    }
+    if (nVersion > kSchemaVersion) {
+        strError = NewerSchemaText(strPath, nVersion);
+        Close();
+        return Result::MissingPrecondition;
+    }
     return Result::Ok;
 }
 
@@ -289,43 +314,48 @@ long long CServiceLog::VisitToContinue(const CServiceUnit& unit, const CServiceC
     return last.Int(0);
 }
 
-long long CServiceLog::StartVisit(const CServiceUnit& unit, const CServiceContext& context, std::string& strWarning)
+CServiceVisit CServiceLog::StartVisit(const CServiceUnit& unit, const CServiceContext& context)
 {
     if (!IsOpen())
-        return 0;
-    CSqliteTransaction transaction(m_pDb);
-    if (!transaction.IsBegun()) {
-        FailRecord(strWarning);
-        return 0;
-    }
-    if (const long long llContinued = VisitToContinue(unit, context); llContinued != 0)
-        return llContinued; // nothing written: the transaction ends unused
+        return {};
+    return {unit, context, UtcNow(), VisitToContinue(unit, context)};
+}
+
+// The visit's row, and its unit's when it is the unit's first: its id, or 0.
+long long CServiceLog::AddVisit(const CServiceVisit& visit)
+{
+    const CServiceUnit& unit = visit.unit;
     CSqliteStatement addUnit(m_pDb, "INSERT OR IGNORE INTO units(article, serial) VALUES(?1, ?2)");
     CSqliteStatement addVisit(m_pDb, "INSERT INTO visits(unit_id, started, tool_version, technician, adapter, module_serial,"
                                      " software_version, bootloader_version, production_date)"
                                      " SELECT id, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10 FROM units WHERE article = ?1 AND serial = ?2");
-    addVisit.Bind(1, unit.strArticleNumber).Bind(2, unit.strSerialNumber).Bind(3, UtcNow()).Bind(4, context.strToolVersion);
-    addVisit.Bind(5, context.strTechnician).Bind(6, context.strAdapter).Bind(7, unit.strModuleSerial);
+    addVisit.Bind(1, unit.strArticleNumber).Bind(2, unit.strSerialNumber).Bind(3, visit.strStarted).Bind(4, visit.context.strToolVersion);
+    addVisit.Bind(5, visit.context.strTechnician).Bind(6, visit.context.strAdapter).Bind(7, unit.strModuleSerial);
     addVisit.Bind(8, unit.strSoftwareVersion).Bind(9, unit.strBootloaderVersion).Bind(10, unit.strProductionDate);
-    if (!addUnit.Bind(1, unit.strArticleNumber).Bind(2, unit.strSerialNumber).Run() || !addVisit.Run()) {
-        FailRecord(strWarning);
+    if (!addUnit.Bind(1, unit.strArticleNumber).Bind(2, unit.strSerialNumber).Run() || !addVisit.Run())
         return 0;
-    }
-    const long long llVisit = sqlite3_last_insert_rowid(m_pDb);
-    if (!transaction.Commit()) {
-        FailRecord(strWarning);
-        return 0;
-    }
-    return llVisit;
+    return sqlite3_last_insert_rowid(m_pDb);
 }
 
-int CServiceLog::Record(long long llVisit, CServiceEvent event, std::string& strWarning)
+// The visit's id, its row written first when it is new; inside the
+// transaction that records into it. Another program may have started a visit
+// of the unit meanwhile, which a new one then continues.
+long long CServiceLog::VisitRow(const CServiceVisit& visit)
 {
-    if (!IsOpen() || llVisit == 0)
-        return Result::Ok; // no log, or the visit could not be started: warned then
+    const long long llVisit = visit.llId != 0 ? visit.llId : VisitToContinue(visit.unit, visit.context);
+    return llVisit != 0 ? llVisit : AddVisit(visit);
+}
+
+int CServiceLog::Record(CServiceVisit& visit, CServiceEvent event, std::string& strWarning)
+{
+    if (visit.strStarted.empty() || !IsOpen())
+        return Result::Ok; // no visit, or no log: warned when it was opened
     event.strTime = UtcNow();
     CSqliteTransaction transaction(m_pDb);
     if (!transaction.IsBegun())
+        return FailRecord(strWarning);
+    const long long llVisit = VisitRow(visit);
+    if (llVisit == 0)
         return FailRecord(strWarning);
     CSqliteStatement addEvent(m_pDb, "INSERT INTO events(visit_id, time, kind, result, message, outcome) VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
     addEvent.Bind(1, llVisit).Bind(2, event.strTime).Bind(3, std::string(ServiceEventName(event.eKind)));
@@ -343,7 +373,22 @@ int CServiceLog::Record(long long llVisit, CServiceEvent event, std::string& str
             return FailRecord(strWarning);
         addItem.Reset();
     }
-    return transaction.Commit() ? Result::Ok : FailRecord(strWarning);
+    if (!transaction.Commit())
+        return FailRecord(strWarning);
+    visit.llId = llVisit;
+    return Result::Ok;
+}
+
+int CServiceLog::RecordSeen(CServiceVisit& visit, std::string& strWarning)
+{
+    if (visit.strStarted.empty() || visit.llId != 0 || !IsOpen())
+        return Result::Ok;
+    CSqliteTransaction transaction(m_pDb);
+    const long long llVisit = transaction.IsBegun() ? VisitRow(visit) : 0;
+    if (llVisit == 0 || !transaction.Commit())
+        return FailRecord(strWarning);
+    visit.llId = llVisit;
+    return Result::Ok;
 }
 
 std::string DefaultServiceLogPath()

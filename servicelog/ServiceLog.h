@@ -13,15 +13,29 @@
 
 struct sqlite3;
 
+// A visit as the jobs record into it. A new visit is written together with
+// its first event, so that the record never keeps a visit of nothing.
+struct CServiceVisit {
+    CServiceUnit unit;
+    CServiceContext context;
+    std::string strStarted; // UTC, as an event's time; empty: no visit, nothing is recorded
+    long long llId = 0;     // its id in the record: 0 until written; a continued visit's at once
+};
+
 class CServiceLog {
 public:
     static constexpr int kSchemaVersion = 2;
     // Jobs on one unit by one technician this close together belong to one
     // visit: identify, read, write, clear and flash make one record.
     static constexpr std::chrono::seconds kVisitContinues = std::chrono::hours(1);
+    // A database held longer than this by another program is reported busy.
+    static constexpr std::chrono::milliseconds kLockWait{1000};
 
     // visitContinues 0: every StartVisit starts a visit of its own.
-    explicit CServiceLog(std::chrono::seconds visitContinues = kVisitContinues) : m_visitContinues(visitContinues) {}
+    explicit CServiceLog(std::chrono::seconds visitContinues = kVisitContinues, std::chrono::milliseconds lockWait = kLockWait)
+        : m_visitContinues(visitContinues), m_lockWait(lockWait)
+    {
+    }
     ~CServiceLog();
     CServiceLog(const CServiceLog&) = delete;
     CServiceLog& operator=(const CServiceLog&) = delete;
@@ -31,16 +45,24 @@ public:
     // for long, written by a newer version) is left as it is: the log stays
     // closed, records nothing, and strWarning says why.
     int Open(const std::string& strPath, std::string& strWarning);
+    // Opens an existing database read-only, for reading alone: nothing is
+    // created or changed. strError names the database when it cannot be read.
+    int OpenToRead(const std::string& strPath, std::string& strError);
     void Close();
     bool IsOpen() const { return m_pDb != nullptr; }
     const std::string& Path() const { return m_strPath; }
+    std::chrono::milliseconds LockWait() const { return m_lockWait; }
 
     // Starts a visit of the unit, or continues the unit's last visit when the
-    // same technician recorded in it less than visitContinues ago: its id,
-    // or 0 with a warning.
-    long long StartVisit(const CServiceUnit& unit, const CServiceContext& context, std::string& strWarning);
-    // Records one event of the visit, whole or not at all.
-    int Record(long long llVisit, CServiceEvent event, std::string& strWarning);
+    // same technician recorded in it less than visitContinues ago. Nothing is
+    // written: a new visit waits for its first event. No visit without a log.
+    CServiceVisit StartVisit(const CServiceUnit& unit, const CServiceContext& context);
+    // Records one event of the visit, whole or not at all; the first event of
+    // a new visit writes the visit with it.
+    int Record(CServiceVisit& visit, CServiceEvent event, std::string& strWarning);
+    // Writes a new visit that no event follows: a command that only saw the
+    // unit (identified it, switched its valve, dumped its EEPROM) keeps that.
+    int RecordSeen(CServiceVisit& visit, std::string& strWarning);
 
     // The visits the filter selects, newest first.
     int ListVisits(const CVisitFilter& filter, std::vector<CVisitSummary>& visits, std::string& strError);
@@ -59,8 +81,11 @@ private:
     int FailRead(std::string& strError) const;
 
     long long VisitToContinue(const CServiceUnit& unit, const CServiceContext& context);
+    long long AddVisit(const CServiceVisit& visit);
+    long long VisitRow(const CServiceVisit& visit);
 
     std::chrono::seconds m_visitContinues;
+    std::chrono::milliseconds m_lockWait;
     sqlite3* m_pDb = nullptr;
     std::string m_strPath;
 };

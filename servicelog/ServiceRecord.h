@@ -64,7 +64,7 @@ struct CServiceItem {
     std::string strBefore;
     std::string strAfter; // of a write: the value sent
     WriteVerdict eVerdict = WriteVerdict::Held;
-    std::string strReadBack; // of a write: what the fitting held when read back; empty when not read
+    std::string strReadBack = {}; // of a write: what the fitting held when read back; empty when not read
     bool IsHeld() const { return eVerdict == WriteVerdict::Held; }
     // What the fitting holds of the item as far as the record knows.
     const std::string& Holds() const;

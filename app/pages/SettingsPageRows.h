@@ -18,7 +18,7 @@ struct CSettingsPage::RowControls {
     bool bInvalid = false;
     // Why a valid value carries the marker: the fitting holds it between two
     // of the page's steps, or did not keep what was written.
-    QString note;
+    QString note = {};
     bool IsMarked() const { return bInvalid || !note.isEmpty(); }
     QWidget* Control() const { return pEdit != nullptr ? static_cast<QWidget*>(pEdit) : pList; }
     // The label, the value's control and its "+" and "-", where present.

@@ -103,6 +103,40 @@ TEST_F(CliHistory, HistoryFiltersAndRefusesWhatItCannotShow)
     EXPECT_TRUE(Contains(info.strOut, "\"name\": \"HoursTotal\"")) << info.strOut;
 }
 
+TEST_F(CliHistory, ReadingTheRecordCreatesNothing)
+{
+    const fs::path typo = Dir() / "typo" / "servce.db";
+    struct Case {
+        std::string strArguments;
+        int nExit;
+        std::string strError;
+    };
+    const Case cases[] = {
+        // Nothing recorded yet: the error, then what to do.
+        {"history --lang en", 1, "Error: The service record " + Database().string() + " does not exist.\n--service-db <file> names"},
+        {"history show 1 --lang en --service-db '" + typo.string() + "'", 1, "Error: The service record " + typo.string() + " does not exist."},
+        {"history --csv --lang de --service-db '" + typo.string() + "'", 1, "Fehler: Das Serviceprotokoll " + typo.string() + " existiert nicht."},
+        {"history --no-log", 2, "option --no-log does not apply to 'history'"},
+    };
+    for (const Case& c : cases) {
+        const CliResult result = Run(c.strArguments);
+        EXPECT_EQ(result.nExit, c.nExit) << c.strArguments << "\n" << result.strErr;
+        EXPECT_TRUE(Contains(result.strErr, c.strError)) << c.strArguments << "\n" << result.strErr;
+        EXPECT_EQ(result.strOut, "") << c.strArguments;
+    }
+    EXPECT_FALSE(fs::exists(Dir() / "typo"));
+    EXPECT_FALSE(fs::exists(Dir() / "data"));
+
+    // A command that records no event keeps that it saw the unit; reading it changes nothing.
+    ASSERT_EQ(Run("identify").nExit, 0);
+    const std::string strRecord = FileText(Database());
+    const CliResult history = Run("history --json");
+    ASSERT_EQ(history.nExit, 0) << history.strErr;
+    EXPECT_EQ(VisitIds(history.strOut).size(), 1u) << history.strOut;
+    EXPECT_TRUE(Contains(history.strOut, "\"events\": 0")) << history.strOut;
+    EXPECT_EQ(FileText(Database()), strRecord);
+}
+
 TEST_F(CliHistory, ARecordThatCannotBeKeptNeverFailsTheJob)
 {
     const CliResult quiet = Run("identify --no-log");

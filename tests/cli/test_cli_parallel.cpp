@@ -53,6 +53,15 @@ std::vector<Json> Reports(const CliResult& result)
     return reports;
 }
 
+// A setting's value in a job's report of 'read'; -1 when it has none.
+int Setting(const Json& report, const char* szSetting)
+{
+    for (const Json& setting : At(report, "settings"))
+        if (Text(At(setting, "name")) == szSetting)
+            return Int(At(setting, "value"));
+    return -1;
+}
+
 class CliParallel : public Cli {
 public:
     // For the checks of the cases.
@@ -119,17 +128,10 @@ TEST_F(CliParallel, EveryCommandServesAllAdaptersAndAFaultFailsOnlyItsJob)
     const std::string strFile = Write("runtime.xml", std::regex_replace(strSaved, std::regex("<Runtime>1500</Runtime>"), "<Runtime>20</Runtime>"));
     const auto settingsAfter = [](CliParallel& test, const char* szSetting, int nExpected) {
         const std::vector<Json> reports = Reports(test.Run("read --adapter all --json"));
-        for (int n = 0; n < kAdapters; ++n) {
-            if (n == kFaulty)
-                continue;
-            bool bFound = false;
-            for (const Json& setting : At(reports[static_cast<std::size_t>(n)], "settings"))
-                if (Text(At(setting, "name")) == szSetting) {
-                    EXPECT_EQ(Int(At(setting, "value")), nExpected) << n;
-                    bFound = true;
-                }
-            EXPECT_TRUE(bFound) << n;
-        }
+        for (int n = 0; n < kAdapters; ++n)
+            if (n != kFaulty) {
+                EXPECT_EQ(Setting(reports[static_cast<std::size_t>(n)], szSetting), nExpected) << n;
+            }
     };
     const ParallelCase cases[] = {
         {"identify, fitting silent, real line timing", "identify", "fault = no_answer every 1", 1.0, nullptr},
@@ -209,5 +211,57 @@ TEST_F(CliParallel, UsesThatCannotServeSeveralAdaptersAreRefused)
         const CliResult result = Run(szArguments);
         EXPECT_EQ(result.nExit, 2) << szArguments << "\n" << result.strOut << result.strErr;
         EXPECT_TRUE(result.strOut.empty()) << szArguments << "\n" << result.strOut;
+    }
+}
+
+// Units of one serial number on two adapters would share a file named after
+// it: no job writes, and the run says which adapters.
+TEST_F(CliParallel, TwoUnitsOfOneSerialNumberWriteNoFile)
+{
+    Adapters("");
+    ASSERT_EQ(Run("save '" + (Dir() / "saved.xml").string() + "' --no-log").nExit, 0);
+    const std::string strFile =
+        Write("runtime.xml", std::regex_replace(FileText(Dir() / "saved.xml"), std::regex("<Runtime>1500</Runtime>"), "<Runtime>20</Runtime>"));
+    const std::string strSameSerial = "fitting_serial = " + UnitSerial(0);
+    struct Case {
+        const char* szName;
+        std::string strArguments; // {dir} is the test's folder
+        std::string strFaulty;    // adapter 2's scenario lines
+        int nExit;
+    };
+    const Case cases[] = {
+        {"save", "save --output '{dir}/unit-{serial}.xml'", strSameSerial, 2},
+        {"save, another product", "save --output '{dir}/unit-{serial}.xml'", "fitting = Tarvo\n" + strSameSerial, 2},
+        {"apply with backups named", "apply " + strFile + " --yes --backup '{dir}/unit-{serial}.xml'", strSameSerial, 2},
+        {"apply with backups beside the file", "apply " + strFile + " --yes", strSameSerial, 2},
+        // Commands that name no file after the unit serve them all.
+        {"identify", "identify", strSameSerial, 0},
+        {"apply, a dry run", "apply " + strFile + " --dry-run", strSameSerial, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.szName);
+        for (int n = 0; n < kAdapters; ++n)
+            fs::remove(Dir() / ("fitting" + std::to_string(n) + ".eep"));
+        Adapters(c.strFaulty);
+        const CliResult result = Run(std::regex_replace(c.strArguments, std::regex("\\{dir\\}"), Dir().string()) + " --adapter all --lang en");
+        EXPECT_EQ(result.nExit, c.nExit) << result.strErr;
+        if (c.nExit != 0) {
+            EXPECT_EQ(result.strOut, "");
+            EXPECT_TRUE(Contains(result.strErr, "Error: The units on the adapters 0 (VB0000) and 2 (VB0002) have the same serial number "
+                                                + UnitSerial(0) + ": their files would have the same name. Nothing was written.\n"
+                                                  "Serve them in runs of their own, e.g. --adapter 0, then --adapter 2."))
+                << result.strErr;
+        }
+        // No file, no write to a fitting, no visit.
+        for (const fs::directory_entry& entry : fs::directory_iterator(Dir()))
+            EXPECT_FALSE(Contains(entry.path().filename().string(), "unit-") || Contains(entry.path().filename().string(), "_backup_"))
+                << entry.path();
+        Adapters(c.strFaulty);
+        const std::vector<Json> reports = Reports(Run("read --adapter all --json --no-log"));
+        for (int n = 0; n < kAdapters; ++n)
+            if (n != kFaulty || !Contains(c.strFaulty, "Tarvo")) {
+                EXPECT_EQ(Setting(reports[static_cast<std::size_t>(n)], "Runtime"), 1500) << n;
+            }
+        EXPECT_EQ(Contains(Run("history --lang en").strOut, "No visit matches."), c.nExit != 0);
     }
 }

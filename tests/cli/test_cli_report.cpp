@@ -112,22 +112,31 @@ TEST_F(CliReport, NoVisitOrNoPlaceToWriteIsRefused)
 {
     struct Case {
         const char* szArguments;
+        int nExit;
         const char* szError;
     };
     const Case cases[] = {
-        // The connected unit has no visit yet, and the report starts none.
-        {"report '%s/none.pdf' --lang en", "holds no visit of the unit with serial number 000003012301"},
-        {"report '%s/none.pdf' --serial 999 --lang en", "holds no visit of the unit with serial number 999"},
-        {"report '%s/none.pdf' --since 2026-01-01", "option --since does not apply to 'report'"},
+        // No service record yet: the report makes none.
+        {"report '%s/none.pdf' --lang en", 1, "The service record %s/data/VELMOR/fluxa-usb/service.db does not exist."},
+        {"report '%s/none.pdf' --serial 1 --service-db '%s/typo/service.db' --lang en", 1, "The service record %s/typo/service.db does not exist."},
+        {"report '%s/none.pdf' --no-log", 2, "option --no-log does not apply to 'report'"},
+        {"report '%s/none.pdf' --since 2026-01-01", 2, "option --since does not apply to 'report'"},
+        // The connected unit has no visit yet (another unit has), and the report starts none.
+        {"info --technician 'on another unit'", 0, ""},
+        {"report '%s/none.pdf' --lang en", 1, "holds no visit of the unit with serial number 000003012301"},
+        {"report '%s/none.pdf' --serial 999 --lang en", 1, "holds no visit of the unit with serial number 999"},
     };
+    const std::string strScenario = FileText(Dir() / "scenario.txt");
     for (const Case& c : cases) {
         const std::string strArguments = std::regex_replace(c.szArguments, std::regex("%s"), Dir().string());
+        Scenario(c.nExit == 0 ? "time_scale = 0\n[adapter]\nserial = VB1\nfitting = Ambra\nfitting_serial = 0000000009AA\n" : strScenario);
         const CliResult result = Run(strArguments);
-        EXPECT_NE(result.nExit, 0) << strArguments;
-        EXPECT_TRUE(Contains(result.strErr, c.szError)) << strArguments << "\n" << result.strErr;
+        EXPECT_EQ(result.nExit, c.nExit) << strArguments;
+        EXPECT_TRUE(Contains(result.strErr, std::regex_replace(c.szError, std::regex("%s"), Dir().string()))) << strArguments << "\n" << result.strErr;
+        EXPECT_FALSE(fs::exists(Dir() / "typo")) << strArguments;
     }
     EXPECT_FALSE(fs::exists(Dir() / "none.pdf"));
-    EXPECT_TRUE(Contains(Run("history --lang en").strOut, "No visit matches.")); // nothing recorded
+    EXPECT_TRUE(Contains(Run("history --serial 000003012301 --lang en").strOut, "No visit matches.")); // nothing recorded
 
     ASSERT_EQ(Run("identify").nExit, 0);
     const fs::path unwritable = Dir() / "missing" / "report.pdf";

@@ -1,5 +1,6 @@
 // The service log: visits recorded and read back, the history of one unit,
-// and a database that is damaged, newer, locked, full or whose writer dies.
+// reading that changes nothing, and a database that is damaged, newer,
+// locked, full or whose writer dies.
 
 #include "servicelog/ServiceLog.h"
 #include "servicelog/VisitCsv.h"
@@ -7,6 +8,7 @@
 #include "common/Language.h"
 #include "common/ResultCodes.h"
 
+#include "FileSizeLimit.h"
 #include "TestPlatform.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 #if !defined(_WIN32)
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -78,17 +81,26 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    // A visit with a read, a write where one value did not hold, and a clear.
+    // A visit with a read, a write where one value did not hold, and a clear:
+    // its id.
     long long RecordVisit(CServiceLog& log, const CServiceUnit& unit)
     {
-        const long long llVisit = log.StartVisit(unit, kContext, m_strWarning);
-        EXPECT_NE(llVisit, 0) << m_strWarning;
-        EXPECT_EQ(log.Record(llVisit, Event(ServiceEventKind::SettingsRead, {{"Maxruntime", "", "60"}, {"Runtime", "", "900"}}), m_strWarning), 0);
-        EXPECT_EQ(log.Record(llVisit, Event(ServiceEventKind::SettingsWritten, {{"Maxruntime", "60", "75"}, {"Runtime", "900", "1200", WriteVerdict::NotHeld, "900"}, {"LEDCurrentOff", "2", "2"}}),
+        CServiceVisit visit = log.StartVisit(unit, kContext);
+        EXPECT_EQ(log.Record(visit, Event(ServiceEventKind::SettingsRead, {{"Maxruntime", "", "60"}, {"Runtime", "", "900"}}), m_strWarning), 0);
+        EXPECT_EQ(log.Record(visit, Event(ServiceEventKind::SettingsWritten, {{"Maxruntime", "60", "75"}, {"Runtime", "900", "1200", WriteVerdict::NotHeld, "900"}, {"LEDCurrentOff", "2", "2"}}),
                              m_strWarning),
                   0);
-        EXPECT_EQ(log.Record(llVisit, Event(ServiceEventKind::ErrorsCleared, {{"Count", "3", "0"}, {"Entry 1", "0x21", "0x00"}}), m_strWarning), 0);
-        return llVisit;
+        EXPECT_EQ(log.Record(visit, Event(ServiceEventKind::ErrorsCleared, {{"Count", "3", "0"}, {"Entry 1", "0x21", "0x00"}}), m_strWarning), 0);
+        EXPECT_NE(visit.llId, 0) << m_strWarning;
+        return visit.llId;
+    }
+    // A visit of its own with one event: its id.
+    long long RecordNewVisit(CServiceLog& log, const CServiceUnit& unit, const CServiceContext& context)
+    {
+        CServiceVisit visit = log.StartVisit(unit, context);
+        EXPECT_EQ(visit.llId, 0); // nothing written before its first event
+        EXPECT_EQ(log.Record(visit, Event(ServiceEventKind::OperatingData, {{"HoursTotal", "", "120"}}), m_strWarning), 0) << m_strWarning;
+        return visit.llId;
     }
 
     fs::path m_dir;
@@ -216,13 +228,14 @@ TEST_F(ServiceLogTest, AUnitIsKnownByWhatItHeldLastTime)
 
     const long long llFirst = RecordVisit(log, kUnit);
     RecordVisit(log, kOtherUnit);
-    const long long llNow = log.StartVisit(kUnit, kContext, m_strWarning);
-    ASSERT_EQ(log.PreviousVisit(kUnit, llNow, previous, bFound, strError), 0);
+    CServiceVisit now = log.StartVisit(kUnit, kContext);
+    ASSERT_EQ(log.Record(now, Event(ServiceEventKind::SettingsRead, {{"Maxruntime", "", "80"}}), m_strWarning), 0) << m_strWarning;
+    ASSERT_EQ(log.PreviousVisit(kUnit, now.llId, previous, bFound, strError), 0);
     ASSERT_TRUE(bFound);
     EXPECT_EQ(previous.llId, llFirst);
 
     std::map<std::string, std::string> known;
-    ASSERT_EQ(log.LastKnownSettings(kUnit, llNow, known, strError), 0) << strError;
+    ASSERT_EQ(log.LastKnownSettings(kUnit, now.llId, known, strError), 0) << strError;
     // The write left Maxruntime at 75; Runtime did not hold, so it kept 900.
     EXPECT_EQ(known, (std::map<std::string, std::string>{{"LEDCurrentOff", "2"}, {"Maxruntime", "75"}, {"Runtime", "900"}}));
     EXPECT_EQ(CountChangedSettings(known, {{"Maxruntime", "", "75"}, {"Runtime", "", "1000"}, {"NewSetting", "", "1"}}), 1);
@@ -233,21 +246,30 @@ TEST_F(ServiceLogTest, JobsCloseTogetherMakeOneVisit)
     CServiceLog log;
     ASSERT_EQ(log.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
     const long long llVisit = RecordVisit(log, kUnit);
-    EXPECT_EQ(log.StartVisit(kUnit, kContext, m_strWarning), llVisit);
-    EXPECT_NE(log.StartVisit(kOtherUnit, kContext, m_strWarning), llVisit);
-    const long long llOtherTechnician = log.StartVisit(kUnit, {"A. Other", kContext.strAdapter, kContext.strToolVersion}, m_strWarning);
-    EXPECT_NE(llOtherTechnician, llVisit);
+    EXPECT_EQ(log.StartVisit(kUnit, kContext).llId, llVisit);
+    EXPECT_GT(RecordNewVisit(log, kOtherUnit, kContext), llVisit);
+    const long long llOtherTechnician = RecordNewVisit(log, kUnit, {"A. Other", kContext.strAdapter, kContext.strToolVersion});
+    EXPECT_GT(llOtherTechnician, llVisit);
 
     // Back in the same technician's hands a day later: a visit of its own.
     CRawDatabase raw(m_path);
     ASSERT_TRUE(raw.Exec("UPDATE visits SET technician = 'K. Weber', started = '2026-01-01T08:00:00Z'"));
     ASSERT_TRUE(raw.Exec("UPDATE events SET time = '2026-01-01T09:30:00Z'"));
-    const long long llLater = log.StartVisit(kUnit, kContext, m_strWarning);
+    const long long llLater = RecordNewVisit(log, kUnit, kContext);
     EXPECT_GT(llLater, llOtherTechnician);
     std::vector<CVisitSummary> visits;
     std::string strError;
     ASSERT_EQ(log.ListVisits({kUnit.strSerialNumber, "", ""}, visits, strError), 0) << strError;
     EXPECT_EQ(visits.size(), 3u);
+
+    // The window and fluxa-cli start on one unit at once: the first to record
+    // writes the visit, the other continues it.
+    CServiceLog window;
+    ASSERT_EQ(window.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
+    CServiceVisit inWindow = window.StartVisit(kOtherUnit, {"B. Berg", "", ""});
+    const long long llFromCli = RecordNewVisit(log, kOtherUnit, {"B. Berg", "", ""});
+    ASSERT_EQ(window.Record(inWindow, Event(ServiceEventKind::ErrorsRead, {{"Count", "", "0"}}), m_strWarning), 0) << m_strWarning;
+    EXPECT_EQ(inWindow.llId, llFromCli);
 }
 
 TEST_F(ServiceLogTest, ADamagedOrNewerDatabaseIsLeftAsItIs)
@@ -261,7 +283,8 @@ TEST_F(ServiceLogTest, ADamagedOrNewerDatabaseIsLeftAsItIs)
     EXPECT_NE(log.Open(m_path.string(), m_strWarning), 0);
     EXPECT_NE(m_strWarning.find(m_path.string()), std::string::npos) << m_strWarning;
     EXPECT_FALSE(log.IsOpen());
-    EXPECT_EQ(log.StartVisit(kUnit, kContext, m_strWarning), 0); // records nothing, fails nothing
+    CServiceVisit visit = log.StartVisit(kUnit, kContext);
+    EXPECT_EQ(log.Record(visit, Event(ServiceEventKind::ErrorsRead, {{"Count", "", "0"}}), m_strWarning), 0); // records nothing, fails nothing
     EXPECT_EQ(FileBytes(m_path), strDamaged);
 
     fs::remove(m_path);
@@ -279,21 +302,96 @@ TEST_F(ServiceLogTest, ADamagedOrNewerDatabaseIsLeftAsItIs)
 
 TEST_F(ServiceLogTest, ALockedDatabaseWarnsAndRecordsAgainWhenFree)
 {
-    CServiceLog log;
+    CServiceLog log(CServiceLog::kVisitContinues, std::chrono::milliseconds(50));
     ASSERT_EQ(log.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
-    const long long llVisit = log.StartVisit(kUnit, kContext, m_strWarning);
+    CServiceVisit visit = log.StartVisit(kUnit, kContext);
     CRawDatabase other(m_path);
     ASSERT_TRUE(other.Exec("BEGIN EXCLUSIVE"));
     m_strWarning.clear();
-    EXPECT_NE(log.Record(llVisit, Event(ServiceEventKind::ErrorsRead, {{"Count", "", "0"}}), m_strWarning), 0);
+    EXPECT_NE(log.Record(visit, Event(ServiceEventKind::ErrorsRead, {{"Count", "", "0"}}), m_strWarning), 0);
     EXPECT_NE(m_strWarning.find("could not record this (database is locked)"), std::string::npos) << m_strWarning;
     ASSERT_TRUE(other.Exec("COMMIT"));
-    EXPECT_EQ(log.Record(llVisit, Event(ServiceEventKind::OperatingData, {{"Hours", "", "120"}}), m_strWarning), 0) << m_strWarning;
+    EXPECT_EQ(log.Record(visit, Event(ServiceEventKind::OperatingData, {{"Hours", "", "120"}}), m_strWarning), 0) << m_strWarning;
     CVisitDetail detail;
     std::string strError;
-    ASSERT_EQ(log.ReadVisit(llVisit, detail, strError), 0);
+    ASSERT_EQ(log.ReadVisit(visit.llId, detail, strError), 0);
     ASSERT_EQ(detail.events.size(), 1u);
     EXPECT_EQ(detail.events[0].eKind, ServiceEventKind::OperatingData);
+}
+
+TEST_F(ServiceLogTest, ReadingCreatesAndChangesNothing)
+{
+    CServiceLog reader;
+    std::string strError;
+    EXPECT_NE(reader.OpenToRead(m_path.string(), strError), 0);
+    EXPECT_EQ(strError, "The service record " + m_path.string() + " does not exist.");
+    EXPECT_FALSE(fs::exists(m_path.parent_path())); // nor its folder
+
+    {
+        CServiceLog log;
+        ASSERT_EQ(log.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
+        RecordVisit(log, kUnit);
+    }
+    const std::string strBefore = FileBytes(m_path);
+    ASSERT_EQ(reader.OpenToRead(m_path.string(), strError), 0) << strError;
+    std::vector<CVisitSummary> visits;
+    ASSERT_EQ(reader.ListVisits({}, visits, strError), 0) << strError;
+    EXPECT_EQ(visits.size(), 1u);
+    CServiceVisit visit = reader.StartVisit(kUnit, kContext);
+    EXPECT_NE(reader.Record(visit, Event(ServiceEventKind::ErrorsRead, {{"Count", "", "0"}}), m_strWarning), 0); // read-only
+    reader.Close();
+    EXPECT_EQ(FileBytes(m_path), strBefore);
+
+    CRawDatabase(m_path).Exec("PRAGMA user_version = 99");
+    EXPECT_NE(reader.OpenToRead(m_path.string(), strError), 0);
+    EXPECT_NE(strError.find("newer version"), std::string::npos) << strError;
+}
+
+#if !defined(_WIN32)
+// (Linux only: the full disk is a file size limit.)
+TEST_F(ServiceLogTest, AFullDiskLeavesNoVisitWithoutEvents)
+{
+    CServiceLog log;
+    ASSERT_EQ(log.Open(m_path.string(), m_strWarning), 0) << m_strWarning;
+    CServiceVisit visit = log.StartVisit(kUnit, kContext);
+    {
+        const FileSizeLimit full(64 * 1024);
+        EXPECT_NE(log.Record(visit, Event(ServiceEventKind::SettingsWritten, {{"Installer", "", std::string(256 * 1024, 'x')}}), m_strWarning), 0);
+    }
+    EXPECT_NE(m_strWarning.find("could not record this"), std::string::npos) << m_strWarning;
+    CRawDatabase check(m_path);
+    EXPECT_EQ(check.Value("SELECT count(*) FROM visits"), "0");
+    EXPECT_EQ(check.Value("SELECT count(*) FROM units"), "0");
+
+    // With room again the visit is written with the event that comes next.
+    ASSERT_EQ(log.Record(visit, Event(ServiceEventKind::ErrorsRead, {{"Count", "", "0"}}), m_strWarning), 0) << m_strWarning;
+    std::vector<CVisitSummary> visits;
+    std::string strError;
+    ASSERT_EQ(log.ListVisits({}, visits, strError), 0) << strError;
+    ASSERT_EQ(visits.size(), 1u);
+    EXPECT_EQ(visits[0].llId, visit.llId);
+    EXPECT_EQ(visits[0].nEvents, 1);
+}
+#endif
+
+// A newer program migrates the database while this one waits for it to do
+// the same: the newer schema stays. (Real timing: this one must have read the
+// old version before the newer commits; when it has not, it refuses at once.)
+TEST_F(ServiceLogTest, ASchemaMadeNewerMeanwhileIsNotTurnedBack)
+{
+    fs::create_directories(m_path.parent_path());
+    CRawDatabase newer(m_path);
+    ASSERT_TRUE(newer.Exec("PRAGMA journal_mode = WAL"));
+    ASSERT_TRUE(newer.Exec("BEGIN IMMEDIATE; CREATE TABLE future(x); PRAGMA user_version = 99"));
+    CServiceLog log;
+    int nOpened = 0;
+    std::thread opening([&] { nOpened = log.Open(m_path.string(), m_strWarning); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(newer.Exec("COMMIT"));
+    opening.join();
+    EXPECT_NE(nOpened, 0);
+    EXPECT_EQ(newer.Value("PRAGMA user_version"), "99");
+    EXPECT_EQ(newer.Value("SELECT count(*) FROM sqlite_master WHERE name = 'visits'"), "0");
 }
 
 #if !defined(_WIN32)
@@ -314,10 +412,11 @@ TEST_F(ServiceLogTest, AFullDiskOrAKilledWriterLosesNothingCommitted)
         CServiceLog log;
         std::string strWarning;
         bool bWarned = log.Open(m_path.string(), strWarning) != 0;
+        CServiceVisit visit = log.StartVisit(kUnit, kContext); // continues the visit
         const rlimit limit{64 * 1024, 64 * 1024};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         const std::string strLarge(256 * 1024, 'x');
-        bWarned = bWarned || log.Record(llVisit, Event(ServiceEventKind::SettingsRead, {{"Big", "", strLarge}}), strWarning) != 0;
+        bWarned = bWarned || log.Record(visit, Event(ServiceEventKind::SettingsRead, {{"Big", "", strLarge}}), strWarning) != 0;
         ::_exit(bWarned && !strWarning.empty() ? 0 : 1);
     }
     int nStatus = 0;
@@ -329,8 +428,9 @@ TEST_F(ServiceLogTest, AFullDiskOrAKilledWriterLosesNothingCommitted)
         CServiceLog log;
         std::string strWarning;
         log.Open(m_path.string(), strWarning);
+        CServiceVisit visit = log.StartVisit(kUnit, kContext); // continues the visit
         for (;;)
-            log.Record(llVisit, Event(ServiceEventKind::SettingsRead, {{"A", "", "1"}, {"B", "", "2"}, {"C", "", "3"}}), strWarning);
+            log.Record(visit, Event(ServiceEventKind::SettingsRead, {{"A", "", "1"}, {"B", "", "2"}, {"C", "", "3"}}), strWarning);
     }
     ::usleep(300 * 1000);
     ::kill(writer, SIGKILL);
