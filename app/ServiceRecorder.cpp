@@ -99,12 +99,7 @@ bool CServiceRecorder::PrepareLastService()
 
 void CServiceRecorder::Record(ServiceEventKind eKind, int nResult, const std::string& strMessage, std::vector<CServiceItem> items)
 {
-    CServiceEvent event;
-    event.eKind = eKind;
-    event.nResult = nResult;
-    event.strMessage = strMessage;
-    event.items = std::move(items);
-    Record(std::move(event));
+    Record({eKind, nResult, strMessage, std::move(items)});
 }
 
 void CServiceRecorder::Record(CServiceEvent event)
@@ -125,12 +120,7 @@ void CServiceRecorder::Record(CServiceEvent event)
 void CServiceRecorder::RecordFor(const CFittingIdentity& identity, ServiceEventKind eKind, int nResult, const std::string& strMessage,
                                  std::vector<CServiceItem> items)
 {
-    CServiceEvent event;
-    event.eKind = eKind;
-    event.nResult = nResult;
-    event.strMessage = strMessage;
-    event.items = std::move(items);
-    RecordFor(identity, std::move(event));
+    RecordFor(identity, {eKind, nResult, strMessage, std::move(items)});
 }
 
 void CServiceRecorder::RecordFor(const CFittingIdentity& identity, CServiceEvent event)

@@ -80,12 +80,7 @@ void StartVisit(const CCliContext& context, CFittingSession& session)
 void RecordVisit(CFittingSession& session, ServiceEventKind eKind, int nResult, const std::string& strMessage,
                  std::vector<CServiceItem> items)
 {
-    CServiceEvent event;
-    event.eKind = eKind;
-    event.nResult = nResult;
-    event.strMessage = strMessage;
-    event.items = std::move(items);
-    RecordVisit(session, std::move(event));
+    RecordVisit(session, {eKind, nResult, strMessage, std::move(items)});
 }
 
 void RecordVisit(CFittingSession& session, CServiceEvent event)

@@ -236,8 +236,8 @@ void AddJournal(CCliReport& report, const CWriteJournal& journal)
     report.AddLines("notWritten", Label("Not written", "Nicht geschrieben"), notWritten);
 }
 
-// The file's settings checked as the page checks them before writing, and
-// against the fitting's application version.
+// The file's settings checked against the fitting's application version,
+// then as the page checks them before writing.
 int PrepareFromFile(const CCliContext& context, CFittingSession& session, CSettingsModel& model, CDeviceConfig& file,
                     CSettingValues& values)
 {
@@ -245,10 +245,10 @@ int PrepareFromFile(const CCliContext& context, CFittingSession& session, CSetti
     std::string strFailedField;
     model.KeepWhatTheFileLeaves(file);
     int nResult = model.LoadConfiguration(file, strError);
+    if (nResult == Result::Ok) // the application's version first, as the page checks
+        nResult = model.CheckApplicationVersion(session.link, strError);
     if (nResult == Result::Ok)
         nResult = model.PrepareWrite(values, strError, strFailedField);
-    if (nResult == Result::Ok)
-        nResult = model.CheckApplicationVersion(session.link, strError);
     if (nResult == Result::Ok)
         return ExitOk;
     return context.Fail(strFailedField.empty() ? strError : strFailedField + ": " + strError,
@@ -328,7 +328,8 @@ int WriteAndVerify(const CCliContext& context, CFittingSession& session, CSettin
         RestoreSettings(model, session.link, plan.file.GetBackupBytes(), start, {}, journal);
     else
         WriteSettings(model, session.link, start, {}, journal, strFailedField);
-    RecordVisit(session, journal.RecordEvent());
+    if (journal.IsForRecord())
+        RecordVisit(session, journal.RecordEvent());
     // On the terminal the lists only matter when the write ended early.
     if (context.bJson || !journal.IsVerified())
         AddJournal(report, journal);

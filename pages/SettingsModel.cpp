@@ -116,7 +116,12 @@ std::optional<std::string> CSettingsModel::StepValue(const std::string& strName,
     // From an off-step value, "-" goes to the step below and "+" to the one above.
     if (IsHeldOffStep(strName, strText)) {
         const std::string strBelow = FormatText("%u", static_cast<unsigned>(m_LastRead.Number(strName)));
-        return nStep < 0 ? std::optional<std::string>(strBelow) : StepSettingValue(*pSetting, strBelow, nStep);
+        DWORD dwIgnored = 0;
+        std::string strIgnoredError;
+        if (nStep > 0)
+            return StepSettingValue(*pSetting, strBelow, nStep);
+        return CheckSettingValue(*pSetting, strBelow, dwIgnored, strIgnoredError) == Result::Ok ? std::optional<std::string>(strBelow)
+                                                                                                 : std::nullopt;
     }
     return StepSettingValue(*pSetting, strText, nStep);
 }

@@ -137,6 +137,7 @@ public:
     // so far with their new values.
     int ReadFromTarget(CVelmorTPExt& link, const SettingsProgress& progress, std::string& strError);
     const CSettingValues& LastRead() const { return m_LastRead; }
+    void SetLastRead(const CSettingValues& values) { m_LastRead = values; }
     // Collects for writing and applies the family's cross check: the values
     // WriteToTarget writes, or why it refuses.
     int PrepareWrite(CSettingValues& values, std::string& strError, std::string& strFailedField);

@@ -96,6 +96,18 @@ int PatchRow(CVelmorTPExt& link, const CEepromBytes& item, std::string& strError
     return link.WriteEEBlock(nRow, row, strError);
 }
 
+// A value as the fitting holds it, into the values: its number on the
+// page's scale, and the value itself where the page cannot show it (between
+// two steps, a check box's byte other than 0 and 1). A derived value has no
+// field and no scale.
+void NoteStoredValue(const CSettingField* pField, const std::string& strName, DWORD dwStored, CSettingValues& values)
+{
+    const DWORD dwScale = pField != nullptr ? pField->dwScale : 1;
+    values.numbers[strName] = dwStored / dwScale;
+    if (dwStored % dwScale != 0 || (pField != nullptr && pField->eKind == SettingKind::Flag && dwStored > 1))
+        values.stored[strName] = dwStored;
+}
+
 bool IsInstallationItem(const std::string& strName)
 {
     return strName == kInstallerName || strName == kPlacementName || strName == kInstallationDateName;
@@ -176,10 +188,7 @@ int CSettingsModel::ReadFields(CVelmorTPExt& link, int& nPosition, const Setting
         if (nResult != Result::Ok)
             return nResult;
         const DWORD dwValue = static_cast<DWORD>(nValue) / pField->dwScale;
-        m_LastRead.numbers[strName] = dwValue;
-        const bool bFlagByte = pField->eKind == SettingKind::Flag && dwValue > 1;
-        if (static_cast<DWORD>(nValue) % pField->dwScale != 0 || bFlagByte)
-            m_LastRead.stored[strName] = static_cast<DWORD>(nValue);
+        NoteStoredValue(pField, strName, static_cast<DWORD>(nValue), m_LastRead);
         ShowValue(*pField, dwValue);
         if (pField->dwScale > 1 && m_LastRead.stored.contains(strName) && !(pField->bZeroMeansOff && dwValue == 0))
             m_Form.texts[strName] = ValueText(m_LastRead, strName);
@@ -407,11 +416,7 @@ CSettingValues CSettingsModel::ValuesOfBytes(const std::vector<CEepromBytes>& it
             DWORD dwStored = 0;
             for (std::size_t i = item.bytes.size(); i-- > 0;)
                 dwStored = dwStored << 8 | item.bytes[i]; // little-endian, as in its row
-            const CSettingField* pField = FindField(item.strName);
-            const DWORD dwScale = pField != nullptr ? pField->dwScale : 1;
-            values.numbers[item.strName] = dwStored / dwScale;
-            if (dwStored % dwScale != 0 || (pField != nullptr && pField->eKind == SettingKind::Flag && dwStored > 1))
-                values.stored[item.strName] = dwStored;
+            NoteStoredValue(FindField(item.strName), item.strName, dwStored, values);
         }
     }
     if (placement.size() == 2)

@@ -17,11 +17,17 @@ void RestartAndVerify(CSettingsModel& model, CVelmorTPExt& link, const SettingsP
         journal.eOutcome = WriteOutcome::CutRestarting;
         return;
     }
+    // A read-back that fails leaves the model as it was: the page goes on
+    // showing, and checking against, what it showed.
+    const CSettingValues lastRead = model.LastRead();
+    const CSettingsForm form = model.Form();
     journal.nResult = model.ReadFromTarget(link, progress, journal.strError);
     CSettingValues readBack = model.LastRead();
     if (journal.nResult == Result::Ok)
         journal.nResult = model.ReadDerived(link, readBack, journal.strError);
     if (journal.nResult != Result::Ok) {
+        model.SetLastRead(lastRead);
+        model.Form() = form;
         journal.eOutcome = WriteOutcome::Unverified;
         return;
     }
@@ -34,8 +40,9 @@ int RunWrite(CSettingsModel& model, CVelmorTPExt& link, const CWriteStart& start
 {
     std::string strError;
     const int nResult = writeValues(strError);
+    // What another unit than the one read held is not known.
     for (CJournalEntry& entry : journal.entries)
-        entry.strBefore = model.ValueText(start.before, entry.strName);
+        entry.strBefore = journal.strOtherUnit.empty() ? model.ValueText(start.before, entry.strName) : std::string();
     journal.nResult = nResult;
     journal.strError = strError;
     if (nResult != Result::Ok) {

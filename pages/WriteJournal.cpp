@@ -41,7 +41,7 @@ std::vector<const CJournalEntry*> CWriteJournal::NotHeld() const
 {
     std::vector<const CJournalEntry*> notHeld;
     for (const CJournalEntry& entry : entries)
-        if (entry.eVerdict == WriteVerdict::NotHeld)
+        if (entry.eVerdict == WriteVerdict::NotHeld && !entry.bDerived)
             notHeld.push_back(&entry);
     return notHeld;
 }
@@ -49,6 +49,11 @@ std::vector<const CJournalEntry*> CWriteJournal::NotHeld() const
 bool CWriteJournal::Touched() const
 {
     return std::ranges::any_of(entries, [](const CJournalEntry& entry) { return entry.bAcknowledged || entry.bInFlight; });
+}
+
+bool CWriteJournal::IsForRecord() const
+{
+    return eOutcome != WriteOutcome::None || (nResult != Result::InvalidArgument && nResult != Result::MissingPrecondition);
 }
 
 void CWriteJournal::Judge(const std::function<std::string(const std::string& strName)>& valueOf)
@@ -102,6 +107,9 @@ CServiceEvent CWriteJournal::CheckedEvent() const
 
 std::string WriteEndedEarlyText(const CWriteJournal& journal)
 {
+    if (journal.eOutcome == WriteOutcome::CutRestarting)
+        return PickText("Every value was sent and acknowledged, but the fitting did not answer after its restart.",
+                        "Jeder Wert wurde gesendet und bestätigt, die Armatur hat nach ihrem Neustart aber nicht geantwortet.");
     return journal.Touched() ? PickText("The fitting may now hold a mix of old and new settings.",
                                         "Die Armatur hält jetzt womöglich alte und neue Einstellungen gemischt.")
                              : PickText("Nothing was written: the fitting holds its settings as before.",

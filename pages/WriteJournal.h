@@ -45,13 +45,17 @@ public:
     std::vector<std::string> Acknowledged() const;
     // The entry under way when the write was cut off; nullptr for none.
     const CJournalEntry* InFlight() const;
-    // The entries the fitting holds otherwise than written.
+    // The settings the fitting holds otherwise than written (a derived
+    // value follows the others and is no setting of its own).
     std::vector<const CJournalEntry*> NotHeld() const;
     // Whether the fitting may hold anything of the write.
     bool Touched() const;
     // Whether the write was sent to its end, restarted and read back.
     bool IsVerified() const { return eOutcome == WriteOutcome::AllHeld || eOutcome == WriteOutcome::SomeNotHeld; }
     bool IsCut() const { return eOutcome == WriteOutcome::CutWriting || eOutcome == WriteOutcome::CutRestarting; }
+    // Whether the service record keeps it: every write that may have sent
+    // something, and one the line ended; not a write its checks refused.
+    bool IsForRecord() const;
     // Verdicts from what the fitting holds now (the name's value, as sent):
     // a value is held when the fitting holds it as sent; one never sent, or
     // under way and still as before, was not written; anything else is not
@@ -63,8 +67,8 @@ public:
     std::vector<CServiceItem> RecordItems() const;
     // The event of the write: its outcome, its failure and its items.
     CServiceEvent RecordEvent() const;
-    // The event that adds what the fitting held of a cut-off write when it
-    // was read again.
+    // The event that adds what the fitting held of a write that was cut off
+    // or not read back, when it was read again.
     CServiceEvent CheckedEvent() const;
 };
 
@@ -72,6 +76,6 @@ public:
 std::string RecordName(const std::string& strName);
 
 // The sentence that leads the message of a write that ended early: that
-// nothing was written, or that the fitting may now hold a mix of old and
-// new settings.
+// nothing was written, that the fitting may now hold a mix of old and new
+// settings, or that it did not answer after its restart.
 std::string WriteEndedEarlyText(const CWriteJournal& journal);

@@ -219,27 +219,30 @@ QString WriteNotes(const CVisitDetail& visit, int nProductType)
             const auto inFlight = std::ranges::find(event.items, WriteVerdict::InFlight, &CServiceItem::eVerdict);
             note = inFlight != event.items.end()
                        ? Text("The write of %1 was cut off while %2 was written: the fitting may hold a mix of old and new settings.",
-                              "Das Schreiben von %1 wurde beim Schreiben von %2 abgebrochen: Die Armatur hält womöglich alte und neue Einstellungen gemischt.")
+                              "Das Schreiben vom %1 wurde beim Schreiben von %2 abgebrochen: Die Armatur hält womöglich alte und neue Einstellungen gemischt.")
                              .arg(time, Html(SettingCaption(inFlight->strName, nProductType).strText))
                        : Text("The write of %1 was cut off: the fitting may hold a mix of old and new settings.",
-                              "Das Schreiben von %1 wurde abgebrochen: Die Armatur hält womöglich alte und neue Einstellungen gemischt.")
+                              "Das Schreiben vom %1 wurde abgebrochen: Die Armatur hält womöglich alte und neue Einstellungen gemischt.")
                              .arg(time);
         } else if (event.eOutcome == WriteOutcome::CutRestarting) {
             note = Text("The write of %1 sent every value, but the fitting did not answer after its restart.",
-                        "Das Schreiben von %1 hat jeden Wert gesendet, die Armatur hat nach ihrem Neustart aber nicht geantwortet.")
+                        "Das Schreiben vom %1 hat jeden Wert gesendet, die Armatur hat nach ihrem Neustart aber nicht geantwortet.")
                        .arg(time);
         } else if (event.eOutcome == WriteOutcome::Unverified) {
             note = Text("The write of %1 could not be read back: what the fitting holds was not checked then.",
-                        "Das Schreiben von %1 konnte nicht zurückgelesen werden: Was die Armatur hält, wurde dabei nicht geprüft.")
+                        "Das Schreiben vom %1 konnte nicht zurückgelesen werden: Was die Armatur hält, wurde dabei nicht geprüft.")
                        .arg(time);
         } else {
             continue;
         }
-        const auto checked = std::find_if(visit.events.begin() + static_cast<std::ptrdiff_t>(i) + 1, visit.events.end(),
-                                          [](const CServiceEvent& later) { return later.eKind == ServiceEventKind::SettingsChecked; });
+        // Its check comes before the next write, if it came.
+        const auto next = std::find_if(visit.events.begin() + static_cast<std::ptrdiff_t>(i) + 1, visit.events.end(), [](const CServiceEvent& later) {
+            return later.eKind == ServiceEventKind::SettingsChecked || later.eKind == ServiceEventKind::SettingsWritten;
+        });
+        const auto checked = next != visit.events.end() && next->eKind == ServiceEventKind::SettingsChecked ? next : visit.events.end();
         if (checked != visit.events.end())
             note += QLatin1Char(' ') + Text("Read again at %1: the table shows what the fitting held then.",
-                                            "Um %1 erneut gelesen: Die Tabelle zeigt, was die Armatur dann hielt.")
+                                            "Am %1 erneut gelesen: Die Tabelle zeigt, was die Armatur zu diesem Zeitpunkt hielt.")
                                            .arg(LocalServiceTime(checked->strTime).toHtmlEscaped());
         notes += QStringLiteral("<p>%1</p>").arg(note);
     }

@@ -14,6 +14,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextTable>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -59,6 +62,27 @@ QString FooterText(const CVisitDetail& visit, int nPage, int nPages)
                                         FormatArticleNumber(unit.strArticleNumber).c_str(), unit.strSerialNumber.c_str(), nPage, nPages));
 }
 
+// The signature lines stay on the page of the last section: when they would
+// begin a page of their own, the last section begins that page.
+void KeepSignatureWithLastSection(QTextDocument& document, qreal dPageHeight)
+{
+    const QTextCursor signature = document.find(QStringLiteral("______"));
+    // The last section's heading, the nearest above the signature.
+    const QTextCursor heading = document.find(QStringLiteral("Firmware"), signature.selectionStart(),
+                                              QTextDocument::FindCaseSensitively | QTextDocument::FindBackward);
+    if (signature.isNull() || heading.isNull() || signature.currentTable() == nullptr)
+        return;
+    QAbstractTextDocumentLayout* pLayout = document.documentLayout();
+    const auto page = [dPageHeight](qreal dY) { return static_cast<int>(dY / dPageHeight); };
+    // The signature's table lies in the document's root frame, the heading is a block of it.
+    if (page(pLayout->frameBoundingRect(signature.currentTable()).bottom() - 1) == page(pLayout->blockBoundingRect(heading.block()).top()))
+        return;
+    QTextCursor cursor(heading.block());
+    QTextBlockFormat format = cursor.blockFormat();
+    format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    cursor.setBlockFormat(format);
+}
+
 // The document page by page on the writer, each page with its footer.
 void PaintPages(QTextDocument& document, QPdfWriter& writer, const CVisitDetail& visit)
 {
@@ -68,6 +92,7 @@ void PaintPages(QTextDocument& document, QPdfWriter& writer, const CVisitDetail&
     const qreal dFooter = painter.fontMetrics().height() * 2.0;
     const QSizeF body(page.width(), page.height() - dFooter);
     document.setPageSize(body);
+    KeepSignatureWithLastSection(document, body.height());
     const int nPages = document.pageCount();
     for (int nPage = 0; nPage < nPages; ++nPage) {
         if (nPage > 0)

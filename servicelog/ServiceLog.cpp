@@ -134,7 +134,7 @@ const char* ServiceEventTitle(ServiceEventKind eKind)
     case ServiceEventKind::OperatingData:
         return PickText("Operating data read", "Betriebsdaten gelesen");
     case ServiceEventKind::SettingsChecked:
-        return PickText("Cut-off write checked", "Abgebrochenes Schreiben geprüft");
+        return PickText("Write checked when read again", "Schreiben beim erneuten Lesen geprüft");
     }
     return "";
 }
@@ -260,7 +260,18 @@ int CServiceLog::OpenToRead(const std::string& strPath, std::string& strError)
         Close();
         return Result::MissingPrecondition;
     }
-    return Result::Ok;
+    if (nVersion == kSchemaVersion)
+        return Result::Ok;
+    // Written by an older version: brought up to date once, as any writer
+    // would, then read.
+    Close();
+    std::string strWarning;
+    if (Open(strPath, strWarning) != Result::Ok) {
+        strError = strWarning;
+        return Result::FileException;
+    }
+    Close();
+    return OpenToRead(strPath, strError);
 }
 
 void CServiceLog::Close()

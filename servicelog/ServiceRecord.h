@@ -23,8 +23,8 @@ struct CServiceContext {
 };
 
 // The names are stored in the database: never rename one. SettingsChecked
-// follows a write that was cut off: what the fitting held of it when it was
-// read again.
+// follows a write that was cut off or not read back: what the fitting held
+// of it when it was read again.
 enum class ServiceEventKind { SettingsRead, SettingsWritten, ErrorsRead, ErrorsCleared, FirmwareDownload, OperatingData, SettingsChecked };
 const char* ServiceEventName(ServiceEventKind eKind);
 // What the technician reads for it, in the language in force.
@@ -78,7 +78,7 @@ struct CServiceEvent {
     int nResult = 0;        // 0 done, otherwise the job's result code
     std::string strMessage; // what went wrong, when something did
     std::vector<CServiceItem> items;
-    std::string strTime; // set by the log: UTC, "YYYY-MM-DDTHH:MM:SSZ"
+    std::string strTime = {}; // set by the log: UTC, "YYYY-MM-DDTHH:MM:SSZ"
     WriteOutcome eOutcome = WriteOutcome::None; // of a write
 };
 

@@ -119,9 +119,7 @@ int IdentifyFitting(CVelmorTPExt& link, CProductCatalog& catalog, CFittingIdenti
     nResult = ProductNameToType(identity.definition.GetConfigSheet(), identity.nProductType, strError);
     int nAddress = 0;
     if (nResult == Result::Ok)
-        nResult = GetEEAddr(EE_SERIAL_NUMBER, identity.nProductType, nAddress, strError);
-    if (nResult == Result::Ok)
-        nResult = link.ReadSerialNumber(nAddress, identity.strUnitSerialNumber, strError);
+        nResult = ReadUnitSerialNumber(link, identity.nProductType, identity.strUnitSerialNumber, strError);
     if (nResult == Result::Ok)
         nResult = GetEEAddr(EE_PRODUCTION_DATE, identity.nProductType, nAddress, strError);
     if (nResult == Result::Ok)

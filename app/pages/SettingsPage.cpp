@@ -72,6 +72,9 @@ void CSettingsPage::RebuildModel()
     m_pModel = pFamily == nullptr ? nullptr
                                   : std::make_shared<CSettingsModel>(*pFamily, Session().Config(), Session().ProductType());
     m_formHeld.reset();
+    // The marks of the last write belong to the product it wrote; a write
+    // not checked waits for a read of its unit (the Next read rebuilds too).
+    m_notHeld.clear();
 }
 
 QString CSettingsPage::FieldLabel(const std::string& strField) const
@@ -86,6 +89,8 @@ QString CSettingsPage::FieldLabel(const std::string& strField) const
         return UiText("Installer", "Installateur");
     if (strField == kPlacementName)
         return UiText("Placement", "Einsatzort");
+    if (strField == kInstallationDateName)
+        return UiText("Installation date", "Installationsdatum");
     return QString::fromStdString(strField);
 }
 
@@ -182,13 +187,41 @@ void CSettingsPage::CheckRow(RowControls& row)
     update(MarkerRect(row));
 }
 
-QString CSettingsPage::RowNote(const CSettingsModel& model, const std::string& strField, const std::string& strText) const
+// A value as the page shows it: a list's label, "on"/"off", or the number.
+QString CSettingsPage::ShownValue(CSettingsModel& model, const std::string& strField, const std::string& strValue) const
+{
+    const CSettingField* pField = model.FindField(strField);
+    const std::string strLabel = pField != nullptr && !strValue.empty()
+                                     ? model.ValueLabel(*pField, static_cast<DWORD>(std::strtoul(strValue.c_str(), nullptr, 10)))
+                                     : std::string();
+    return QString::fromStdString(strLabel.empty() ? strValue : strLabel);
+}
+
+QString CSettingsPage::NotHeldNote(CSettingsModel& model, const CJournalEntry& entry) const
+{
+    return UiText("The fitting does not hold the value written (%1); it holds %2.", "Die Armatur hält den geschriebenen Wert (%1) nicht; sie hält %2.")
+        .arg(ShownValue(model, entry.strName, entry.strAttempted), ShownValue(model, entry.strName, entry.strReadBack));
+}
+
+void CSettingsPage::RefreshMarkers()
+{
+    CSettingsModel* pModel = Model();
+    for (const auto& pRow : m_rows) {
+        if (pRow->pEdit != nullptr) {
+            CheckRow(*pRow);
+            continue;
+        }
+        const auto found = m_notHeld.find(pRow->pRow->szField);
+        pRow->note = pModel != nullptr && found != m_notHeld.end() ? NotHeldNote(*pModel, found->second) : QString();
+    }
+    update();
+}
+
+QString CSettingsPage::RowNote(CSettingsModel& model, const std::string& strField, const std::string& strText) const
 {
     const auto notHeld = m_notHeld.find(strField);
     if (notHeld != m_notHeld.end() && notHeld->second.strReadBack == strText)
-        return UiText("The fitting does not hold the value written (%1); it holds %2.",
-                      "Die Armatur hält den geschriebenen Wert (%1) nicht; sie hält %2.")
-            .arg(QString::fromStdString(notHeld->second.strAttempted), QString::fromStdString(strText));
+        return NotHeldNote(model, notHeld->second);
     if (model.IsHeldOffStep(strField, strText))
         return UiText("The fitting holds %1, between two steps of this page. While the value stays as it is, "
                       "\"Write settings\" writes it back unchanged.",
@@ -344,30 +377,23 @@ void CSettingsPage::ReportEndedWrite(const CWriteJournal& journal, const std::st
 
 void CSettingsPage::ReportNotHeld(const CWriteJournal& journal)
 {
+    CSettingsModel& model = *Model();
     std::string strLines;
     for (const CJournalEntry* pEntry : journal.NotHeld()) {
-        if (pEntry->bDerived)
-            continue;
         m_notHeld[pEntry->strName] = *pEntry;
         strLines += FormatText(PickText("%s: written %s, the fitting holds %s", "%s: geschrieben %s, die Armatur hält %s"),
-                               FieldLabel(pEntry->strName).trimmed().toStdString().c_str(), pEntry->strAttempted.c_str(),
-                               pEntry->strReadBack.c_str())
+                               FieldLabel(pEntry->strName).trimmed().toStdString().c_str(),
+                               ShownValue(model, pEntry->strName, pEntry->strAttempted).toStdString().c_str(),
+                               ShownValue(model, pEntry->strName, pEntry->strReadBack).toStdString().c_str())
                     + "\n";
     }
-    for (const auto& pRow : m_rows)
-        if (pRow->pEdit != nullptr)
-            CheckRow(*pRow);
-        else if (const auto found = m_notHeld.find(pRow->pRow->szField); found != m_notHeld.end())
-            pRow->note = UiText("The fitting does not hold the value written (%1); it holds %2.",
-                                "Die Armatur hält den geschriebenen Wert (%1) nicht; sie hält %2.")
-                             .arg(QString::fromStdString(found->second.strAttempted), QString::fromStdString(found->second.strReadBack));
-    update();
+    RefreshMarkers();
+    emit WriteNotHeld(); // the status line says so before the message is answered
     ShowJobMessage(PickText("The fitting acknowledged the write, but does not hold every value; the page shows what it holds "
                             "and marks what it did not keep:",
                             "Die Armatur hat das Schreiben bestätigt, hält aber nicht jeden Wert; die Seite zeigt, was sie hält, "
                             "und markiert, was sie nicht behalten hat:")
                    + std::string("\n\n") + strLines);
-    emit WriteNotHeld();
 }
 
 void CSettingsPage::NoteFormHeld()
@@ -430,17 +456,19 @@ void CSettingsPage::ReadFromTarget()
                       nResult == Result::Ok ? SettingsReadItems(*pModel, pModel->LastRead()) : std::vector<CServiceItem>());
     m_notHeld.clear();
     ShowForm(kFormAll);
+    RefreshMarkers();
     if (nResult != Result::Ok) {
         ShowJobError(nResult, strError);
         return;
     }
     m_fittingValues = pModel->LastRead();
-    // What the fitting holds of a write that did not reach its check.
-    if (m_uncheckedWrite) {
+    // What the fitting holds of a write that did not reach its check, when
+    // this is the unit it went to.
+    if (m_uncheckedWrite && m_strUncheckedUnit == Recorder().CurrentUnit().strSerialNumber) {
         m_uncheckedWrite->Judge([&](const std::string& strName) { return pModel->ValueText(pModel->LastRead(), strName); });
         Recorder().Record(m_uncheckedWrite->CheckedEvent());
-        m_uncheckedWrite.reset();
     }
+    m_uncheckedWrite.reset();
     NoteFormHeld();
     emit SettingsRead();
 }
@@ -461,12 +489,15 @@ void CSettingsPage::WriteToTarget()
         strJobError = journal.strError;
         return nResult;
     }, strError);
-    if (journal.eOutcome != WriteOutcome::None)
+    if (journal.IsForRecord())
         RecordWrite(*pModel, journal);
     m_notHeld.clear();
+    RefreshMarkers();
     if (!journal.IsVerified()) {
-        if (journal.Touched())
+        if (journal.Touched()) {
             m_uncheckedWrite = journal;
+            m_strUncheckedUnit = journal.strOtherUnit.empty() ? Recorder().CurrentUnit().strSerialNumber : journal.strOtherUnit;
+        }
         if (journal.eOutcome == WriteOutcome::None && !strFailedField.empty())
             ReportFailedRow(journal.nResult, strFailedField, journal.strError);
         else

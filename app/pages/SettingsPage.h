@@ -213,7 +213,11 @@ private:
     void ReportNotHeld(const CWriteJournal& journal);
     // Into the visit of the unit that was written.
     void RecordWrite(const CSettingsModel& model, const CWriteJournal& journal);
-    QString RowNote(const CSettingsModel& model, const std::string& strField, const std::string& strText) const;
+    QString ShownValue(CSettingsModel& model, const std::string& strField, const std::string& strValue) const;
+    QString NotHeldNote(CSettingsModel& model, const CJournalEntry& entry) const;
+    // Every row's marker anew: after a read, a write, a language switch.
+    void RefreshMarkers();
+    QString RowNote(CSettingsModel& model, const std::string& strField, const std::string& strText) const;
     // The form as shown is what the fitting holds now.
     void NoteFormHeld();
     QRect MarkerRect(const RowControls& row) const;
@@ -238,4 +242,5 @@ private:
     std::map<std::string, CJournalEntry> m_notHeld;
     // A write cut off or not read back: the next read tells what it left.
     std::optional<CWriteJournal> m_uncheckedWrite;
+    std::string m_strUncheckedUnit; // the serial number of the unit it went to
 };

@@ -176,6 +176,7 @@ void CSettingsPage::SetLanguage(int)
     m_pWrite->setText(m_Description.writeText.Text());
     RelabelLists();
     UpdateProductVariant();
+    RefreshMarkers(); // their notes in the new language
 }
 
 void CSettingsPage::RelabelLists()

@@ -11,16 +11,21 @@
 #include "app/AppGlobals.h"
 #include "app/DlgBusconverter.h"
 #include "app/DlgConnectionInformation.h"
+#include "PdfText.h"
+#include "report/ServiceReport.h"
 #include "common/Language.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -88,6 +93,8 @@ QString QuitQuestion(CNexaroDlg& dlg)
 class FittingTruthTest : public QObject {
     Q_OBJECT
 private slots:
+    void aWriteNotHeldIsNamedAndMarked_data();
+    void aWriteNotHeldIsNamedAndMarked();
     void aWriteCutOffSaysSoAndOffersToReadAgain_data();
     void aWriteCutOffSaysSoAndOffersToReadAgain();
     void aCutBeforeTheFirstByteWroteNothing();
@@ -99,7 +106,54 @@ private slots:
     void anUnknownFittingIsToldWithWhatToDo();
     void aFileOfAnotherProductSaysSoAtOnce_data();
     void aFileOfAnotherProductSaysSoAtOnce();
+
+private:
+    void ExpectCutWriteRecorded(StartedWindow& window, const QString& language);
 };
+
+void FittingTruthTest::aWriteNotHeldIsNamedAndMarked_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("named");
+    QTest::addColumn<QString>("statusLine");
+    QTest::newRow("en") << kLanguageEnglish << QStringLiteral(": written %1, the fitting holds %2") << QStringLiteral("Written at ");
+    QTest::newRow("de") << kLanguageGerman << QStringLiteral(": geschrieben %1, die Armatur hält %2") << QStringLiteral("Um ");
+}
+
+// The fitting acknowledges the write of the maximum run time but keeps its
+// old value: no green confirmation; the field shows what the fitting holds,
+// marked, and the message names it with both values.
+void FittingTruthTest::aWriteNotHeldIsNamedAndMarked()
+{
+    QFETCH(int, language);
+    QFETCH(QString, named);
+    QFETCH(QString, statusLine);
+    AppEnvironment env("[adapter]\nfitting = Ambra\nfault = ignore_write command 12 address=0x70-0x71\n");
+    env.settings->setValue(QStringLiteral("Settings/Language"), language);
+    StartedWindow window(env);
+    window.PressNext();
+    QTRY_VERIFY(!window.dlg.Jobs().IsBusy());
+    const unsigned nMaxRuntime = EepromValue(env.sim, kMaxRuntime, 2);
+    auto* pMaxRuntime = window.PageChild<QLineEdit>("Ambra", 1150);
+    pMaxRuntime->setText(QString::number(nMaxRuntime + 1));
+    {
+        BoxLog boxes({}, QStringLiteral("write_not_held_%1").arg(QString::fromUtf8(QTest::currentDataTag())));
+        window.PageChild<QPushButton>("Ambra", 1170)->click();
+        QTRY_COMPARE(boxes.texts.size(), 1);
+        QVERIFY2(boxes.texts.front().contains(named.arg(nMaxRuntime + 1).arg(nMaxRuntime)), qPrintable(boxes.texts.front()));
+    }
+    QCOMPARE(EepromValue(env.sim, kMaxRuntime, 2), nMaxRuntime);
+    QCOMPARE(pMaxRuntime->text(), QString::number(nMaxRuntime));
+    auto* pPage = window.dlg.findChild<CSettingsPage*>(QStringLiteral("Ambra"));
+    QVERIFY(pPage->IsMarked("Maxruntime"));
+    QVERIFY(pPage->MarkerNote("Maxruntime").contains(QString::number(nMaxRuntime + 1)));
+    auto* pStatus = window.Child<QLabel>(1500);
+    QVERIFY2(pStatus->isVisible() && pStatus->text().startsWith(statusLine), qPrintable(pStatus->text()));
+    SaveScreenshot(window.dlg, QStringLiteral("write_not_held_window_%1").arg(QString::fromUtf8(QTest::currentDataTag())));
+    // Typing another value takes the mark away.
+    pMaxRuntime->setText(QString::number(nMaxRuntime + 2));
+    QVERIFY(!pPage->IsMarked("Maxruntime"));
+}
 
 void FittingTruthTest::aWriteCutOffSaysSoAndOffersToReadAgain_data()
 {
@@ -175,6 +229,49 @@ void FittingTruthTest::aWriteCutOffSaysSoAndOffersToReadAgain()
     QVERIFY(!window.dlg.IsWriteCutOff());
     QVERIFY(!pStatus->isVisible());
     QVERIFY(!QuitQuestion(window.dlg).contains(QString::fromUtf8(PickText("have not been written", "nicht in die Armatur geschrieben"))));
+    ExpectCutWriteRecorded(window, QString::fromUtf8(QTest::currentDataTag()).right(2));
+}
+
+// The record holds the write as cut (acknowledged, under way, not written),
+// then what the fitting held of it when read again; the report tells it in
+// the technician's words.
+void FittingTruthTest::ExpectCutWriteRecorded(StartedWindow& window, const QString& language)
+{
+    CServiceRecorder& recorder = window.dlg.Recorder();
+    CVisitDetail visit;
+    std::string strError;
+    QCOMPARE(recorder.Log().ReadVisit(recorder.CurrentVisit(), visit, strError), Result::Ok);
+    const auto verdicts = [&visit](ServiceEventKind eKind) {
+        std::map<std::string, WriteVerdict> found;
+        for (const CServiceEvent& event : visit.events)
+            if (event.eKind == eKind)
+                for (const CServiceItem& item : event.items)
+                    found[item.strName] = item.eVerdict;
+        return found;
+    };
+    const auto written = std::ranges::find(visit.events, ServiceEventKind::SettingsWritten, &CServiceEvent::eKind);
+    QVERIFY(written != visit.events.end());
+    QCOMPARE(static_cast<int>(written->eOutcome), static_cast<int>(WriteOutcome::CutWriting));
+    const std::map<std::string, WriteVerdict> cut = verdicts(ServiceEventKind::SettingsWritten);
+    QVERIFY(cut.at("Maxruntime") == WriteVerdict::Unknown);
+    QVERIFY(cut.at("Runtime") == WriteVerdict::InFlight);
+    QVERIFY(cut.at("Installer") == WriteVerdict::NotWritten);
+    const std::map<std::string, WriteVerdict> checked = verdicts(ServiceEventKind::SettingsChecked);
+    QCOMPARE(checked.size(), cut.size());
+    QVERIFY(checked.at("Maxruntime") == WriteVerdict::Held);
+    QVERIFY(checked.at("Runtime") == WriteVerdict::NotWritten);
+    QVERIFY(checked.at("Installer") == WriteVerdict::NotWritten);
+
+    const QString pdf = QDir::temp().filePath(QStringLiteral("cut_write_%1.pdf").arg(language));
+    QCOMPARE(WriteServiceReport(recorder.Log(), recorder.CurrentVisit(), window.dlg.Session().Catalog(), pdf.toStdString(), strError), Result::Ok);
+    const std::string strText = PdfText(pdf.toStdString());
+    QVERIFY2(strText.find(PickText("was cut off while", "wurde beim Schreiben von")) != std::string::npos, strText.c_str());
+    QVERIFY2(strText.find(PickText("Read again at", "erneut gelesen")) != std::string::npos, strText.c_str());
+    QVERIFY2(strText.find("FT_") == std::string::npos, strText.c_str());
+    QDir().mkpath(QStringLiteral(FLUXA_SCREENSHOT_DIR));
+    ShellOutput("pdftoppm -r 80 -png -f 1 -l 1 -singlefile '" + pdf.toStdString() + "' '" FLUXA_SCREENSHOT_DIR "/report_cut_write_"
+                + language.toStdString() + "'");
+    QFile::remove(pdf);
 }
 
 // The fitting is silent from the article check on: the message says that

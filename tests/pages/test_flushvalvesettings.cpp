@@ -210,6 +210,21 @@ TEST_F(FlushValveModel, ApplicationVersionChecksBeforeTheWrite)
     }
 }
 
+// An old application hears of its version before any value is checked: a
+// value out of range as well gets the version's message.
+TEST_F(FlushValveModel, TheVersionIsCheckedBeforeTheValues)
+{
+    Plug(kTarvo, "V2.06");
+    CSettingsModel model = Model(kTarvo);
+    Read(model);
+    model.Form().texts["StagnationMode"] = "Fixed interval";
+    model.Form().switches["StagnationMode"] = true;
+    model.Form().texts["FlushTime"] = "99999";
+    EXPECT_EQ(Write(model), Result::MissingPrecondition);
+    EXPECT_EQ(m_strError, Refusal(kStagnationRefusal, "2.06"));
+    EXPECT_FALSE(HasCommand(m_sim.Trace(), 0x0B));
+}
+
 TEST_F(FlushValveModel, VersionMessagesInGermanDifferBetweenTheGenerations)
 {
     LanguageGuard german(kLanguageGerman);

@@ -152,6 +152,32 @@ TEST_F(ServiceReportTest, TheHeaviestVisitFitsOnTwoPages)
     }
 }
 
+// However long the settings table grows, the signature lines never begin
+// a page of their own: they stay with the last section.
+TEST_F(ServiceReportTest, TheSignatureStaysWithTheLastSection)
+{
+    const fs::path pdf = m_dir / "report.pdf";
+    int nMoved = 0;
+    for (int nRows = 40; nRows <= 90; nRows += 2) {
+        SCOPED_TRACE(nRows);
+        std::vector<CServiceItem> items;
+        for (int i = 0; i < nRows; ++i)
+            items.push_back({"Setting" + std::to_string(i), "", std::to_string(i)});
+        std::string strError;
+        ASSERT_EQ(WriteServiceReport(Visit("999999999", {{ServiceEventKind::SettingsRead, Result::Ok, "", items, {}}}), m_catalog,
+                                     pdf.string(), strError),
+                  Result::Ok)
+            << strError;
+        const int nPages = PdfPageCount(pdf);
+        const std::string strLast = ShellOutput("pdftotext -layout -f " + std::to_string(nPages) + " -l " + std::to_string(nPages) + " '" +
+                                                pdf.string() + "' -");
+        ASSERT_NE(strLast.find("______"), std::string::npos) << strLast;
+        EXPECT_NE(strLast.find("Firmware"), std::string::npos) << strLast;
+        nMoved += strLast.find("Setting") == std::string::npos ? 1 : 0;
+    }
+    EXPECT_GT(nMoved, 0); // some lengths put the last section on a page of its own
+}
+
 TEST_F(ServiceReportTest, AMissingVisitOrFolderIsRefused)
 {
     CServiceLog log;

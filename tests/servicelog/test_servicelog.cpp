@@ -272,6 +272,51 @@ TEST_F(ServiceLogTest, JobsCloseTogetherMakeOneVisit)
     EXPECT_EQ(inWindow.llId, llFromCli);
 }
 
+// A record written before writes kept their read-back: reading it brings it
+// up to date, and a value its write did not keep holds what it held before.
+TEST_F(ServiceLogTest, ARecordOfTheFirstSchemaIsReadAfterItsUpdate)
+{
+    fs::create_directories(m_path.parent_path());
+    sqlite3* pDb = nullptr;
+    ASSERT_EQ(sqlite3_open(m_path.string().c_str(), &pDb), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(pDb,
+                           "CREATE TABLE units(id INTEGER PRIMARY KEY, article TEXT NOT NULL, serial TEXT NOT NULL, UNIQUE(article, serial));"
+                           "CREATE TABLE visits(id INTEGER PRIMARY KEY, unit_id INTEGER NOT NULL, started TEXT NOT NULL, tool_version TEXT NOT NULL,"
+                           " technician TEXT NOT NULL, adapter TEXT NOT NULL, module_serial TEXT NOT NULL, software_version TEXT NOT NULL,"
+                           " bootloader_version TEXT NOT NULL, production_date TEXT NOT NULL);"
+                           "CREATE TABLE events(id INTEGER PRIMARY KEY, visit_id INTEGER NOT NULL, time TEXT NOT NULL, kind TEXT NOT NULL,"
+                           " result INTEGER NOT NULL, message TEXT NOT NULL);"
+                           "CREATE TABLE items(event_id INTEGER NOT NULL, position INTEGER NOT NULL, name TEXT NOT NULL, before TEXT NOT NULL,"
+                           " after TEXT NOT NULL, held INTEGER NOT NULL, PRIMARY KEY(event_id, position)) WITHOUT ROWID;"
+                           "INSERT INTO units VALUES(1, '230300301', '0000000000A1');"
+                           "INSERT INTO visits VALUES(1, 1, '2026-01-05T08:00:00Z', '2.14.0', 'K. Weber', '0', '', 'V1.12', 'V2.07', '');"
+                           "INSERT INTO events VALUES(1, 1, '2026-01-05T08:01:00Z', 'settings-written', 0, '');"
+                           "INSERT INTO items VALUES(1, 0, 'Maxruntime', '60', '75', 1), (1, 1, 'Runtime', '900', '1200', 0);"
+                           "PRAGMA user_version = 1;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(pDb);
+
+    CServiceLog log;
+    std::string strError;
+    ASSERT_EQ(log.OpenToRead(m_path.string(), strError), Result::Ok) << strError;
+    CVisitDetail detail;
+    ASSERT_EQ(log.ReadVisit(1, detail, strError), Result::Ok) << strError;
+    ASSERT_EQ(detail.events.size(), 1u);
+    const std::vector<CServiceItem>& items = detail.events[0].items;
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].eVerdict, WriteVerdict::Held);
+    EXPECT_EQ(items[1].eVerdict, WriteVerdict::NotHeld);
+    EXPECT_EQ(items[1].Holds(), "900");
+    std::map<std::string, std::string> known;
+    CServiceUnit unit;
+    unit.strArticleNumber = "230300301";
+    unit.strSerialNumber = "0000000000A1";
+    ASSERT_EQ(log.LastKnownSettings(unit, 0, known, strError), Result::Ok) << strError;
+    EXPECT_EQ(known["Maxruntime"], "75");
+    EXPECT_EQ(known["Runtime"], "900");
+}
+
 TEST_F(ServiceLogTest, ADamagedOrNewerDatabaseIsLeftAsItIs)
 {
     fs::create_directories(m_path.parent_path());
