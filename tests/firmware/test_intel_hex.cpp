@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
+#include <vector>
 
 namespace {
 
@@ -320,16 +321,19 @@ TEST_F(IntelHexTest, LoadRefusesWhatIsNoRegularFileOrTooLarge)
     fs::resize_file(tooLarge, CIntelHex::kMaxFileBytes + 1); // sparse, costs no disk
     const std::string missing = (m_dir / "missing.hex").string();
     const LanguageGuard english(kLanguageEnglish);
-    const struct {
+    struct Case {
         std::string path;
         std::string reason;
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {missing, std::generic_category().message(ENOENT)},
         {m_dir.string(), std::generic_category().message(EISDIR)},
-        // /dev/zero never ends: read line by line it kept the reader busy for good.
-        {"/dev/zero", std::generic_category().message(EINVAL)},
         {tooLarge, "The file is larger than 33554432 bytes"},
     };
+#if !defined(_WIN32)
+    // /dev/zero never ends: read line by line it kept the reader busy for good.
+    cases.push_back({"/dev/zero", std::generic_category().message(EINVAL)});
+#endif
     for (const auto& c : cases) {
         ASSERT_EQ(Result::Ok, LoadText(DataLine(0, Bytes(2, 0)) + "\n:00000001FF\n"));
         EXPECT_FALSE(m_hex.FileUnreadable());
