@@ -4,11 +4,13 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QPointer>
 #include <QTranslator>
 
 void UseQtLanguage(int nLanguage)
 {
-    static QTranslator* pGerman = nullptr;
+    // Owned by the application: gone with it, made anew for the next one.
+    static QPointer<QTranslator> pGerman;
     if (nLanguage == kLanguageEnglish) {
         if (pGerman != nullptr)
             QCoreApplication::removeTranslator(pGerman);
@@ -18,7 +20,6 @@ void UseQtLanguage(int nLanguage)
         pGerman = new QTranslator(QCoreApplication::instance());
         if (!pGerman->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
             delete pGerman;
-            pGerman = nullptr;
             return;
         }
     }

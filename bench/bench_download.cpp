@@ -25,7 +25,7 @@ std::string ImagePath(int argc, char** argv)
 {
     if (argc > 1)
         return argv[1];
-    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "Firmware" / "faucet_V4.02.hex")
+    return (std::filesystem::path(FLUXA_SOURCE_DIR) / "data" / "Firmware" / "faucet_V4.02.hex")
         .string();
 }
 

@@ -6,6 +6,7 @@
 // most 1.05.
 #include "app/NexaroApp.h"
 #include "app/NexaroDlg.h"
+#include "app/ServiceRecorder.h"
 #include "devicelink/VelmorTPExt.h"
 #include "simulator/SimulatorApi.h"
 
@@ -25,6 +26,7 @@ int main(int argc, char* argv[])
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QTemporaryDir settingsHome;
     ::setenv("XDG_CONFIG_HOME", settingsHome.path().toUtf8().constData(), 1);
+    ::setenv("XDG_DATA_HOME", settingsHome.path().toUtf8().constData(), 1); // its own service record
     CSimulatorLibrary sim;
     std::string strError;
     if (!sim.LoadForTheTool(FLUXA_VELMORSIM_PATH, 1.0, strError)) {
@@ -34,6 +36,8 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     CVelmorTPExt link;
     std::unique_ptr<QSettings> pSettings(OpenSettingsStore());
+    // Next asks for the technician's name while none is stored.
+    pSettings->setValue(QLatin1String(CServiceRecorder::kTechnicianKey), QStringLiteral("Benchmark"));
     CNexaroDlg window(*pSettings, link);
     if (!StartMainWindow(window, *pSettings).empty())
         return 1;
