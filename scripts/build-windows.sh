@@ -36,11 +36,34 @@ deps_apt() {
     -o Dir::State::Lists="$deps/apt/lists" -o Dir::Cache="$deps/apt/cache" -o APT::Sandbox::User=root "$@"
 }
 
+# The Debian archive of this release as the machine's own apt configuration
+# names it: a one-line "deb" entry or a deb822 ".sources" record.
+debian_archive() {
+  local codename
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  {
+    grep -hE '^deb[[:space:]]' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+      sed -E 's/\[[^]]*\][[:space:]]*//' | awk -v suite="$codename" '$3 == suite { print $2 }'
+    cat /etc/apt/sources.list.d/*.sources 2>/dev/null | awk -v suite="$codename" '
+      BEGIN { RS = "" }
+      { uri = ""; found = 0; n = split($0, lines, "\n")
+        for (i = 1; i <= n; i++) {
+          m = split(lines[i], words, /[ \t]+/)
+          if (words[1] == "URIs:") uri = words[2]
+          if (words[1] == "Suites:") for (j = 2; j <= m; j++) if (words[j] == suite) found = 1
+        }
+        if (found && uri != "") print uri }'
+  } | head -n 1
+}
+
 fetch_sources() {
   [ -f "$deps/src/fetched.stamp" ] && return
   rm -rf "$deps/src" "$deps/apt"
   mkdir -p "$deps/apt/lists/partial" "$deps/apt/cache/archives/partial" "$deps/src"
-  echo "deb-src http://deb.debian.org/debian bookworm main" >"$deps/apt/sources.list"
+  local archive
+  archive=$(debian_archive)
+  [ -n "$archive" ] || { echo "build-windows.sh: no Debian archive for this release in the apt configuration" >&2; exit 1; }
+  echo "deb-src $archive $(. /etc/os-release && echo "$VERSION_CODENAME") main" >"$deps/apt/sources.list"
   quietly deps_apt update
   (cd "$deps/src" && quietly deps_apt source pugixml expat sqlite3 nlohmann-json3)
   touch "$deps/src/fetched.stamp"
